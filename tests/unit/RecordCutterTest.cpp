@@ -1,0 +1,253 @@
+#include "link/ByteOrder.h"
+#include "link/RecordCutter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+using namespace corvane;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Cut {
+    char kind; // 'r' record, 'b' block
+    Bytes bytes;
+    bool operator==(const Cut&) const = default;
+};
+
+class Collect : public RecordSink {
+public:
+    void OnRecord(const std::uint8_t* r) override { cuts.push_back({'r', Bytes(r, r + kFrameSize)}); }
+    void OnReadBackBlock(const std::uint8_t* b) override { cuts.push_back({'b', Bytes(b, b + kBlockSize)}); }
+    std::vector<Cut> cuts;
+};
+
+Bytes Record(std::uint16_t code, std::uint8_t b6) {
+    const Frame f = MakeFrameByte6(code, b6);
+    return Bytes(f.begin(), f.end());
+}
+
+Bytes Block(std::uint16_t number) {
+    Bytes b(kBlockSize, 0);
+    const std::uint8_t head[8] = {0xD2, 0xE3, 0xF4, 0x05, 0x16, 0x27, 0x38, 0x49};
+    std::copy(head, head + 8, b.begin());
+    PutLE16(&b[8], number);
+    for (std::size_t i = 14; i < 1038; ++i)
+        b[i] = static_cast<std::uint8_t>(i * 7 + number);
+    return b;
+}
+
+void Append(Bytes& to, const Bytes& from) { to.insert(to.end(), from.begin(), from.end()); }
+
+// A stream of n distinct records.
+Bytes Stream(int n, std::vector<Cut>* expected) {
+    Bytes s;
+    for (int i = 0; i < n; ++i) {
+        Bytes r = Record(0x00A8, static_cast<std::uint8_t>(i));
+        r[20] = static_cast<std::uint8_t>(i >> 8);
+        if (expected)
+            expected->push_back({'r', r});
+        Append(s, r);
+    }
+    return s;
+}
+
+std::vector<Cut> Feed(RecordCutter& cutter, const Bytes& s, const std::vector<std::size_t>& sizes) {
+    Collect sink;
+    std::size_t pos = 0;
+    for (std::size_t n : sizes) {
+        n = std::min(n, s.size() - pos);
+        cutter.Feed(s.data() + pos, n, sink);
+        pos += n;
+    }
+    cutter.Feed(s.data() + pos, s.size() - pos, sink);
+    return sink.cuts;
+}
+
+TEST(RecordCutter, WholeReads) {
+    struct Case {
+        const char* name;
+        Bytes chunk;
+        std::size_t records;
+        std::size_t pending;
+    };
+    const Bytes two = Stream(2, nullptr);
+    Bytes fortyBytes = Record(0xAD, 0);
+    fortyBytes.push_back(0xED); // a possible start of the next record is kept
+    Bytes badChecksum = Record(0xA3, 2);
+    badChecksum[38] ^= 0xFF;
+    const Case cases[] = {
+        {"78 bytes are two records", two, 2, 0},
+        {"39 bytes are one record", Record(0xAD, 0), 1, 0},
+        {"a wrong checksum is still a record", badChecksum, 1, 0},
+        {"40 bytes: one record, one byte waits", fortyBytes, 1, 1},
+        {"nothing", Bytes{}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordCutter cutter;
+        Collect sink;
+        cutter.Feed(c.chunk.data(), c.chunk.size(), sink);
+        EXPECT_EQ(sink.cuts.size(), c.records);
+        EXPECT_EQ(cutter.PendingBytes(), c.pending);
+        if (c.records > 0) {
+            EXPECT_EQ(sink.cuts[0].bytes, Bytes(c.chunk.begin(), c.chunk.begin() + 39));
+        }
+    }
+}
+
+// However the reads split a stream of records, every record comes out once, in order.
+TEST(RecordCutter, EverySplitPositionOfThreeRecords) {
+    std::vector<Cut> expected;
+    const Bytes s = Stream(3, &expected);
+    for (std::size_t a = 0; a <= s.size(); ++a) {
+        for (std::size_t b = a; b <= s.size(); b += 5) {
+            RecordCutter cutter;
+            ASSERT_EQ(Feed(cutter, s, {a, b - a}), expected) << a << "," << b;
+        }
+    }
+}
+
+TEST(RecordCutter, ByteByByte) {
+    std::vector<Cut> expected;
+    const Bytes s = Stream(20, &expected);
+    RecordCutter cutter;
+    std::vector<std::size_t> ones(s.size(), 1);
+    EXPECT_EQ(Feed(cutter, s, ones), expected);
+    EXPECT_EQ(cutter.PendingBytes(), 0u);
+}
+
+TEST(RecordCutter, RandomSplitsOfALongStream) {
+    std::vector<Cut> expected;
+    const Bytes s = Stream(5000, &expected);
+    std::mt19937 rng(7);
+    std::vector<std::size_t> sizes;
+    std::size_t total = 0;
+    while (true) {
+        const std::size_t n = std::uniform_int_distribution<std::size_t>(0, 5000)(rng);
+        if (total + n > s.size())
+            break;
+        sizes.push_back(n);
+        total += n;
+    }
+    RecordCutter cutter;
+    EXPECT_EQ(Feed(cutter, s, sizes), expected);
+}
+
+TEST(RecordCutter, GarbageBetweenRecordsIsSkipped) {
+    const Bytes a = Record(0xA3, 1), b = Record(0xA8, 2), c = Record(0xAD, 0);
+    struct Case {
+        const char* name;
+        Bytes garbage;
+    };
+    const Case cases[] = {
+        {"noise", {0x00, 0x13, 0xFF, 0x42}},
+        {"a false start of the magic", {0xED, 0xCB, 0x28, 0x00, 0xED}},
+        {"three magic bytes", {0xED, 0xCB, 0x28}},
+        {"a torn record", Bytes(a.begin(), a.begin() + 20)},
+    };
+    for (const Case& g : cases) {
+        SCOPED_TRACE(g.name);
+        Bytes s;
+        Append(s, g.garbage);
+        Append(s, a);
+        Append(s, g.garbage);
+        Append(s, b);
+        Append(s, c);
+        Append(s, g.garbage);
+        const std::vector<Cut> expected = {{'r', a}, {'r', b}, {'r', c}};
+        for (std::size_t split = 0; split <= s.size(); ++split) {
+            RecordCutter cutter;
+            ASSERT_EQ(Feed(cutter, s, {split}), expected) << split;
+        }
+        RecordCutter cutter;
+        Collect sink;
+        cutter.Feed(s.data(), s.size(), sink);
+        EXPECT_GT(cutter.SkippedBytes(), 0u);
+    }
+}
+
+TEST(RecordCutter, ReadBackBlocksOnlyWhileExpected) {
+    const Bytes block = Block(1);
+    {
+        RecordCutter cutter;
+        cutter.SetReadBackExpected(true);
+        Collect sink;
+        cutter.Feed(block.data(), block.size(), sink);
+        ASSERT_EQ(sink.cuts.size(), 1u);
+        EXPECT_EQ(sink.cuts[0], (Cut{'b', block}));
+    }
+    {
+        // Without a read-back running, the same bytes are garbage.
+        RecordCutter cutter;
+        Collect sink;
+        cutter.Feed(block.data(), block.size(), sink);
+        EXPECT_TRUE(sink.cuts.empty());
+    }
+}
+
+TEST(RecordCutter, BlocksAndRecordsInterleavedAcrossSplits) {
+    const Bytes b1 = Block(1), b2 = Block(2), keepAlive = Record(0xAD, 0), finished = Record(0x8002, 3);
+    Bytes s;
+    Append(s, b1);
+    Append(s, keepAlive);
+    Append(s, b2);
+    Append(s, finished);
+    const std::vector<Cut> expected = {{'b', b1}, {'r', keepAlive}, {'b', b2}, {'r', finished}};
+    for (std::size_t split = 0; split <= s.size(); split += 13) {
+        RecordCutter cutter;
+        cutter.SetReadBackExpected(true);
+        ASSERT_EQ(Feed(cutter, s, {split, 1039}), expected) << split;
+    }
+}
+
+TEST(RecordCutter, ModeSwitchedByAHandlerAppliesToTheFollowingBytes) {
+    // The record that ends a read-back is handled before the bytes after it are cut.
+    class Switching : public Collect {
+    public:
+        explicit Switching(RecordCutter& c) : cutter(c) {}
+        void OnRecord(const std::uint8_t* r) override {
+            Collect::OnRecord(r);
+            if (FrameCode(r) == 0x8002)
+                cutter.SetReadBackExpected(false);
+        }
+        RecordCutter& cutter;
+    };
+    const Bytes block = Block(9), done = Record(0x8002, 3), ping = Record(0xB3, 0);
+    Bytes s;
+    Append(s, block);
+    Append(s, done);
+    Append(s, Bytes(10, 0x00));
+    Append(s, ping);
+    RecordCutter cutter;
+    cutter.SetReadBackExpected(true);
+    Switching sink(cutter);
+    cutter.Feed(s.data(), s.size(), sink);
+    ASSERT_EQ(sink.cuts.size(), 3u);
+    EXPECT_EQ(sink.cuts[2], (Cut{'r', ping}));
+}
+
+TEST(RecordCutter, LargeFeedsAndReset) {
+    std::vector<Cut> expected;
+    const Bytes s = Stream(400, &expected); // 15600 bytes, several times the work area
+    RecordCutter cutter;
+    Collect sink;
+    cutter.Feed(s.data(), 17, sink);
+    cutter.Feed(s.data() + 17, s.size() - 17, sink);
+    EXPECT_EQ(sink.cuts, expected);
+
+    cutter.Feed(s.data(), 20, sink);
+    EXPECT_EQ(cutter.PendingBytes(), 20u);
+    cutter.Reset();
+    EXPECT_EQ(cutter.PendingBytes(), 0u);
+    sink.cuts.clear();
+    cutter.Feed(s.data() + 39, 39, sink);
+    ASSERT_EQ(sink.cuts.size(), 1u);
+    EXPECT_EQ(sink.cuts[0], expected[1]);
+}
+
+} // namespace
