@@ -1,0 +1,631 @@
+#include "platform/IniFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace corvane {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr char32_t kReplacement = 0xFFFD;
+
+std::atomic<IniSaveHook> g_saveHook{nullptr};
+
+// ---- UTF-8 / UTF-16 ----------------------------------------------------------------------
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Decodes one sequence at `i`. With `allowSurrogates` the three-byte forms of U+D800..U+DFFF
+// are accepted (WTF-8, used for the lines of UTF-16 files). Returns false for a malformed
+// sequence.
+bool DecodeUtf8(std::string_view s, std::size_t& i, char32_t& cp, bool allowSurrogates) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    if (b0 < 0x80) {
+        cp = b0;
+        ++i;
+        return true;
+    }
+    int length;
+    char32_t min;
+    if ((b0 & 0xE0) == 0xC0) {
+        length = 2;
+        cp = b0 & 0x1F;
+        min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        length = 3;
+        cp = b0 & 0x0F;
+        min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        length = 4;
+        cp = b0 & 0x07;
+        min = 0x10000;
+    } else {
+        ++i;
+        return false;
+    }
+    if (s.size() - i < static_cast<std::size_t>(length)) {
+        ++i;
+        return false;
+    }
+    for (int k = 1; k < length; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+        if ((b & 0xC0) != 0x80) {
+            ++i;
+            return false;
+        }
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    // A well-formed sequence with a value that is not allowed (too long a form, a surrogate,
+    // beyond U+10FFFF) is consumed whole: it stands for one character.
+    i += static_cast<std::size_t>(length);
+    const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
+    return cp >= min && cp <= 0x10FFFF && (!surrogate || allowSurrogates);
+}
+
+std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+    std::string out;
+    out.reserve(bytes.size());
+    const std::size_t units = bytes.size() / 2;
+    auto unitAt = [&](std::size_t u) -> char32_t {
+        const auto a = static_cast<unsigned char>(bytes[2 * u]);
+        const auto b = static_cast<unsigned char>(bytes[2 * u + 1]);
+        return bigEndian ? static_cast<char32_t>((a << 8) | b) : static_cast<char32_t>((b << 8) | a);
+    };
+    for (std::size_t u = 0; u < units; ++u) {
+        char32_t cp = unitAt(u);
+        if (cp >= 0xD800 && cp <= 0xDBFF && u + 1 < units) {
+            const char32_t low = unitAt(u + 1);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                ++u;
+            }
+        }
+        AppendUtf8(out, cp); // an unpaired surrogate is kept as its three-byte form
+    }
+    return out;
+}
+
+void AppendUtf16Unit(std::string& out, char32_t unit, bool bigEndian) {
+    const auto hi = static_cast<char>((unit >> 8) & 0xFF);
+    const auto lo = static_cast<char>(unit & 0xFF);
+    if (bigEndian) {
+        out += hi;
+        out += lo;
+    } else {
+        out += lo;
+        out += hi;
+    }
+}
+
+void AppendUtf16(std::string& out, std::string_view wtf8, bool bigEndian) {
+    std::size_t i = 0;
+    while (i < wtf8.size()) {
+        char32_t cp;
+        if (!DecodeUtf8(wtf8, i, cp, true))
+            cp = kReplacement;
+        if (cp >= 0x10000) {
+            AppendUtf16Unit(out, 0xD800 + ((cp - 0x10000) >> 10), bigEndian);
+            AppendUtf16Unit(out, 0xDC00 + ((cp - 0x10000) & 0x3FF), bigEndian);
+        } else {
+            AppendUtf16Unit(out, cp, bigEndian);
+        }
+    }
+}
+
+// ---- Names and lines ---------------------------------------------------------------------
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    return true;
+}
+
+// A text handed in by a caller, as the system functions see a C string: up to its first NUL.
+std::string_view UpToNul(std::string_view s) {
+    const std::size_t nul = s.find('\0');
+    return nul == std::string_view::npos ? s : s.substr(0, nul);
+}
+
+enum class LineKind { Blank, Section, Key, Other };
+
+struct LineInfo {
+    LineKind kind = LineKind::Other;
+    std::string_view name;      // section or key name, trimmed
+    std::string_view value;     // trimmed value of a key line
+    std::size_t valueStart = 0; // offset of a key line's value (after "=" and blanks)
+};
+
+LineInfo Classify(std::string_view text) {
+    LineInfo info;
+    const std::string_view t = Trim(text);
+    if (t.empty()) {
+        info.kind = LineKind::Blank;
+        return info;
+    }
+    if (t.front() == '[') {
+        const std::size_t close = t.rfind(']');
+        if (close != std::string_view::npos && close > 0) {
+            info.kind = LineKind::Section;
+            info.name = Trim(t.substr(1, close - 1));
+        }
+        return info;
+    }
+    if (t.front() == ';')
+        return info;
+    const std::size_t eq = text.find('=');
+    if (eq == std::string_view::npos)
+        return info;
+    const std::string_view name = Trim(text.substr(0, eq));
+    if (name.empty())
+        return info;
+    info.kind = LineKind::Key;
+    info.name = name;
+    info.valueStart = eq + 1;
+    while (info.valueStart < text.size() && IsBlank(text[info.valueStart]))
+        ++info.valueStart;
+    info.value = Trim(text.substr(eq + 1));
+    return info;
+}
+
+std::string_view Unquote(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// ---- Files -------------------------------------------------------------------------------
+
+bool CallHook(IniSaveStage stage) {
+    const IniSaveHook hook = g_saveHook.load();
+    return hook == nullptr || hook(stage);
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// Writing through a symbolic link replaces the file it points to, not the link.
+std::string ResolveTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved) != nullptr)
+            return resolved;
+    }
+    return path;
+}
+
+// A new file beside `target`, created with the mode an ordinary new file gets (the umask
+// applies) and a name no one else uses.
+int CreateAside(const std::string& target, std::string& asidePath) {
+    static std::atomic<unsigned> counter{0};
+    const std::string folder = FolderOf(target);
+    const std::size_t slash = target.find_last_of('/');
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[64];
+        std::snprintf(suffix, sizeof suffix, ".tmp-%ld-%u", static_cast<long>(::getpid()), counter++);
+        asidePath = folder + "/." + base + suffix;
+        const int fd = ::open(asidePath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
+// ---- IniText -----------------------------------------------------------------------------
+
+IniText IniText::Parse(std::string_view bytes) {
+    IniText ini;
+    std::string decoded;
+    std::string_view text;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        ini.m_encoding = IniEncoding::Utf16Le;
+    } else if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
+               static_cast<unsigned char>(bytes[1]) == 0xFF) {
+        ini.m_encoding = IniEncoding::Utf16Be;
+    } else if (bytes.substr(0, 3) == kUtf8Bom) {
+        ini.m_encoding = IniEncoding::Utf8Bom;
+        text = bytes.substr(3);
+    } else {
+        text = bytes;
+    }
+    if (ini.m_encoding == IniEncoding::Utf16Le || ini.m_encoding == IniEncoding::Utf16Be) {
+        std::string_view body = bytes.substr(2);
+        if (body.size() % 2 != 0) {
+            ini.m_oddTail = body.substr(body.size() - 1);
+            body.remove_suffix(1);
+        }
+        decoded = DecodeUtf16(body, ini.m_encoding == IniEncoding::Utf16Be);
+        text = decoded;
+    }
+
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", pos);
+        Line line;
+        if (end == std::string_view::npos) {
+            line.text = text.substr(pos);
+            pos = text.size();
+        } else {
+            line.text = text.substr(pos, end - pos);
+            const std::size_t eolLength =
+                (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
+            line.eol = text.substr(end, eolLength);
+            pos = end + eolLength;
+        }
+        ini.m_lines.push_back(std::move(line));
+    }
+    return ini;
+}
+
+IniLoad IniText::Load(const std::string& path, IniText& text) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? IniLoad::Missing : IniLoad::Unreadable;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::uint64_t>(st.st_size) > kMaxIniFileBytes) {
+        ::close(fd);
+        return IniLoad::Unreadable;
+    }
+    std::string bytes;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return IniLoad::Unreadable;
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        if (bytes.size() > kMaxIniFileBytes) {
+            ::close(fd);
+            return IniLoad::Unreadable;
+        }
+    }
+    ::close(fd);
+    text = Parse(bytes);
+    return IniLoad::Loaded;
+}
+
+std::optional<std::string> IniText::Find(std::string_view section, std::string_view key) const {
+    section = Trim(UpToNul(section));
+    key = Trim(UpToNul(key));
+    bool inSection = false;
+    bool seenSection = false;
+    for (const Line& line : m_lines) {
+        const LineInfo info = Classify(line.text);
+        if (info.kind == LineKind::Section) {
+            if (seenSection)
+                break; // only the first section of that name counts
+            inSection = SameName(info.name, section);
+            seenSection = inSection;
+        } else if (inSection && info.kind == LineKind::Key && SameName(info.name, key)) {
+            return SanitizeUtf8(Unquote(info.value));
+        }
+    }
+    return std::nullopt;
+}
+
+bool IniText::Set(std::string_view section, std::string_view key, std::string_view value) {
+    const std::string sectionName = SanitizeUtf8(Trim(UpToNul(section)));
+    const std::string keyName = SanitizeUtf8(Trim(UpToNul(key)));
+    if (sectionName.empty() || HasLineBreak(sectionName))
+        return false;
+    if (keyName.empty() || HasLineBreak(keyName) || keyName.find('=') != std::string::npos ||
+        keyName[0] == '[' || keyName[0] == ';')
+        return false;
+
+    // Line breaks at the end leave empty lines after the key; inside, they become blanks.
+    std::string_view raw = UpToNul(value);
+    std::size_t trailingBreaks = 0;
+    while (!raw.empty() && (raw.back() == '\n' || raw.back() == '\r')) {
+        if (raw.back() == '\n' && raw.size() >= 2 && raw[raw.size() - 2] == '\r')
+            raw.remove_suffix(1);
+        raw.remove_suffix(1);
+        ++trailingBreaks;
+    }
+    std::string cleanValue;
+    cleanValue.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\r' || raw[i] == '\n') {
+            if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')
+                ++i;
+            cleanValue += ' ';
+        } else {
+            cleanValue += raw[i];
+        }
+    }
+    cleanValue = SanitizeUtf8(cleanValue);
+    const std::string keyLine = keyName + "=" + cleanValue;
+
+    auto blankLines = [&](std::size_t count) {
+        std::vector<Line> lines(count);
+        for (Line& l : lines)
+            l.eol = kCrLf;
+        return lines;
+    };
+    auto endLastLine = [&](std::size_t index) {
+        if (m_lines[index].eol.empty())
+            m_lines[index].eol = kCrLf;
+    };
+
+    // The first section of that name and where it ends (the next section line or the end).
+    std::size_t sectionLine = m_lines.size();
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        const LineInfo info = Classify(m_lines[i].text);
+        if (info.kind == LineKind::Section && SameName(info.name, sectionName)) {
+            sectionLine = i;
+            break;
+        }
+    }
+    if (sectionLine == m_lines.size()) {
+        if (!m_lines.empty())
+            endLastLine(m_lines.size() - 1);
+        m_lines.push_back(Line{"[" + sectionName + "]", std::string(kCrLf)});
+        m_lines.push_back(Line{keyLine, std::string(kCrLf)});
+        const std::vector<Line> blanks = blankLines(trailingBreaks);
+        m_lines.insert(m_lines.end(), blanks.begin(), blanks.end());
+        return true;
+    }
+    std::size_t sectionEnd = sectionLine + 1;
+    while (sectionEnd < m_lines.size() && Classify(m_lines[sectionEnd].text).kind != LineKind::Section)
+        ++sectionEnd;
+
+    for (std::size_t i = sectionLine + 1; i < sectionEnd; ++i) {
+        const LineInfo info = Classify(m_lines[i].text);
+        if (info.kind != LineKind::Key || !SameName(info.name, keyName))
+            continue;
+        // Keep the line up to its value (the key's spelling and spacing), replace the value.
+        m_lines[i].text = m_lines[i].text.substr(0, info.valueStart) + cleanValue;
+        std::size_t blanksAfter = 0;
+        while (i + 1 + blanksAfter < sectionEnd &&
+               Classify(m_lines[i + 1 + blanksAfter].text).kind == LineKind::Blank)
+            ++blanksAfter;
+        if (blanksAfter < trailingBreaks) {
+            endLastLine(i + blanksAfter);
+            const std::vector<Line> blanks = blankLines(trailingBreaks - blanksAfter);
+            m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(i + 1 + blanksAfter), blanks.begin(),
+                           blanks.end());
+        }
+        return true;
+    }
+
+    endLastLine(sectionEnd - 1);
+    std::vector<Line> added{Line{keyLine, std::string(kCrLf)}};
+    const std::vector<Line> blanks = blankLines(trailingBreaks);
+    added.insert(added.end(), blanks.begin(), blanks.end());
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd), added.begin(), added.end());
+    return true;
+}
+
+std::vector<IniEntry> IniText::Entries() const {
+    std::vector<IniEntry> entries;
+    std::string section;
+    bool inSection = false;
+    for (const Line& line : m_lines) {
+        const LineInfo info = Classify(line.text);
+        if (info.kind == LineKind::Section) {
+            section = SanitizeUtf8(info.name);
+            inSection = true;
+        } else if (inSection && info.kind == LineKind::Key) {
+            entries.push_back(IniEntry{section, SanitizeUtf8(info.name), SanitizeUtf8(Unquote(info.value))});
+        }
+    }
+    return entries;
+}
+
+std::string IniText::Serialize() const {
+    std::string out;
+    switch (m_encoding) {
+    case IniEncoding::Utf8:
+    case IniEncoding::Utf8Bom: {
+        std::size_t size = m_encoding == IniEncoding::Utf8Bom ? kUtf8Bom.size() : 0;
+        for (const Line& line : m_lines)
+            size += line.text.size() + line.eol.size();
+        out.reserve(size);
+        if (m_encoding == IniEncoding::Utf8Bom)
+            out += kUtf8Bom;
+        for (const Line& line : m_lines) {
+            out += line.text;
+            out += line.eol;
+        }
+        break;
+    }
+    case IniEncoding::Utf16Le:
+    case IniEncoding::Utf16Be: {
+        const bool bigEndian = m_encoding == IniEncoding::Utf16Be;
+        AppendUtf16Unit(out, 0xFEFF, bigEndian);
+        for (const Line& line : m_lines) {
+            AppendUtf16(out, line.text, bigEndian);
+            AppendUtf16(out, line.eol, bigEndian);
+        }
+        out += m_oddTail;
+        break;
+    }
+    }
+    return out;
+}
+
+bool IniText::Save(const std::string& path) const {
+    const std::string target = ResolveTarget(path);
+    const std::string bytes = Serialize();
+
+    std::string aside;
+    const int fd = CreateAside(target, aside);
+    if (fd < 0)
+        return false;
+    auto fail = [&]() {
+        ::close(fd);
+        ::unlink(aside.c_str());
+        return false;
+    };
+
+    // The new file takes over the old one's permissions and, where allowed, its owner.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0) {
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Not allowed for an ordinary user: the new file is then the writer's own.
+        }
+        ::fchmod(fd, old.st_mode & 07777);
+    }
+
+    const std::size_t half = bytes.size() / 2;
+    if (!WriteAll(fd, bytes.data(), half) || !CallHook(IniSaveStage::TempHalfWritten))
+        return fail();
+    if (!WriteAll(fd, bytes.data() + half, bytes.size() - half) || ::fsync(fd) != 0 ||
+        !CallHook(IniSaveStage::TempComplete))
+        return fail();
+    if (::close(fd) != 0) {
+        ::unlink(aside.c_str());
+        return false;
+    }
+    if (::rename(aside.c_str(), target.c_str()) != 0) {
+        ::unlink(aside.c_str());
+        return false;
+    }
+    // Make the rename itself durable.
+    const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    CallHook(IniSaveStage::Replaced);
+    return true;
+}
+
+// ---- The two profile functions -----------------------------------------------------------
+
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue, std::size_t roomChars,
+                                    const std::string& path) {
+    if (roomChars == 0)
+        return {};
+    std::optional<std::string> value;
+    if (!Trim(UpToNul(section)).empty() && !Trim(UpToNul(key)).empty()) {
+        IniText text;
+        if (IniText::Load(path, text) == IniLoad::Loaded)
+            value = text.Find(section, key);
+    }
+    return TruncateToChars(value ? *value : std::string_view(UpToNul(defaultValue)), roomChars - 1);
+}
+
+bool WritePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
+                               const std::string& path) {
+    IniText text;
+    if (IniText::Load(path, text) == IniLoad::Unreadable)
+        return false; // never replace a file that could not be read
+    if (!text.Set(section, key, value))
+        return false;
+    return text.Save(path);
+}
+
+// ---- Text helpers ------------------------------------------------------------------------
+
+std::string SanitizeUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const std::size_t start = i;
+        char32_t cp;
+        if (DecodeUtf8(bytes, i, cp, false))
+            out.append(bytes.substr(start, i - start));
+        else
+            AppendUtf8(out, kReplacement);
+    }
+    return out;
+}
+
+std::string TruncateToChars(std::string_view utf8, std::size_t maxChars) {
+    std::string valid = SanitizeUtf8(utf8);
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        if ((static_cast<unsigned char>(valid[i]) & 0xC0) == 0x80)
+            continue; // continuation byte
+        if (chars == maxChars) {
+            valid.resize(i);
+            break;
+        }
+        ++chars;
+    }
+    return valid;
+}
+
+void SetIniSaveHookForTesting(IniSaveHook hook) {
+    g_saveHook.store(hook);
+}
+
+} // namespace corvane

@@ -1,0 +1,338 @@
+#include "platform/IniFile.h"
+
+#include "ScratchFolder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace corvane;
+using corvane::test::FileExists;
+using corvane::test::ReadBytes;
+using corvane::test::ScratchFolder;
+using corvane::test::WriteBytes;
+
+namespace {
+
+std::string Utf16Le(std::u16string_view text, bool bom = true) {
+    std::string out = bom ? std::string("\xFF\xFE") : std::string();
+    for (char16_t c : text) {
+        out += static_cast<char>(c & 0xFF);
+        out += static_cast<char>(c >> 8);
+    }
+    return out;
+}
+
+std::string Utf16Be(std::u16string_view text) {
+    std::string out("\xFE\xFF");
+    for (char16_t c : text) {
+        out += static_cast<char>(c >> 8);
+        out += static_cast<char>(c & 0xFF);
+    }
+    return out;
+}
+
+std::size_t FilesIn(const std::string& folder) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++n;
+    return n;
+}
+
+class IniFileTest : public ::testing::Test {
+protected:
+    ScratchFolder m_folder;
+    std::string m_path = m_folder.File("Config.ini");
+
+    std::string Get(const std::string& section, const std::string& key, std::size_t room = 260,
+                    const std::string& def = "<default>") {
+        return GetPrivateProfileString(section, key, def, room, m_path);
+    }
+};
+
+struct ReadCase {
+    const char* what;
+    const char* file;
+    const char* section;
+    const char* key;
+    std::size_t room;
+    const char* expected;
+};
+
+// clang-format off
+const ReadCase kReadCases[] = {
+    {"names without regard to case", "[ComSet]\r\nPortNum=3\r\n", "COMSET", "portnum", 260, "3"},
+    {"blanks around names and value", "  [  ComSet ]  \r\n\t PortNum \t=  3  \r\n", "ComSet", "PortNum", 260, "3"},
+    {"blanks inside a value stay", "[S]\r\nK= two  words \r\n", "S", "K", 260, "two  words"},
+    {"double quotes dropped", "[S]\r\nK=\"  padded  \"\r\n", "S", "K", 260, "  padded  "},
+    {"single quotes dropped", "[S]\r\nK='x'\r\n", "S", "K", 260, "x"},
+    {"unmatched quotes kept", "[S]\r\nK=\"x'\r\n", "S", "K", 260, "\"x'"},
+    {"lone quote kept", "[S]\r\nK=\"\r\n", "S", "K", 260, "\""},
+    {"value holding =", "[S]\r\nK=a=b\r\n", "S", "K", 260, "a=b"},
+    {"empty value is not the default", "[S]\r\nK=\r\n", "S", "K", 260, ""},
+    {"room N gives N-1 characters", "[S]\r\nK=abcdef\r\n", "S", "K", 4, "abc"},
+    {"room counts characters, not bytes", "[S]\r\nK=\xE8\xAE\xBE\xE7\xBD\xAE" "EDID\r\n", "S", "K", 3,
+     "\xE8\xAE\xBE\xE7\xBD\xAE"},
+    {"room 1 gives nothing", "[S]\r\nK=abc\r\n", "S", "K", 1, ""},
+    {"room 0 gives nothing", "[S]\r\nK=abc\r\n", "S", "K", 0, ""},
+    {"default also cut to the room", "[S]\r\n", "S", "K", 4, "<de"},
+    {"missing section", "[Other]\r\nK=1\r\n", "S", "K", 260, "<default>"},
+    {"missing key", "[S]\r\nL=1\r\n", "S", "K", 260, "<default>"},
+    {"key of another section", "[S]\r\n[T]\r\nK=1\r\n", "S", "K", 260, "<default>"},
+    {"first of two sections", "[S]\r\nK=1\r\n[s]\r\nK=2\r\nL=3\r\n", "S", "L", 260, "<default>"},
+    {"first of two keys", "[S]\r\nK=1\r\nk=2\r\n", "S", "K", 260, "1"},
+    {"comment line is no key", "[S]\r\n;K=1\r\n", "S", ";K", 260, "<default>"},
+    {"line without = is no key", "[S]\r\nK\r\n", "S", "K", 260, "<default>"},
+    {"key before any section", "K=1\r\n[S]\r\n", "S", "K", 260, "<default>"},
+    {"broken section line belongs to the section before", "[S]\r\n[T\r\nK=1\r\n", "S", "K", 260, "1"},
+    {"line feed line ends", "[S]\nA=1\nK=2\n", "S", "K", 260, "2"},
+    {"carriage return line ends", "[S]\rA=1\rK=2", "S", "K", 260, "2"},
+    {"UTF-8 byte-order mark", "\xEF\xBB\xBF[S]\r\nK=1\r\n", "S", "K", 260, "1"},
+    {"malformed UTF-8 becomes U+FFFD", "[S]\r\nK=a\xFF" "b\r\n", "S", "K", 260, "a\xEF\xBF\xBD" "b"},
+    {"empty key name asks nothing", "[S]\r\n=1\r\n", "S", "", 260, "<default>"},
+};
+// clang-format on
+
+} // namespace
+
+TEST_F(IniFileTest, ReadRules) {
+    for (const ReadCase& c : kReadCases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(m_path, c.file);
+        EXPECT_EQ(Get(c.section, c.key, c.room), c.expected);
+    }
+}
+
+TEST_F(IniFileTest, MissingFileGivesDefault) {
+    EXPECT_EQ(Get("S", "K"), "<default>");
+    EXPECT_FALSE(FileExists(m_path));
+}
+
+TEST_F(IniFileTest, WriteCreatesFileAndSection) {
+    ASSERT_TRUE(WritePrivateProfileString("ComSet", "PortNum", "1", m_path));
+    EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n");
+    ASSERT_TRUE(WritePrivateProfileString("PRESET", "Name1", "Preset 1", m_path));
+    EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n[PRESET]\r\nName1=Preset 1\r\n");
+}
+
+TEST_F(IniFileTest, WriteReplacesInPlaceAndKeepsEveryOtherLine) {
+    const std::string before = "; written by hand\n"
+                               "[ComSet]\n"
+                               "  PortNum = 3   ; trailing note\n"
+                               "Unknown=keep me\n"
+                               "\n"
+                               "[Other]\r\n"
+                               "x=1";
+    WriteBytes(m_path, before);
+    ASSERT_TRUE(WritePrivateProfileString("comset", "PORTNUM", "7", m_path));
+    // The key keeps its spelling and spacing; only what follows its "=" changes.
+    EXPECT_EQ(ReadBytes(m_path), "; written by hand\n"
+                                 "[ComSet]\n"
+                                 "  PortNum = 7\n"
+                                 "Unknown=keep me\n"
+                                 "\n"
+                                 "[Other]\r\n"
+                                 "x=1");
+}
+
+TEST_F(IniFileTest, NewKeyGoesToTheEndOfItsSection) {
+    WriteBytes(m_path, "[A]\r\nx=1\r\n\r\n[B]\r\ny=2");
+    ASSERT_TRUE(WritePrivateProfileString("A", "z", "3", m_path));
+    ASSERT_TRUE(WritePrivateProfileString("B", "w", "4", m_path));
+    EXPECT_EQ(ReadBytes(m_path), "[A]\r\nx=1\r\n\r\nz=3\r\n[B]\r\ny=2\r\nw=4\r\n");
+}
+
+TEST_F(IniFileTest, LineBreakAfterValueLeavesOneEmptyLine) {
+    ASSERT_TRUE(WritePrivateProfileString("LAYERCLR", "B1", "170\r\n", m_path));
+    ASSERT_TRUE(WritePrivateProfileString("LAYERCLR", "R2", "128", m_path));
+    EXPECT_EQ(ReadBytes(m_path), "[LAYERCLR]\r\nB1=170\r\n\r\nR2=128\r\n");
+    EXPECT_EQ(Get("LAYERCLR", "B1"), "170");
+
+    // Writing the same value again does not pile up empty lines; a plain value keeps the one
+    // that is there.
+    ASSERT_TRUE(WritePrivateProfileString("LAYERCLR", "B1", "170\r\n", m_path));
+    ASSERT_TRUE(WritePrivateProfileString("LAYERCLR", "B1", "9", m_path));
+    EXPECT_EQ(ReadBytes(m_path), "[LAYERCLR]\r\nB1=9\r\n\r\nR2=128\r\n");
+}
+
+TEST_F(IniFileTest, LineBreaksInsideAValueCannotAddKeysOrSections) {
+    ASSERT_TRUE(WritePrivateProfileString("PRESET", "Name1", "Show\r\n[ComSet]\nPortNum=9", m_path));
+    EXPECT_EQ(Get("PRESET", "Name1"), "Show [ComSet] PortNum=9");
+    EXPECT_EQ(Get("ComSet", "PortNum"), "<default>");
+}
+
+TEST_F(IniFileTest, UnusableNamesAreRefusedAndWriteNothing) {
+    struct Names {
+        const char* section;
+        const char* key;
+    };
+    const Names bad[] = {{"", "K"},    {"  ", "K"},  {"S", ""},   {"S", "a=b"},
+                         {"S\n", "K"}, {"S", "K\r"}, {"S", "[K"}, {"S", ";K"}};
+    for (const Names& n : bad) {
+        SCOPED_TRACE(std::string(n.section) + "/" + n.key);
+        EXPECT_FALSE(WritePrivateProfileString(n.section, n.key, "v", m_path));
+        EXPECT_FALSE(FileExists(m_path));
+    }
+}
+
+TEST_F(IniFileTest, NamesAreWrittenTrimmedAndFoundAgain) {
+    ASSERT_TRUE(WritePrivateProfileString(" Setting ", " Language ", "Chinese", m_path));
+    EXPECT_EQ(ReadBytes(m_path), "[Setting]\r\nLanguage=Chinese\r\n");
+    ASSERT_TRUE(WritePrivateProfileString("SETTING", "language", "English", m_path));
+    EXPECT_EQ(ReadBytes(m_path), "[Setting]\r\nLanguage=English\r\n");
+}
+
+TEST_F(IniFileTest, WindowsMadeUtf16FileIsReadAndStaysUtf16) {
+    const std::u16string windowsFile = u"[Setting]\r\nLanguage=Chinese\r\n[String]\r\n"
+                                       u"SIDS_11=\u63D0\u793A\r\n" // 提示
+                                       u"Wide=\U0001F600\r\n"      // outside the BMP
+                                       u"Broken=a\xD800z\r\n";     // unpaired surrogate
+    WriteBytes(m_path, Utf16Le(windowsFile));
+
+    EXPECT_EQ(Get("Setting", "Language"), "Chinese");
+    EXPECT_EQ(Get("String", "SIDS_11"), "\xE6\x8F\x90\xE7\xA4\xBA");
+    EXPECT_EQ(Get("String", "Wide"), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(Get("String", "Wide", 2), "\xF0\x9F\x98\x80"); // one character, not two units
+    EXPECT_EQ(Get("String", "Broken"), "a\xEF\xBF\xBDz");
+
+    ASSERT_TRUE(WritePrivateProfileString("Setting", "Language", "English", m_path));
+    ASSERT_TRUE(WritePrivateProfileString("String", "SIDS_12", "\xE9\x87\x8D\xE5\x90\xAF", m_path)); // 重启
+    const std::u16string after = u"[Setting]\r\nLanguage=English\r\n[String]\r\n"
+                                 u"SIDS_11=\u63D0\u793A\r\n"
+                                 u"Wide=\U0001F600\r\n"
+                                 u"Broken=a\xD800z\r\n"
+                                 u"SIDS_12=\u91CD\u542F\r\n";
+    EXPECT_EQ(ReadBytes(m_path), Utf16Le(after));
+}
+
+TEST_F(IniFileTest, BigEndianUtf16AndUtf8MarkKeepTheirEncoding) {
+    WriteBytes(m_path, Utf16Be(u"[S]\r\nK=1\r\n"));
+    EXPECT_EQ(Get("S", "K"), "1");
+    ASSERT_TRUE(WritePrivateProfileString("S", "K", "2", m_path));
+    EXPECT_EQ(ReadBytes(m_path), Utf16Be(u"[S]\r\nK=2\r\n"));
+
+    WriteBytes(m_path, "\xEF\xBB\xBF[S]\r\nK=1\r\n");
+    ASSERT_TRUE(WritePrivateProfileString("S", "K", "2", m_path));
+    EXPECT_EQ(ReadBytes(m_path), "\xEF\xBB\xBF[S]\r\nK=2\r\n");
+}
+
+TEST_F(IniFileTest, UnreadableTargetIsLeftAlone) {
+    std::filesystem::create_directory(m_path); // a folder where the file should be
+    EXPECT_FALSE(WritePrivateProfileString("S", "K", "1", m_path));
+    EXPECT_TRUE(std::filesystem::is_directory(m_path));
+    EXPECT_EQ(Get("S", "K"), "<default>");
+
+    EXPECT_FALSE(WritePrivateProfileString("S", "K", "1", m_folder.File("no-such-folder/Config.ini")));
+}
+
+TEST_F(IniFileTest, WritingKeepsPermissionsAndFollowsLinks) {
+    const std::string real = m_folder.File("real.ini");
+    WriteBytes(real, "[S]\r\nK=1\r\n");
+    ::chmod(real.c_str(), 0640);
+    std::filesystem::create_symlink(real, m_path);
+
+    ASSERT_TRUE(WritePrivateProfileString("S", "K", "2", m_path));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_path));
+    EXPECT_EQ(ReadBytes(real), "[S]\r\nK=2\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// ---- Writing aside, then replacing -------------------------------------------------------
+
+namespace {
+
+IniSaveStage g_dieAt;
+bool DieAtStage(IniSaveStage stage) {
+    if (stage == g_dieAt)
+        ::_exit(3);
+    return true;
+}
+
+IniSaveStage g_failAt;
+bool FailAtStage(IniSaveStage stage) {
+    return stage != g_failAt;
+}
+
+struct HookReset {
+    ~HookReset() { SetIniSaveHookForTesting(nullptr); }
+};
+
+} // namespace
+
+TEST_F(IniFileTest, ProcessDyingMidWriteLeavesTheOldFileIntact) {
+    std::string before = "[ComSet]\r\nPortNum=4\r\n[PRESET]\r\n";
+    for (int i = 1; i <= 200; ++i)
+        before += "Name" + std::to_string(i) + "=Show " + std::to_string(i) + "\r\n";
+    WriteBytes(m_path, before);
+
+    for (IniSaveStage stage : {IniSaveStage::TempHalfWritten, IniSaveStage::TempComplete}) {
+        SCOPED_TRACE(static_cast<int>(stage));
+        g_dieAt = stage;
+        // The child sets the hook and dies in the middle of the save.
+        EXPECT_EXIT(
+            {
+                SetIniSaveHookForTesting(DieAtStage);
+                WritePrivateProfileString("ComSet", "PortNum", "9", m_path);
+            },
+            ::testing::ExitedWithCode(3), "");
+        EXPECT_EQ(ReadBytes(m_path), before);
+        EXPECT_EQ(Get("ComSet", "PortNum"), "4");
+    }
+}
+
+TEST_F(IniFileTest, FailedWriteReportsFalseAndLeavesNoTrace) {
+    HookReset reset;
+    WriteBytes(m_path, "[S]\r\nK=1\r\n");
+    for (IniSaveStage stage : {IniSaveStage::TempHalfWritten, IniSaveStage::TempComplete}) {
+        SCOPED_TRACE(static_cast<int>(stage));
+        g_failAt = stage;
+        SetIniSaveHookForTesting(FailAtStage);
+        EXPECT_FALSE(WritePrivateProfileString("S", "K", "2", m_path));
+        EXPECT_EQ(ReadBytes(m_path), "[S]\r\nK=1\r\n");
+        EXPECT_EQ(FilesIn(m_folder.Path()), 1u); // nothing left aside
+    }
+    SetIniSaveHookForTesting(nullptr);
+    EXPECT_TRUE(WritePrivateProfileString("S", "K", "2", m_path));
+    EXPECT_EQ(FilesIn(m_folder.Path()), 1u);
+}
+
+// ---- The in-memory text ------------------------------------------------------------------
+
+TEST(IniText, EntriesListKeyLinesOfSectionsInOrder) {
+    const IniText text = IniText::Parse("top=0\r\n[A]\r\nx = 1\r\n;c=2\r\n[B]\r\ny=\"two\"\r\nx=3\r\n");
+    const std::vector<IniEntry> entries = text.Entries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].section, "A");
+    EXPECT_EQ(entries[0].key, "x");
+    EXPECT_EQ(entries[0].value, "1");
+    EXPECT_EQ(entries[1].key, "y");
+    EXPECT_EQ(entries[1].value, "two");
+    EXPECT_EQ(entries[2].section, "B");
+    EXPECT_EQ(entries[2].key, "x");
+}
+
+TEST(IniText, SerializeGivesBackWhatWasParsed) {
+    const std::string inputs[] = {
+        "",
+        "no line end",
+        "[A]\r\nx=1\n\ry=2\r\r\n",
+        "\xEF\xBB\xBF[A]\r\n",
+        Utf16Le(u"[A]\r\nx=\xDC00\r\n") + "\x01", // lone surrogate and an odd last byte
+        "[A]\r\nx=\xC0\x80\xFF\r\n",              // malformed UTF-8 stays as it was
+    };
+    for (const std::string& in : inputs) {
+        SCOPED_TRACE(in);
+        EXPECT_EQ(IniText::Parse(in).Serialize(), in);
+    }
+}
+
+TEST(IniText, TruncateCountsCharacters) {
+    EXPECT_EQ(TruncateToChars("\xE4\xB8\xAD\xE6\x96\x87", 1), "\xE4\xB8\xAD");
+    EXPECT_EQ(TruncateToChars("abc", 10), "abc");
+    EXPECT_EQ(TruncateToChars("abc", 0), "");
+    EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80|\xC0\x80|\xFF"), "\xEF\xBF\xBD|\xEF\xBF\xBD|\xEF\xBF\xBD");
+}
