@@ -1,0 +1,593 @@
+#include "ProcessorModel.h"
+
+#include "device/ReplyDispatcher.h"
+#include "link/ByteOrder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <sstream>
+
+namespace corvane::sim {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// Canvas area spanned by the four outputs in the factory arrangement.
+constexpr std::uint32_t kCanvasLeft = 125;
+constexpr std::uint32_t kCanvasTop = 198;
+constexpr std::uint32_t kCanvasWidth = 4 * 1920;
+constexpr std::uint32_t kCanvasHeight = 1080;
+
+// Erase announcements the boot loader sends before it is ready for the image.
+int EraseSteps(Target t) { return t == Target::Fpga ? 12 : 3; }
+
+std::string FromEightBit(const std::uint8_t* p, std::size_t length, std::size_t room) {
+    std::string text;
+    for (std::size_t i = 0; i < std::min(length, room) && p[i] != 0; ++i) {
+        if (p[i] < 0x80) {
+            text.push_back(static_cast<char>(p[i]));
+        } else {
+            text.push_back(static_cast<char>(0xC0 | (p[i] >> 6)));
+            text.push_back(static_cast<char>(0x80 | (p[i] & 0x3F)));
+        }
+    }
+    return text;
+}
+
+void ReadCropRect(CropRect& r, const std::uint8_t* p) {
+    r.on = p[0];
+    r.hStart = GetLE16(p + 1);
+    r.vStart = GetLE16(p + 3);
+    r.hSize = GetLE16(p + 5);
+    r.vSize = GetLE16(p + 7);
+    r.hTotal = GetLE16(p + 9);
+    r.vTotal = GetLE16(p + 11);
+}
+
+std::uint8_t BlockChecksum(const std::uint8_t* b) {
+    return static_cast<std::uint8_t>(std::accumulate(b, b + kBlockSize - 1, 0u) & 0xFF);
+}
+
+} // namespace
+
+bool IsDataPacket(const std::uint8_t* block) {
+    return block[8] == 0 && block[9] == 0 && block[10] == 0 && block[11] == 0;
+}
+
+std::vector<std::uint8_t> MakeDataPacket(const std::uint8_t* data, std::size_t n) {
+    std::vector<std::uint8_t> b(kBlockSize, 0);
+    std::copy(kBlockMagic.begin(), kBlockMagic.end(), b.begin());
+    n = std::min<std::size_t>(n, 1024);
+    b[12] = static_cast<std::uint8_t>(n >> 8);
+    b[13] = static_cast<std::uint8_t>(n & 0xFF);
+    std::copy(data, data + n, b.begin() + 14);
+    b[kBlockSize - 1] = BlockChecksum(b.data());
+    return b;
+}
+
+std::vector<std::uint8_t> MakeReadBackBlock(std::uint16_t number, const std::uint8_t* data, std::size_t n) {
+    std::vector<std::uint8_t> b(kBlockSize, 0);
+    std::copy(kBlockMagic.begin(), kBlockMagic.end(), b.begin());
+    PutLE16(&b[8], number);
+    std::copy(data, data + std::min<std::size_t>(n, 1024), b.begin() + 14);
+    b[kBlockSize - 1] = BlockChecksum(b.data());
+    return b;
+}
+
+ProcessorModel::ProcessorModel() {
+    DeviceState& s = m_state;
+    // A processor fresh from the factory: HDMI-1 and DisplayPort-1 carry 1080p60, layer 1
+    // shows HDMI-1 on the first output, the outputs run 1920 x 1080 side by side.
+    for (int i = 0; i < 4; ++i) {
+        m_inputSignal[i] = s.inputs[i];
+        m_inputSignal[i].signal = 1;
+        m_inputPresent[i] = (i == 0 || i == 2) ? 1 : 0;
+        OutputInfo& o = s.outputs[i];
+        o.winW = 1920;
+        o.winH = 1080;
+        o.hActive = 1920;
+        o.vActive = 1080;
+        s.layers[i].source = static_cast<std::uint32_t>(i);
+    }
+    s.layers[0].visible = 1;
+    s.layers[0].w = 1920;
+    s.layers[0].h = 1080;
+    s.crop.inputFpsX100 = 6000;
+    s.crop.outputFpsX100 = 6000;
+    for (int i = 0; i < 4; ++i)
+        s.crop.rects[i] = CropRect{0, 0, 0, 1920, 1080, 1920, 1080};
+    m_sysInfo.fill(1);
+    SetCurrentInput(0);
+    // The read-back image until an FPGA image has been sent: 64 KiB of a fixed pattern.
+    m_images[static_cast<int>(Target::Fpga)].resize(64 * 1024);
+    for (std::size_t i = 0; i < m_images[1].size(); ++i)
+        m_images[1][i] = static_cast<std::uint8_t>((i * 31 + (i >> 10)) & 0xFF);
+}
+
+Outgoing ProcessorModel::Out(const Frame& f, milliseconds delay) {
+    return Outgoing{delay, std::vector<std::uint8_t>(f.begin(), f.end()), true};
+}
+
+const std::vector<std::uint8_t>& ProcessorModel::Image(Target target) const {
+    return m_images[static_cast<int>(target)];
+}
+
+void ProcessorModel::SetCurrentInput(int input) {
+    m_state.currentInput = static_cast<std::uint32_t>(input);
+    for (int i = 0; i < 4; ++i) {
+        InputInfo& in = m_state.inputs[i];
+        in.isCurrent = i == input ? 1 : 0;
+        in.signal = i == input ? m_inputPresent[i] : 0;
+        in.width = m_inputSignal[i].width;
+        in.height = m_inputSignal[i].height;
+        in.refreshX10 = m_inputSignal[i].refreshX10;
+    }
+    m_state.crop.cropInput = static_cast<std::uint8_t>(input);
+    m_state.crop.inputFpsX100 = m_inputPresent[input] ? m_inputSignal[input].refreshX10 * 10 : 0;
+}
+
+std::vector<Frame> ProcessorModel::StateRecords() const {
+    const DeviceState& s = m_state;
+    std::vector<Frame> r;
+    r.push_back(VersionsReply(m_versions));
+    r.push_back(InputStatusReply(s, static_cast<int>(s.currentInput)));
+    const int currentGroup = s.currentInput < 2 ? 0 : 1;
+    r.push_back(CropReply(s, 1 - currentGroup));
+    r.push_back(CropReply(s, currentGroup));
+    for (int i = 0; i < 4; ++i)
+        r.push_back(LayerReply(s, i));
+    for (int i = 0; i < 4; ++i)
+        r.push_back(OutputReply(s, i));
+    r.push_back(PictureReply(s, 0));
+    r.push_back(PictureReply(s, 1));
+    for (int i = 0; i < 4; ++i)
+        r.push_back(EdidReply(s, i));
+    r.push_back(WifiReply(s));
+    for (int i = 0; i < 4; ++i)
+        r.push_back(BlendReply(s, i));
+    for (int i = 0; i < 4; ++i)
+        r.push_back(CurveReply(s, i));
+    return r;
+}
+
+void ProcessorModel::AddState(std::vector<Outgoing>& out) const {
+    for (const Frame& f : StateRecords())
+        out.push_back(Out(f));
+}
+
+void ProcessorModel::Apply(const std::uint8_t* f) {
+    DeviceState& s = m_state;
+    const std::uint8_t b6 = f[6];
+    switch (FrameCode(f)) {
+    case kCmdCrop:
+        if (b6 < 4)
+            ReadCropRect(s.crop.rects[b6], f + 8);
+        break;
+    case kCmdCropPreset:
+        if (b6 == 0x12 || b6 == 0x34) {
+            const int k = b6 == 0x12 ? 0 : 2;
+            ReadCropRect(s.crop.rects[k], f + 7);
+            ReadCropRect(s.crop.rects[k + 1], f + 20);
+        }
+        break;
+    case kCmdEdid:
+        if (b6 < 4) {
+            EdidTiming& t = s.edidTimings[b6];
+            if (f[7] == 0) {
+                t = EdidTiming{};
+            } else {
+                t.hActive = GetLE16(f + 8);
+                t.vActive = GetLE16(f + 10);
+                t.refreshX10 = GetLE16(f + 12);
+                if (f[7] == 2) {
+                    t.hBlank = GetLE16(f + 14);
+                    t.vBlank = GetLE16(f + 16);
+                    t.hSync = GetLE16(f + 18);
+                    t.vSync = GetLE16(f + 20);
+                    t.hFront = GetLE16(f + 22);
+                    t.vFront = GetLE16(f + 24);
+                }
+            }
+        }
+        break;
+    case kCmdSelectInput:
+        if (b6 < 4)
+            SetCurrentInput(b6);
+        break;
+    case kCmdLayer:
+        if (b6 < 4) {
+            LayerInfo& l = s.layers[b6];
+            if (f[7] < 4)
+                l.source = f[7];
+            l.zoomOn = f[8];
+            l.zoomX = GetLE16(f + 9);
+            l.zoomY = GetLE16(f + 11);
+            l.zoomW = GetLE16(f + 13);
+            l.zoomH = GetLE16(f + 15);
+            l.srcW = GetLE16(f + 17);
+            l.srcH = GetLE16(f + 19);
+            l.x = GetLE24(f + 21);
+            l.y = GetLE24(f + 24);
+            l.w = GetLE24(f + 27);
+            l.h = GetLE24(f + 30);
+            l.visible = f[33] ? 1 : 0;
+        }
+        break;
+    case kCmdBlend:
+        if (b6 < 4) {
+            for (int side = 0; side < kSideCount; ++side) {
+                const std::uint8_t* p = f + 7 + 7 * side;
+                BlendSide& b = s.outputs[b6].blend[side];
+                b.enable = p[0] & 1;
+                b.direction = (p[0] >> 1) & 1;
+                b.gamma = p[1];
+                b.table = p[2];
+                b.start = GetLE16(p + 3);
+                b.size = GetLE16(p + 5);
+            }
+        }
+        break;
+    case kCmdBlendCurve:
+        if (b6 < 4)
+            std::copy(f + 7, f + 23, s.outputs[b6].curve.begin());
+        break;
+    case kCmdOutputWindow:
+        if (b6 < 4) {
+            OutputInfo& o = s.outputs[b6];
+            o.canvasX = GetLE24(f + 7);
+            o.canvasY = GetLE24(f + 10);
+            o.width = GetLE16(f + 13);
+            o.height = GetLE16(f + 15);
+            o.winX = GetLE16(f + 17);
+            o.winY = GetLE16(f + 19);
+            o.winW = GetLE16(f + 21);
+            o.winH = GetLE16(f + 23);
+            o.resIndex = f[25];
+            o.hActive = GetLE16(f + 26);
+            o.vActive = GetLE16(f + 28);
+            o.resTag = f[30];
+        }
+        break;
+    case kCmdPicture:
+        if (b6 < 4) {
+            for (int n = 0; n < 4; ++n) {
+                if (n != b6 && f[7] == 0)
+                    continue;
+                PictureSettings& p = s.picture[n];
+                p.brightness = f[9];
+                p.contrast = f[10];
+                p.gamma = f[11];
+                p.colorTemp = f[12];
+                if (f[12] == 8) { // user gains; the presets' gains are the processor's own
+                    p.red = f[13];
+                    p.green = f[14];
+                    p.blue = f[15];
+                }
+                p.aux0 = f[16];
+                p.aux1 = f[17];
+                p.aux2 = f[18];
+                p.aux3 = f[19];
+            }
+        }
+        break;
+    case kCmdFrameMode:
+        s.crop.frameMode = b6;
+        break;
+    case kCmdOutputResolution:
+        for (int n = 0; n < 4; ++n) {
+            if (n != b6 && b6 != 4)
+                continue;
+            OutputInfo& o = s.outputs[n];
+            o.resIndex = f[7];
+            o.width = o.hActive = GetLE16(f + 8);
+            o.height = o.vActive = GetLE16(f + 10);
+            o.resTag = f[12];
+        }
+        break;
+    case kCmdWifi:
+        s.wifi.ssid = FromEightBit(f + 7, b6, 14);
+        s.wifi.password = FromEightBit(f + 22, f[21], 11);
+        {
+            char ip[20];
+            std::snprintf(ip, sizeof ip, "%u.%u.%u.%u", f[34], f[35], f[36], f[37]);
+            s.wifi.ip = ip;
+        }
+        break;
+    case kCmdInputBackup:
+        s.crop.inputBackup = b6 ? 1 : 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void ProcessorModel::ApplyPreset(int slot) {
+    // The processor's own presets 1 to 3: four windows in a 2 x 2 grid, side by side in one
+    // row across the middle, stacked as four full-width rows.
+    for (int i = 0; i < 4; ++i) {
+        LayerInfo& l = m_state.layers[i];
+        l.visible = 1;
+        l.source = static_cast<std::uint32_t>(i);
+        l.zoomOn = 0;
+        switch (slot) {
+        case 0:
+            l.w = kCanvasWidth / 2;
+            l.h = kCanvasHeight / 2;
+            l.x = kCanvasLeft + l.w * (i % 2);
+            l.y = kCanvasTop + l.h * (i / 2);
+            break;
+        case 1:
+            l.w = kCanvasWidth / 4;
+            l.h = kCanvasHeight / 2;
+            l.x = kCanvasLeft + l.w * i;
+            l.y = kCanvasTop + kCanvasHeight / 4;
+            break;
+        default:
+            l.w = kCanvasWidth;
+            l.h = kCanvasHeight / 4;
+            l.x = kCanvasLeft;
+            l.y = kCanvasTop + l.h * i;
+            break;
+        }
+    }
+}
+
+std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
+    ++m_commands;
+    const std::uint16_t code = FrameCode(f);
+    const std::uint8_t b6 = f[6];
+    std::vector<Outgoing> out;
+    if (code == kCmdPing) {
+        ++m_pingAnswers;
+        return out;
+    }
+    if (m_bootLoader || (code & 0x8000))
+        return BootCommand(f);
+
+    Apply(f);
+    const int group = m_state.currentInput < 2 ? 0 : 1;
+    switch (code) {
+    case kCmdCrop:
+        if (b6 < 4) {
+            out.push_back(Out(AckReply(kAckCrop, 0, b6)));
+            out.push_back(Out(CropReply(m_state, b6 < 2 ? 0 : 1)));
+        }
+        break;
+    case kCmdEdid:
+        if (b6 < 4) {
+            out.push_back(Out(AckReply(kAckEdid, 1, b6)));
+            out.push_back(Out(EdidReply(m_state, b6)));
+        } else {
+            out.push_back(Out(AckReply(kAckEdid, 0, b6)));
+        }
+        break;
+    case kCmdSelectInput:
+        if (b6 < 4) {
+            out.push_back(Out(InputStatusReply(m_state, b6)));
+            out.push_back(Out(CropReply(m_state, group)));
+        }
+        break;
+    case kCmdLoadPreset:
+        if (b6 < 3) {
+            ApplyPreset(b6);
+            for (int i = 0; i < 4; ++i)
+                out.push_back(Out(LayerReply(m_state, i)));
+        }
+        out.push_back(Out(AckReply(kAckGeneric, 1, b6)));
+        break;
+    case kCmdLayer:
+        if (b6 < 4)
+            out.push_back(Out(LayerReply(m_state, b6)));
+        break;
+    case kCmdBlend:
+        if (b6 < 4)
+            out.push_back(Out(BlendReply(m_state, b6)));
+        break;
+    case kCmdBlendCurve:
+        if (b6 < 4)
+            out.push_back(Out(CurveReply(m_state, b6)));
+        break;
+    case kCmdOutputWindow:
+        if (b6 < 4) {
+            out.push_back(Out(AckReply(kAckOutputWindow, 0, b6)));
+            out.push_back(Out(OutputReply(m_state, b6)));
+        }
+        break;
+    case kCmdFactoryReset: {
+        const auto images = m_images;
+        *this = ProcessorModel();
+        m_images = images;
+        AddState(out);
+        break;
+    }
+    case kCmdPicture:
+        if (b6 < 4) {
+            out.push_back(Out(AckReply(kAckPicture, 1, b6)));
+            if (f[7] != 0 || b6 < 2)
+                out.push_back(Out(PictureReply(m_state, 0)));
+            if (f[7] != 0 || b6 >= 2)
+                out.push_back(Out(PictureReply(m_state, 1)));
+        }
+        break;
+    case kCmdFrameMode:
+        out.push_back(Out(AckReply(kAckStatus, 1, b6)));
+        out.push_back(Out(CropReply(m_state, group)));
+        out.push_back(Out(AckReply(kAckGeneric, 1, 0)));
+        break;
+    case kCmdOutputResolution:
+        out.push_back(Out(AckReply(kAckOutput, 1, b6)));
+        for (int n = 0; n < 4; ++n)
+            if (n == b6 || b6 == 4)
+                out.push_back(Out(OutputReply(m_state, n)));
+        break;
+    case kCmdWifi:
+        out.push_back(Out(AckReply(kAckWifi, 1, 0)));
+        out.push_back(Out(WifiReply(m_state)));
+        break;
+    case kCmdInputBackup:
+        out.push_back(Out(CropReply(m_state, group)));
+        break;
+    case kCmdEdidRequest:
+        if (b6 < 4)
+            out.push_back(Out(EdidReply(m_state, b6)));
+        break;
+    case kCmdRequestAll:
+        AddState(out);
+        break;
+    case kCmdArrangeDone:
+        out.push_back(Out(SimpleReply(0xB0)));
+        break;
+    case kCmdSysInfo:
+        out.push_back(Out(SysInfoReply(m_sysInfo)));
+        break;
+    default:
+        break;
+    }
+    return out;
+}
+
+std::vector<Outgoing> ProcessorModel::EnterBootLoader() {
+    m_bootLoader = true;
+    m_transferring = false;
+    return {Out(AnnounceReply(0))};
+}
+
+std::vector<Outgoing> ProcessorModel::BootCommand(const std::uint8_t* f) {
+    std::vector<Outgoing> out;
+    switch (FrameCode(f)) {
+    case kCmdRequestAll: // a boot loader answers every hello with its announce
+    case kCmdEnterBoot:
+        return EnterBootLoader();
+    case kCmdAnnounceImage: {
+        if (!m_bootLoader)
+            break;
+        m_target = f[6] == 0 ? Target::Mcu : f[6] == 2 ? Target::HdmiRx : Target::Fpga;
+        m_announcedBlocks = GetLE16(f + 7);
+        m_receivedBlocks = 0;
+        m_incoming.clear();
+        m_transferring = true;
+        m_transferBad = false;
+        const int steps = EraseSteps(m_target);
+        for (int i = 1; i <= steps; ++i)
+            out.push_back(Out(AnnounceReply(4), kErasePeriodMs * i));
+        out.push_back(Out(AnnounceReply(2), kErasePeriodMs * (steps + 1)));
+        break;
+    }
+    case kCmdReadBack: {
+        if (!m_bootLoader)
+            break;
+        const std::vector<std::uint8_t>& image = m_images[static_cast<int>(Target::Fpga)];
+        std::uint16_t number = 1;
+        for (std::size_t pos = 0; pos < image.size(); pos += 1024, ++number) {
+            Outgoing block;
+            block.bytes = MakeReadBackBlock(number, image.data() + pos, std::min<std::size_t>(1024, image.size() - pos));
+            out.push_back(std::move(block));
+        }
+        out.push_back(Out(AnnounceReply(3)));
+        break;
+    }
+    case kCmdEndImage:
+        if (m_transferring) {
+            m_transferring = false;
+            const bool good = !m_refuseUpgrade && !m_transferBad && m_receivedBlocks == m_announcedBlocks &&
+                              m_receivedBlocks > 0;
+            if (good)
+                m_images[static_cast<int>(m_target)] = m_incoming;
+            out.push_back(Out(AckReply(kAckUpgradeStep, 0, good ? 1 : 0)));
+        } else {
+            m_bootLoader = false; // leave upgrade mode: the processor restarts into its program
+        }
+        break;
+    default:
+        break; // the boot loader knows nothing else
+    }
+    return out;
+}
+
+std::vector<Outgoing> ProcessorModel::OnBlock(const std::uint8_t* b) {
+    std::vector<Outgoing> out;
+    const bool checksumOk = BlockChecksum(b) == b[kBlockSize - 1];
+    if (IsDataPacket(b)) {
+        ++m_packets;
+        const std::size_t n = static_cast<std::size_t>(b[12] << 8 | b[13]);
+        if (!m_transferring)
+            return out;
+        if (!checksumOk || n == 0 || n > 1024) {
+            ++m_badPackets;
+            m_transferBad = true;
+            return out;
+        }
+        m_incoming.insert(m_incoming.end(), b + 14, b + 14 + n);
+        ++m_receivedBlocks;
+        return out;
+    }
+    // A preset file: its records are applied one after another, then the new state is
+    // reported and the wait ended.
+    if (m_bootLoader)
+        return out;
+    const int count = std::min(b[12] << 8 | b[13], 24);
+    for (int k = 0; k < count; ++k) {
+        const std::uint8_t* r = b + 14 + kFrameSize * static_cast<std::size_t>(k);
+        if (HasFrameMagic(r) && FrameChecksum(r) == r[kChecksumOffset])
+            Apply(r);
+    }
+    AddState(out);
+    out.push_back(Out(AckReply(kAckGeneric, 1, 0)));
+    return out;
+}
+
+std::vector<Outgoing> ProcessorModel::SetInputSignal(int input, bool present, std::uint16_t width,
+                                                     std::uint16_t height, std::uint16_t refreshX10) {
+    std::vector<Outgoing> out;
+    if (input < 0 || input > 3)
+        return out;
+    m_inputPresent[input] = present ? 1 : 0;
+    if (width)
+        m_inputSignal[input].width = width;
+    if (height)
+        m_inputSignal[input].height = height;
+    if (refreshX10)
+        m_inputSignal[input].refreshX10 = refreshX10;
+    if (static_cast<std::uint32_t>(input) == m_state.currentInput) {
+        SetCurrentInput(input);
+        Outgoing o = Out(InputStatusReply(m_state, input));
+        o.reply = false;
+        out.push_back(o);
+    }
+    return out;
+}
+
+std::string ProcessorModel::Describe() const {
+    const DeviceState& s = m_state;
+    std::ostringstream t;
+    t << "mode " << (m_bootLoader ? "bootloader" : "normal") << "\n";
+    t << "input current=" << s.currentInput;
+    for (int i = 0; i < 4; ++i)
+        t << " signal" << i << "=" << int(m_inputPresent[i]);
+    t << "\n";
+    for (int i = 0; i < 4; ++i) {
+        const LayerInfo& l = s.layers[i];
+        t << "layer " << i << " source=" << l.source << " x=" << l.x << " y=" << l.y << " w=" << l.w
+          << " h=" << l.h << " visible=" << int(l.visible) << " zoom=" << int(l.zoomOn) << "\n";
+    }
+    for (int i = 0; i < 4; ++i) {
+        const OutputInfo& o = s.outputs[i];
+        t << "output " << i << " x=" << o.canvasX << " y=" << o.canvasY << " width=" << o.width
+          << " height=" << o.height << " res=" << o.resIndex << "\n";
+    }
+    for (int i = 0; i < 4; ++i) {
+        const PictureSettings& p = s.picture[i];
+        t << "picture " << i << " brightness=" << int(p.brightness) << " contrast=" << int(p.contrast)
+          << " gamma=" << int(p.gamma) << " colortemp=" << int(p.colorTemp) << "\n";
+    }
+    t << "frame mode=" << s.crop.frameMode << " backup=" << int(s.crop.inputBackup) << "\n";
+    t << "wifi ssid=" << s.wifi.ssid << " ip=" << s.wifi.ip << "\n";
+    t << "upgrade packets=" << m_packets << " bad=" << m_badPackets << " fpga=" << m_images[1].size()
+      << " mcu=" << m_images[0].size() << " hdmirx=" << m_images[2].size() << "\n";
+    t << "pings answered=" << m_pingAnswers << " commands=" << m_commands << "\n";
+    return t.str();
+}
+
+} // namespace corvane::sim

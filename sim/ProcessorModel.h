@@ -1,0 +1,109 @@
+#pragma once
+
+// What the simulated processor knows and how it answers: its state (the same fields the
+// application keeps), its stored presets, its boot loader and firmware images. Pure logic,
+// no I/O: every command returns the records to send, each with a delay from now.
+
+#include "ReplyRecords.h"
+#include "device/DeviceState.h"
+#include "link/CommandFrame.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvane::sim {
+
+struct Outgoing {
+    std::chrono::milliseconds delay{0}; // from the moment the command was handled
+    std::vector<std::uint8_t> bytes;    // one record (39 bytes) or one read-back block (1039 bytes)
+    bool reply = true;                  // an answer to a command (subject to the drop and delay faults)
+};
+
+// The firmware targets of the boot loader, by the target byte of 0x8001.
+enum class Target : std::uint8_t { Mcu = 0, Fpga = 1, HdmiRx = 2 };
+
+inline constexpr std::array<std::uint8_t, 8> kBlockMagic = {0xD2, 0xE3, 0xF4, 0x05, 0x16, 0x27, 0x38, 0x49};
+
+// Pause between two erase-progress announcements of the boot loader.
+inline constexpr std::chrono::milliseconds kErasePeriodMs{50};
+
+class ProcessorModel {
+public:
+    ProcessorModel();
+
+    // A 39-byte command from the application.
+    std::vector<Outgoing> OnCommand(const std::uint8_t* frame);
+    // A 1039-byte block from the application: a firmware data packet or a preset file.
+    std::vector<Outgoing> OnBlock(const std::uint8_t* block);
+
+    // The whole state, in the order a synchronisation reports it, ending with the blend
+    // curve of output index 3.
+    std::vector<Frame> StateRecords() const;
+
+    // Changes the signal on an input; returns the records that report it (the input status
+    // when the input is the current one).
+    std::vector<Outgoing> SetInputSignal(int input, bool present, std::uint16_t width, std::uint16_t height,
+                                         std::uint16_t refreshX10);
+
+    // Starts in the boot loader (as after a failed upgrade): returns the announce.
+    std::vector<Outgoing> EnterBootLoader();
+    bool InBootLoader() const { return m_bootLoader; }
+
+    void SetRefuseUpgrade(bool refuse) { m_refuseUpgrade = refuse; }
+
+    const DeviceState& State() const { return m_state; }
+    DeviceState& MutableState() { return m_state; }
+
+    // What was received, for the control channel.
+    std::uint64_t PingAnswers() const { return m_pingAnswers; }
+    std::uint64_t CommandsReceived() const { return m_commands; }
+    const std::vector<std::uint8_t>& Image(Target target) const;
+    std::uint64_t PacketsReceived() const { return m_packets; }
+    std::uint64_t BadPackets() const { return m_badPackets; }
+
+    // One line per field group, "key value ..." pairs, for the control channel's "state".
+    std::string Describe() const;
+
+private:
+    void Apply(const std::uint8_t* f);                   // stores what a setting command changes
+    std::vector<Outgoing> BootCommand(const std::uint8_t* f);
+    void ApplyPreset(int slot);
+    void SetCurrentInput(int input);
+    static Outgoing Out(const Frame& f, std::chrono::milliseconds delay = std::chrono::milliseconds{0});
+    void AddState(std::vector<Outgoing>& out) const;
+
+    DeviceState m_state;
+    std::array<std::uint8_t, 4> m_inputPresent{}; // signals on the inputs, as the processor sees them
+    std::array<InputInfo, 4> m_inputSignal{};
+    FirmwareVersions m_versions;
+    std::array<std::uint8_t, 13> m_sysInfo{};
+
+    bool m_bootLoader = false;
+    bool m_refuseUpgrade = false;
+    bool m_transferring = false;
+    bool m_transferBad = false;
+    Target m_target = Target::Fpga;
+    std::uint32_t m_announcedBlocks = 0;
+    std::uint32_t m_receivedBlocks = 0;
+    std::vector<std::uint8_t> m_incoming;
+    std::array<std::vector<std::uint8_t>, 3> m_images;
+
+    std::uint64_t m_pingAnswers = 0;
+    std::uint64_t m_commands = 0;
+    std::uint64_t m_packets = 0;
+    std::uint64_t m_badPackets = 0;
+};
+
+// True when the block is a firmware data packet (bytes 8..11 zero) rather than a preset file.
+bool IsDataPacket(const std::uint8_t* block);
+
+// The block that carries `n` bytes of firmware (n <= 1024), as the application builds it.
+std::vector<std::uint8_t> MakeDataPacket(const std::uint8_t* data, std::size_t n);
+
+// Read-back block number `number` carrying 1024 bytes from `data` (zero-padded).
+std::vector<std::uint8_t> MakeReadBackBlock(std::uint16_t number, const std::uint8_t* data, std::size_t n);
+
+} // namespace corvane::sim

@@ -1,0 +1,529 @@
+#include "Simulator.h"
+
+#include "FrameText.h"
+#include "ReplyRecords.h"
+#include "device/ReplyDispatcher.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace corvane::sim {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+namespace {
+
+constexpr std::size_t kTrafficLines = 2000;
+constexpr std::size_t kWireLimit = 256 * 1024; // bytes waiting for a reader that never comes
+constexpr milliseconds kSplitGapMs{2};
+constexpr milliseconds kIdleWakeMs{1000};
+
+speed_t SpeedOf(unsigned baud) {
+    switch (baud) {
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    case 460800: return B460800;
+    case 921600: return B921600;
+    default: return B0;
+    }
+}
+
+bool StartsWith(const std::uint8_t* p, std::size_t n, const std::uint8_t* magic, std::size_t m) {
+    return std::equal(p, p + std::min(n, m), magic);
+}
+
+std::vector<std::string> Words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    return words;
+}
+
+bool IsOn(const std::string& w) { return w == "on" || w == "1" || w == "yes"; }
+
+} // namespace
+
+Simulator::Simulator(SimOptions options) : m_options(std::move(options)), m_random(m_options.seed) {
+    m_model.SetRefuseUpgrade(m_options.faults.refuseUpgrade);
+}
+
+Simulator::~Simulator() { Stop(); }
+
+std::string Simulator::LinkPath() const { return m_linkPath; }
+std::string Simulator::TerminalPath() const { return m_terminalPath; }
+
+bool Simulator::OpenTerminal(std::string* error) {
+    auto fail = [&](const std::string& what) {
+        if (error)
+            *error = what + ": " + std::strerror(errno);
+        CloseTerminal();
+        return false;
+    };
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (m_master < 0)
+        return fail("cannot open a pseudo-terminal");
+    if (grantpt(m_master) != 0 || unlockpt(m_master) != 0)
+        return fail("cannot unlock the pseudo-terminal");
+    char name[128];
+    if (ptsname_r(m_master, name, sizeof name) != 0)
+        return fail("cannot name the pseudo-terminal");
+    m_terminalPath = name;
+    m_slave = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (m_slave < 0)
+        return fail("cannot open " + m_terminalPath);
+    termios t{};
+    tcgetattr(m_slave, &t);
+    cfmakeraw(&t);
+    cfsetspeed(&t, SpeedOf(m_options.baud));
+    tcsetattr(m_slave, TCSANOW, &t);
+
+    mkdir(m_options.portsFolder.c_str(), 0755);
+    m_linkPath = m_options.portsFolder + "/COM" + std::to_string(m_options.port);
+    struct stat st{};
+    if (lstat(m_linkPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        unlink(m_linkPath.c_str());
+    if (symlink(m_terminalPath.c_str(), m_linkPath.c_str()) != 0)
+        return fail("cannot make the link " + m_linkPath);
+    m_vanished = false;
+    m_in.clear();
+    return true;
+}
+
+void Simulator::CloseTerminal() {
+    if (!m_linkPath.empty()) {
+        char target[256];
+        const ssize_t n = readlink(m_linkPath.c_str(), target, sizeof target - 1);
+        if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == m_terminalPath)
+            unlink(m_linkPath.c_str());
+    }
+    if (m_slave >= 0)
+        close(m_slave);
+    if (m_master >= 0)
+        close(m_master);
+    m_slave = m_master = -1;
+    m_queue.clear();
+    m_wire.clear();
+}
+
+bool Simulator::Start(std::string* error) {
+    if (m_thread.joinable())
+        return true;
+    if (SpeedOf(m_options.baud) == B0) {
+        if (error)
+            *error = "unsupported baud rate " + std::to_string(m_options.baud);
+        return false;
+    }
+    if (pipe2(m_wake, O_NONBLOCK | O_CLOEXEC) != 0) {
+        if (error)
+            *error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        return false;
+    }
+    if (!OpenTerminal(error))
+        return false;
+    if (!m_options.trafficLogPath.empty())
+        m_logFile = std::fopen(m_options.trafficLogPath.c_str(), "a");
+    m_started = Clock::now();
+    m_stop = false;
+    m_thread = std::thread([this] { Run(); });
+    return true;
+}
+
+void Simulator::Stop() {
+    if (m_thread.joinable()) {
+        m_stop = true;
+        Wake();
+        m_thread.join();
+    }
+    CloseTerminal();
+    for (int& fd : m_wake) {
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+    }
+    if (m_logFile) {
+        std::fclose(m_logFile);
+        m_logFile = nullptr;
+    }
+}
+
+void Simulator::Wake() {
+    if (m_wake[1] >= 0) {
+        const char c = 1;
+        [[maybe_unused]] ssize_t n = write(m_wake[1], &c, 1);
+    }
+}
+
+std::string Simulator::Execute(const std::string& line) {
+    if (!m_thread.joinable())
+        return Control(line);
+    Command command{line, {}, false};
+    std::unique_lock lock(m_commandLock);
+    m_commands.push_back(&command);
+    Wake();
+    m_commandDone.wait(lock, [&] { return command.done || !m_thread.joinable(); });
+    return command.answer;
+}
+
+bool Simulator::BaudMatches() const {
+    termios t{};
+    if (m_master < 0 || tcgetattr(m_master, &t) != 0)
+        return true;
+    return cfgetospeed(&t) == SpeedOf(m_options.baud);
+}
+
+void Simulator::Log(bool toProcessor, const std::uint8_t* bytes, std::size_t length, const char* note) {
+    const double seconds = std::chrono::duration<double>(Clock::now() - m_started).count();
+    char head[48];
+    std::snprintf(head, sizeof head, "%10.3f %s ", seconds, toProcessor ? "rx" : "tx");
+    std::string line = head + FrameText(bytes, length, toProcessor) + note;
+    if (m_logFile) {
+        std::fprintf(m_logFile, "%s\n", line.c_str());
+        std::fflush(m_logFile);
+    }
+    m_traffic.push_back(std::move(line));
+    if (m_traffic.size() > kTrafficLines)
+        m_traffic.pop_front();
+}
+
+void Simulator::Run() {
+    const Clock::time_point start = Clock::now();
+    m_nextKeepAlive = start + m_options.keepAlivePeriodMs;
+    m_nextPing = start + m_options.pingPeriodMs;
+    if (m_options.bootLoader) {
+        std::vector<Outgoing> announce = m_model.EnterBootLoader();
+        announce[0].reply = false;
+        Queue(announce);
+    }
+    while (!m_stop) {
+        {
+            std::unique_lock lock(m_commandLock);
+            while (!m_commands.empty()) {
+                Command* c = m_commands.front();
+                m_commands.pop_front();
+                lock.unlock();
+                std::string answer = Control(c->line);
+                lock.lock();
+                c->answer = std::move(answer);
+                c->done = true;
+            }
+            m_commandDone.notify_all();
+        }
+        Clock::time_point now = Clock::now();
+        if (!m_vanished) {
+            if (m_options.keepAlivePeriodMs.count() > 0 && now >= m_nextKeepAlive) {
+                QueueNow(SimpleReply(0xAD), false);
+                m_nextKeepAlive = std::max(m_nextKeepAlive + m_options.keepAlivePeriodMs, now);
+            }
+            if (m_options.pingPeriodMs.count() > 0 && now >= m_nextPing) {
+                QueueNow(SimpleReply(0xB3), false);
+                m_nextPing = std::max(m_nextPing + m_options.pingPeriodMs, now);
+            }
+            MoveDueToWire(now);
+            WriteToLine(now);
+        }
+        now = Clock::now();
+        const auto wait = std::chrono::duration_cast<milliseconds>(NextWake(now) - now);
+        pollfd fds[2] = {{m_wake[0], POLLIN, 0}, {m_master, POLLIN, 0}};
+        const int timeout = static_cast<int>(std::clamp<long long>(wait.count(), 0, kIdleWakeMs.count()));
+        poll(fds, m_master >= 0 ? 2 : 1, timeout);
+        if (fds[0].revents & POLLIN) {
+            char drain[64];
+            while (read(m_wake[0], drain, sizeof drain) > 0) {
+            }
+        }
+        if (m_master >= 0 && (fds[1].revents & POLLIN))
+            ReadFromLine();
+    }
+    std::lock_guard lock(m_commandLock);
+    for (Command* c : m_commands) {
+        c->answer = "error: the simulator has stopped";
+        c->done = true;
+    }
+    m_commands.clear();
+    m_commandDone.notify_all();
+}
+
+Clock::time_point Simulator::NextWake(Clock::time_point now) const {
+    Clock::time_point next = now + kIdleWakeMs;
+    if (m_vanished)
+        return next;
+    if (m_options.keepAlivePeriodMs.count() > 0)
+        next = std::min(next, m_nextKeepAlive);
+    if (m_options.pingPeriodMs.count() > 0)
+        next = std::min(next, m_nextPing);
+    if (!m_queue.empty())
+        next = std::min(next, m_queue.front().due);
+    if (!m_wire.empty())
+        next = std::min(next, std::max(m_lineFree, now + milliseconds(1)));
+    return next;
+}
+
+void Simulator::ReadFromLine() {
+    std::uint8_t buffer[4096];
+    while (true) {
+        const ssize_t n = read(m_master, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        if (m_options.faults.silent)
+            continue;
+        if (!BaudMatches()) {
+            // Bytes sent at another rate arrive as noise.
+            m_notUnderstood += static_cast<std::uint64_t>(n);
+            continue;
+        }
+        m_in.insert(m_in.end(), buffer, buffer + n);
+        Cut();
+    }
+}
+
+void Simulator::Cut() {
+    const std::uint8_t* frameMagic = kFrameMagic.data();
+    const std::uint8_t* blockMagic = kBlockMagic.data();
+    std::size_t pos = 0;
+    while (pos < m_in.size()) {
+        const std::size_t avail = m_in.size() - pos;
+        const std::uint8_t* p = m_in.data() + pos;
+        const bool frame = StartsWith(p, avail, frameMagic, 4);
+        const bool block = StartsWith(p, avail, blockMagic, 8);
+        if (frame && avail >= 4) {
+            if (avail < kFrameSize)
+                break;
+            Handle(p, kFrameSize);
+            pos += kFrameSize;
+        } else if (block && avail >= 8) {
+            if (avail < kBlockSize)
+                break;
+            Handle(p, kBlockSize);
+            pos += kBlockSize;
+        } else if (frame || block) {
+            break; // the start of a magic: wait for more
+        } else {
+            ++pos;
+            ++m_notUnderstood;
+        }
+    }
+    m_in.erase(m_in.begin(), m_in.begin() + static_cast<std::ptrdiff_t>(pos));
+}
+
+void Simulator::Handle(const std::uint8_t* bytes, std::size_t length) {
+    Log(true, bytes, length);
+    if (length == kFrameSize) {
+        ++m_received[FrameCode(bytes)];
+        Queue(m_model.OnCommand(bytes));
+    } else {
+        ++m_received[IsDataPacket(bytes) ? 0xD47A : 0xB10C];
+        Queue(m_model.OnBlock(bytes));
+    }
+}
+
+void Simulator::QueueNow(const Frame& f, bool reply) {
+    Outgoing o{milliseconds(0), std::vector<std::uint8_t>(f.begin(), f.end()), reply};
+    Queue({o});
+}
+
+void Simulator::Queue(std::vector<Outgoing> out) {
+    const Clock::time_point now = Clock::now();
+    for (Outgoing& o : out) {
+        Clock::time_point due = now + o.delay;
+        if (o.reply) {
+            if (m_options.faults.drop > 0) {
+                --m_options.faults.drop;
+                Log(false, o.bytes.data(), o.bytes.size(), " DROPPED");
+                continue;
+            }
+            due += m_options.faults.delay;
+        }
+        Scheduled s{due, std::move(o.bytes), o.reply};
+        auto at = std::upper_bound(m_queue.begin(), m_queue.end(), s.due,
+                                   [](Clock::time_point t, const Scheduled& e) { return t < e.due; });
+        m_queue.insert(at, std::move(s));
+    }
+    Wake();
+}
+
+void Simulator::MoveDueToWire(Clock::time_point now) {
+    while (!m_queue.empty() && m_queue.front().due <= now) {
+        Scheduled s = std::move(m_queue.front());
+        m_queue.erase(m_queue.begin());
+        if (m_options.faults.silent)
+            continue;
+        const char* note = "";
+        if (m_options.faults.corrupt > 0 && s.bytes.size() == kFrameSize) {
+            --m_options.faults.corrupt;
+            s.bytes[kChecksumOffset] ^= 0xA5;
+            note = " (checksum corrupted)";
+        }
+        if (m_options.faults.garbage && m_random() % 3 == 0) {
+            const int n = 1 + static_cast<int>(m_random() % 7);
+            for (int i = 0; i < n; ++i) {
+                std::uint8_t b = static_cast<std::uint8_t>(m_random());
+                if (b == 0xED || b == 0xD2)
+                    b = 0x00;
+                m_wire.push_back(b);
+            }
+        }
+        Log(false, s.bytes.data(), s.bytes.size(), note);
+        m_wire.insert(m_wire.end(), s.bytes.begin(), s.bytes.end());
+    }
+    while (m_wire.size() > kWireLimit)
+        m_wire.pop_front();
+}
+
+void Simulator::WriteToLine(Clock::time_point now) {
+    while (!m_wire.empty() && now >= m_lineFree && m_master >= 0) {
+        std::size_t chunk = m_wire.size();
+        if (m_options.faults.split)
+            chunk = std::min<std::size_t>(chunk, 1 + m_random() % 20);
+        else if (m_options.pacing)
+            chunk = std::min<std::size_t>(chunk, std::max<std::size_t>(1, m_options.baud / 10 / 1000));
+        std::uint8_t buffer[4096];
+        chunk = std::min(chunk, sizeof buffer);
+        std::copy(m_wire.begin(), m_wire.begin() + static_cast<std::ptrdiff_t>(chunk), buffer);
+        if (!BaudMatches()) {
+            // Read at another rate, every byte arrives as something else.
+            for (std::size_t i = 0; i < chunk; ++i)
+                buffer[i] = (buffer[i] & 0x10) ? 0xFF : 0x00;
+        }
+        const ssize_t n = write(m_master, buffer, chunk);
+        if (n <= 0)
+            return; // nobody reads the line: try again later
+        m_wire.erase(m_wire.begin(), m_wire.begin() + n);
+        const auto wire = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(static_cast<double>(n) * 10.0 / m_options.baud));
+        if (m_options.faults.split)
+            m_lineFree = now + std::max<Clock::duration>(wire, kSplitGapMs);
+        else if (m_options.pacing)
+            m_lineFree = std::max(m_lineFree, now) + wire;
+        if (m_options.pacing || m_options.faults.split)
+            return;
+    }
+}
+
+std::string Simulator::Help() {
+    return "state                         the processor's state\n"
+           "log [N]                       the last N lines of the traffic log (default 20)\n"
+           "count CODE                    frames received with CODE (hex, e.g. 0x0006)\n"
+           "signal INPUT on|off [W H HZx10] change the signal on input 0..3\n"
+           "fault silent on|off           send nothing, ignore everything (link loss)\n"
+           "fault drop N                  drop the next N replies\n"
+           "fault delay MS                delay every reply by MS milliseconds\n"
+           "fault corrupt N               corrupt the checksum of the next N records\n"
+           "fault split on|off            write records in small pieces\n"
+           "fault garbage on|off          put garbage bytes between records\n"
+           "fault refuse-upgrade on|off   every image ends with a failed result\n"
+           "fault clear                   no faults\n"
+           "takeover                      acknowledgement 11: another client took the processor\n"
+           "announce [STATUS]             boot-loader announce 0x8002 (0 enters the boot loader)\n"
+           "ping                          send a ping now\n"
+           "vanish                        close the line and remove the COM link (cable pulled)\n"
+           "appear                        open a new line and link again\n"
+           "port                          the COM link and the terminal behind it\n"
+           "quit                          end the simulator\n";
+}
+
+std::string Simulator::Control(const std::string& line) {
+    const std::vector<std::string> w = Words(line);
+    if (w.empty())
+        return "ok\n";
+    const std::string& verb = w[0];
+    auto arg = [&](std::size_t i) { return i < w.size() ? w[i] : std::string(); };
+    auto number = [&](std::size_t i, long fallback) {
+        if (i >= w.size())
+            return fallback;
+        return std::strtol(w[i].c_str(), nullptr, 0);
+    };
+    std::ostringstream out;
+    if (verb == "help") {
+        out << Help();
+    } else if (verb == "state") {
+        out << m_model.Describe();
+        out << "line " << (m_vanished ? "vanished" : "up") << " baud=" << m_options.baud
+            << " application-baud-matches=" << (BaudMatches() ? 1 : 0) << " not-understood=" << m_notUnderstood
+            << "\n";
+    } else if (verb == "log") {
+        const std::size_t n = static_cast<std::size_t>(number(1, 20));
+        const std::size_t first = m_traffic.size() > n ? m_traffic.size() - n : 0;
+        for (std::size_t i = first; i < m_traffic.size(); ++i)
+            out << m_traffic[i] << "\n";
+    } else if (verb == "count") {
+        const auto code = static_cast<std::uint16_t>(number(1, 0));
+        const auto it = m_received.find(code);
+        out << "count " << arg(1) << " " << (it == m_received.end() ? 0 : it->second) << "\n";
+    } else if (verb == "signal") {
+        const int input = static_cast<int>(number(1, -1));
+        if (input < 0 || input > 3)
+            return "error: signal needs an input 0..3\n";
+        Queue(m_model.SetInputSignal(input, IsOn(arg(2)), static_cast<std::uint16_t>(number(3, 0)),
+                                     static_cast<std::uint16_t>(number(4, 0)),
+                                     static_cast<std::uint16_t>(number(5, 0))));
+    } else if (verb == "fault") {
+        Faults& f = m_options.faults;
+        const std::string what = arg(1);
+        if (what == "silent")
+            f.silent = IsOn(arg(2));
+        else if (what == "drop")
+            f.drop = static_cast<int>(number(2, 1));
+        else if (what == "delay")
+            f.delay = milliseconds(number(2, 0));
+        else if (what == "corrupt")
+            f.corrupt = static_cast<int>(number(2, 1));
+        else if (what == "split")
+            f.split = IsOn(arg(2));
+        else if (what == "garbage")
+            f.garbage = IsOn(arg(2));
+        else if (what == "refuse-upgrade")
+            f.refuseUpgrade = IsOn(arg(2));
+        else if (what == "clear")
+            f = Faults{};
+        else
+            return "error: unknown fault '" + what + "'\n";
+        m_model.SetRefuseUpgrade(f.refuseUpgrade);
+    } else if (verb == "takeover") {
+        QueueNow(AckReply(kAckTakenOver, 1, 0), false);
+    } else if (verb == "announce") {
+        const auto status = static_cast<std::uint8_t>(number(1, 0));
+        if (status == 0) {
+            std::vector<Outgoing> a = m_model.EnterBootLoader();
+            a[0].reply = false;
+            Queue(a);
+        } else {
+            QueueNow(AnnounceReply(status), false);
+        }
+    } else if (verb == "ping") {
+        QueueNow(SimpleReply(0xB3), false);
+    } else if (verb == "vanish") {
+        CloseTerminal();
+        m_vanished = true;
+    } else if (verb == "appear") {
+        if (m_vanished) {
+            std::string error;
+            if (!OpenTerminal(&error))
+                return "error: " + error + "\n";
+        }
+    } else if (verb == "port") {
+        out << "link " << m_linkPath << " terminal " << m_terminalPath << "\n";
+    } else if (verb == "quit") {
+        m_stop = true;
+    } else {
+        return "error: unknown command '" + verb + "' (try help)\n";
+    }
+    out << "ok\n";
+    return out.str();
+}
+
+} // namespace corvane::sim

@@ -1,0 +1,127 @@
+#pragma once
+
+// The simulated processor on a pseudo-terminal. Its far end is published as a COM port
+// for the application: a link Ports/COM<n> pointing at the terminal. One thread runs the
+// line: it reads the application's commands, answers through ProcessorModel, sends the
+// keep-alive and the ping, paces what it sends at the wire speed of its baud rate and
+// applies the faults it has been told to show.
+
+#include "ProcessorModel.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace corvane::sim {
+
+struct Faults {
+    bool silent = false;                  // sends nothing, ignores everything (link loss)
+    int drop = 0;                         // drop the next N replies
+    std::chrono::milliseconds delay{0};   // delay every reply by this much
+    int corrupt = 0;                      // corrupt the checksum of the next N records
+    bool split = false;                   // write records in small pieces
+    bool garbage = false;                 // put garbage bytes between records
+    bool refuseUpgrade = false;           // every image ends with a failed result
+};
+
+struct SimOptions {
+    int port = 1;                                          // the link is <portsFolder>/COM<port>
+    std::string portsFolder;                               // folder of the COM links
+    unsigned baud = 115200;                                // the rate the processor listens at
+    bool pacing = true;                                    // send at wire speed (10 bits a byte)
+    bool bootLoader = false;                               // start in the boot loader
+    std::chrono::milliseconds keepAlivePeriodMs{1000};     // 0: no keep-alive
+    std::chrono::milliseconds pingPeriodMs{5000};          // 0: no ping
+    std::string trafficLogPath;                            // one line a frame; empty: none
+    Faults faults;
+    std::uint32_t seed = 1;                                // random choices of the faults
+};
+
+class Simulator {
+public:
+    explicit Simulator(SimOptions options);
+    ~Simulator();
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // Opens the terminal, makes the link and starts the line's thread.
+    bool Start(std::string* error);
+    // Ends the thread, removes the link and closes the terminal.
+    void Stop();
+
+    // Runs one control command (see Help()) on the line's thread; thread-safe.
+    std::string Execute(const std::string& line);
+    static std::string Help();
+
+    std::string LinkPath() const;
+    std::string TerminalPath() const;
+
+private:
+    struct Scheduled {
+        std::chrono::steady_clock::time_point due;
+        std::vector<std::uint8_t> bytes;
+        bool reply;
+    };
+    struct Command {
+        std::string line;
+        std::string answer;
+        bool done = false;
+    };
+
+    bool OpenTerminal(std::string* error);
+    void CloseTerminal();
+    void Run();
+    void ReadFromLine();
+    void Cut();
+    void Handle(const std::uint8_t* bytes, std::size_t length);
+    void Queue(std::vector<Outgoing> out);
+    void QueueNow(const Frame& f, bool reply);
+    void MoveDueToWire(std::chrono::steady_clock::time_point now);
+    void WriteToLine(std::chrono::steady_clock::time_point now);
+    std::chrono::steady_clock::time_point NextWake(std::chrono::steady_clock::time_point now) const;
+    bool BaudMatches() const;
+    void Log(bool toProcessor, const std::uint8_t* bytes, std::size_t length, const char* note = "");
+    std::string Control(const std::string& line); // a control command, on the line's thread
+    void Wake();
+
+    SimOptions m_options;
+    ProcessorModel m_model;
+    std::mt19937 m_random;
+
+    int m_master = -1;
+    int m_slave = -1; // held open so that the line stays up while no application has it open
+    int m_wake[2] = {-1, -1};
+    std::string m_terminalPath;
+    std::string m_linkPath;
+    bool m_vanished = false;
+
+    std::vector<std::uint8_t> m_in;
+    std::vector<Scheduled> m_queue; // ordered by due time
+    std::deque<std::uint8_t> m_wire;
+    std::chrono::steady_clock::time_point m_lineFree{};
+    std::chrono::steady_clock::time_point m_nextKeepAlive{};
+    std::chrono::steady_clock::time_point m_nextPing{};
+
+    std::deque<std::string> m_traffic; // the last lines of the traffic log
+    std::map<std::uint16_t, std::uint64_t> m_received;
+    std::uint64_t m_notUnderstood = 0;
+    FILE* m_logFile = nullptr;
+    std::chrono::steady_clock::time_point m_started;
+
+    std::mutex m_commandLock;
+    std::condition_variable m_commandDone;
+    std::deque<Command*> m_commands;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+} // namespace corvane::sim

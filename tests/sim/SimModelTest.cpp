@@ -1,0 +1,291 @@
+// The simulated processor answered through the application's own reply dispatcher: what it
+// reports must become exactly the application's DeviceState, and each command family must
+// be stored and acknowledged the way the application waits for.
+
+#include "ProcessorModel.h"
+#include "RecordBuilder.h"
+#include "device/ReplyDispatcher.h"
+#include "link/ByteOrder.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+using namespace corvane;
+using namespace corvane::sim;
+using corvane::test::RecordBuilder;
+
+namespace {
+
+class QuietHost : public DispatcherHost {
+public:
+    std::intptr_t SendMessageTo(Window, std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
+    void PostMessageTo(Window, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
+        if (m == 0x5FD)
+            events.push_back({static_cast<int>(wp), static_cast<int>(lp)});
+    }
+    void StartTimer(int, std::chrono::milliseconds) override {}
+    void StopTimer(int) override {}
+    void HideWait() override { ++hideWaits; }
+    void SendToDevice(const std::uint8_t*, std::size_t) override {}
+    void Pause(std::chrono::milliseconds) override {}
+    void RefreshConnectDialog() override {}
+    void RedrawConnectDialog() override {}
+    bool ConnectDialogShownAutomatically() override { return false; }
+    void HideConnectDialog() override {}
+    bool UpgradeDialogExists() override { return true; }
+    OutputPagePick OutputPageSelection(int) override { return {}; }
+    void OutputPageRefresh(int) override {}
+    void OutputPageRedrawPreview() override {}
+
+    std::vector<std::pair<int, int>> events;
+    int hideWaits = 0;
+};
+
+// Codes and, for acknowledgements, operations of what the model answered.
+std::vector<std::string> Kinds(const std::vector<Outgoing>& out) {
+    std::vector<std::string> kinds;
+    for (const Outgoing& o : out) {
+        char t[32];
+        if (o.bytes.size() != kFrameSize)
+            std::snprintf(t, sizeof t, "block");
+        else if (FrameCode(o.bytes.data()) == 0xAE)
+            std::snprintf(t, sizeof t, "ack%d/%d", o.bytes[6], o.bytes[7]);
+        else
+            std::snprintf(t, sizeof t, "%04X", FrameCode(o.bytes.data()));
+        kinds.push_back(t);
+    }
+    return kinds;
+}
+
+class Model : public ::testing::Test {
+protected:
+    void Deliver(const std::vector<Outgoing>& out) {
+        for (const Outgoing& o : out)
+            if (o.bytes.size() == kFrameSize)
+                dispatcher.OnDeviceRecord(o.bytes.data());
+    }
+    std::vector<Outgoing> Command(const Frame& f) { return model.OnCommand(f.data()); }
+
+    ProcessorModel model;
+    DeviceState app;
+    LinkMembers link;
+    QuietHost host;
+    ReplyDispatcher dispatcher{app, link, host};
+};
+
+void ExpectSameState(const DeviceState& a, const DeviceState& b) {
+    EXPECT_EQ(a.currentInput, b.currentInput);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(a.inputs[i].isCurrent, b.inputs[i].isCurrent);
+        EXPECT_EQ(a.inputs[i].signal, b.inputs[i].signal);
+        const LayerInfo &la = a.layers[i], &lb = b.layers[i];
+        EXPECT_EQ(std::tie(la.source, la.zoomOn, la.zoomX, la.zoomY, la.zoomW, la.zoomH, la.srcW, la.srcH, la.x,
+                           la.y, la.w, la.h, la.visible),
+                  std::tie(lb.source, lb.zoomOn, lb.zoomX, lb.zoomY, lb.zoomW, lb.zoomH, lb.srcW, lb.srcH, lb.x,
+                           lb.y, lb.w, lb.h, lb.visible));
+        const OutputInfo &oa = a.outputs[i], &ob = b.outputs[i];
+        EXPECT_EQ(std::tie(oa.canvasX, oa.canvasY, oa.width, oa.height, oa.winX, oa.winY, oa.winW, oa.winH,
+                           oa.resIndex, oa.hActive, oa.vActive, oa.resTag, oa.curve),
+                  std::tie(ob.canvasX, ob.canvasY, ob.width, ob.height, ob.winX, ob.winY, ob.winW, ob.winH,
+                           ob.resIndex, ob.hActive, ob.vActive, ob.resTag, ob.curve));
+        for (int s = 0; s < 4; ++s) {
+            const BlendSide &ba = oa.blend[s], &bb = ob.blend[s];
+            EXPECT_EQ(std::tie(ba.enable, ba.direction, ba.gamma, ba.table, ba.start, ba.size),
+                      std::tie(bb.enable, bb.direction, bb.gamma, bb.table, bb.start, bb.size));
+        }
+        const PictureSettings &pa = a.picture[i], &pb = b.picture[i];
+        EXPECT_EQ(std::tie(pa.brightness, pa.contrast, pa.gamma, pa.colorTemp, pa.red, pa.green, pa.blue, pa.aux0,
+                           pa.aux3),
+                  std::tie(pb.brightness, pb.contrast, pb.gamma, pb.colorTemp, pb.red, pb.green, pb.blue, pb.aux0,
+                           pb.aux3));
+        const EdidTiming &ea = a.edidTimings[i], &eb = b.edidTimings[i];
+        EXPECT_EQ(std::tie(ea.hBlank, ea.vBlank, ea.hActive, ea.vActive, ea.hSync, ea.vSync, ea.hFront, ea.vFront,
+                           ea.refreshX10),
+                  std::tie(eb.hBlank, eb.vBlank, eb.hActive, eb.vActive, eb.hSync, eb.vSync, eb.hFront, eb.vFront,
+                           eb.refreshX10));
+        const CropRect &ca = a.crop.rects[i], &cb = b.crop.rects[i];
+        EXPECT_EQ(std::tie(ca.on, ca.hStart, ca.vStart, ca.hSize, ca.vSize, ca.hTotal, ca.vTotal),
+                  std::tie(cb.on, cb.hStart, cb.vStart, cb.hSize, cb.vSize, cb.hTotal, cb.vTotal));
+    }
+    EXPECT_EQ(a.crop.frameMode, b.crop.frameMode);
+    EXPECT_EQ(a.crop.inputBackup, b.crop.inputBackup);
+    EXPECT_EQ(a.crop.inputFpsX100, b.crop.inputFpsX100);
+    EXPECT_EQ(a.wifi.ssid, b.wifi.ssid);
+    EXPECT_EQ(a.wifi.password, b.wifi.password);
+    EXPECT_EQ(a.wifi.ip, b.wifi.ip);
+}
+
+TEST_F(Model, SynchronisationFillsTheApplicationsStateAndEndsOnTheLastCurve) {
+    // Make every part of the state differ from the application's defaults.
+    DeviceState& s = model.MutableState();
+    s.layers[2] = LayerInfo{3, 1, 10, 20, 640, 360, 1280, 720, 59000, 70000, 999, 333, 1};
+    s.outputs[1].blend[kSideV2] = BlendSide{1, 1, 17, 3, 800, 300};
+    s.outputs[3].curve[5] = 77;
+    s.picture[3].contrast = 201;
+    s.edidTimings[1].hActive = 1280;
+    s.crop.rects[3] = CropRect{1, 8, 9, 100, 200, 1920, 1080};
+    s.crop.frameMode = 1;
+    s.crop.inputBackup = 1;
+    s.wifi = WifiConfig{"10.1.2.3", "Stage-Left", "secret12"};
+    model.SetInputSignal(2, true, 3840, 2160, 300);
+    Deliver(Command(MakeFrameByte6(0x0004, 2)));
+
+    app.linkState = kLinkOpen;
+    const std::vector<Frame> records = model.StateRecords();
+    EXPECT_EQ(FrameCode(records.back().data()), 0xAA);
+    EXPECT_EQ(records.back()[6], 3);
+    for (const Frame& r : records) {
+        EXPECT_EQ(FrameChecksum(r.data()), r[38]);
+        EXPECT_NE(app.linkState, kLinkSynchronised) << "synchronised before the last record";
+        dispatcher.OnDeviceRecord(r.data());
+    }
+    EXPECT_EQ(app.linkState, kLinkSynchronised);
+    ExpectSameState(app, model.State());
+    EXPECT_EQ(app.verPrimary, "0102");
+    EXPECT_EQ(app.verSecondary, "2026");
+    EXPECT_EQ(app.inputs[2].width, 3840);
+    EXPECT_EQ(app.inputs[2].signal, 1);
+}
+
+struct CommandCase {
+    const char* name;
+    Frame command;
+    std::vector<std::string> answer;
+};
+
+TEST_F(Model, EachCommandFamilyIsAcknowledgedAsTheApplicationWaits) {
+    const CommandCase cases[] = {
+        {"crop", RecordBuilder(0x0001).B(6, 1).B(7, 0).B(8, 1).LE16(9, 100).Build(), {"ack2/0", "00A7"}},
+        {"EDID", RecordBuilder(0x0003).B(6, 0).B(7, 1).LE16(8, 1280).LE16(10, 720).Build(), {"ack4/1", "00A2"}},
+        {"input selection", MakeFrameByte6(0x0004, 2), {"00A3", "00A7"}},
+        {"preset recall", MakeFrameByte6(0x0005, 1), {"00A8", "00A8", "00A8", "00A8", "ack9/1"}},
+        {"layer", RecordBuilder(0x0006).B(6, 3).B(7, 1).LE24(21, 500).B(33, 1).Build(), {"00A8"}},
+        {"blend", RecordBuilder(0x0007).B(6, 2).B(7, 3).Build(), {"00A9"}},
+        {"blend curve", RecordBuilder(0x0008).B(6, 1).B(7, 9).Build(), {"00AA"}},
+        {"output window", RecordBuilder(0x0009).B(6, 0).LE24(7, 125).Build(), {"ack1/0", "00AB"}},
+        {"picture", RecordBuilder(0x000B).B(6, 3).B(7, 0).B(9, 100).B(12, 8).Build(), {"ack3/1", "00AC"}},
+        {"picture on all outputs", RecordBuilder(0x000B).B(6, 0).B(7, 1).B(9, 90).Build(),
+         {"ack3/1", "00AC", "00AC"}},
+        {"frame mode", MakeFrameByte6(0x000C, 1), {"ack8/1", "00A7", "ack9/1"}},
+        {"output resolution for all", RecordBuilder(0x000D).B(6, 4).B(7, 2).LE16(8, 1366).LE16(10, 768).Build(),
+         {"ack0/1", "00AB", "00AB", "00AB", "00AB"}},
+        {"WiFi", RecordBuilder(0x000E).B(6, 3).B(7, 'a').B(8, 'b').B(9, 'c').B(21, 8).Build(), {"ack10/1", "00B1"}},
+        {"input backup", MakeFrameByte6(0x000F, 1), {"00A7"}},
+        {"EDID request", MakeFrameByte6(0x00A2, 3), {"00A2"}},
+        {"arrangement done", MakeFrameByte6(0x00B0, 0), {"00B0"}},
+        {"system information", MakeFrameByte6(0x00B2, 0), {"00B2"}},
+        {"ping answer", MakeFrameByte6(0x00B3, 0), {}},
+        {"unknown code", MakeFrame(0x0042), {}},
+    };
+    for (const CommandCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Kinds(Command(c.command)), c.answer);
+    }
+    const DeviceState& s = model.State();
+    EXPECT_EQ(s.crop.rects[1].hStart, 100);
+    EXPECT_EQ(s.edidTimings[0].hActive, 1280);
+    EXPECT_EQ(s.edidTimings[0].hBlank, 280) << "mode 1 keeps the blanking";
+    EXPECT_EQ(s.layers[3].x, 500u);
+    EXPECT_EQ(s.layers[3].source, 1u);
+    for (const PictureSettings& p : s.picture)
+        EXPECT_EQ(p.brightness, 90) << "the last picture command applied to all outputs";
+    EXPECT_EQ(s.outputs[2].width, 1366);
+    EXPECT_EQ(s.outputs[2].resIndex, 2u);
+    EXPECT_EQ(s.wifi.ssid, "abc");
+    EXPECT_EQ(s.crop.frameMode, 1u);
+    EXPECT_EQ(s.crop.inputBackup, 1);
+    EXPECT_EQ(model.PingAnswers(), 1u);
+}
+
+TEST_F(Model, AcknowledgementsDriveTheApplicationsMessages) {
+    app.linkState = kLinkSynchronised;
+    Deliver(Command(RecordBuilder(0x0003).B(6, 0).B(7, 2).Build()));
+    Deliver(Command(RecordBuilder(0x000E).B(6, 1).B(7, 'x').Build()));
+    Deliver(Command(RecordBuilder(0x000B).B(6, 0).Build()));
+    Deliver(Command(RecordBuilder(0x0001).B(6, 0).Build()));
+    // EDID success, WiFi success; picture and crop success show nothing.
+    const std::vector<std::pair<int, int>> expected = {{4, 0}, {10, 1}};
+    EXPECT_EQ(host.events, expected);
+    EXPECT_EQ(host.hideWaits, 2);
+}
+
+TEST_F(Model, PresetFileIsAppliedThenTheWaitEnds) {
+    std::vector<std::uint8_t> file(kBlockSize, 0);
+    std::copy(kBlockMagic.begin(), kBlockMagic.end(), file.begin());
+    file[11] = 1;
+    file[13] = 24;
+    const Frame records[] = {
+        MakeFrameByte6(0x0004, 3),
+        RecordBuilder(0x0006).B(6, 1).B(7, 3).LE24(21, 4242).B(33, 1).Build(),
+        RecordBuilder(0x000F).B(6, 1).Build(),
+    };
+    for (int k = 0; k < 24; ++k) {
+        const Frame f = k < 3 ? records[k] : MakeFrame(0x0042);
+        std::copy(f.begin(), f.end(), file.begin() + 14 + 39 * k);
+    }
+    file[1038] = static_cast<std::uint8_t>(std::accumulate(file.begin(), file.end() - 1, 0u));
+    const auto out = model.OnBlock(file.data());
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(Kinds(out).back(), "ack9/1");
+    EXPECT_EQ(model.State().currentInput, 3u);
+    EXPECT_EQ(model.State().layers[1].x, 4242u);
+    EXPECT_EQ(model.State().crop.inputBackup, 1);
+}
+
+TEST_F(Model, UpgradeExchange) {
+    EXPECT_EQ(Kinds(Command(MakeFrame(0x8000))), std::vector<std::string>{"8002"});
+    EXPECT_TRUE(model.InBootLoader());
+    EXPECT_TRUE(Command(MakeFrameByte6(0x0006, 0)).empty()) << "the boot loader knows no settings";
+
+    const std::vector<std::uint8_t> image(2 * 1024 + 1, 0x3C);
+    Frame announce = MakeFrameByte6(0x8001, 0); // MCU
+    PutLE16(&announce[7], 3);
+    SealFrame(announce);
+    const auto erase = Command(announce);
+    ASSERT_EQ(erase.size(), 4u);
+    EXPECT_EQ(erase.back().bytes[6], 2) << "erase finished";
+    EXPECT_EQ(erase.front().bytes[6], 4) << "erase in progress";
+    EXPECT_LT(erase.front().delay, erase.back().delay);
+    for (std::size_t pos = 0; pos < image.size(); pos += 1024) {
+        const auto packet = MakeDataPacket(image.data() + pos, std::min<std::size_t>(1024, image.size() - pos));
+        EXPECT_TRUE(model.OnBlock(packet.data()).empty());
+    }
+    EXPECT_EQ(Kinds(Command(MakeFrame(0x8004))), std::vector<std::string>{"ack7/0"});
+    EXPECT_EQ(model.Image(Target::Mcu), image);
+
+    // A refused image, and one with a damaged packet, end with result 0.
+    for (int round = 0; round < 2; ++round) {
+        model.SetRefuseUpgrade(round == 0);
+        Command(announce);
+        for (std::size_t pos = 0; pos < image.size(); pos += 1024) {
+            auto packet = MakeDataPacket(image.data() + pos, std::min<std::size_t>(1024, image.size() - pos));
+            if (round == 1 && pos == 1024)
+                packet[500] ^= 1;
+            model.OnBlock(packet.data());
+        }
+        const auto result = Command(MakeFrame(0x8004));
+        ASSERT_EQ(result.size(), 1u);
+        EXPECT_EQ(result[0].bytes[8], 0) << round;
+    }
+    // 0x8004 with no image running leaves the boot loader.
+    Command(MakeFrame(0x8004));
+    EXPECT_FALSE(model.InBootLoader());
+}
+
+TEST_F(Model, ReadBackSendsNumberedBlocksThenFinished) {
+    Command(MakeFrame(0x8000));
+    const auto out = Command(MakeFrame(0x8003));
+    ASSERT_EQ(out.size(), 64u + 1u);
+    for (std::size_t i = 0; i < 64; ++i) {
+        const auto& b = out[i].bytes;
+        ASSERT_EQ(b.size(), kBlockSize);
+        EXPECT_EQ(GetLE16(&b[8]), i + 1);
+        EXPECT_EQ(b[1038], static_cast<std::uint8_t>(std::accumulate(b.begin(), b.end() - 1, 0u)));
+    }
+    EXPECT_EQ(Kinds({out.back()}), std::vector<std::string>{"8002"});
+    EXPECT_EQ(out.back().bytes[6], 3);
+}
+
+} // namespace
