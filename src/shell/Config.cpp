@@ -1,0 +1,143 @@
+#include "shell/Config.h"
+
+#include "platform/IniFile.h"
+
+#include <climits>
+#include <cstdio>
+#include <optional>
+
+namespace corvane {
+
+namespace {
+
+// Values are read with room for 260 characters.
+constexpr std::size_t kValueRoom = 260;
+
+constexpr const char* kComSet = "ComSet";
+constexpr const char* kPresetSection = "PRESET";
+constexpr const char* kShowButton = "SHOWBTN";
+constexpr const char* kLayerColorSection = "LAYERCLR";
+
+// A value written with a line break after it leaves an empty line after its key.
+constexpr const char* kLineBreak = "\r\n";
+
+std::string Numbered(const char* prefix, int number) {
+    char key[32];
+    std::snprintf(key, sizeof key, "%s%d", prefix, number);
+    return key;
+}
+
+// "%d" of the stored value, as the settings have always been written.
+std::string Decimal(std::uint32_t value) {
+    return std::to_string(static_cast<std::int32_t>(value));
+}
+
+std::string ReadValue(const IniText& text, const char* section, const std::string& key) {
+    const std::optional<std::string> value = text.Find(section, key);
+    return value ? TruncateToChars(*value, kValueRoom - 1) : std::string();
+}
+
+std::uint32_t ReadNumber(const IniText& text, const char* section, const std::string& key) {
+    return static_cast<std::uint32_t>(TextToInt(ReadValue(text, section, key)));
+}
+
+// The file the program makes the first time it starts, in the order it has always had.
+IniText NewConfig(const Config& config, const PresetSlots& presets) {
+    IniText text;
+    text.Set(kComSet, "PortNum", "1");
+    text.Set(kComSet, "BaudRate", "115200");
+    text.Set(kComSet, "ByteSize", "8");
+    text.Set(kComSet, "StopBits", "1");
+    text.Set(kComSet, "Parity", std::string("0") + kLineBreak);
+    for (int i = 0; i < kPresetCount; ++i)
+        text.Set(kPresetSection, Numbered("Name", i + 1), presets[i].name);
+    text.Set(kShowButton, "UpgradeLoadBtn", std::string("0") + kLineBreak);
+    for (int i = 0; i < kLayerCount; ++i) {
+        const LayerColor& c = config.layerColors[i];
+        text.Set(kLayerColorSection, Numbered("R", i + 1), Decimal(c.red));
+        text.Set(kLayerColorSection, Numbered("G", i + 1), Decimal(c.green));
+        text.Set(kLayerColorSection, Numbered("B", i + 1), Decimal(c.blue) + kLineBreak);
+    }
+    return text;
+}
+
+void WriteComSet(IniText& text, const Config& config) {
+    text.Set(kComSet, "PortNum", Decimal(config.comPortNum));
+    text.Set(kComSet, "BaudRate", Decimal(config.comBaudRate));
+    text.Set(kComSet, "ByteSize", Decimal(config.comByteSize));
+    text.Set(kComSet, "StopBits", Decimal(config.comStopBits));
+    text.Set(kComSet, "Parity", Decimal(config.comParity));
+}
+
+} // namespace
+
+std::int32_t TextToInt(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1; // stays clamped however many digits follow
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<std::int32_t>(value);
+}
+
+bool LoadConfig(const std::string& path, Config& config, PresetSlots& presets) {
+    IniText text;
+    switch (IniText::Load(path, text)) {
+    case IniLoad::Loaded:
+        break;
+    case IniLoad::Missing:
+        // Made in one piece: a crash while it is made leaves no file with half the keys.
+        text = NewConfig(config, presets);
+        if (!text.Save(path))
+            return false; // the values in memory stay as they are
+        break;
+    case IniLoad::Unreadable:
+        return false;
+    }
+
+    config.comPortNum = ReadNumber(text, kComSet, "PortNum");
+    config.comBaudRate = ReadNumber(text, kComSet, "BaudRate");
+    config.comByteSize = ReadNumber(text, kComSet, "ByteSize");
+    config.comStopBits = ReadNumber(text, kComSet, "StopBits");
+    config.comParity = ReadNumber(text, kComSet, "Parity");
+    for (int i = 0; i < kPresetCount; ++i) {
+        std::string name = ReadValue(text, kPresetSection, Numbered("Name", i + 1));
+        if (!name.empty())
+            presets[i].name = std::move(name);
+    }
+    config.showUpgradeLoadBtn = ReadNumber(text, kShowButton, "UpgradeLoadBtn");
+    for (int i = 0; i < kLayerCount; ++i) {
+        LayerColor& c = config.layerColors[i];
+        c.red = ReadNumber(text, kLayerColorSection, Numbered("R", i + 1));
+        c.green = ReadNumber(text, kLayerColorSection, Numbered("G", i + 1));
+        c.blue = ReadNumber(text, kLayerColorSection, Numbered("B", i + 1));
+    }
+    return true;
+}
+
+bool SaveConfig(const std::string& path, const Config& config, const PresetSlots& presets) {
+    IniText text;
+    if (IniText::Load(path, text) == IniLoad::Unreadable)
+        return false; // never replace a file that could not be read
+    WriteComSet(text, config);
+    for (int i = 0; i < kPresetCount; ++i)
+        text.Set(kPresetSection, Numbered("Name", i + 1), presets[i].name);
+    return text.Save(path);
+}
+
+} // namespace corvane

@@ -1,0 +1,176 @@
+#include "shell/Config.h"
+
+#include "ScratchFolder.h"
+#include "device/DeviceState.h"
+#include "platform/IniFile.h"
+
+#include <climits>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using corvane::test::ReadBytes;
+using corvane::test::ScratchFolder;
+using corvane::test::WriteBytes;
+
+namespace {
+
+// The file of the first start, byte for byte.
+const char* const kFirstStartFile = "[ComSet]\r\n"
+                                    "PortNum=1\r\n"
+                                    "BaudRate=115200\r\n"
+                                    "ByteSize=8\r\n"
+                                    "StopBits=1\r\n"
+                                    "Parity=0\r\n"
+                                    "\r\n"
+                                    "[PRESET]\r\n"
+                                    "Name1=Preset 1\r\n"
+                                    "Name2=Preset 2\r\n"
+                                    "Name3=Preset 3\r\n"
+                                    "Name4=Preset 4\r\n"
+                                    "Name5=Preset 5\r\n"
+                                    "Name6=Preset 6\r\n"
+                                    "Name7=Preset 7\r\n"
+                                    "Name8=Preset 8\r\n"
+                                    "Name9=Preset 9\r\n"
+                                    "Name10=Preset 10\r\n"
+                                    "[SHOWBTN]\r\n"
+                                    "UpgradeLoadBtn=0\r\n"
+                                    "\r\n"
+                                    "[LAYERCLR]\r\n"
+                                    "R1=32\r\n"
+                                    "G1=178\r\n"
+                                    "B1=170\r\n"
+                                    "\r\n"
+                                    "R2=128\r\n"
+                                    "G2=128\r\n"
+                                    "B2=128\r\n"
+                                    "\r\n"
+                                    "R3=128\r\n"
+                                    "G3=128\r\n"
+                                    "B3=200\r\n"
+                                    "\r\n"
+                                    "R4=128\r\n"
+                                    "G4=128\r\n"
+                                    "B4=100\r\n"
+                                    "\r\n";
+
+class ConfigTest : public ::testing::Test {
+protected:
+    ScratchFolder m_folder;
+    std::string m_path = m_folder.File("Config.ini");
+    Config m_config;
+    PresetSlots m_presets = DeviceState().presets;
+};
+
+} // namespace
+
+TEST_F(ConfigTest, FirstStartWritesTheDefaultFileAndReadsItBack) {
+    ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
+    EXPECT_EQ(ReadBytes(m_path), kFirstStartFile);
+
+    EXPECT_EQ(m_config.comPortNum, 1u);
+    EXPECT_EQ(m_config.comBaudRate, 115200u);
+    EXPECT_EQ(m_config.comByteSize, 8u);
+    EXPECT_EQ(m_config.comStopBits, 1u);
+    EXPECT_EQ(m_config.comParity, 0u);
+    EXPECT_EQ(m_config.showUpgradeLoadBtn, 0u);
+    EXPECT_EQ(m_config.layerColors[0].green, 178u);
+    EXPECT_EQ(m_config.layerColors[3].blue, 100u);
+    EXPECT_EQ(m_presets[9].name, "Preset 10");
+
+    // A second start finds the file and leaves it as it is.
+    ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
+    EXPECT_EQ(ReadBytes(m_path), kFirstStartFile);
+}
+
+TEST_F(ConfigTest, MissingKeysReadAsZeroAndMissingNamesKeepTheirDefault) {
+    WriteBytes(m_path, "[ComSet]\r\nPortNum=3\r\n[PRESET]\r\nName2=Stage left\r\nName3=   \r\nName4=\r\n");
+    ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
+    EXPECT_EQ(m_config.comPortNum, 3u);
+    EXPECT_EQ(m_config.comBaudRate, 0u);
+    EXPECT_EQ(m_config.comStopBits, 0u);
+    EXPECT_EQ(m_config.showUpgradeLoadBtn, 0u);
+    // No LAYERCLR section: black layers, not the defaults.
+    for (const LayerColor& c : m_config.layerColors) {
+        EXPECT_EQ(c.red, 0u);
+        EXPECT_EQ(c.green, 0u);
+        EXPECT_EQ(c.blue, 0u);
+    }
+    EXPECT_EQ(m_presets[0].name, "Preset 1");
+    EXPECT_EQ(m_presets[1].name, "Stage left");
+    EXPECT_EQ(m_presets[2].name, "Preset 3");
+    EXPECT_EQ(m_presets[3].name, "Preset 4");
+}
+
+TEST_F(ConfigTest, NumbersAreReadTheWayAtoiReadsThem) {
+    WriteBytes(m_path,
+               "[ComSet]\r\nPortNum=-1\r\nBaudRate=921600 baud\r\nByteSize=eight\r\n"
+               "[SHOWBTN]\r\nUpgradeLoadBtn=2\r\n[LAYERCLR]\r\nR1=300\r\nG1=0x20\r\nB1=99999999999\r\n");
+    ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
+    EXPECT_EQ(m_config.comPortNum, 0xFFFFFFFFu);
+    EXPECT_EQ(m_config.comBaudRate, 921600u);
+    EXPECT_EQ(m_config.comByteSize, 0u);
+    EXPECT_EQ(m_config.showUpgradeLoadBtn, 2u);
+    EXPECT_EQ(m_config.layerColors[0].red, 300u); // no range is tested
+    EXPECT_EQ(m_config.layerColors[0].green, 0u);
+    EXPECT_EQ(m_config.layerColors[0].blue, static_cast<std::uint32_t>(INT_MAX));
+}
+
+TEST(TextToInt, AtoiSemantics) {
+    const struct {
+        const char* text;
+        std::int32_t value;
+    } cases[] = {{"", 0},
+                 {"abc", 0},
+                 {"12abc", 12},
+                 {" \t-7", -7},
+                 {"+5", 5},
+                 {"- 5", 0},
+                 {"1e3", 1},
+                 {"0x10", 0},
+                 {"2147483647", INT_MAX},
+                 {"2147483648", INT_MAX},
+                 {"-2147483648", INT_MIN},
+                 {"-99999999999999999999", INT_MIN}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(TextToInt(c.text), c.value);
+    }
+}
+
+TEST_F(ConfigTest, SaveRewritesTheComSetKeysAndNamesOnly) {
+    ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
+    ASSERT_TRUE(WritePrivateProfileString("Setting", "Language", "Chinese", m_path));
+
+    // The connection dialog stored a port; then a preset was renamed.
+    m_config.comPortNum = 4;
+    m_config.comBaudRate = 921600;
+    m_config.layerColors[0].red = 1; // not saved
+    m_presets[2].name = "Keynote";
+    ASSERT_TRUE(SaveConfig(m_path, m_config, m_presets));
+
+    std::string expected = kFirstStartFile;
+    expected.replace(expected.find("PortNum=1"), 9, "PortNum=4");
+    expected.replace(expected.find("BaudRate=115200"), 15, "BaudRate=921600");
+    expected.replace(expected.find("Name3=Preset 3"), 14, "Name3=Keynote");
+    expected += "[Setting]\r\nLanguage=Chinese\r\n";
+    EXPECT_EQ(ReadBytes(m_path), expected);
+}
+
+TEST_F(ConfigTest, FileThatCannotBeMadeKeepsTheDefaultsInMemory) {
+    const std::string nowhere = m_folder.File("missing-folder/Config.ini");
+    m_config.comPortNum = 5;
+    EXPECT_FALSE(LoadConfig(nowhere, m_config, m_presets));
+    EXPECT_EQ(m_config.comPortNum, 5u);
+    EXPECT_EQ(m_config.layerColors[0].red, 32u);
+    EXPECT_FALSE(SaveConfig(nowhere, m_config, m_presets));
+}
+
+TEST_F(ConfigTest, UnreadableFileIsNeitherReadNorReplaced) {
+    std::filesystem::create_directory(m_path);
+    EXPECT_FALSE(LoadConfig(m_path, m_config, m_presets));
+    EXPECT_EQ(m_config.comBaudRate, 115200u);
+    EXPECT_FALSE(SaveConfig(m_path, m_config, m_presets));
+    EXPECT_TRUE(std::filesystem::is_directory(m_path));
+}

@@ -1,0 +1,189 @@
+#include "shell/Language.h"
+
+#include "ScratchFolder.h"
+#include "platform/IniFile.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using corvane::test::FileExists;
+using corvane::test::ScratchFolder;
+using corvane::test::WriteBytes;
+
+namespace {
+
+class LanguageTest : public ::testing::Test {
+protected:
+    ScratchFolder m_folder;
+    std::string m_languageFolder = m_folder.File("Language");
+
+    void SetUp() override {
+        std::filesystem::create_directory(m_folder.File("Ini"));
+        std::filesystem::create_directory(m_languageFolder);
+        exeFolder = m_folder.Path();
+        configFile = m_folder.File("Ini/Config.ini");
+        languageFile.clear();
+        ResetMessageTable();
+    }
+    void TearDown() override {
+        exeFolder.clear();
+        configFile.clear();
+        languageFile.clear();
+        ResetMessageTable();
+    }
+
+    void LanguageFileNamed(const std::string& name, const std::string& declared,
+                           const std::string& strings = "") {
+        WriteBytes(m_languageFolder + "/" + name,
+                   "[Setting]\r\nLanguage=" + declared + "\r\n[String]\r\n" + strings);
+    }
+    std::string ConfigLanguage() {
+        return GetPrivateProfileString("Setting", "Language", "<none>", 100, configFile);
+    }
+};
+
+} // namespace
+
+TEST_F(LanguageTest, FilesAreTriedInNameOrder) {
+    // Made in the opposite order, so that the file system's own order would differ.
+    LanguageFileNamed("b.ini", "English");
+    LanguageFileNamed("a.ini", "Chinese");
+    SelectLanguage("English");
+    EXPECT_EQ(languageFile, m_languageFolder + "/b.ini");
+    EXPECT_EQ(ConfigLanguage(), "English");
+
+    SelectLanguage("Chinese");
+    EXPECT_EQ(languageFile, m_languageFolder + "/a.ini");
+    EXPECT_EQ(ConfigLanguage(), "Chinese");
+
+    LanguageFileNamed("0.ini", "English");
+    SelectLanguage("English");
+    EXPECT_EQ(languageFile, m_languageFolder + "/0.ini");
+}
+
+TEST_F(LanguageTest, NameIsComparedExactlyAndFallsBackToEnglishIni) {
+    LanguageFileNamed("Chinese.ini", "Chinese");
+    LanguageFileNamed("English.ini", "English");
+    ASSERT_TRUE(WritePrivateProfileString("Setting", "Language", "english", configFile));
+
+    SelectLanguage("english");
+    EXPECT_EQ(languageFile, m_languageFolder + "/English.ini");
+    EXPECT_EQ(ConfigLanguage(), "English");
+}
+
+TEST_F(LanguageTest, OnlyUsableIniFilesAreChosen) {
+    // Not chosen: a text file, a folder named like a language file, an empty declaration.
+    WriteBytes(m_languageFolder + "/Deutsch.txt", "[Setting]\r\nLanguage=Deutsch\r\n");
+    std::filesystem::create_directory(m_languageFolder + "/Folder.ini");
+    LanguageFileNamed("Empty.ini", "");
+    SelectLanguage("Deutsch");
+    EXPECT_EQ(languageFile, m_languageFolder + "/English.ini");
+    EXPECT_EQ(ConfigLanguage(), "English");
+
+    // The extension is matched without regard to case, as on Windows.
+    LanguageFileNamed("DEUTSCH.INI", "Deutsch");
+    SelectLanguage("Deutsch");
+    EXPECT_EQ(languageFile, m_languageFolder + "/DEUTSCH.INI");
+    EXPECT_EQ(ConfigLanguage(), "Deutsch");
+}
+
+TEST_F(LanguageTest, MissingLanguageFolderChoosesEnglishAndMakesTheFolder) {
+    std::filesystem::remove(m_languageFolder);
+    SelectLanguage("Chinese");
+    EXPECT_EQ(languageFile, m_languageFolder + "/English.ini");
+    EXPECT_TRUE(std::filesystem::is_directory(m_languageFolder));
+    EXPECT_EQ(ConfigLanguage(), "English");
+    // Every lookup then gives nothing.
+    EXPECT_EQ(GetLangString("IDD102_Title"), "");
+}
+
+TEST_F(LanguageTest, EmptyNameTakesTheOneInConfig) {
+    LanguageFileNamed("Chinese.ini", "Chinese");
+    ASSERT_TRUE(WritePrivateProfileString("Setting", "Language", "Chinese", configFile));
+    SelectLanguage("");
+    EXPECT_EQ(languageFile, m_languageFolder + "/Chinese.ini");
+
+    // An empty value in Config.ini is no language: English.
+    ASSERT_TRUE(WritePrivateProfileString("Setting", "Language", "", configFile));
+    SelectLanguage("");
+    EXPECT_EQ(languageFile, m_languageFolder + "/English.ini");
+    EXPECT_EQ(ConfigLanguage(), "English");
+}
+
+TEST_F(LanguageTest, LanguageSettingDefaultsToEnglishWithRoomForAHundred) {
+    EXPECT_EQ(GetLanguageSetting(), "English");
+    const std::string longName(150, 'x');
+    ASSERT_TRUE(WritePrivateProfileString("Setting", "Language", longName, configFile));
+    EXPECT_EQ(GetLanguageSetting(), std::string(99, 'x'));
+}
+
+TEST_F(LanguageTest, BackslashNBecomesALineBreak) {
+    LanguageFileNamed("English.ini", "English",
+                      "IDD163_1370=Serial\\nPort\r\nTrail=end\\n\r\nOther=a\\\\nb c\\t\r\n");
+    SelectLanguage("English");
+    EXPECT_EQ(GetLangString("IDD163_1370"), "Serial\nPort");
+    EXPECT_EQ(GetLangString("idd163_1370"), "Serial\nPort");
+    EXPECT_EQ(GetLangString("Trail"), "end\n");
+    EXPECT_EQ(GetLangString("Other"), "a\\\nb c\\t");
+    EXPECT_EQ(GetLangString("IDD163_9999"), "");
+}
+
+TEST_F(LanguageTest, ReloadReplacesEverySlotEvenWithNothing) {
+    EXPECT_EQ(MessageText(kMsgImageCrop), "Image Crop");
+    std::string strings;
+    for (int i = 0; i < kMessageCount; ++i)
+        if (i != 5)
+            strings += "SIDS_" + std::to_string(i) + "=text " + std::to_string(i) + "\\nmore\r\n";
+    LanguageFileNamed("English.ini", "English", strings);
+    SelectLanguage("English");
+
+    ReloadMessageTable();
+    EXPECT_EQ(MessageText(5), "");
+    EXPECT_EQ(MessageText(4), "text 4\nmore");
+    EXPECT_EQ(MessageText(59), "text 59\nmore");
+    for (int i = 0; i < kMessageCount; ++i)
+        EXPECT_EQ(MessageText(i), GetLangString("SIDS_" + std::to_string(i))) << i;
+
+    ResetMessageTable();
+    EXPECT_EQ(MessageText(5), "Image Crop");
+}
+
+TEST_F(LanguageTest, MessageTableHoldsTheBuiltInTextsInOrder) {
+    EXPECT_EQ(MessageText(0), "Quick Setting");
+    EXPECT_EQ(MessageText(kMsgTips), "Tips");
+    EXPECT_EQ(MessageText(12), "Restart The Machine");
+    EXPECT_EQ(MessageText(23), "Restart The Machine");
+    EXPECT_EQ(MessageText(kMsgGettingData), "Getting Data From Desitination...");
+    EXPECT_EQ(MessageText(47), "Is upgrade FPGA,exit?");
+    EXPECT_EQ(MessageText(59), "Other clients have been connected!");
+    EXPECT_EQ(MessageText(-1), "");
+    EXPECT_EQ(MessageText(kMessageCount), "");
+    EXPECT_STREQ(BuiltInMessageText(kMessageCount), "");
+}
+
+TEST_F(LanguageTest, InCodePairsFollowTheConfiguredName) {
+    const struct {
+        const char* configured;
+        const char* expected;
+    } cases[] = {{"English", "Auto connect..."},
+                 {"Chinese", "自动连接..."},
+                 {"chinese", "Auto connect..."},
+                 {"Deutsch", "Auto connect..."}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.configured);
+        ASSERT_TRUE(WritePrivateProfileString("Setting", "Language", c.configured, configFile));
+        EXPECT_EQ(Tr("Auto connect...", "自动连接..."), c.expected);
+    }
+    std::filesystem::remove(configFile);
+    EXPECT_EQ(Tr("Auto connect...", "自动连接..."), "Auto connect...");
+    EXPECT_FALSE(FileExists(configFile));
+}
+
+TEST(LanguageCtrlId, ChineseOnlyForChinese) {
+    EXPECT_EQ(LanguageCtrlIdFor("Chinese"), 1118u);
+    EXPECT_EQ(LanguageCtrlIdFor("English"), 1117u);
+    EXPECT_EQ(LanguageCtrlIdFor(""), 1117u);
+    EXPECT_EQ(LanguageCtrlIdFor("chinese"), 1117u);
+    EXPECT_EQ(languageCtrlId, 1117u);
+}
