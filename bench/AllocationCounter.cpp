@@ -9,7 +9,9 @@ std::atomic<std::uint64_t> g_allocations{0};
 }
 
 namespace corvane::bench {
-std::uint64_t AllocationCount() { return g_allocations.load(std::memory_order_relaxed); }
+std::uint64_t AllocationCount() {
+    return g_allocations.load(std::memory_order_relaxed);
+}
 } // namespace corvane::bench
 
 void* operator new(std::size_t size) {
@@ -19,5 +21,9 @@ void* operator new(std::size_t size) {
     throw std::bad_alloc();
 }
 
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}

@@ -7,7 +7,6 @@
 #include "link/RecordCutter.h"
 
 #include <benchmark/benchmark.h>
-
 #include <vector>
 
 using namespace corvane;

@@ -21,7 +21,9 @@ constexpr std::uint32_t kCanvasWidth = 4 * 1920;
 constexpr std::uint32_t kCanvasHeight = 1080;
 
 // Erase announcements the boot loader sends before it is ready for the image.
-int EraseSteps(Target t) { return t == Target::Fpga ? 12 : 3; }
+int EraseSteps(Target t) {
+    return t == Target::Fpga ? 12 : 3;
+}
 
 std::string FromEightBit(const std::uint8_t* p, std::size_t length, std::size_t room) {
     std::string text;
@@ -482,7 +484,8 @@ std::vector<Outgoing> ProcessorModel::BootCommand(const std::uint8_t* f) {
         std::uint16_t number = 1;
         for (std::size_t pos = 0; pos < image.size(); pos += 1024, ++number) {
             Outgoing block;
-            block.bytes = MakeReadBackBlock(number, image.data() + pos, std::min<std::size_t>(1024, image.size() - pos));
+            block.bytes = MakeReadBackBlock(number, image.data() + pos,
+                                            std::min<std::size_t>(1024, image.size() - pos));
             out.push_back(std::move(block));
         }
         out.push_back(Out(AnnounceReply(3)));

@@ -68,7 +68,7 @@ public:
     std::string Describe() const;
 
 private:
-    void Apply(const std::uint8_t* f);                   // stores what a setting command changes
+    void Apply(const std::uint8_t* f); // stores what a setting command changes
     std::vector<Outgoing> BootCommand(const std::uint8_t* f);
     void ApplyPreset(int slot);
     void SetCurrentInput(int input);

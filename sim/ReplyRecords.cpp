@@ -45,7 +45,7 @@ Frame EdidReply(const DeviceState& s, int slot) {
     Frame f = StartFrame(0xA2);
     const EdidTiming& t = s.edidTimings[slot];
     f[6] = static_cast<std::uint8_t>(slot);
-    const std::uint16_t v[9] = {t.hBlank, t.vBlank, t.hActive, t.vActive, t.hSync,
+    const std::uint16_t v[9] = {t.hBlank, t.vBlank, t.hActive, t.vActive,   t.hSync,
                                 t.vSync,  t.hFront, t.vFront,  t.refreshX10};
     for (int i = 0; i < 9; ++i)
         PutLE16(&f[7 + 2 * i], v[i]);
@@ -183,7 +183,9 @@ Frame AckReply(std::uint8_t operation, std::uint8_t status, std::uint8_t argumen
     return Sealed(f);
 }
 
-Frame AnnounceReply(std::uint8_t status) { return MakeFrameByte6(0x8002, status); }
+Frame AnnounceReply(std::uint8_t status) {
+    return MakeFrameByte6(0x8002, status);
+}
 
 Frame SimpleReply(std::uint16_t code) {
     return code == 0xB3 || code == 0xB0 ? MakeFrameByte6(code, 0) : MakeFrame(code);

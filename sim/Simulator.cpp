@@ -30,15 +30,24 @@ constexpr milliseconds kIdleWakeMs{1000};
 
 speed_t SpeedOf(unsigned baud) {
     switch (baud) {
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    case 460800: return B460800;
-    case 921600: return B921600;
-    default: return B0;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    case 460800:
+        return B460800;
+    case 921600:
+        return B921600;
+    default:
+        return B0;
     }
 }
 
@@ -54,7 +63,9 @@ std::vector<std::string> Words(const std::string& line) {
     return words;
 }
 
-bool IsOn(const std::string& w) { return w == "on" || w == "1" || w == "yes"; }
+bool IsOn(const std::string& w) {
+    return w == "on" || w == "1" || w == "yes";
+}
 
 } // namespace
 
@@ -62,10 +73,16 @@ Simulator::Simulator(SimOptions options) : m_options(std::move(options)), m_rand
     m_model.SetRefuseUpgrade(m_options.faults.refuseUpgrade);
 }
 
-Simulator::~Simulator() { Stop(); }
+Simulator::~Simulator() {
+    Stop();
+}
 
-std::string Simulator::LinkPath() const { return m_linkPath; }
-std::string Simulator::TerminalPath() const { return m_terminalPath; }
+std::string Simulator::LinkPath() const {
+    return m_linkPath;
+}
+std::string Simulator::TerminalPath() const {
+    return m_terminalPath;
+}
 
 bool Simulator::OpenTerminal(std::string* error) {
     auto fail = [&](const std::string& what) {
@@ -94,7 +111,7 @@ bool Simulator::OpenTerminal(std::string* error) {
 
     mkdir(m_options.portsFolder.c_str(), 0755);
     m_linkPath = m_options.portsFolder + "/COM" + std::to_string(m_options.port);
-    struct stat st{};
+    struct stat st {};
     if (lstat(m_linkPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
         unlink(m_linkPath.c_str());
     if (symlink(m_terminalPath.c_str(), m_linkPath.c_str()) != 0)
@@ -453,8 +470,8 @@ std::string Simulator::Control(const std::string& line) {
     } else if (verb == "state") {
         out << m_model.Describe();
         out << "line " << (m_vanished ? "vanished" : "up") << " baud=" << m_options.baud
-            << " application-baud-matches=" << (BaudMatches() ? 1 : 0) << " not-understood=" << m_notUnderstood
-            << "\n";
+            << " application-baud-matches=" << (BaudMatches() ? 1 : 0)
+            << " not-understood=" << m_notUnderstood << "\n";
     } else if (verb == "log") {
         const std::size_t n = static_cast<std::size_t>(number(1, 20));
         const std::size_t first = m_traffic.size() > n ? m_traffic.size() - n : 0;

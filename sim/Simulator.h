@@ -24,26 +24,26 @@
 namespace corvane::sim {
 
 struct Faults {
-    bool silent = false;                  // sends nothing, ignores everything (link loss)
-    int drop = 0;                         // drop the next N replies
-    std::chrono::milliseconds delay{0};   // delay every reply by this much
-    int corrupt = 0;                      // corrupt the checksum of the next N records
-    bool split = false;                   // write records in small pieces
-    bool garbage = false;                 // put garbage bytes between records
-    bool refuseUpgrade = false;           // every image ends with a failed result
+    bool silent = false;                // sends nothing, ignores everything (link loss)
+    int drop = 0;                       // drop the next N replies
+    std::chrono::milliseconds delay{0}; // delay every reply by this much
+    int corrupt = 0;                    // corrupt the checksum of the next N records
+    bool split = false;                 // write records in small pieces
+    bool garbage = false;               // put garbage bytes between records
+    bool refuseUpgrade = false;         // every image ends with a failed result
 };
 
 struct SimOptions {
-    int port = 1;                                          // the link is <portsFolder>/COM<port>
-    std::string portsFolder;                               // folder of the COM links
-    unsigned baud = 115200;                                // the rate the processor listens at
-    bool pacing = true;                                    // send at wire speed (10 bits a byte)
-    bool bootLoader = false;                               // start in the boot loader
-    std::chrono::milliseconds keepAlivePeriodMs{1000};     // 0: no keep-alive
-    std::chrono::milliseconds pingPeriodMs{5000};          // 0: no ping
-    std::string trafficLogPath;                            // one line a frame; empty: none
+    int port = 1;                                      // the link is <portsFolder>/COM<port>
+    std::string portsFolder;                           // folder of the COM links
+    unsigned baud = 115200;                            // the rate the processor listens at
+    bool pacing = true;                                // send at wire speed (10 bits a byte)
+    bool bootLoader = false;                           // start in the boot loader
+    std::chrono::milliseconds keepAlivePeriodMs{1000}; // 0: no keep-alive
+    std::chrono::milliseconds pingPeriodMs{5000};      // 0: no ping
+    std::string trafficLogPath;                        // one line a frame; empty: none
     Faults faults;
-    std::uint32_t seed = 1;                                // random choices of the faults
+    std::uint32_t seed = 1; // random choices of the faults
 };
 
 class Simulator {

@@ -20,7 +20,7 @@ struct ResolutionRow {
 // The labels are padded so that their "60Hz" columns line up.
 constexpr ResolutionRow kResolutionRows[kResolutionCount] = {
     {1920, 1080, "1920 x 1080     60Hz"}, {1024, 768, "1024 x 768       60Hz"},
-    {1366, 768, "1366 x 768       60Hz"},  {1440, 900, "1440 x 900       60Hz"},
+    {1366, 768, "1366 x 768       60Hz"}, {1440, 900, "1440 x 900       60Hz"},
     {1280, 1024, "1280 x 1024     60Hz"}, {1680, 1050, "1680 x 1050     60Hz"},
     {1600, 1200, "1600 x 1200     60Hz"}, {2560, 816, "2560 x 816       60Hz"},
     {1440, 1440, "1440 x 1440     60Hz"}, {1024, 768, "Customized  Resolution"},

@@ -32,7 +32,7 @@ struct LinkMembers {
     std::int32_t lastScanIndex = -1;  // position in the port list of the last automatic attempt
     std::uint32_t baudRate = 0;       // baud rate of the open port
     std::array<std::uint8_t, kSysInfoSize> sysInfo{}; // presence flags from reply 0xB2
-    std::uint32_t statusFlag = 0;                      // look of the status area, set by acknowledgement 8
+    std::uint32_t statusFlag = 0;                     // look of the status area, set by acknowledgement 8
 };
 
 } // namespace corvane

@@ -13,7 +13,9 @@ namespace corvane {
 
 namespace {
 
-bool ValidIndex(std::uint8_t index) { return index < 4; }
+bool ValidIndex(std::uint8_t index) {
+    return index < 4;
+}
 
 // Two upper-case hex digits of each byte, first byte first.
 std::string HexPair(std::uint8_t first, std::uint8_t second) {
@@ -52,20 +54,34 @@ std::uint16_t WholeNumber(double v) {
 
 const char* WindowName(Window window) {
     switch (window) {
-    case Window::MainWindow: return "MainWindow";
-    case Window::LayoutPage: return "LayoutPage";
-    case Window::OutputPage: return "OutputPage";
-    case Window::LayerPage: return "LayerPage";
-    case Window::PicturePage: return "PicturePage";
-    case Window::EdidPage: return "EdidPage";
-    case Window::CropPage: return "CropPage";
-    case Window::MiscPage: return "MiscPage";
-    case Window::FramePage: return "FramePage";
-    case Window::FusePage: return "FusePage";
-    case Window::WifiDialog: return "WifiDialog";
-    case Window::ConnectDialog: return "ConnectDialog";
-    case Window::ProgressDialog: return "ProgressDialog";
-    case Window::UpgradeDialog: return "UpgradeDialog";
+    case Window::MainWindow:
+        return "MainWindow";
+    case Window::LayoutPage:
+        return "LayoutPage";
+    case Window::OutputPage:
+        return "OutputPage";
+    case Window::LayerPage:
+        return "LayerPage";
+    case Window::PicturePage:
+        return "PicturePage";
+    case Window::EdidPage:
+        return "EdidPage";
+    case Window::CropPage:
+        return "CropPage";
+    case Window::MiscPage:
+        return "MiscPage";
+    case Window::FramePage:
+        return "FramePage";
+    case Window::FusePage:
+        return "FusePage";
+    case Window::WifiDialog:
+        return "WifiDialog";
+    case Window::ConnectDialog:
+        return "ConnectDialog";
+    case Window::ProgressDialog:
+        return "ProgressDialog";
+    case Window::UpgradeDialog:
+        return "UpgradeDialog";
     }
     return "?";
 }
@@ -87,23 +103,40 @@ int ReplyDispatcher::OnDeviceRecord(const std::uint8_t* record) {
     m_link.keepAliveCount = 0;
 
     switch (FrameCode(r)) {
-    case kReplyEdid: return OnEdid(r);
-    case kReplyInputStatus: return OnInputStatus(r);
-    case kReplyVersions: return OnVersions(r);
-    case kReplyCrop: return OnCrop(r);
-    case kReplyLayer: return OnLayer(r);
-    case kReplyBlend: return OnBlend(r);
-    case kReplyCurve: return OnCurve(r);
-    case kReplyOutput: return OnOutput(r);
-    case kReplyPicture: return OnPicture(r);
-    case kReplyKeepAlive: return 1;
-    case kReplyAck: return OnAck(r);
-    case kReplyDone: return OnDone();
-    case kReplyWifi: return OnWifi(r);
-    case kReplySysInfo: return OnSysInfo(r);
-    case kReplyPing: return OnPing();
-    case kReplyBootAnnounce: return OnBootAnnounce(r);
-    default: return 0;
+    case kReplyEdid:
+        return OnEdid(r);
+    case kReplyInputStatus:
+        return OnInputStatus(r);
+    case kReplyVersions:
+        return OnVersions(r);
+    case kReplyCrop:
+        return OnCrop(r);
+    case kReplyLayer:
+        return OnLayer(r);
+    case kReplyBlend:
+        return OnBlend(r);
+    case kReplyCurve:
+        return OnCurve(r);
+    case kReplyOutput:
+        return OnOutput(r);
+    case kReplyPicture:
+        return OnPicture(r);
+    case kReplyKeepAlive:
+        return 1;
+    case kReplyAck:
+        return OnAck(r);
+    case kReplyDone:
+        return OnDone();
+    case kReplyWifi:
+        return OnWifi(r);
+    case kReplySysInfo:
+        return OnSysInfo(r);
+    case kReplyPing:
+        return OnPing();
+    case kReplyBootAnnounce:
+        return OnBootAnnounce(r);
+    default:
+        return 0;
     }
 }
 
@@ -111,7 +144,7 @@ int ReplyDispatcher::OnEdid(const std::uint8_t* r) {
     if (!ValidIndex(r[6]))
         return 0;
     EdidTiming& t = m_state.edidTimings[r[6]];
-    std::uint16_t* fields[] = {&t.hBlank, &t.vBlank, &t.hActive, &t.vActive, &t.hSync,
+    std::uint16_t* fields[] = {&t.hBlank, &t.vBlank, &t.hActive, &t.vActive,   &t.hSync,
                                &t.vSync,  &t.hFront, &t.vFront,  &t.refreshX10};
     for (int i = 0; i < 9; ++i)
         *fields[i] = GetLE16(r + 7 + 2 * i);

@@ -27,7 +27,9 @@ std::uint8_t FrameChecksum(const std::uint8_t* frame) {
     return static_cast<std::uint8_t>(sum & 0xFF);
 }
 
-void SealFrame(Frame& frame) { frame[kChecksumOffset] = FrameChecksum(frame.data()); }
+void SealFrame(Frame& frame) {
+    frame[kChecksumOffset] = FrameChecksum(frame.data());
+}
 
 Frame MakeFrame(std::uint16_t code) {
     Frame f = StartFrame(code);
@@ -42,7 +44,9 @@ Frame MakeFrameByte6(std::uint16_t code, std::uint8_t byte6) {
     return f;
 }
 
-std::uint16_t FrameCode(const std::uint8_t* frame) { return GetLE16(frame + 4); }
+std::uint16_t FrameCode(const std::uint8_t* frame) {
+    return GetLE16(frame + 4);
+}
 
 bool HasFrameMagic(const std::uint8_t* bytes) {
     return std::equal(kFrameMagic.begin(), kFrameMagic.end(), bytes);

@@ -86,6 +86,8 @@ void RecordCutter::Feed(const std::uint8_t* data, std::size_t length, RecordSink
     }
 }
 
-void RecordCutter::Reset() { m_length = 0; }
+void RecordCutter::Reset() {
+    m_length = 0;
+}
 
 } // namespace corvane

@@ -8,7 +8,6 @@
 #include "link/ByteOrder.h"
 
 #include <gtest/gtest.h>
-
 #include <numeric>
 
 using namespace corvane;
@@ -81,10 +80,10 @@ void ExpectSameState(const DeviceState& a, const DeviceState& b) {
         EXPECT_EQ(a.inputs[i].isCurrent, b.inputs[i].isCurrent);
         EXPECT_EQ(a.inputs[i].signal, b.inputs[i].signal);
         const LayerInfo &la = a.layers[i], &lb = b.layers[i];
-        EXPECT_EQ(std::tie(la.source, la.zoomOn, la.zoomX, la.zoomY, la.zoomW, la.zoomH, la.srcW, la.srcH, la.x,
-                           la.y, la.w, la.h, la.visible),
-                  std::tie(lb.source, lb.zoomOn, lb.zoomX, lb.zoomY, lb.zoomW, lb.zoomH, lb.srcW, lb.srcH, lb.x,
-                           lb.y, lb.w, lb.h, lb.visible));
+        EXPECT_EQ(std::tie(la.source, la.zoomOn, la.zoomX, la.zoomY, la.zoomW, la.zoomH, la.srcW, la.srcH,
+                           la.x, la.y, la.w, la.h, la.visible),
+                  std::tie(lb.source, lb.zoomOn, lb.zoomX, lb.zoomY, lb.zoomW, lb.zoomH, lb.srcW, lb.srcH,
+                           lb.x, lb.y, lb.w, lb.h, lb.visible));
         const OutputInfo &oa = a.outputs[i], &ob = b.outputs[i];
         EXPECT_EQ(std::tie(oa.canvasX, oa.canvasY, oa.width, oa.height, oa.winX, oa.winY, oa.winW, oa.winH,
                            oa.resIndex, oa.hActive, oa.vActive, oa.resTag, oa.curve),
@@ -96,15 +95,15 @@ void ExpectSameState(const DeviceState& a, const DeviceState& b) {
                       std::tie(bb.enable, bb.direction, bb.gamma, bb.table, bb.start, bb.size));
         }
         const PictureSettings &pa = a.picture[i], &pb = b.picture[i];
-        EXPECT_EQ(std::tie(pa.brightness, pa.contrast, pa.gamma, pa.colorTemp, pa.red, pa.green, pa.blue, pa.aux0,
-                           pa.aux3),
-                  std::tie(pb.brightness, pb.contrast, pb.gamma, pb.colorTemp, pb.red, pb.green, pb.blue, pb.aux0,
-                           pb.aux3));
+        EXPECT_EQ(std::tie(pa.brightness, pa.contrast, pa.gamma, pa.colorTemp, pa.red, pa.green, pa.blue,
+                           pa.aux0, pa.aux3),
+                  std::tie(pb.brightness, pb.contrast, pb.gamma, pb.colorTemp, pb.red, pb.green, pb.blue,
+                           pb.aux0, pb.aux3));
         const EdidTiming &ea = a.edidTimings[i], &eb = b.edidTimings[i];
-        EXPECT_EQ(std::tie(ea.hBlank, ea.vBlank, ea.hActive, ea.vActive, ea.hSync, ea.vSync, ea.hFront, ea.vFront,
-                           ea.refreshX10),
-                  std::tie(eb.hBlank, eb.vBlank, eb.hActive, eb.vActive, eb.hSync, eb.vSync, eb.hFront, eb.vFront,
-                           eb.refreshX10));
+        EXPECT_EQ(std::tie(ea.hBlank, ea.vBlank, ea.hActive, ea.vActive, ea.hSync, ea.vSync, ea.hFront,
+                           ea.vFront, ea.refreshX10),
+                  std::tie(eb.hBlank, eb.vBlank, eb.hActive, eb.vActive, eb.hSync, eb.vSync, eb.hFront,
+                           eb.vFront, eb.refreshX10));
         const CropRect &ca = a.crop.rects[i], &cb = b.crop.rects[i];
         EXPECT_EQ(std::tie(ca.on, ca.hStart, ca.vStart, ca.hSize, ca.vSize, ca.hTotal, ca.vTotal),
                   std::tie(cb.on, cb.hStart, cb.vStart, cb.hSize, cb.vSize, cb.hTotal, cb.vTotal));
@@ -158,7 +157,9 @@ struct CommandCase {
 TEST_F(Model, EachCommandFamilyIsAcknowledgedAsTheApplicationWaits) {
     const CommandCase cases[] = {
         {"crop", RecordBuilder(0x0001).B(6, 1).B(7, 0).B(8, 1).LE16(9, 100).Build(), {"ack2/0", "00A7"}},
-        {"EDID", RecordBuilder(0x0003).B(6, 0).B(7, 1).LE16(8, 1280).LE16(10, 720).Build(), {"ack4/1", "00A2"}},
+        {"EDID",
+         RecordBuilder(0x0003).B(6, 0).B(7, 1).LE16(8, 1280).LE16(10, 720).Build(),
+         {"ack4/1", "00A2"}},
         {"input selection", MakeFrameByte6(0x0004, 2), {"00A3", "00A7"}},
         {"preset recall", MakeFrameByte6(0x0005, 1), {"00A8", "00A8", "00A8", "00A8", "ack9/1"}},
         {"layer", RecordBuilder(0x0006).B(6, 3).B(7, 1).LE24(21, 500).B(33, 1).Build(), {"00A8"}},
@@ -166,12 +167,16 @@ TEST_F(Model, EachCommandFamilyIsAcknowledgedAsTheApplicationWaits) {
         {"blend curve", RecordBuilder(0x0008).B(6, 1).B(7, 9).Build(), {"00AA"}},
         {"output window", RecordBuilder(0x0009).B(6, 0).LE24(7, 125).Build(), {"ack1/0", "00AB"}},
         {"picture", RecordBuilder(0x000B).B(6, 3).B(7, 0).B(9, 100).B(12, 8).Build(), {"ack3/1", "00AC"}},
-        {"picture on all outputs", RecordBuilder(0x000B).B(6, 0).B(7, 1).B(9, 90).Build(),
+        {"picture on all outputs",
+         RecordBuilder(0x000B).B(6, 0).B(7, 1).B(9, 90).Build(),
          {"ack3/1", "00AC", "00AC"}},
         {"frame mode", MakeFrameByte6(0x000C, 1), {"ack8/1", "00A7", "ack9/1"}},
-        {"output resolution for all", RecordBuilder(0x000D).B(6, 4).B(7, 2).LE16(8, 1366).LE16(10, 768).Build(),
+        {"output resolution for all",
+         RecordBuilder(0x000D).B(6, 4).B(7, 2).LE16(8, 1366).LE16(10, 768).Build(),
          {"ack0/1", "00AB", "00AB", "00AB", "00AB"}},
-        {"WiFi", RecordBuilder(0x000E).B(6, 3).B(7, 'a').B(8, 'b').B(9, 'c').B(21, 8).Build(), {"ack10/1", "00B1"}},
+        {"WiFi",
+         RecordBuilder(0x000E).B(6, 3).B(7, 'a').B(8, 'b').B(9, 'c').B(21, 8).Build(),
+         {"ack10/1", "00B1"}},
         {"input backup", MakeFrameByte6(0x000F, 1), {"00A7"}},
         {"EDID request", MakeFrameByte6(0x00A2, 3), {"00A2"}},
         {"arrangement done", MakeFrameByte6(0x00B0, 0), {"00B0"}},
@@ -249,7 +254,8 @@ TEST_F(Model, UpgradeExchange) {
     EXPECT_EQ(erase.front().bytes[6], 4) << "erase in progress";
     EXPECT_LT(erase.front().delay, erase.back().delay);
     for (std::size_t pos = 0; pos < image.size(); pos += 1024) {
-        const auto packet = MakeDataPacket(image.data() + pos, std::min<std::size_t>(1024, image.size() - pos));
+        const auto packet =
+            MakeDataPacket(image.data() + pos, std::min<std::size_t>(1024, image.size() - pos));
         EXPECT_TRUE(model.OnBlock(packet.data()).empty());
     }
     EXPECT_EQ(Kinds(Command(MakeFrame(0x8004))), std::vector<std::string>{"ack7/0"});

@@ -1,5 +1,6 @@
-#include "link/ByteOrder.h"
 #include "link/CommandFrame.h"
+
+#include "link/ByteOrder.h"
 
 #include <gtest/gtest.h>
 
@@ -43,12 +44,30 @@ TEST(CommandFrame, TemplateHasPlaceholderUntilSealed) {
 
 // Every code the application sends: magic, code low byte first, 32 filler bytes, checksum.
 TEST(CommandFrame, EnvelopeOfEveryCommandCode) {
-    const std::uint16_t codes[] = {kCmdCrop,         kCmdCropPreset,   kCmdEdid,        kCmdSelectInput,
-                                   kCmdLoadPreset,   kCmdLayer,        kCmdBlend,       kCmdBlendCurve,
-                                   kCmdOutputWindow, kCmdFactoryReset, kCmdPicture,     kCmdFrameMode,
-                                   kCmdOutputResolution, kCmdWifi,     kCmdInputBackup, kCmdEdidRequest,
-                                   kCmdRequestAll,   kCmdArrangeDone,  kCmdSysInfo,     kCmdPing,
-                                   kCmdEnterBoot,    kCmdAnnounceImage, kCmdReadBack,   kCmdEndImage};
+    const std::uint16_t codes[] = {kCmdCrop,
+                                   kCmdCropPreset,
+                                   kCmdEdid,
+                                   kCmdSelectInput,
+                                   kCmdLoadPreset,
+                                   kCmdLayer,
+                                   kCmdBlend,
+                                   kCmdBlendCurve,
+                                   kCmdOutputWindow,
+                                   kCmdFactoryReset,
+                                   kCmdPicture,
+                                   kCmdFrameMode,
+                                   kCmdOutputResolution,
+                                   kCmdWifi,
+                                   kCmdInputBackup,
+                                   kCmdEdidRequest,
+                                   kCmdRequestAll,
+                                   kCmdArrangeDone,
+                                   kCmdSysInfo,
+                                   kCmdPing,
+                                   kCmdEnterBoot,
+                                   kCmdAnnounceImage,
+                                   kCmdReadBack,
+                                   kCmdEndImage};
     for (std::uint16_t code : codes) {
         SCOPED_TRACE(code);
         const Frame f = MakeFrame(code);

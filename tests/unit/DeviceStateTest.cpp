@@ -62,6 +62,7 @@ TEST(DeviceState, LabelsAndTablesAsQuoted) {
     EXPECT_EQ(b[kSideH2].start, 1664);
     EXPECT_EQ(b[kSideV2].start, 824);
     EXPECT_EQ(b[kSideV2].size, 256);
-    const std::array<std::uint8_t, 16> curve = {64, 192, 64, 192, 64, 192, 64, 192, 64, 192, 64, 192, 0, 0, 0, 0};
+    const std::array<std::uint8_t, 16> curve = {64, 192, 64, 192, 64, 192, 64, 192,
+                                                64, 192, 64, 192, 0,  0,   0,  0};
     EXPECT_EQ(s.outputs[3].curve, curve);
 }

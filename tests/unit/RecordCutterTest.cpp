@@ -1,9 +1,9 @@
-#include "link/ByteOrder.h"
 #include "link/RecordCutter.h"
 
-#include <gtest/gtest.h>
+#include "link/ByteOrder.h"
 
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <random>
 #include <vector>
 
@@ -41,7 +41,9 @@ Bytes Block(std::uint16_t number) {
     return b;
 }
 
-void Append(Bytes& to, const Bytes& from) { to.insert(to.end(), from.begin(), from.end()); }
+void Append(Bytes& to, const Bytes& from) {
+    to.insert(to.end(), from.begin(), from.end());
+}
 
 // A stream of n distinct records.
 Bytes Stream(int n, std::vector<Cut>* expected) {

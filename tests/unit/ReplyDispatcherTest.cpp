@@ -1,74 +1,21 @@
-#include "RecordBuilder.h"
 #include "device/ReplyDispatcher.h"
+
+#include "RecordBuilder.h"
+#include "RecordingHost.h"
 #include "link/CommandFrame.h"
 #include "platform/WindowMessages.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 using namespace corvane;
+using corvane::test::Effects;
 using corvane::test::RecordBuilder;
-using Effects = std::vector<std::string>;
+using corvane::test::RecordingHost;
 
 namespace {
-
-std::string MessageName(std::uint32_t m) {
-    switch (m) {
-    case WM_DEVICE_REPLY: return "DEVICE_REPLY";
-    case WM_LINK_EVENT: return "LINK_EVENT";
-    case WM_PORT_CLOSED: return "PORT_CLOSED";
-    case WM_OPEN_UPGRADE: return "OPEN_UPGRADE";
-    default: return std::to_string(m);
-    }
-}
-
-std::string Hex(std::uintptr_t v) {
-    char t[16];
-    std::snprintf(t, sizeof t, v >= 0x80 ? "0x%lX" : "%lu", static_cast<unsigned long>(v));
-    return t;
-}
-
-// Records every effect the dispatcher has on the rest of the application, in order.
-class RecordingHost : public DispatcherHost {
-public:
-    std::intptr_t SendMessageTo(Window w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
-        effects.push_back("send " + std::string(WindowName(w)) + " " + MessageName(m) + "(" + Hex(wp) + "," +
-                          std::to_string(lp) + ")");
-        return 0;
-    }
-    void PostMessageTo(Window w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
-        effects.push_back("post " + std::string(WindowName(w)) + " " + MessageName(m) + "(" + Hex(wp) + "," +
-                          std::to_string(lp) + ")");
-    }
-    void StartTimer(int id, std::chrono::milliseconds p) override {
-        effects.push_back("start timer " + std::to_string(id) + " " + std::to_string(p.count()) + "ms");
-    }
-    void StopTimer(int id) override { effects.push_back("stop timer " + std::to_string(id)); }
-    void HideWait() override { effects.push_back("HideWait"); }
-    void SendToDevice(const std::uint8_t* data, std::size_t length) override {
-        sent.emplace_back(data, data + length);
-        effects.push_back("SendToDevice " + std::to_string(length));
-    }
-    void Pause(std::chrono::milliseconds d) override { effects.push_back("pause " + std::to_string(d.count())); }
-    void RefreshConnectDialog() override { effects.push_back("refresh ConnectDialog"); }
-    void RedrawConnectDialog() override { effects.push_back("redraw ConnectDialog"); }
-    bool ConnectDialogShownAutomatically() override { return connectShownAutomatically; }
-    void HideConnectDialog() override { effects.push_back("hide ConnectDialog"); }
-    bool UpgradeDialogExists() override { return upgradeDialog; }
-    OutputPagePick OutputPageSelection(int output) override { return picks[output]; }
-    void OutputPageRefresh(int output) override { effects.push_back("OutputPage refresh " + std::to_string(output)); }
-    void OutputPageRedrawPreview() override { effects.push_back("OutputPage redraw preview"); }
-
-    Effects effects;
-    std::vector<std::vector<std::uint8_t>> sent;
-    bool connectShownAutomatically = false;
-    bool upgradeDialog = false;
-    OutputPagePick picks[4];
-};
 
 class Dispatcher : public ::testing::Test {
 protected:
@@ -92,8 +39,18 @@ struct ReplyCase {
 TEST_F(Dispatcher, EveryReplyCode) {
     const ReplyCase cases[] = {
         {"EDID timing of slot 2",
-         RecordBuilder(0xA2).B(6, 2).LE16(7, 100).LE16(9, 20).LE16(11, 1280).LE16(13, 720).LE16(15, 40)
-             .LE16(17, 5).LE16(19, 110).LE16(21, 5).LE16(23, 500).Build(),
+         RecordBuilder(0xA2)
+             .B(6, 2)
+             .LE16(7, 100)
+             .LE16(9, 20)
+             .LE16(11, 1280)
+             .LE16(13, 720)
+             .LE16(15, 40)
+             .LE16(17, 5)
+             .LE16(19, 110)
+             .LE16(21, 5)
+             .LE16(23, 500)
+             .Build(),
          {"send EdidPage DEVICE_REPLY(0xA2,2)"},
          [](const DeviceState& s, const LinkMembers&) {
              const EdidTiming& t = s.edidTimings[2];
@@ -109,8 +66,15 @@ TEST_F(Dispatcher, EveryReplyCode) {
              EXPECT_EQ(s.edidTimings[1].hActive, 1920);
          }},
         {"input status of input 2",
-         RecordBuilder(0xA3).B(6, 2).B(7, 1).LE16(8, 3840).LE16(10, 2160).LE16(12, 300).LE16(14, 2997)
-             .LE16(16, 6000).Build(),
+         RecordBuilder(0xA3)
+             .B(6, 2)
+             .B(7, 1)
+             .LE16(8, 3840)
+             .LE16(10, 2160)
+             .LE16(12, 300)
+             .LE16(14, 2997)
+             .LE16(16, 6000)
+             .Build(),
          {"send MainWindow DEVICE_REPLY(0xA3,2)", "send FramePage DEVICE_REPLY(0xA3,0)"},
          [](const DeviceState& s, const LinkMembers&) {
              EXPECT_EQ(s.currentInput, 2u);
@@ -132,9 +96,26 @@ TEST_F(Dispatcher, EveryReplyCode) {
              EXPECT_EQ(s.verSecondary, "BEEF");
          }},
         {"crop state of the DisplayPort group",
-         RecordBuilder(0xA7).B(6, 3).B(7, 2).B(8, 1).LE16(9, 10).LE16(11, 20).LE16(13, 800).LE16(15, 600)
-             .LE16(17, 1920).LE16(19, 1080).B(21, 0).LE16(22, 1).LE16(24, 2).LE16(26, 3).LE16(28, 4)
-             .LE16(30, 5).LE16(32, 6).B(34, 1).B(35, 1).Build(),
+         RecordBuilder(0xA7)
+             .B(6, 3)
+             .B(7, 2)
+             .B(8, 1)
+             .LE16(9, 10)
+             .LE16(11, 20)
+             .LE16(13, 800)
+             .LE16(15, 600)
+             .LE16(17, 1920)
+             .LE16(19, 1080)
+             .B(21, 0)
+             .LE16(22, 1)
+             .LE16(24, 2)
+             .LE16(26, 3)
+             .LE16(28, 4)
+             .LE16(30, 5)
+             .LE16(32, 6)
+             .B(34, 1)
+             .B(35, 1)
+             .Build(),
          {"send CropPage DEVICE_REPLY(0xA7,3)", "send EdidPage DEVICE_REPLY(0xA7,3)",
           "send MainWindow DEVICE_REPLY(0xA7,3)", "send FramePage DEVICE_REPLY(0xA7,2)",
           "send MiscPage DEVICE_REPLY(0xA7,0)"},
@@ -152,9 +133,22 @@ TEST_F(Dispatcher, EveryReplyCode) {
              EXPECT_EQ(s.crop.inputBackup, 1);
          }},
         {"layer 1",
-         RecordBuilder(0xA8).B(6, 1).B(7, 3).B(8, 1).LE16(9, 10).LE16(11, 20).LE16(13, 640).LE16(15, 360)
-             .LE16(17, 1280).LE16(19, 720).LE24(21, 59000).LE24(24, 70000).LE24(27, 999).LE24(30, 1)
-             .B(33, 1).Build(),
+         RecordBuilder(0xA8)
+             .B(6, 1)
+             .B(7, 3)
+             .B(8, 1)
+             .LE16(9, 10)
+             .LE16(11, 20)
+             .LE16(13, 640)
+             .LE16(15, 360)
+             .LE16(17, 1280)
+             .LE16(19, 720)
+             .LE24(21, 59000)
+             .LE24(24, 70000)
+             .LE24(27, 999)
+             .LE24(30, 1)
+             .B(33, 1)
+             .Build(),
          {"send LayoutPage DEVICE_REPLY(0xA8,1)", "send LayerPage DEVICE_REPLY(0xA8,1)",
           "send MainWindow DEVICE_REPLY(0xA8,1)"},
          [](const DeviceState& s, const LinkMembers&) {
@@ -174,9 +168,26 @@ TEST_F(Dispatcher, EveryReplyCode) {
              EXPECT_EQ(l.visible, 1);
          }},
         {"edge blend of output 0",
-         RecordBuilder(0xA9).B(6, 0).B(7, 0b10010110).B(8, 1).B(9, 2).LE16(10, 300).LE16(12, 400).B(14, 3)
-             .B(15, 4).LE16(16, 500).LE16(18, 600).B(20, 5).B(21, 6).LE16(22, 700).LE16(24, 800).B(26, 7)
-             .B(27, 8).LE16(28, 900).LE16(30, 1000).Build(),
+         RecordBuilder(0xA9)
+             .B(6, 0)
+             .B(7, 0b10010110)
+             .B(8, 1)
+             .B(9, 2)
+             .LE16(10, 300)
+             .LE16(12, 400)
+             .B(14, 3)
+             .B(15, 4)
+             .LE16(16, 500)
+             .LE16(18, 600)
+             .B(20, 5)
+             .B(21, 6)
+             .LE16(22, 700)
+             .LE16(24, 800)
+             .B(26, 7)
+             .B(27, 8)
+             .LE16(28, 900)
+             .LE16(30, 1000)
+             .Build(),
          {"send FusePage DEVICE_REPLY(0xA9,0)"},
          [](const DeviceState& s, const LinkMembers&) {
              const auto& b = s.outputs[0].blend;
@@ -209,8 +220,21 @@ TEST_F(Dispatcher, EveryReplyCode) {
              EXPECT_EQ(l.connected, 0u);
          }},
         {"output 1",
-         RecordBuilder(0xAB).B(6, 1).LE24(7, 2045).LE24(10, 198).LE16(13, 1280).LE16(15, 720).LE16(17, 1)
-             .LE16(19, 2).LE16(21, 3).LE16(23, 4).B(25, 9).LE16(26, 1366).LE16(28, 768).B(30, 7).Build(),
+         RecordBuilder(0xAB)
+             .B(6, 1)
+             .LE24(7, 2045)
+             .LE24(10, 198)
+             .LE16(13, 1280)
+             .LE16(15, 720)
+             .LE16(17, 1)
+             .LE16(19, 2)
+             .LE16(21, 3)
+             .LE16(23, 4)
+             .B(25, 9)
+             .LE16(26, 1366)
+             .LE16(28, 768)
+             .B(30, 7)
+             .Build(),
          {"send OutputPage DEVICE_REPLY(0xAB,11)", "send LayoutPage DEVICE_REPLY(0xAB,1)"},
          [](const DeviceState& s, const LinkMembers&) {
              const OutputInfo& o = s.outputs[1];
@@ -238,8 +262,20 @@ TEST_F(Dispatcher, EveryReplyCode) {
              EXPECT_EQ(s.picture[0].brightness, 128);
          }},
         {"picture of outputs 1 and 2",
-         RecordBuilder(0xAC).B(6, 0x12).B(7, 50).B(8, 60).B(9, 70).B(10, 3).B(11, 1).B(12, 2).B(13, 4)
-             .B(14, 5).B(15, 6).B(16, 7).B(17, 8).Build(),
+         RecordBuilder(0xAC)
+             .B(6, 0x12)
+             .B(7, 50)
+             .B(8, 60)
+             .B(9, 70)
+             .B(10, 3)
+             .B(11, 1)
+             .B(12, 2)
+             .B(13, 4)
+             .B(14, 5)
+             .B(15, 6)
+             .B(16, 7)
+             .B(17, 8)
+             .Build(),
          {"send PicturePage DEVICE_REPLY(0xAC,18)"},
          [](const DeviceState& s, const LinkMembers&) {
              const PictureSettings& p = s.picture[0];
@@ -267,9 +303,27 @@ TEST_F(Dispatcher, EveryReplyCode) {
         {"keep-alive", RecordBuilder(0xAD).Build(), {}, nullptr},
         {"done", RecordBuilder(0xB0).Build(), {"HideWait", "stop timer 2"}, nullptr},
         {"WiFi settings",
-         RecordBuilder(0xB1).B(6, 4).B(7, 'S').B(8, 'h').B(9, 'o').B(10, 'w').B(11, 'X').B(21, 8).B(22, '1')
-             .B(23, '2').B(24, '3').B(25, '4').B(26, '5').B(27, '6').B(28, '7').B(29, '8').B(34, 10).B(35, 0)
-             .B(36, 0).B(37, 254).Build(),
+         RecordBuilder(0xB1)
+             .B(6, 4)
+             .B(7, 'S')
+             .B(8, 'h')
+             .B(9, 'o')
+             .B(10, 'w')
+             .B(11, 'X')
+             .B(21, 8)
+             .B(22, '1')
+             .B(23, '2')
+             .B(24, '3')
+             .B(25, '4')
+             .B(26, '5')
+             .B(27, '6')
+             .B(28, '7')
+             .B(29, '8')
+             .B(34, 10)
+             .B(35, 0)
+             .B(36, 0)
+             .B(37, 254)
+             .Build(),
          {"send WifiDialog DEVICE_REPLY(0xB1,0)"},
          [](const DeviceState& s, const LinkMembers&) {
              EXPECT_EQ(s.wifi.ssid, "Show");
@@ -516,8 +570,12 @@ TEST_F(Dispatcher, OutputWindowAcknowledgedForOneOutput) {
 
 TEST_F(Dispatcher, OutputAcknowledgementNamingNoOutputOnlyEndsTheWait) {
     Apply(RecordBuilder(0xAE).B(6, 0).B(7, 1).B(8, 9).Build());
-    const Effects expected = {"stop timer 1", "HideWait", "stop timer 2", "post MainWindow LINK_EVENT(0xAB,0)",
-                              "OutputPage redraw preview", "start timer 1 1000ms"};
+    const Effects expected = {"stop timer 1",
+                              "HideWait",
+                              "stop timer 2",
+                              "post MainWindow LINK_EVENT(0xAB,0)",
+                              "OutputPage redraw preview",
+                              "start timer 1 1000ms"};
     EXPECT_EQ(host.effects, expected);
 }
 

@@ -1,0 +1,63 @@
+#include "device/LinkSupervision.h"
+
+#include "link/CommandFrame.h"
+#include "platform/WindowMessages.h"
+
+namespace corvane {
+
+LinkSupervision::LinkSupervision(DeviceState& state, LinkMembers& link, SupervisionHost& host)
+    : m_state(state), m_link(link), m_host(host) {}
+
+void LinkSupervision::RequestAll() {
+    if (m_state.linkState >= kLinkOpen && m_link.requestGate == -1)
+        m_link.requestGate = 0;
+    if (m_link.requestGate != 0) {
+        m_link.requestGate = 0;
+        return;
+    }
+    const Frame f = MakeFrame(kCmdRequestAll);
+    m_host.SendToDevice(f.data(), f.size());
+}
+
+void LinkSupervision::OnKeepAliveTick() {
+    ++m_link.keepAliveCount;
+    if (m_link.keepAliveCount > kKeepAliveLimitTicks && m_link.connected == 1) {
+        m_host.Trace("no record for " + std::to_string(m_link.keepAliveCount) + " s: the link is lost");
+        m_host.PostMessageTo(Window::ConnectDialog, WM_PORT_CLOSED, 0, 0);
+        m_link.keepAliveCount = 0;
+    }
+    ++m_link.connectSec;
+}
+
+void LinkSupervision::OnWaitTimeout() {
+    m_host.StopTimer(kTimerWait);
+    m_host.HideWait();
+    m_host.StartTimer(kTimerKeepAlive, kKeepAlivePeriodMs);
+    m_host.PostMessageTo(Window::ConnectDialog, WM_PORT_CLOSED, 0, 0);
+    m_link.idle = 1;
+    m_host.WaitTimedOut();
+}
+
+void LinkSupervision::OnSearchTick() {
+    if (m_link.connected != 0 || m_link.idle != 1)
+        return;
+    const std::vector<int> ports = m_host.SerialPortNumbers();
+    m_host.Trace("m_ConnectSec++: " + std::to_string(m_link.connectSec));
+    if (ports.empty())
+        return;
+    if (m_link.connectSec == kAttemptAbandonTicks)
+        m_host.SendMessageTo(Window::ConnectDialog, WM_PORT_CLOSED, 0, 0);
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        const bool eligible = static_cast<std::int64_t>(i) > m_link.lastScanIndex || ports.size() == 1;
+        if (!eligible || m_link.connectSec < kAttemptIntervalTicks)
+            continue;
+        m_link.connectSec = 0;
+        m_scanBaud = m_scanBaud == kBaudLow ? kBaudHigh : kBaudLow;
+        m_host.Trace("Port:" + std::to_string(ports[i]) + " at " + std::to_string(m_scanBaud) + " baud");
+        m_host.SendMessageTo(Window::ConnectDialog, WM_TRY_PORT, m_scanBaud, ports[i]);
+        m_link.lastPort = ports[i];
+        m_link.lastScanIndex = static_cast<std::int32_t>(i);
+    }
+}
+
+} // namespace corvane

@@ -1,0 +1,170 @@
+#include "device/LinkSupervision.h"
+
+#include "RecordingHost.h"
+#include "link/CommandFrame.h"
+#include "platform/WindowMessages.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using corvane::test::Effects;
+using corvane::test::RecordingHost;
+
+namespace {
+
+// The connection dialog as the search sees it: every attempt opens the port (linkState 1)
+// and asks for the state, nobody answers; closing the port sets linkState 0.
+struct Line {
+    DeviceState* state;
+    LinkMembers* link;
+};
+
+std::intptr_t ConnectDialog(RecordingHost& host, Window w, std::uint32_t m, std::uintptr_t, std::intptr_t) {
+    auto* line = static_cast<Line*>(host.context);
+    if (w != Window::ConnectDialog)
+        return 0;
+    if (m == WM_TRY_PORT) {
+        line->state->linkState = kLinkOpen;
+        line->link->idle = 1;
+    } else if (m == WM_PORT_CLOSED) {
+        line->state->linkState = kLinkClosed;
+    }
+    return 0;
+}
+
+class Supervision : public ::testing::Test {
+protected:
+    Supervision() {
+        host.context = &line;
+        host.onSend = ConnectDialog;
+    }
+
+    // One second of the main window's life: timer 1 then timer 3.
+    void Second() {
+        supervision.OnKeepAliveTick();
+        supervision.OnSearchTick();
+    }
+
+    std::vector<std::string> Attempts() const {
+        std::vector<std::string> attempts;
+        for (const std::string& e : host.effects)
+            if (e.find("TRY_PORT") != std::string::npos)
+                attempts.push_back(e);
+        return attempts;
+    }
+
+    DeviceState state;
+    LinkMembers link;
+    RecordingHost host;
+    Line line{&state, &link};
+    LinkSupervision supervision{state, link, host};
+};
+
+TEST_F(Supervision, TwoSilentPortsAreTriedOnceEachWithAlternatingRates) {
+    host.ports = {3, 7};
+    std::vector<int> attemptSeconds;
+    for (int s = 1; s <= 30; ++s) {
+        const std::size_t before = Attempts().size();
+        Second();
+        if (Attempts().size() > before)
+            attemptSeconds.push_back(s);
+    }
+    const std::vector<std::string> expected = {"send ConnectDialog TRY_PORT(921600,3)",
+                                               "send ConnectDialog TRY_PORT(115200,7)"};
+    EXPECT_EQ(Attempts(), expected);
+    ASSERT_EQ(attemptSeconds.size(), 2u);
+    EXPECT_EQ(attemptSeconds[1] - attemptSeconds[0], 3);
+    EXPECT_EQ(link.lastPort, 7);
+    EXPECT_EQ(link.lastScanIndex, 1);
+    // Each attempt is abandoned two seconds after it was made.
+    const auto closes =
+        std::count(host.effects.begin(), host.effects.end(), "send ConnectDialog PORT_CLOSED(0,0)");
+    EXPECT_GE(closes, 2);
+}
+
+TEST_F(Supervision, OneSilentPortIsRetriedEveryThreeSecondsAtAlternatingRates) {
+    host.ports = {1};
+    for (int s = 1; s <= 12; ++s)
+        Second();
+    const std::vector<std::string> expected = {
+        "send ConnectDialog TRY_PORT(921600,1)", "send ConnectDialog TRY_PORT(115200,1)",
+        "send ConnectDialog TRY_PORT(921600,1)", "send ConnectDialog TRY_PORT(115200,1)"};
+    EXPECT_EQ(Attempts(), expected);
+}
+
+TEST_F(Supervision, SearchOnlyWhileIdleAndNotConnected) {
+    host.ports = {1};
+    struct Case {
+        std::uint32_t connected, idle;
+        bool searches;
+    };
+    for (const Case c : {Case{0, 1, true}, Case{1, 1, false}, Case{0, 0, false}, Case{1, 0, false}}) {
+        host.effects.clear();
+        link = LinkMembers();
+        link.connected = c.connected;
+        link.idle = c.idle;
+        link.connectSec = 3;
+        supervision.OnSearchTick();
+        EXPECT_EQ(!Attempts().empty(), c.searches) << c.connected << c.idle;
+    }
+    host.effects.clear();
+    host.ports.clear();
+    link = LinkMembers();
+    link.connectSec = 3;
+    supervision.OnSearchTick();
+    EXPECT_TRUE(host.effects.empty()) << "no port, nothing to do";
+}
+
+TEST_F(Supervision, KeepAliveWatchdogClosesASilentLinkAfterSevenSeconds) {
+    link.connected = 1;
+    for (int s = 1; s <= 6; ++s)
+        supervision.OnKeepAliveTick();
+    EXPECT_TRUE(host.effects.empty());
+    supervision.OnKeepAliveTick();
+    EXPECT_EQ(host.effects, Effects{"post ConnectDialog PORT_CLOSED(0,0)"});
+    EXPECT_EQ(link.keepAliveCount, 0u);
+
+    // Records keep it alive; without a connection nothing is closed.
+    host.effects.clear();
+    for (int s = 1; s <= 20; ++s) {
+        supervision.OnKeepAliveTick();
+        if (s % 5 == 0)
+            link.keepAliveCount = 0; // a record arrived
+    }
+    EXPECT_TRUE(host.effects.empty());
+    link.connected = 0;
+    for (int s = 1; s <= 20; ++s)
+        supervision.OnKeepAliveTick();
+    EXPECT_TRUE(host.effects.empty());
+    EXPECT_EQ(link.connectSec, 47u);
+}
+
+TEST_F(Supervision, WaitTimeoutClosesThePortAndSaysWhy) {
+    link.idle = 0;
+    supervision.OnWaitTimeout();
+    const Effects expected = {"stop timer 2", "HideWait", "start timer 1 1000ms",
+                              "post ConnectDialog PORT_CLOSED(0,0)", "WaitTimedOut"};
+    EXPECT_EQ(host.effects, expected);
+    EXPECT_EQ(link.idle, 1u);
+}
+
+TEST_F(Supervision, RequestBeforeAnyPortWasOpenedIsDroppedOnce) {
+    supervision.RequestAll(); // linkState 0, gate -1: dropped
+    EXPECT_TRUE(host.sent.empty());
+    EXPECT_EQ(link.requestGate, 0);
+    supervision.RequestAll();
+    ASSERT_EQ(host.sent.size(), 1u);
+    const Frame expected = MakeFrame(0x00AF);
+    EXPECT_EQ(host.sent[0], std::vector<std::uint8_t>(expected.begin(), expected.end()));
+
+    // With a port open the first request goes out at once.
+    LinkMembers fresh;
+    link = fresh;
+    host.sent.clear();
+    state.linkState = kLinkOpen;
+    supervision.RequestAll();
+    EXPECT_EQ(host.sent.size(), 1u);
+}
+
+} // namespace

@@ -1,0 +1,51 @@
+#pragma once
+
+// A DispatcherHost (and SupervisionHost) that records every effect, in order, as text such
+// as "send LayoutPage DEVICE_REPLY(0xA8,1)" or "stop timer 2".
+
+#include "device/LinkSupervision.h"
+
+#include <string>
+#include <vector>
+
+namespace corvane::test {
+
+using Effects = std::vector<std::string>;
+
+class RecordingHost : public SupervisionHost {
+public:
+    std::intptr_t SendMessageTo(Window w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override;
+    void PostMessageTo(Window w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override;
+    void StartTimer(int id, std::chrono::milliseconds p) override;
+    void StopTimer(int id) override;
+    void HideWait() override { effects.push_back("HideWait"); }
+    void SendToDevice(const std::uint8_t* data, std::size_t length) override;
+    void Pause(std::chrono::milliseconds d) override;
+    void RefreshConnectDialog() override { effects.push_back("refresh ConnectDialog"); }
+    void RedrawConnectDialog() override { effects.push_back("redraw ConnectDialog"); }
+    bool ConnectDialogShownAutomatically() override { return connectShownAutomatically; }
+    void HideConnectDialog() override { effects.push_back("hide ConnectDialog"); }
+    bool UpgradeDialogExists() override { return upgradeDialog; }
+    OutputPagePick OutputPageSelection(int output) override { return picks[output]; }
+    void OutputPageRefresh(int output) override;
+    void OutputPageRedrawPreview() override { effects.push_back("OutputPage redraw preview"); }
+
+    void ShowWait(const std::string& text) override { effects.push_back("ShowWait " + text); }
+    std::vector<int> SerialPortNumbers() override { return ports; }
+    void WaitTimedOut() override { effects.push_back("WaitTimedOut"); }
+    void Trace(const std::string& line) override { trace.push_back(line); }
+
+    // Called for every synchronous send after it is recorded; its result is returned.
+    std::intptr_t (*onSend)(RecordingHost&, Window, std::uint32_t, std::uintptr_t, std::intptr_t) = nullptr;
+
+    Effects effects;
+    std::vector<std::string> trace;
+    std::vector<std::vector<std::uint8_t>> sent;
+    bool connectShownAutomatically = false;
+    bool upgradeDialog = false;
+    OutputPagePick picks[4];
+    std::vector<int> ports;
+    void* context = nullptr;
+};
+
+} // namespace corvane::test
