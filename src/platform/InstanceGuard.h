@@ -1,0 +1,39 @@
+#pragma once
+
+// The single-instance guard: a named lock, one per user session, held for the life of the
+// process. It is a lock file in the user's runtime folder, locked with flock: the system
+// releases it when the process ends, also when it crashes, so a stale file never blocks a
+// start.
+
+#include <string>
+
+namespace corvane {
+
+class InstanceGuard {
+public:
+    enum class Result { Acquired, AlreadyRunning, Failed };
+
+    InstanceGuard() = default;
+    ~InstanceGuard();
+    InstanceGuard(const InstanceGuard&) = delete;
+    InstanceGuard& operator=(const InstanceGuard&) = delete;
+
+    // Takes the lock `name` in `folder` (empty: the user's runtime folder).
+    Result Acquire(const std::string& name, const std::string& folder = {});
+    void Release();
+
+    const std::string& Path() const { return m_path; }
+    // Why Acquire failed, for the log.
+    const std::string& Error() const { return m_error; }
+
+private:
+    int m_fd = -1;
+    std::string m_path;
+    std::string m_error;
+};
+
+// The user's runtime folder: $XDG_RUNTIME_DIR when it is a folder, otherwise a private
+// folder under /tmp named after the user's id.
+std::string UserRuntimeFolder();
+
+} // namespace corvane
