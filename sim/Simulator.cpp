@@ -156,6 +156,7 @@ bool Simulator::Start(std::string* error) {
         m_logFile = std::fopen(m_options.trafficLogPath.c_str(), "a");
     m_started = Clock::now();
     m_stop = false;
+    m_running = true;
     m_thread = std::thread([this] { Run(); });
     return true;
 }
@@ -190,10 +191,26 @@ std::string Simulator::Execute(const std::string& line) {
         return Control(line);
     Command command{line, {}, false};
     std::unique_lock lock(m_commandLock);
+    if (!m_running)
+        return "error: the simulator has stopped\n";
     m_commands.push_back(&command);
     Wake();
-    m_commandDone.wait(lock, [&] { return command.done || !m_thread.joinable(); });
+    m_commandDone.wait(lock, [&] { return command.done; });
     return command.answer;
+}
+
+void Simulator::Inspect(const std::function<void(const ProcessorModel&)>& look) {
+    if (!m_thread.joinable()) {
+        look(m_model);
+        return;
+    }
+    Command command{{}, {}, false, &look};
+    std::unique_lock lock(m_commandLock);
+    if (!m_running)
+        return;
+    m_commands.push_back(&command);
+    Wake();
+    m_commandDone.wait(lock, [&] { return command.done; });
 }
 
 bool Simulator::BaudMatches() const {
@@ -233,7 +250,11 @@ void Simulator::Run() {
                 Command* c = m_commands.front();
                 m_commands.pop_front();
                 lock.unlock();
-                std::string answer = Control(c->line);
+                std::string answer;
+                if (c->look)
+                    (*c->look)(m_model);
+                else
+                    answer = Control(c->line);
                 lock.lock();
                 c->answer = std::move(answer);
                 c->done = true;
@@ -267,8 +288,9 @@ void Simulator::Run() {
             ReadFromLine();
     }
     std::lock_guard lock(m_commandLock);
+    m_running = false;
     for (Command* c : m_commands) {
-        c->answer = "error: the simulator has stopped";
+        c->answer = "error: the simulator has stopped\n";
         c->done = true;
     }
     m_commands.clear();

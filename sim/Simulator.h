@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -62,6 +63,9 @@ public:
     std::string Execute(const std::string& line);
     static std::string Help();
 
+    // Runs `look` on the line's thread with the processor's model (for tests).
+    void Inspect(const std::function<void(const ProcessorModel&)>& look);
+
     std::string LinkPath() const;
     std::string TerminalPath() const;
 
@@ -75,6 +79,7 @@ private:
         std::string line;
         std::string answer;
         bool done = false;
+        const std::function<void(const ProcessorModel&)>* look = nullptr;
     };
 
     bool OpenTerminal(std::string* error);
@@ -121,6 +126,7 @@ private:
     std::condition_variable m_commandDone;
     std::deque<Command*> m_commands;
     std::atomic<bool> m_stop{false};
+    bool m_running = false; // the line's thread takes commands (guarded by m_commandLock)
     std::thread m_thread;
 };
 
