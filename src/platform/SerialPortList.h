@@ -1,0 +1,63 @@
+#pragma once
+
+// The system's list of serial ports, as (name, data) pairs: `data` is the port's COM name
+// ("COM12"), `name` the file to open for it. The link applies its rules for COM names over
+// this list (link/PortDiscovery.h).
+//
+// The list holds, in ascending COM number:
+// - every symbolic link named COM<n> in the folder "Ports" beside the executable that
+//   points at a character device (how the simulator, tests and operators pin a device to a
+//   number; a link whose target is missing is left out);
+// - the serial devices of the system, numbered by a fixed rule (SystemDeviceComNumber):
+//     /dev/ttyS0..ttyS9      COM1..COM10  (on-board UARTs, only those the driver reports
+//                                          as a real UART)
+//     /dev/ttyUSB0..ttyUSB19 COM11..COM30 (USB serial adapters)
+//     /dev/ttyACM0..ttyACM19 COM31..COM50 (USB modem-class devices)
+//   A device whose number a Ports link holds is left out: the link wins. COM51..COM99 are
+//   never given to a device and are free for links.
+//
+// Both sources can be replaced (SetSerialPortSources), so tests list pseudo-terminals.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+struct SerialPortValue {
+    std::string name; // the file to open
+    std::string data; // the port's COM name
+};
+
+// Lists the serial devices of the system as file names in /dev ("ttyUSB0").
+using SerialDeviceLister = std::function<std::vector<std::string>()>;
+
+struct SerialPortSources {
+    std::string portsFolder;    // folder of COM<n> links; empty: none
+    SerialDeviceLister devices; // empty: none
+};
+
+// The "Ports" folder beside the executable and the scan of /dev.
+SerialPortSources SystemSerialPortSources();
+
+// Replaces the sources of ListSerialPortValues for the whole process; ResetSerialPortSources
+// goes back to the system's.
+void SetSerialPortSources(SerialPortSources sources);
+void ResetSerialPortSources();
+
+std::vector<SerialPortValue> ListSerialPortValues();
+std::vector<SerialPortValue> ListSerialPortValues(const SerialPortSources& sources);
+
+// The serial devices in `devFolder` that the numbering rule covers and that exist:
+// ttyUSB<k> and ttyACM<k> character devices, and ttyS<k> ones whose driver reports a real
+// UART (sysfs `type` not 0 under `sysTtyFolder`). Sorted by name.
+std::vector<std::string> ScanSystemSerialDevices(const std::string& devFolder = "/dev",
+                                                 const std::string& sysTtyFolder = "/sys/class/tty");
+
+// The fixed COM number of a system device by its name ("ttyUSB0" -> 11); 0 for a name the
+// rule does not cover.
+std::uint32_t SystemDeviceComNumber(std::string_view deviceName);
+
+} // namespace corvane
