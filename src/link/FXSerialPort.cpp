@@ -1,0 +1,98 @@
+#include "link/FXSerialPort.h"
+
+#include "link/IoEngine.h"
+#include "platform/IoStatus.h"
+
+#include <cstring>
+
+namespace corvane {
+
+LinkOwner::~LinkOwner() = default;
+
+FXSerialPort::~FXSerialPort() {
+    // The port's last completions still call this listener: they must find it whole.
+    m_owner.store(nullptr, std::memory_order_release);
+    m_port.Close();
+    m_port.WaitIdle();
+}
+
+void FXSerialPort::SetOwner(LinkOwner* owner) {
+    m_owner.store(owner, std::memory_order_release);
+}
+
+int FXSerialPort::Open(int portNumber, int baudRate, int dataBits, int stopBits) {
+    if (!m_port.Open(portNumber, baudRate, dataBits, stopBits))
+        return 0;
+    if (CompletionQueue* queue = IoEngine::Instance().Port())
+        m_port.AttachTo(*queue);
+    // Listen before the first read is started, so that nothing received is missed.
+    if (!m_listening) {
+        m_port.AddListener(this);
+        m_listening = true;
+    }
+    m_opening.fetch_add(1, std::memory_order_release);
+    m_port.StartReading();
+    return 1;
+}
+
+void FXSerialPort::Close() {
+    m_port.Close();
+}
+
+void FXSerialPort::SetReadBackExpected(bool expected) {
+    m_readBack.store(expected, std::memory_order_release);
+}
+
+void FXSerialPort::SendToDevice(const std::uint8_t* data, std::size_t length) {
+    if (length == 0)
+        return;
+    if (data == nullptr || length >= kIoBufferSize) {
+        m_dropped.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
+    IoBuffer* buffer = m_port.AcquireWriteBuffer();
+    if (buffer == nullptr) {
+        m_dropped.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
+    std::memcpy(buffer->data.data(), data, length);
+    buffer->owner = &m_port;
+    if (!m_port.Write(buffer, static_cast<std::uint32_t>(length))) {
+        m_port.ReleaseWriteBuffer(buffer);
+        m_dropped.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
+void FXSerialPort::OnReceive(const std::uint8_t* data, std::uint32_t length) {
+    // A new opening starts from an empty cutter: the tail of a record from the previous
+    // connection must not be completed with bytes of this one.
+    const std::uint32_t opening = m_opening.load(std::memory_order_acquire);
+    if (opening != m_cutterOpening) {
+        m_cutter.Reset();
+        m_cutterOpening = opening;
+    }
+    m_cutter.SetReadBackExpected(m_readBack.load(std::memory_order_acquire));
+    m_chunkOwner = m_owner.load(std::memory_order_acquire);
+    m_cutter.Feed(data, length, *this);
+}
+
+void FXSerialPort::OnError(std::uint32_t error, const std::uint8_t*, std::uint32_t) {
+    // Other read errors (the device went away) end the reading and are otherwise ignored:
+    // the keep-alive supervision notices the silence.
+    if (error != kIoErrorOperationAborted)
+        return;
+    if (LinkOwner* owner = m_owner.load(std::memory_order_acquire))
+        owner->OnPortClosed();
+}
+
+void FXSerialPort::OnRecord(const std::uint8_t* record) {
+    if (m_chunkOwner != nullptr)
+        m_chunkOwner->OnDeviceRecord(record);
+}
+
+void FXSerialPort::OnReadBackBlock(const std::uint8_t* block) {
+    if (m_chunkOwner != nullptr)
+        m_chunkOwner->OnReadBackBlock(block);
+}
+
+} // namespace corvane

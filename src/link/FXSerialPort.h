@@ -1,0 +1,85 @@
+#pragma once
+
+// The application's serial link: the listener of the one serial port. It opens the port
+// for the connection dialog, cuts every received chunk into records and read-back blocks
+// (RecordCutter, kept across reads) and hands each to its LinkOwner, tells the owner when
+// the port was closed under a read, and owns the one send operation, SendToDevice.
+
+#include "link/RecordCutter.h"
+#include "link/SerialPort.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+namespace corvane {
+
+// What the link reports to the rest of the application (the main window implements it;
+// tests use fakes). Every call comes on an I/O worker thread, inside the port's listener
+// lock, one at a time; the next read of the port is started only after the calls for the
+// previous one have returned.
+class LinkOwner {
+public:
+    virtual ~LinkOwner();
+    virtual void OnDeviceRecord(const std::uint8_t* record) = 0; // kFrameSize bytes
+    virtual void OnReadBackBlock(const std::uint8_t* block) = 0; // kBlockSize bytes
+    // The port was closed under its read (WM_PORT_CLOSED to the connection dialog).
+    virtual void OnPortClosed() = 0;
+};
+
+class FXSerialPort : public SerialPort_Event, private RecordSink {
+public:
+    FXSerialPort() = default;
+    // Stops telling the owner, closes the port and waits for its operations in flight.
+    ~FXSerialPort() override;
+
+    // The receiver of the records; set before the first Open. Null: nobody.
+    void SetOwner(LinkOwner* owner);
+
+    // 1 when COM<portNumber> was opened and is being read, 0 when it could not be opened
+    // (LastOpenError tells why). The record cutter starts empty with each opening.
+    int Open(int portNumber, int baudRate, int dataBits, int stopBits);
+
+    // Closes the port (the connection dialog is the only caller); the read in flight then
+    // reports the close once, as OnPortClosed.
+    void Close();
+
+    bool IsOpen() const { return m_port.IsOpen(); }
+    const SerialOpenError& LastOpenError() const { return m_port.LastOpenError(); }
+
+    // While true, data that does not start with the record magic is cut as 1039-byte
+    // read-back blocks; takes effect from the next chunk received.
+    void SetReadBackExpected(bool expected);
+
+    // Starts an overlapped write of `length` bytes and returns at once. Data of
+    // kIoBufferSize (4096) bytes or more, and a frame for which no write buffer is free (all
+    // 100 in flight) or that cannot be started (port closed), is dropped: lost frames are
+    // not reported to the caller, only counted. Safe from any thread.
+    void SendToDevice(const std::uint8_t* data, std::size_t length);
+
+    std::uint64_t DroppedFrames() const { return m_dropped.load(std::memory_order_relaxed); }
+
+    CSerialPort& Port() { return m_port; }
+
+    void OnReceive(const std::uint8_t* data, std::uint32_t length) override;
+    void OnError(std::uint32_t error, const std::uint8_t* data, std::uint32_t length) override;
+
+private:
+    void OnRecord(const std::uint8_t* record) override;
+    void OnReadBackBlock(const std::uint8_t* block) override;
+
+    std::atomic<LinkOwner*> m_owner{nullptr};
+    CSerialPort m_port;
+    bool m_listening = false; // added to the port's listeners (user-interface thread only)
+
+    // Touched only by the single read in flight, inside the listener lock.
+    RecordCutter m_cutter;
+    LinkOwner* m_chunkOwner = nullptr;
+    std::uint32_t m_cutterOpening = 0;
+    // Set by the user-interface thread, applied by the reading worker.
+    std::atomic<std::uint32_t> m_opening{0};
+    std::atomic<bool> m_readBack{false};
+    std::atomic<std::uint64_t> m_dropped{0};
+};
+
+} // namespace corvane

@@ -1,0 +1,218 @@
+// Buffer pools and the engine's dispatch of completions to a device's handlers.
+
+#include "PtyPair.h"
+#include "link/AsyDevice.h"
+#include "link/IoEngine.h"
+#include "platform/IoStatus.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace corvane;
+using namespace corvane::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+TEST(IoEngine, TwoWorkersPerProcessorAtMostAHundred) {
+    const std::pair<unsigned, unsigned> cases[] = {{0, 2}, {1, 2}, {2, 4}, {4, 8}, {50, 100}, {64, 100}};
+    for (const auto& [processors, workers] : cases)
+        EXPECT_EQ(IoEngine::WorkerCountFor(processors), workers) << processors;
+    EXPECT_EQ(IoEngine::Instance().ThreadCount(),
+              IoEngine::WorkerCountFor(std::thread::hardware_concurrency()));
+}
+
+TEST(BufferPool, HundredBuffersThenNoneUntilOneComesBack) {
+    BufferPool pool;
+    EXPECT_EQ(pool.Size(), 1u);
+    std::set<IoBuffer*> taken;
+    for (std::size_t i = 0; i < kPoolCapacity; ++i) {
+        IoBuffer* b = pool.Take();
+        ASSERT_NE(b, nullptr) << i;
+        taken.insert(b);
+        EXPECT_EQ(pool.Size(), i + 1); // grows one at a time
+    }
+    EXPECT_EQ(taken.size(), kPoolCapacity);
+    EXPECT_EQ(pool.Take(), nullptr);
+    EXPECT_EQ(pool.Take(), nullptr);
+
+    IoBuffer* back = *taken.begin();
+    back->operation = kIoOperationWrite;
+    back->owner = reinterpret_cast<AsyIODevice*>(&pool);
+    back->overlapped.bytes = 5;
+    ASSERT_TRUE(pool.Release(back));
+    IoBuffer* again = pool.Take();
+    EXPECT_EQ(again, back);
+    EXPECT_EQ(again->operation, kIoOperationNone); // handed out cleared
+    EXPECT_EQ(again->owner, nullptr);
+    EXPECT_EQ(again->overlapped.bytes, 0u);
+    EXPECT_EQ(pool.Size(), kPoolCapacity);
+}
+
+TEST(BufferPool, ReusesBeforeGrowingAndIgnoresStrangers) {
+    BufferPool pool;
+    BufferPool other;
+    for (int i = 0; i < 10; ++i) {
+        IoBuffer* b = pool.Take();
+        ASSERT_NE(b, nullptr);
+        ASSERT_TRUE(pool.Release(b));
+    }
+    EXPECT_EQ(pool.Size(), 1u);
+
+    IoBuffer* a = pool.Take();
+    IoBuffer* stranger = other.Take();
+    EXPECT_FALSE(pool.Release(nullptr));
+    EXPECT_FALSE(pool.Release(stranger));
+    EXPECT_TRUE(pool.Release(a));
+    EXPECT_FALSE(pool.Release(a)); // a second release must not hand it out twice
+    IoBuffer* first = pool.Take();
+    IoBuffer* second = pool.Take();
+    EXPECT_NE(first, second);
+    EXPECT_EQ(pool.InUse(), 2u);
+}
+
+// A device whose operations the test completes by posting packets to the engine.
+class FakeDevice : public AsyIODevice {
+public:
+    ~FakeDevice() override { WaitIdle(); }
+
+    SerialFile* GetHandle() override { return nullptr; }
+    std::uintptr_t GetCompletionKey() override { return 0; }
+
+    void OnReadCompleted(IoInfo* info) override {
+        EnterHandler();
+        readBytes += info->bytes;
+        ++readsCompleted;
+        LeaveHandler();
+    }
+    void OnWriteCompleted(IoInfo*) override { ++writesCompleted; }
+    void OnReadEmpty() override {
+        EnterHandler();
+        ++readsEmpty;
+        LeaveHandler();
+    }
+    void OnWriteFailed(std::uint32_t error, IoInfo*) override {
+        lastError = error;
+        ++writesFailed;
+    }
+    void OnReadFailed(std::uint32_t error, IoInfo*) override {
+        lastError = error;
+        ++readsFailed;
+    }
+    bool Write(IoBuffer*, std::uint32_t) override { return true; }
+    bool Read(IoBuffer* buffer) override {
+        // A read must never be started while a read handler still runs.
+        if (inHandler.load())
+            ++startedDuringHandler;
+        lastRead = buffer;
+        ++readsStarted;
+        return acceptReads.load();
+    }
+
+    // Completes the read in flight with `bytes` and `status`.
+    void CompleteRead(std::uint32_t bytes, std::uint32_t status) {
+        IoBuffer* b = lastRead.load();
+        b->overlapped.bytes = bytes;
+        b->overlapped.status = status;
+        IoEngine::Instance().Port()->Post({bytes, 0, &b->overlapped, status});
+    }
+
+    void EnterHandler() {
+        inHandler = true;
+        std::this_thread::sleep_for(2ms); // give a wrongly early restart the time to show
+    }
+    void LeaveHandler() { inHandler = false; }
+
+    std::atomic<bool> acceptReads{true};
+    std::atomic<bool> inHandler{false};
+    std::atomic<int> startedDuringHandler{0};
+    std::atomic<IoBuffer*> lastRead{nullptr};
+    std::atomic<int> readsStarted{0}, readsCompleted{0}, readsEmpty{0}, readsFailed{0};
+    std::atomic<int> writesCompleted{0}, writesFailed{0};
+    std::atomic<std::uint32_t> readBytes{0}, lastError{0};
+};
+
+TEST(IoEngine, ReadIsStartedAgainOnlyAfterItsHandlerReturned) {
+    FakeDevice device;
+    device.StartReading();
+    ASSERT_EQ(device.readsStarted, 1);
+    IoBuffer* first = device.lastRead;
+    for (int i = 1; i <= 5; ++i) {
+        device.CompleteRead(10, kIoSuccess);
+        ASSERT_TRUE(WaitUntil([&] { return device.readsStarted == i + 1; }));
+    }
+    EXPECT_EQ(device.readsCompleted, 5);
+    EXPECT_EQ(device.readBytes, 50u);
+    EXPECT_EQ(device.startedDuringHandler, 0);
+    EXPECT_EQ(device.lastRead, first); // the same buffer goes from read to read
+    EXPECT_EQ(device.ReadBuffersInUse(), 1u);
+    device.acceptReads = false;
+    device.CompleteRead(1, kIoSuccess);
+    ASSERT_TRUE(WaitUntil([&] { return device.ReadBuffersInUse() == 0; }));
+}
+
+TEST(IoEngine, EmptyReadSkipsTheDataHandlerAndIsStartedAgainAtOnce) {
+    FakeDevice device;
+    device.StartReading();
+    device.CompleteRead(0, kIoSuccess);
+    ASSERT_TRUE(WaitUntil([&] { return device.readsStarted == 2; }));
+    EXPECT_EQ(device.readsEmpty, 1);
+    EXPECT_EQ(device.readsCompleted, 0);
+    EXPECT_EQ(device.startedDuringHandler, 0);
+    device.acceptReads = false;
+    device.CompleteRead(0, kIoSuccess);
+    ASSERT_TRUE(WaitUntil([&] { return device.ReadBuffersInUse() == 0; }));
+}
+
+TEST(IoEngine, FailedReadIsReportedOnceAndNotStartedAgain) {
+    FakeDevice device;
+    device.StartReading();
+    device.CompleteRead(0, kIoErrorOperationAborted);
+    ASSERT_TRUE(WaitUntil([&] { return device.ReadBuffersInUse() == 0; }));
+    EXPECT_EQ(device.readsFailed, 1);
+    EXPECT_EQ(device.lastError, kIoErrorOperationAborted);
+    EXPECT_EQ(device.readsStarted, 1);
+}
+
+TEST(IoEngine, ReadThatCannotBeStartedGivesItsBufferBack) {
+    FakeDevice device;
+    device.acceptReads = false;
+    device.StartReading();
+    EXPECT_EQ(device.readsStarted, 1);
+    EXPECT_EQ(device.ReadBuffersInUse(), 0u);
+}
+
+TEST(IoEngine, WriteCompletionsGiveTheirBuffersBack) {
+    FakeDevice device;
+    std::vector<IoBuffer*> writes;
+    for (int i = 0; i < 20; ++i) {
+        IoBuffer* b = device.AcquireWriteBuffer();
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->operation, kIoOperationWrite);
+        b->owner = &device;
+        writes.push_back(b);
+    }
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        const std::uint32_t status = i % 4 == 3 ? kIoErrorGenFailure : kIoSuccess;
+        writes[i]->overlapped.status = status;
+        IoEngine::Instance().Port()->Post({39, 0, &writes[i]->overlapped, status});
+    }
+    ASSERT_TRUE(WaitUntil([&] { return device.WriteBuffersInUse() == 0; }));
+    EXPECT_EQ(device.writesCompleted, 15);
+    EXPECT_EQ(device.writesFailed, 5);
+    EXPECT_EQ(device.lastError, kIoErrorGenFailure);
+}
+
+TEST(IoEngine, CompletionWithoutOwnerIsDropped) {
+    FakeDevice device;
+    IoBuffer* b = device.AcquireWriteBuffer(); // owner never set
+    IoEngine::Instance().Port()->Post({39, 0, &b->overlapped, kIoSuccess});
+    ASSERT_TRUE(WaitUntil([] { return IoEngine::Instance().Port()->Pending() == 0; }));
+    std::this_thread::sleep_for(5ms);
+    EXPECT_EQ(device.writesCompleted, 0);
+    EXPECT_EQ(device.WriteBuffersInUse(), 1u); // still the sender's
+    device.ReleaseWriteBuffer(b);
+}
+
+} // namespace

@@ -1,0 +1,331 @@
+// The serial link end to end over a pseudo-terminal: port list, opening, records in both
+// directions, closing, and the send path's limits.
+
+#include "PtyPair.h"
+#include "link/ByteOrder.h"
+#include "link/FXSerialPort.h"
+#include "link/PortDiscovery.h"
+#include "platform/IoStatus.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <random>
+
+using namespace corvane;
+using namespace corvane::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kPort = 12;
+
+Bytes Record(std::uint16_t code, std::uint16_t serial) {
+    Frame f = StartFrame(code);
+    PutLE16(&f[6], serial);
+    SealFrame(f);
+    return Bytes(f.begin(), f.end());
+}
+
+class RecordingOwner : public LinkOwner {
+public:
+    void OnDeviceRecord(const std::uint8_t* record) override {
+        if (m_inside.exchange(true))
+            ++overlapping;
+        std::unique_lock lock(m_mutex);
+        records.emplace_back(record, record + kFrameSize);
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return !m_hold; });
+        m_inside = false;
+    }
+    void OnReadBackBlock(const std::uint8_t* block) override {
+        std::lock_guard lock(m_mutex);
+        blocks.emplace_back(block, block + kBlockSize);
+        m_changed.notify_all();
+    }
+    void OnPortClosed() override { ++portClosed; }
+
+    // While held, OnDeviceRecord does not return: the user-interface thread is busy.
+    void Hold(bool hold) {
+        std::lock_guard lock(m_mutex);
+        m_hold = hold;
+        m_changed.notify_all();
+    }
+    std::size_t RecordCount() {
+        std::lock_guard lock(m_mutex);
+        return records.size();
+    }
+    bool WaitForRecords(std::size_t n, std::chrono::milliseconds timeout = 5000ms) {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [&] { return records.size() >= n; });
+    }
+    bool WaitForBlocks(std::size_t n) {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, 5000ms, [&] { return blocks.size() >= n; });
+    }
+
+    std::vector<Bytes> records;
+    std::vector<Bytes> blocks;
+    std::atomic<int> portClosed{0};
+    std::atomic<int> overlapping{0};
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_hold = false;
+    std::atomic<bool> m_inside{false};
+};
+
+class SerialLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_pty.Ok());
+        m_ports.Link("COM" + std::to_string(kPort), m_pty.DevicePath());
+        SetSerialPortSources({m_ports.Path(), {}});
+        m_link.SetOwner(&m_owner);
+    }
+    void TearDown() override { ResetSerialPortSources(); }
+
+    void Open() {
+        ASSERT_EQ(m_link.Open(kPort, 115200, 8, 1), 1) << DescribeOpenError(m_link.LastOpenError());
+    }
+
+    PtyPair m_pty;
+    PortsFolder m_ports;
+    RecordingOwner m_owner;
+    FXSerialPort m_link; // destroyed first: it stops calling the owner
+};
+
+TEST_F(SerialLinkTest, ListedPortOpensItsDevice) {
+    std::vector<SerialPortEntry> list;
+    ASSERT_TRUE(EnumerateSerialPorts(list));
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "COM12");
+    EXPECT_EQ(list[0].number, 12u);
+    Open();
+    EXPECT_TRUE(m_link.IsOpen());
+    EXPECT_EQ(m_link.LastOpenError().failure, SerialOpenFailure::None);
+    const termios t = m_pty.DeviceSettings();
+    EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B115200));
+}
+
+TEST_F(SerialLinkTest, OpenFailuresKeepTheirReason) {
+    int listed = 0;
+    SetSerialPortSources({m_ports.Path(), [&listed] {
+                              ++listed;
+                              return std::vector<std::string>{};
+                          }});
+    // Port 0 fails without touching the system: not even the port list is read.
+    EXPECT_EQ(m_link.Open(0, 115200, 8, 1), 0);
+    EXPECT_EQ(m_link.LastOpenError().failure, SerialOpenFailure::InvalidPortNumber);
+    EXPECT_EQ(m_link.Open(-3, 115200, 8, 1), 0);
+    EXPECT_EQ(listed, 0);
+
+    EXPECT_EQ(m_link.Open(40, 115200, 8, 1), 0);
+    EXPECT_EQ(m_link.LastOpenError().failure, SerialOpenFailure::NoSuchPort);
+    EXPECT_NE(DescribeOpenError(m_link.LastOpenError()).find("COM40"), std::string::npos);
+
+    FXSerialPort other;
+    ASSERT_EQ(other.Open(kPort, 115200, 8, 1), 1);
+    EXPECT_EQ(m_link.Open(kPort, 115200, 8, 1), 0); // no sharing
+    EXPECT_EQ(m_link.LastOpenError().failure, SerialOpenFailure::Busy);
+    EXPECT_EQ(m_link.LastOpenError().port, "COM12");
+    EXPECT_FALSE(m_link.IsOpen());
+}
+
+TEST_F(SerialLinkTest, RecordsSplitAndMergedAtRandomPointsArriveWholeAndInOrder) {
+    Open();
+    Bytes stream;
+    constexpr int kRecords = 400;
+    for (int i = 0; i < kRecords; ++i) {
+        const Bytes r = Record(0x00A8, static_cast<std::uint16_t>(i));
+        stream.insert(stream.end(), r.begin(), r.end());
+    }
+    std::mt19937 random(12);
+    std::size_t pos = 0;
+    while (pos < stream.size()) {
+        const std::size_t n = std::min<std::size_t>(1 + random() % 120, stream.size() - pos);
+        m_pty.Send(stream.data() + pos, n);
+        pos += n;
+        if (random() % 8 == 0)
+            std::this_thread::sleep_for(1ms); // let a read end inside a record
+    }
+    ASSERT_TRUE(m_owner.WaitForRecords(kRecords));
+    ASSERT_EQ(m_owner.records.size(), static_cast<std::size_t>(kRecords));
+    for (int i = 0; i < kRecords; ++i)
+        ASSERT_EQ(GetLE16(&m_owner.records[i][6]), i) << i;
+    EXPECT_EQ(m_owner.overlapping, 0);
+}
+
+TEST_F(SerialLinkTest, ReadBackBlocksWhileExpected) {
+    Open();
+    m_link.SetReadBackExpected(true);
+    Bytes block(kBlockSize);
+    for (std::size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<std::uint8_t>(i * 13 + 1);
+    const Bytes record = Record(0x00AD, 1);
+    Bytes both = block;
+    both.insert(both.end(), record.begin(), record.end());
+    m_pty.Send(both);
+    ASSERT_TRUE(m_owner.WaitForBlocks(1));
+    ASSERT_TRUE(m_owner.WaitForRecords(1));
+    EXPECT_EQ(m_owner.blocks[0], block);
+    EXPECT_EQ(m_owner.records[0], record);
+}
+
+TEST_F(SerialLinkTest, CloseIsReportedExactlyOnce) {
+    Open();
+    m_link.Close();
+    ASSERT_TRUE(WaitUntil([&] { return m_owner.portClosed == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return m_link.Port().ReadBuffersInUse() == 0; }));
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(m_owner.portClosed, 1);
+    m_link.Close(); // closing a closed port does nothing
+    EXPECT_EQ(m_owner.portClosed, 1);
+}
+
+TEST_F(SerialLinkTest, CloseWhileARecordIsBeingHandledIsReportedOnceAfterIt) {
+    Open();
+    m_owner.Hold(true);
+    m_pty.Send(Record(0x00AD, 1));
+    ASSERT_TRUE(m_owner.WaitForRecords(1));
+    m_link.Close(); // the worker is still inside the handler
+    std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(m_owner.portClosed, 0);
+    m_owner.Hold(false);
+    ASSERT_TRUE(WaitUntil([&] { return m_owner.portClosed == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return m_link.Port().ReadBuffersInUse() == 0; }));
+    EXPECT_EQ(m_owner.portClosed, 1);
+}
+
+TEST_F(SerialLinkTest, NoReadWhileTheHandlerRuns) {
+    Open();
+    m_owner.Hold(true);
+    m_pty.Send(Record(0x00AD, 1));
+    ASSERT_TRUE(m_owner.WaitForRecords(1));
+    m_pty.Send(Record(0x00AD, 2)); // waits in the line until the handler has returned
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(m_owner.RecordCount(), 1u);
+    m_owner.Hold(false);
+    ASSERT_TRUE(m_owner.WaitForRecords(2));
+    EXPECT_EQ(m_owner.overlapping, 0);
+}
+
+TEST_F(SerialLinkTest, ReopeningStartsFromAnEmptyCutter) {
+    Open();
+    // A whole record, then all of the next but its checksum: the tail stays in the cutter.
+    Bytes bytes = Record(0x00AD, 1);
+    const Bytes torn = Record(0x00A8, 2);
+    bytes.insert(bytes.end(), torn.begin(), torn.end() - 1);
+    m_pty.Send(bytes);
+    ASSERT_TRUE(m_owner.WaitForRecords(1));
+    std::this_thread::sleep_for(20ms);
+    m_link.Close();
+    ASSERT_TRUE(WaitUntil([&] { return m_owner.portClosed == 1; }));
+    Open();
+    const Bytes fresh = Record(0x00A8, 3);
+    m_pty.Send(fresh);
+    ASSERT_TRUE(m_owner.WaitForRecords(2));
+    std::this_thread::sleep_for(20ms);
+    ASSERT_EQ(m_owner.RecordCount(), 2u);
+    EXPECT_EQ(m_owner.records[1], fresh);
+}
+
+TEST_F(SerialLinkTest, FarSideGoneEndsTheReadingWithoutAClosedReport) {
+    Open();
+    m_pty.HangUp();
+    ASSERT_TRUE(WaitUntil([&] { return m_link.Port().ReadBuffersInUse() == 0; }));
+    EXPECT_EQ(m_owner.portClosed, 0); // the keep-alive supervision notices the silence
+}
+
+TEST_F(SerialLinkTest, FramesReachTheFarSide) {
+    Open();
+    const Frame ping = MakeFrameByte6(kCmdPing, 0);
+    m_link.SendToDevice(ping.data(), ping.size());
+    Bytes big(kIoBufferSize - 1, 0x5A);
+    m_link.SendToDevice(big.data(), big.size());
+    const Bytes got = m_pty.Receive(ping.size() + big.size(), 5000ms);
+    ASSERT_EQ(got.size(), ping.size() + big.size());
+    EXPECT_TRUE(std::equal(ping.begin(), ping.end(), got.begin()));
+    EXPECT_EQ(m_link.DroppedFrames(), 0u);
+    ASSERT_TRUE(WaitUntil([&] { return m_link.Port().WriteBuffersInUse() == 0; }));
+}
+
+TEST_F(SerialLinkTest, DataOf4096BytesOrMoreIsDropped) {
+    Open();
+    Bytes tooBig(kIoBufferSize, 0x5A);
+    m_link.SendToDevice(tooBig.data(), tooBig.size());
+    EXPECT_EQ(m_link.DroppedFrames(), 1u);
+    EXPECT_EQ(m_link.Port().WriteBuffersInUse(), 0u);
+    EXPECT_TRUE(m_pty.Receive(1, 30ms).empty());
+}
+
+TEST_F(SerialLinkTest, FrameWhileAHundredWritesArePendingIsDroppedAndTheLinkGoesOn) {
+    Open();
+    // The far side does not read: the line fills and the writes stay pending.
+    Bytes block(4000, 0x11);
+    int sent = 0;
+    while (m_link.DroppedFrames() == 0 && sent < 300) {
+        m_link.SendToDevice(block.data(), block.size());
+        ++sent;
+    }
+    ASSERT_EQ(m_link.DroppedFrames(), 1u);
+    EXPECT_EQ(m_link.Port().WriteBuffersInUse(), kPoolCapacity);
+    // The far side reads again: every pending write goes out and the link works on.
+    std::size_t drained = 0;
+    ASSERT_TRUE(WaitUntil([&] {
+        drained += m_pty.Drain();
+        return m_link.Port().WriteBuffersInUse() == 0;
+    }));
+    drained += m_pty.Drain();
+    EXPECT_EQ(drained, static_cast<std::size_t>(sent - 1) * block.size());
+    const Frame ping = MakeFrameByte6(kCmdPing, 0);
+    m_link.SendToDevice(ping.data(), ping.size());
+    EXPECT_EQ(m_pty.Receive(ping.size(), 5000ms).size(), ping.size());
+    EXPECT_EQ(m_link.DroppedFrames(), 1u);
+}
+
+TEST_F(SerialLinkTest, FrameToAClosedPortIsDroppedAndItsBufferKept) {
+    Open();
+    m_link.Close();
+    const Frame ping = MakeFrameByte6(kCmdPing, 0);
+    m_link.SendToDevice(ping.data(), ping.size());
+    EXPECT_EQ(m_link.DroppedFrames(), 1u);
+    EXPECT_EQ(m_link.Port().WriteBuffersInUse(), 0u);
+}
+
+TEST(PortDiscovery, ComNamesAcceptedFirstNumberWinsInListOrder) {
+    const std::vector<SerialPortValue> values = {
+        {"a", "COM12"}, {"b", "COM123"}, {"c", "com"},   {"d", "COM3"}, {"e", "COM3"}, {"f", "cOm7"},
+        {"g", "COM1x"}, {"h", "COM0"},   {"i", "COM05"}, {"j", "COM5"}, {"k", ""},     {"l", "XCOM1"},
+    };
+    std::vector<SerialPortEntry> list;
+    ASSERT_TRUE(EnumerateSerialPorts(values, list));
+    std::vector<std::tuple<std::string, std::uint32_t, std::string>> got;
+    for (const SerialPortEntry& e : list)
+        got.emplace_back(e.name, e.number, e.device);
+    const std::vector<std::tuple<std::string, std::uint32_t, std::string>> expected = {
+        {"COM12", 12, "a"}, {"COM3", 3, "d"}, {"cOm7", 7, "f"}, {"COM05", 5, "i"}};
+    EXPECT_EQ(got, expected);
+
+    std::vector<SerialPortEntry> none;
+    EXPECT_FALSE(EnumerateSerialPorts({{"x", "COM100"}, {"y", "LPT1"}}, none));
+    EXPECT_TRUE(none.empty());
+}
+
+TEST(PortDiscovery, PortsLinkWinsOverTheDeviceOfItsNumber) {
+    PtyPair pty;
+    PortsFolder ports;
+    ASSERT_TRUE(pty.Ok());
+    ports.Link("COM11", pty.DevicePath());
+    SetSerialPortSources({ports.Path(), [] { return std::vector<std::string>{"ttyUSB0", "ttyUSB1"}; }});
+    EXPECT_EQ(SerialPortDevice(11), ports.Path() + "/COM11");
+    EXPECT_EQ(SerialPortDevice(12), "/dev/ttyUSB1");
+    EXPECT_EQ(SerialPortDevice(13), "");
+    ResetSerialPortSources();
+}
+
+} // namespace
