@@ -67,6 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(SanitizeUtf8(e.value) == e.value);
         // Absent when only a later section of the same name holds the key.
         const std::optional<std::string> found = text.Find(e.section, e.key);
+        // The lookup on the file's bytes agrees with the one on its lines.
+        Check(FindIniValue(bytes, e.section, e.key) == found);
+        Check(FindIniValues(bytes, e.section, {e.key, "SIDS_0"})[0] == found);
         if (!found)
             continue;
         const std::size_t room = size % 7;

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace corvane {
 
@@ -155,6 +156,13 @@ char AsciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+std::string LowerAscii(std::string_view s) {
+    std::string lower(s);
+    for (char& c : lower)
+        c = AsciiLower(c);
+    return lower;
+}
+
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
@@ -278,56 +286,88 @@ int CreateAside(const std::string& target, std::string& asidePath) {
     return -1;
 }
 
-} // namespace
-
-// ---- IniText -----------------------------------------------------------------------------
-
-IniText IniText::Parse(std::string_view bytes) {
-    IniText ini;
-    std::string decoded;
+// The text of a file without its byte-order mark, as UTF-8 (WTF-8 for UTF-16 files).
+struct Decoded {
+    IniEncoding encoding = IniEncoding::Utf8;
+    std::string storage; // the converted text of a UTF-16 file
     std::string_view text;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        ini.m_encoding = IniEncoding::Utf16Le;
-    } else if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
-               static_cast<unsigned char>(bytes[1]) == 0xFF) {
-        ini.m_encoding = IniEncoding::Utf16Be;
-    } else if (bytes.substr(0, 3) == kUtf8Bom) {
-        ini.m_encoding = IniEncoding::Utf8Bom;
-        text = bytes.substr(3);
-    } else {
-        text = bytes;
-    }
-    if (ini.m_encoding == IniEncoding::Utf16Le || ini.m_encoding == IniEncoding::Utf16Be) {
+    std::string_view oddTail;
+};
+
+Decoded Decode(std::string_view bytes) {
+    Decoded d;
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    if (bytes.size() >= 2 && byteAt(0) == 0xFF && byteAt(1) == 0xFE)
+        d.encoding = IniEncoding::Utf16Le;
+    else if (bytes.size() >= 2 && byteAt(0) == 0xFE && byteAt(1) == 0xFF)
+        d.encoding = IniEncoding::Utf16Be;
+    else if (bytes.substr(0, 3) == kUtf8Bom)
+        d.encoding = IniEncoding::Utf8Bom;
+
+    switch (d.encoding) {
+    case IniEncoding::Utf8:
+        d.text = bytes;
+        break;
+    case IniEncoding::Utf8Bom:
+        d.text = bytes.substr(kUtf8Bom.size());
+        break;
+    case IniEncoding::Utf16Le:
+    case IniEncoding::Utf16Be: {
         std::string_view body = bytes.substr(2);
         if (body.size() % 2 != 0) {
-            ini.m_oddTail = body.substr(body.size() - 1);
+            d.oddTail = body.substr(body.size() - 1);
             body.remove_suffix(1);
         }
-        decoded = DecodeUtf16(body, ini.m_encoding == IniEncoding::Utf16Be);
-        text = decoded;
+        d.storage = DecodeUtf16(body, d.encoding == IniEncoding::Utf16Be);
+        d.text = d.storage;
+        break;
     }
-
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", pos);
-        Line line;
-        if (end == std::string_view::npos) {
-            line.text = text.substr(pos);
-            pos = text.size();
-        } else {
-            line.text = text.substr(pos, end - pos);
-            const std::size_t eolLength =
-                (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
-            line.eol = text.substr(end, eolLength);
-            pos = end + eolLength;
-        }
-        ini.m_lines.push_back(std::move(line));
     }
-    return ini;
+    return d;
 }
 
-IniLoad IniText::Load(const std::string& path, IniText& text) {
+// Steps through the lines of `text`: a line ends at CR LF, LF or a lone CR.
+bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line, std::string_view& eol) {
+    if (pos >= text.size())
+        return false;
+    std::size_t end = pos;
+    while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+        ++end;
+    line = text.substr(pos, end - pos);
+    if (end == text.size()) {
+        eol = {};
+        pos = end;
+        return true;
+    }
+    const std::size_t eolLength =
+        (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
+    eol = text.substr(end, eolLength);
+    pos = end + eolLength;
+    return true;
+}
+
+// Calls onKey(info) for each key line of the first section named `section`.
+template <class OnKey>
+void ForEachKeyOfSection(std::string_view text, std::string_view section, OnKey onKey) {
+    if (section.empty())
+        return; // an empty name asks for nothing, not even for the keys after a line "[]"
+    bool inSection = false;
+    std::size_t pos = 0;
+    std::string_view line, eol;
+    while (NextLine(text, pos, line, eol)) {
+        const LineInfo info = Classify(line);
+        if (info.kind == LineKind::Section) {
+            if (inSection)
+                return; // only the first section of that name counts
+            inSection = SameName(info.name, section);
+        } else if (inSection && info.kind == LineKind::Key) {
+            if (!onKey(info))
+                return;
+        }
+    }
+}
+
+IniLoad ReadFileBytes(const std::string& path, std::string& bytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT ? IniLoad::Missing : IniLoad::Unreadable;
@@ -337,7 +377,8 @@ IniLoad IniText::Load(const std::string& path, IniText& text) {
         ::close(fd);
         return IniLoad::Unreadable;
     }
-    std::string bytes;
+    bytes.clear();
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[16384];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -356,13 +397,38 @@ IniLoad IniText::Load(const std::string& path, IniText& text) {
         }
     }
     ::close(fd);
-    text = Parse(bytes);
     return IniLoad::Loaded;
+}
+
+} // namespace
+
+// ---- IniText -----------------------------------------------------------------------------
+
+IniText IniText::Parse(std::string_view bytes) {
+    IniText ini;
+    const Decoded decoded = Decode(bytes);
+    ini.m_encoding = decoded.encoding;
+    ini.m_oddTail = decoded.oddTail;
+    std::size_t pos = 0;
+    std::string_view line, eol;
+    while (NextLine(decoded.text, pos, line, eol))
+        ini.m_lines.push_back(Line{std::string(line), std::string(eol)});
+    return ini;
+}
+
+IniLoad IniText::Load(const std::string& path, IniText& text) {
+    std::string bytes;
+    const IniLoad result = ReadFileBytes(path, bytes);
+    if (result == IniLoad::Loaded)
+        text = Parse(bytes);
+    return result;
 }
 
 std::optional<std::string> IniText::Find(std::string_view section, std::string_view key) const {
     section = Trim(UpToNul(section));
     key = Trim(UpToNul(key));
+    if (section.empty() || key.empty())
+        return std::nullopt;
     bool inSection = false;
     bool seenSection = false;
     for (const Line& line : m_lines) {
@@ -566,7 +632,52 @@ bool IniText::Save(const std::string& path) const {
     return true;
 }
 
-// ---- The two profile functions -----------------------------------------------------------
+// ---- Lookups in a file's bytes ----------------------------------------------------------
+//
+// Made on the text as it is, without building its lines: the language code asks for many
+// texts, one at a time.
+
+std::optional<std::string> FindIniValue(std::string_view fileBytes, std::string_view section,
+                                        std::string_view key) {
+    const std::string_view wanted = Trim(UpToNul(key));
+    std::optional<std::string> found;
+    if (wanted.empty())
+        return found;
+    ForEachKeyOfSection(Decode(fileBytes).text, Trim(UpToNul(section)), [&](const LineInfo& info) {
+        if (!SameName(info.name, wanted))
+            return true;
+        found = SanitizeUtf8(Unquote(info.value));
+        return false;
+    });
+    return found;
+}
+
+std::vector<std::optional<std::string>> FindIniValues(std::string_view fileBytes, std::string_view section,
+                                                      const std::vector<std::string>& keys) {
+    std::vector<std::optional<std::string>> values(keys.size());
+    // Wanted names in lower case -> their places in `keys`.
+    std::unordered_map<std::string, std::vector<std::size_t>> wanted;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::string_view name = Trim(UpToNul(keys[i]));
+        if (!name.empty())
+            wanted[LowerAscii(name)].push_back(i);
+    }
+    if (wanted.empty())
+        return values;
+    ForEachKeyOfSection(Decode(fileBytes).text, Trim(UpToNul(section)), [&](const LineInfo& info) {
+        const auto it = wanted.find(LowerAscii(info.name));
+        if (it == wanted.end())
+            return true;
+        const std::string value = SanitizeUtf8(Unquote(info.value));
+        for (std::size_t i : it->second)
+            values[i] = value;
+        wanted.erase(it); // the first key of a name counts
+        return !wanted.empty();
+    });
+    return values;
+}
+
+// ---- The profile functions -----------------------------------------------------------
 
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue, std::size_t roomChars,
@@ -575,11 +686,20 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
         return {};
     std::optional<std::string> value;
     if (!Trim(UpToNul(section)).empty() && !Trim(UpToNul(key)).empty()) {
-        IniText text;
-        if (IniText::Load(path, text) == IniLoad::Loaded)
-            value = text.Find(section, key);
+        std::string bytes;
+        if (ReadFileBytes(path, bytes) == IniLoad::Loaded)
+            value = FindIniValue(bytes, section, key);
     }
     return TruncateToChars(value ? *value : std::string_view(UpToNul(defaultValue)), roomChars - 1);
+}
+
+std::vector<std::optional<std::string>> GetPrivateProfileStrings(const std::string& section,
+                                                                 const std::vector<std::string>& keys,
+                                                                 const std::string& path) {
+    std::string bytes;
+    if (ReadFileBytes(path, bytes) != IniLoad::Loaded)
+        return std::vector<std::optional<std::string>>(keys.size());
+    return FindIniValues(bytes, section, keys);
 }
 
 bool WritePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,

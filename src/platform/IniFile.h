@@ -24,12 +24,24 @@
 
 namespace corvane {
 
+struct IniEntry {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
 // Room given by a caller counts characters (code points), like the character buffers of the
 // system functions: room for N characters gives at most N - 1 of them, room 0 gives nothing.
 // An empty section or key name gives the default.
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue, std::size_t roomChars,
                                     const std::string& path);
+
+// Several keys of one section with one reading of the file: element i is what
+// GetPrivateProfileString gives for keys[i] (without a room limit), nothing when missing.
+std::vector<std::optional<std::string>> GetPrivateProfileStrings(const std::string& section,
+                                                                 const std::vector<std::string>& keys,
+                                                                 const std::string& path);
 
 // Sets section/key to value, creating the file and the section when missing. Line breaks at
 // the end of the value leave that many empty lines after the key ("0\r\n" gives "key=0" and
@@ -44,12 +56,6 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
 inline constexpr std::size_t kMaxIniFileBytes = 16u * 1024u * 1024u;
 
 enum class IniEncoding { Utf8, Utf8Bom, Utf16Le, Utf16Be };
-
-struct IniEntry {
-    std::string section;
-    std::string key;
-    std::string value;
-};
 
 enum class IniLoad { Loaded, Missing, Unreadable };
 
@@ -90,6 +96,14 @@ private:
     std::vector<Line> m_lines;
     std::string m_oddTail; // a lone last byte of a UTF-16 file, kept as it was
 };
+
+// The lookups of GetPrivateProfileString(s) on a file's bytes (any of the encodings above):
+// the value of the first key `key` in the first section `section`, trimmed and without
+// enclosing quotes, as valid UTF-8.
+std::optional<std::string> FindIniValue(std::string_view fileBytes, std::string_view section,
+                                        std::string_view key);
+std::vector<std::optional<std::string>> FindIniValues(std::string_view fileBytes, std::string_view section,
+                                                      const std::vector<std::string>& keys);
 
 // At most `maxChars` code points of `utf8` (which is first made valid UTF-8).
 std::string TruncateToChars(std::string_view utf8, std::size_t maxChars);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -108,13 +107,14 @@ std::array<std::string, kMessageCount>& Table() {
     return table;
 }
 
-bool EndsWithIni(const std::string& name) {
-    if (name.size() < 4)
-        return false;
-    std::string ext = name.substr(name.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
+std::string AsciiLower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
                    [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
-    return ext == ".ini";
+    return s;
+}
+
+bool EndsWithIni(const std::string& name) {
+    return name.size() >= 4 && AsciiLower(name.substr(name.size() - 4)) == ".ini";
 }
 
 // Names of the files "*.ini" in `folder` (directories left out), sorted, so that the choice
@@ -206,15 +206,14 @@ const char* BuiltInMessageText(int index) {
 }
 
 void ReloadMessageTable() {
-    // One reading of the file for the 60 lookups; each gives what GetLangString would.
-    IniText text;
-    const bool loaded = IniText::Load(languageFile, text) == IniLoad::Loaded;
-    for (int i = 0; i < kMessageCount; ++i) {
-        char key[16];
-        std::snprintf(key, sizeof key, "SIDS_%d", i);
-        const std::optional<std::string> value = loaded ? text.Find(kStringSection, key) : std::nullopt;
-        Table()[i] = value ? Unescape(TruncateToChars(*value, kTextRoom - 1)) : std::string();
-    }
+    // One reading of the file for the 60 lookups; each slot gets what GetLangString gives.
+    std::vector<std::string> keys;
+    for (int i = 0; i < kMessageCount; ++i)
+        keys.push_back("SIDS_" + std::to_string(i));
+    const std::vector<std::optional<std::string>> texts =
+        GetPrivateProfileStrings(kStringSection, keys, languageFile);
+    for (int i = 0; i < kMessageCount; ++i)
+        Table()[i] = texts[i] ? Unescape(TruncateToChars(*texts[i], kTextRoom - 1)) : std::string();
 }
 
 void ResetMessageTable() {

@@ -105,6 +105,23 @@ TEST_F(IniFileTest, ReadRules) {
     }
 }
 
+TEST_F(IniFileTest, SeveralKeysAtOnceGiveWhatSingleLookupsGive) {
+    WriteBytes(m_path, "[String]\r\nA=1\r\nb= \"two\" \r\na=dup\r\n[Other]\r\nC=3\r\n[string]\r\nD=4\r\n");
+    const std::vector<std::string> keys = {"a", "B", "C", "D", "A", "", "Missing"};
+    const std::vector<std::optional<std::string>> values = GetPrivateProfileStrings("STRING", keys, m_path);
+    ASSERT_EQ(values.size(), keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        SCOPED_TRACE(keys[i]);
+        const std::string single = Get("STRING", keys[i], 1000, "<none>");
+        EXPECT_EQ(values[i].value_or("<none>"), single);
+    }
+    EXPECT_EQ(values[0], "1");
+    EXPECT_EQ(values[1], "two");
+    EXPECT_FALSE(values[3]); // only the first section of a name counts
+
+    EXPECT_FALSE(GetPrivateProfileStrings("String", keys, m_folder.File("none.ini"))[0]);
+}
+
 TEST_F(IniFileTest, MissingFileGivesDefault) {
     EXPECT_EQ(Get("S", "K"), "<default>");
     EXPECT_FALSE(FileExists(m_path));
