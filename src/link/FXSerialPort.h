@@ -30,7 +30,10 @@ public:
 class FXSerialPort : public SerialPort_Event, private RecordSink {
 public:
     FXSerialPort() = default;
-    // Stops telling the owner, closes the port and waits for its operations in flight.
+    // Stops telling the owner, closes the port and waits for its operations in flight. An
+    // owner call already under way must be able to finish meanwhile: destroy the link while
+    // the thread that the owner's calls wait for still runs, or after the owner stopped
+    // waiting for it.
     ~FXSerialPort() override;
 
     // The receiver of the records; set before the first Open. Null: nobody.
