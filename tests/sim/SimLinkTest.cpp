@@ -1,0 +1,360 @@
+// The simulator at the far end of a pseudo-terminal, reached through the application's own
+// serial link: frames built by the application, records cut and dispatched by it.
+
+#include "ProcessorModel.h"
+#include "RecordBuilder.h"
+#include "RecordingHost.h"
+#include "Simulator.h"
+#include "device/ReplyDispatcher.h"
+#include "link/ByteOrder.h"
+#include "link/FXSerialPort.h"
+#include "link/PortDiscovery.h"
+#include "platform/SerialPortList.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <functional>
+#include <gtest/gtest.h>
+#include <mutex>
+
+using namespace corvane;
+using namespace corvane::sim;
+using namespace std::chrono_literals;
+using corvane::test::RecordBuilder;
+using corvane::test::RecordingHost;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kPort = 7;
+
+// The application's side: every record goes through the reply dispatcher into a DeviceState.
+// (In the application this happens on the user-interface thread; here on the link's worker,
+// under a lock.)
+class Application : public LinkOwner {
+public:
+    explicit Application(FXSerialPort& link) : m_link(link) {
+        m_host.onSend = nullptr;
+        m_host.context = this;
+    }
+
+    void OnDeviceRecord(const std::uint8_t* record) override {
+        std::lock_guard lock(m_lock);
+        m_codes.push_back(FrameCode(record));
+        if (FrameChecksum(record) != record[kChecksumOffset])
+            ++m_badChecksums;
+        if (FrameCode(record) == 0xAE)
+            m_acks.push_back({record[6], record[7], record[8]});
+        m_dispatcher.OnDeviceRecord(record);
+        // The ping answer goes out through the link, as in the application.
+        for (const auto& frame : m_host.sent)
+            m_link.SendToDevice(frame.data(), frame.size());
+        m_host.sent.clear();
+        m_changed.notify_all();
+    }
+    void OnReadBackBlock(const std::uint8_t*) override {
+        std::lock_guard lock(m_lock);
+        ++m_blocks;
+        m_changed.notify_all();
+    }
+    void OnPortClosed() override {}
+
+    // Waits until `done` holds (checked under the lock) or `limit` has passed.
+    bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 3000ms) {
+        std::unique_lock lock(m_lock);
+        return m_changed.wait_for(lock, limit, done);
+    }
+    template <class F> auto Locked(F f) {
+        std::lock_guard lock(m_lock);
+        return f();
+    }
+
+    std::size_t CountOf(std::uint16_t code) const {
+        return static_cast<std::size_t>(std::count(m_codes.begin(), m_codes.end(), code));
+    }
+
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    FXSerialPort& m_link;
+    DeviceState m_state;
+    LinkMembers m_members;
+    RecordingHost m_host;
+    ReplyDispatcher m_dispatcher{m_state, m_members, m_host};
+    std::vector<std::uint16_t> m_codes;
+    std::vector<std::array<std::uint8_t, 3>> m_acks;
+    int m_badChecksums = 0;
+    int m_blocks = 0;
+};
+
+class SimOverLink : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char folder[] = "/tmp/corvane-sim-XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        m_folder = folder;
+        SetSerialPortSources({m_folder + "/Ports", {}});
+    }
+    void TearDown() override {
+        m_link.Close();
+        if (m_sim)
+            m_sim->Stop();
+        ResetSerialPortSources();
+        std::system(("rm -rf " + m_folder).c_str());
+    }
+
+    void StartSimulator(unsigned baud, bool pacing = true, Faults faults = {}) {
+        SimOptions o;
+        o.port = kPort;
+        o.portsFolder = m_folder + "/Ports";
+        o.baud = baud;
+        o.pacing = pacing;
+        o.keepAlivePeriodMs = 200ms;
+        o.pingPeriodMs = 0ms;
+        o.faults = faults;
+        m_sim = std::make_unique<Simulator>(o);
+        std::string error;
+        ASSERT_TRUE(m_sim->Start(&error)) << error;
+    }
+
+    void Open(int baud) {
+        m_link.SetOwner(&m_app);
+        ASSERT_EQ(m_link.Open(kPort, baud, 8, 1), 1) << DescribeOpenError(m_link.LastOpenError());
+        m_app.Locked([&] { return m_app.m_state.linkState = kLinkOpen; });
+    }
+
+    void Send(const Frame& f) { m_link.SendToDevice(f.data(), f.size()); }
+
+    // Sends the full-state request and waits for the end of the synchronisation.
+    bool Synchronise(std::chrono::milliseconds limit = 3000ms) {
+        Send(MakeFrame(0x00AF));
+        return m_app.WaitFor([&] { return m_app.m_state.linkState == kLinkSynchronised; }, limit);
+    }
+
+    DeviceState ModelState() {
+        DeviceState s;
+        m_sim->Inspect([&](const ProcessorModel& m) { s = m.State(); });
+        return s;
+    }
+
+    std::string m_folder;
+    std::unique_ptr<Simulator> m_sim;
+    FXSerialPort m_link;
+    Application m_app{m_link};
+};
+
+TEST_F(SimOverLink, SynchronisationLoadsExactlyTheSimulatorsState) {
+    StartSimulator(921600);
+    EXPECT_TRUE(m_sim->Execute("signal 1 on 1280 720 500").find("ok") != std::string::npos);
+    Send(MakeFrameByte6(0x0004, 1)); // select HDMI-2
+    Open(921600);
+    Send(MakeFrameByte6(0x0004, 1));
+    ASSERT_TRUE(Synchronise());
+    const DeviceState model = ModelState();
+    m_app.Locked([&] {
+        const DeviceState& app = m_app.m_state;
+        EXPECT_EQ(app.currentInput, 1u);
+        EXPECT_EQ(app.inputs[1].width, 1280);
+        EXPECT_EQ(app.inputs[1].refreshX10, 500);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(app.layers[i].x, model.layers[i].x);
+            EXPECT_EQ(app.layers[i].w, model.layers[i].w);
+            EXPECT_EQ(app.layers[i].visible, model.layers[i].visible);
+            EXPECT_EQ(app.outputs[i].canvasX, model.outputs[i].canvasX);
+            EXPECT_EQ(app.outputs[i].hActive, model.outputs[i].hActive);
+            EXPECT_EQ(app.outputs[i].curve, model.outputs[i].curve);
+            EXPECT_EQ(app.edidTimings[i].hActive, model.edidTimings[i].hActive);
+        }
+        EXPECT_EQ(app.wifi.ssid, model.wifi.ssid);
+        EXPECT_EQ(app.verPrimary, "0102");
+        EXPECT_EQ(m_app.m_badChecksums, 0);
+        return 0;
+    });
+}
+
+struct Family {
+    const char* name;
+    Frame command;
+    std::uint16_t replyCode;
+    int ackOperation; // -1: none awaited
+};
+
+TEST_F(SimOverLink, EachCommandFamilyIsAnswered) {
+    StartSimulator(115200, false);
+    Open(115200);
+    ASSERT_TRUE(Synchronise());
+    const Family families[] = {
+        {"crop", RecordBuilder(0x0001).B(6, 0).B(7, 0).B(8, 1).LE16(9, 10).Build(), 0xA7, 2},
+        {"EDID", RecordBuilder(0x0003).B(6, 1).B(7, 1).LE16(8, 1280).LE16(10, 720).LE16(12, 600).Build(),
+         0xA2, 4},
+        {"input", MakeFrameByte6(0x0004, 2), 0xA3, -1},
+        {"preset recall", MakeFrameByte6(0x0005, 0), 0xA8, 9},
+        {"layer",
+         RecordBuilder(0x0006).B(6, 2).B(7, 0).LE24(21, 300).LE24(27, 640).LE24(30, 360).B(33, 1).Build(),
+         0xA8, -1},
+        {"blend", RecordBuilder(0x0007).B(6, 1).B(7, 1).Build(), 0xA9, -1},
+        {"curve", RecordBuilder(0x0008).B(6, 0).Build(), 0xAA, -1},
+        {"output window", RecordBuilder(0x0009).B(6, 0).LE24(7, 125).LE24(10, 198).Build(), 0xAB, 1},
+        {"picture", RecordBuilder(0x000B).B(6, 0).B(7, 0).B(9, 99).Build(), 0xAC, 3},
+        {"frame mode", MakeFrameByte6(0x000C, 1), 0xA7, 9},
+        {"resolution", RecordBuilder(0x000D).B(6, 4).B(7, 1).LE16(8, 1024).LE16(10, 768).Build(), 0xAB, 0},
+        {"WiFi", RecordBuilder(0x000E).B(6, 2).B(7, 'o').B(8, 'k').B(21, 8).Build(), 0xB1, 10},
+        {"backup", MakeFrameByte6(0x000F, 1), 0xA7, -1},
+        {"EDID request", MakeFrameByte6(0x00A2, 0), 0xA2, -1},
+        {"arrangement done", MakeFrameByte6(0x00B0, 0), 0xB0, -1},
+        {"system information", MakeFrameByte6(0x00B2, 0), 0xB2, -1},
+    };
+    for (const Family& f : families) {
+        SCOPED_TRACE(f.name);
+        const auto [replies, acks] =
+            m_app.Locked([&] { return std::pair(m_app.CountOf(f.replyCode), m_app.m_acks.size()); });
+        Send(f.command);
+        EXPECT_TRUE(m_app.WaitFor([&] {
+            const bool reply = m_app.CountOf(f.replyCode) > replies;
+            const bool ack =
+                f.ackOperation < 0 ||
+                std::any_of(m_app.m_acks.begin() + static_cast<std::ptrdiff_t>(acks), m_app.m_acks.end(),
+                            [&](const auto& a) { return a[0] == f.ackOperation; });
+            return reply && ack;
+        }));
+    }
+    m_app.Locked([&] {
+        EXPECT_EQ(m_app.m_state.layers[2].x, 300u);
+        EXPECT_EQ(m_app.m_state.picture[0].brightness, 99);
+        EXPECT_EQ(m_app.m_state.wifi.ssid, "ok");
+        return 0;
+    });
+}
+
+TEST_F(SimOverLink, PingIsAnsweredOnlyWhileSynchronised) {
+    StartSimulator(921600);
+    Open(921600);
+    auto answered = [&] {
+        std::size_t n = 0;
+        m_sim->Inspect([&](const ProcessorModel& m) { n = m.PingAnswers(); });
+        return n;
+    };
+    m_sim->Execute("ping");
+    ASSERT_TRUE(m_app.WaitFor([&] { return m_app.CountOf(0xB3) == 1; }));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(answered(), 0u);
+    ASSERT_TRUE(Synchronise());
+    m_sim->Execute("ping");
+    const auto until = Clock::now() + 2s;
+    while (answered() == 0 && Clock::now() < until)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(answered(), 1u);
+}
+
+TEST_F(SimOverLink, FaultsOfTheLine) {
+    Faults faults;
+    faults.split = true;
+    faults.garbage = true;
+    StartSimulator(921600, true, faults);
+    Open(921600);
+    // Records cut into pieces with noise between them still synchronise exactly.
+    ASSERT_TRUE(Synchronise(5000ms));
+    m_app.Locked([&] { return m_app.m_badChecksums; });
+    m_sim->Execute("fault clear");
+
+    // A corrupted checksum still reaches the dispatcher.
+    m_sim->Execute("fault corrupt 1");
+    ASSERT_TRUE(m_app.WaitFor([&] { return m_app.m_badChecksums == 1; }));
+
+    // A dropped reply never comes; the next one does.
+    m_sim->Execute("fault drop 1");
+    Send(MakeFrameByte6(0x00B2, 0));
+    EXPECT_FALSE(m_app.WaitFor([&] { return m_app.CountOf(0xB2) > 0; }, 400ms));
+    Send(MakeFrameByte6(0x00B2, 0));
+    EXPECT_TRUE(m_app.WaitFor([&] { return m_app.CountOf(0xB2) == 1; }));
+
+    // A delayed reply comes late.
+    m_sim->Execute("fault delay 300");
+    const auto sent = Clock::now();
+    Send(MakeFrameByte6(0x00B2, 0));
+    EXPECT_TRUE(m_app.WaitFor([&] { return m_app.CountOf(0xB2) == 2; }));
+    EXPECT_GE(Clock::now() - sent, 300ms);
+    m_sim->Execute("fault delay 0");
+
+    // Another client takes the processor: acknowledgement 11.
+    m_sim->Execute("takeover");
+    EXPECT_TRUE(m_app.WaitFor([&] {
+        return std::any_of(m_app.m_acks.begin(), m_app.m_acks.end(),
+                           [](const auto& a) { return a[0] == 11; });
+    }));
+
+    // Silent: not even the keep-alive comes.
+    m_sim->Execute("fault silent on");
+    std::this_thread::sleep_for(50ms);
+    const std::size_t before = m_app.Locked([&] { return m_app.m_codes.size(); });
+    std::this_thread::sleep_for(600ms);
+    EXPECT_EQ(m_app.Locked([&] { return m_app.m_codes.size(); }), before);
+    m_sim->Execute("fault silent off");
+    EXPECT_TRUE(m_app.WaitFor([&] { return m_app.m_codes.size() > before; }));
+}
+
+TEST_F(SimOverLink, WrongBaudRateIsNotUnderstood) {
+    StartSimulator(921600);
+    Open(115200);
+    EXPECT_FALSE(Synchronise(800ms));
+    EXPECT_NE(m_sim->Execute("state").find("application-baud-matches=0"), std::string::npos);
+}
+
+TEST_F(SimOverLink, VanishingLineLeavesThePortListAndComesBack) {
+    StartSimulator(921600);
+    Open(921600);
+    ASSERT_TRUE(Synchronise());
+    auto listed = [] {
+        std::vector<SerialPortEntry> ports;
+        EnumerateSerialPorts(ports);
+        return std::any_of(ports.begin(), ports.end(),
+                           [](const SerialPortEntry& e) { return e.number == kPort; });
+    };
+    EXPECT_TRUE(listed());
+    m_sim->Execute("vanish");
+    EXPECT_FALSE(listed());
+    const std::size_t before = m_app.Locked([&] { return m_app.m_codes.size(); });
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(m_app.Locked([&] { return m_app.m_codes.size(); }), before);
+
+    m_link.Close();
+    m_sim->Execute("appear");
+    EXPECT_TRUE(listed());
+    m_app.Locked([&] { return m_app.m_state.linkState = kLinkOpen; });
+    ASSERT_EQ(m_link.Open(kPort, 921600, 8, 1), 1);
+    EXPECT_TRUE(Synchronise());
+}
+
+TEST_F(SimOverLink, UpgradeRefusedAndReadBack) {
+    Faults faults;
+    faults.refuseUpgrade = true;
+    StartSimulator(921600, false, faults);
+    Open(921600);
+    ASSERT_TRUE(Synchronise());
+    Send(MakeFrame(0x8000));
+    ASSERT_TRUE(m_app.WaitFor([&] { return m_app.CountOf(0x8002) == 1; }));
+    Frame announce = MakeFrameByte6(0x8001, 2);
+    PutLE16(&announce[7], 1);
+    SealFrame(announce);
+    Send(announce);
+    ASSERT_TRUE(m_app.WaitFor([&] { return m_app.CountOf(0x8002) >= 5; })); // erase x3, then finished
+    const std::vector<std::uint8_t> image(100, 0x42);
+    const auto packet = MakeDataPacket(image.data(), image.size());
+    m_link.SendToDevice(packet.data(), packet.size());
+    Send(MakeFrame(0x8004));
+    ASSERT_TRUE(m_app.WaitFor([&] {
+        return std::any_of(m_app.m_acks.begin(), m_app.m_acks.end(), [](const auto& a) { return a[0] == 7; });
+    }));
+    m_app.Locked([&] {
+        const auto it =
+            std::find_if(m_app.m_acks.begin(), m_app.m_acks.end(), [](const auto& a) { return a[0] == 7; });
+        EXPECT_EQ((*it)[2], 0) << "refused";
+        return 0;
+    });
+
+    m_link.SetReadBackExpected(true);
+    Send(MakeFrame(0x8003));
+    EXPECT_TRUE(m_app.WaitFor([&] { return m_app.m_blocks == 64 && m_app.CountOf(0x8002) >= 6; }, 5000ms));
+}
+
+} // namespace
