@@ -118,7 +118,8 @@ bool EndsWithIni(const std::string& name) {
 }
 
 // Names of the files "*.ini" in `folder` (directories left out), sorted, so that the choice
-// never depends on the order the file system lists them in.
+// never depends on the order the file system lists them in. Sorted without regard to case,
+// as NTFS lists a folder, so a set of files chooses the same way on both systems.
 std::vector<std::string> LanguageFiles(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;
@@ -129,7 +130,10 @@ std::vector<std::string> LanguageFiles(const std::string& folder) {
         if (EndsWithIni(name) && it->is_regular_file(typeError))
             names.push_back(name);
     }
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const std::string la = AsciiLower(a), lb = AsciiLower(b);
+        return la != lb ? la < lb : a < b;
+    });
     return names;
 }
 

@@ -104,8 +104,8 @@ std::string GetLanguageSetting();
 
 // Chooses the language file that declares exactly `name` (case and all; an empty name means
 // the one in Config.ini). The files of the "Language" folder are tried in the order of their
-// names. When none matches, "Language/English.ini" is used and the name becomes "English".
-// The chosen name is written to Config.ini.
+// names, without regard to case. When none matches, "Language/English.ini" is used and the
+// name becomes "English". The chosen name is written to Config.ini.
 void SelectLanguage(const std::string& name);
 
 // "String"/`key` of the language file in use, empty when missing; every backslash-n pair

@@ -62,6 +62,13 @@ TEST_F(LanguageTest, FilesAreTriedInNameOrder) {
     EXPECT_EQ(languageFile, m_languageFolder + "/0.ini");
 }
 
+TEST_F(LanguageTest, NameOrderIsBlindToCaseAsOnWindows) {
+    LanguageFileNamed("B.ini", "English");
+    LanguageFileNamed("a.ini", "English");
+    SelectLanguage("English");
+    EXPECT_EQ(languageFile, m_languageFolder + "/a.ini");
+}
+
 TEST_F(LanguageTest, NameIsComparedExactlyAndFallsBackToEnglishIni) {
     LanguageFileNamed("Chinese.ini", "Chinese");
     LanguageFileNamed("English.ini", "English");
