@@ -12,8 +12,7 @@ LinkOwner::~LinkOwner() = default;
 FXSerialPort::~FXSerialPort() {
     // The port's last completions still call this listener: they must find it whole.
     m_owner.store(nullptr, std::memory_order_release);
-    m_port.Close();
-    m_port.WaitIdle();
+    m_port.CloseAndWait();
 }
 
 void FXSerialPort::SetOwner(LinkOwner* owner) {

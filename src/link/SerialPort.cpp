@@ -1,5 +1,6 @@
 #include "link/SerialPort.h"
 
+#include "link/IoEngine.h"
 #include "link/PortDiscovery.h"
 
 #include <algorithm>
@@ -10,8 +11,7 @@ namespace corvane {
 SerialPort_Event::~SerialPort_Event() = default;
 
 CSerialPort::~CSerialPort() {
-    Close();
-    WaitIdle();
+    CloseAndWait();
 }
 
 bool CSerialPort::Open(int portNumber, int baudRate, int dataBits, int stopBits) {
@@ -51,6 +51,12 @@ void CSerialPort::AddListener(SerialPort_Event* listener) {
 
 void CSerialPort::Close() {
     m_file.Close();
+}
+
+void CSerialPort::CloseAndWait() {
+    Close();
+    if (CompletionPort() != nullptr && IoEngine::Instance().Running())
+        WaitIdle();
 }
 
 SerialFile* CSerialPort::GetHandle() {

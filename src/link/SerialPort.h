@@ -56,6 +56,10 @@ public:
     // Closes the port; the read in flight completes with 995 (kIoErrorOperationAborted).
     void Close();
 
+    // Closes the port and waits until its operations in flight have been handled (not when
+    // the engine has been stopped: nothing would handle them any more).
+    void CloseAndWait();
+
     bool IsOpen() const { return m_file.IsOpen(); }
 
     SerialFile* GetHandle() override;
