@@ -1,0 +1,139 @@
+#include "ScratchFolder.h"
+#include "shell/CorvaneApp.h"
+#include "shell/Language.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace corvane;
+using corvane::test::FileExists;
+using corvane::test::ReadBytes;
+using corvane::test::ScratchFolder;
+using corvane::test::WriteBytes;
+
+namespace {
+
+class FakeUi : public StartupUi {
+public:
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        messages.push_back(caption + ": " + text);
+    }
+    void RunMainWindow(CCorvaneApp& app) override {
+        ++runs;
+        language = GetLanguageSetting();
+        ctrlId = languageCtrlId;
+        portNum = app.config.comPortNum;
+    }
+    std::vector<std::string> messages;
+    int runs = 0;
+    std::string language;
+    std::uint32_t ctrlId = 0;
+    std::uint32_t portNum = 0;
+};
+
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+TEST(Startup, FreshFolderGetsItsWorkingFoldersAndConfig) {
+    ScratchFolder exe, guard;
+    CCorvaneApp app;
+    FakeUi ui;
+    EXPECT_EQ(app.InitInstance(ui, exe.Path(), guard.Path()), StartupResult::Ran);
+    EXPECT_EQ(ui.runs, 1);
+    EXPECT_TRUE(ui.messages.empty());
+    for (const char* f : {"Ini", "DataFile", "UpgradeFile", "Language"})
+        EXPECT_TRUE(IsFolder(exe.File(f))) << f;
+    EXPECT_TRUE(FileExists(exe.File("Ini/Config.ini")));
+    EXPECT_EQ(app.configPath, exe.File("Ini/Config.ini"));
+    EXPECT_EQ(configFile, app.configPath);
+    EXPECT_EQ(ui.portNum, 1u);
+    // No language file in the folder: English, and the choice is written down.
+    EXPECT_EQ(ui.language, "English");
+    EXPECT_EQ(ui.ctrlId, kLanguageCtrlEnglish);
+    EXPECT_NE(ReadBytes(app.configPath).find("Language=English"), std::string::npos);
+}
+
+TEST(Startup, SecondCopyIsRefusedAndTheFirstKeepsRunning) {
+    ScratchFolder exe, guard;
+    CCorvaneApp first;
+    FakeUi ui1;
+    // The first copy holds the guard while its main window runs: start the second inside it.
+    class Nested : public FakeUi {
+    public:
+        Nested(const std::string& e, const std::string& g) : exe(e), guard(g) {}
+        void RunMainWindow(CCorvaneApp&) override {
+            CCorvaneApp second;
+            result = second.InitInstance(secondUi, exe, guard);
+        }
+        std::string exe, guard;
+        FakeUi secondUi;
+        StartupResult result = StartupResult::Ran;
+    } nested(exe.Path(), guard.Path());
+    EXPECT_EQ(first.InitInstance(nested, exe.Path(), guard.Path()), StartupResult::Ran);
+    EXPECT_EQ(nested.result, StartupResult::AlreadyRunning);
+    EXPECT_EQ(nested.secondUi.messages, std::vector<std::string>{"温馨提示: 软件已经启动！"});
+    EXPECT_EQ(nested.secondUi.runs, 0);
+}
+
+TEST(Startup, AFolderThatCannotBeMadeStopsWithItsMessage) {
+    struct Case {
+        const char* blocked;
+        StartupResult result;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"Ini", StartupResult::IniFolder, "警告: 建立Ini文件夹失败！"},
+        {"DataFile", StartupResult::DataFolder, "警告: 建立DataFile文件夹失败！"},
+        {"UpgradeFile", StartupResult::UpgradeFolder, "警告: 建立UpgradeFile文件夹失败！"},
+        {"Language", StartupResult::LanguageFolder, "警告: 建立Language文件夹失败！"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.blocked);
+        ScratchFolder exe, guard;
+        WriteBytes(exe.File(c.blocked), "a file where the folder belongs");
+        CCorvaneApp app;
+        FakeUi ui;
+        EXPECT_EQ(app.InitInstance(ui, exe.Path(), guard.Path()), c.result);
+        EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
+        EXPECT_EQ(ui.runs, 0);
+    }
+}
+
+TEST(Startup, LanguageFromConfigOrElseTheSystem) {
+    ScratchFolder exe, guard;
+    ASSERT_TRUE(EnsureFolder(exe.File("Ini")));
+    ASSERT_TRUE(EnsureFolder(exe.File("Language")));
+    WriteBytes(exe.File("Language/Chinese.ini"),
+               "[Setting]\r\nLanguage=Chinese\r\n[String]\r\nSIDS_11=提示\r\n");
+    WriteBytes(exe.File("Ini/Config.ini"), "[ComSet]\r\nPortNum=4\r\n[Setting]\r\nLanguage=Chinese\r\n");
+    {
+        CCorvaneApp app;
+        FakeUi ui;
+        app.InitInstance(ui, exe.Path(), guard.Path());
+        EXPECT_EQ(ui.language, "Chinese");
+        EXPECT_EQ(ui.ctrlId, kLanguageCtrlChinese);
+        EXPECT_EQ(ui.portNum, 4u);
+        EXPECT_EQ(GetLangString("SIDS_11"), "提示");
+    }
+    // An empty name takes the system's language; one that no file declares falls back to
+    // English and is written down as English.
+    WriteBytes(exe.File("Ini/Config.ini"), "[Setting]\r\nLanguage=\r\n");
+    {
+        CCorvaneApp app;
+        FakeUi ui;
+        app.InitInstance(ui, exe.Path(), guard.Path());
+        EXPECT_TRUE(ui.language == "English" || ui.language == "Chinese") << ui.language;
+    }
+    WriteBytes(exe.File("Ini/Config.ini"), "[Setting]\r\nLanguage=Klingon\r\n");
+    {
+        CCorvaneApp app;
+        FakeUi ui;
+        app.InitInstance(ui, exe.Path(), guard.Path());
+        EXPECT_EQ(ui.language, "English");
+        EXPECT_EQ(ui.ctrlId, kLanguageCtrlEnglish);
+    }
+}
+
+} // namespace
