@@ -96,6 +96,8 @@ public:
             wrong.fetch_add(1, std::memory_order_relaxed);
         expected = serial + 1;
         count.fetch_add(1, std::memory_order_release);
+        if (notify)
+            count.notify_one();
     }
     void OnReadBackBlock(const std::uint8_t*) override {}
     void OnPortClosed() override {}
@@ -104,11 +106,20 @@ public:
     std::atomic<std::uint64_t> count{0};
     std::atomic<std::uint64_t> wrong{0};
     std::uint32_t expected = 0; // worker threads only, one at a time
+    bool notify = false;        // wake a waiting measurer after each record
 };
 
+// The measuring thread sleeps while it waits: on a machine with few processors a spinning
+// waiter would take the processor from the threads it measures.
 void WaitFor(const std::atomic<std::uint64_t>& count, std::uint64_t n) {
+    for (std::uint64_t seen = count.load(std::memory_order_acquire); seen < n;
+         seen = count.load(std::memory_order_acquire))
+        count.wait(seen, std::memory_order_acquire);
+}
+
+void PollFor(const std::atomic<std::uint64_t>& count, std::uint64_t n) {
     while (count.load(std::memory_order_acquire) < n)
-        std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
 }
 
 double Percentile(std::vector<double> v, double p) {
@@ -120,6 +131,7 @@ double Percentile(std::vector<double> v, double p) {
 void BM_RecordLatency(benchmark::State& state) {
     Cable cable;
     BenchOwner owner;
+    owner.notify = true;
     FXSerialPort link;
     link.SetOwner(&owner);
     if (link.Open(kBenchPort, 921600, 8, 1) != 1) {
@@ -192,10 +204,10 @@ void BM_RecordThroughput(benchmark::State& state) {
                 pos += n;
             }
         });
-        WaitFor(owner.count, kWarmUp);
+        PollFor(owner.count, kWarmUp);
         const Clock::time_point warmAt = Clock::now();
         const std::uint64_t allocationsAtWarm = corvane::bench::AllocationCount();
-        WaitFor(owner.count, kRecords);
+        PollFor(owner.count, kRecords);
         const Clock::time_point end = Clock::now();
         allocations = corvane::bench::AllocationCount() - allocationsAtWarm;
         writer.join();
