@@ -19,6 +19,17 @@ function(corvane_library name)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE corvane_warnings)
 endfunction()
 
+# corvane_qt_library(name SOURCES ... DEPS ...): a library of user-interface code (Qt). moc and
+# uic run automatically; a source that includes "ui_dialog<number>.h" gets the dialog template
+# resources/dialogs/dialog<number>.ui compiled in.
+function(corvane_qt_library name)
+    corvane_library(${name} ${ARGN})
+    set_target_properties(${name} PROPERTIES
+        AUTOMOC ON
+        AUTOUIC ON
+        AUTOUIC_SEARCH_PATHS ${PROJECT_SOURCE_DIR}/resources/dialogs)
+endfunction()
+
 # Fuzzing: every library is built with libFuzzer's coverage; the targets link the fuzzer.
 if(CORVANE_FUZZ)
     if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
