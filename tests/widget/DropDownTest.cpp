@@ -1,0 +1,145 @@
+#include "WidgetTestSupport.h"
+#include "platform/WindowMessages.h"
+#include "widgets/CDropButton.h"
+
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using corvane::test::Drain;
+using corvane::test::RecordingPage;
+using corvane::test::WaitFor;
+
+namespace {
+
+constexpr int kDropId = 1301;
+
+struct DropPage : ::testing::Test {
+    RecordingPage page;
+    CDropButton* drop = new CDropButton(&page);
+    QLabel* elsewhere = new QLabel("elsewhere", &page);
+
+    void SetUp() override {
+        page.resize(400, 400);
+        SetControlId(drop, kDropId);
+        drop->setGeometry(40, 40, 150, 24);
+        elsewhere->setGeometry(250, 300, 100, 24);
+        for (const char* item : {"1920x1080@60", "1280x720@60", "3840x2160@30", "1024x768@60"})
+            drop->AddString(item);
+        drop->SetCurSel(0);
+        page.Create();
+        page.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+        page.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+        Drain();
+        page.Clear();
+    }
+
+    void Open() {
+        QTest::mousePress(drop, Qt::LeftButton, {}, QPoint(20, 12));
+        ASSERT_TRUE(drop->IsListOpen());
+        QTest::mouseRelease(drop->DropList(), Qt::LeftButton, {},
+                            drop->DropList()->mapFromGlobal(drop->mapToGlobal(QPoint(20, 12))));
+        ASSERT_TRUE(drop->IsListOpen());
+    }
+
+    QPoint ItemCentre(int row) const {
+        CListWnd* list = drop->DropList()->List();
+        return list->visualItemRect(list->item(row)).center();
+    }
+};
+
+} // namespace
+
+TEST_F(DropPage, APressPostsOpeningThenOpensTheListAgainstTheButton) {
+    Open();
+    Drain();
+    const auto opening = page.Received(WM_DROPDOWN_OPENING);
+    ASSERT_EQ(opening.size(), 1u);
+    EXPECT_EQ(opening[0].wParam, 0u);
+    EXPECT_EQ(opening[0].lParam, 0);
+    CDropList* list = drop->DropList();
+    EXPECT_EQ(list->geometry().topLeft(), drop->mapToGlobal(QPoint(0, drop->height())));
+    EXPECT_EQ(list->List()->currentRow(), 0);
+    EXPECT_EQ(list->List()->count(), 4);
+}
+
+TEST_F(DropPage, AnItemClickedInsideTheListIsTheChoice) {
+    Open();
+    CListWnd* list = drop->DropList()->List();
+    QTest::mouseMove(list->viewport(), ItemCentre(2));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, ItemCentre(2));
+    EXPECT_FALSE(drop->IsListOpen());
+    Drain();
+    const auto picks = page.Received(WM_ITEM_PICKED);
+    ASSERT_EQ(picks.size(), 1u);
+    EXPECT_EQ(picks[0].wParam, static_cast<std::uintptr_t>(kDropId));
+    EXPECT_EQ(picks[0].lParam, 2);
+    EXPECT_EQ(drop->text(), "3840x2160@30");
+    EXPECT_EQ(drop->GetCurSel(), 2);
+    EXPECT_EQ(list->Selected(), 2);
+}
+
+TEST_F(DropPage, TheCaptionStaysWhenPickingDoesNotSetIt) {
+    drop->SetCaptionFollowsPick(false);
+    drop->setText("Resolution");
+    Open();
+    CListWnd* list = drop->DropList()->List();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, ItemCentre(1));
+    Drain();
+    EXPECT_EQ(page.Count(WM_ITEM_PICKED), 1);
+    EXPECT_EQ(drop->text(), "Resolution");
+}
+
+TEST_F(DropPage, AClickOutsideClosesTheListWithoutAChoice) {
+    Open();
+    // Through the window system, as a real click comes: Qt hands it to the open list.
+    QTest::mouseClick(page.windowHandle(), Qt::LeftButton, {}, elsewhere->geometry().center());
+    EXPECT_FALSE(drop->IsListOpen());
+    Drain();
+    EXPECT_EQ(page.Count(WM_ITEM_PICKED), 0);
+    EXPECT_EQ(drop->text(), "1920x1080@60");
+    EXPECT_EQ(drop->GetCurSel(), 0);
+}
+
+TEST_F(DropPage, ASelectionMadeWithTheCursorOutsideTheListIsUndone) {
+    Open(); // the cursor is on the button
+    CListWnd* list = drop->DropList()->List();
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_FALSE(drop->IsListOpen());
+    Drain();
+    EXPECT_EQ(page.Count(WM_ITEM_PICKED), 0);
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(drop->GetCurSel(), 0);
+    EXPECT_EQ(drop->text(), "1920x1080@60");
+}
+
+TEST_F(DropPage, LeavingBothButtonAndListClosesIt) {
+    Open();
+    CDropList* list = drop->DropList();
+    // From the button into the list: it stays open.
+    QTest::mouseMove(list, list->mapFromGlobal(drop->mapToGlobal(QPoint(30, 20))));
+    QTest::mouseMove(list->List()->viewport(), ItemCentre(1));
+    EXPECT_TRUE(drop->IsListOpen());
+    // Away from both: it closes, and nothing is chosen.
+    QTest::mouseMove(list, list->mapFromGlobal(page.mapToGlobal(QPoint(350, 380))));
+    EXPECT_FALSE(drop->IsListOpen());
+    Drain();
+    EXPECT_EQ(page.Count(WM_ITEM_PICKED), 0);
+}
+
+TEST_F(DropPage, TheListCanBeRefilledWhileItOpens) {
+    Open();
+    Drain(); // the page hears of the opening here and refills
+    drop->ResetContent();
+    drop->AddString("COM1");
+    drop->AddString("COM3");
+    CListWnd* list = drop->DropList()->List();
+    EXPECT_EQ(list->count(), 2);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, ItemCentre(1));
+    Drain();
+    ASSERT_EQ(page.Count(WM_ITEM_PICKED), 1);
+    EXPECT_EQ(drop->text(), "COM3");
+}

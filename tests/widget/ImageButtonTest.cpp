@@ -1,0 +1,118 @@
+#include "WidgetTestSupport.h"
+#include "platform/Paths.h"
+#include "widgets/CGdipButton.h"
+#include "widgets/Theme.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using corvane::test::RecordingPage;
+
+namespace {
+
+struct ButtonPage : ::testing::Test {
+    RecordingPage page;
+    CGdipButton* button = new CGdipButton(&page);
+    CGdipButton* other = new CGdipButton(&page);
+
+    void SetUp() override {
+        button->setGeometry(20, 40, 56, 26);
+        other->setGeometry(120, 40, 56, 26);
+        page.Create();
+        page.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    }
+};
+
+} // namespace
+
+TEST_F(ButtonPage, PressesSetFlipOrLeaveTheCheckedState) {
+    const struct {
+        const char* kind;
+        bool afterOne, afterTwo;
+    } cases[] = {{"radio", true, true}, {"toggle", true, false}, {"", false, false}};
+    for (const auto& c : cases) {
+        button->setProperty("kind", c.kind);
+        button->setChecked(false);
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(button->isChecked(), c.afterOne) << c.kind;
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(button->isChecked(), c.afterTwo) << c.kind;
+    }
+    button->setChecked(true); // a page marks the chosen one itself
+    EXPECT_TRUE(button->isChecked());
+}
+
+TEST_F(ButtonPage, TheImageFollowsHoverAndCheckedState) {
+    button->setProperty("images", "153,154,132");
+    EXPECT_EQ(button->CurrentImage(), 153);
+    button->setChecked(true);
+    EXPECT_EQ(button->CurrentImage(), 154);
+    QTest::mouseMove(button, QPoint(10, 10));
+    EXPECT_TRUE(button->IsHot());
+    EXPECT_EQ(button->CurrentImage(), 132);
+    QTest::mouseMove(other, QPoint(10, 10));
+    EXPECT_FALSE(button->IsHot());
+    EXPECT_EQ(button->CurrentImage(), 154);
+}
+
+TEST(Images, EveryNumberedImageIsInTheProgram) {
+    const int ids[] = {images::kAppIcon,
+                       images::kBackground,
+                       images::kSmallButton,
+                       images::kSmallButtonOn,
+                       images::kSmallButtonHot,
+                       images::kPresetEmpty,
+                       images::kPresetStored,
+                       images::kButton,
+                       images::kButtonHot,
+                       images::kButtonAlt,
+                       images::kButtonAltHot,
+                       images::kInputIdle,
+                       images::kInputSignal,
+                       images::kInputCurrent,
+                       images::kInputCurrentIdle,
+                       images::kLogo,
+                       images::kLayerOff,
+                       images::kLayerOn,
+                       images::kTab,
+                       images::kTabOn,
+                       images::kButtonOn,
+                       images::kSwitchOff,
+                       images::kSwitchOn,
+                       images::kChannel,
+                       images::kChannelFilled,
+                       images::kWideButton,
+                       images::kThumb,
+                       images::kThumbActive,
+                       images::kChannelVertical,
+                       images::kChannelVerticalFilled,
+                       images::kDropArrow,
+                       images::kDropArrowHot,
+                       images::kWideButtonHot,
+                       images::kCloseHot,
+                       images::kMaximizeHot,
+                       images::kRestore,
+                       images::kRestoreHot,
+                       images::kRowsArrangement,
+                       images::kGridArrangement,
+                       images::kLineArrangement,
+                       images::kClose,
+                       images::kMaximize,
+                       images::kMarkOff,
+                       images::kMarkOn};
+    for (int id : ids)
+        EXPECT_FALSE(ResourceImage(id).isNull()) << id;
+    EXPECT_EQ(ResourceImage(images::kBackground).size(), QSize(2560, 1600));
+    EXPECT_TRUE(ResourceImage(9999).isNull());
+}
+
+TEST(Images, TheCheckBoxImagesLieBesideTheExecutable) {
+    for (const char* name : {"checkin.png", "checkout.png"}) {
+        const QString path = QString::fromStdString(JoinPath(JoinPath(ExecutableFolder(), "Image"), name));
+        EXPECT_FALSE(QImage(path).isNull()) << path.toStdString();
+    }
+}

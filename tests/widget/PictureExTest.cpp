@@ -1,0 +1,184 @@
+#include "GifWriter.h"
+#include "WidgetTestSupport.h"
+#include "shell/Language.h"
+#include "upgrade/CPictureEx.h"
+#include "upgrade/CProgressDlg.h"
+#include "widgets/CGdipButton.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using corvane::imagegen::GifFrameData;
+using corvane::test::Drain;
+using corvane::test::RecordingPage;
+using corvane::test::WaitFor;
+
+namespace {
+
+// A 4 x 4 GIF of one colour per frame: red, green, blue, ...
+QByteArray MakeGif(const std::vector<int>& delays, int disposal = 1) {
+    const QVector<QRgb> palette{qRgb(46, 46, 46), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
+    std::vector<GifFrameData> frames;
+    for (std::size_t i = 0; i < delays.size(); ++i) {
+        GifFrameData f;
+        f.indices.assign(16, static_cast<std::uint8_t>(1 + i % 3));
+        f.delay = delays[i];
+        f.disposal = disposal;
+        frames.push_back(f);
+    }
+    return imagegen::WriteGif(4, 4, palette, frames);
+}
+
+bool Load(CPictureEx& picture, const QByteArray& data) {
+    return picture.Load(reinterpret_cast<const std::uint8_t*>(data.constData()),
+                        static_cast<std::size_t>(data.size()));
+}
+
+CPictureEx::Frame Solid(int left, int top, int width, int height, QColor colour, int disposal) {
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(colour);
+    return CPictureEx::Frame{image, left, top, width, height, 10, static_cast<std::uint8_t>(disposal)};
+}
+
+} // namespace
+
+TEST(PictureEx, TheWaitAnimationIsAGifOfManyFrames) {
+    CPictureEx picture;
+    ASSERT_TRUE(picture.Load(CProgressDlg::kAnimationId, "GIF"));
+    EXPECT_TRUE(picture.IsGif());
+    EXPECT_GE(picture.FrameCount(), 8);
+    EXPECT_EQ(picture.PictureSize(), QSize(48, 48));
+    EXPECT_FALSE(picture.Load(9999, "GIF")); // a resource that is not there
+}
+
+TEST(PictureEx, FramesStayForTheirDelayAtLeastATenthOfASecond) {
+    CPictureEx picture;
+    ASSERT_TRUE(Load(picture, MakeGif({0, 4, 10, 25})));
+    ASSERT_EQ(picture.FrameCount(), 4);
+    const long long expected[] = {100, 100, 100, 250};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(picture.FrameDuration(i).count(), expected[i]) << i;
+    EXPECT_EQ(picture.FrameAt(3).delay, 25);
+}
+
+TEST(PictureEx, AOneFrameGifIsDrawnOnceWithoutAThread) {
+    CPictureEx picture;
+    ASSERT_TRUE(Load(picture, MakeGif({10})));
+    EXPECT_FALSE(picture.IsGif());
+    EXPECT_TRUE(picture.Draw());
+    EXPECT_FALSE(picture.IsAnimating());
+    EXPECT_EQ(picture.Shown().size(), QSize(4, 4));
+}
+
+TEST(PictureEx, TheAnimationRunsOnItsOwnThreadAndPaintsOnTheUserInterfaceThread) {
+    RecordingPage page;
+    auto* picture = new CPictureEx(&page);
+    picture->setGeometry(10, 40, 48, 48);
+    page.show();
+    ASSERT_TRUE(Load(*picture, MakeGif({1, 1, 1})));
+    EXPECT_FALSE(picture->Draw());
+    EXPECT_TRUE(picture->IsAnimating());
+    ASSERT_TRUE(WaitFor([&] { return picture->FramesDrawn() >= 4; }));
+    EXPECT_TRUE(picture->IsRunning());
+    Drain(); // the repaints it asked for
+    picture->Stop();
+    EXPECT_FALSE(picture->IsAnimating());
+    EXPECT_FALSE(picture->IsRunning());
+}
+
+TEST(PictureEx, StoppingDuringALongDelayReturnsAtOnce) {
+    CPictureEx picture;
+    ASSERT_TRUE(Load(picture, MakeGif({6000, 6000}))); // a minute per frame
+    picture.Draw();
+    ASSERT_TRUE(WaitFor([&] { return picture.FramesDrawn() >= 1; }));
+    QElapsedTimer timer;
+    timer.start();
+    picture.Stop();
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_FALSE(picture.IsAnimating());
+    // It can start again afterwards.
+    picture.Draw();
+    EXPECT_TRUE(picture.IsAnimating());
+}
+
+TEST(PictureEx, DataThatIsNoPictureIsRefused) {
+    CPictureEx picture;
+    QByteArray gif = MakeGif({10, 10});
+    const struct {
+        const char* name;
+        QByteArray data;
+    } cases[] = {{"empty", QByteArray()},
+                 {"text", QByteArray("not a picture at all")},
+                 {"header only", gif.left(13)},
+                 {"signature only", QByteArray("GIF89a")}};
+    for (const auto& c : cases) {
+        EXPECT_FALSE(Load(picture, c.data)) << c.name;
+        EXPECT_FALSE(picture.Draw()) << c.name;
+        EXPECT_FALSE(picture.IsAnimating()) << c.name;
+    }
+    // Cut inside its second frame, the GIF still shows its first.
+    EXPECT_TRUE(Load(picture, gif.left(gif.size() - 6)));
+    EXPECT_EQ(picture.FrameCount(), 0);
+    EXPECT_TRUE(picture.Draw());
+}
+
+TEST(PictureEx, OtherPicturesAreDrawnAsTheyAre) {
+    QImage png(30, 20, QImage::Format_RGB32);
+    png.fill(Qt::red);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    png.save(&buffer, "PNG");
+    CPictureEx picture;
+    ASSERT_TRUE(Load(picture, data));
+    EXPECT_FALSE(picture.IsGif());
+    EXPECT_EQ(picture.PictureSize(), QSize(30, 20));
+    EXPECT_TRUE(picture.Draw());
+}
+
+TEST(GifCanvas, DisposalMethodsRestoreOrClearBeforeTheNextFrame) {
+    const QColor background(46, 46, 46);
+    GifCanvas canvas(8, 8, background);
+    canvas.DrawFrame(Solid(0, 0, 8, 8, Qt::red, 1)); // kept
+    canvas.DisposeLast();
+    EXPECT_EQ(canvas.Image().pixelColor(4, 4), QColor(Qt::red));
+
+    canvas.DrawFrame(Solid(2, 2, 2, 2, Qt::blue, 3)); // put back what lay under it
+    EXPECT_EQ(canvas.Image().pixelColor(2, 2), QColor(Qt::blue));
+    canvas.DisposeLast();
+    EXPECT_EQ(canvas.Image().pixelColor(2, 2), QColor(Qt::red));
+
+    canvas.DrawFrame(Solid(6, 6, 4, 4, Qt::green, 2)); // cleared to the background, clipped to the picture
+    canvas.DisposeLast();
+    EXPECT_EQ(canvas.Image().pixelColor(7, 7), background);
+    EXPECT_EQ(canvas.Image().pixelColor(5, 5), QColor(Qt::red));
+
+    canvas.Clear();
+    EXPECT_EQ(canvas.Image().pixelColor(0, 0), background);
+}
+
+TEST(ProgressDlg, TheOverlayAnimatesFromItsCreationAndKeepsItsText) {
+    RecordingPage main(nullptr, CBaseDialog::Frame::FloatingWindow, 102);
+    main.resize(600, 400);
+    auto* overlay = new CProgressDlg(&main);
+    overlay->Create();
+    EXPECT_TRUE(overlay->Picture()->IsAnimating());
+    EXPECT_FALSE(overlay->Control<QProgressBar>(CProgressDlg::kProgressId)->isVisible());
+    EXPECT_FALSE(overlay->CloseButton()->isVisible());
+    EXPECT_EQ(overlay->WaitText(), "Loading");
+    overlay->SetWaitText("Getting Data From Desitination...");
+    EXPECT_EQ(overlay->Control<QLabel>(CProgressDlg::kTextId)->text(), "Getting Data From Desitination...");
+    EXPECT_EQ(overlay->FrameKind(), CBaseDialog::Frame::FloatingChild);
+    main.show();
+    overlay->ShowPage(true);
+    EXPECT_TRUE(overlay->isVisible());
+    QElapsedTimer timer;
+    timer.start();
+    delete overlay; // the animation thread ends with it
+    EXPECT_LT(timer.elapsed(), 1000);
+}

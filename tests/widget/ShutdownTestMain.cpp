@@ -1,0 +1,8 @@
+// The shutdown suite makes and ends its own application objects.
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

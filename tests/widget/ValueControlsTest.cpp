@@ -1,0 +1,263 @@
+#include "WidgetTestSupport.h"
+#include "platform/WindowMessages.h"
+#include "widgets/CMyEdit.h"
+#include "widgets/ValueEdit.h"
+#include "widgets/oBitmapSlider.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using corvane::test::Drain;
+using corvane::test::RecordingPage;
+
+namespace {
+
+constexpr int kBoxId = 1203;
+
+// A page with a slider and its value box, a free value box and a text box.
+struct ValuePage : ::testing::Test {
+    RecordingPage page;
+    oBitmapSlider* slider = new oBitmapSlider(&page);
+    oSliderEdit* box = new oSliderEdit(&page);
+    oRealEdit* free = new oRealEdit(&page);
+    CMyEdit* text = new CMyEdit(&page);
+
+    void SetUp() override {
+        SetControlId(box, kBoxId);
+        SetControlId(free, 1204);
+        SetControlId(text, 1205);
+        slider->setGeometry(20, 40, 216, 26); // usable channel: 8 .. 208 (the thumb is 16 wide)
+        box->setGeometry(250, 40, 60, 24);
+        free->setGeometry(20, 80, 80, 24);
+        text->setGeometry(120, 80, 120, 24);
+        box->Setup("%d", true, 0, 100, 50);
+        box->AttachSlider(slider);
+        page.Create();
+        page.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+        page.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+        Drain();
+        page.Clear();
+    }
+
+    std::vector<WindowMessage> Commits() {
+        Drain();
+        return page.Received(WM_VALUE_COMMITTED);
+    }
+
+    QPoint Thumb() const { return QPoint(slider->PositionToPixel(slider->GetPos()), 13); }
+    QPoint AtPosition(int position) const { return QPoint(slider->PositionToPixel(position), 13); }
+
+    void TypeInto(QLineEdit* edit, const QString& keys) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, keys);
+    }
+};
+
+} // namespace
+
+TEST_F(ValuePage, TypingAboveTheMaximumShowsTheMaximumOnLeaving) {
+    TypeInto(box, "120");
+    EXPECT_TRUE(Commits().empty()); // not final while typing
+    free->setFocus();
+    EXPECT_EQ(box->text(), "100");
+    EXPECT_EQ(box->GetValue(), 100.0f);
+    EXPECT_EQ(slider->GetPos(), slider->GetRangeMax());
+    const auto commits = Commits();
+    ASSERT_EQ(commits.size(), 1u);
+    EXPECT_EQ(commits[0].wParam, static_cast<std::uintptr_t>(kBoxId));
+    EXPECT_EQ(commits[0].lParam, 0);
+
+    box->setFocus(); // leaving again without typing is no change
+    free->setFocus();
+    EXPECT_EQ(Commits().size(), 1u);
+}
+
+TEST_F(ValuePage, EnterCommitsEscDropsWhatWasTyped) {
+    TypeInto(box, "30");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(box->GetValue(), 30.0f);
+    EXPECT_EQ(slider->GetPos(), 30);
+    EXPECT_EQ(Commits().size(), 1u);
+
+    QTest::keyClicks(box, "7");
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(box->text(), "30");
+    free->setFocus();
+    EXPECT_EQ(Commits().size(), 1u);
+    EXPECT_TRUE(page.isVisible());
+}
+
+TEST_F(ValuePage, TextThatIsNoNumberLeavesTheValue) {
+    box->Setup("%d", true, -50, 50, 10);
+    box->SetCharFlags(oValueEdit::kDigits | oValueEdit::kMinus);
+    TypeInto(box, "-");
+    free->setFocus();
+    EXPECT_EQ(box->text(), "10");
+    EXPECT_TRUE(Commits().empty());
+}
+
+TEST_F(ValuePage, DraggingWithoutReportingPostsExactlyOnceAtRelease) {
+    QTest::mousePress(slider, Qt::LeftButton, {}, Thumb());
+    for (int position : {55, 60, 70, 80}) {
+        QTest::mouseMove(slider, AtPosition(position));
+        EXPECT_EQ(slider->GetPos(), position);
+        EXPECT_EQ(box->text(), QString::number(position)); // the box follows at once
+    }
+    EXPECT_TRUE(Commits().empty());
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, AtPosition(80));
+    const auto commits = Commits();
+    ASSERT_EQ(commits.size(), 1u);
+    EXPECT_EQ(commits[0].wParam, static_cast<std::uintptr_t>(kBoxId));
+    EXPECT_EQ(box->GetValue(), 80.0f);
+}
+
+TEST_F(ValuePage, DraggingWhileReportingPostsEachMoveAndNotTheRelease) {
+    slider->SetNotifyWhileDragging(true);
+    QTest::mousePress(slider, Qt::LeftButton, {}, Thumb());
+    QTest::mouseMove(slider, AtPosition(60));
+    QTest::mouseMove(slider, AtPosition(60)); // no move: nothing
+    QTest::mouseMove(slider, AtPosition(70));
+    EXPECT_EQ(Commits().size(), 2u);
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, AtPosition(70));
+    EXPECT_EQ(Commits().size(), 2u);
+}
+
+TEST_F(ValuePage, APressBesideTheThumbJumpsThereAndTheThumbKeepsItsGrip) {
+    QTest::mouseClick(slider, Qt::LeftButton, {}, AtPosition(20));
+    EXPECT_EQ(slider->GetPos(), 20);
+    EXPECT_EQ(Commits().size(), 1u);
+
+    // Caught 3 pixels right of its centre, the thumb moves with the cursor, not to it.
+    const QPoint grip = Thumb() + QPoint(3, 0);
+    QTest::mousePress(slider, Qt::LeftButton, {}, grip);
+    EXPECT_EQ(slider->GetPos(), 20);
+    QTest::mouseMove(slider, AtPosition(40) + QPoint(3, 0));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, AtPosition(40) + QPoint(3, 0));
+    EXPECT_EQ(slider->GetPos(), 40);
+}
+
+TEST_F(ValuePage, KeysMoveAndTheirReleaseIsFinal) {
+    slider->setFocus();
+    const struct {
+        Qt::Key key;
+        int position;
+    } cases[] = {{Qt::Key_Right, 51},     {Qt::Key_Down, 52},   {Qt::Key_Left, 51}, {Qt::Key_Up, 50},
+                 {Qt::Key_PageDown, 100}, {Qt::Key_PageUp, 50}, {Qt::Key_End, 100}, {Qt::Key_Home, 0}};
+    int finals = 0;
+    for (const auto& c : cases) {
+        QTest::keyPress(slider, c.key);
+        EXPECT_EQ(slider->GetPos(), c.position) << c.key;
+        EXPECT_EQ(box->GetValue(), static_cast<float>(c.position)) << c.key;
+        EXPECT_EQ(static_cast<int>(Commits().size()), finals) << c.key; // a press is not final
+        QTest::keyRelease(slider, c.key);
+        EXPECT_EQ(static_cast<int>(Commits().size()), ++finals) << c.key;
+        EXPECT_EQ(slider->GetPos(), c.position) << c.key;
+    }
+}
+
+TEST_F(ValuePage, ValuesFromCodeMoveTheSliderAndPostNothing) {
+    box->SetValue(25);
+    EXPECT_EQ(box->text(), "25");
+    EXPECT_EQ(slider->GetPos(), 25);
+    box->SetValue(500);
+    EXPECT_EQ(box->text(), "100");
+    EXPECT_TRUE(Commits().empty());
+}
+
+// The slider counts from the box's minimum, in slider units of `scale` per value unit.
+TEST_F(ValuePage, TheSliderCountsFromTheMinimum) {
+    box->Setup("%.1f", true, 50, -50, 0); // given the wrong way round
+    box->SetCharFlags(oValueEdit::kDigits | oValueEdit::kMinus | oValueEdit::kPoint);
+    box->SetScale(10);
+    box->AttachSlider(slider);
+    EXPECT_EQ(box->Minimum(), -50.0f);
+    EXPECT_EQ(slider->GetRangeMin(), 0);
+    EXPECT_EQ(slider->GetRangeMax(), 1000);
+    EXPECT_EQ(slider->GetPageSize(), 500);
+    EXPECT_EQ(slider->GetPos(), 500);
+    EXPECT_EQ(box->text(), "0.0");
+    TypeInto(box, "25.5");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(slider->GetPos(), 755);
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_Home);
+    EXPECT_EQ(box->text(), "-50.0");
+}
+
+TEST_F(ValuePage, OnlyTheAllowedCharactersGoIn) {
+    const struct {
+        const char* format;
+        int flags;
+        const char* typed;
+        const char* shown;
+    } cases[] = {
+        {"%d", oValueEdit::kDigits, "1.5", "15"},
+        {"%d", oValueEdit::kDigits, "-7a", "7"},
+        {"%d", oValueEdit::kDigits | oValueEdit::kMinus, "-12", "-12"},
+        {"%d", oValueEdit::kDigits | oValueEdit::kMinus, "1-2", "12"},
+        {"%.1f", oValueEdit::kDigits | oValueEdit::kPoint, "1.5.5", "1.5"},
+        {"%.2f", oValueEdit::kDigits | oValueEdit::kPoint, "3.141", "3.14"},
+        {"%.1f", oValueEdit::kDigits | oValueEdit::kMinus | oValueEdit::kPoint, "-.5", "-.5"},
+    };
+    for (const auto& c : cases) {
+        free->Setup(c.format, true, -999, 999, 0);
+        free->SetCharFlags(c.flags);
+        free->setFocus();
+        free->clear();
+        QTest::keyClicks(free, c.typed);
+        EXPECT_EQ(free->text(), c.shown) << c.format << " " << c.typed;
+        QTest::keyClick(free, Qt::Key_Backspace); // always accepted
+        EXPECT_EQ(free->text(), QString(c.shown).chopped(1)) << c.typed;
+    }
+}
+
+TEST_F(ValuePage, TheTextLimitFitsTheRange) {
+    const struct {
+        const char* format;
+        float minimum, maximum;
+        int limit;
+    } cases[] = {
+        {"%d", 0, 100, 3}, {"%d", 0, 9999, 4}, {"%d", -50, 50, 3}, {"%.1f", 0, 100, 5}, {"%.2f", -1, 1, 5}};
+    for (const auto& c : cases) {
+        free->Setup(c.format, true, c.minimum, c.maximum, 0);
+        EXPECT_EQ(free->maxLength(), c.limit) << c.format << " " << c.maximum;
+    }
+}
+
+TEST_F(ValuePage, TheTextBoxTellsOfEnterEscAndLeaving) {
+    text->setText("QLW_Z3_0");
+    text->setFocus();
+    text->deselect();
+    QTest::keyClick(text, Qt::Key_Return);
+    EXPECT_EQ(text->selectedText(), "QLW_Z3_0");
+    text->deselect();
+    QTest::keyClick(text, Qt::Key_Escape);
+    EXPECT_EQ(text->selectedText(), "QLW_Z3_0");
+    free->setFocus();
+    Drain();
+    const auto finished = page.Received(WM_EDIT_FINISHED);
+    ASSERT_EQ(finished.size(), 3u);
+    EXPECT_EQ(finished[0].wParam, 0u);
+    EXPECT_EQ(finished[0].lParam, 0);
+    EXPECT_TRUE(page.isVisible());
+}
+
+TEST_F(ValuePage, TheTextBoxFilters) {
+    const struct {
+        bool numeric;
+        const char* typed;
+        const char* shown;
+    } cases[] = {{true, "192.168.1.x1", "192.168.1.1"}, {false, "Net-work 5!", "Network5"}};
+    for (const auto& c : cases) {
+        text->SetNumericFilter(c.numeric);
+        text->SetAlphanumericFilter(!c.numeric);
+        text->setFocus();
+        text->clear();
+        QTest::keyClicks(text, c.typed);
+        EXPECT_EQ(text->text(), c.shown);
+    }
+}

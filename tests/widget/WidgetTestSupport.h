@@ -1,0 +1,58 @@
+#pragma once
+
+// Helpers of the widget suites: a page that records every message it gets, the interface
+// language set up in a temporary folder, and waiting for the event loop.
+
+#include "widgets/CBaseDialog.h"
+
+#include <QTemporaryDir>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace corvane::test {
+
+// A page (or window) that keeps every message it receives, then handles it as a page does.
+class RecordingPage : public CBaseDialog {
+public:
+    explicit RecordingPage(QWidget* parent = nullptr, Frame frame = Frame::Page, int dialogId = 150);
+
+    std::intptr_t WindowProc(const WindowMessage& message) override;
+
+    // The messages received with number `message`.
+    std::vector<WindowMessage> Received(std::uint32_t message) const;
+    int Count(std::uint32_t message) const { return static_cast<int>(Received(message).size()); }
+    void Clear() { m_received.clear(); }
+
+    std::vector<int> keyReleases; // keys whose release pages inside this one offered
+
+    void PreTranslateKeyRelease(QKeyEvent& event) override;
+
+private:
+    std::vector<WindowMessage> m_received;
+};
+
+// Runs the event loop until nothing is left to do.
+void Drain();
+// Runs the event loop until `done` holds or `ms` milliseconds have passed; returns `done()`.
+bool WaitFor(const std::function<bool()>& done, int ms = 5000);
+
+// The interface language for one test: Config.ini and language files in a temporary folder.
+class TempLanguage {
+public:
+    // `language`: the name in Config.ini. `files`: file name -> its whole text.
+    TempLanguage(const std::string& language,
+                 const std::vector<std::pair<std::string, std::string>>& files = {});
+    ~TempLanguage();
+    // Chooses the language named in Config.ini (reads the language files).
+    void Select(const std::string& name);
+
+private:
+    QTemporaryDir m_dir;
+    std::string m_oldConfig;
+    std::string m_oldLanguageFile;
+    std::string m_oldExeFolder;
+    std::uint32_t m_oldCtrlId;
+};
+
+} // namespace corvane::test
