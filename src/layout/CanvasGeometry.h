@@ -1,0 +1,148 @@
+#pragma once
+
+// The geometry of the layout canvas, without windows: rectangles in device pixels (the
+// processor's canvas) and in control pixels (the canvas window), the conversions between
+// them with per-cell rounding residues, the fitting into the client area, the hit zones of a
+// cell, the alignment of a moving cell to the others, and the double-click fit.
+//
+// The conversions work in single precision, as the processor's original tools did, and keep
+// what rounding loses in the residues, so that a cell that has not been moved reports exactly
+// the device values it was given.
+
+#include <cstdint>
+
+namespace corvane {
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    bool operator==(const Point&) const = default;
+};
+
+// Left and top inside, right and bottom outside (as window rectangles are).
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+    bool Contains(Point p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    Rect Normalized() const;
+    Rect Offset(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
+    // True when the two share an area (touching edges do not count).
+    bool Meets(const Rect& other) const;
+    bool operator==(const Rect&) const = default;
+};
+
+Rect Union(const Rect& a, const Rect& b); // bounding box; an empty rectangle adds nothing
+
+// Device pixels lost by rounding, per cell.
+struct Residual {
+    int left = 0;
+    int width = 0;
+    int top = 0;
+    int height = 0;
+    bool operator==(const Residual&) const = default;
+};
+
+struct Scale {
+    double x = 6.0; // device pixels per control pixel
+    double y = 6.0;
+};
+
+struct Placement {
+    Rect control;
+    Residual residual;
+};
+
+// Device rectangle to control rectangle inside `client` (whose left and top are 0).
+Placement DeviceToControl(const Rect& device, Scale scale, const Rect& client);
+
+// Control rectangle back to device pixels with the cell's residues.
+Rect ControlToDevice(const Rect& control, const Residual& residual, Scale scale);
+
+// A proposed control rectangle made to fit the client area.
+Rect FitIntoClient(const Rect& proposed, const Rect& client);
+
+// True when `r` lies inside the client area (left and top at least 0, right and bottom at
+// most the client's).
+bool InsideClient(const Rect& r, const Rect& client);
+
+// Hit zones of a cell: 0 left edge, 1 top, 2 right, 3 bottom, 4 interior, 5 top-left
+// corner, 6 bottom-left, 7 top-right, 8 bottom-right, 9 none.
+enum Zone : int {
+    kZoneLeft = 0,
+    kZoneTop = 1,
+    kZoneRight = 2,
+    kZoneBottom = 3,
+    kZoneInterior = 4,
+    kZoneTopLeft = 5,
+    kZoneBottomLeft = 6,
+    kZoneTopRight = 7,
+    kZoneBottomRight = 8,
+    kZoneNone = 9,
+};
+inline constexpr int kZoneBand = 5;
+int HitZone(const Rect& cell, Point p);
+
+// The cell's control rectangle with the edges that `zone` drags moved to `p`, normalised,
+// at least kMinCellSize in each direction.
+inline constexpr int kMinCellSize = 8;
+Rect ResizeByZone(const Rect& cell, int zone, Point p);
+
+// The device rectangle after a drag step in `zone`: only the edges the zone moves are taken
+// from `converted` (the new control rectangle in device pixels); a move (zone 4) takes the
+// new left and top and keeps the previous width and height.
+Rect UpdateDeviceForZone(const Rect& previous, const Rect& converted, int zone);
+
+// Alignment of a proposed rectangle P of a moving cell against the rectangle O of another.
+enum AlignState : int {
+    kAlignLeft = 0, // to O.left
+    kAlignTop = 1,
+    kAlignRight = 2,
+    kAlignBottom = 3,
+    kAlignTopLeft = 5, // to the corner (O.left, O.top)
+    kAlignBottomLeft = 6,
+    kAlignTopRight = 7,
+    kAlignBottomRight = 8,
+    kAlignNone = 9,
+};
+
+// Which edge of the moving cell was put on which edge of the other, per axis.
+enum class EdgeMatch : std::uint8_t {
+    None,
+    MineLeftToTheirLeft,
+    MineRightToTheirLeft,
+    MineLeftToTheirRight,
+    MineRightToTheirRight
+};
+enum class EdgeMatchY : std::uint8_t {
+    None,
+    MineTopToTheirTop,
+    MineBottomToTheirTop,
+    MineTopToTheirBottom,
+    MineBottomToTheirBottom
+};
+
+struct Alignment {
+    int state = kAlignNone;
+    Rect rect; // P, shifted when a rule matched
+    EdgeMatch x = EdgeMatch::None;
+    EdgeMatchY y = EdgeMatchY::None;
+};
+
+Alignment Align(const Rect& p, const Rect& o);
+
+// The moving cell's device rectangle after an alignment: `device` (from the control
+// rectangle) keeps its left and top unless an edge matched; the matched edges take the other
+// cell's device edges; the width and height stay `width` and `height`.
+Rect AlignDevice(const Rect& device, int width, int height, const Rect& otherDevice, const Alignment& a);
+
+// Zoom of the canvas by Ctrl + wheel: a forward turn lowers the scale by 0.5, a backward one
+// raises it; 0 or less becomes 1.0.
+double ZoomStep(double scale, bool forward);
+
+} // namespace corvane

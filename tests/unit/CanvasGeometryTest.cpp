@@ -1,0 +1,162 @@
+#include "layout/CanvasGeometry.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+
+namespace {
+
+const Rect kClient{0, 0, 10000, 10000};
+const Scale kSix{6.0, 6.0};
+
+TEST(CanvasGeometry, DeviceRectanglesShowAndReturnExactly) {
+    struct Case {
+        Rect device;
+        Rect control;
+        Residual residual;
+    };
+    const Case cases[] = {
+        {{0, 0, 960, 540}, {0, 0, 160, 90}, {0, 0, 0, 0}},
+        {{600, 0, 1600, 540}, {100, 0, 267, 90}, {0, -2, 0, 0}},
+        {{125, 198, 2045, 1278}, {21, 33, 341, 213}, {-1, 0, 0, 0}},
+        {{1, 1, 961, 541}, {0, 0, 160, 90}, {0, 0, 0, 0}},
+        {{59000, 70, 59999, 1150}, {9833, 12, 10000, 192}, {2, -3, -2, 0}},
+    };
+    for (const Case& c : cases) {
+        const Placement p = DeviceToControl(c.device, kSix, kClient);
+        EXPECT_EQ(p.control, c.control) << c.device.left;
+        EXPECT_EQ(p.residual, c.residual) << c.device.left;
+        // A cell that has not been moved reports the device values it was given.
+        if (c.device.left > 1 && c.control.right < kClient.right) {
+            EXPECT_EQ(ControlToDevice(p.control, p.residual, kSix), c.device) << c.device.left;
+        }
+    }
+    const Placement origin = DeviceToControl({0, 0, 960, 540}, kSix, kClient);
+    EXPECT_EQ(ControlToDevice(origin.control, origin.residual, kSix), (Rect{0, 0, 960, 540}));
+}
+
+TEST(CanvasGeometry, MovingAndResizingKeepTheDeviceSize) {
+    const Rect device{600, 0, 1600, 540};
+    const Placement p = DeviceToControl(device, kSix, kClient);
+    // A move takes the new left and top and keeps 1000 wide.
+    const Rect moved = p.control.Offset(10, 5);
+    const Rect afterMove =
+        UpdateDeviceForZone(device, ControlToDevice(moved, p.residual, kSix), kZoneInterior);
+    EXPECT_EQ(afterMove.Width(), 1000);
+    EXPECT_EQ(afterMove.Height(), 540);
+    EXPECT_EQ(afterMove.left, 660);
+    // Dragging the left edge one control pixel to the right.
+    const Rect resized = ResizeByZone(p.control, kZoneLeft, {101, 40});
+    const Rect afterResize =
+        UpdateDeviceForZone(device, ControlToDevice(resized, p.residual, kSix), kZoneLeft);
+    EXPECT_EQ(afterResize.left, 606);
+    EXPECT_EQ(afterResize.Width(), 994);
+    // A control left of 1 is device left 0.
+    EXPECT_EQ(ControlToDevice({1, 1, 50, 50}, {}, kSix).left, 0);
+    EXPECT_EQ(ControlToDevice({2, 2, 50, 50}, {}, kSix).left, 12);
+}
+
+TEST(CanvasGeometry, ResizeNeverBelowEightPixels) {
+    const Rect cell{100, 100, 200, 160};
+    EXPECT_EQ(ResizeByZone(cell, kZoneRight, {103, 130}), (Rect{100, 100, 108, 160}));
+    EXPECT_EQ(ResizeByZone(cell, kZoneBottom, {150, 101}), (Rect{100, 100, 200, 108}));
+    // Edges may cross: dragging the left edge past the right one flips the rectangle.
+    EXPECT_EQ(ResizeByZone(cell, kZoneLeft, {250, 130}), (Rect{200, 100, 250, 160}));
+    EXPECT_EQ(ResizeByZone(cell, kZoneTopLeft, {90, 80}), (Rect{90, 80, 200, 160}));
+}
+
+TEST(CanvasGeometry, HitZonesAndTheirBoundaries) {
+    const Rect c{100, 100, 200, 160};
+    struct Case {
+        Point p;
+        int zone;
+    };
+    const Case cases[] = {
+        {{100, 105}, kZoneLeft}, // 5 below the top-left corner on the left edge: the edge, not the corner
+        {{100, 104}, kZoneTopLeft},  {{150, 100}, kZoneTop},         {{199, 130}, kZoneRight},
+        {{150, 159}, kZoneBottom},   {{150, 130}, kZoneInterior},    {{100, 160}, kZoneBottomLeft},
+        {{200, 100}, kZoneTopRight}, {{200, 160}, kZoneBottomRight}, {{99, 130}, kZoneNone},
+        {{150, 161}, kZoneNone},
+    };
+    for (const Case& c2 : cases)
+        EXPECT_EQ(HitZone(c, c2.p), c2.zone) << c2.p.x << "," << c2.p.y;
+}
+
+TEST(CanvasGeometry, FitIntoTheClientArea) {
+    const Rect client{0, 0, 400, 300};
+    EXPECT_EQ(FitIntoClient({-10, 20, 90, 70}, client), (Rect{0, 20, 100, 70}));
+    EXPECT_EQ(FitIntoClient({350, 280, 450, 330}, client), (Rect{300, 250, 400, 300}));
+    EXPECT_EQ(FitIntoClient({10, 10, 900, 50}, client), (Rect{0, 10, 400, 50}));
+    EXPECT_TRUE(InsideClient({0, 0, 400, 300}, client));
+    EXPECT_FALSE(InsideClient({-1, 0, 10, 10}, client));
+}
+
+struct AlignCase {
+    const char* name;
+    Rect p;
+    int state;
+    Rect aligned;
+};
+
+TEST(CanvasGeometry, EightAlignmentRulesInOrder) {
+    const Rect o{100, 100, 200, 200};
+    const AlignCase cases[] = {
+        {"my bottom-right near its top-left", {40, 41, 101, 99}, kAlignTopLeft, {39, 42, 100, 100}},
+        {"my bottom-left near its top-left", {101, 41, 160, 101}, kAlignTopLeft, {100, 40, 159, 100}},
+        {"my bottom-right near its bottom-left", {40, 150, 99, 201}, kAlignBottomLeft, {41, 149, 100, 200}},
+        {"my bottom-right near its top-right", {150, 40, 201, 99}, kAlignTopRight, {149, 41, 200, 100}},
+        {"my top-right near its top-right", {150, 99, 199, 150}, kAlignTopRight, {151, 100, 200, 151}},
+        {"my bottom-left near its bottom-right",
+         {201, 150, 260, 199},
+         kAlignBottomRight,
+         {200, 151, 259, 200}},
+        {"my right on its left", {50, 120, 100, 180}, kAlignLeft, {50, 120, 100, 180}},
+        {"my left on its right", {200, 120, 250, 180}, kAlignRight, {200, 120, 250, 180}},
+        {"my bottom on its top", {120, 50, 180, 100}, kAlignTop, {120, 50, 180, 100}},
+        {"my top on its bottom", {120, 200, 180, 250}, kAlignBottom, {120, 200, 180, 250}},
+        {"an edge that meets nothing alongside", {50, 300, 100, 350}, kAlignNone, {50, 300, 100, 350}},
+        {"far away", {500, 500, 600, 600}, kAlignNone, {500, 500, 600, 600}},
+    };
+    for (const AlignCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Alignment a = Align(c.p, o);
+        EXPECT_EQ(a.state, c.state);
+        EXPECT_EQ(a.rect, c.aligned);
+        EXPECT_EQ(a.rect.Width(), c.p.Width()) << "shifting keeps the size";
+    }
+}
+
+TEST(CanvasGeometry, AlignedDeviceEdgesTakeTheOtherCellsDeviceEdges) {
+    // Control P.right on O.left: device right = the other's device left, width kept.
+    const Alignment a = Align({50, 120, 100, 180}, {100, 100, 200, 200});
+    ASSERT_EQ(a.state, kAlignLeft);
+    const Rect other{600, 600, 1200, 1200};
+    const Rect d = AlignDevice({298, 722, 0, 0}, 301, 360, other, a);
+    EXPECT_EQ(d, (Rect{299, 722, 600, 1082}));
+    const Alignment corner = Align({40, 41, 101, 99}, {100, 100, 200, 200});
+    EXPECT_EQ(AlignDevice({0, 0, 0, 0}, 360, 348, other, corner), (Rect{240, 252, 600, 600}));
+}
+
+TEST(CanvasGeometry, DoubleClickFitOverTwoOutputs) {
+    // The bounding box of the outputs a layer meets, and what "meets" means.
+    const Rect out1{21, 33, 341, 213}, out2{341, 33, 661, 213}, out3{661, 33, 981, 213};
+    const Rect layer{300, 100, 400, 150};
+    Rect fit;
+    for (const Rect& o : {out1, out2, out3}) {
+        if (o.Meets(layer))
+            fit = Union(fit, o);
+    }
+    EXPECT_EQ(fit, (Rect{21, 33, 661, 213}));
+    EXPECT_FALSE(out1.Meets(Rect{341, 33, 400, 100})) << "touching is not meeting";
+}
+
+TEST(CanvasGeometry, ZoomTurns) {
+    double scale = 6.0;
+    for (int turn = 1; turn <= 11; ++turn)
+        scale = ZoomStep(scale, true);
+    EXPECT_DOUBLE_EQ(scale, 0.5);
+    EXPECT_DOUBLE_EQ(ZoomStep(scale, true), 1.0);
+    EXPECT_DOUBLE_EQ(ZoomStep(6.0, false), 6.5);
+}
+
+} // namespace
