@@ -142,7 +142,7 @@ std::string FrameText(const std::uint8_t* b, std::size_t length, bool toProcesso
         add(" b6=%d", b[6]);
     }
     if (FrameChecksum(b) != b[kChecksumOffset])
-        add(" BAD-CHECKSUM");
+        add("%s", " BAD-CHECKSUM");
     return text;
 }
 
