@@ -89,6 +89,8 @@ CDropList::CDropList(CDropButton* owner) : QFrame(owner, Qt::Popup), m_owner(own
     m_list->viewport()->installEventFilter(this);
     m_list->installEventFilter(this);
     connect(m_list, &QListWidget::currentRowChanged, this, &CDropList::OnSelectionChange);
+    // A click on the item already selected changes nothing: it only closes the list.
+    connect(m_list, &QListWidget::itemClicked, this, [this] { hide(); });
 }
 
 void CDropList::Open(const QRect& button, int current, const QPoint& cursor) {

@@ -82,6 +82,26 @@ TEST_F(DropPage, AnItemClickedInsideTheListIsTheChoice) {
     EXPECT_EQ(list->Selected(), 2);
 }
 
+TEST_F(DropPage, ClickingTheCurrentItemClosesTheListWithoutAPick) {
+    Open();
+    CListWnd* list = drop->DropList()->List();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, ItemCentre(0));
+    EXPECT_FALSE(drop->IsListOpen());
+    Drain();
+    EXPECT_EQ(page.Count(WM_ITEM_PICKED), 0);
+}
+
+TEST_F(DropPage, APressOnTheButtonClosesTheOpenList) {
+    Open();
+    QTest::mousePress(page.windowHandle(), Qt::LeftButton, {}, drop->geometry().center());
+    EXPECT_FALSE(drop->IsListOpen());
+    QTest::mouseRelease(page.windowHandle(), Qt::LeftButton, {}, drop->geometry().center());
+    EXPECT_FALSE(drop->IsListOpen()); // and it does not open again
+    Drain();
+    EXPECT_EQ(page.Count(WM_DROPDOWN_OPENING), 1);
+    EXPECT_EQ(page.Count(WM_ITEM_PICKED), 0);
+}
+
 TEST_F(DropPage, TheCaptionStaysWhenPickingDoesNotSetIt) {
     drop->SetCaptionFollowsPick(false);
     drop->setText("Resolution");
