@@ -1,0 +1,379 @@
+#include "link/ui/CConnectDlg.h"
+
+#include "link/PortDiscovery.h"
+#include "link/ui/ConnectionOwner.h"
+#include "link/ui/LinkLog.h"
+#include "mainwindow/CMessageboxDlg.h"
+#include "platform/WindowMessages.h"
+#include "platform/ui/MessageMap.h"
+#include "shell/Config.h"
+#include "shell/CorvaneApp.h"
+#include "shell/Language.h"
+#include "ui_dialog163.h"
+#include "widgets/CDropButton.h"
+#include "widgets/CGdipButton.h"
+#include "widgets/CGroupBox.h"
+#include "widgets/DialogTexts.h"
+#include "widgets/Theme.h"
+#include "widgets/ValueEdit.h"
+
+#include <QPainter>
+#include <thread>
+
+Q_LOGGING_CATEGORY(lcLink, "corvane.link")
+
+namespace corvane {
+
+namespace {
+
+// The port list: 10 pixels right of the "Com" label, at its top.
+constexpr int kPortListGap = 10;
+constexpr int kPortListWidth = 80;
+constexpr int kPortListHeight = 22;
+constexpr int kLampSize = 14;
+constexpr int kLampTextGap = 10;
+
+const QColor kLampGreen(0, 255, 0);
+const QColor kLampRed(255, 0, 0);
+
+QString PortName(std::uint32_t port) {
+    return QStringLiteral("COM%1").arg(port);
+}
+
+} // namespace
+
+CConnectDlg::CConnectDlg(CCorvaneApp& app, ConnectionOwner& owner, QWidget* parent)
+    : CBaseDialog(kDialogId, parent, Frame::FloatingChild), m_app(app), m_owner(owner) {
+    Ui::Dialog163 ui;
+    ui.setupUi(this);
+    m_group = ui.group;
+    m_comLabel = ui.comLabel;
+    m_baud = ui.baud;
+    m_connect = ui.connect;
+    m_disconnect = ui.disconnect;
+    m_refresh = ui.refresh;
+    // Closing only hides the dialog; the main window is not told.
+    SetNotifyParentOnClose(false);
+    // Created hidden: shown on demand, by the port search or when the link is lost.
+    hide();
+}
+
+CConnectDlg::~CConnectDlg() = default;
+
+bool CConnectDlg::OnInitDialog() {
+    CBaseDialog::OnInitDialog();
+    const QRect label = m_comLabel->geometry();
+    m_portList = new CDropButton(this);
+    m_portList->setObjectName(QStringLiteral("portList"));
+    SetControlId(m_portList, kPortListId);
+    m_portList->setGeometry(label.x() + label.width() + kPortListGap, label.y(), kPortListWidth,
+                            kPortListHeight);
+    m_portList->setText(QStringLiteral("N/A"));
+    m_portList->show();
+
+    const float baud =
+        m_app.config.comBaudRate != 0 ? static_cast<float>(m_app.config.comBaudRate) : kBaudMin;
+    m_baud->Setup(QStringLiteral("%d"), false, kBaudMin, kBaudMax, baud);
+
+    FillPortList();
+    m_autoText = QString::fromStdString(Tr("Auto connect...", "自动连接..."));
+    UpdateControls();
+    return true;
+}
+
+std::intptr_t CConnectDlg::WindowProc(const WindowMessage& message) {
+    using Map = MessageMap<CConnectDlg, CBaseDialog>;
+    static const Map map{
+        Map::Command(kConnectId, &CConnectDlg::OnConnect),
+        Map::Command(kDisconnectId, &CConnectDlg::OnDisconnect),
+        Map::Command(kRefreshId, &CConnectDlg::OnRefresh),
+        Map::Message(WM_TRY_PORT, &CConnectDlg::OnTryPort),
+        Map::Message(WM_PORT_CLOSED, &CConnectDlg::OnPortClosed),
+        Map::Message(WM_DEVICE_REPLY, &CConnectDlg::OnDeviceReply),
+        Map::Timer(kTimerLamp, &CConnectDlg::OnLampTimer),
+    };
+    return map.Dispatch(*this, message);
+}
+
+void CConnectDlg::ApplyLanguage() {
+    ApplyDialogTexts(this, kDialogId);
+    const std::string group = GetLangString("IDD163_1370");
+    if (!group.empty())
+        m_group->setTitle(QString::fromStdString(group));
+    m_autoText = QString::fromStdString(Tr("Auto connect...", "自动连接..."));
+    update();
+}
+
+void CConnectDlg::ClosePage() {
+    m_hiddenByUser = m_app.state.linkState != kLinkSynchronised;
+    m_openedByUser = false;
+    ShowPage(false);
+}
+
+void CConnectDlg::ShowFromStatusArea() {
+    m_hiddenByUser = false;
+    m_openedByUser = true;
+    ShowCentred();
+}
+
+bool CConnectDlg::ShownAutomatically() const {
+    return !isHidden() && !m_openedByUser;
+}
+
+void CConnectDlg::UpdateControls() {
+    const bool open = m_app.state.linkState != kLinkClosed;
+    if (m_portList)
+        m_portList->setEnabled(!open);
+    m_connect->setEnabled(true);
+    m_disconnect->setEnabled(open);
+    m_baud->setEnabled(false);
+    update();
+}
+
+void CConnectDlg::FillPortList() {
+    if (!m_portList)
+        return;
+    const std::uint32_t selected = SelectedPort();
+    std::vector<SerialPortEntry> entries;
+    if (!EnumerateSerialPorts(entries)) {
+        ShowNoPorts();
+        return;
+    }
+    SetPorts(entries);
+    // What the operator chose stays chosen; otherwise the port of the last connection.
+    if ((selected == 0 || !SelectPort(selected)) && !SelectPort(m_app.config.comPortNum))
+        m_portList->SetCurSel(0);
+}
+
+std::uint32_t CConnectDlg::SelectedPort() const {
+    if (!m_portList)
+        return 0;
+    const int line = m_portList->GetCurSel();
+    if (line < 0 || static_cast<std::size_t>(line) >= m_ports.size())
+        return 0;
+    return m_ports[static_cast<std::size_t>(line)];
+}
+
+QRect CConnectDlg::LampRect() const {
+    // Below the group, at the height of the middle of the room left under it.
+    const QRect group = m_group->geometry();
+    const int room = height() - (group.bottom() + 1);
+    const int y = group.bottom() + 1 + std::max(0, (room - kLampSize) / 2);
+    return QRect(group.x() + 14, y, kLampSize, kLampSize);
+}
+
+QString CConnectDlg::AutoConnectText() const {
+    const LinkMembers& link = m_owner.Link();
+    if (link.idle != 0 && link.connected == 0)
+        return m_autoText;
+    return {};
+}
+
+void CConnectDlg::paintEvent(QPaintEvent* event) {
+    CBaseDialog::paintEvent(event);
+    QPainter p(this);
+    const QRect lamp = LampRect();
+    if (m_owner.Link().connected != 0) {
+        p.fillRect(lamp, kLampGreen);
+    } else {
+        // Blinks with the main window's lamp: the red square with both diagonals in its red
+        // phase, nothing in the other. Drawn again when timer 6 fires.
+        if (m_owner.LampRedPhase()) {
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(kLampRed, 1.5));
+            p.setBrush(Qt::NoBrush);
+            const QRectF square = QRectF(lamp).adjusted(0.75, 0.75, -0.75, -0.75);
+            p.drawRect(square);
+            p.drawLine(square.topLeft(), square.bottomRight());
+            p.drawLine(square.topRight(), square.bottomLeft());
+        }
+        if (!IsTimerActive(kTimerLamp))
+            SetTimer(kTimerLamp, kLampPeriodMs);
+    }
+    const QString text = AutoConnectText();
+    if (!text.isEmpty()) {
+        p.setFont(theme::ControlFont());
+        p.setPen(QColor(theme::kStaticText));
+        const int left = lamp.right() + 1 + kLampTextGap;
+        p.drawText(QRect(left, lamp.center().y() - 10, m_group->geometry().right() - left, 20),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    }
+}
+
+void CConnectDlg::OnLampTimer() {
+    KillTimer(kTimerLamp);
+    update(LampRect());
+}
+
+void CConnectDlg::OnConnect() {
+    LinkMembers& link = m_owner.Link();
+    if (m_app.state.linkState != kLinkClosed) {
+        // A port is open: only the synchronisation is started again.
+        qCDebug(lcLink) << "connect: the port is open, requesting the state again";
+        m_owner.ShowWait(MessageText(kMsgGettingData));
+        m_owner.RequestAll();
+        link.idle = 0;
+        return;
+    }
+    const std::uint32_t port = SelectedPort();
+    if (port == 0) {
+        Message(kMsgConnectionSetting, MessageText(kMsgSelectSerialNumber));
+        return;
+    }
+    const auto baud = static_cast<std::uint32_t>(m_baud->GetValue());
+    if (!m_app.link.Open(static_cast<int>(port), static_cast<int>(baud),
+                         static_cast<int>(m_app.config.comByteSize),
+                         static_cast<int>(m_app.config.comStopBits))) {
+        const std::string cause = DescribeOpenError(m_app.link.LastOpenError());
+        qCWarning(lcLink).noquote() << "connect:" << PortName(port) << "at" << baud
+                                    << "baud could not be opened:" << QString::fromStdString(cause);
+        Message(kMsgConnectionSetting, MessageText(kMsgOpenSerialFailed) + "\n" + cause);
+        return;
+    }
+    qCDebug(lcLink).noquote() << "connect:" << PortName(port) << "opened at" << baud << "baud";
+    m_app.state.linkState = kLinkOpen;
+    link.baudRate = baud;
+    m_owner.ShowWait(MessageText(kMsgGettingData));
+    if (link.connected != 0) {
+        link.connected = 0;
+        m_owner.RedrawStatusArea();
+    }
+    m_owner.RequestAll();
+    link.idle = 0;
+    link.lastPort = static_cast<std::int32_t>(port);
+    m_openedByUser = false;
+    UpdateControls();
+    SaveComSettings(port, baud);
+}
+
+void CConnectDlg::OnDisconnect() {
+    ClosePort(true);
+}
+
+void CConnectDlg::OnRefresh() {
+    FillPortList();
+}
+
+std::intptr_t CConnectDlg::OnTryPort(std::uintptr_t baud, std::intptr_t port) {
+    if (!m_app.link.Open(static_cast<int>(port), static_cast<int>(baud),
+                         static_cast<int>(m_app.config.comByteSize),
+                         static_cast<int>(m_app.config.comStopBits))) {
+        qCDebug(lcLink).noquote() << "automatic attempt:" << PortName(static_cast<std::uint32_t>(port))
+                                  << "at" << baud << "baud could not be opened:"
+                                  << QString::fromStdString(DescribeOpenError(m_app.link.LastOpenError()));
+        return -1;
+    }
+    qCDebug(lcLink).noquote() << "automatic attempt:" << PortName(static_cast<std::uint32_t>(port))
+                              << "opened at" << baud << "baud";
+    LinkMembers& link = m_owner.Link();
+    m_app.state.linkState = kLinkOpen;
+    link.baudRate = static_cast<std::uint32_t>(baud);
+    if (link.connected != 0) {
+        link.connected = 0;
+        m_owner.RedrawStatusArea();
+    }
+    m_owner.RequestAll();
+    link.idle = 1;
+
+    // The ports may have come and gone since the list was made.
+    std::vector<SerialPortEntry> entries;
+    if (!EnumerateSerialPorts(entries)) {
+        ShowNoPorts();
+    } else if (entries.size() != m_ports.size()) {
+        SetPorts(entries);
+        if (!SelectPort(static_cast<std::uint32_t>(port)))
+            m_portList->SetCurSel(0);
+    }
+    // The port is open now, whether or not the list changed.
+    UpdateControls();
+    if (isHidden() && !m_hiddenByUser)
+        ShowCentred();
+    return 0;
+}
+
+std::intptr_t CConnectDlg::OnPortClosed(std::uintptr_t, std::intptr_t) {
+    if (isHidden() && !m_hiddenByUser) {
+        FillPortList();
+        ShowCentred();
+    }
+    ClosePort(false);
+    return 0;
+}
+
+std::intptr_t CConnectDlg::OnDeviceReply(std::uintptr_t, std::intptr_t port) {
+    if (port > 0)
+        SelectPort(static_cast<std::uint32_t>(port));
+    return 0;
+}
+
+void CConnectDlg::ClosePort(bool byUser) {
+    // The read in flight fails when the port closes and reports it once more as
+    // WM_PORT_CLOSED; that one finds the port closed and repeats only the steps below.
+    if (m_app.link.IsOpen()) {
+        qCDebug(lcLink) << (byUser ? "disconnect: closing the port" : "link lost: closing the port");
+        m_app.link.Close();
+        m_app.state.linkState = kLinkClosed;
+        std::this_thread::sleep_for(kClosePauseMs);
+    }
+    m_app.state.linkState = kLinkClosed;
+    LinkMembers& link = m_owner.Link();
+    if (link.connected != 0) {
+        link.connected = 0;
+        m_owner.RedrawStatusArea();
+    }
+    m_owner.HideWait();
+    if (byUser)
+        link.idle = 0; // the port search waits until the operator connects again
+    UpdateControls();
+    if (!byUser)
+        if (MessageWindow* upgrade = m_owner.UpgradeDialog())
+            PostWindowMessage(upgrade, WM_DEVICE_REPLY, kReplyLinkLost, 1);
+}
+
+void CConnectDlg::SetPorts(const std::vector<SerialPortEntry>& entries) {
+    m_portList->ResetContent();
+    m_ports.clear();
+    for (const SerialPortEntry& entry : entries) {
+        m_portList->AddString(QString::fromStdString(entry.name));
+        m_ports.push_back(entry.number);
+    }
+}
+
+void CConnectDlg::ShowNoPorts() {
+    m_portList->ResetContent();
+    m_ports.clear();
+    m_portList->setText(QStringLiteral("N/A"));
+    m_portList->update();
+}
+
+bool CConnectDlg::SelectPort(std::uint32_t port) {
+    for (std::size_t line = 0; line < m_ports.size(); ++line)
+        if (m_ports[line] == port) {
+            m_portList->SetCurSel(static_cast<int>(line));
+            return true;
+        }
+    return false;
+}
+
+void CConnectDlg::ShowCentred() {
+    if (QWidget* owner = parentWidget(); owner && !isWindow())
+        move((owner->width() - width()) / 2, (owner->height() - height()) / 2);
+    ShowPage(true);
+    raise();
+}
+
+void CConnectDlg::SaveComSettings(std::uint32_t port, std::uint32_t baud) {
+    m_app.config.comPortNum = port;
+    m_app.config.comBaudRate = baud;
+    if (m_app.configPath.empty())
+        return;
+    if (!SaveConfig(m_app.configPath, m_app.config, m_app.state.presets))
+        qCWarning(lcLink).noquote() << "the port settings could not be saved to"
+                                    << QString::fromStdString(m_app.configPath);
+}
+
+void CConnectDlg::Message(int titleId, const std::string& text) {
+    ShowMessageBox(this, MessageText(titleId), text);
+}
+
+} // namespace corvane

@@ -1,0 +1,9 @@
+#pragma once
+
+// Logging category of the serial link's user interface, "corvane.link": the connection
+// dialog's openings and closings (debug) and the ports that could not be opened (warning).
+// The main window logs its port search under the same category.
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcLink)
