@@ -7,6 +7,7 @@
 #include <array>
 #include <filesystem>
 #include <optional>
+#include <sys/stat.h>
 #include <system_error>
 #include <vector>
 
@@ -210,6 +211,14 @@ const char* BuiltInMessageText(int index) {
 }
 
 void ReloadMessageTable() {
+    // Without a language file at all (none shipped, or the folder emptied) every message box
+    // would be blank: the built-in English texts stay instead. A file that exists replaces
+    // every slot, and a slot whose key it lacks is empty.
+    struct stat st {};
+    if (stat(languageFile.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        ResetMessageTable();
+        return;
+    }
     // One reading of the file for the 60 lookups; each slot gets what GetLangString gives.
     std::vector<std::string> keys;
     for (int i = 0; i < kMessageCount; ++i)

@@ -156,6 +156,15 @@ TEST_F(LanguageTest, ReloadReplacesEverySlotEvenWithNothing) {
     EXPECT_EQ(MessageText(5), "Image Crop");
 }
 
+TEST_F(LanguageTest, NoLanguageFileAtAllKeepsTheBuiltInMessages) {
+    // An installation without its Language folder must not show blank message boxes.
+    SelectLanguage("English"); // no file in the folder: English.ini that does not exist
+    ReloadMessageTable();
+    EXPECT_EQ(MessageText(kMsgTips), "Tips");
+    EXPECT_EQ(MessageText(kMsgOtherClientConnected), "Other clients have been connected!");
+    EXPECT_EQ(GetLangString("SIDS_11"), "");
+}
+
 TEST_F(LanguageTest, MessageTableHoldsTheBuiltInTextsInOrder) {
     EXPECT_EQ(MessageText(0), "Quick Setting");
     EXPECT_EQ(MessageText(kMsgTips), "Tips");
