@@ -1,0 +1,212 @@
+// The application against simulated processors over pseudo-terminals, with the real timers:
+// the automatic search, the synchronisation, the keep-alive watchdog, the wait time-out.
+
+#include "AppHarness.h"
+#include "ProcessorModel.h"
+#include "link/ui/CConnectDlg.h"
+#include "platform/WindowMessages.h"
+#include "platform/ui/SystemMessages.h"
+#include "shell/Language.h"
+#include "upgrade/CProgressDlg.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace corvane;
+using corvane::test::AppHarness;
+
+namespace {
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::uint64_t PingAnswers(sim::Simulator& s) {
+    std::uint64_t n = 0;
+    s.Inspect([&](const sim::ProcessorModel& m) { n = m.PingAnswers(); });
+    return n;
+}
+
+void PressConnect(AppHarness& h) {
+    SendWindowMessage(h.Main().ConnectDialog(), WM_COMMAND, MakeWParam(1374, BN_CLICKED), 0);
+}
+
+bool Contains(const std::vector<std::string>& v, const std::string& part) {
+    for (const std::string& s : v)
+        if (s.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+TEST(Application, FreshStartFindsTheSimulatorAndSynchronises) {
+    AppHarness h;
+    sim::Simulator& s = h.AddSimulator(1, 921600);
+    s.Execute("signal 1 on 1280 720 500");
+    h.StartApplication();
+    for (const char* folder : {"Ini", "DataFile", "UpgradeFile", "Language"})
+        EXPECT_TRUE(Exists(h.Folder() + "/" + folder)) << folder;
+    EXPECT_TRUE(Exists(h.Folder() + "/Ini/Config.ini"));
+
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
+    EXPECT_EQ(h.Main().Link().connected, 1u) << "the lamp is green";
+    EXPECT_EQ(h.Main().Link().baudRate, 921600u);
+    DeviceState model;
+    s.Inspect([&](const sim::ProcessorModel& m) { model = m.State(); });
+    const DeviceState& app = h.App().state;
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(app.layers[i].x, model.layers[i].x);
+        EXPECT_EQ(app.layers[i].visible, model.layers[i].visible);
+        EXPECT_EQ(app.outputs[i].canvasX, model.outputs[i].canvasX);
+    }
+    EXPECT_EQ(app.verPrimary, "0102");
+    // The search showed the connection dialog; the end of the synchronisation hid it again.
+    EXPECT_FALSE(h.Main().ConnectDialog()->isVisible());
+    EXPECT_TRUE(h.messages.empty());
+}
+
+TEST(Application, TwoSilentPortsAreTriedOnceEach) {
+    AppHarness h;
+    sim::Faults silent;
+    silent.silent = true;
+    h.AddSimulator(1, 921600, silent);
+    h.AddSimulator(2, 921600, silent);
+    h.StartApplication();
+    std::vector<std::pair<int, std::uint32_t>> attempts;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 13000) {
+        QTest::qWait(20);
+        const std::pair<int, std::uint32_t> now{h.Main().Link().lastPort, h.Main().Link().baudRate};
+        if (now.first > 0 && (attempts.empty() || attempts.back() != now))
+            attempts.push_back(now);
+    }
+    const std::vector<std::pair<int, std::uint32_t>> expected = {{1, 921600}, {2, 115200}};
+    EXPECT_EQ(attempts, expected);
+    EXPECT_EQ(h.LinkState(), kLinkClosed) << "each attempt was abandoned";
+}
+
+TEST(Application, SilentProcessorIsDroppedAfterSevenSecondsAndFoundAgain) {
+    AppHarness h;
+    sim::Simulator& s = h.AddSimulator(1, 921600);
+    h.StartApplication();
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
+    s.Execute("fault silent on");
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkClosed; }, 10000));
+    EXPECT_GE(clock.elapsed(), 6000);
+    EXPECT_LE(clock.elapsed(), 9000);
+    EXPECT_TRUE(h.Main().ConnectDialog()->isVisible()) << "the operator sees the link is lost";
+    s.Execute("fault silent off");
+    EXPECT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
+}
+
+TEST(Application, SynchronisationThatNeverEndsTimesOutAfterFifteenSeconds) {
+    AppHarness h;
+    sim::Faults noReplies;
+    noReplies.drop = 1000000; // keep-alives still come, answers never
+    h.AddSimulator(1, 115200, noReplies);
+    h.StartApplication();
+    PressConnect(h);
+    ASSERT_EQ(h.LinkState(), kLinkOpen);
+    EXPECT_TRUE(h.Main().WaitShown());
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(
+        h.WaitFor([&] { return Contains(h.messages, "Get Data From Desitination Timeout!"); }, 18000));
+    EXPECT_GE(clock.elapsed(), 14500);
+    EXPECT_EQ(h.LinkState(), kLinkClosed);
+    EXPECT_FALSE(h.Main().WaitShown());
+    EXPECT_TRUE(Contains(h.messages, "Tips: "));
+}
+
+TEST(Application, PingIsAnsweredOnlyWhileSynchronised) {
+    AppHarness h;
+    sim::Faults noReplies;
+    noReplies.drop = 1000000;
+    sim::Simulator& s = h.AddSimulator(1, 115200, noReplies);
+    h.StartApplication();
+    PressConnect(h); // open, but the state never comes
+    ASSERT_EQ(h.LinkState(), kLinkOpen);
+    s.Execute("ping");
+    QTest::qWait(400);
+    EXPECT_EQ(PingAnswers(s), 0u);
+    s.Execute("fault clear");
+    PressConnect(h); // again, without reopening
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 5000));
+    s.Execute("ping");
+    EXPECT_TRUE(h.WaitFor([&] { return PingAnswers(s) == 1; }, 2000));
+}
+
+TEST(Application, AnotherClientTakingTheProcessorClosesThePort) {
+    AppHarness h;
+    sim::Simulator& s = h.AddSimulator(1, 921600);
+    h.StartApplication();
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
+    s.Execute("takeover");
+    ASSERT_TRUE(h.WaitFor([&] { return Contains(h.messages, "Other clients have been connected!"); }, 3000));
+    EXPECT_EQ(h.LinkState(), kLinkClosed);
+    EXPECT_EQ(h.Main().Link().idle, 0u) << "no automatic search finds it again";
+    QTest::qWait(4000);
+    EXPECT_EQ(h.LinkState(), kLinkClosed);
+}
+
+TEST(Application, PulledCableClosesThePortCleanly) {
+    AppHarness h;
+    sim::Simulator& s = h.AddSimulator(1, 921600);
+    h.StartApplication();
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
+    s.Execute("vanish");
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkClosed; }, 10000));
+    EXPECT_FALSE(h.App().link.IsOpen());
+    s.Execute("appear");
+    EXPECT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
+}
+
+TEST(Application, SecondCopyIsRefusedAndTheFirstGoesOn) {
+    AppHarness h;
+    h.AddSimulator(1, 921600);
+    h.StartApplication();
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
+    class Refused : public StartupUi {
+    public:
+        void ShowMessage(const std::string& text, const std::string& caption) override {
+            shown = caption + ": " + text;
+        }
+        void RunMainWindow(CCorvaneApp&) override { ran = true; }
+        std::string shown;
+        bool ran = false;
+    } ui;
+    CCorvaneApp second;
+    EXPECT_EQ(second.InitInstance(ui, h.Folder(), h.Folder() + "/runtime"), StartupResult::AlreadyRunning);
+    EXPECT_EQ(ui.shown, "温馨提示: 软件已经启动！");
+    EXPECT_FALSE(ui.ran);
+    QTest::qWait(1500);
+    EXPECT_EQ(h.LinkState(), kLinkSynchronised);
+}
+
+TEST(Application, ConnectWhileConnectedSynchronisesAgainWithoutReopening) {
+    AppHarness h;
+    sim::Simulator& s = h.AddSimulator(1, 921600);
+    h.StartApplication();
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
+    const std::string before = s.Execute("count 0x00AF");
+    bool closed = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] { closed = closed || h.LinkState() == kLinkClosed; });
+    watch.start(2);
+    PressConnect(h);
+    EXPECT_TRUE(h.Main().WaitShown());
+    EXPECT_EQ(h.LinkState(), kLinkSynchronised) << "the port stays open";
+    ASSERT_TRUE(h.WaitFor([&] { return !h.Main().WaitShown(); }, 3000));
+    EXPECT_EQ(before, "count 0x00AF 1\nok\n");
+    EXPECT_EQ(s.Execute("count 0x00AF"), "count 0x00AF 2\nok\n");
+    EXPECT_TRUE(h.App().link.IsOpen());
+    EXPECT_FALSE(closed) << "the port was never closed";
+}
+
+} // namespace

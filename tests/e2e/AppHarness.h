@@ -1,0 +1,53 @@
+#pragma once
+
+// The whole application (application object, main window, serial link) in this process,
+// started from a scratch folder as a fresh installation, against simulated processors on
+// pseudo-terminals published in that folder's Ports folder. Message boxes are answered (and
+// recorded) as they open, so the waits of the tests go on.
+
+#include "Simulator.h"
+#include "mainwindow/CMainDlg.h"
+#include "shell/CorvaneApp.h"
+
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvane::test {
+
+class AppHarness {
+public:
+    AppHarness();
+    ~AppHarness();
+
+    // A simulated processor on COM<port>.
+    sim::Simulator& AddSimulator(int port, unsigned baud, sim::Faults faults = {});
+    sim::Simulator& Simulator(std::size_t i = 0) { return *m_sims.at(i); }
+
+    // Start-up as the program does it, with the main window shown (not run modally).
+    void StartApplication();
+
+    bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+
+    CCorvaneApp& App() { return *m_app; }
+    CMainDlg& Main() { return *m_main; }
+    const std::string& Folder() const { return m_folder; }
+    std::uint32_t LinkState() const { return m_app->state.linkState; }
+
+    // Texts of the message boxes that opened ("title: message"), each answered with OK.
+    std::vector<std::string> messages;
+
+private:
+    class Ui;
+    std::string m_folder;
+    std::string m_guard;
+    std::vector<std::unique_ptr<sim::Simulator>> m_sims;
+    std::unique_ptr<CCorvaneApp> m_app;
+    std::unique_ptr<Ui> m_ui;
+    std::unique_ptr<CMainDlg> m_main;
+    QTimer m_answer;
+};
+
+} // namespace corvane::test
