@@ -14,11 +14,6 @@ using namespace corvane;
 namespace {
 
 using NullHost = NullDispatcherHost;
-}
-void OutputPageRefresh(int) override {}
-void OutputPageRedrawPreview() override {}
-}
-;
 
 class DispatchSink : public RecordSink {
 public:

@@ -19,11 +19,6 @@ using namespace std::chrono_literals;
 namespace {
 
 using NullHost = NullDispatcherHost;
-}
-void OutputPageRefresh(int) override {}
-void OutputPageRedrawPreview() override {}
-}
-;
 
 class Owner : public LinkOwner {
 public:
