@@ -25,7 +25,7 @@ struct FormatSpec {
 };
 
 FormatSpec ParseFormat(const QString& format) {
-    FormatSpec spec;
+    FormatSpec parsed;
     int conversions = 0;
     const QByteArray f = format.toLatin1();
     for (int i = 0; i < f.size(); ++i) {
@@ -48,14 +48,14 @@ FormatSpec ParseFormat(const QString& format) {
         }
         if (j >= f.size() || !std::strchr("diufFeEgG", f[j]))
             return FormatSpec{};
-        spec.integer = std::strchr("diu", f[j]) != nullptr;
-        spec.decimals = spec.integer ? 0 : (precision < 0 ? 6 : precision);
+        parsed.integer = std::strchr("diu", f[j]) != nullptr;
+        parsed.decimals = parsed.integer ? 0 : (precision < 0 ? 6 : precision);
         ++conversions;
         i = j;
     }
-    spec.valid = conversions == 1;
-    spec.hasPoint = format.contains('.');
-    return spec;
+    parsed.valid = conversions == 1;
+    parsed.hasPoint = format.contains('.');
+    return parsed;
 }
 
 int DigitCount(double magnitude) {
@@ -167,25 +167,25 @@ void oValueEdit::SetCharFlags(int flags) {
 void oValueEdit::UpdateFilter() {
     auto* filter = static_cast<ValueFilter*>(const_cast<QValidator*>(validator()));
     filter->flags = m_charFlags;
-    const FormatSpec spec = ParseFormat(m_format);
-    filter->decimals = spec.valid ? spec.decimals : -1;
+    const FormatSpec parsed = ParseFormat(m_format);
+    filter->decimals = parsed.valid ? parsed.decimals : -1;
 }
 
 // Room for every value of the range: the digits of the largest magnitude, a sign when the range
 // goes below zero, and the point with the decimals when the format has them.
 void oValueEdit::UpdateTextLimit() {
-    const FormatSpec spec = ParseFormat(m_format);
+    const FormatSpec parsed = ParseFormat(m_format);
     int limit = DigitCount(std::max(std::fabs(m_min), std::fabs(m_max)));
     if (m_min < 0)
         ++limit;
-    if (spec.hasPoint)
-        limit += 1 + spec.decimals;
+    if (parsed.hasPoint)
+        limit += 1 + parsed.decimals;
     setMaxLength(limit);
 }
 
 QString oValueEdit::FormatValue(float value) const {
-    const FormatSpec spec = ParseFormat(m_format);
-    if (!spec.valid)
+    const FormatSpec parsed = ParseFormat(m_format);
+    if (!parsed.valid)
         return QString::number(static_cast<double>(value));
     const QByteArray format = m_format.toLatin1();
     char text[64];
@@ -193,7 +193,7 @@ QString oValueEdit::FormatValue(float value) const {
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #pragma GCC diagnostic ignored "-Wformat-security"
     // The format has exactly one conversion, checked above, and gets the argument it names.
-    if (spec.integer)
+    if (parsed.integer)
         std::snprintf(text, sizeof text, format.constData(), static_cast<int>(std::lround(value)));
     else
         std::snprintf(text, sizeof text, format.constData(), static_cast<double>(value));

@@ -4,7 +4,7 @@
 
 #include "ProcessorModel.h"
 #include "RecordBuilder.h"
-#include "device/ReplyDispatcher.h"
+#include "device/NullDispatcherHost.h"
 #include "link/ByteOrder.h"
 
 #include <gtest/gtest.h>
@@ -16,26 +16,14 @@ using corvane::test::RecordBuilder;
 
 namespace {
 
-class QuietHost : public DispatcherHost {
+class QuietHost : public NullDispatcherHost {
 public:
-    std::intptr_t SendMessageTo(Window, std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
     void PostMessageTo(Window, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
         if (m == 0x5FD)
             events.push_back({static_cast<int>(wp), static_cast<int>(lp)});
     }
-    void StartTimer(int, std::chrono::milliseconds) override {}
-    void StopTimer(int) override {}
     void HideWait() override { ++hideWaits; }
-    void SendToDevice(const std::uint8_t*, std::size_t) override {}
-    void Pause(std::chrono::milliseconds) override {}
-    void RefreshConnectDialog() override {}
-    void RedrawConnectDialog() override {}
-    bool ConnectDialogShownAutomatically() override { return false; }
-    void HideConnectDialog() override {}
     bool UpgradeDialogExists() override { return true; }
-    OutputPagePick OutputPageSelection(int) override { return {}; }
-    void OutputPageRefresh(int) override {}
-    void OutputPageRedrawPreview() override {}
 
     std::vector<std::pair<int, int>> events;
     int hideWaits = 0;
