@@ -1,0 +1,5 @@
+#include "layout/LayoutLog.h"
+
+namespace corvane {
+Q_LOGGING_CATEGORY(lcLayout, "corvane.layout", QtInfoMsg)
+} // namespace corvane
