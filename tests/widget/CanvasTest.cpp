@@ -1,0 +1,391 @@
+#include "WidgetTestSupport.h"
+#include "layout/CPictureCtrl.h"
+#include "platform/WindowMessages.h"
+#include "platform/ui/MessageWindow.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using corvane::test::Drain;
+
+namespace {
+
+// The page that holds the canvas: a dialog (so Enter and Escape would close it) that keeps
+// every WM_LAYOUT_COMMAND it gets.
+class CanvasHost : public QDialog, public MessageWindow {
+public:
+    CanvasHost() : MessageWindow(this) {
+        resize(1000, 600);
+        canvas = new CPictureCtrl(Config{}, this);
+        canvas->setGeometry(0, 0, 1000, 600);
+    }
+
+    std::intptr_t WindowProc(const WindowMessage& m) override {
+        if (m.message == WM_LAYOUT_COMMAND)
+            reports.push_back({static_cast<int>(m.wParam), static_cast<int>(m.lParam)});
+        return 0;
+    }
+
+    std::vector<std::pair<int, int>> reports; // (0 layer / 1 output, index)
+    CPictureCtrl* canvas;
+};
+
+Rect Dev(int x, int y, int w, int h) {
+    return {x, y, x + w, y + h};
+}
+
+void Press(QWidget* w, QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QTest::mousePress(w, Qt::LeftButton, mods, p);
+}
+void Move(QWidget* w, QPoint p) {
+    QTest::mouseMove(w, p);
+}
+void Release(QWidget* w, QPoint p) {
+    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, p);
+}
+
+void Drag(QWidget* w, QPoint from, std::initializer_list<QPoint> path) {
+    Press(w, from);
+    QPoint last = from;
+    for (QPoint p : path) {
+        Move(w, p);
+        last = p;
+    }
+    Release(w, last);
+}
+
+// As the window system delivers a double click: a click, then the double click itself.
+void DoubleClick(QWidget* w, QPoint p) {
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, p);
+    QTest::mouseDClick(w, Qt::LeftButton, Qt::NoModifier, p);
+}
+
+using Reports = std::vector<std::pair<int, int>>;
+
+} // namespace
+
+TEST(Canvas, CellsConvertAtTheScaleAndKeepTheirOrder) {
+    CanvasHost host;
+    CPictureCtrl& c = *host.canvas;
+    CCell* out = c.AddOutputCell(1920, 1080, 0, 0, "OUTPUT:DVI-1");
+    CCell* l2 = c.AddLayerCell(1000, 600, 600, 300, "Layer-3", 2);
+    CCell* l0 = c.AddLayerCell(960, 540, 0, 0, "Layer-1", 0);
+    EXPECT_EQ(c.AddLayerCell(10, 10, 0, 0, "again", 2), nullptr); // one cell per layer
+    ASSERT_EQ(c.Cells().size(), 3u);
+    auto it = c.Cells().begin();
+    EXPECT_EQ(it->get(), l0);
+    EXPECT_EQ((++it)->get(), l2);
+    EXPECT_EQ((++it)->get(), out);
+
+    EXPECT_EQ(l0->rect, (Rect{0, 0, 160, 90}));
+    EXPECT_EQ(l2->rect, (Rect{100, 50, 267, 150}));
+    EXPECT_EQ(l2->residual.width, -2);
+    EXPECT_EQ(out->kind, 1u);
+    EXPECT_EQ(l2->kind, 0u);
+
+    c.SetCellDeviceRect(Rect{-50, -20, 600, 300}, l0); // left and top clamp at 0
+    EXPECT_EQ(l0->devRect, (Rect{0, 0, 600, 300}));
+    c.SetLayerScale({3.0, 3.0});
+    c.RelayoutAll();
+    EXPECT_EQ(l0->rect, (Rect{0, 0, 200, 100}));
+    EXPECT_EQ(out->rect, (Rect{0, 0, 320, 180})); // outputs keep their own scale
+}
+
+TEST(Canvas, AMoveReportsOnceAndKeepsTheDeviceSize) {
+    CanvasHost host;
+    CCell* cell = host.canvas->AddLayerCell(1000, 600, 600, 300, "Layer-2", 1);
+    Drag(host.canvas, {180, 100}, {{185, 100}, {190, 105}, {200, 110}});
+    EXPECT_EQ(host.reports, (Reports{{0, 1}}));
+    EXPECT_EQ(cell->rect, (Rect{120, 60, 287, 160}));
+    EXPECT_EQ(cell->devRect, Dev(720, 360, 1000, 600));
+    EXPECT_EQ(host.canvas->DragModeNow(), 0u);
+}
+
+TEST(Canvas, DraggedBackAndReleasedReportsTheExactDeviceValues) {
+    CanvasHost host;
+    CCell* cell = host.canvas->AddLayerCell(960, 540, 0, 0, "Layer-1", 0);
+    EXPECT_EQ(cell->rect, (Rect{0, 0, 160, 90}));
+    Drag(host.canvas, {80, 40}, {{90, 50}, {95, 52}, {80, 40}});
+    EXPECT_EQ(cell->devRect, Dev(0, 0, 960, 540));
+    EXPECT_EQ(host.reports.size(), 1u);
+}
+
+TEST(Canvas, DraggingTheLeftEdgeMovesOnlyTheLeftDeviceEdge) {
+    CanvasHost host;
+    CCell* cell = host.canvas->AddLayerCell(1000, 600, 600, 300, "Layer-1", 0);
+    Press(host.canvas, {100, 55}); // 5 pixels below the corner: still the edge
+    EXPECT_EQ(host.canvas->DragZone(), kZoneLeft);
+    Release(host.canvas, {100, 55});
+    host.reports.clear();
+    Drag(host.canvas, {100, 100}, {{101, 100}});
+    EXPECT_EQ(cell->rect.left, 101);
+    EXPECT_EQ(cell->devRect.left, 606);
+    EXPECT_EQ(cell->devRect.Width(), 994);
+    EXPECT_EQ(cell->devRect.top, 300);
+    EXPECT_EQ(host.reports, (Reports{{0, 0}}));
+}
+
+TEST(Canvas, AResizeStopsAtEightPixels) {
+    CanvasHost host;
+    CCell* cell = host.canvas->AddLayerCell(1000, 600, 600, 300, "Layer-1", 0);
+    Drag(host.canvas, {266, 149}, {{200, 120}, {104, 52}}); // bottom-right corner, nearly onto the top-left
+    EXPECT_EQ(cell->rect.Width(), 8);
+    EXPECT_EQ(cell->rect.Height(), 8);
+    EXPECT_EQ(cell->rect.left, 100);
+}
+
+TEST(Canvas, AnOutputsEdgeSelectsItButDoesNotResizeIt) {
+    CanvasHost host;
+    CCell* out = host.canvas->AddOutputCell(1920, 1080, 600, 600, "OUTPUT:DVI-1");
+    const Rect before = out->rect;
+    Drag(host.canvas, {before.left + 1, before.top + 40}, {{before.left + 30, before.top + 40}});
+    EXPECT_TRUE(out->Selected());
+    EXPECT_EQ(out->rect, before);
+    EXPECT_EQ(host.reports, (Reports{{1, 0}}));
+}
+
+TEST(Canvas, RubberBandSelectsTwoCellsThatThenMoveTogether) {
+    CanvasHost host;
+    CPictureCtrl& c = *host.canvas;
+    CCell* a = c.AddLayerCell(600, 600, 600, 600, "Layer-1", 0);  // 100..200
+    CCell* b = c.AddLayerCell(600, 600, 1800, 600, "Layer-2", 1); // 300..400
+    Press(&c, {50, 50});
+    EXPECT_TRUE(c.BandActive());
+    Move(&c, {250, 250});
+    EXPECT_FALSE(c.MultiSelect());
+    Move(&c, {450, 250});
+    EXPECT_TRUE(c.MultiSelect());
+    Release(&c, {450, 250});
+    EXPECT_FALSE(c.BandActive());
+    EXPECT_EQ(host.reports, (Reports{{0, 0}, {0, 1}}));
+    host.reports.clear();
+
+    Drag(&c, {150, 150}, {{160, 150}, {170, 160}});
+    EXPECT_EQ(a->devRect, Dev(720, 660, 600, 600));
+    EXPECT_EQ(b->devRect, Dev(1920, 660, 600, 600));
+    EXPECT_EQ(host.reports, (Reports{{0, 0}, {0, 1}}));
+}
+
+TEST(Canvas, ABandThatShrinksBackToTwoCellsStillMovesBoth) {
+    CanvasHost host;
+    CPictureCtrl& c = *host.canvas;
+    c.AddLayerCell(600, 600, 600, 600, "Layer-1", 0);
+    c.AddLayerCell(600, 600, 1800, 600, "Layer-2", 1);
+    c.AddLayerCell(600, 600, 3000, 600, "Layer-3", 2); // 500..600
+    Press(&c, {50, 50});
+    Move(&c, {650, 250}); // all three
+    Move(&c, {450, 250}); // back to two
+    EXPECT_TRUE(c.MultiSelect());
+    Release(&c, {450, 250});
+    EXPECT_EQ(host.reports.size(), 2u);
+}
+
+TEST(Canvas, CtrlClickDeselectsWithoutADrag) {
+    CanvasHost host;
+    CPictureCtrl& c = *host.canvas;
+    CCell* cell = c.AddLayerCell(1000, 600, 600, 300, "Layer-1", 0);
+    Drag(&c, {180, 100}, {});
+    ASSERT_TRUE(cell->Selected());
+    host.reports.clear();
+
+    Press(&c, {180, 100}, Qt::ControlModifier);
+    EXPECT_FALSE(cell->Selected());
+    EXPECT_EQ(c.Current(), nullptr);
+    Move(&c, {220, 130});
+    Release(&c, {220, 130});
+    EXPECT_EQ(cell->devRect, Dev(600, 300, 1000, 600));
+    EXPECT_TRUE(host.reports.empty());
+}
+
+TEST(Canvas, AReleaseWithoutMovementStillReports) {
+    CanvasHost host;
+    host.canvas->AddLayerCell(1000, 600, 600, 300, "Layer-4", 3);
+    Drag(host.canvas, {180, 100}, {});
+    EXPECT_EQ(host.reports, (Reports{{0, 3}}));
+}
+
+TEST(Canvas, ArrowsMoveOnePixelAndReportOnRelease) {
+    CanvasHost host;
+    host.show();
+    CPictureCtrl& c = *host.canvas;
+    CCell* cell = c.AddLayerCell(1000, 600, 600, 300, "Layer-1", 0);
+    Drag(&c, {180, 100}, {});
+    host.reports.clear();
+
+    QTest::keyPress(&c, Qt::Key_Right);
+    EXPECT_EQ(cell->rect.left, 101);
+    EXPECT_EQ(cell->devRect, Dev(606, 300, 1000, 600));
+    EXPECT_TRUE(host.reports.empty());
+    QTest::keyRelease(&c, Qt::Key_Right);
+    Drain(); // the report is posted
+    EXPECT_EQ(host.reports, (Reports{{0, 0}}));
+
+    QTest::keyClick(&c, Qt::Key_Up);
+    EXPECT_EQ(cell->rect.top, 49);
+    QTest::keyClick(&c, Qt::Key_Left);
+    QTest::keyClick(&c, Qt::Key_Down);
+    EXPECT_EQ(cell->rect, (Rect{100, 50, 267, 150}));
+}
+
+TEST(Canvas, AnArrowThatAlignmentPullsBackMovesTwoPixels) {
+    CanvasHost host;
+    CPictureCtrl& c = *host.canvas;
+    // Two cells side by side: the moving one's right edge on the other's left edge.
+    CCell* a = c.AddLayerCell(600, 600, 600, 600, "Layer-1", 0); // 100..200
+    c.AddLayerCell(600, 600, 1200, 600, "Layer-2", 1);           // 200..300
+    Drag(&c, {150, 150}, {});
+    QTest::keyClick(&c, Qt::Key_Left);
+    EXPECT_EQ(a->rect.left, 98);
+}
+
+TEST(Canvas, EnterAndEscapeDoNotCloseThePage) {
+    CanvasHost host;
+    host.show();
+    host.canvas->setFocus();
+    QTest::keyClick(host.canvas, Qt::Key_Escape);
+    QTest::keyClick(host.canvas, Qt::Key_Return);
+    QTest::keyClick(host.canvas, Qt::Key_Enter);
+    Drain();
+    EXPECT_TRUE(host.isVisible());
+    EXPECT_EQ(host.result(), 0);
+}
+
+TEST(Canvas, DoubleClickFitsTheOutputsItMeetsAndTogglesBack) {
+    CanvasHost host;
+    CPictureCtrl& c = *host.canvas;
+    CCell* layer = c.AddLayerCell(1000, 500, 1500, 300, "Layer-1", 0);
+    for (int k = 0; k < 4; ++k) {
+        CCell* out = c.AddOutputCell(1920, 1080, 1920 * (k % 2), 1080 * (k / 2),
+                                     "OUTPUT:DVI-" + std::to_string(k + 1));
+        out->outlined = 1;
+        out->passive = 1;
+    }
+    const Rect before = layer->rect;
+    const Rect beforeDev = layer->devRect;
+    DoubleClick(&c, {300, 100});
+    EXPECT_EQ(layer->rect, (Rect{0, 0, 640, 180}));
+    EXPECT_EQ(layer->devRect, (Rect{0, 0, 3840, 1080}));
+    host.reports.clear();
+    Release(&c, {300, 100}); // the release after the double click commits it
+    EXPECT_EQ(host.reports, (Reports{{0, 0}}));
+
+    // A move from the fit starts at its device values. One pixel down is pulled back by the
+    // bottom-left corner of the first output, so the step is two pixels.
+    QTest::keyClick(&c, Qt::Key_Down);
+    EXPECT_EQ(layer->devRect, Dev(0, 12, 3840, 1080));
+    QTest::keyPress(&c, Qt::Key_Up); // snaps back onto that corner
+    EXPECT_EQ(layer->devRect, Dev(0, 0, 3840, 1080));
+    EXPECT_EQ(c.AlignState(), kAlignBottomLeft);
+    QTest::keyRelease(&c, Qt::Key_Up); // the guide goes with the key
+    EXPECT_EQ(c.AlignState(), kAlignNone);
+
+    DoubleClick(&c, {300, 100});
+    EXPECT_EQ(layer->rect, before);
+    EXPECT_EQ(layer->devRect, beforeDev);
+}
+
+TEST(Canvas, HiddenAndPassiveCellsAreNotHit) {
+    CanvasHost host;
+    CPictureCtrl& c = *host.canvas;
+    CCell* layer = c.AddLayerCell(1920, 1080, 0, 0, "Layer-1", 0);
+    CCell* out = c.AddOutputCell(1920, 1080, 0, 0, "OUTPUT:DVI-1");
+    const Point p{50, 50};
+    EXPECT_EQ(c.CellAt(p), out); // drawn later, wins
+    out->passive = 1;
+    EXPECT_EQ(c.CellAt(p), layer);
+    c.SetLayerVisible(0, false);
+    EXPECT_EQ(c.CellAt(p), nullptr);
+    c.SetLayerVisible(0, true);
+    c.SetLayersPassive(1);
+    EXPECT_EQ(c.CellAt(p), nullptr);
+
+    Drag(&c, {50, 50}, {{300, 300}}); // a band over passive cells takes none
+    EXPECT_FALSE(layer->Selected());
+    EXPECT_FALSE(out->Selected());
+    EXPECT_TRUE(host.reports.empty());
+}
+
+TEST(Canvas, OutputsReportTheirPositionAmongTheOutputs) {
+    CanvasHost host;
+    CPictureCtrl& c = *host.canvas;
+    c.SetEditMode(1);
+    c.AddLayerCell(1920, 1080, 0, 0, "Layer-1", 0);
+    c.SetLayersPassive(1);
+    c.AddOutputCell(1920, 1080, 0, 0, "OUTPUT:DVI-1");
+    CCell* second = c.AddOutputCell(1920, 1080, 1920, 0, "OUTPUT:DVI-2");
+    Drag(&c, {480, 90}, {{490, 90}});
+    EXPECT_EQ(host.reports, (Reports{{1, 1}}));
+    EXPECT_EQ(second->devRect, Dev(1980, 0, 1920, 1080));
+}
+
+TEST(Canvas, AMovedCellCannotLeaveTheClientArea) {
+    CanvasHost host;
+    CCell* cell = host.canvas->AddLayerCell(600, 600, 600, 600, "Layer-1", 0); // 100..200
+    Drag(host.canvas, {150, 150}, {{100, 100}, {-300, -300}});
+    EXPECT_EQ(cell->rect, (Rect{0, 0, 100, 100}));
+    EXPECT_EQ(cell->devRect, Dev(0, 0, 600, 600));
+}
+
+TEST(Canvas, ADragPastThePageAsksItToScroll) {
+    CanvasHost host;
+    CPictureCtrl& c = *host.canvas;
+    c.setGeometry(0, 0, 2000, 1200); // larger than its page, as in the scrolling layout page
+    c.AddLayerCell(600, 600, 600, 600, "Layer-1", 0);
+    std::vector<std::pair<int, int>> scrolls;
+    QObject::connect(&c, &CPictureCtrl::ScrollRequested,
+                     [&](int dx, int dy) { scrolls.emplace_back(dx, dy); });
+    Drag(&c, {150, 150}, {{500, 300}, {1100, 300}, {1100, 700}});
+    EXPECT_EQ(scrolls, (std::vector<std::pair<int, int>>{{1, 0}, {1, 1}}));
+}
+
+// The two looks of the canvas, for the gallery.
+TEST(Canvas, Gallery) {
+    for (int mode = 0; mode < 2; ++mode) {
+        CanvasHost host;
+        CPictureCtrl& c = *host.canvas;
+        host.resize(1000, 420);
+        c.setGeometry(0, 0, 1000, 420);
+        c.SetGridOn(true);
+        c.SetEditMode(static_cast<std::uint32_t>(mode));
+        CCell* layers[4];
+        for (int i = 0; i < 4; ++i)
+            layers[i] =
+                c.AddLayerCell(1600, 900, 300 + 1400 * i, 200 + 500 * i, "Layer-" + std::to_string(i + 1), i);
+        CCell* outs[4];
+        for (int k = 0; k < 4; ++k)
+            outs[k] = c.AddOutputCell(1920, 1080, 1920 * (k % 2), 1080 * (k / 2),
+                                      "OUTPUT:DVI-" + std::to_string(k + 1));
+        for (const auto& cell : c.Cells())
+            cell->outlined = 0;
+        if (mode == 0) {
+            c.SetLayersPassive(0);
+            for (int i = 1; i < 4; ++i)
+                c.SetLayerVisible(i, false);
+            for (CCell* o : outs) {
+                o->passive = 1;
+                o->outlined = 1;
+            }
+            Drag(&c, {100, 80}, {{104, 80}}); // layer 1 selected
+        } else {
+            c.SetLayersPassive(1);
+            for (const auto& cell : c.Cells())
+                cell->outlined = 1;
+            for (CCell* o : outs)
+                o->outlined = 0;
+            Drag(&c, {480, 90}, {}); // output 2 selected
+        }
+        (void)layers;
+        QImage image(c.size(), QImage::Format_RGB32);
+        QPainter p(&image);
+        c.Render(p, image.rect());
+        p.end();
+        QDir().mkpath(CORVANE_GALLERY_DIR);
+        const QString name = mode == 0 ? "canvas-layers.png" : "canvas-outputs.png";
+        EXPECT_TRUE(image.save(QString(CORVANE_GALLERY_DIR) + "/" + name));
+    }
+}
