@@ -216,6 +216,8 @@ void MessageWindow::SetTimer(int id, std::chrono::milliseconds period) {
     auto& timer = m_timers[id];
     if (!timer) {
         timer = std::make_unique<QTimer>();
+        // Qt's default coarse timers may fire up to 5 % early; a 15 s time-out must not end at 14.3 s.
+        timer->setTimerType(Qt::PreciseTimer);
         QObject::connect(timer.get(), &QTimer::timeout, timer.get(), [this, id] {
             SendWindowMessage(this, WM_TIMER, static_cast<std::uintptr_t>(id), 0);
         });
