@@ -187,6 +187,24 @@ void CPictureCtrl::InvalidateCell(const CCell* cell) {
     update(r);
 }
 
+void CPictureCtrl::SelectCell(CCell* cell) {
+    if (!cell)
+        return;
+    if (m_current && m_current != cell) {
+        m_current->SetSelected(false);
+        InvalidateCell(m_current);
+    }
+    for (const auto& c : m_cells)
+        if (c.get() != cell && c->kind == cell->kind && c->Selected()) {
+            c->SetSelected(false);
+            InvalidateCell(c.get());
+        }
+    m_current = cell;
+    m_multiSelect = 0;
+    cell->SetSelected(true);
+    InvalidateCell(cell);
+}
+
 CCell* CPictureCtrl::CellAt(Point p) const {
     for (auto it = m_cells.rbegin(); it != m_cells.rend(); ++it) {
         CCell* c = it->get();

@@ -80,6 +80,9 @@ public:
     void SetLayerVisible(int layerId, bool visible);
     void SetLayersPassive(std::uint32_t flag);
     void InvalidateCell(const CCell* cell);
+    // Makes `cell` the current and selected cell: the previous current cell and every other
+    // cell of the same kind are deselected; both are repainted.
+    void SelectCell(CCell* cell);
     // The topmost cell at `p` that is neither hidden nor passive.
     CCell* CellAt(Point p) const;
 

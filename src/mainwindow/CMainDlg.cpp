@@ -1,5 +1,6 @@
 #include "mainwindow/CMainDlg.h"
 
+#include "layout/CLayoutDlg.h"
 #include "link/PortDiscovery.h"
 #include "link/ui/CConnectDlg.h"
 #include "mainwindow/CAboutDlg.h"
@@ -130,9 +131,8 @@ bool CMainDlg::OnInitDialog() {
     m_connect = new CConnectDlg(m_app, *this, this);
     m_connect->Create();
     m_connect->hide();
-    m_layoutPage = makePage(151);
-    m_layoutPage->SetHasTitleBand(false);
-    m_layoutPage->SetCloseBox(false);
+    m_layoutPage = new CLayoutDlg(m_app.state, *this, m_app.config, this);
+    m_layoutPage->Create();
     m_layoutPage->show();
     m_wait = new CProgressDlg(this);
     m_wait->Create();
@@ -144,6 +144,9 @@ bool CMainDlg::OnInitDialog() {
     SetTimer(kTimerKeepAlive, kKeepAlivePeriodMs);
     SetTimer(kTimerSearch, kSearchPeriodMs);
     SetCanvasMode(0);
+    // The cells come after the first mode, so that layer 1's cell shows before the processor
+    // has told the layers' switches.
+    m_layoutPage->InitCanvas();
     LayOut();
     setWindowState(windowState() | Qt::WindowMaximized);
 
@@ -299,6 +302,19 @@ OutputPagePick CMainDlg::OutputPageSelection(int output) {
 }
 
 void CMainDlg::OutputPageRefresh(int) {}
+
+MessageWindow* CMainDlg::LayerPageWindow() {
+    return m_pages[kLayer];
+}
+
+MessageWindow* CMainDlg::OutputPageWindow() {
+    return m_pages[kOutput];
+}
+
+bool CMainDlg::LayerSwitchOn(int layer) {
+    const CGdipButton* b = m_layerButtons[static_cast<std::size_t>(layer & 3)];
+    return b && b->isChecked();
+}
 void CMainDlg::OutputPageRedrawPreview() {}
 
 void CMainDlg::ShowWait(const std::string& text) {
@@ -473,7 +489,7 @@ std::intptr_t CMainDlg::OnSetLanguage(std::uintptr_t language, std::intptr_t) {
 void CMainDlg::ApplyAllLanguage() {
     ReloadMessageTable();
     ApplyDialogTexts(this, kDialogId);
-    for (CPage* page : m_pages)
+    for (CBaseDialog* page : m_pages)
         if (page)
             page->ApplyLanguage();
     for (CBaseDialog* d : {static_cast<CBaseDialog*>(m_layoutPage), static_cast<CBaseDialog*>(m_connect),
@@ -496,7 +512,7 @@ void CMainDlg::PaintTab(int index, bool shown) {
 }
 
 void CMainDlg::ShowPageAt(int index, bool show) {
-    CPage* page = m_pages[static_cast<std::size_t>(index)];
+    CBaseDialog* page = m_pages[static_cast<std::size_t>(index)];
     if (page)
         page->ShowPage(show);
     if (show && (index == kOutput || index == kLayer))
@@ -550,6 +566,8 @@ void CMainDlg::SetCanvasMode(std::uint32_t mode) {
             b->setVisible(mode == 0);
     if (auto* clear = Control<QWidget>(kClearLayersId))
         clear->setVisible(mode == 0);
+    if (m_layoutPage)
+        m_layoutPage->SetMode(mode);
 }
 
 void CMainDlg::OnOutputMode() {
@@ -562,7 +580,9 @@ void CMainDlg::OnLayerMode() {
 void CMainDlg::OnLayerSwitch(int id) {
     const int i = id - kLayerFirst;
     CGdipButton* b = m_layerButtons[static_cast<std::size_t>(i)];
-    m_app.state.layers[static_cast<std::size_t>(i)].visible = b && b->isChecked() ? 1 : 0;
+    const bool on = b && b->isChecked();
+    m_app.state.layers[static_cast<std::size_t>(i)].visible = on ? 1 : 0;
+    m_layoutPage->LayerSwitched(i, on);
     PostWindowMessage(m_layoutPage, WM_LAYOUT_COMMAND, 0, i);
     PostWindowMessage(m_pages[kLayer], WM_DEVICE_REPLY, 0xAB, i);
 }
@@ -662,7 +682,7 @@ void CMainDlg::LayOut() {
         m_lampRect = QRect(label->geometry().right() + 8, label->geometry().top() + 2, kLampSize, kLampSize);
     }
     m_warningRect = QRect(4, H - 190, kColumnWidth - 8, 140);
-    for (CPage* page : m_pages)
+    for (CBaseDialog* page : m_pages)
         if (page)
             page->setGeometry(kPageLeft, kPageTop, kPageWidth, H - kPageTop);
     if (m_layoutPage) {

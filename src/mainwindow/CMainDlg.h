@@ -8,6 +8,7 @@
 
 #include "device/LinkSupervision.h"
 #include "device/ReplyDispatcher.h"
+#include "layout/CLayoutDlg.h"
 #include "link/FXSerialPort.h"
 #include "link/ui/ConnectionOwner.h"
 #include "platform/WindowMessages.h"
@@ -22,6 +23,7 @@ namespace corvane {
 class CCorvaneApp;
 class CConnectDlg;
 class CGdipButton;
+class CLayoutDlg;
 class CPage;
 class CProgressDlg;
 
@@ -32,7 +34,11 @@ inline constexpr std::uint32_t WM_READBACK_RECEIVED = WM_USER + 701; // wParam: 
 // Link event shown when a wait ends without an answer.
 inline constexpr std::uint32_t kEventWaitTimedOut = 0x1000;
 
-class CMainDlg : public CBaseDialog, public SupervisionHost, public ConnectionOwner, public LinkOwner {
+class CMainDlg : public CBaseDialog,
+                 public SupervisionHost,
+                 public ConnectionOwner,
+                 public LinkOwner,
+                 public LayoutPageHost {
     Q_OBJECT
 public:
     static constexpr int kDialogId = 102;
@@ -60,7 +66,9 @@ public:
     // The parts tests look at.
     CConnectDlg* ConnectDialog() const { return m_connect; }
     CProgressDlg* WaitOverlay() const { return m_wait; }
-    CPage* Page(int index) const { return m_pages[static_cast<std::size_t>(index)]; }
+    CBaseDialog* Page(int index) const { return m_pages[static_cast<std::size_t>(index)]; }
+    CLayoutDlg* LayoutPage() const { return m_layoutPage; }
+    CGdipButton* LayerSwitch(int layer) const { return m_layerButtons[static_cast<std::size_t>(layer & 3)]; }
     LinkSupervision& Supervision() { return m_supervision; }
     const QRect& StatusArea() const { return m_statusRect; }
     QRect InputBox(int input) const { return m_inputRects[static_cast<std::size_t>(input)]; }
@@ -100,6 +108,10 @@ public:
     void OnDeviceRecord(const std::uint8_t* record) override;
     void OnReadBackBlock(const std::uint8_t* block) override;
     void OnPortClosed() override;
+    // LayoutPageHost
+    MessageWindow* LayerPageWindow() override;
+    MessageWindow* OutputPageWindow() override;
+    bool LayerSwitchOn(int layer) override;
 
 protected:
     bool OnInitDialog() override;
@@ -139,8 +151,8 @@ private:
     ReplyDispatcher m_dispatcher;
     LinkSupervision m_supervision;
 
-    std::array<CPage*, kPageCount> m_pages{};
-    CPage* m_layoutPage = nullptr;
+    std::array<CBaseDialog*, kPageCount> m_pages{};
+    CLayoutDlg* m_layoutPage = nullptr;
     CPage* m_fusePage = nullptr;
     CPage* m_wifiPage = nullptr;
     CConnectDlg* m_connect = nullptr;

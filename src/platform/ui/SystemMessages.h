@@ -12,10 +12,23 @@ inline constexpr std::uint32_t WM_CLOSE = 0x0010;
 inline constexpr std::uint32_t WM_COMMAND = 0x0111;    // wParam: control id | notification << 16
 inline constexpr std::uint32_t WM_SYSCOMMAND = 0x0112; // wParam: SC_...
 inline constexpr std::uint32_t WM_TIMER = 0x0113;      // wParam: timer number
+inline constexpr std::uint32_t WM_HSCROLL = 0x0114;    // wParam: SB_... | position << 16
+inline constexpr std::uint32_t WM_VSCROLL = 0x0115;    // wParam: SB_... | position << 16
 
 // Notification codes carried in the high word of WM_COMMAND's wParam.
 inline constexpr std::uint16_t BN_CLICKED = 0;
 inline constexpr std::uint16_t LBN_SELCHANGE = 1;
+
+// Scroll requests (low word of WM_HSCROLL / WM_VSCROLL); left and up share their numbers.
+inline constexpr std::uint16_t SB_LINEUP = 0;
+inline constexpr std::uint16_t SB_LINEDOWN = 1;
+inline constexpr std::uint16_t SB_PAGEUP = 2;
+inline constexpr std::uint16_t SB_PAGEDOWN = 3;
+inline constexpr std::uint16_t SB_THUMBPOSITION = 4;
+inline constexpr std::uint16_t SB_THUMBTRACK = 5;
+inline constexpr std::uint16_t SB_TOP = 6;
+inline constexpr std::uint16_t SB_BOTTOM = 7;
+inline constexpr std::uint16_t SB_ENDSCROLL = 8;
 
 // WM_SYSCOMMAND commands.
 inline constexpr std::uintptr_t SC_MAXIMIZE = 0xF030;
