@@ -1,6 +1,7 @@
 #include "widgets/CScrollDialog.h"
 
 #include "platform/ui/MessageMap.h"
+#include "widgets/Theme.h"
 
 #include <QScrollBar>
 #include <algorithm>
@@ -10,7 +11,20 @@ namespace corvane {
 CScrollDialog::CScrollDialog(int dialogId, QWidget* parent) : CBaseDialog(dialogId, parent, Frame::Page) {
     m_hBar = new QScrollBar(Qt::Horizontal, this);
     m_vBar = new QScrollBar(Qt::Vertical, this);
+    // Dark bars with a lighter handle that turns orange under the pointer, as the rest of the
+    // program's controls.
+    const QString style =
+        QStringLiteral("QScrollBar { background: %1; border: 1px solid %2; }"
+                       "QScrollBar::handle { background: #5a5a5a; border-radius: 3px; margin: 2px; }"
+                       "QScrollBar::handle:horizontal { min-width: 24px; }"
+                       "QScrollBar::handle:vertical { min-height: 24px; }"
+                       "QScrollBar::handle:hover { background: %3; }"
+                       "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
+                       "QScrollBar::add-page, QScrollBar::sub-page { background: none; }")
+            .arg(QColor::fromRgb(theme::kPanel).name(), QColor::fromRgb(theme::kFrameLine).name(),
+                 QColor::fromRgb(theme::kOrange).name());
     for (QScrollBar* bar : {m_hBar, m_vBar}) {
+        bar->setStyleSheet(style);
         bar->setSingleStep(1);
         bar->setFocusPolicy(Qt::NoFocus);
         connect(bar, &QScrollBar::actionTriggered, this,

@@ -1,0 +1,319 @@
+#include "WidgetTestSupport.h"
+#include "device/DeviceState.h"
+#include "layout/CLayoutDlg.h"
+#include "layout/CPictureCtrl.h"
+#include "link/CommandFrame.h"
+#include "platform/WindowMessages.h"
+#include "shell/Config.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using corvane::test::Drain;
+using corvane::test::RecordingPage;
+
+namespace {
+
+// The main window as the layout page sees it: two recording pages, the four layer switches,
+// and the frames handed to the processor.
+class FakeMain : public LayoutPageHost {
+public:
+    MessageWindow* LayerPageWindow() override { return &layerPage; }
+    MessageWindow* OutputPageWindow() override { return &outputPage; }
+    bool LayerSwitchOn(int layer) override { return switches[static_cast<std::size_t>(layer & 3)]; }
+    void SendToDevice(const std::uint8_t* data, std::size_t length) override {
+        Frame f{};
+        std::copy(data, data + std::min(length, f.size()), f.begin());
+        sent.push_back(f);
+    }
+
+    RecordingPage layerPage;
+    RecordingPage outputPage;
+    std::array<bool, 4> switches{};
+    std::vector<Frame> sent;
+};
+
+// The page at 1000 x 600 with its cells; the processor's state as after a synchronisation:
+// four 1920 x 1080 outputs side by side at the top, layer 1 on output 1, layer 2 on output 2.
+class LayoutPage : public ::testing::Test {
+protected:
+    LayoutPage() {
+        for (int k = 0; k < 4; ++k) {
+            state.outputs[static_cast<std::size_t>(k)].canvasX = static_cast<std::uint32_t>(1920 * k);
+            state.outputs[static_cast<std::size_t>(k)].canvasY = 0;
+        }
+        state.layers[0] = LayerInfo{};
+        state.layers[0].w = 1920;
+        state.layers[0].h = 1080;
+        state.layers[1].x = 1920;
+        state.layers[1].y = 0;
+        state.layers[1].w = 960;
+        state.layers[1].h = 540;
+        page = std::make_unique<CLayoutDlg>(state, host, Config{}, nullptr);
+        page->Create();
+        page->resize(1000, 600);
+        page->show();
+        // As the main window starts: the mode first, then the cells.
+        page->SetMode(0);
+        page->InitCanvas();
+        Drain();
+    }
+
+    CPictureCtrl& Canvas() { return *page->Canvas(); }
+    // The centre of a cell in the canvas's pixels.
+    QPoint Centre(const CCell* c) {
+        return {(c->rect.left + c->rect.right) / 2, (c->rect.top + c->rect.bottom) / 2};
+    }
+    void ShowLayer(int layer) {
+        host.switches[static_cast<std::size_t>(layer)] = true;
+        state.layers[static_cast<std::size_t>(layer)].visible = 1;
+        SendWindowMessage(page.get(), WM_DEVICE_REPLY, 0xA8, layer);
+    }
+    void Drag(QPoint from, QPoint to) {
+        QTest::mousePress(&Canvas(), Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(&Canvas(), (from + to) / 2);
+        QTest::mouseMove(&Canvas(), to);
+        QTest::mouseRelease(&Canvas(), Qt::LeftButton, Qt::NoModifier, to);
+    }
+    void Wheel(int delta, Qt::KeyboardModifiers mods) {
+        const QPointF at(300, 300);
+        QWheelEvent e(at, page->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(page.get(), &e);
+    }
+
+    DeviceState state;
+    FakeMain host;
+    std::unique_ptr<CLayoutDlg> page;
+};
+
+} // namespace
+
+TEST_F(LayoutPage, StartsWithLayerOneAndFourOutlinedOutputs) {
+    ASSERT_EQ(Canvas().Cells().size(), 8u);
+    EXPECT_FALSE(page->LayerCell(0)->Hidden());
+    for (int i = 1; i < 4; ++i)
+        EXPECT_TRUE(page->LayerCell(i)->Hidden()) << "layer " << i + 1;
+    for (int k = 0; k < 4; ++k) {
+        const CCell* o = page->OutputCell(k);
+        EXPECT_EQ(o->name, "OUTPUT:DVI-" + std::to_string(k + 1));
+        EXPECT_TRUE(o->outlined && o->passive && !o->Hidden());
+        EXPECT_EQ(o->rect, (Rect{320 * k, 0, 320 * k + 320, 180})) << "1920 x 1080 at scale 6";
+    }
+    EXPECT_EQ(page->ViewScale(), 6.0);
+    EXPECT_TRUE(Canvas().GridOn());
+    EXPECT_EQ(Canvas().size(), QSize(10000, 10000));
+}
+
+TEST_F(LayoutPage, DraggingALayerSendsOneLayerCommandAndStoresTheWindow) {
+    state.linkState = kLinkSynchronised;
+    ShowLayer(1);
+    const CCell* cell = page->LayerCell(1);
+    ASSERT_EQ(cell->rect, (Rect{320, 0, 480, 90}));
+    Drag(Centre(cell), Centre(cell) + QPoint(50, 30));
+    Drain();
+
+    ASSERT_EQ(host.sent.size(), 1u) << "one command for one drag";
+    const Frame& f = host.sent[0];
+    EXPECT_EQ(f[4], 0x06);
+    EXPECT_EQ(f[6], 1) << "layer 2";
+    EXPECT_EQ(f[38], FrameChecksum(f.data()));
+    const LayerInfo& l = state.layers[1];
+    EXPECT_EQ(l.x, 1920u + 300u);
+    EXPECT_EQ(l.y, 180u);
+    EXPECT_EQ(std::tie(l.w, l.h), std::tie(state.layers[1].w, state.layers[1].h));
+    EXPECT_EQ(l.w, 960u) << "a move keeps the size exactly";
+    EXPECT_EQ(l.h, 540u);
+    EXPECT_EQ(f[21] | f[22] << 8 | f[23] << 16, 2220);
+    EXPECT_EQ(f[24] | f[25] << 8 | f[26] << 16, 180);
+    EXPECT_EQ(f[33], 1);
+    // The selected cell tells the layer page to show the new values.
+    const auto told = host.layerPage.Received(WM_DEVICE_REPLY);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].lParam, 1);
+}
+
+TEST_F(LayoutPage, WithoutTheProcessorTheDragIsKeptAndNothingSent) {
+    ShowLayer(1);
+    const CCell* cell = page->LayerCell(1);
+    Drag(Centre(cell), Centre(cell) + QPoint(10, 20));
+    Drain();
+    EXPECT_TRUE(host.sent.empty());
+    EXPECT_EQ(state.layers[1].x, 1980u);
+    EXPECT_EQ(state.layers[1].y, 120u);
+}
+
+TEST_F(LayoutPage, RepliesMoveTheCellsAndHideSwitchedOffLayers) {
+    LayerInfo& l = state.layers[2];
+    l.x = 600;
+    l.y = 1200;
+    l.w = 1000;
+    l.h = 600;
+    l.visible = 1;
+    SendWindowMessage(page.get(), WM_DEVICE_REPLY, 0xA8, 2);
+    const CCell* c = page->LayerCell(2);
+    EXPECT_FALSE(c->Hidden());
+    EXPECT_EQ(c->devRect, (Rect{600, 1200, 1600, 1800}));
+    EXPECT_EQ(c->rect.left, 100);
+    EXPECT_EQ(c->rect.top, 200);
+    l.visible = 0;
+    SendWindowMessage(page.get(), WM_DEVICE_REPLY, 0xA8, 2);
+    EXPECT_TRUE(c->Hidden());
+
+    state.outputs[3].canvasX = 6000;
+    state.outputs[3].canvasY = 600;
+    SendWindowMessage(page.get(), WM_DEVICE_REPLY, 0xAB, 3);
+    EXPECT_EQ(page->OutputCell(3)->rect, (Rect{1000, 100, 1320, 280}));
+    // Indexes outside the four are nothing.
+    SendWindowMessage(page.get(), WM_DEVICE_REPLY, 0xA8, 4);
+    SendWindowMessage(page.get(), WM_DEVICE_REPLY, 0xAB, -1);
+    SendWindowMessage(page.get(), WM_LAYOUT_COMMAND, 0, 7);
+    EXPECT_TRUE(host.sent.empty());
+}
+
+TEST_F(LayoutPage, OutputEditingMovesOutputsAndHandsThemToTheOutputPage) {
+    state.linkState = kLinkSynchronised;
+    page->SetMode(1);
+    EXPECT_TRUE(page->LayerCell(0)->passive);
+    EXPECT_TRUE(page->LayerCell(0)->outlined);
+    EXPECT_FALSE(page->OutputCell(1)->passive);
+    EXPECT_FALSE(page->OutputCell(1)->outlined);
+    // Layer 1 lies under output 1, but in this mode the press takes the output.
+    const CCell* out = page->OutputCell(1);
+    Drag(Centre(out), Centre(out) + QPoint(0, 100));
+    Drain();
+    EXPECT_TRUE(host.sent.empty()) << "the output page sends the output command";
+    EXPECT_EQ(state.outputs[1].canvasY, 600u);
+    EXPECT_EQ(state.outputs[1].canvasX, 1920u);
+    const auto replies = host.outputPage.Received(WM_DEVICE_REPLY);
+    const auto commands = host.outputPage.Received(WM_DEVICE_COMMAND);
+    ASSERT_EQ(replies.size(), 1u);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(replies[0].wParam, 0xABu);
+    EXPECT_EQ(commands[0].wParam, 9u);
+    EXPECT_EQ(commands[0].lParam, 1);
+
+    // Back in layer editing the outputs are outlines again and the switches decide the layers.
+    host.switches = {false, false, true, false};
+    page->SetMode(0);
+    EXPECT_TRUE(page->OutputCell(1)->passive && page->OutputCell(1)->outlined);
+    EXPECT_TRUE(page->LayerCell(0)->Hidden());
+    EXPECT_FALSE(page->LayerCell(2)->Hidden());
+    EXPECT_FALSE(page->LayerCell(2)->passive);
+}
+
+TEST_F(LayoutPage, CtrlWheelZoomsAndThePlainWheelScrolls) {
+    for (int turn = 1; turn <= 11; ++turn)
+        Wheel(120, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(page->ViewScale(), 0.5);
+    EXPECT_EQ(page->OutputCell(0)->rect, (Rect{0, 0, 3840, 2160})) << "cells placed again";
+    Wheel(120, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(page->ViewScale(), 1.0);
+    Wheel(-120, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(page->ViewScale(), 1.5);
+    // Ctrl with Shift is not a zoom.
+    Wheel(120, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_DOUBLE_EQ(page->ViewScale(), 1.5);
+
+    const int lines = QApplication::wheelScrollLines();
+    page->ScrollTo(0, 0);
+    Wheel(-120, Qt::NoModifier);
+    EXPECT_EQ(page->ScrollPosition().y(), lines * 10) << "a backward turn scrolls down";
+    EXPECT_EQ(Canvas().y(), -lines * 10);
+    Wheel(120, Qt::NoModifier);
+    EXPECT_EQ(page->ScrollPosition().y(), 0);
+    Wheel(120, Qt::NoModifier);
+    EXPECT_EQ(page->ScrollPosition().y(), 0) << "not past the top";
+    // A fine wheel (a touchpad) turns by less than a line at a time; its turns add up to the
+    // same scroll as one notch.
+    Wheel(-15, Qt::NoModifier);
+    if (lines < 8) {
+        EXPECT_EQ(page->ScrollPosition().y(), 0);
+    }
+    for (int i = 0; i < 7; ++i)
+        Wheel(-15, Qt::NoModifier);
+    EXPECT_EQ(page->ScrollPosition().y(), lines * 10);
+}
+
+TEST_F(LayoutPage, ScrollRequestsStayInsideTheArea) {
+    const int pageHeight = page->ClientSize().height();
+    SendWindowMessage(page.get(), WM_VSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_EQ(page->ScrollPosition().y(), pageHeight);
+    SendWindowMessage(page.get(), WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_EQ(page->ScrollPosition().y(), 10000 - pageHeight + 1);
+    SendWindowMessage(page.get(), WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(page->ScrollPosition().y(), 10000 - pageHeight + 1);
+    SendWindowMessage(page.get(), WM_HSCROLL, MakeWParam(SB_THUMBTRACK, 1234), 0);
+    EXPECT_EQ(page->ScrollPosition().x(), 1234);
+    SendWindowMessage(page.get(), WM_HSCROLL, MakeWParam(SB_THUMBPOSITION, 9), 0);
+    EXPECT_EQ(page->ScrollPosition().x(), 1234) << "thumb position changes nothing";
+    EXPECT_EQ(Canvas().pos(), QPoint(-1234, -(10000 - pageHeight + 1)));
+    EXPECT_EQ(page->HorizontalBar()->value(), 1234);
+    SendWindowMessage(page.get(), WM_VSCROLL, SB_TOP, 0);
+    SendWindowMessage(page.get(), WM_HSCROLL, SB_PAGEUP, 0);
+    EXPECT_EQ(page->ScrollPosition(), QPoint(1234 - page->ClientSize().width(), 0));
+}
+
+TEST_F(LayoutPage, ChoosingALayerBringsItsCellIntoViewAndSelectsIt) {
+    state.layers[3] = LayerInfo{};
+    state.layers[3].x = 30000; // canvas pixel 5000
+    state.layers[3].y = 600;
+    state.layers[3].visible = 1;
+    host.switches[3] = true;
+    SendWindowMessage(page.get(), WM_DEVICE_REPLY, 0xA8, 3);
+    page->LayerCell(0)->SetSelected(true);
+    page->SelectLayerCell(3);
+    EXPECT_EQ(page->ScrollPosition(), QPoint(5000, 0)) << "scrolled to the left edge; the top was in view";
+    EXPECT_EQ(Canvas().Current(), page->LayerCell(3));
+    EXPECT_TRUE(page->LayerCell(3)->Selected());
+    EXPECT_FALSE(page->LayerCell(0)->Selected());
+    // A cell within the first page width brings the page back to 0.
+    page->SelectLayerCell(0);
+    EXPECT_EQ(page->ScrollPosition(), QPoint(0, 0));
+}
+
+TEST_F(LayoutPage, SwitchingALayerOnShowsAndSelectsItsCell) {
+    page->LayerSwitched(2, true);
+    EXPECT_FALSE(page->LayerCell(2)->Hidden());
+    EXPECT_TRUE(page->LayerCell(2)->Selected());
+    page->LayerSwitched(2, false);
+    EXPECT_TRUE(page->LayerCell(2)->Hidden());
+    page->SetMode(1);
+    page->LayerSwitched(3, true);
+    EXPECT_TRUE(page->LayerCell(3)->Hidden()) << "output editing leaves the layers alone";
+}
+
+TEST_F(LayoutPage, InputChangeRelabelsTheLayers) {
+    page->LayerCell(2)->name = "something else";
+    SendWindowMessage(page.get(), WM_INPUT_CHANGED, 0, 0);
+    EXPECT_EQ(page->LayerCell(2)->name, "Layer-3");
+}
+
+// The canvas in both modes for the gallery, as an operator sees it in the page.
+TEST_F(LayoutPage, Gallery) {
+    ShowLayer(1);
+    state.layers[2].x = 2400;
+    state.layers[2].y = 700;
+    state.layers[2].w = 2880;
+    state.layers[2].h = 1620;
+    ShowLayer(2);
+    page->SelectLayerCell(1);
+    const QDir dir(QStringLiteral(CORVANE_GALLERY_DIR));
+    QDir().mkpath(dir.path());
+    for (std::uint32_t mode : {0u, 1u}) {
+        page->SetMode(mode);
+        Drain();
+        QImage image(page->size(), QImage::Format_RGB32);
+        image.fill(Qt::black);
+        page->render(&image);
+        const QString name =
+            mode == 0 ? QStringLiteral("layout_layers.png") : QStringLiteral("layout_outputs.png");
+        EXPECT_TRUE(image.save(dir.filePath(name)));
+    }
+}
