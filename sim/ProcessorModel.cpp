@@ -338,6 +338,11 @@ void ProcessorModel::ApplyPreset(int slot) {
 
 std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
     ++m_commands;
+    Frame kept;
+    std::copy(f, f + kFrameSize, kept.begin());
+    m_received.push_back(kept);
+    if (m_received.size() > kReceivedKept)
+        m_received.pop_front();
     const std::uint16_t code = FrameCode(f);
     const std::uint8_t b6 = f[6];
     std::vector<Outgoing> out;

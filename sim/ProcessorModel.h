@@ -11,6 +11,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,9 @@ public:
     // What was received, for the control channel.
     std::uint64_t PingAnswers() const { return m_pingAnswers; }
     std::uint64_t CommandsReceived() const { return m_commands; }
+    // The last kReceivedKept command frames, oldest first.
+    static constexpr std::size_t kReceivedKept = 1024;
+    const std::deque<Frame>& ReceivedCommands() const { return m_received; }
     const std::vector<std::uint8_t>& Image(Target target) const;
     std::uint64_t PacketsReceived() const { return m_packets; }
     std::uint64_t BadPackets() const { return m_badPackets; }
@@ -93,6 +97,7 @@ private:
 
     std::uint64_t m_pingAnswers = 0;
     std::uint64_t m_commands = 0;
+    std::deque<Frame> m_received;
     std::uint64_t m_packets = 0;
     std::uint64_t m_badPackets = 0;
 };

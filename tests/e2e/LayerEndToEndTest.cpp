@@ -1,0 +1,108 @@
+// The road of one change: the operator drags a layer on the canvas, the processor is told,
+// answers, and the canvas, the layer page and the layer switch show what it holds.
+
+#include "AppHarness.h"
+#include "ProcessorModel.h"
+#include "layout/CLayoutDlg.h"
+#include "layout/CPictureCtrl.h"
+#include "widgets/CGdipButton.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using corvane::test::AppHarness;
+
+namespace {
+
+// The layer commands the simulated processor received, in order.
+std::vector<Frame> LayerCommands(sim::Simulator& s) {
+    std::vector<Frame> frames;
+    s.Inspect([&](const sim::ProcessorModel& m) {
+        for (const Frame& f : m.ReceivedCommands())
+            if (FrameCode(f.data()) == kCmdLayer)
+                frames.push_back(f);
+    });
+    return frames;
+}
+
+LayerInfo SimLayer(sim::Simulator& s, int layer) {
+    LayerInfo l;
+    s.Inspect([&](const sim::ProcessorModel& m) { l = m.State().layers[static_cast<std::size_t>(layer)]; });
+    return l;
+}
+
+QPoint Centre(const CCell* c) {
+    return {(c->rect.left + c->rect.right) / 2, (c->rect.top + c->rect.bottom) / 2};
+}
+
+void DragBy(CPictureCtrl* canvas, QPoint from, QPoint by) {
+    QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(canvas, from + by / 2);
+    QTest::mouseMove(canvas, from + by);
+    QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, from + by);
+}
+
+} // namespace
+
+TEST(Layers, DraggingLayerTwoReachesTheProcessorAndComesBack) {
+    AppHarness h;
+    sim::Simulator& s = h.AddSimulator(1, 921600);
+    h.StartApplication();
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
+    CMainDlg& main = h.Main();
+    CLayoutDlg* layout = main.LayoutPage();
+    CPictureCtrl* canvas = layout->Canvas();
+
+    // Layer 2 is off on a processor fresh from the factory; the operator switches it on.
+    CGdipButton* layer2 = main.LayerSwitch(1);
+    ASSERT_FALSE(layer2->isChecked());
+    ASSERT_TRUE(layout->LayerCell(1)->Hidden());
+    QTest::mouseClick(layer2, Qt::LeftButton);
+    ASSERT_TRUE(h.WaitFor([&] { return SimLayer(s, 1).visible == 1; }, 3000));
+    EXPECT_FALSE(layout->LayerCell(1)->Hidden());
+    const std::size_t before = LayerCommands(s).size();
+
+    const CCell* cell = layout->LayerCell(1);
+    const Rect start = cell->devRect;
+    DragBy(canvas, Centre(cell), QPoint(40, 25));
+    ASSERT_TRUE(h.WaitFor([&] { return LayerCommands(s).size() > before; }, 3000));
+    QTest::qWait(300); // nothing more follows
+    const std::vector<Frame> sent = LayerCommands(s);
+    ASSERT_EQ(sent.size(), before + 1) << "one command for one drag";
+    const Frame& f = sent.back();
+    EXPECT_EQ(f[6], 1) << "layer 2";
+    EXPECT_EQ(f[33], 1) << "shown";
+
+    // The application stored the window, the processor holds the same.
+    const LayerInfo& mine = h.App().state.layers[1];
+    EXPECT_EQ(static_cast<int>(mine.x), start.left + 240);
+    EXPECT_EQ(static_cast<int>(mine.y), start.top + 150);
+    EXPECT_EQ(static_cast<int>(mine.w), start.Width());
+    const LayerInfo theirs = SimLayer(s, 1);
+    EXPECT_EQ(std::tie(theirs.x, theirs.y, theirs.w, theirs.h), std::tie(mine.x, mine.y, mine.w, mine.h));
+
+    // The processor's answer (0xA8) is shown: the cell and the switch.
+    EXPECT_EQ(cell->devRect,
+              (Rect{start.left + 240, start.top + 150, start.right + 240, start.bottom + 150}));
+    EXPECT_TRUE(layer2->isChecked());
+}
+
+TEST(Layers, WithoutASynchronisedProcessorTheDragIsKeptButNotSent) {
+    AppHarness h;
+    sim::Faults noReplies;
+    noReplies.drop = 1000000; // the port opens, the state never comes
+    sim::Simulator& s = h.AddSimulator(1, 921600, noReplies);
+    h.StartApplication();
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkOpen; }, 12000));
+    CLayoutDlg* layout = h.Main().LayoutPage();
+    layout->LayerSwitched(1, true);
+    const CCell* cell = layout->LayerCell(1);
+    const Rect start = cell->devRect;
+    DragBy(layout->Canvas(), Centre(cell), QPoint(40, 25));
+    QTest::qWait(300);
+    EXPECT_TRUE(LayerCommands(s).empty());
+    const LayerInfo& mine = h.App().state.layers[1];
+    EXPECT_EQ(static_cast<int>(mine.x), start.left + 240);
+    EXPECT_EQ(static_cast<int>(mine.y), start.top + 150);
+}
