@@ -1,0 +1,627 @@
+// The layer page with real mouse and key events. The layout page is played by a window that
+// records what it gets, the main window's side by a fake host.
+
+#include "WidgetTestSupport.h"
+#include "layout/CLayerDlg.h"
+#include "layout/LayerPageHost.h"
+#include "mainwindow/CMessageboxDlg.h"
+#include "platform/WindowMessages.h"
+#include "platform/ui/SystemMessages.h"
+#include "shell/Language.h"
+#include "widgets/CGdipButton.h"
+#include "widgets/CGroupBox.h"
+#include "widgets/Theme.h"
+#include "widgets/ValueEdit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+constexpr std::uintptr_t kReplyLayer = 0xA8;
+
+// A message the layout page got: WM_DEVICE_REPLY or WM_LAYOUT_COMMAND with its parameters.
+struct Sent {
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+    bool operator==(const Sent&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Sent& s) {
+    return os << (s.message == WM_LAYOUT_COMMAND ? "LAYOUT_COMMAND(" : "DEVICE_REPLY(") << std::hex
+              << s.wParam << std::dec << ", " << s.lParam << ")";
+}
+
+Sent Reply(int layer) {
+    return {WM_DEVICE_REPLY, kReplyLayer, layer};
+}
+Sent Command(int layer) {
+    return {WM_LAYOUT_COMMAND, 0, layer};
+}
+
+// The layout page's window: keeps the layer page's requests in the order they came.
+class RecordingLayoutPage : public QWidget, public MessageWindow {
+public:
+    RecordingLayoutPage() : MessageWindow(this) {}
+    std::intptr_t WindowProc(const WindowMessage& m) override {
+        if (m.message == WM_DEVICE_REPLY || m.message == WM_LAYOUT_COMMAND)
+            received.push_back({m.message, m.wParam, m.lParam});
+        return 0;
+    }
+    std::vector<Sent> received;
+};
+
+// The main window and the layout page as the layer page sees them.
+class FakeHost : public LayerPageHost {
+public:
+    explicit FakeHost(DeviceState& state) : m_state(state) {}
+
+    MessageWindow* LayoutWindow() override { return &layout; }
+    void SelectLayerCell(int layer) override { selected.push_back(layer); }
+    void SetLayerSwitch(int layer, bool on) override {
+        switches.emplace_back(layer, on);
+        m_state.layers[static_cast<std::size_t>(layer)].visible = on ? 1 : 0;
+    }
+
+    RecordingLayoutPage layout;
+    std::vector<int> selected;
+    std::vector<std::pair<int, bool>> switches;
+
+private:
+    DeviceState& m_state;
+};
+
+struct ShownBox {
+    std::string title;
+    std::string text;
+};
+
+// Answers every message dialog that opens while it exists, keeping what it said.
+class MessageBoxAnswerer {
+public:
+    MessageBoxAnswerer() {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<CMessageboxDlg*>(w);
+                if (!box || !box->isVisible())
+                    continue;
+                boxes.push_back({box->windowTitle().toStdString(),
+                                 box->Control<QLabel>(CMessageboxDlg::kMessageId)->text().toStdString()});
+                box->EndDialog(IDOK);
+            }
+        });
+        m_timer.start();
+    }
+    std::vector<ShownBox> boxes;
+
+private:
+    QTimer m_timer;
+};
+
+class LayerPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (std::size_t i = 0; i < state.layers.size(); ++i) {
+            LayerInfo& l = state.layers[i];
+            l.x = static_cast<std::uint32_t>(1920 * i);
+            l.y = 0;
+            l.w = 1920;
+            l.h = 1080;
+            l.visible = 1;
+        }
+    }
+
+    CLayerDlg& Page() {
+        if (!m_page) {
+            m_page = std::make_unique<CLayerDlg>(state, host, nullptr);
+            m_page->resize(320, 634);
+            m_page->Create();
+            m_page->ShowPage(true);
+            Drain();
+        }
+        return *m_page;
+    }
+
+    template <class W = oRealEdit> W* Control(int id) { return Page().Control<W>(id); }
+
+    // Types `text` into a value box and presses Enter, as the operator does.
+    void Type(int id, const QString& text) {
+        oRealEdit* box = Control(id);
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+        Drain();
+    }
+
+    void Click(int id) {
+        QTest::mouseClick(Control<QAbstractButton>(id), Qt::LeftButton);
+        Drain();
+    }
+
+    void ChooseLayer(int layer) {
+        Click(CLayerDlg::kLayerButtonFirst + layer);
+        host.layout.received.clear();
+    }
+
+    void Drag(QPoint from, std::initializer_list<QPoint> path) {
+        QTest::mousePress(&Page(), Qt::LeftButton, Qt::NoModifier, from);
+        QPoint last = from;
+        for (QPoint p : path) {
+            QTest::mouseMove(&Page(), p);
+            last = p;
+        }
+        QTest::mouseRelease(&Page(), Qt::LeftButton, Qt::NoModifier, last);
+        Drain();
+    }
+
+    const std::vector<Sent>& SentToLayout() const { return host.layout.received; }
+
+    int Shown(int id) { return Control(id)->text().toInt(); }
+
+    void SwitchZoomOn(int layer) {
+        state.layers[static_cast<std::size_t>(layer)].zoomOn = 1;
+        Page().ShowLayer(static_cast<std::uint32_t>(layer));
+    }
+
+    DeviceState state;
+    FakeHost host{state};
+
+private:
+    std::unique_ptr<CLayerDlg> m_page;
+};
+
+} // namespace
+
+TEST_F(LayerPageTest, OpensOnTheFirstLayerWithItsButtonMarked) {
+    CLayerDlg& page = Page();
+    EXPECT_EQ(page.CurrentLayer(), 0u);
+    for (int i = 0; i < kLayerCount; ++i) {
+        auto* button = Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + i);
+        EXPECT_EQ(button->geometry(), QRect(50 + 55 * i, button->y(), 55, 30));
+        EXPECT_EQ(button->isChecked(), i == 0);
+        EXPECT_EQ(button->TextColour(), QColor(i == 0 ? theme::kOrange : theme::kInactive));
+    }
+    EXPECT_EQ(Shown(CLayerDlg::kWidthId), 1920);
+    EXPECT_TRUE(Control(CLayerDlg::kHPosId)->isEnabled());
+    EXPECT_FALSE(Control(CLayerDlg::kHStartId)->isEnabled()); // zoom is off
+    // The preview lies inside the zoom group.
+    const QRect group = Control<CGroupBox>(CLayerDlg::kZoomGroupId)->geometry();
+    const Rect area = page.PreviewArea();
+    EXPECT_FALSE(area.IsEmpty());
+    EXPECT_TRUE(group.contains(QRect(area.left, area.top, area.Width(), area.Height())));
+    EXPECT_EQ(page.ZoomRect(), area); // the whole source
+}
+
+TEST_F(LayerPageTest, ChoosingALayerSelectsItsCellAndShowsIt) {
+    Click(CLayerDlg::kLayerButtonFirst + 2);
+    EXPECT_EQ(host.selected, std::vector<int>{2});
+    EXPECT_EQ(Page().CurrentLayer(), 2u);
+    EXPECT_EQ(Shown(CLayerDlg::kHPosId), 3840);
+    EXPECT_TRUE(Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + 2)->isChecked());
+    EXPECT_FALSE(Control<CGdipButton>(CLayerDlg::kLayerButtonFirst)->isChecked());
+    // Choosing the layer shown again selects its cell again and keeps the mark.
+    Click(CLayerDlg::kLayerButtonFirst + 2);
+    EXPECT_EQ(host.selected, (std::vector<int>{2, 2}));
+    EXPECT_TRUE(Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + 2)->isChecked());
+    EXPECT_TRUE(SentToLayout().empty());
+}
+
+TEST_F(LayerPageTest, AWindowPastTheCanvasLimitIsCutAndSent) {
+    const struct {
+        int box;
+        const char* typed;
+        int shown;
+        std::uint32_t LayerInfo::*field;
+    } cases[] = {
+        {CLayerDlg::kHPosId, "59000", 58079, &LayerInfo::x},   // Width 1920
+        {CLayerDlg::kVPosId, "59500", 58919, &LayerInfo::y},   // Height 1080
+        {CLayerDlg::kWidthId, "59000", 58079, &LayerInfo::w},  // HPos 1920
+        {CLayerDlg::kHeightId, "58999", 58999, &LayerInfo::h}, // VPos 0: fits
+    };
+    ChooseLayer(1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        state.layers[1] = LayerInfo{};
+        state.layers[1].x = 1920;
+        state.layers[1].w = 1920;
+        state.layers[1].h = 1080;
+        state.layers[1].visible = 1;
+        Page().ShowLayer(1);
+        host.layout.received.clear();
+        Type(c.box, c.typed);
+        EXPECT_EQ(Shown(c.box), c.shown);
+        EXPECT_EQ(state.layers[1].*c.field, static_cast<std::uint32_t>(c.shown));
+        EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(1), Command(1)}));
+    }
+}
+
+TEST_F(LayerPageTest, TypingTheStoredValueSendsNothing) {
+    ChooseLayer(1);
+    Type(CLayerDlg::kHPosId, "1920");
+    Type(CLayerDlg::kWidthId, "1920");
+    // Cut back to the value stored.
+    state.layers[1].x = 58079;
+    Page().ShowLayer(1);
+    Type(CLayerDlg::kHPosId, "59999");
+    EXPECT_EQ(Shown(CLayerDlg::kHPosId), 58079);
+    EXPECT_TRUE(SentToLayout().empty());
+}
+
+TEST_F(LayerPageTest, ASizeWithoutRoomAtTheCanvasEndMovesThePositionBack) {
+    // The processor reports a window reaching past the canvas limit; a width typed then keeps
+    // its minimum and the position makes room for it.
+    state.layers[0].x = 59990;
+    ChooseLayer(0);
+    Type(CLayerDlg::kWidthId, "100");
+    EXPECT_EQ(Shown(CLayerDlg::kWidthId), 32);
+    EXPECT_EQ(Shown(CLayerDlg::kHPosId), 59967);
+    EXPECT_EQ(state.layers[0].w, 32u);
+    EXPECT_EQ(state.layers[0].x, 59967u);
+    EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(0), Command(0)}));
+}
+
+TEST_F(LayerPageTest, ResetShowsTheWholeSource) {
+    LayerInfo& l = state.layers[2];
+    l.srcW = 1280;
+    l.srcH = 720;
+    l.zoomOn = 1;
+    l.zoomX = 100;
+    l.zoomY = 50;
+    l.zoomW = 640;
+    l.zoomH = 360;
+    ChooseLayer(2);
+    EXPECT_NE(Page().ZoomRect(), Page().PreviewArea());
+    Click(CLayerDlg::kResetId);
+    EXPECT_EQ(l.zoomX, 0);
+    EXPECT_EQ(l.zoomY, 0);
+    EXPECT_EQ(l.zoomW, 1280);
+    EXPECT_EQ(l.zoomH, 720);
+    EXPECT_EQ(Shown(CLayerDlg::kHSizeId), 1280);
+    EXPECT_EQ(Shown(CLayerDlg::kVSizeId), 720);
+    EXPECT_EQ(Shown(CLayerDlg::kHStartId), 0);
+    EXPECT_EQ(Page().ZoomRect(), Page().PreviewArea());
+    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(2)});
+}
+
+TEST_F(LayerPageTest, ZoomIsNotSwitchedOnOverTheCurrentInputsCrop) {
+    MessageBoxAnswerer answerer;
+    auto* zoomSwitch = Control<CGdipButton>(CLayerDlg::kZoomSwitchId);
+    state.currentInput = 2;
+    state.crop.rects[2].on = 1;
+    ChooseLayer(1);
+    Click(CLayerDlg::kZoomSwitchId);
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].title, "Layer Settings");
+    EXPECT_EQ(answerer.boxes[0].text, "Crop is open!");
+    EXPECT_FALSE(zoomSwitch->isChecked());
+    EXPECT_EQ(state.layers[1].zoomOn, 0);
+    EXPECT_FALSE(Control(CLayerDlg::kHStartId)->isEnabled());
+    EXPECT_TRUE(SentToLayout().empty());
+
+    // A crop of another input does not stand in the way.
+    state.crop.rects[2].on = 0;
+    state.crop.rects[0].on = 1;
+    Click(CLayerDlg::kZoomSwitchId);
+    EXPECT_TRUE(zoomSwitch->isChecked());
+    EXPECT_EQ(state.layers[1].zoomOn, 1);
+    EXPECT_TRUE(Control(CLayerDlg::kHStartId)->isEnabled());
+    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(1)});
+
+    // Switching zoom off is always possible, crop or not.
+    state.crop.rects[2].on = 1;
+    host.layout.received.clear();
+    Click(CLayerDlg::kZoomSwitchId);
+    EXPECT_FALSE(zoomSwitch->isChecked());
+    EXPECT_EQ(state.layers[1].zoomOn, 0);
+    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(1)});
+    EXPECT_EQ(answerer.boxes.size(), 1u);
+
+    // An input number the processor never uses has no crop.
+    state.currentInput = 7;
+    Click(CLayerDlg::kZoomSwitchId);
+    EXPECT_EQ(state.layers[1].zoomOn, 1);
+    EXPECT_EQ(answerer.boxes.size(), 1u);
+}
+
+TEST_F(LayerPageTest, ZoomBoxesPlaceTheZoomWindow) {
+    SwitchZoomOn(0);
+    const Rect area = Page().PreviewArea(); // 272 x 153
+    Type(CLayerDlg::kHSizeId, "960");
+    EXPECT_EQ(state.layers[0].zoomW, 960);
+    EXPECT_EQ(Page().ZoomRect().left, area.left);
+    EXPECT_EQ(Page().ZoomRect().Width(), 136);
+    Type(CLayerDlg::kHStartId, "1500"); // at most 1920 - 960
+    EXPECT_EQ(Shown(CLayerDlg::kHStartId), 960);
+    EXPECT_EQ(state.layers[0].zoomX, 960);
+    EXPECT_EQ(Page().ZoomRect().right, area.right);
+    Type(CLayerDlg::kVSizeId, "540");
+    EXPECT_EQ(state.layers[0].zoomH, 540);
+    EXPECT_EQ(Page().ZoomRect().Height(), 77); // 76.5 rounded
+    Type(CLayerDlg::kVStartId, "540");
+    EXPECT_EQ(state.layers[0].zoomY, 540);
+    EXPECT_EQ(Page().ZoomRect().bottom, area.bottom);
+    EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Command(0), Command(0), Command(0), Command(0)}));
+}
+
+TEST_F(LayerPageTest, DraggingTheZoomWindowMovesItsStartAndStaysInThePreview) {
+    LayerInfo& l = state.layers[0];
+    l.zoomW = 960;
+    l.zoomH = 540;
+    SwitchZoomOn(0);
+    const Rect area = Page().PreviewArea();
+    const Rect before = Page().ZoomRect();
+    EXPECT_EQ(before, (Rect{area.left, area.top, area.left + 136, area.top + 76}));
+    const QPoint grab(before.left + 60, before.top + 30);
+    Drag(grab, {grab + QPoint(30, 0), grab + QPoint(68, 0)});
+    EXPECT_EQ(Page().ZoomRect(), before.Offset(68, 0));
+    EXPECT_EQ(l.zoomX, 480); // (1920 - 960) * 68 / (272 - 136)
+    EXPECT_EQ(l.zoomY, 0);
+    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
+
+    // Far past the corner of the preview: the window stops at it.
+    host.layout.received.clear();
+    const QPoint again(Page().ZoomRect().left + 60, Page().ZoomRect().top + 30);
+    Drag(again, {again + QPoint(400, 300)});
+    EXPECT_EQ(Page().ZoomRect().right, area.right);
+    EXPECT_EQ(Page().ZoomRect().bottom, area.bottom);
+    EXPECT_EQ(l.zoomX, 960);
+    EXPECT_EQ(l.zoomY, 540);
+    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
+}
+
+TEST_F(LayerPageTest, AZoomWindowDraggedNarrowKeeps32SourcePixels) {
+    const struct {
+        const char* name;
+        int pressDx, pressDy; // from the preview's top-left / bottom-right, see below
+        bool fromRight, fromBottom;
+        QPoint to;
+        int zoomX, zoomW, zoomH;
+    } cases[] = {
+        // The right edge dragged onto the left one.
+        {"right edge", -2, 70, true, false, {0, 70}, 0, 32, 1080},
+        // The left edge dragged onto the right one: the widened window is pushed back inside.
+        {"left edge", 2, 70, false, false, {400, 70}, 1888, 32, 1080},
+        // The bottom-right corner dragged past the top-left corner.
+        {"corner", -2, -2, true, true, {-50, -50}, 0, 32, 32},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        state.layers[0] = LayerInfo{};
+        SwitchZoomOn(0);
+        host.layout.received.clear();
+        const Rect area = Page().PreviewArea();
+        const QPoint press((c.fromRight ? area.right : area.left) + c.pressDx,
+                           (c.fromBottom ? area.bottom : area.top) + c.pressDy);
+        const QPoint to = QPoint(area.left, area.top) + c.to;
+        Drag(press, {press + (to - press) / 2, to});
+        const LayerInfo& l = state.layers[0];
+        EXPECT_EQ(l.zoomX, c.zoomX);
+        EXPECT_EQ(l.zoomW, c.zoomW);
+        EXPECT_EQ(l.zoomH, c.zoomH);
+        EXPECT_EQ(Shown(CLayerDlg::kHSizeId), 32);
+        EXPECT_EQ(Page().ZoomRect().Width(), area.Width() * 32 / 1920); // the preview's 32 pixels
+        EXPECT_GE(Page().ZoomRect().left, area.left);
+        EXPECT_LE(Page().ZoomRect().right, area.right);
+        EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
+        EXPECT_EQ(Page().PreviewDrag(), 0u);
+    }
+}
+
+TEST_F(LayerPageTest, DraggingTheLeftEdgeMovesTheStartWithIt) {
+    SwitchZoomOn(0);
+    const Rect area = Page().PreviewArea();
+    Drag(QPoint(area.left + 2, area.top + 70), {QPoint(area.left + 136, area.top + 70)});
+    const LayerInfo& l = state.layers[0];
+    EXPECT_EQ(Page().ZoomRect().left, area.left + 136);
+    EXPECT_EQ(l.zoomW, 960); // 136 of 272 preview pixels
+    EXPECT_EQ(l.zoomX, 960); // the window starts where it is drawn
+    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
+}
+
+TEST_F(LayerPageTest, TheZoomWindowStaysWhileZoomIsOff) {
+    state.layers[0].zoomW = 960;
+    ChooseLayer(0);
+    const Rect before = Page().ZoomRect();
+    Drag(QPoint(before.left + 60, before.top + 30), {QPoint(before.left + 120, before.top + 30)});
+    EXPECT_EQ(Page().ZoomRect(), before);
+    EXPECT_EQ(state.layers[0].zoomX, 0);
+    EXPECT_TRUE(SentToLayout().empty());
+}
+
+TEST_F(LayerPageTest, AReplyShowsTheLayerItNames) {
+    const struct {
+        std::uintptr_t code;
+        std::intptr_t index;
+        std::uint32_t shown;
+    } cases[] = {
+        {0xA8, 2, 2},  {0xA8, 20, 2}, {0xAB, 3, 3}, {0xAB, 30, 3}, // in the tens from some senders
+        {0xA8, 45, 0}, {0xA8, -1, 0}, {0xA8, 4, 0},                // no such layer: unchanged
+        {0xA9, 1, 0},                                              // not a layer reply
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << std::hex << c.code << std::dec << " " << c.index);
+        Page().ShowLayer(0);
+        SendWindowMessage(&Page(), WM_DEVICE_REPLY, c.code, c.index);
+        EXPECT_EQ(Page().CurrentLayer(), c.shown);
+        EXPECT_EQ(Shown(CLayerDlg::kHPosId), static_cast<int>(state.layers[c.shown].x));
+        for (std::uint32_t i = 0; i < kLayerCount; ++i) {
+            auto* button = Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + static_cast<int>(i));
+            EXPECT_EQ(button->isChecked(), i == c.shown);
+            EXPECT_EQ(button->TextColour(), QColor(i == c.shown ? theme::kOrange : theme::kInactive));
+        }
+    }
+    EXPECT_TRUE(host.selected.empty()); // the canvas selection is not touched
+    EXPECT_TRUE(SentToLayout().empty());
+}
+
+TEST_F(LayerPageTest, BoxesAreIgnoredWhileThePageIsHidden) {
+    CLayerDlg& page = Page();
+    page.ShowPage(false);
+    Control(CLayerDlg::kHPosId)->SetValue(100);
+    SendWindowMessage(&page, WM_VALUE_COMMITTED, CLayerDlg::kHPosId, 0);
+    EXPECT_EQ(state.layers[0].x, 0u);
+    EXPECT_TRUE(SentToLayout().empty());
+
+    page.ShowPage(true);
+    SendWindowMessage(&page, WM_VALUE_COMMITTED, CLayerDlg::kHPosId, 0);
+    EXPECT_EQ(state.layers[0].x, 100u);
+    EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(0), Command(0)}));
+}
+
+TEST_F(LayerPageTest, WithoutALayerNothingIsEditable) {
+    CLayerDlg& page = Page();
+    page.ShowLayer(CLayerDlg::kNoLayer);
+    EXPECT_EQ(page.CurrentLayer(), CLayerDlg::kNoLayer);
+    for (int id : {CLayerDlg::kHPosId, CLayerDlg::kWidthId, CLayerDlg::kHStartId, CLayerDlg::kVSizeId})
+        EXPECT_FALSE(Control(id)->isEnabled()) << id;
+    for (int id : {CLayerDlg::kDisplaySwitchId, CLayerDlg::kZoomSwitchId, CLayerDlg::kResetId})
+        EXPECT_FALSE(Control<QWidget>(id)->isEnabled()) << id;
+    SendWindowMessage(&page, WM_VALUE_COMMITTED, CLayerDlg::kHPosId, 0);
+    SendWindowMessage(&page, WM_COMMAND, MakeWParam(CLayerDlg::kResetId, BN_CLICKED), 0);
+    EXPECT_TRUE(SentToLayout().empty());
+}
+
+TEST_F(LayerPageTest, TheDisplaySwitchGoesToTheMainWindowsToggle) {
+    ChooseLayer(1);
+    Click(CLayerDlg::kDisplaySwitchId);
+    EXPECT_EQ(host.switches, (std::vector<std::pair<int, bool>>{{1, false}}));
+    EXPECT_FALSE(Control(CLayerDlg::kHPosId)->isEnabled());
+    Click(CLayerDlg::kDisplaySwitchId);
+    EXPECT_EQ(host.switches.back(), (std::pair<int, bool>{1, true}));
+    EXPECT_TRUE(Control(CLayerDlg::kHeightId)->isEnabled());
+    // The main window's toggle sends the layer command, not the page.
+    EXPECT_TRUE(SentToLayout().empty());
+}
+
+// Sources the processor may report without a signal or with odd values: the page keeps
+// working and its zoom window stays inside the preview.
+TEST_F(LayerPageTest, AnUnknownOrOddSourceNeverBreaksThePage) {
+    const struct {
+        const char* name;
+        std::uint16_t srcW, srcH, zoomW, zoomH;
+    } cases[] = {
+        {"no source", 0, 0, 1920, 1080},       {"zoom equals source", 1920, 1080, 1920, 1080},
+        {"tiny source", 16, 8, 16, 8},         {"zoom wider than source", 1280, 720, 5000, 4000},
+        {"zoom of nothing", 1920, 1080, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LayerInfo& l = state.layers[0];
+        l = LayerInfo{};
+        l.srcW = c.srcW;
+        l.srcH = c.srcH;
+        l.zoomW = c.zoomW;
+        l.zoomH = c.zoomH;
+        SwitchZoomOn(0);
+        const Rect area = Page().PreviewArea();
+        auto inside = [&](const char* step) {
+            const Rect z = Page().ZoomRect();
+            EXPECT_TRUE(z.left >= area.left && z.right <= area.right && z.top >= area.top &&
+                        z.bottom <= area.bottom && !z.IsEmpty())
+                << step << ": " << z.left << "," << z.top << "," << z.right << "," << z.bottom;
+        };
+        inside("shown");
+        Type(CLayerDlg::kHStartId, "100");
+        inside("HStart");
+        Type(CLayerDlg::kHSizeId, "64");
+        inside("HSize");
+        Type(CLayerDlg::kVStartId, "100");
+        Type(CLayerDlg::kVSizeId, "9999");
+        inside("VSize");
+        const Rect z = Page().ZoomRect();
+        Drag(QPoint(z.left + z.Width() / 2, z.top + z.Height() / 2), {QPoint(area.left + 5, area.top + 5)});
+        inside("moved");
+        Drag(QPoint(area.right - 1, area.bottom - 1), {QPoint(area.left, area.top)});
+        inside("resized");
+        Click(CLayerDlg::kResetId);
+        inside("reset");
+    }
+    // Without a source nothing can be placed: the window covers the preview and starts at 0.
+    LayerInfo& l = state.layers[0];
+    l = LayerInfo{};
+    l.srcW = 0;
+    l.srcH = 0;
+    SwitchZoomOn(0);
+    EXPECT_EQ(Page().ZoomRect(), Page().PreviewArea());
+    Type(CLayerDlg::kHStartId, "100");
+    EXPECT_EQ(Shown(CLayerDlg::kHStartId), 0);
+    EXPECT_EQ(l.zoomX, 0);
+}
+
+TEST_F(LayerPageTest, ThePreviewShowsTheLayerAndItsZoomWindow) {
+    LayerInfo& l = state.layers[1];
+    l.zoomX = 480;
+    l.zoomY = 270;
+    l.zoomW = 960;
+    l.zoomH = 540;
+    SwitchZoomOn(1);
+    const Rect area = Page().PreviewArea();
+    const Rect z = Page().ZoomRect();
+    EXPECT_EQ(z, (Rect{area.left + 68, area.top + 38, area.left + 68 + 136, area.top + 38 + 76}));
+    const QImage shot = Page().grab().toImage();
+    const qreal ratio = shot.devicePixelRatio();
+    auto pixel = [&](int x, int y) { return QColor(shot.pixel(int(x * ratio), int(y * ratio))); };
+    EXPECT_EQ(pixel(area.left, area.top + 60), QColor(235, 235, 235));
+    EXPECT_EQ(pixel(area.right - 1, area.top + 60), QColor(235, 235, 235));
+    int green = 0;
+    for (int y = z.top; y < z.bottom; ++y)
+        green += pixel(z.left, y) == QColor(0, 128, 0) ? 1 : 0;
+    EXPECT_GT(green, z.Height() / 4);
+    EXPECT_LT(green, z.Height()); // dotted
+}
+
+TEST_F(LayerPageTest, TextsFollowTheLanguage) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    TempLanguage lang("Chinese", {{"Chinese.ini", file.readAll().toStdString()}});
+    lang.Select("Chinese");
+    Page().ApplyLanguage();
+    EXPECT_EQ(Control<CGroupBox>(CLayerDlg::kPositionGroupId)->title(), QString("图层参数"));
+    EXPECT_EQ(Control<CGroupBox>(CLayerDlg::kZoomGroupId)->title(), QString("缩放设置"));
+    EXPECT_EQ(Control<QLabel>(1020)->text(), QString("水平位置："));
+    EXPECT_EQ(Control<QAbstractButton>(CLayerDlg::kLayerButtonFirst)->text(), QString("图层1"));
+    EXPECT_EQ(Control<QAbstractButton>(CLayerDlg::kResetId)->text(), QString("复位"));
+    // The boxes keep their numbers.
+    EXPECT_EQ(Shown(CLayerDlg::kWidthId), 1920);
+}
+
+#ifdef CORVANE_GALLERY_DIR
+// The page for the gallery: layer 2 shown, zoom on, a zoom window inside the preview; in
+// English and in Chinese.
+TEST_F(LayerPageTest, RendersForTheGallery) {
+    LayerInfo& l = state.layers[1];
+    l.zoomX = 400;
+    l.zoomY = 200;
+    l.zoomW = 1120;
+    l.zoomH = 630;
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string chinese = file.readAll().toStdString();
+    QDir().mkpath(CORVANE_GALLERY_DIR);
+    for (const char* name : {"", "-chinese"}) {
+        const bool zh = name[0] != 0;
+        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
+        lang.Select(zh ? "Chinese" : "English");
+        Page().ApplyLanguage();
+        SwitchZoomOn(1);
+        if (QWidget* focus = QApplication::focusWidget())
+            focus->clearFocus(); // no caret in the picture
+        Drain();
+        const QString path = QString("%1/layer_page%2.png").arg(CORVANE_GALLERY_DIR, name);
+        EXPECT_TRUE(Page().grab().save(path)) << path.toStdString();
+    }
+}
+#endif
