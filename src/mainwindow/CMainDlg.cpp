@@ -1,5 +1,6 @@
 #include "mainwindow/CMainDlg.h"
 
+#include "layout/CLayerDlg.h"
 #include "layout/CLayoutDlg.h"
 #include "link/PortDiscovery.h"
 #include "link/ui/CConnectDlg.h"
@@ -126,8 +127,16 @@ bool CMainDlg::OnInitDialog() {
         return page;
     };
     const int order[] = {kPicture, kOutput, kLayer, kQuickSet, kEdid, kCrop, kPresets, kMisc, kFrameSync};
-    for (int index : order)
+    for (int index : order) {
+        if (index == kLayer) {
+            auto* layer = new CLayerDlg(m_app.state, *this, this);
+            layer->Create();
+            layer->hide();
+            m_pages[kLayer] = layer;
+            continue;
+        }
         m_pages[static_cast<std::size_t>(index)] = makePage(kPageTemplates[index]);
+    }
     m_connect = new CConnectDlg(m_app, *this, this);
     m_connect->Create();
     m_connect->hide();
@@ -309,6 +318,24 @@ MessageWindow* CMainDlg::LayerPageWindow() {
 
 MessageWindow* CMainDlg::OutputPageWindow() {
     return m_pages[kOutput];
+}
+
+MessageWindow* CMainDlg::LayoutWindow() {
+    return m_layoutPage;
+}
+
+void CMainDlg::SelectLayerCell(int layer) {
+    if (m_layoutPage)
+        m_layoutPage->SelectLayerCell(layer);
+}
+
+void CMainDlg::SetLayerSwitch(int layer, bool on) {
+    CGdipButton* b = m_layerButtons[static_cast<std::size_t>(layer & 3)];
+    if (!b)
+        return;
+    b->setChecked(on);
+    b->update();
+    OnLayerSwitch(kLayerFirst + (layer & 3));
 }
 
 bool CMainDlg::LayerSwitchOn(int layer) {

@@ -9,6 +9,7 @@
 #include "device/LinkSupervision.h"
 #include "device/ReplyDispatcher.h"
 #include "layout/CLayoutDlg.h"
+#include "layout/LayerPageHost.h"
 #include "link/FXSerialPort.h"
 #include "link/ui/ConnectionOwner.h"
 #include "platform/WindowMessages.h"
@@ -38,7 +39,8 @@ class CMainDlg : public CBaseDialog,
                  public SupervisionHost,
                  public ConnectionOwner,
                  public LinkOwner,
-                 public LayoutPageHost {
+                 public LayoutPageHost,
+                 public LayerPageHost {
     Q_OBJECT
 public:
     static constexpr int kDialogId = 102;
@@ -112,6 +114,10 @@ public:
     MessageWindow* LayerPageWindow() override;
     MessageWindow* OutputPageWindow() override;
     bool LayerSwitchOn(int layer) override;
+    // LayerPageHost
+    MessageWindow* LayoutWindow() override;
+    void SelectLayerCell(int layer) override;
+    void SetLayerSwitch(int layer, bool on) override;
 
 protected:
     bool OnInitDialog() override;

@@ -1,13 +1,11 @@
 #include "mainwindow/CPage.h"
 
 #include "ui_dialog146.h"
-#include "ui_dialog151.h"
 #include "ui_dialog152.h"
 #include "ui_dialog155.h"
 #include "ui_dialog165.h"
 #include "ui_dialog166.h"
 #include "ui_dialog172.h"
-#include "ui_dialog179.h"
 #include "ui_dialog183.h"
 #include "ui_dialog187.h"
 #include "ui_dialog189.h"
@@ -29,8 +27,6 @@ bool SetUpPageTemplate(QDialog* d, int id) {
     switch (id) {
     case 146:
         return SetUp<Ui::Dialog146>(d);
-    case 151:
-        return SetUp<Ui::Dialog151>(d);
     case 152:
         return SetUp<Ui::Dialog152>(d);
     case 155:
@@ -41,8 +37,6 @@ bool SetUpPageTemplate(QDialog* d, int id) {
         return SetUp<Ui::Dialog166>(d);
     case 172:
         return SetUp<Ui::Dialog172>(d);
-    case 179:
-        return SetUp<Ui::Dialog179>(d);
     case 183:
         return SetUp<Ui::Dialog183>(d);
     case 187:

@@ -3,10 +3,15 @@
 
 #include "AppHarness.h"
 #include "ProcessorModel.h"
+#include "layout/CLayerDlg.h"
 #include "layout/CLayoutDlg.h"
 #include "layout/CPictureCtrl.h"
+#include "platform/WindowMessages.h"
 #include "widgets/CGdipButton.h"
+#include "widgets/ValueEdit.h"
 
+#include <QDir>
+#include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -105,4 +110,30 @@ TEST(Layers, WithoutASynchronisedProcessorTheDragIsKeptButNotSent) {
     const LayerInfo& mine = h.App().state.layers[1];
     EXPECT_EQ(static_cast<int>(mine.x), start.left + 240);
     EXPECT_EQ(static_cast<int>(mine.y), start.top + 150);
+}
+
+// The main window with the layer page and with the output page, against a processor in the
+// 2 x 2 arrangement of its first preset, for the gallery.
+TEST(Layers, Gallery) {
+    AppHarness h;
+    sim::Simulator& s = h.AddSimulator(1, 921600);
+    s.Execute("signal 1 on 1920 1080 600");
+    h.StartApplication();
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
+    CMainDlg& main = h.Main();
+    main.resize(1600, 900);
+    SendWindowMessage(&main, WM_DEVICE_COMMAND, kCmdLoadPreset, 0);
+    ASSERT_TRUE(h.WaitFor([&] { return h.App().state.layers[3].visible == 1; }, 3000));
+    main.LayoutPage()->SelectLayerCell(1);
+    const QDir dir(QStringLiteral(CORVANE_GALLERY_DIR));
+    QDir().mkpath(dir.path());
+    for (int pageIndex : {CMainDlg::kLayer, CMainDlg::kOutput}) {
+        main.SelectPage(pageIndex, 0);
+        QTest::qWait(100);
+        QImage image(main.size(), QImage::Format_RGB32);
+        main.render(&image);
+        const QString name = pageIndex == CMainDlg::kLayer ? QStringLiteral("main_layer_page.png")
+                                                           : QStringLiteral("main_output_editing.png");
+        EXPECT_TRUE(image.save(dir.filePath(name)));
+    }
 }
