@@ -1,5 +1,6 @@
 #include "layout/CLayerDlg.h"
 
+#include "layout/CPictureCtrl.h"
 #include "layout/LayerPageHost.h"
 #include "layout/LayoutLog.h"
 #include "mainwindow/CMessageboxDlg.h"
@@ -91,27 +92,6 @@ int SourceSize(int length, std::int64_t source, int areaLength) {
 
 int BoxInt(const oRealEdit* box) {
     return static_cast<int>(box->GetValue()); // the boxes take digits only: whole numbers
-}
-
-Qt::CursorShape ZoneCursor(int zone) {
-    switch (zone) {
-    case kZoneLeft:
-    case kZoneRight:
-        return Qt::SizeHorCursor;
-    case kZoneTop:
-    case kZoneBottom:
-        return Qt::SizeVerCursor;
-    case kZoneInterior:
-        return Qt::SizeAllCursor;
-    case kZoneTopLeft:
-    case kZoneBottomRight:
-        return Qt::SizeFDiagCursor;
-    case kZoneBottomLeft:
-    case kZoneTopRight:
-        return Qt::SizeBDiagCursor;
-    default:
-        return Qt::ArrowCursor;
-    }
 }
 
 // The preview's surface: above the zoom group, so that the group's frame and shading do not
@@ -536,7 +516,7 @@ void CLayerDlg::mousePressEvent(QMouseEvent* event) {
             m_previewZone = static_cast<std::uint32_t>(zone);
             m_previewDrag = zone == kZoneInterior ? 1 : 2;
             m_previewAnchor = p;
-            setCursor(ZoneCursor(zone));
+            setCursor(CursorForZone(zone));
             event->accept();
             return;
         }
@@ -570,7 +550,7 @@ void CLayerDlg::mouseReleaseEvent(QMouseEvent* event) {
 
 void CLayerDlg::UpdatePreviewCursor(Point p) {
     if (ZoomDragAllowed() && m_previewArea.Contains(p))
-        setCursor(ZoneCursor(HitZone(m_zoomRect, p)));
+        setCursor(CursorForZone(HitZone(m_zoomRect, p)));
     else
         unsetCursor();
 }

@@ -13,23 +13,19 @@
 #include <QApplication>
 #include <QWheelEvent>
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace corvane {
 
 namespace {
 
 std::string LayerName(int layer) {
-    char name[16];
-    std::snprintf(name, sizeof name, "Layer-%d", layer + 1);
-    return name;
+    return "Layer-" + std::to_string(layer + 1);
 }
 
 std::string OutputName(int output) {
-    char name[24];
-    std::snprintf(name, sizeof name, "OUTPUT:DVI-%d", output + 1);
-    return name;
+    return "OUTPUT:DVI-" + std::to_string(output + 1);
 }
 
 bool ValidIndex(std::intptr_t index) {

@@ -61,6 +61,8 @@ Rect OnCanvas(const Rect& device) {
     return d;
 }
 
+} // namespace
+
 Qt::CursorShape CursorForZone(int zone) {
     switch (zone) {
     case kZoneLeft:
@@ -81,8 +83,6 @@ Qt::CursorShape CursorForZone(int zone) {
         return Qt::ArrowCursor;
     }
 }
-
-} // namespace
 
 CPictureCtrl::CPictureCtrl(const Config& config, QWidget* parent) : QWidget(parent) {
     for (int i = 0; i < 4; ++i) {

@@ -62,6 +62,9 @@ struct CCell {
     std::string sizeText; // the last drawn "Size:[%d,%d]"
 };
 
+// The cursor over a hit zone (CanvasGeometry's Zone): arrows along the edges the zone drags.
+Qt::CursorShape CursorForZone(int zone);
+
 class CPictureCtrl : public QWidget {
     Q_OBJECT
 
