@@ -118,8 +118,7 @@ void CLayoutDlg::SetMode(std::uint32_t mode) {
     if (mode == 0) {
         m_canvas->SetLayersPassive(0);
         for (int i = 0; i < 4; ++i)
-            if (CCell* c = LayerCell(i))
-                c->SetHidden(!m_host.LayerSwitchOn(i));
+            m_canvas->SetLayerVisible(i, m_host.LayerSwitchOn(i));
         for (const auto& c : cells)
             c->outlined = 0;
         for (CCell* c : m_outputCells)
@@ -192,7 +191,7 @@ std::intptr_t CLayoutDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t index
                                          static_cast<int>(l.x + l.w), static_cast<int>(l.y + l.h)},
                                     cell);
         if (m_editMode == 0)
-            cell->SetHidden(l.visible == 0);
+            m_canvas->SetLayerVisible(static_cast<int>(index), l.visible != 0);
         m_canvas->update();
     } else if (code == kReplyOutput) {
         CCell* cell = m_outputCells[i];

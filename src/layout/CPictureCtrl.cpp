@@ -161,8 +161,15 @@ void CPictureCtrl::RelayoutAll() {
 
 void CPictureCtrl::SetLayerVisible(int layerId, bool visible) {
     for (const auto& c : m_cells)
-        if (c->isLayer != 0 && c->layerId == layerId)
+        if (c->isLayer != 0 && c->layerId == layerId) {
             c->SetHidden(!visible);
+            // A layer switched off is no longer edited: the arrow keys must not move it unseen.
+            if (!visible) {
+                c->SetSelected(false);
+                if (m_current == c.get())
+                    m_current = nullptr;
+            }
+        }
     update();
 }
 
@@ -673,7 +680,7 @@ void CPictureCtrl::keyPressEvent(QKeyEvent* event) {
         return;
     }
     for (const auto& c : m_cells) {
-        if (!c->Selected())
+        if (!c->Selected() || c->Hidden()) // what the operator cannot see is not moved
             continue;
         Alignment a;
         const CCell* other = nullptr;

@@ -232,6 +232,21 @@ TEST(Canvas, ArrowsMoveOnePixelAndReportOnRelease) {
     EXPECT_EQ(cell->rect, (Rect{100, 50, 267, 150}));
 }
 
+TEST(Canvas, ArrowsLeaveALayerSwitchedOffWhereItIs) {
+    CanvasHost host;
+    host.show();
+    CPictureCtrl& c = *host.canvas;
+    CCell* cell = c.AddLayerCell(1000, 600, 600, 300, "Layer-1", 0);
+    Drag(&c, {180, 100}, {});
+    c.SetLayerVisible(0, false);
+    EXPECT_FALSE(cell->Selected());
+    EXPECT_EQ(c.Current(), nullptr);
+    // Selected again while hidden (the layer page chooses it): still not moved unseen.
+    c.SelectCell(cell);
+    QTest::keyClick(&c, Qt::Key_Right);
+    EXPECT_EQ(cell->devRect, Dev(600, 300, 1000, 600));
+}
+
 TEST(Canvas, AnArrowThatAlignmentPullsBackMovesTwoPixels) {
     CanvasHost host;
     CPictureCtrl& c = *host.canvas;
