@@ -1,5 +1,6 @@
 #include "layout/CLayerDlg.h"
 
+#include "device/ReplyDispatcher.h"
 #include "layout/CPictureCtrl.h"
 #include "layout/LayerPageHost.h"
 #include "layout/LayoutLog.h"
@@ -25,9 +26,6 @@ namespace corvane {
 
 namespace {
 
-// Replies that name a layer: the layer record, and the layout page's "show these values".
-constexpr std::uintptr_t kReplyLayer = 0xA8;
-constexpr std::uintptr_t kReplyLayerEdited = 0xAB;
 // Replies carry the layer in the tens for some senders: 20 is layer index 2.
 constexpr std::intptr_t kReplyIndexTens = 9;
 
@@ -315,7 +313,8 @@ void CLayerDlg::SendLayoutCommand() {
 }
 
 std::intptr_t CLayerDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t layer) {
-    if (code != kReplyLayer && code != kReplyLayerEdited)
+    // 0xA8 from the processor, 0xAB from the layout page and the main window ("show these values").
+    if (code != kReplyLayer && code != kReplyOutput)
         return 0;
     if (layer > kReplyIndexTens)
         layer /= 10;

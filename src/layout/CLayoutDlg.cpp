@@ -29,7 +29,7 @@ std::string OutputName(int output) {
 }
 
 bool ValidIndex(std::intptr_t index) {
-    return index >= 0 && index < 4;
+    return index >= 0 && index < kLayerCount; // as many layers as outputs
 }
 
 } // namespace
@@ -76,7 +76,7 @@ void CLayoutDlg::InitCanvas() {
     m_viewScale = kDefaultScale;
     m_canvas->SetLayerScale({m_viewScale, m_viewScale});
     m_canvas->SetOutputScale({m_viewScale, m_viewScale});
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kLayerCount; ++i) {
         const LayerInfo& l = m_state.layers[static_cast<std::size_t>(i)];
         CCell* c = m_canvas->AddLayerCell(static_cast<int>(l.w), static_cast<int>(l.h), static_cast<int>(l.x),
                                           static_cast<int>(l.y), LayerName(i), i);
@@ -84,7 +84,7 @@ void CLayoutDlg::InitCanvas() {
             c->SetHidden(i != 0);
         m_layerCells[static_cast<std::size_t>(i)] = c;
     }
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < kOutputCount; ++k) {
         const OutputInfo& o = m_state.outputs[static_cast<std::size_t>(k)];
         CCell* c = m_canvas->AddOutputCell(o.width, o.height, static_cast<int>(o.canvasX),
                                            static_cast<int>(o.canvasY), OutputName(k));
@@ -117,7 +117,7 @@ void CLayoutDlg::SetMode(std::uint32_t mode) {
     m_canvas->SetEditMode(mode);
     if (mode == 0) {
         m_canvas->SetLayersPassive(0);
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < kLayerCount; ++i)
             m_canvas->SetLayerVisible(i, m_host.LayerSwitchOn(i));
         for (const auto& c : cells)
             c->outlined = 0;
@@ -256,7 +256,7 @@ void CLayoutDlg::CommitOutput(int output) {
 }
 
 std::intptr_t CLayoutDlg::OnInputChanged(std::uintptr_t, std::intptr_t) {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < kLayerCount; ++i)
         if (CCell* c = LayerCell(i))
             c->name = LayerName(i);
     m_canvas->update();

@@ -88,8 +88,8 @@ private:
     DeviceState& m_state;
     LayoutPageHost& m_host;
     CPictureCtrl* m_canvas = nullptr;
-    std::array<CCell*, 4> m_layerCells{};
-    std::array<CCell*, 4> m_outputCells{};
+    std::array<CCell*, kLayerCount> m_layerCells{};
+    std::array<CCell*, kOutputCount> m_outputCells{};
     Rect m_canvasRect{0, 0, kCanvasSize, kCanvasSize};
     double m_viewScale = kDefaultScale;
     std::uint32_t m_editMode = 1;
