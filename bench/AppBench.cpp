@@ -7,8 +7,8 @@
 
 #include "ProcessorModel.h"
 #include "Simulator.h"
+#include "connection/CConnectDlg.h"
 #include "link/IoEngine.h"
-#include "link/ui/CConnectDlg.h"
 #include "mainwindow/CMainDlg.h"
 #include "platform/SerialPortList.h"
 #include "platform/WindowMessages.h"

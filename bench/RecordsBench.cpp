@@ -3,6 +3,7 @@
 
 #include "AllocationCounter.h"
 #include "device/NullDispatcherHost.h"
+#include "device/ReplyDispatcher.h"
 #include "link/ByteOrder.h"
 #include "link/RecordCutter.h"
 
@@ -90,9 +91,9 @@ void BM_CutAndDispatch(benchmark::State& state) {
         stream.insert(stream.end(), one.begin(), one.end());
     }
     DeviceState device;
-    LinkMembers link;
     NullHost host;
-    ReplyDispatcher dispatcher(device, link, host);
+    LinkSession session(device, host);
+    ReplyDispatcher dispatcher(device, session, host);
     RecordCutter cutter;
     DispatchSink sink(dispatcher);
     const std::size_t read = static_cast<std::size_t>(state.range(0));

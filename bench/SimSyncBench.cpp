@@ -5,6 +5,7 @@
 #include "ProcessorModel.h"
 #include "Simulator.h"
 #include "device/NullDispatcherHost.h"
+#include "device/ReplyDispatcher.h"
 #include "link/FXSerialPort.h"
 #include "platform/SerialPortList.h"
 
@@ -41,9 +42,9 @@ public:
     std::mutex m_lock;
     std::condition_variable m_done;
     DeviceState state;
-    LinkMembers link;
     NullHost host;
-    ReplyDispatcher dispatcher{state, link, host};
+    LinkSession session{state, host};
+    ReplyDispatcher dispatcher{state, session, host};
 };
 
 void BM_Synchronisation(benchmark::State& st) {

@@ -2,6 +2,7 @@
 // read-back mode switched on and off) and applied to a DeviceState. Nothing may crash,
 // hang, or leave the state with an index that points outside its arrays.
 
+#include "device/NullDispatcherHost.h"
 #include "device/ReplyDispatcher.h"
 #include "link/RecordCutter.h"
 
@@ -11,35 +12,21 @@ using namespace corvane;
 
 namespace {
 
-class NullHost : public DispatcherHost {
+// Does nothing, but checks what the dispatcher hands on: only whole frames are sent, and the
+// output page is only told of outputs 0..3 (or asked for its preview).
+class CheckingHost : public NullDispatcherHost {
 public:
-    std::intptr_t SendMessageTo(Window, std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
-    void PostMessageTo(Window, std::uint32_t, std::uintptr_t, std::intptr_t) override {}
-    void StartTimer(int, std::chrono::milliseconds) override {}
-    void StopTimer(int) override {}
-    void HideWait() override {}
+    std::intptr_t SendMessageTo(Window window, std::uint32_t, std::uintptr_t, std::intptr_t index) override {
+        if (window == Window::OutputPage && (index < kOutputPageIndexBase || index > kOutputPagePreview))
+            std::abort();
+        return 0;
+    }
+    bool WindowExists(Window) override { return true; }
+    bool ConnectDialogShownAutomatically() override { return true; }
     void SendToDevice(const std::uint8_t*, std::size_t length) override {
         if (length != kFrameSize)
             std::abort();
     }
-    void Pause(std::chrono::milliseconds) override {}
-    void RefreshConnectDialog() override {}
-    void RedrawConnectDialog() override {}
-    bool ConnectDialogShownAutomatically() override { return true; }
-    void HideConnectDialog() override {}
-    bool UpgradeDialogExists() override { return true; }
-    OutputPagePick OutputPageSelection(int output) override {
-        OutputPagePick p;
-        p.row = output * 3; // rows 0, 3, 6 and 9 (custom)
-        p.winX = 1e12;
-        p.winW = -5;
-        return p;
-    }
-    void OutputPageRefresh(int output) override {
-        if (output < 0 || output > 3)
-            std::abort();
-    }
-    void OutputPageRedrawPreview() override {}
 };
 
 class Sink : public RecordSink {
@@ -64,9 +51,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2)
         return 0;
     DeviceState state;
-    LinkMembers link;
-    NullHost host;
-    ReplyDispatcher dispatcher(state, link, host);
+    CheckingHost host;
+    LinkSession session(state, host);
+    // Picks of rows 0, 3, 6 and 9 (custom), with window values no field can hold.
+    OutputPicks picks;
+    for (int o = 0; o < kOutputCount; ++o) {
+        OutputPick p;
+        p.row = o * 3;
+        p.winX = 1e12;
+        p.winW = -5;
+        picks[static_cast<std::size_t>(o)] = p;
+    }
+    ReplyDispatcher dispatcher(state, session, host, &picks);
     RecordCutter cutter;
     Sink sink(dispatcher, cutter);
     cutter.SetReadBackExpected(data[0] & 1);

@@ -1,8 +1,8 @@
 // corvane: the desktop control application of the video processor.
 
+#include "dialogs/CMessageboxDlg.h"
 #include "link/IoEngine.h"
 #include "mainwindow/CMainDlg.h"
-#include "mainwindow/CMessageboxDlg.h"
 #include "platform/ui/MessageWindow.h"
 #include "shell/CorvaneApp.h"
 #include "widgets/Theme.h"

@@ -1,8 +1,10 @@
 #pragma once
 
-// Members of the main window that watch the link to the processor. The reply dispatcher
-// and the link supervision (timers 1, 2 and 3) read and write them; both run on the
-// user-interface thread.
+// What the application knows about its link to the processor besides DeviceState: the flags of
+// the connection and the counters of its supervision. LinkSession owns them and is the only
+// writer of the connection's flags (connected, idle, the request gate, the port and rate, the
+// connection dialog's user flags); the dispatcher counts records, the supervision its ticks.
+// Everything here is touched on the user-interface thread only.
 
 #include <array>
 #include <chrono>
@@ -25,14 +27,16 @@ inline constexpr int kSysInfoSize = 13;
 struct LinkMembers {
     std::uint32_t keepAliveCount = 0; // keep-alive ticks since the last record
     std::uint32_t connectSec = 0;     // keep-alive ticks since the last automatic attempt
-    std::uint32_t connected = 0;      // 1 after a synchronisation or boot-loader announce
-    std::uint32_t idle = 1;           // 1 when nothing user-started waits and the user did not disconnect
+    bool connected = false;           // after a synchronisation or boot-loader announce
+    bool idle = true;                 // nothing user-started waits and the user did not disconnect
     std::int32_t requestGate = -1;    // drops the first request made before any port was opened
     std::int32_t lastPort = -1;       // port number of the last attempt or connection
     std::int32_t lastScanIndex = -1;  // position in the port list of the last automatic attempt
     std::uint32_t baudRate = 0;       // baud rate of the open port
     std::array<std::uint8_t, kSysInfoSize> sysInfo{}; // presence flags from reply 0xB2
-    std::uint32_t statusFlag = 0;                     // look of the status area, set by acknowledgement 8
+    bool statusFlag = false;                          // the frame-rate warning, set by acknowledgement 8
+    bool hiddenByUser = false; // the connection dialog was closed while not synchronised
+    bool openedByUser = false; // the connection dialog was opened from the status area
 };
 
 } // namespace corvane

@@ -1,27 +1,15 @@
 #include "device/LinkSupervision.h"
 
-#include "link/CommandFrame.h"
 #include "platform/WindowMessages.h"
 
 namespace corvane {
 
-LinkSupervision::LinkSupervision(DeviceState& state, LinkMembers& link, SupervisionHost& host)
-    : m_state(state), m_link(link), m_host(host) {}
-
-void LinkSupervision::RequestAll() {
-    if (m_state.linkState >= kLinkOpen && m_link.requestGate == -1)
-        m_link.requestGate = 0;
-    if (m_link.requestGate != 0) {
-        m_link.requestGate = 0;
-        return;
-    }
-    const Frame f = MakeFrame(kCmdRequestAll);
-    m_host.SendToDevice(f.data(), f.size());
-}
+LinkSupervision::LinkSupervision(LinkSession& session, SupervisionHost& host)
+    : m_session(session), m_link(session.Link()), m_host(host) {}
 
 void LinkSupervision::OnKeepAliveTick() {
     ++m_link.keepAliveCount;
-    if (m_link.keepAliveCount > kKeepAliveLimitTicks && m_link.connected == 1) {
+    if (m_link.keepAliveCount > kKeepAliveLimitTicks && m_link.connected) {
         m_host.Trace("no record for " + std::to_string(m_link.keepAliveCount) + " s: the link is lost");
         m_host.PostMessageTo(Window::ConnectDialog, WM_PORT_CLOSED, 0, 0);
         m_link.keepAliveCount = 0;
@@ -34,12 +22,12 @@ void LinkSupervision::OnWaitTimeout() {
     m_host.HideWait();
     m_host.StartTimer(kTimerKeepAlive, kKeepAlivePeriodMs);
     m_host.PostMessageTo(Window::ConnectDialog, WM_PORT_CLOSED, 0, 0);
-    m_link.idle = 1;
+    m_session.MarkWaitTimedOut();
     m_host.WaitTimedOut();
 }
 
 void LinkSupervision::OnSearchTick() {
-    if (m_link.connected != 0 || m_link.idle != 1)
+    if (m_link.connected || !m_link.idle)
         return;
     const std::vector<int> ports = m_host.SerialPortNumbers();
     m_host.Trace("m_ConnectSec++: " + std::to_string(m_link.connectSec));
@@ -55,7 +43,7 @@ void LinkSupervision::OnSearchTick() {
         m_scanBaud = m_scanBaud == kBaudLow ? kBaudHigh : kBaudLow;
         m_host.Trace("Port:" + std::to_string(ports[i]) + " at " + std::to_string(m_scanBaud) + " baud");
         m_host.SendMessageTo(Window::ConnectDialog, WM_TRY_PORT, m_scanBaud, ports[i]);
-        m_link.lastPort = ports[i];
+        m_session.NoteSearchAttempt(ports[i]);
         m_link.lastScanIndex = static_cast<std::int32_t>(i);
     }
 }

@@ -1,13 +1,14 @@
 #pragma once
 
-// Watches the link to the processor from the main window's timers: the full-state request,
-// the end of any wait that lasts too long (timer 2), the keep-alive watchdog (timer 1) and
-// the automatic search for the processor on the serial ports (timer 3). Runs on the
-// user-interface thread; reaches the rest of the application only through SupervisionHost.
+// Watches the link to the processor from the main window's timers: the end of any wait that
+// lasts too long (timer 2), the keep-alive watchdog (timer 1) and the automatic search for the
+// processor on the serial ports (timer 3). Runs on the user-interface thread; reaches the rest
+// of the application only through SupervisionHost, and changes the connection's flags only
+// through the LinkSession.
 
 #include "device/DeviceState.h"
-#include "device/LinkMembers.h"
-#include "device/ReplyDispatcher.h"
+#include "device/DispatcherHost.h"
+#include "device/LinkSession.h"
 
 #include <cstdint>
 #include <string>
@@ -25,25 +26,9 @@ inline constexpr std::uint32_t kKeepAliveLimitTicks = 6;
 inline constexpr std::uint32_t kAttemptAbandonTicks = 2;
 inline constexpr std::uint32_t kAttemptIntervalTicks = 3;
 
-class SupervisionHost : public DispatcherHost {
-public:
-    virtual void ShowWait(const std::string& text) = 0;
-    // Port numbers of the serial ports present, in the order of the port list.
-    virtual std::vector<int> SerialPortNumbers() = 0;
-    // The wait ended without an answer: the output page forgets that it was applying, and
-    // the operator is told why the link is being dropped.
-    virtual void WaitTimedOut() = 0;
-    // A line for the diagnostic log.
-    virtual void Trace(const std::string& line) = 0;
-};
-
 class LinkSupervision {
 public:
-    LinkSupervision(DeviceState& state, LinkMembers& link, SupervisionHost& host);
-
-    // Asks the processor for its whole state (0x00AF). The first request made before any
-    // port was opened is dropped.
-    void RequestAll();
+    LinkSupervision(LinkSession& session, SupervisionHost& host);
 
     void OnKeepAliveTick(); // timer 1
     void OnWaitTimeout();   // timer 2
@@ -52,7 +37,7 @@ public:
     std::uint32_t ScanBaud() const { return m_scanBaud; }
 
 private:
-    DeviceState& m_state;
+    LinkSession& m_session;
     LinkMembers& m_link;
     SupervisionHost& m_host;
     std::uint32_t m_scanBaud = kBaudLow;

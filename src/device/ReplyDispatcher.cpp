@@ -5,7 +5,6 @@
 #include "platform/WindowMessages.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -41,53 +40,17 @@ std::string EightBitText(const std::uint8_t* p, std::size_t length, std::size_t 
     return text;
 }
 
-// A window value of the output page as the processor's 16-bit field.
-std::uint16_t WholeNumber(double v) {
-    if (!(v > 0))
-        return 0;
-    if (v >= 65535.0)
-        return 65535;
-    return static_cast<std::uint16_t>(v);
-}
-
 } // namespace
 
-const char* WindowName(Window window) {
-    switch (window) {
-    case Window::MainWindow:
-        return "MainWindow";
-    case Window::LayoutPage:
-        return "LayoutPage";
-    case Window::OutputPage:
-        return "OutputPage";
-    case Window::LayerPage:
-        return "LayerPage";
-    case Window::PicturePage:
-        return "PicturePage";
-    case Window::EdidPage:
-        return "EdidPage";
-    case Window::CropPage:
-        return "CropPage";
-    case Window::MiscPage:
-        return "MiscPage";
-    case Window::FramePage:
-        return "FramePage";
-    case Window::FusePage:
-        return "FusePage";
-    case Window::WifiDialog:
-        return "WifiDialog";
-    case Window::ConnectDialog:
-        return "ConnectDialog";
-    case Window::ProgressDialog:
-        return "ProgressDialog";
-    case Window::UpgradeDialog:
-        return "UpgradeDialog";
-    }
-    return "?";
-}
+ReplyDispatcher::ReplyDispatcher(DeviceState& state, LinkSession& session, DispatcherHost& host,
+                                 const OutputPicks* picks)
+    : m_state(state), m_session(session), m_link(session.Link()), m_host(host),
+      m_picks(picks ? *picks : m_noPicks) {}
 
-ReplyDispatcher::ReplyDispatcher(DeviceState& state, LinkMembers& link, DispatcherHost& host)
-    : m_state(state), m_link(link), m_host(host) {}
+void ReplyDispatcher::EndWait() {
+    m_host.HideWait();
+    m_host.StopTimer(kTimerWait);
+}
 
 void ReplyDispatcher::Notify(Window window, std::uint32_t code, std::intptr_t index) {
     m_host.SendMessageTo(window, WM_DEVICE_REPLY, code, index);
@@ -266,17 +229,14 @@ int ReplyDispatcher::OnCurve(const std::uint8_t* r) {
 }
 
 void ReplyDispatcher::EndSynchronisation() {
-    m_host.HideWait();
-    m_host.StopTimer(kTimerWait);
+    EndWait();
     m_host.StartTimer(kTimerKeepAlive, kKeepAlivePeriodMs);
     m_host.RefreshConnectDialog();
-    m_link.idle = 1;
-    m_state.linkState = kLinkSynchronised;
-    m_link.connected = 1;
+    m_session.MarkSynchronised();
     m_link.lastScanIndex = -1;
     if (m_host.ConnectDialogShownAutomatically())
         m_host.HideConnectDialog();
-    m_host.PostMessageTo(Window::ConnectDialog, WM_DEVICE_REPLY, 0, m_link.lastPort);
+    m_host.PostMessageTo(Window::ConnectDialog, WM_DEVICE_REPLY, kReplySelectPort, m_link.lastPort);
 }
 
 int ReplyDispatcher::OnOutput(const std::uint8_t* r) {
@@ -296,7 +256,7 @@ int ReplyDispatcher::OnOutput(const std::uint8_t* r) {
     o.hActive = GetLE16(r + 26);
     o.vActive = GetLE16(r + 28);
     o.resTag = r[30];
-    Notify(Window::OutputPage, kReplyOutput, output + 10);
+    Notify(Window::OutputPage, kReplyOutput, output + kOutputPageIndexBase);
     Notify(Window::LayoutPage, kReplyOutput, output);
     return 1;
 }
@@ -329,8 +289,7 @@ int ReplyDispatcher::OnPicture(const std::uint8_t* r) {
 }
 
 void ReplyDispatcher::AckOutputApplied(std::uint8_t status, std::uint8_t which) {
-    m_host.HideWait();
-    m_host.StopTimer(kTimerWait);
+    EndWait();
     // Outputs concerned: one output, or all four for 4. Any other value names no output.
     int first = which, last = which;
     if (which == 4) {
@@ -341,9 +300,9 @@ void ReplyDispatcher::AckOutputApplied(std::uint8_t status, std::uint8_t which) 
         last = 0;
     }
     if (status == 1) {
-        LinkEvent(0xAB, 0);
+        LinkEvent(kEventOutput, 0);
         for (int o = first; o <= last; ++o) {
-            const OutputPagePick pick = m_host.OutputPageSelection(o);
+            const OutputPick pick = PickFor(m_picks, m_state, o);
             if (pick.row < 0 || pick.row >= kResolutionCount)
                 continue;
             OutputInfo& out = m_state.outputs[o];
@@ -360,21 +319,21 @@ void ReplyDispatcher::AckOutputApplied(std::uint8_t status, std::uint8_t which) 
             }
         }
     } else {
-        LinkEvent(0xAB, 1);
+        LinkEvent(kEventOutput, 1);
         for (int o = first; o <= last; ++o) {
-            const OutputPagePick pick = m_host.OutputPageSelection(o);
+            const OutputPick pick = PickFor(m_picks, m_state, o);
             OutputInfo& out = m_state.outputs[o];
-            out.winX = WholeNumber(pick.winX);
-            out.winY = WholeNumber(pick.winY);
-            out.winW = WholeNumber(pick.winW);
-            out.winH = WholeNumber(pick.winH);
+            out.winX = WholeWindowValue(pick.winX);
+            out.winY = WholeWindowValue(pick.winY);
+            out.winW = WholeWindowValue(pick.winW);
+            out.winH = WholeWindowValue(pick.winH);
         }
     }
     for (int o = first; o <= last; ++o) {
-        m_host.OutputPageRefresh(o);
-        m_host.SendMessageTo(Window::LayoutPage, WM_DEVICE_REPLY, kReplyOutput, o);
+        Notify(Window::OutputPage, kReplyOutput, o + kOutputPageIndexBase);
+        Notify(Window::LayoutPage, kReplyOutput, o);
     }
-    m_host.OutputPageRedrawPreview();
+    Notify(Window::OutputPage, kReplyOutput, kOutputPagePreview);
 }
 
 int ReplyDispatcher::OnAck(const std::uint8_t* r) {
@@ -386,44 +345,40 @@ int ReplyDispatcher::OnAck(const std::uint8_t* r) {
         break;
     case kAckOutputWindow:
         if (status == 1)
-            LinkEvent(1, 1);
+            LinkEvent(kEventOutputWindow, 1);
         break;
     case kAckCrop:
         if (status == 1)
-            LinkEvent(2, 1);
+            LinkEvent(kEventCrop, 1);
         break;
     case kAckPicture:
         if (status == 0)
-            LinkEvent(3, 1);
+            LinkEvent(kEventPicture, 1);
         break;
     case kAckEdid:
-        m_host.HideWait();
-        m_host.StopTimer(kTimerWait);
-        LinkEvent(4, status == 1 ? 0 : 1);
+        EndWait();
+        LinkEvent(kEventEdid, status == 1 ? 0 : 1);
         break;
     case kAckUpgradeStep:
-        if (m_host.UpgradeDialogExists())
+        if (m_host.WindowExists(Window::UpgradeDialog))
             Notify(Window::UpgradeDialog, kAckUpgradeStep, arg);
         break;
     case kAckStatus:
-        LinkEvent(8, 1);
+        LinkEvent(kEventStatus, 1);
         break;
     case kAckGeneric:
-        m_host.HideWait();
-        m_host.StopTimer(kTimerWait);
+        EndWait();
         break;
     case kAckWifi:
-        m_host.HideWait();
-        m_host.StopTimer(kTimerWait);
-        LinkEvent(10, status);
+        EndWait();
+        LinkEvent(kEventWifi, status);
         break;
     case kAckTakenOver:
-        m_host.HideWait();
-        m_host.StopTimer(kTimerWait);
+        EndWait();
         m_host.RedrawConnectDialog();
-        m_link.idle = 0;
+        m_session.MarkTakenOver();
         m_host.SendMessageTo(Window::ConnectDialog, WM_PORT_CLOSED, 0, 0);
-        LinkEvent(11, status);
+        LinkEvent(kEventTakenOver, status);
         break;
     default:
         break;
@@ -433,8 +388,7 @@ int ReplyDispatcher::OnAck(const std::uint8_t* r) {
 }
 
 int ReplyDispatcher::OnDone() {
-    m_host.HideWait();
-    m_host.StopTimer(kTimerWait);
+    EndWait();
     return 1;
 }
 
@@ -451,7 +405,7 @@ int ReplyDispatcher::OnWifi(const std::uint8_t* r) {
 
 int ReplyDispatcher::OnSysInfo(const std::uint8_t* r) {
     std::memcpy(m_link.sysInfo.data(), r + 6, kSysInfoSize);
-    LinkEvent(0xB2, r[6]);
+    LinkEvent(kEventSysInfo, r[6]);
     return 1;
 }
 
@@ -465,17 +419,14 @@ int ReplyDispatcher::OnPing() {
 
 int ReplyDispatcher::OnBootAnnounce(const std::uint8_t* r) {
     if (m_state.linkState != kLinkSynchronised) {
-        m_host.HideWait();
-        m_host.StopTimer(kTimerWait);
+        EndWait();
         m_host.StartTimer(kTimerKeepAlive, kKeepAlivePeriodMs);
         m_host.RefreshConnectDialog();
-        m_link.idle = 1;
-        m_state.linkState = kLinkSynchronised;
-        m_link.connected = 1;
+        m_session.MarkSynchronised();
         m_host.PostMessageTo(Window::MiscPage, WM_OPEN_UPGRADE, 0, 0);
         m_host.Pause(kBootAnnouncePauseMs);
     }
-    if (m_host.UpgradeDialogExists())
+    if (m_host.WindowExists(Window::UpgradeDialog))
         Notify(Window::UpgradeDialog, kReplyBootAnnounce, r[6]);
     return 1;
 }

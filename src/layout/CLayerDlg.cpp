@@ -1,10 +1,12 @@
 #include "layout/CLayerDlg.h"
 
-#include "device/ReplyDispatcher.h"
+#include "device/ReplyCodes.h"
+#include "dialogs/CMessageboxDlg.h"
 #include "layout/CPictureCtrl.h"
-#include "layout/LayerPageHost.h"
 #include "layout/LayoutLog.h"
-#include "mainwindow/CMessageboxDlg.h"
+#include "layout/LayoutPageCalls.h"
+#include "pages/MainWindowCalls.h"
+#include "pages/PageContext.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/MessageMap.h"
 #include "shell/Language.h"
@@ -119,8 +121,8 @@ Point PointOf(const QMouseEvent* event) {
 
 } // namespace
 
-CLayerDlg::CLayerDlg(DeviceState& state, LayerPageHost& host, QWidget* parent)
-    : CBaseDialog(kDialogId, parent, Frame::Page), m_state(state), m_host(host) {
+CLayerDlg::CLayerDlg(PageContext& context, QWidget* parent)
+    : CBaseDialog(kDialogId, parent, Frame::Page), m_context(context), m_state(context.State()) {
     Ui::Dialog179 ui;
     ui.setupUi(this);
     m_layerButtons[0] = ui.layer1;
@@ -308,13 +310,13 @@ void CLayerDlg::EnableZoomBoxes(bool on) {
 }
 
 void CLayerDlg::SendLayoutCommand() {
-    SendWindowMessage(m_host.LayoutWindow(), WM_LAYOUT_COMMAND, 0,
+    SendWindowMessage(m_context.WindowOf(Window::LayoutPage), WM_LAYOUT_COMMAND, 0,
                       static_cast<std::intptr_t>(m_currentLayer));
 }
 
 std::intptr_t CLayerDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t layer) {
     // 0xA8 from the processor, 0xAB from the layout page and the main window ("show these values").
-    if (code != kReplyLayer && code != kReplyOutput)
+    if (code != kReplyLayer && code != kReplyShowLayer)
         return 0;
     if (layer > kReplyIndexTens)
         layer /= 10;
@@ -329,7 +331,8 @@ std::intptr_t CLayerDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t layer)
 
 void CLayerDlg::OnChooseLayer(int id) {
     const int n = id - kLayerButtonFirst;
-    m_host.SelectLayerCell(n);
+    if (auto* layout = m_context.CallsOf<LayoutPageCalls>(Window::LayoutPage))
+        layout->SelectLayerCell(n);
     if (static_cast<std::uint32_t>(n) != m_currentLayer)
         ShowLayer(static_cast<std::uint32_t>(n));
 }
@@ -402,7 +405,7 @@ void CLayerDlg::PositionChanged(int id) {
     *field = static_cast<std::uint32_t>(v);
     if (partnerMoved)
         *partnerField = static_cast<std::uint32_t>(p);
-    SendWindowMessage(m_host.LayoutWindow(), WM_DEVICE_REPLY, kReplyLayer,
+    SendWindowMessage(m_context.WindowOf(Window::LayoutPage), WM_DEVICE_REPLY, kReplyLayer,
                       static_cast<std::intptr_t>(m_currentLayer));
     SendLayoutCommand();
 }
@@ -482,8 +485,8 @@ void CLayerDlg::OnZoomSwitch() {
     // Switching it off is always possible.
     if (on && cropOn) {
         m_zoomSwitch->setChecked(false);
-        ShowMessageBox(this, MessageText(kMsgLayerSettings), MessageText(kMsgCropIsOpen),
-                       CMessageboxDlg::kModeInformation);
+        m_context.ShowMessage(MessageText(kMsgLayerSettings), MessageText(kMsgCropIsOpen),
+                              CMessageboxDlg::kModeInformation);
         m_zoomSwitch->setChecked(false);
         return;
     }
@@ -500,7 +503,8 @@ void CLayerDlg::OnDisplaySwitch() {
     }
     const bool on = m_displaySwitch->isChecked();
     EnablePositionBoxes(on);
-    m_host.SetLayerSwitch(static_cast<int>(m_currentLayer), on);
+    if (auto* main = m_context.CallsOf<MainWindowCalls>(Window::MainWindow))
+        main->SetLayerSwitch(static_cast<int>(m_currentLayer), on);
 }
 
 bool CLayerDlg::ZoomDragAllowed() const {

@@ -28,7 +28,7 @@ namespace corvane {
 
 class CGdipButton;
 class CGroupBox;
-class LayerPageHost;
+class PageContext;
 class oRealEdit;
 
 class CLayerDlg : public CBaseDialog {
@@ -63,7 +63,7 @@ public:
     static constexpr int kLayerButtonStep = 55;
     static constexpr int kLayerButtonHeight = 30;
 
-    CLayerDlg(DeviceState& state, LayerPageHost& host, QWidget* parent);
+    CLayerDlg(PageContext& context, QWidget* parent);
 
     std::intptr_t WindowProc(const WindowMessage& message) override;
     void ApplyLanguage() override;
@@ -136,8 +136,8 @@ private:
     void EnableZoomBoxes(bool on);
     bool ZoomDragAllowed() const;
 
+    PageContext& m_context;
     DeviceState& m_state;
-    LayerPageHost& m_host;
 
     CGdipButton* m_layerButtons[kLayerCount] = {};
     CGroupBox* m_layerGroup = nullptr;

@@ -1,9 +1,12 @@
 #include "layout/CLayoutDlg.h"
 
+#include "device/ReplyCodes.h"
 #include "device/ReplyDispatcher.h"
 #include "layout/CPictureCtrl.h"
 #include "layout/LayerFrames.h"
 #include "layout/LayoutLog.h"
+#include "pages/MainWindowCalls.h"
+#include "pages/PageContext.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/MessageMap.h"
@@ -34,8 +37,9 @@ bool ValidIndex(std::intptr_t index) {
 
 } // namespace
 
-CLayoutDlg::CLayoutDlg(DeviceState& state, LayoutPageHost& host, const Config& config, QWidget* parent)
-    : CScrollDialog(kDialogId, parent), m_state(state), m_host(host) {
+CLayoutDlg::CLayoutDlg(PageContext& context, QWidget* parent)
+    : CScrollDialog(kDialogId, parent), m_context(context), m_state(context.State()) {
+    const Config& config = context.Settings();
     Ui::Dialog151().setupUi(this);
     SetHasTitleBand(false);
     SetCloseBox(false);
@@ -112,13 +116,18 @@ void CLayoutDlg::ApplyScale() {
     m_canvas->RelayoutAll();
 }
 
+std::uint32_t CLayoutDlg::EditMode() const {
+    return m_canvas->EditMode();
+}
+
 void CLayoutDlg::SetMode(std::uint32_t mode) {
     const auto& cells = m_canvas->Cells();
     m_canvas->SetEditMode(mode);
     if (mode == 0) {
+        const auto* switches = m_context.CallsOf<MainWindowCalls>(Window::MainWindow);
         m_canvas->SetLayersPassive(0);
         for (int i = 0; i < kLayerCount; ++i)
-            m_canvas->SetLayerVisible(i, m_host.LayerSwitchOn(i));
+            m_canvas->SetLayerVisible(i, switches && switches->LayerSwitchOn(i));
         for (const auto& c : cells)
             c->outlined = 0;
         for (CCell* c : m_outputCells)
@@ -136,7 +145,6 @@ void CLayoutDlg::SetMode(std::uint32_t mode) {
                 c->outlined = 0;
             }
     }
-    m_editMode = mode;
     m_canvas->update();
 }
 
@@ -169,7 +177,7 @@ void CLayoutDlg::SelectLayerCell(int layer) {
 
 void CLayoutDlg::LayerSwitched(int layer, bool on) {
     CCell* cell = LayerCell(layer);
-    if (!cell || m_editMode != 0)
+    if (!cell || EditMode() != 0)
         return;
     m_canvas->SetLayerVisible(layer, on);
     if (on) {
@@ -190,7 +198,7 @@ std::intptr_t CLayoutDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t index
         m_canvas->SetCellDeviceRect(Rect{static_cast<int>(l.x), static_cast<int>(l.y),
                                          static_cast<int>(l.x + l.w), static_cast<int>(l.y + l.h)},
                                     cell);
-        if (m_editMode == 0)
+        if (EditMode() == 0)
             m_canvas->SetLayerVisible(static_cast<int>(index), l.visible != 0);
         m_canvas->update();
     } else if (code == kReplyOutput) {
@@ -228,15 +236,15 @@ void CLayoutDlg::CommitLayer(int layer) {
     l.w = static_cast<std::uint32_t>(std::max(d.Width(), 0));
     l.h = static_cast<std::uint32_t>(std::max(d.Height(), 0));
     if (cell->Selected())
-        if (MessageWindow* page = m_host.LayerPageWindow())
-            SendWindowMessage(page, WM_DEVICE_REPLY, kReplyOutput, layer);
+        if (MessageWindow* page = m_context.WindowOf(Window::LayerPage))
+            SendWindowMessage(page, WM_DEVICE_REPLY, kReplyShowLayer, layer);
     if (m_state.linkState != kLinkSynchronised) {
         qCDebug(lcLayout) << "layer" << layer << "kept, not sent: no processor";
         return;
     }
     const corvane::Frame f = BuildLayerFrame(m_state, layer);
     qCDebug(lcLayout) << "layer" << layer << "sent:" << l.x << l.y << l.w << l.h << "shown" << l.visible;
-    m_host.SendToDevice(f.data(), f.size());
+    m_context.SendToDevice(f.data(), f.size());
 }
 
 void CLayoutDlg::CommitOutput(int output) {
@@ -249,7 +257,7 @@ void CLayoutDlg::CommitOutput(int output) {
     o.canvasY = static_cast<std::uint32_t>(std::max(d.top, 0));
     o.width = static_cast<std::uint16_t>(std::max(d.Width(), 0));
     o.height = static_cast<std::uint16_t>(std::max(d.Height(), 0));
-    if (MessageWindow* page = m_host.OutputPageWindow()) {
+    if (MessageWindow* page = m_context.WindowOf(Window::OutputPage)) {
         SendWindowMessage(page, WM_DEVICE_REPLY, kReplyOutput, output);
         SendWindowMessage(page, WM_DEVICE_COMMAND, kCmdOutputWindow, output);
     }

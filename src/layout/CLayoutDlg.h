@@ -13,6 +13,7 @@
 
 #include "device/DeviceState.h"
 #include "layout/CanvasGeometry.h"
+#include "layout/LayoutPageCalls.h"
 #include "widgets/CScrollDialog.h"
 
 #include <array>
@@ -23,24 +24,11 @@ namespace corvane {
 
 struct CCell;
 class CPictureCtrl;
-struct Config;
-class MessageWindow;
+class PageContext;
 
-// What the layout page needs of the main window. The main window implements it; the page's
-// tests use a fake.
-class LayoutPageHost {
-public:
-    virtual ~LayoutPageHost() = default;
-    // The pages told of a changed layer (0xAB) or handed an output's geometry (code 9).
-    virtual MessageWindow* LayerPageWindow() = 0;
-    virtual MessageWindow* OutputPageWindow() = 0;
-    // The main window's switch of `layer` is pressed.
-    virtual bool LayerSwitchOn(int layer) = 0;
-    // Writes a command frame to the processor.
-    virtual void SendToDevice(const std::uint8_t* data, std::size_t length) = 0;
-};
-
-class CLayoutDlg : public CScrollDialog {
+// The page tells the layer page of a changed layer (kReplyShowLayer) and hands an output's
+// geometry to the output page (code 9); it asks the main window whether a layer's switch is on.
+class CLayoutDlg : public CScrollDialog, public LayoutPageCalls {
     Q_OBJECT
 public:
     static constexpr int kDialogId = 151;
@@ -51,7 +39,7 @@ public:
     // Scroll lines per wheel line.
     static constexpr int kWheelLineFactor = 10;
 
-    CLayoutDlg(DeviceState& state, LayoutPageHost& host, const Config& config, QWidget* parent);
+    CLayoutDlg(PageContext& context, QWidget* parent);
 
     std::intptr_t WindowProc(const WindowMessage& message) override;
 
@@ -62,7 +50,7 @@ public:
     // Scrolls the page so that the cell's top-left corner is in view.
     void EnsureVisible(const CCell* cell);
     // Scrolls the layer's cell into view and makes it the current, only selected layer cell.
-    void SelectLayerCell(int layer);
+    void SelectLayerCell(int layer) override;
     // The main window's switch of `layer` changed: in layer editing the cell is shown or
     // hidden, and selected and brought into view when shown.
     void LayerSwitched(int layer, bool on);
@@ -71,7 +59,8 @@ public:
     CCell* LayerCell(int layer) const;
     CCell* OutputCell(int output) const;
     double ViewScale() const { return m_viewScale; }
-    std::uint32_t EditMode() const { return m_editMode; }
+    // The canvas's edit mode, which the canvas alone keeps: 0 layer editing, 1 output editing.
+    std::uint32_t EditMode() const;
 
 protected:
     bool OnInitDialog() override;
@@ -85,14 +74,13 @@ private:
     void CommitOutput(int output);
     void ApplyScale();
 
+    PageContext& m_context;
     DeviceState& m_state;
-    LayoutPageHost& m_host;
     CPictureCtrl* m_canvas = nullptr;
     std::array<CCell*, kLayerCount> m_layerCells{};
     std::array<CCell*, kOutputCount> m_outputCells{};
     Rect m_canvasRect{0, 0, kCanvasSize, kCanvasSize};
     double m_viewScale = kDefaultScale;
-    std::uint32_t m_editMode = 1;
     int m_wheelRestX = 0; // wheel distance not yet scrolled, times the wheel-scroll lines
     int m_wheelRestY = 0;
 };

@@ -3,7 +3,7 @@
 
 #include "AppHarness.h"
 #include "ProcessorModel.h"
-#include "link/ui/CConnectDlg.h"
+#include "connection/CConnectDlg.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/SystemMessages.h"
 #include "shell/Language.h"

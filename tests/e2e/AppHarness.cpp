@@ -1,6 +1,6 @@
 #include "AppHarness.h"
 
-#include "mainwindow/CMessageboxDlg.h"
+#include "dialogs/CMessageboxDlg.h"
 #include "platform/Paths.h"
 #include "platform/SerialPortList.h"
 

@@ -127,13 +127,13 @@ TEST(Layers, Gallery) {
     main.LayoutPage()->SelectLayerCell(1);
     const QDir dir(QStringLiteral(CORVANE_GALLERY_DIR));
     QDir().mkpath(dir.path());
-    for (int pageIndex : {CMainDlg::kLayer, CMainDlg::kOutput}) {
+    for (int pageIndex : {kLayer, kOutput}) {
         main.SelectPage(pageIndex, 0);
         QTest::qWait(100);
         QImage image(main.size(), QImage::Format_RGB32);
         main.render(&image);
-        const QString name = pageIndex == CMainDlg::kLayer ? QStringLiteral("main_layer_page.png")
-                                                           : QStringLiteral("main_output_editing.png");
+        const QString name = pageIndex == kLayer ? QStringLiteral("main_layer_page.png")
+                                                 : QStringLiteral("main_output_editing.png");
         EXPECT_TRUE(image.save(dir.filePath(name)));
     }
 }

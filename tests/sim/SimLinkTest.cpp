@@ -78,9 +78,9 @@ public:
     std::condition_variable m_changed;
     FXSerialPort& m_link;
     DeviceState m_state;
-    LinkMembers m_members;
     RecordingHost m_host;
-    ReplyDispatcher m_dispatcher{m_state, m_members, m_host};
+    LinkSession m_session{m_state, m_host};
+    ReplyDispatcher m_dispatcher{m_state, m_session, m_host};
     std::vector<std::uint16_t> m_codes;
     std::vector<std::array<std::uint8_t, 3>> m_acks;
     int m_badChecksums = 0;

@@ -5,6 +5,7 @@
 #include "ProcessorModel.h"
 #include "RecordBuilder.h"
 #include "device/NullDispatcherHost.h"
+#include "device/ReplyDispatcher.h"
 #include "link/ByteOrder.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +24,7 @@ public:
             events.push_back({static_cast<int>(wp), static_cast<int>(lp)});
     }
     void HideWait() override { ++hideWaits; }
-    bool UpgradeDialogExists() override { return true; }
+    bool WindowExists(Window) override { return true; }
 
     std::vector<std::pair<int, int>> events;
     int hideWaits = 0;
@@ -56,9 +57,9 @@ protected:
 
     ProcessorModel model;
     DeviceState app;
-    LinkMembers link;
     QuietHost host;
-    ReplyDispatcher dispatcher{app, link, host};
+    LinkSession session{app, host};
+    ReplyDispatcher dispatcher{app, session, host};
 };
 
 void ExpectSameState(const DeviceState& a, const DeviceState& b) {

@@ -60,9 +60,9 @@ TEST(LayerFrames, ReadBackAsTheLayerReplyGivesTheSameLayer) {
     reply[38] = FrameChecksum(reply.data());
 
     DeviceState got;
-    LinkMembers link;
     test::RecordingHost host;
-    ReplyDispatcher dispatcher(got, link, host);
+    LinkSession session(got, host);
+    ReplyDispatcher dispatcher(got, session, host);
     ASSERT_EQ(dispatcher.OnDeviceRecord(reply.data()), 1);
     const LayerInfo& a = sent.layers[1];
     const LayerInfo& b = got.layers[1];

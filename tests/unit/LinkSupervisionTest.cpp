@@ -26,7 +26,7 @@ std::intptr_t ConnectDialog(RecordingHost& host, Window w, std::uint32_t m, std:
         return 0;
     if (m == WM_TRY_PORT) {
         line->state->linkState = kLinkOpen;
-        line->link->idle = 1;
+        line->link->idle = true;
     } else if (m == WM_PORT_CLOSED) {
         line->state->linkState = kLinkClosed;
     }
@@ -55,10 +55,11 @@ protected:
     }
 
     DeviceState state;
-    LinkMembers link;
     RecordingHost host;
+    LinkSession session{state, host};
+    LinkMembers& link = session.Link();
     Line line{&state, &link};
-    LinkSupervision supervision{state, link, host};
+    LinkSupervision supervision{session, host};
 };
 
 TEST_F(Supervision, TwoSilentPortsAreTriedOnceEachWithAlternatingRates) {
@@ -96,10 +97,11 @@ TEST_F(Supervision, OneSilentPortIsRetriedEveryThreeSecondsAtAlternatingRates) {
 TEST_F(Supervision, SearchOnlyWhileIdleAndNotConnected) {
     host.ports = {1};
     struct Case {
-        std::uint32_t connected, idle;
+        bool connected, idle;
         bool searches;
     };
-    for (const Case c : {Case{0, 1, true}, Case{1, 1, false}, Case{0, 0, false}, Case{1, 0, false}}) {
+    for (const Case c : {Case{false, true, true}, Case{true, true, false}, Case{false, false, false},
+                         Case{true, false, false}}) {
         host.effects.clear();
         link = LinkMembers();
         link.connected = c.connected;
@@ -117,7 +119,7 @@ TEST_F(Supervision, SearchOnlyWhileIdleAndNotConnected) {
 }
 
 TEST_F(Supervision, KeepAliveWatchdogClosesASilentLinkAfterSevenSeconds) {
-    link.connected = 1;
+    link.connected = true;
     for (int s = 1; s <= 6; ++s)
         supervision.OnKeepAliveTick();
     EXPECT_TRUE(host.effects.empty());
@@ -133,7 +135,7 @@ TEST_F(Supervision, KeepAliveWatchdogClosesASilentLinkAfterSevenSeconds) {
             link.keepAliveCount = 0; // a record arrived
     }
     EXPECT_TRUE(host.effects.empty());
-    link.connected = 0;
+    link.connected = false;
     for (int s = 1; s <= 20; ++s)
         supervision.OnKeepAliveTick();
     EXPECT_TRUE(host.effects.empty());
@@ -141,19 +143,19 @@ TEST_F(Supervision, KeepAliveWatchdogClosesASilentLinkAfterSevenSeconds) {
 }
 
 TEST_F(Supervision, WaitTimeoutClosesThePortAndSaysWhy) {
-    link.idle = 0;
+    link.idle = false;
     supervision.OnWaitTimeout();
     const Effects expected = {"stop timer 2", "HideWait", "start timer 1 1000ms",
                               "post ConnectDialog PORT_CLOSED(0,0)", "WaitTimedOut"};
     EXPECT_EQ(host.effects, expected);
-    EXPECT_EQ(link.idle, 1u);
+    EXPECT_TRUE(link.idle);
 }
 
 TEST_F(Supervision, RequestBeforeAnyPortWasOpenedIsDroppedOnce) {
-    supervision.RequestAll(); // linkState 0, gate -1: dropped
+    session.RequestAll(); // linkState 0, gate -1: dropped
     EXPECT_TRUE(host.sent.empty());
     EXPECT_EQ(link.requestGate, 0);
-    supervision.RequestAll();
+    session.RequestAll();
     ASSERT_EQ(host.sent.size(), 1u);
     const Frame expected = MakeFrame(0x00AF);
     EXPECT_EQ(host.sent[0], std::vector<std::uint8_t>(expected.begin(), expected.end()));
@@ -163,7 +165,7 @@ TEST_F(Supervision, RequestBeforeAnyPortWasOpenedIsDroppedOnce) {
     link = fresh;
     host.sent.clear();
     state.linkState = kLinkOpen;
-    supervision.RequestAll();
+    session.RequestAll();
     EXPECT_EQ(host.sent.size(), 1u);
 }
 

@@ -64,8 +64,4 @@ void RecordingHost::Pause(std::chrono::milliseconds d) {
     effects.push_back("pause " + std::to_string(d.count()));
 }
 
-void RecordingHost::OutputPageRefresh(int output) {
-    effects.push_back("OutputPage refresh " + std::to_string(output));
-}
-
 } // namespace corvane::test

@@ -3,7 +3,8 @@
 // A DispatcherHost (and SupervisionHost) that records every effect, in order, as text such
 // as "send LayoutPage DEVICE_REPLY(0xA8,1)" or "stop timer 2".
 
-#include "device/LinkSupervision.h"
+#include "device/DispatcherHost.h"
+#include "device/OutputPicks.h"
 
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ class RecordingHost : public SupervisionHost {
 public:
     std::intptr_t SendMessageTo(Window w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override;
     void PostMessageTo(Window w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override;
+    bool WindowExists(Window w) override { return w != Window::UpgradeDialog || upgradeDialog; }
     void StartTimer(int id, std::chrono::milliseconds p) override;
     void StopTimer(int id) override;
     void HideWait() override { effects.push_back("HideWait"); }
@@ -25,10 +27,7 @@ public:
     void RedrawConnectDialog() override { effects.push_back("redraw ConnectDialog"); }
     bool ConnectDialogShownAutomatically() override { return connectShownAutomatically; }
     void HideConnectDialog() override { effects.push_back("hide ConnectDialog"); }
-    bool UpgradeDialogExists() override { return upgradeDialog; }
-    OutputPagePick OutputPageSelection(int output) override { return picks[output]; }
-    void OutputPageRefresh(int output) override;
-    void OutputPageRedrawPreview() override { effects.push_back("OutputPage redraw preview"); }
+    void RedrawStatusArea() override { effects.push_back("redraw StatusArea"); }
 
     void ShowWait(const std::string& text) override { effects.push_back("ShowWait " + text); }
     std::vector<int> SerialPortNumbers() override { return ports; }
@@ -43,7 +42,7 @@ public:
     std::vector<std::vector<std::uint8_t>> sent;
     bool connectShownAutomatically = false;
     bool upgradeDialog = false;
-    OutputPagePick picks[4];
+    OutputPicks picks; // handed to the dispatcher under test
     std::vector<int> ports;
     void* context = nullptr;
 };

@@ -21,10 +21,19 @@ class Dispatcher : public ::testing::Test {
 protected:
     int Apply(const Frame& r) { return dispatcher.OnDeviceRecord(r.data()); }
 
+    // The output page's pick for `output`, made when there is none yet.
+    OutputPick& Pick(int output) {
+        auto& pick = host.picks[static_cast<std::size_t>(output)];
+        if (!pick)
+            pick.emplace();
+        return *pick;
+    }
+
     DeviceState state;
-    LinkMembers link;
     RecordingHost host;
-    ReplyDispatcher dispatcher{state, link, host};
+    LinkSession session{state, host};
+    LinkMembers& link = session.Link();
+    ReplyDispatcher dispatcher{state, session, host, &host.picks};
 };
 
 // One case per reply: the record, the effects in order, and what the state must hold after.
@@ -217,7 +226,7 @@ TEST_F(Dispatcher, EveryReplyCode) {
              EXPECT_EQ(s.outputs[1].curve[1], 0x55);
              EXPECT_EQ(s.outputs[1].curve[15], 99);
              EXPECT_EQ(s.linkState, 0u);
-             EXPECT_EQ(l.connected, 0u);
+             EXPECT_FALSE(l.connected);
          }},
         {"output 1",
          RecordBuilder(0xAB)
@@ -396,7 +405,7 @@ TEST_F(Dispatcher, IndicesOutsideTheArraysAreIgnored) {
 
 TEST_F(Dispatcher, CurveOfOutputThreeEndsTheSynchronisation) {
     state.linkState = kLinkOpen;
-    link.idle = 0;
+    link.idle = false;
     link.lastPort = 7;
     link.lastScanIndex = 2;
     host.connectShownAutomatically = true;
@@ -410,8 +419,8 @@ TEST_F(Dispatcher, CurveOfOutputThreeEndsTheSynchronisation) {
                               "send FusePage DEVICE_REPLY(0xAA,3)"};
     EXPECT_EQ(host.effects, expected);
     EXPECT_EQ(state.linkState, 2u);
-    EXPECT_EQ(link.connected, 1u);
-    EXPECT_EQ(link.idle, 1u);
+    EXPECT_TRUE(link.connected);
+    EXPECT_TRUE(link.idle);
     EXPECT_EQ(link.lastScanIndex, -1);
     EXPECT_EQ(state.outputs[3].curve[0], 1);
 
@@ -449,8 +458,8 @@ TEST_F(Dispatcher, BootLoaderAnnounce) {
                         "pause 20"};
     EXPECT_EQ(host.effects, expected);
     EXPECT_EQ(state.linkState, 2u);
-    EXPECT_EQ(link.connected, 1u);
-    EXPECT_EQ(link.idle, 1u);
+    EXPECT_TRUE(link.connected);
+    EXPECT_TRUE(link.idle);
 
     // Already synchronised and the upgrade dialog open: only forwarded.
     host.effects.clear();
@@ -495,13 +504,13 @@ TEST_F(Dispatcher, EveryAcknowledgement) {
     for (const AckCase& c : cases) {
         SCOPED_TRACE(c.name);
         host.effects.clear();
-        link.idle = 1;
+        link.idle = true;
         EXPECT_EQ(Apply(RecordBuilder(0xAE).B(6, c.op).B(7, c.status).B(8, c.arg).Build()), 1);
         Effects expected = {"stop timer 1"};
         expected.insert(expected.end(), c.between.begin(), c.between.end());
         expected.push_back("start timer 1 1000ms");
         EXPECT_EQ(host.effects, expected);
-        EXPECT_EQ(link.idle, c.op == 11 ? 0u : 1u);
+        EXPECT_EQ(link.idle, c.op != 11);
     }
 }
 
@@ -513,28 +522,28 @@ TEST_F(Dispatcher, UpgradeStepAcknowledgementReachesTheOpenDialog) {
 }
 
 TEST_F(Dispatcher, OutputResolutionAcknowledgedForAllOutputs) {
-    host.picks[0].row = 2; // 1366 x 768
-    host.picks[1].row = 9; // custom
-    host.picks[1].customWidth = 2000;
-    host.picks[1].customHeight = 1000;
-    host.picks[1].customTag = 5;
-    host.picks[2].row = 0;
-    host.picks[3].row = 42; // not a row of the list: left alone
+    Pick(0).row = 2; // 1366 x 768
+    Pick(1).row = 9; // custom
+    Pick(1).customWidth = 2000;
+    Pick(1).customHeight = 1000;
+    Pick(1).customTag = 5;
+    Pick(2).row = 0;
+    Pick(3).row = 42; // not a row of the list: left alone
     state.outputs[3].resIndex = 1;
     Apply(RecordBuilder(0xAE).B(6, 0).B(7, 1).B(8, 4).Build());
     const Effects expected = {"stop timer 1",
                               "HideWait",
                               "stop timer 2",
                               "post MainWindow LINK_EVENT(0xAB,0)",
-                              "OutputPage refresh 0",
+                              "send OutputPage DEVICE_REPLY(0xAB,10)",
                               "send LayoutPage DEVICE_REPLY(0xAB,0)",
-                              "OutputPage refresh 1",
+                              "send OutputPage DEVICE_REPLY(0xAB,11)",
                               "send LayoutPage DEVICE_REPLY(0xAB,1)",
-                              "OutputPage refresh 2",
+                              "send OutputPage DEVICE_REPLY(0xAB,12)",
                               "send LayoutPage DEVICE_REPLY(0xAB,2)",
-                              "OutputPage refresh 3",
+                              "send OutputPage DEVICE_REPLY(0xAB,13)",
                               "send LayoutPage DEVICE_REPLY(0xAB,3)",
-                              "OutputPage redraw preview",
+                              "send OutputPage DEVICE_REPLY(0xAB,14)",
                               "start timer 1 1000ms"};
     EXPECT_EQ(host.effects, expected);
     EXPECT_EQ(state.outputs[0].resIndex, 2u);
@@ -550,15 +559,15 @@ TEST_F(Dispatcher, OutputResolutionAcknowledgedForAllOutputs) {
 }
 
 TEST_F(Dispatcher, OutputWindowAcknowledgedForOneOutput) {
-    host.picks[2] = {0, 0, 0, 0, 100.7, 200.2, 1919.9, -3.0};
+    host.picks[2] = OutputPick{0, 0, 0, 0, 100.7, 200.2, 1919.9, -3.0};
     Apply(RecordBuilder(0xAE).B(6, 0).B(7, 0).B(8, 2).Build());
     const Effects expected = {"stop timer 1",
                               "HideWait",
                               "stop timer 2",
                               "post MainWindow LINK_EVENT(0xAB,1)",
-                              "OutputPage refresh 2",
+                              "send OutputPage DEVICE_REPLY(0xAB,12)",
                               "send LayoutPage DEVICE_REPLY(0xAB,2)",
-                              "OutputPage redraw preview",
+                              "send OutputPage DEVICE_REPLY(0xAB,14)",
                               "start timer 1 1000ms"};
     EXPECT_EQ(host.effects, expected);
     EXPECT_EQ(state.outputs[2].winX, 100);
@@ -574,7 +583,7 @@ TEST_F(Dispatcher, OutputAcknowledgementNamingNoOutputOnlyEndsTheWait) {
                               "HideWait",
                               "stop timer 2",
                               "post MainWindow LINK_EVENT(0xAB,0)",
-                              "OutputPage redraw preview",
+                              "send OutputPage DEVICE_REPLY(0xAB,14)",
                               "start timer 1 1000ms"};
     EXPECT_EQ(host.effects, expected);
 }

@@ -1,12 +1,12 @@
 // The connection dialog over pseudo-terminals: the ports of a temporary Ports folder, a real
 // application object with its link, and a main window played by a fake ConnectionOwner.
 
+#include "FakePageContext.h"
 #include "PtyPair.h"
 #include "WidgetTestSupport.h"
+#include "connection/CConnectDlg.h"
+#include "dialogs/CMessageboxDlg.h"
 #include "link/CommandFrame.h"
-#include "link/ui/CConnectDlg.h"
-#include "link/ui/ConnectionOwner.h"
-#include "mainwindow/CMessageboxDlg.h"
 #include "platform/SerialFile.h"
 #include "platform/SerialPortList.h"
 #include "platform/WindowMessages.h"
@@ -37,41 +37,21 @@ namespace {
 
 constexpr std::uint16_t kRequestAll = 0x00AF;
 
-// The main window as the dialog sees it.
-class FakeOwner : public ConnectionOwner {
+// The main window as the dialog sees it: the context of the pages over a real application
+// object, whose link the session opens and whose Config.ini it saves.
+struct AppPort {
+    explicit AppPort(CCorvaneApp& app) : port(app.link) {}
+    SerialSessionPort port;
+};
+
+class AppContext : private AppPort, public FakePageContext {
 public:
-    explicit FakeOwner(CCorvaneApp& app) : m_app(app) {}
-
-    LinkMembers& Link() override { return link; }
-    void ShowWait(const std::string& text) override {
-        waitTexts.push_back(text);
-        waitShown = true;
+    explicit AppContext(CCorvaneApp& app) : AppPort(app), FakePageContext(app.state, app.config, &port) {
+        onSend = [&app](const std::uint8_t* data, std::size_t length) { app.SendToDevice(data, length); };
+        onSave = [&app] {
+            return app.configPath.empty() || SaveConfig(app.configPath, app.config, app.state.presets);
+        };
     }
-    void HideWait() override {
-        ++hideWaits;
-        waitShown = false;
-    }
-    bool WaitShown() const override { return waitShown; }
-    void RequestAll() override {
-        ++requests;
-        const Frame f = MakeFrame(kRequestAll);
-        m_app.SendToDevice(f.data(), f.size());
-    }
-    void RedrawStatusArea() override { ++statusRedraws; }
-    bool LampRedPhase() const override { return redPhase; }
-    MessageWindow* UpgradeDialog() override { return upgrade; }
-
-    LinkMembers link;
-    std::vector<std::string> waitTexts;
-    bool waitShown = false;
-    int hideWaits = 0;
-    int requests = 0;
-    int statusRedraws = 0;
-    bool redPhase = true;
-    MessageWindow* upgrade = nullptr;
-
-private:
-    CCorvaneApp& m_app;
 };
 
 // The main window's side of the link: a port closed under its read becomes WM_PORT_CLOSED to
@@ -165,7 +145,7 @@ protected:
 
     CConnectDlg& Dialog() {
         if (!m_dialog) {
-            m_dialog = std::make_unique<CConnectDlg>(app, owner, &main);
+            m_dialog = std::make_unique<CConnectDlg>(owner, &main);
             m_dialog->Create();
             linkOwner.dialog = m_dialog.get();
         }
@@ -206,7 +186,7 @@ protected:
     std::vector<std::unique_ptr<PtyPair>> m_ptys;
     ForwardingLinkOwner linkOwner; // outlives the link that calls it
     CCorvaneApp app;
-    FakeOwner owner{app};
+    AppContext owner{app};
     RecordingPage main{nullptr, CBaseDialog::Frame::FloatingWindow, 102};
     RecordingPage upgrade;
     std::unique_ptr<CConnectDlg> m_dialog;
@@ -306,12 +286,12 @@ TEST_F(ConnectDlgTest, ConnectOpensTheSelectedPortRequestsTheStateAndStoresTheCh
     EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkOpen));
     EXPECT_EQ(owner.link.baudRate, 921600u);
     EXPECT_EQ(owner.waitTexts, std::vector<std::string>{"Getting Data From Desitination..."});
-    EXPECT_EQ(owner.link.connected, 0u);
+    EXPECT_FALSE(owner.link.connected);
     EXPECT_EQ(owner.statusRedraws, 1);
     EXPECT_EQ(owner.requests, 1);
-    EXPECT_EQ(owner.link.idle, 0u);
+    EXPECT_FALSE(owner.link.idle);
     EXPECT_EQ(owner.link.lastPort, 12);
-    EXPECT_FALSE(dialog.OpenedByUser()); // the end of the synchronisation hides it again
+    EXPECT_FALSE(owner.link.openedByUser); // the end of the synchronisation hides it again
 
     EXPECT_FALSE(dialog.PortList()->isEnabled());
     EXPECT_TRUE(Control(CConnectDlg::kDisconnectId)->isEnabled());
@@ -341,7 +321,7 @@ TEST_F(ConnectDlgTest, ConnectWhileAPortIsOpenOnlyRequestsTheStateAgain) {
         Click(CConnectDlg::kConnectId);
         EXPECT_TRUE(IsRequestAll(first.Receive(kFrameSize, 2000ms)));
         EXPECT_EQ(app.state.linkState, state);
-        EXPECT_EQ(owner.link.idle, 0u);
+        EXPECT_FALSE(owner.link.idle);
         EXPECT_EQ(owner.waitTexts.back(), "Getting Data From Desitination...");
     }
     EXPECT_EQ(owner.waitTexts.size(), 3u);
@@ -381,7 +361,7 @@ TEST_F(ConnectDlgTest, AFailedOpenNamesTheCauseAndLeavesConfigIniAlone) {
         EXPECT_FALSE(app.link.IsOpen());
         EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkClosed));
         EXPECT_TRUE(owner.waitTexts.empty());
-        EXPECT_EQ(owner.link.idle, 1u);
+        EXPECT_TRUE(owner.link.idle);
         EXPECT_TRUE(dialog.PortList()->isEnabled());
         EXPECT_EQ(ConfigBytes(), config);
         EXPECT_EQ(app.config.comPortNum, 12u);
@@ -397,17 +377,17 @@ TEST_F(ConnectDlgTest, DisconnectClosesThePortAndStopsTheSearch) {
     app.state.linkState = kLinkSynchronised;
     owner.link.connected = 1;
     owner.link.idle = 1;
-    owner.upgrade = &upgrade;
+    owner.windows[Window::UpgradeDialog] = &upgrade;
     const int hides = owner.hideWaits;
     linkOwner.dialog = nullptr; // the main window's WM_PORT_CLOSED comes later, by hand
 
     Click(CConnectDlg::kDisconnectId);
     EXPECT_FALSE(app.link.IsOpen());
     EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkClosed));
-    EXPECT_EQ(owner.link.connected, 0u);
+    EXPECT_FALSE(owner.link.connected);
     EXPECT_EQ(owner.statusRedraws, 1);
     EXPECT_EQ(owner.hideWaits, hides + 1);
-    EXPECT_EQ(owner.link.idle, 0u);
+    EXPECT_FALSE(owner.link.idle);
     EXPECT_TRUE(dialog.PortList()->isEnabled());
     EXPECT_FALSE(Control(CConnectDlg::kDisconnectId)->isEnabled());
     SettleClose(1);
@@ -416,7 +396,7 @@ TEST_F(ConnectDlgTest, DisconnectClosesThePortAndStopsTheSearch) {
 
     // The read in flight reports the close; handling it leaves the search stopped.
     Send(WM_PORT_CLOSED, 0, 0);
-    EXPECT_EQ(owner.link.idle, 0u);
+    EXPECT_FALSE(owner.link.idle);
     EXPECT_TRUE(dialog.isVisible());
 }
 
@@ -434,7 +414,7 @@ TEST_F(ConnectDlgTest, ALostLinkShowsTheDialogAndClosesThePortOnce) {
         owner.link.connected = 1;
         owner.link.idle = 1;
         owner.waitShown = true;
-        owner.upgrade = &upgrade;
+        owner.windows[Window::UpgradeDialog] = &upgrade;
         owner.statusRedraws = 0;
         // Hidden at the end of the synchronisation, or by the operator before it ended.
         if (hiddenByUser) {
@@ -455,19 +435,20 @@ TEST_F(ConnectDlgTest, ALostLinkShowsTheDialogAndClosesThePortOnce) {
         }
         EXPECT_FALSE(app.link.IsOpen());
         EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkClosed));
-        EXPECT_EQ(owner.link.connected, 0u);
+        EXPECT_FALSE(owner.link.connected);
         EXPECT_EQ(owner.statusRedraws, 1);
         EXPECT_FALSE(owner.waitShown);
-        EXPECT_EQ(owner.link.idle, 1u); // the search goes on
+        EXPECT_TRUE(owner.link.idle); // the search goes on
         EXPECT_TRUE(dialog.PortList()->isEnabled());
 
         // The read in flight reports the close: handled again, the port is not closed twice.
         SettleClose(1);
         EXPECT_EQ(linkOwner.closed.load(), 1);
+        WaitFor([&] { return upgrade.Count(WM_DEVICE_REPLY) >= 2; }, 3000);
         const auto replies = upgrade.Received(WM_DEVICE_REPLY);
         ASSERT_EQ(replies.size(), 2u);
         for (const WindowMessage& m : replies) {
-            EXPECT_EQ(m.wParam, CConnectDlg::kReplyLinkLost);
+            EXPECT_EQ(m.wParam, kReplyLinkLost);
             EXPECT_EQ(m.lParam, 1);
         }
         EXPECT_EQ(owner.statusRedraws, 1);
@@ -484,7 +465,7 @@ TEST_F(ConnectDlgTest, AnAutomaticAttemptOpensThePortWithoutWaiting) {
     EXPECT_FALSE(app.link.IsOpen());
     EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkClosed));
     EXPECT_TRUE(dialog.isHidden());
-    EXPECT_EQ(owner.link.connected, 1u);
+    EXPECT_TRUE(owner.link.connected);
 
     owner.link.idle = 0;
     EXPECT_EQ(Send(WM_TRY_PORT, 921600, 12), 0);
@@ -493,9 +474,9 @@ TEST_F(ConnectDlgTest, AnAutomaticAttemptOpensThePortWithoutWaiting) {
     EXPECT_EQ(OutputSpeed(pty), static_cast<speed_t>(B921600));
     EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkOpen));
     EXPECT_EQ(owner.link.baudRate, 921600u);
-    EXPECT_EQ(owner.link.connected, 0u);
+    EXPECT_FALSE(owner.link.connected);
     EXPECT_EQ(owner.statusRedraws, 1);
-    EXPECT_EQ(owner.link.idle, 1u);
+    EXPECT_TRUE(owner.link.idle);
     EXPECT_TRUE(owner.waitTexts.empty());
     EXPECT_FALSE(dialog.isHidden());
     EXPECT_EQ(dialog.pos(), Centred());
@@ -546,7 +527,7 @@ TEST_F(ConnectDlgTest, AnAttemptLeavesADialogTheOperatorHidHidden) {
     CConnectDlg& dialog = Dialog();
     dialog.ShowFromStatusArea();
     Click(CBaseDialog::kCloseId);
-    ASSERT_TRUE(dialog.HiddenByUser());
+    ASSERT_TRUE(owner.link.hiddenByUser);
     EXPECT_EQ(Send(WM_TRY_PORT, 115200, 12), 0);
     EXPECT_TRUE(dialog.isHidden());
 }
@@ -581,11 +562,11 @@ TEST_F(ConnectDlgTest, HidingRemembersWhetherTheLinkWasUp) {
         main.Clear();
         app.state.linkState = c.state;
         dialog.ShowFromStatusArea();
-        EXPECT_TRUE(dialog.OpenedByUser());
+        EXPECT_TRUE(owner.link.openedByUser);
         Click(CBaseDialog::kCloseId);
         EXPECT_TRUE(dialog.isHidden());
-        EXPECT_EQ(dialog.HiddenByUser(), c.hiddenByUser);
-        EXPECT_FALSE(dialog.OpenedByUser());
+        EXPECT_EQ(owner.link.hiddenByUser, c.hiddenByUser);
+        EXPECT_FALSE(owner.link.openedByUser);
         Drain();
         EXPECT_EQ(main.Count(WM_CLOSE_PAGE), 0); // it only hides itself
     }
@@ -598,13 +579,13 @@ TEST_F(ConnectDlgTest, OpeningFromTheStatusAreaShowsItCentredAndKeepsItOpen) {
     dialog.ShowPage(true);
     EXPECT_TRUE(dialog.ShownAutomatically());
     Click(CBaseDialog::kCloseId);
-    ASSERT_TRUE(dialog.HiddenByUser());
+    ASSERT_TRUE(owner.link.hiddenByUser);
 
     dialog.ShowFromStatusArea();
     EXPECT_FALSE(dialog.isHidden());
     EXPECT_EQ(dialog.pos(), Centred());
-    EXPECT_FALSE(dialog.HiddenByUser());
-    EXPECT_TRUE(dialog.OpenedByUser());
+    EXPECT_FALSE(owner.link.hiddenByUser);
+    EXPECT_TRUE(owner.link.openedByUser);
     EXPECT_FALSE(dialog.ShownAutomatically());
 }
 
@@ -667,10 +648,10 @@ TEST_F(ConnectDlgTest, TheLampBlinksRedUntilConnectedThenShowsGreen) {
 
     // Not connected: the red square with its diagonals in the red phase, nothing in the other,
     // drawn again every 300 ms.
-    owner.redPhase = true;
+    owner.main.redPhase = true;
     EXPECT_GT(count(red), 2 * lamp.width());
     EXPECT_EQ(count(green), 0);
-    owner.redPhase = false;
+    owner.main.redPhase = false;
     EXPECT_EQ(count(red), 0);
     paints.count = 0;
     WaitFor([&] { return paints.count >= 2; }, 1000);
@@ -713,7 +694,7 @@ TEST_F(ConnectDlgTest, RendersForTheGallery) {
             app.state.linkState = s.linkState;
             owner.link.connected = s.connected;
             owner.link.idle = s.idle;
-            owner.redPhase = true;
+            owner.main.redPhase = true;
             dialog.UpdateControls();
             Drain();
             const QString path = QString("%1/connect-%2-%3.png").arg(CORVANE_GALLERY_DIR, s.state, name);

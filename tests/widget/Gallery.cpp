@@ -6,8 +6,8 @@
 // The pictures are for looking at the theme as a whole, after any change to a control or an
 // image.
 
-#include "mainwindow/CAboutDlg.h"
-#include "mainwindow/CMessageboxDlg.h"
+#include "dialogs/CAboutDlg.h"
+#include "dialogs/CMessageboxDlg.h"
 #include "shell/Language.h"
 #include "upgrade/CPictureEx.h"
 #include "upgrade/CProgressDlg.h"

@@ -1,10 +1,11 @@
 // The layer page with real mouse and key events. The layout page is played by a window that
 // records what it gets, the main window's side by a fake host.
 
+#include "FakePageContext.h"
 #include "WidgetTestSupport.h"
+#include "dialogs/CMessageboxDlg.h"
 #include "layout/CLayerDlg.h"
-#include "layout/LayerPageHost.h"
-#include "mainwindow/CMessageboxDlg.h"
+#include "layout/LayoutPageCalls.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/SystemMessages.h"
 #include "shell/Language.h"
@@ -51,9 +52,11 @@ Sent Command(int layer) {
 }
 
 // The layout page's window: keeps the layer page's requests in the order they came.
-class RecordingLayoutPage : public QWidget, public MessageWindow {
+class RecordingLayoutPage : public QWidget, public MessageWindow, public LayoutPageCalls {
 public:
     RecordingLayoutPage() : MessageWindow(this) {}
+    void SelectLayerCell(int layer) override { selected.push_back(layer); }
+    std::vector<int> selected;
     std::intptr_t WindowProc(const WindowMessage& m) override {
         if (m.message == WM_DEVICE_REPLY || m.message == WM_LAYOUT_COMMAND)
             received.push_back({m.message, m.wParam, m.lParam});
@@ -63,23 +66,16 @@ public:
 };
 
 // The main window and the layout page as the layer page sees them.
-class FakeHost : public LayerPageHost {
-public:
-    explicit FakeHost(DeviceState& state) : m_state(state) {}
-
-    MessageWindow* LayoutWindow() override { return &layout; }
-    void SelectLayerCell(int layer) override { selected.push_back(layer); }
-    void SetLayerSwitch(int layer, bool on) override {
-        switches.emplace_back(layer, on);
-        m_state.layers[static_cast<std::size_t>(layer)].visible = on ? 1 : 0;
+struct FakeHost {
+    explicit FakeHost(DeviceState& state) : context(state, config) {
+        context.windows[Window::LayoutPage] = &layout;
     }
 
+    Config config;
+    test::FakePageContext context;
     RecordingLayoutPage layout;
-    std::vector<int> selected;
-    std::vector<std::pair<int, bool>> switches;
-
-private:
-    DeviceState& m_state;
+    std::vector<int>& selected = layout.selected;
+    std::vector<std::pair<int, bool>>& switches = context.main.switches;
 };
 
 struct ShownBox {
@@ -125,7 +121,7 @@ protected:
 
     CLayerDlg& Page() {
         if (!m_page) {
-            m_page = std::make_unique<CLayerDlg>(state, host, nullptr);
+            m_page = std::make_unique<CLayerDlg>(host.context, nullptr);
             m_page->resize(320, 634);
             m_page->Create();
             m_page->ShowPage(true);

@@ -1,3 +1,4 @@
+#include "FakePageContext.h"
 #include "WidgetTestSupport.h"
 #include "device/DeviceState.h"
 #include "layout/CLayoutDlg.h"
@@ -22,21 +23,18 @@ namespace {
 
 // The main window as the layout page sees it: two recording pages, the four layer switches,
 // and the frames handed to the processor.
-class FakeMain : public LayoutPageHost {
-public:
-    MessageWindow* LayerPageWindow() override { return &layerPage; }
-    MessageWindow* OutputPageWindow() override { return &outputPage; }
-    bool LayerSwitchOn(int layer) override { return switches[static_cast<std::size_t>(layer & 3)]; }
-    void SendToDevice(const std::uint8_t* data, std::size_t length) override {
-        Frame f{};
-        std::copy(data, data + std::min(length, f.size()), f.begin());
-        sent.push_back(f);
+struct FakeMain {
+    explicit FakeMain(DeviceState& state) : context(state, config) {
+        context.windows[Window::LayerPage] = &layerPage;
+        context.windows[Window::OutputPage] = &outputPage;
     }
 
+    Config config;
+    test::FakePageContext context;
     RecordingPage layerPage;
     RecordingPage outputPage;
-    std::array<bool, 4> switches{};
-    std::vector<Frame> sent;
+    std::array<bool, 4>& switches = context.main.switchOn;
+    std::vector<Frame>& sent = context.sent;
 };
 
 // The page at 1000 x 600 with its cells; the processor's state as after a synchronisation:
@@ -55,7 +53,7 @@ protected:
         state.layers[1].y = 0;
         state.layers[1].w = 960;
         state.layers[1].h = 540;
-        page = std::make_unique<CLayoutDlg>(state, host, Config{}, nullptr);
+        page = std::make_unique<CLayoutDlg>(host.context, nullptr);
         page->Create();
         page->resize(1000, 600);
         page->show();
@@ -89,7 +87,7 @@ protected:
     }
 
     DeviceState state;
-    FakeMain host;
+    FakeMain host{state};
     std::unique_ptr<CLayoutDlg> page;
 };
 

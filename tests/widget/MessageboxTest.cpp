@@ -1,6 +1,6 @@
 #include "WidgetTestSupport.h"
-#include "mainwindow/CAboutDlg.h"
-#include "mainwindow/CMessageboxDlg.h"
+#include "dialogs/CAboutDlg.h"
+#include "dialogs/CMessageboxDlg.h"
 #include "widgets/CGdipButton.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "mainwindow/CAboutDlg.h"
+#include "dialogs/CAboutDlg.h"
 
 #include "platform/ui/MessageMap.h"
 #include "ui_dialog100.h"

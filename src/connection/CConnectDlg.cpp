@@ -1,13 +1,16 @@
-#include "link/ui/CConnectDlg.h"
+#include "connection/CConnectDlg.h"
 
+#include "connection/LinkLog.h"
+#include "device/DeviceState.h"
+#include "device/LinkSession.h"
+#include "device/ReplyCodes.h"
+#include "dialogs/CMessageboxDlg.h"
 #include "link/PortDiscovery.h"
-#include "link/ui/ConnectionOwner.h"
-#include "link/ui/LinkLog.h"
-#include "mainwindow/CMessageboxDlg.h"
+#include "pages/MainWindowCalls.h"
+#include "pages/PageContext.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/MessageMap.h"
 #include "shell/Config.h"
-#include "shell/CorvaneApp.h"
 #include "shell/Language.h"
 #include "ui_dialog163.h"
 #include "widgets/CDropButton.h"
@@ -18,7 +21,7 @@
 #include "widgets/ValueEdit.h"
 
 #include <QPainter>
-#include <thread>
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcLink, "corvane.link")
 
@@ -42,8 +45,8 @@ QString PortName(std::uint32_t port) {
 
 } // namespace
 
-CConnectDlg::CConnectDlg(CCorvaneApp& app, ConnectionOwner& owner, QWidget* parent)
-    : CBaseDialog(kDialogId, parent, Frame::FloatingChild), m_app(app), m_owner(owner) {
+CConnectDlg::CConnectDlg(PageContext& context, QWidget* parent)
+    : CBaseDialog(kDialogId, parent, Frame::FloatingChild), m_context(context), m_session(context.Session()) {
     Ui::Dialog163 ui;
     ui.setupUi(this);
     m_group = ui.group;
@@ -71,9 +74,12 @@ bool CConnectDlg::OnInitDialog() {
     m_portList->setText(QStringLiteral("N/A"));
     m_portList->show();
 
-    const float baud =
-        m_app.config.comBaudRate != 0 ? static_cast<float>(m_app.config.comBaudRate) : kBaudMin;
-    m_baud->Setup(QStringLiteral("%d"), false, kBaudMin, kBaudMax, baud);
+    // The field shows the configured rate as it is, even outside the rates the search uses:
+    // that is the rate Connect opens the port at and saves again.
+    const float baud = m_context.Settings().comBaudRate != 0
+                           ? static_cast<float>(m_context.Settings().comBaudRate)
+                           : kBaudMin;
+    m_baud->Setup(QStringLiteral("%d"), false, std::min(kBaudMin, baud), std::max(kBaudMax, baud), baud);
 
     FillPortList();
     m_autoText = QString::fromStdString(Tr("Auto connect...", "自动连接..."));
@@ -105,23 +111,21 @@ void CConnectDlg::ApplyLanguage() {
 }
 
 void CConnectDlg::ClosePage() {
-    m_hiddenByUser = m_app.state.linkState != kLinkSynchronised;
-    m_openedByUser = false;
+    m_session.DialogClosedByOperator();
     ShowPage(false);
 }
 
 void CConnectDlg::ShowFromStatusArea() {
-    m_hiddenByUser = false;
-    m_openedByUser = true;
+    m_session.DialogOpenedByOperator();
     ShowCentred();
 }
 
 bool CConnectDlg::ShownAutomatically() const {
-    return !isHidden() && !m_openedByUser;
+    return !isHidden() && !m_session.Link().openedByUser;
 }
 
 void CConnectDlg::UpdateControls() {
-    const bool open = m_app.state.linkState != kLinkClosed;
+    const bool open = m_context.State().linkState != kLinkClosed;
     if (m_portList)
         m_portList->setEnabled(!open);
     m_connect->setEnabled(true);
@@ -140,8 +144,13 @@ void CConnectDlg::FillPortList() {
         return;
     }
     SetPorts(entries);
-    // What the operator chose stays chosen; otherwise the port of the last connection.
-    if ((selected == 0 || !SelectPort(selected)) && !SelectPort(m_app.config.comPortNum))
+    // The port in use is shown while a port is open; otherwise what the operator chose stays
+    // chosen, else the port of the last connection, else the first line.
+    const LinkMembers& link = m_session.Link();
+    if (m_context.State().linkState != kLinkClosed && link.lastPort > 0 &&
+        SelectPort(static_cast<std::uint32_t>(link.lastPort)))
+        return;
+    if ((selected == 0 || !SelectPort(selected)) && !SelectPort(m_context.Settings().comPortNum))
         m_portList->SetCurSel(0);
 }
 
@@ -163,8 +172,8 @@ QRect CConnectDlg::LampRect() const {
 }
 
 QString CConnectDlg::AutoConnectText() const {
-    const LinkMembers& link = m_owner.Link();
-    if (link.idle != 0 && link.connected == 0)
+    const LinkMembers& link = m_session.Link();
+    if (link.idle && !link.connected)
         return m_autoText;
     return {};
 }
@@ -173,12 +182,13 @@ void CConnectDlg::paintEvent(QPaintEvent* event) {
     CBaseDialog::paintEvent(event);
     QPainter p(this);
     const QRect lamp = LampRect();
-    if (m_owner.Link().connected != 0) {
+    if (m_session.Link().connected) {
         p.fillRect(lamp, kLampGreen);
     } else {
         // Blinks with the main window's lamp: the red square with both diagonals in its red
         // phase, nothing in the other. Drawn again when timer 6 fires.
-        if (m_owner.LampRedPhase()) {
+        const auto* main = m_context.CallsOf<MainWindowCalls>(Window::MainWindow);
+        if (main && main->LampRedPhase()) {
             p.setRenderHint(QPainter::Antialiasing);
             p.setPen(QPen(kLampRed, 1.5));
             p.setBrush(Qt::NoBrush);
@@ -206,42 +216,27 @@ void CConnectDlg::OnLampTimer() {
 }
 
 void CConnectDlg::OnConnect() {
-    LinkMembers& link = m_owner.Link();
-    if (m_app.state.linkState != kLinkClosed) {
-        // A port is open: only the synchronisation is started again.
-        qCDebug(lcLink) << "connect: the port is open, requesting the state again";
-        m_owner.ShowWait(MessageText(kMsgGettingData));
-        m_owner.RequestAll();
-        link.idle = 0;
-        return;
-    }
     const std::uint32_t port = SelectedPort();
-    if (port == 0) {
+    if (m_context.State().linkState == kLinkClosed && port == 0) {
         Message(kMsgConnectionSetting, MessageText(kMsgSelectSerialNumber));
         return;
     }
     const auto baud = static_cast<std::uint32_t>(m_baud->GetValue());
-    if (!m_app.link.Open(static_cast<int>(port), static_cast<int>(baud),
-                         static_cast<int>(m_app.config.comByteSize),
-                         static_cast<int>(m_app.config.comStopBits))) {
-        const std::string cause = DescribeOpenError(m_app.link.LastOpenError());
+    switch (m_session.Connect(port, baud, Line(), MessageText(kMsgGettingData))) {
+    case LinkSession::ConnectResult::Resynchronising:
+        qCDebug(lcLink) << "connect: the port is open, requesting the state again";
+        return;
+    case LinkSession::ConnectResult::OpenFailed: {
+        const std::string cause = m_session.OpenErrorText();
         qCWarning(lcLink).noquote() << "connect:" << PortName(port) << "at" << baud
                                     << "baud could not be opened:" << QString::fromStdString(cause);
         Message(kMsgConnectionSetting, MessageText(kMsgOpenSerialFailed) + "\n" + cause);
         return;
     }
-    qCDebug(lcLink).noquote() << "connect:" << PortName(port) << "opened at" << baud << "baud";
-    m_app.state.linkState = kLinkOpen;
-    link.baudRate = baud;
-    m_owner.ShowWait(MessageText(kMsgGettingData));
-    if (link.connected != 0) {
-        link.connected = 0;
-        m_owner.RedrawStatusArea();
+    case LinkSession::ConnectResult::Opened:
+        break;
     }
-    m_owner.RequestAll();
-    link.idle = 0;
-    link.lastPort = static_cast<std::int32_t>(port);
-    m_openedByUser = false;
+    qCDebug(lcLink).noquote() << "connect:" << PortName(port) << "opened at" << baud << "baud";
     UpdateControls();
     SaveComSettings(port, baud);
 }
@@ -255,25 +250,14 @@ void CConnectDlg::OnRefresh() {
 }
 
 std::intptr_t CConnectDlg::OnTryPort(std::uintptr_t baud, std::intptr_t port) {
-    if (!m_app.link.Open(static_cast<int>(port), static_cast<int>(baud),
-                         static_cast<int>(m_app.config.comByteSize),
-                         static_cast<int>(m_app.config.comStopBits))) {
-        qCDebug(lcLink).noquote() << "automatic attempt:" << PortName(static_cast<std::uint32_t>(port))
-                                  << "at" << baud << "baud could not be opened:"
-                                  << QString::fromStdString(DescribeOpenError(m_app.link.LastOpenError()));
+    const auto number = static_cast<std::uint32_t>(port);
+    if (!m_session.TryPort(number, static_cast<std::uint32_t>(baud), Line())) {
+        qCDebug(lcLink).noquote() << "automatic attempt:" << PortName(number) << "at" << baud
+                                  << "baud could not be opened:"
+                                  << QString::fromStdString(m_session.OpenErrorText());
         return -1;
     }
-    qCDebug(lcLink).noquote() << "automatic attempt:" << PortName(static_cast<std::uint32_t>(port))
-                              << "opened at" << baud << "baud";
-    LinkMembers& link = m_owner.Link();
-    m_app.state.linkState = kLinkOpen;
-    link.baudRate = static_cast<std::uint32_t>(baud);
-    if (link.connected != 0) {
-        link.connected = 0;
-        m_owner.RedrawStatusArea();
-    }
-    m_owner.RequestAll();
-    link.idle = 1;
+    qCDebug(lcLink).noquote() << "automatic attempt:" << PortName(number) << "opened at" << baud << "baud";
 
     // The ports may have come and gone since the list was made.
     std::vector<SerialPortEntry> entries;
@@ -281,18 +265,18 @@ std::intptr_t CConnectDlg::OnTryPort(std::uintptr_t baud, std::intptr_t port) {
         ShowNoPorts();
     } else if (entries.size() != m_ports.size()) {
         SetPorts(entries);
-        if (!SelectPort(static_cast<std::uint32_t>(port)))
+        if (!SelectPort(number))
             m_portList->SetCurSel(0);
     }
     // The port is open now, whether or not the list changed.
     UpdateControls();
-    if (isHidden() && !m_hiddenByUser)
+    if (isHidden() && !m_session.Link().hiddenByUser)
         ShowCentred();
     return 0;
 }
 
 std::intptr_t CConnectDlg::OnPortClosed(std::uintptr_t, std::intptr_t) {
-    if (isHidden() && !m_hiddenByUser) {
+    if (isHidden() && !m_session.Link().hiddenByUser) {
         FillPortList();
         ShowCentred();
     }
@@ -307,27 +291,10 @@ std::intptr_t CConnectDlg::OnDeviceReply(std::uintptr_t, std::intptr_t port) {
 }
 
 void CConnectDlg::ClosePort(bool byUser) {
-    // The read in flight fails when the port closes and reports it once more as
-    // WM_PORT_CLOSED; that one finds the port closed and repeats only the steps below.
-    if (m_app.link.IsOpen()) {
+    if (m_session.PortOpen())
         qCDebug(lcLink) << (byUser ? "disconnect: closing the port" : "link lost: closing the port");
-        m_app.link.Close();
-        m_app.state.linkState = kLinkClosed;
-        std::this_thread::sleep_for(kClosePauseMs);
-    }
-    m_app.state.linkState = kLinkClosed;
-    LinkMembers& link = m_owner.Link();
-    if (link.connected != 0) {
-        link.connected = 0;
-        m_owner.RedrawStatusArea();
-    }
-    m_owner.HideWait();
-    if (byUser)
-        link.idle = 0; // the port search waits until the operator connects again
+    m_session.ClosePort(byUser);
     UpdateControls();
-    if (!byUser)
-        if (MessageWindow* upgrade = m_owner.UpgradeDialog())
-            PostWindowMessage(upgrade, WM_DEVICE_REPLY, kReplyLinkLost, 1);
 }
 
 void CConnectDlg::SetPorts(const std::vector<SerialPortEntry>& entries) {
@@ -363,17 +330,20 @@ void CConnectDlg::ShowCentred() {
 }
 
 void CConnectDlg::SaveComSettings(std::uint32_t port, std::uint32_t baud) {
-    m_app.config.comPortNum = port;
-    m_app.config.comBaudRate = baud;
-    if (m_app.configPath.empty())
-        return;
-    if (!SaveConfig(m_app.configPath, m_app.config, m_app.state.presets))
-        qCWarning(lcLink).noquote() << "the port settings could not be saved to"
-                                    << QString::fromStdString(m_app.configPath);
+    Config& config = m_context.Settings();
+    config.comPortNum = port;
+    config.comBaudRate = baud;
+    if (!m_context.SaveSettings())
+        qCWarning(lcLink) << "the port settings could not be saved";
+}
+
+LineSettings CConnectDlg::Line() const {
+    const Config& config = m_context.Settings();
+    return {static_cast<int>(config.comByteSize), static_cast<int>(config.comStopBits)};
 }
 
 void CConnectDlg::Message(int titleId, const std::string& text) {
-    ShowMessageBox(this, MessageText(titleId), text);
+    m_context.ShowMessage(MessageText(titleId), text);
 }
 
 } // namespace corvane

@@ -1,4 +1,4 @@
-#include "link/ui/CRefreshButton.h"
+#include "connection/CRefreshButton.h"
 
 #include "widgets/Theme.h"
 

@@ -1,4 +1,4 @@
-#include "mainwindow/CMessageboxDlg.h"
+#include "dialogs/CMessageboxDlg.h"
 
 #include "platform/ui/MessageMap.h"
 #include "shell/Language.h"

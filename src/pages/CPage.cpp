@@ -1,4 +1,4 @@
-#include "mainwindow/CPage.h"
+#include "pages/CPage.h"
 
 #include "ui_dialog146.h"
 #include "ui_dialog152.h"

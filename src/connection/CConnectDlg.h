@@ -25,12 +25,13 @@
 
 namespace corvane {
 
-class CCorvaneApp;
 class CDropButton;
 class CGdipButton;
 class CGroupBox;
-class ConnectionOwner;
+class LinkSession;
 class oRealEdit;
+class PageContext;
+struct LineSettings;
 struct SerialPortEntry;
 
 class CConnectDlg : public CBaseDialog {
@@ -49,15 +50,11 @@ public:
     // The lamp is drawn again this long after each drawing of the unconnected state.
     static constexpr int kTimerLamp = 6;
     static constexpr std::chrono::milliseconds kLampPeriodMs{300};
-    // Pause after the port was closed, before the controls follow.
-    static constexpr std::chrono::milliseconds kClosePauseMs{50};
     // The baud rates the field accepts.
     static constexpr float kBaudMin = 115200.0f;
     static constexpr float kBaudMax = 921600.0f;
-    // Told to the upgrade dialog (WM_DEVICE_REPLY, with index 1) when the link is lost.
-    static constexpr std::uintptr_t kReplyLinkLost = 0x8004;
 
-    CConnectDlg(CCorvaneApp& app, ConnectionOwner& owner, QWidget* parent);
+    CConnectDlg(PageContext& context, QWidget* parent);
     ~CConnectDlg() override;
 
     std::intptr_t WindowProc(const WindowMessage& message) override;
@@ -70,8 +67,6 @@ public:
     // The operator clicked the main window's status area: shown, centred on the main window,
     // and kept open when a synchronisation ends.
     void ShowFromStatusArea();
-    bool OpenedByUser() const { return m_openedByUser; }
-    bool HiddenByUser() const { return m_hiddenByUser; }
     // Shown, but not by the operator: the end of a synchronisation hides it.
     bool ShownAutomatically() const;
 
@@ -113,10 +108,11 @@ private:
     bool SelectPort(std::uint32_t port);
     void ShowCentred();
     void SaveComSettings(std::uint32_t port, std::uint32_t baud);
+    LineSettings Line() const;
     void Message(int titleId, const std::string& text);
 
-    CCorvaneApp& m_app;
-    ConnectionOwner& m_owner;
+    PageContext& m_context;
+    LinkSession& m_session;
     CGroupBox* m_group = nullptr;
     QWidget* m_comLabel = nullptr;
     oRealEdit* m_baud = nullptr;
@@ -126,8 +122,6 @@ private:
     CDropButton* m_portList = nullptr;
     std::vector<std::uint32_t> m_ports; // the port number of each line of m_portList
     QString m_autoText;                 // "Auto connect..." in the configured language
-    bool m_hiddenByUser = false;
-    bool m_openedByUser = false;
 };
 
 } // namespace corvane

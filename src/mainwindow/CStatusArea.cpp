@@ -1,0 +1,97 @@
+#include "mainwindow/CStatusArea.h"
+
+#include "device/DeviceState.h"
+#include "device/LinkMembers.h"
+#include "shell/Language.h"
+#include "widgets/Theme.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+
+namespace corvane {
+
+namespace {
+
+constexpr int kLabelLeft = 12;
+constexpr int kLabelTop = 8;
+constexpr int kLampGap = 8;
+constexpr int kTextGap = 14;
+
+QString PortFormat() {
+    const std::string format = GetLangString("IDD102_StatusPort");
+    return format.empty() ? QStringLiteral("COM%1  %2 baud") : QString::fromStdString(format);
+}
+
+} // namespace
+
+CStatusArea::CStatusArea(const DeviceState& state, const LinkMembers& link, QWidget* parent)
+    : QWidget(parent), m_state(state), m_link(link), m_blink(new QTimer(this)) {
+    m_blink->setSingleShot(true);
+    m_blink->setInterval(static_cast<int>(kBlinkPeriodMs.count()));
+    connect(m_blink, &QTimer::timeout, this, [this] {
+        update(LampRect());
+        emit blinked();
+    });
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void CStatusArea::SetLabelWidth(int width) {
+    m_labelWidth = width;
+    update();
+}
+
+QRect CStatusArea::LampRect() const {
+    return QRect(kLabelLeft + m_labelWidth + kLampGap, kLabelTop + 2, kLampSize, kLampSize);
+}
+
+QString CStatusArea::PortText() const {
+    if (m_state.linkState == kLinkClosed || m_link.lastPort <= 0)
+        return {};
+    return PortFormat().arg(m_link.lastPort).arg(m_link.baudRate);
+}
+
+void CStatusArea::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor::fromRgb(theme::kFrameLine), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+    const QRectF lamp(LampRect());
+    if (m_link.connected) {
+        p.setPen(QPen(QColor(0, 120, 0), 1));
+        p.setBrush(QColor(0, 255, 0));
+        p.drawRect(lamp);
+    } else {
+        m_red = !m_red;
+        if (m_red) {
+            p.setPen(QPen(QColor(255, 0, 0), 1.5));
+            p.setBrush(QColor(255, 0, 0, 60));
+            p.drawRect(lamp);
+            p.drawLine(lamp.topLeft(), lamp.bottomRight());
+            p.drawLine(lamp.topRight(), lamp.bottomLeft());
+        }
+        m_blink->start();
+    }
+    const QString where = PortText();
+    if (!where.isEmpty()) {
+        p.setFont(theme::ControlFont());
+        p.setPen(QColor::fromRgb(m_link.connected ? theme::kOrange : theme::kStaticText));
+        const QRect lampRect = LampRect();
+        p.drawText(
+            QRect(lampRect.right() + kTextGap, lampRect.top() - 2, width() - lampRect.right() - kTextGap, 20),
+            Qt::AlignLeft | Qt::AlignVCenter, where);
+    }
+}
+
+void CStatusArea::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        emit clicked();
+}
+
+void CStatusArea::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        emit doubleClicked();
+}
+
+} // namespace corvane

@@ -1,0 +1,173 @@
+#include "mainwindow/MainServices.h"
+
+#include "connection/CConnectDlg.h"
+#include "dialogs/CMessageboxDlg.h"
+#include "link/PortDiscovery.h"
+#include "mainwindow/CMainDlg.h"
+#include "mainwindow/CStatusArea.h"
+#include "mainwindow/MainLog.h"
+#include "platform/WindowMessages.h"
+#include "shell/Config.h"
+#include "shell/CorvaneApp.h"
+#include "shell/Language.h"
+#include "upgrade/CProgressDlg.h"
+
+#include <QThread>
+
+namespace corvane {
+
+namespace {
+
+QString Hex(const std::uint8_t* p, std::size_t n) {
+    return QByteArray(reinterpret_cast<const char*>(p), static_cast<qsizetype>(n)).toHex(' ');
+}
+
+void CentreOn(QWidget* child, const QWidget* parent) {
+    const QPoint centre = parent->rect().center();
+    child->move(centre.x() - child->width() / 2, centre.y() - child->height() / 2);
+}
+
+} // namespace
+
+MainServices::MainServices(CCorvaneApp& app, CMainDlg& main)
+    : m_app(app), m_main(main), m_port(app.link), m_session(app.state, *this, &m_port),
+      m_dispatcher(app.state, m_session, *this, &m_picks), m_supervision(m_session, *this) {}
+
+DeviceState& MainServices::State() {
+    return m_app.state;
+}
+
+Config& MainServices::Settings() {
+    return m_app.config;
+}
+
+bool MainServices::SaveSettings() {
+    if (m_app.configPath.empty())
+        return true; // no Config.ini (tests): nothing to write
+    return SaveConfig(m_app.configPath, m_app.config, m_app.state.presets);
+}
+
+void MainServices::SendToDevice(const std::uint8_t* data, std::size_t length) {
+    qCDebug(lcTraffic).noquote() << "tx" << Hex(data, length);
+    m_app.SendToDevice(data, length);
+}
+
+void MainServices::ShowWait(const std::string& text) {
+    CProgressDlg* wait = m_main.WaitOverlay();
+    wait->SetWaitText(QString::fromStdString(text));
+    CentreOn(wait, &m_main);
+    wait->show();
+    wait->raise();
+    m_main.SetInteractive(false);
+    m_main.SetTimer(kTimerWait, kWaitTimeoutMs);
+}
+
+void MainServices::HideWait() {
+    CProgressDlg* wait = m_main.WaitOverlay();
+    if (wait->isVisible()) {
+        wait->hide();
+        m_main.SetInteractive(true);
+    }
+    CentreOn(wait, &m_main);
+}
+
+bool MainServices::WaitShown() const {
+    const CProgressDlg* wait = m_main.WaitOverlay();
+    return wait && wait->isVisible();
+}
+
+void MainServices::RequestAll() {
+    m_session.RequestAll();
+}
+
+void MainServices::StopKeepAlive() {
+    m_main.KillTimer(kTimerKeepAlive);
+}
+
+void MainServices::RestartKeepAlive() {
+    m_main.SetTimer(kTimerKeepAlive, kKeepAlivePeriodMs);
+}
+
+int MainServices::ShowMessage(const std::string& title, const std::string& text, std::uint32_t mode) {
+    return ShowMessageBox(&m_main, title, text, mode);
+}
+
+std::string MainServices::LanguageName() const {
+    return GetLanguageSetting();
+}
+
+MessageWindow* MainServices::WindowOf(Window window) {
+    if (window == Window::MainWindow)
+        return &m_main;
+    return m_main.Pages().Find(window);
+}
+
+std::intptr_t MainServices::SendMessageTo(Window window, std::uint32_t message, std::uintptr_t wParam,
+                                          std::intptr_t lParam) {
+    MessageWindow* target = WindowOf(window);
+    return target ? SendWindowMessage(target, message, wParam, lParam) : 0;
+}
+
+void MainServices::PostMessageTo(Window window, std::uint32_t message, std::uintptr_t wParam,
+                                 std::intptr_t lParam) {
+    if (MessageWindow* target = WindowOf(window))
+        PostWindowMessage(target, message, wParam, lParam);
+}
+
+bool MainServices::WindowExists(Window window) {
+    return WindowOf(window) != nullptr;
+}
+
+void MainServices::StartTimer(int id, std::chrono::milliseconds period) {
+    m_main.SetTimer(id, period);
+}
+
+void MainServices::StopTimer(int id) {
+    m_main.KillTimer(id);
+}
+
+void MainServices::Pause(std::chrono::milliseconds duration) {
+    QThread::msleep(static_cast<unsigned long>(duration.count()));
+}
+
+void MainServices::RefreshConnectDialog() {
+    m_main.ConnectDialog()->UpdateControls();
+}
+
+void MainServices::RedrawConnectDialog() {
+    m_main.ConnectDialog()->update();
+}
+
+bool MainServices::ConnectDialogShownAutomatically() {
+    return m_main.ConnectDialog()->ShownAutomatically();
+}
+
+void MainServices::HideConnectDialog() {
+    m_main.ConnectDialog()->hide();
+}
+
+void MainServices::RedrawStatusArea() {
+    if (CStatusArea* status = m_main.StatusAreaWidget())
+        status->update();
+}
+
+std::vector<int> MainServices::SerialPortNumbers() {
+    std::vector<SerialPortEntry> ports;
+    EnumerateSerialPorts(ports);
+    std::vector<int> numbers;
+    for (const SerialPortEntry& e : ports)
+        numbers.push_back(static_cast<int>(e.number));
+    return numbers;
+}
+
+void MainServices::WaitTimedOut() {
+    qCWarning(lcMain) << "no answer from the processor within" << kWaitTimeoutMs.count()
+                      << "ms: closing the port";
+    PostWindowMessage(&m_main, WM_LINK_EVENT, kEventWaitTimedOut, 0);
+}
+
+void MainServices::Trace(const std::string& line) {
+    qCDebug(lcMain).noquote() << QString::fromStdString(line);
+}
+
+} // namespace corvane

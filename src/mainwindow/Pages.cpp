@@ -1,0 +1,85 @@
+#include "mainwindow/Pages.h"
+
+#include "connection/CConnectDlg.h"
+#include "layout/CLayerDlg.h"
+#include "layout/CLayoutDlg.h"
+#include "pages/CPage.h"
+#include "upgrade/CProgressDlg.h"
+
+namespace corvane {
+
+namespace {
+
+using Frame = CBaseDialog::Frame;
+
+// A page of its template only, until its own logic is built.
+CBaseDialog* MakeTemplatePage(PageContext&, QWidget* parent, const PageRow& row) {
+    return new CPage(row.dialogId, parent, row.frame);
+}
+CBaseDialog* MakeLayerPage(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CLayerDlg(context, parent);
+}
+CBaseDialog* MakeConnectDialog(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CConnectDlg(context, parent);
+}
+CBaseDialog* MakeLayoutPage(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CLayoutDlg(context, parent);
+}
+CBaseDialog* MakeWaitOverlay(PageContext&, QWidget* parent, const PageRow&) {
+    return new CProgressDlg(parent);
+}
+
+} // namespace
+
+const std::vector<PageRow>& PageTable() {
+    // In the order the processor's tools have always made them.
+    static const std::vector<PageRow> table = {
+        {kPicture, Window::PicturePage, 155, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kOutput, Window::OutputPage, 166, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kLayer, Window::LayerPage, CLayerDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeLayerPage},
+        {kQuickSet, Window::QuickSetPage, 183, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kEdid, Window::EdidPage, 146, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kCrop, Window::CropPage, 152, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kPresets, Window::PresetsPage, 187, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kMisc, Window::MiscPage, 165, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kFrameSync, Window::FramePage, 189, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {-1, Window::ConnectDialog, CConnectDlg::kDialogId, Frame::FloatingChild, PagePlace::Floating,
+         MakeConnectDialog},
+        {-1, Window::LayoutPage, CLayoutDlg::kDialogId, Frame::Page, PagePlace::Canvas, MakeLayoutPage},
+        {-1, Window::ProgressDialog, CProgressDlg::kDialogId, Frame::FloatingChild, PagePlace::Floating,
+         MakeWaitOverlay},
+        {-1, Window::FusePage, 172, Frame::FloatingWindow, PagePlace::Floating, MakeTemplatePage},
+        {-1, Window::WifiDialog, 191, Frame::FloatingChild, PagePlace::Floating, MakeTemplatePage},
+    };
+    return table;
+}
+
+void PageSet::CreateAll(PageContext& context, QWidget* parent) {
+    for (const PageRow& row : PageTable()) {
+        CBaseDialog* page = row.make(context, parent, row);
+        page->Create();
+        page->hide();
+        m_entries.push_back({&row, page});
+        m_byWindow[static_cast<std::size_t>(row.window)] = page;
+        if (row.tab >= 0)
+            m_byTab[static_cast<std::size_t>(row.tab)] = page;
+    }
+}
+
+CBaseDialog* PageSet::Find(Window window) const {
+    const auto i = static_cast<std::size_t>(window);
+    return i < m_byWindow.size() ? m_byWindow[i] : nullptr;
+}
+
+CBaseDialog* PageSet::TabPage(int index) const {
+    return index >= 0 && index < kPageCount ? m_byTab[static_cast<std::size_t>(index)] : nullptr;
+}
+
+const PageRow* PageSet::RowOf(Window window) {
+    for (const PageRow& row : PageTable())
+        if (row.window == window)
+            return &row;
+    return nullptr;
+}
+
+} // namespace corvane

@@ -1,0 +1,81 @@
+#include "FakePageContext.h"
+
+#include "dialogs/CMessageboxDlg.h"
+#include "shell/Language.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace corvane::test {
+
+void FakeMainWindow::SetLayerSwitch(int layer, bool on) {
+    switches.emplace_back(layer, on);
+    switchOn[static_cast<std::size_t>(layer & 3)] = on;
+    if (m_state)
+        m_state->layers[static_cast<std::size_t>(layer & 3)].visible = on ? 1 : 0;
+}
+
+FakePageContext::FakePageContext(DeviceState& state, Config& config, SessionPort* port)
+    : session(state, *this, port), link(session.Link()), main(&state), m_state(state), m_config(config) {}
+
+bool FakePageContext::SaveSettings() {
+    ++saves;
+    return onSave ? onSave() : true;
+}
+
+void FakePageContext::SendToDevice(const std::uint8_t* data, std::size_t length) {
+    Frame f{};
+    std::copy(data, data + std::min(length, f.size()), f.begin());
+    sent.push_back(f);
+    if (length == kFrameSize && FrameCode(data) == kCmdRequestAll)
+        ++requests;
+    if (onSend)
+        onSend(data, length);
+}
+
+void FakePageContext::ShowWait(const std::string& text) {
+    waitTexts.push_back(text);
+    waitShown = true;
+}
+
+void FakePageContext::HideWait() {
+    ++hideWaits;
+    waitShown = false;
+}
+
+void FakePageContext::RequestAll() {
+    session.RequestAll();
+}
+
+int FakePageContext::ShowMessage(const std::string& title, const std::string& text, std::uint32_t mode) {
+    return ShowMessageBox(nullptr, title, text, mode);
+}
+
+std::string FakePageContext::LanguageName() const {
+    return GetLanguageSetting();
+}
+
+MessageWindow* FakePageContext::WindowOf(Window window) {
+    if (window == Window::MainWindow)
+        return &main;
+    const auto it = windows.find(window);
+    return it == windows.end() ? nullptr : it->second;
+}
+
+void FakePageContext::PostMessageTo(Window window, std::uint32_t message, std::uintptr_t wParam,
+                                    std::intptr_t lParam) {
+    if (MessageWindow* w = WindowOf(window))
+        PostWindowMessage(w, message, wParam, lParam);
+}
+
+std::intptr_t FakePageContext::SendMessageTo(Window window, std::uint32_t message, std::uintptr_t wParam,
+                                             std::intptr_t lParam) {
+    MessageWindow* w = WindowOf(window);
+    return w ? SendWindowMessage(w, message, wParam, lParam) : 0;
+}
+
+void FakePageContext::Pause(std::chrono::milliseconds duration) {
+    std::this_thread::sleep_for(duration);
+}
+
+} // namespace corvane::test

@@ -1,0 +1,96 @@
+#pragma once
+
+// The main window as the pages see it, for the page suites: a PageContext that records what a
+// page asks of it (frames sent, waits, requests, messages), a link session on the page's port,
+// and a fake main window with its layer switches and status lamp. Other windows are played by
+// RecordingPage objects registered under their Window id.
+
+#include "WidgetTestSupport.h"
+#include "device/DeviceState.h"
+#include "device/LinkSession.h"
+#include "device/NullDispatcherHost.h"
+#include "device/ReplyCodes.h"
+#include "link/CommandFrame.h"
+#include "pages/MainWindowCalls.h"
+#include "pages/PageContext.h"
+#include "shell/Config.h"
+
+#include <array>
+#include <functional>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace corvane::test {
+
+class FakeMainWindow : public RecordingPage, public MainWindowCalls {
+public:
+    // `state`: the layers whose `visible` the switches set (none: only recorded).
+    explicit FakeMainWindow(DeviceState* state = nullptr) : m_state(state) {}
+
+    bool LayerSwitchOn(int layer) const override { return switchOn[static_cast<std::size_t>(layer & 3)]; }
+    void SetLayerSwitch(int layer, bool on) override;
+    bool LampRedPhase() const override { return redPhase; }
+
+    std::array<bool, 4> switchOn{};
+    std::vector<std::pair<int, bool>> switches; // every SetLayerSwitch, in order
+    bool redPhase = true;
+
+private:
+    DeviceState* m_state;
+};
+
+class FakePageContext : public PageContext, public NullDispatcherHost {
+public:
+    FakePageContext(DeviceState& state, Config& config, SessionPort* port = nullptr);
+
+    DeviceState& State() override { return m_state; }
+    LinkSession& Session() override { return session; }
+    OutputPicks& Picks() override { return picks; }
+    Config& Settings() override { return m_config; }
+    bool SaveSettings() override;
+    void SendToDevice(const std::uint8_t* data, std::size_t length) override;
+    void ShowWait(const std::string& text) override;
+    void HideWait() override;
+    bool WaitShown() const override { return waitShown; }
+    void RequestAll() override;
+    void StopKeepAlive() override { ++keepAliveStops; }
+    void RestartKeepAlive() override { ++keepAliveRestarts; }
+    int ShowMessage(const std::string& title, const std::string& text, std::uint32_t mode = 0) override;
+    std::string LanguageName() const override;
+    MessageWindow* WindowOf(Window window) override;
+
+    // The session's side (DispatcherHost).
+    void PostMessageTo(Window window, std::uint32_t message, std::uintptr_t wParam,
+                       std::intptr_t lParam) override;
+    std::intptr_t SendMessageTo(Window window, std::uint32_t message, std::uintptr_t wParam,
+                                std::intptr_t lParam) override;
+    bool WindowExists(Window window) override { return WindowOf(window) != nullptr; }
+    void RedrawStatusArea() override { ++statusRedraws; }
+    void Pause(std::chrono::milliseconds duration) override;
+
+    LinkSession session;
+    LinkMembers& link;
+    OutputPicks picks;
+    FakeMainWindow main;
+    std::map<Window, MessageWindow*> windows; // the other windows a page may reach
+
+    std::vector<Frame> sent;
+    std::vector<std::string> waitTexts;
+    bool waitShown = false;
+    int hideWaits = 0;
+    int requests = 0; // full-state requests sent
+    int statusRedraws = 0;
+    int keepAliveStops = 0;
+    int keepAliveRestarts = 0;
+    int saves = 0;
+    // Where sent bytes go besides `sent` (a real link), and how settings are saved.
+    std::function<void(const std::uint8_t*, std::size_t)> onSend;
+    std::function<bool()> onSave;
+
+private:
+    DeviceState& m_state;
+    Config& m_config;
+};
+
+} // namespace corvane::test
