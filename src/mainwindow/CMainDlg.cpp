@@ -1,12 +1,13 @@
 #include "mainwindow/CMainDlg.h"
 
 #include "connection/CConnectDlg.h"
-#include "device/SystemInfo.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "layout/CLayoutDlg.h"
 #include "mainwindow/CInputBoxes.h"
 #include "mainwindow/CStatusArea.h"
+#include "mainwindow/CWarningArea.h"
+#include "mainwindow/LinkEventMessages.h"
 #include "mainwindow/MainLog.h"
 #include "picture/InputChange.h"
 #include "platform/ui/MessageMap.h"
@@ -19,7 +20,6 @@
 #include "widgets/Theme.h"
 
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -114,6 +114,11 @@ bool CMainDlg::OnInitDialog() {
     connect(m_status, &CStatusArea::blinked, this, [this] { ConnectDialog()->update(); });
     if (QWidget* label = Control<QWidget>(kStatusLabelId))
         label->raise();
+    m_warning = new CWarningArea(Link(), this);
+    connect(m_warning, &CWarningArea::clicked, this, [this] {
+        if (m_currentPage != kFrameSync)
+            SelectPage(kFrameSync, 1);
+    });
     // On this platform the window's menu is the logo's: it holds the about item.
     m_logoMenu = new QMenu(this);
     m_logoMenu->addAction(QString::fromUtf8(CAboutDlg::kMenuText).remove(QLatin1Char('&')), this,
@@ -241,43 +246,12 @@ std::intptr_t CMainDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t argum
 }
 
 std::intptr_t CMainDlg::OnLinkEvent(std::uintptr_t event, std::intptr_t detail) {
-    struct Shown {
-        std::uint32_t event;
-        int detail; // -1: any
-        int text;
-        int title;
-    };
-    static const Shown table[] = {
-        {kEventOutputWindow, 1, kMsgOutputWindowFailed, kMsgOutputSetting},
-        {kEventCrop, 1, kMsgInputCropFailed, kMsgImageCrop},
-        {kEventPicture, 1, kMsgInputCropFailed, kMsgPictureSetting},
-        {kEventEdid, 0, kMsgSetUpSuccess, kMsgEdidSettings},
-        {kEventEdid, 1, kMsgSetUpFailure, kMsgEdidSettings},
-        {kEventWifi, 0, kMsgSetUpFailure, kMsgWifiConfigure},
-        {kEventWifi, 1, kMsgSetUpSuccess, kMsgWifiConfigure},
-        {kEventTakenOver, -1, kMsgOtherClientConnected, kMsgTips},
-        {kEventOutput, 0, kMsgSetUpSuccess, kMsgOutputSetting},
-        {kEventOutput, 1, kMsgSetUpFailure, kMsgOutputSetting},
-    };
     if (event == kEventStatus) {
         Link().statusFlag = detail != 0;
-        update(m_warningRect);
-        return 0;
+        m_warning->update();
+    } else if (const auto shown = MessageForLinkEvent(static_cast<std::uint32_t>(event), detail, Link())) {
+        ShowMessageBox(this, shown->title, shown->text);
     }
-    if (event == kEventSysInfo) {
-        ShowMessageBox(this, "SysInfo", SystemInformationText(Link().sysInfo));
-        return 0;
-    }
-    if (event == kEventWaitTimedOut) {
-        ShowMessageBox(this, Tr("Tips", "提示"),
-                       Tr("Get Data From Desitination Timeout!", "从机器获取数据超时"));
-        return 0;
-    }
-    for (const Shown& s : table)
-        if (s.event == event && (s.detail < 0 || s.detail == detail)) {
-            ShowMessageBox(this, MessageText(s.title), MessageText(s.text));
-            break;
-        }
     return 0;
 }
 
@@ -447,15 +421,6 @@ void CMainDlg::AskSystemInformation() {
         m_services.ShowMessage(MessageText(kMsgTips), MessageText(kMsgOpenSerial));
 }
 
-void CMainDlg::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && Link().statusFlag &&
-        m_warningRect.contains(event->position().toPoint()) && m_currentPage != kFrameSync) {
-        SelectPage(kFrameSync, 1);
-        return;
-    }
-    CBaseDialog::mousePressEvent(event);
-}
-
 void CMainDlg::reject() {
     // Closing the main window ends the program.
     EndDialog(IDCANCEL);
@@ -479,7 +444,8 @@ void CMainDlg::LayOut() {
         m_status->setGeometry(statusRect);
     if (auto* label = Control<QWidget>(kStatusLabelId))
         label->setGeometry(statusRect.left() + 12, statusRect.top() + 8, 150, 20);
-    m_warningRect = QRect(4, H - 190, kColumnWidth - 8, 140);
+    if (m_warning)
+        m_warning->setGeometry(4, H - 190, kColumnWidth - 8, 140);
     for (const PageSet::Entry& e : m_pages.Entries()) {
         if (e.row->placement == PagePlace::Tab) {
             e.page->setGeometry(kPageLeft, kPageTop, kPageWidth, H - kPageTop);
@@ -500,15 +466,6 @@ void CMainDlg::paintEvent(QPaintEvent* event) {
     p.fillRect(QRect(kColumnWidth, 0, width() - kColumnWidth, kTopBand - 36), Rgb(theme::kPanel));
     p.setPen(Rgb(theme::kFrameLine));
     p.drawLine(kColumnWidth - 1, 0, kColumnWidth - 1, height());
-    if (!Link().statusFlag)
-        return;
-    // The frame-rate warning.
-    p.setPen(QPen(Rgb(theme::kOrange), 1));
-    p.setBrush(QColor(239, 156, 0, 30));
-    p.drawRoundedRect(QRectF(m_warningRect).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
-    p.setFont(theme::ControlFont());
-    p.drawText(m_warningRect.adjusted(6, 6, -6, -6), Qt::AlignCenter | Qt::TextWordWrap,
-               QString::fromStdString(MessageText(kMsgFpsDifference)));
 }
 
 void CMainDlg::SetInteractive(bool interactive) {

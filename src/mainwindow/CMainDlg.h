@@ -28,6 +28,7 @@ class CInputBoxes;
 class CLayoutDlg;
 class CProgressDlg;
 class CStatusArea;
+class CWarningArea;
 
 // Private messages of the main window (not in the processor's protocol).
 inline constexpr std::uint32_t WM_RECORD_RECEIVED = WM_USER + 700;   // wParam: pointer to 39 bytes
@@ -69,6 +70,7 @@ public:
     CGdipButton* LayerSwitch(int layer) const { return m_layerButtons[static_cast<std::size_t>(layer & 3)]; }
     CStatusArea* StatusAreaWidget() const { return m_status; }
     CInputBoxes* InputBoxes() const { return m_inputs; }
+    CWarningArea* WarningArea() const { return m_warning; }
     QMenu* LogoMenu() const { return m_logoMenu; }
     LinkSupervision& Supervision() { return m_services.Supervision(); }
     LinkMembers& Link() { return m_services.Session().Link(); }
@@ -88,7 +90,6 @@ protected:
     bool OnInitDialog() override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
     void reject() override;
 
 private:
@@ -124,7 +125,7 @@ private:
 
     int m_currentPage = -1;
     bool m_acceptRecords = true;
-    QRect m_warningRect;
+    CWarningArea* m_warning = nullptr;
 };
 
 } // namespace corvane
