@@ -85,8 +85,8 @@ TEST(Canvas, CellsConvertAtTheScaleAndKeepTheirOrder) {
     EXPECT_EQ(l0->rect, (Rect{0, 0, 160, 90}));
     EXPECT_EQ(l2->rect, (Rect{100, 50, 267, 150}));
     EXPECT_EQ(l2->residual.width, -2);
-    EXPECT_EQ(out->kind, 1u);
-    EXPECT_EQ(l2->kind, 0u);
+    EXPECT_EQ(out->kind, CCell::kOutput);
+    EXPECT_EQ(l2->kind, CCell::kLayer);
 
     c.SetCellDeviceRect(Rect{-50, -20, 600, 300}, l0); // left and top clamp at 0
     EXPECT_EQ(l0->devRect, (Rect{0, 0, 600, 300}));
