@@ -408,6 +408,22 @@ bool CPictureCtrl::AcceptMove(CCell& cell, const Rect& proposed, const Alignment
     return true;
 }
 
+std::vector<CCell*> CPictureCtrl::MovingCells() const {
+    std::vector<CCell*> cells;
+    for (const auto& c : m_cells)
+        if (c->Selected() && !c->Hidden()) // what the operator cannot see is not moved
+            cells.push_back(c.get());
+    return cells;
+}
+
+Point CPictureCtrl::GroupStep(const std::vector<CCell*>& group, Point wanted) const {
+    std::vector<Rect> rects;
+    rects.reserve(group.size());
+    for (const CCell* c : group)
+        rects.push_back(c->rect);
+    return GroupOffset(rects, wanted, ClientRect());
+}
+
 void CPictureCtrl::ReportSelected(bool post) {
     std::vector<std::pair<std::uintptr_t, std::intptr_t>> reports;
     int output = 0;
@@ -565,18 +581,21 @@ void CPictureCtrl::mouseMoveEvent(QMouseEvent* event) {
     }
 
     if (m_multiSelect != 0 && m_dragMode == kDragMove) {
-        const int dx = pt.x - m_anchor.x;
-        const int dy = pt.y - m_anchor.y;
-        for (const auto& c : m_cells) {
-            if (!c->Selected())
-                continue;
-            Alignment a;
-            const CCell* other = nullptr;
-            const Rect proposed = AlignProposed(*c, c->rect.Offset(dx, dy), a, other);
-            AcceptMove(*c, proposed, a, other);
-        }
+        // The group goes only as far as every cell of it can, so that it keeps its arrangement.
+        const std::vector<CCell*> group = MovingCells();
+        const Point step = GroupStep(group, {pt.x - m_anchor.x, pt.y - m_anchor.y});
+        if (step != Point{})
+            for (CCell* c : group) {
+                Alignment a;
+                const CCell* other = nullptr;
+                const Rect proposed = AlignProposed(*c, c->rect.Offset(step.x, step.y), a, other);
+                AcceptMove(*c, proposed, a, other);
+            }
         ScrollParentFor(raw);
-        m_anchor = pt;
+        // The grab point stays on the group: what it could not follow is left for the pointer
+        // to come back over, as a single cell's pointer is held at the edge.
+        m_anchor.x += step.x;
+        m_anchor.y += step.y;
         update();
         return;
     }
@@ -677,16 +696,18 @@ void CPictureCtrl::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    for (const auto& c : m_cells) {
-        if (!c->Selected() || c->Hidden()) // what the operator cannot see is not moved
-            continue;
-        Alignment a;
-        const CCell* other = nullptr;
-        Rect proposed = AlignProposed(*c, c->rect.Offset(dx, dy), a, other);
-        if (proposed == c->rect) // pulled back by the alignment: one more pixel
-            proposed = AlignProposed(*c, c->rect.Offset(2 * dx, 2 * dy), a, other);
-        AcceptMove(*c, proposed, a, other);
-    }
+    // Several selected cells move as one: when one of them has no room, none moves.
+    const std::vector<CCell*> group = MovingCells();
+    const Point step = GroupStep(group, {dx, dy});
+    if (step != Point{})
+        for (CCell* c : group) {
+            Alignment a;
+            const CCell* other = nullptr;
+            Rect proposed = AlignProposed(*c, c->rect.Offset(step.x, step.y), a, other);
+            if (proposed == c->rect) // pulled back by the alignment: one more pixel
+                proposed = AlignProposed(*c, c->rect.Offset(2 * step.x, 2 * step.y), a, other);
+            AcceptMove(*c, proposed, a, other);
+        }
     update();
     event->accept();
 }

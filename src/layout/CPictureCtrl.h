@@ -27,6 +27,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QPainter;
 
@@ -143,6 +144,10 @@ private:
     Rect AlignProposed(const CCell& cell, const Rect& proposed, Alignment& alignment, const CCell*& other);
     // Moves `cell` to `proposed` when it differs and lies inside; true when it moved.
     bool AcceptMove(CCell& cell, const Rect& proposed, const Alignment& alignment, const CCell* other);
+    // The selected cells that a move takes along: the visible ones.
+    std::vector<CCell*> MovingCells() const;
+    // How far `group` can move together towards `wanted` inside the client area.
+    Point GroupStep(const std::vector<CCell*>& group, Point wanted) const;
     void DeselectAll();
     void ClearCurrent();
     void ReportSelected(bool post);

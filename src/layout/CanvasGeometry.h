@@ -10,6 +10,7 @@
 // the device values it was given.
 
 #include <cstdint>
+#include <span>
 
 namespace corvane {
 
@@ -70,6 +71,11 @@ Rect FitIntoClient(const Rect& proposed, const Rect& client);
 // True when `r` lies inside the client area (left and top at least 0, right and bottom at
 // most the client's).
 bool InsideClient(const Rect& r, const Rect& client);
+
+// The displacement of a group of cells moved together towards `wanted`, cut per direction to
+// the room of the cell with the least, so that every cell stays inside `client` and the
+// arrangement holds. Never larger than wanted, never against it (0 when a cell has no room).
+Point GroupOffset(std::span<const Rect> cells, Point wanted, const Rect& client);
 
 // Hit zones of a cell: 0 left edge, 1 top, 2 right, 3 bottom, 4 interior, 5 top-left
 // corner, 6 bottom-left, 7 top-right, 8 bottom-right, 9 none.

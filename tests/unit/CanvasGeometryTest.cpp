@@ -1,6 +1,7 @@
 #include "layout/CanvasGeometry.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace corvane;
 
@@ -148,6 +149,31 @@ TEST(CanvasGeometry, DoubleClickFitOverTwoOutputs) {
     }
     EXPECT_EQ(fit, (Rect{21, 33, 661, 213}));
     EXPECT_FALSE(out1.Meets(Rect{341, 33, 400, 100})) << "touching is not meeting";
+}
+
+TEST(CanvasGeometry, AGroupMovesAsFarAsItsCellWithTheLeastRoom) {
+    const Rect client{0, 0, 1000, 600};
+    const std::vector<Rect> group{{10, 100, 110, 200}, {300, 250, 400, 590}};
+    const struct {
+        Point wanted;
+        Point step;
+    } cases[] = {
+        {{-50, -50}, {-10, -50}},                           // 10 pixels of room on the left, 100 above
+        {{-50, -150}, {-10, -100}}, {{700, 30}, {600, 10}}, // 600 on the right, 10 below
+        {{5, -5}, {5, -5}},                                 // room enough
+        {{0, 0}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        const Point step = GroupOffset(group, c.wanted, client);
+        EXPECT_EQ(step, c.step) << c.wanted.x << "," << c.wanted.y << " gave " << step.x << "," << step.y;
+    }
+    // A cell already against an edge holds the group there; nothing ever moves the other way.
+    const std::vector<Rect> atEdge{{0, 0, 100, 100}, {900, 500, 1000, 600}};
+    EXPECT_EQ(GroupOffset(atEdge, {-3, 4}, client), (Point{0, 0}));
+    const std::vector<Rect> outside{{-5, 0, 95, 100}};
+    EXPECT_EQ(GroupOffset(outside, {-1, 0}, client), (Point{0, 0}));
+    EXPECT_EQ(GroupOffset(outside, {2, 0}, client), (Point{2, 0}));
+    EXPECT_EQ(GroupOffset({}, {7, -7}, client), (Point{7, -7})) << "no cell, no limit";
 }
 
 TEST(CanvasGeometry, ZoomTurns) {
