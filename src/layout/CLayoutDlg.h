@@ -95,6 +95,7 @@ private:
     std::uint32_t m_editMode = 1;
     int m_wheelRestX = 0; // wheel distance not yet scrolled, times the wheel-scroll lines
     int m_wheelRestY = 0;
+    WheelNotches m_zoomWheel; // Ctrl + wheel turns not yet a whole notch
 };
 
 } // namespace corvane

@@ -336,4 +336,13 @@ double ZoomStep(double scale, bool forward) {
     return next <= 0 ? 1.0 : next;
 }
 
+int WheelNotches::Add(int delta) {
+    if ((delta > 0 && m_rest < 0) || (delta < 0 && m_rest > 0))
+        m_rest = 0;
+    m_rest += delta;
+    const int notches = m_rest / kWheelNotch; // towards 0: the rest keeps the turn's sign
+    m_rest -= notches * kWheelNotch;
+    return notches;
+}
+
 } // namespace corvane

@@ -151,4 +151,20 @@ Rect AlignDevice(const Rect& device, int width, int height, const Rect& otherDev
 // raises it; 0 or less becomes 1.0.
 double ZoomStep(double scale, bool forward);
 
+// A wheel's turns counted in notches of an ordinary wheel (120 units of angle). A fine wheel
+// (a touchpad, a high-resolution mouse) sends a notch in parts, which are kept until they make
+// a whole one. A turn against the direction of a kept part drops that part first: the operator
+// turning back means the new direction, so the old part must neither hold the new turn back
+// nor, summed with it, end in a step the old way.
+inline constexpr int kWheelNotch = 120;
+class WheelNotches {
+public:
+    // The whole notches that `delta` completes (forward positive); the rest is kept.
+    int Add(int delta);
+    int Rest() const { return m_rest; }
+
+private:
+    int m_rest = 0;
+};
+
 } // namespace corvane

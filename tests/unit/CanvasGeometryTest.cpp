@@ -176,6 +176,32 @@ TEST(CanvasGeometry, AGroupMovesAsFarAsItsCellWithTheLeastRoom) {
     EXPECT_EQ(GroupOffset({}, {7, -7}, client), (Point{7, -7})) << "no cell, no limit";
 }
 
+TEST(CanvasGeometry, WheelTurnsCountInWholeNotches) {
+    const struct {
+        const char* name;
+        std::vector<int> deltas;
+        std::vector<int> notches; // after each delta
+        int rest;
+    } cases[] = {
+        {"ordinary wheel", {120, 120, -120}, {1, 1, -1}, 0},
+        {"several notches at once", {360, -240}, {3, -2}, 0},
+        {"parts add up", {40, 40, 40, 40}, {0, 0, 1, 0}, 40},
+        {"backwards too", {-100, -30, -100}, {0, -1, 0}, -110},
+        {"turning back drops the part", {100, -30, -90}, {0, 0, -1}, 0},
+        {"and forward again", {-119, 1, 119}, {0, 0, 1}, 0},
+        {"no turn keeps the part", {50, 0, 70}, {0, 0, 1}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WheelNotches wheel;
+        std::vector<int> notches;
+        for (int d : c.deltas)
+            notches.push_back(wheel.Add(d));
+        EXPECT_EQ(notches, c.notches);
+        EXPECT_EQ(wheel.Rest(), c.rest);
+    }
+}
+
 TEST(CanvasGeometry, ZoomTurns) {
     double scale = 6.0;
     for (int turn = 1; turn <= 11; ++turn)
