@@ -331,6 +331,17 @@ Rect AlignDevice(const Rect& device, int width, int height, const Rect& od, cons
     return d;
 }
 
+ZoomSpan ZoomSpanInSource(ZoomSpan span, int source) {
+    if (span.start + span.size > source)
+        span.start = std::max(0, source - span.size);
+    return span;
+}
+
+ZoomSpan ZoomSizeTyped(int start, int typed, int source, int minimum) {
+    const int size = std::max(std::min(typed, source - start), minimum);
+    return ZoomSpanInSource({start, size}, source);
+}
+
 double ZoomStep(double scale, bool forward) {
     const double next = forward ? scale - 0.5 : scale + 0.5;
     return next <= 0 ? 1.0 : next;

@@ -147,6 +147,23 @@ Alignment Align(const Rect& p, const Rect& o);
 // cell's device edges; the width and height stay `width` and `height`.
 Rect AlignDevice(const Rect& device, int width, int height, const Rect& otherDevice, const Alignment& a);
 
+// One direction of a layer's zoom window (the part of its source it shows), source pixels.
+struct ZoomSpan {
+    int start = 0;
+    int size = 0;
+    bool operator==(const ZoomSpan&) const = default;
+};
+
+// The span moved back, keeping its size, so that it ends within a source `source` pixels
+// long; it starts at 0 when the source is shorter than it.
+ZoomSpan ZoomSpanInSource(ZoomSpan span, int source);
+
+// A size typed for a span starting at `start`: limited to what the source leaves after the
+// start, and at least `minimum`; when the source leaves less than the minimum, the start gives
+// way so that the span ends with the source (as a window's position gives way to its size at
+// the end of the canvas).
+ZoomSpan ZoomSizeTyped(int start, int typed, int source, int minimum);
+
 // Zoom of the canvas by Ctrl + wheel: a forward turn lowers the scale by 0.5, a backward one
 // raises it; 0 or less becomes 1.0.
 double ZoomStep(double scale, bool forward);

@@ -202,6 +202,31 @@ TEST(CanvasGeometry, WheelTurnsCountInWholeNotches) {
     }
 }
 
+TEST(CanvasGeometry, ATypedZoomSizeMovesTheStartBackOnlyWhenItMust) {
+    const struct {
+        int start, typed, source;
+        ZoomSpan span;
+    } cases[] = {
+        {0, 960, 1920, {0, 960}},
+        {100, 9999, 1920, {100, 1820}}, // limited to what the source leaves after the start
+        {1888, 100, 1920, {1888, 32}},  // exactly the minimum left: the start stays
+        {1900, 100, 1920, {1888, 32}},  // less than the minimum left: the start gives way
+        {1900, 10, 1920, {1888, 32}},
+        {2000, 64, 1920, {1888, 32}}, // a start past the source (a processor's report)
+        {1060, 40, 1080, {1048, 32}},
+        {0, 64, 16, {0, 32}},  // a source shorter than the minimum: from its start
+        {100, 64, 0, {0, 32}}, // no source
+    };
+    for (const auto& c : cases) {
+        const ZoomSpan span = ZoomSizeTyped(c.start, c.typed, c.source, 32);
+        EXPECT_EQ(span, c.span) << c.start << " + " << c.typed << " of " << c.source << " gave " << span.start
+                                << " + " << span.size;
+    }
+    EXPECT_EQ(ZoomSpanInSource({1891, 32}, 1920), (ZoomSpan{1888, 32}));
+    EXPECT_EQ(ZoomSpanInSource({1800, 32}, 1920), (ZoomSpan{1800, 32})) << "inside: unchanged";
+    EXPECT_EQ(ZoomSpanInSource({5, 1920}, 1920), (ZoomSpan{0, 1920}));
+}
+
 TEST(CanvasGeometry, ZoomTurns) {
     double scale = 6.0;
     for (int turn = 1; turn <= 11; ++turn)
