@@ -4,7 +4,6 @@
 #include "WidgetTestSupport.h"
 #include "layout/CLayerDlg.h"
 #include "layout/LayerPageHost.h"
-#include "mainwindow/CMessageboxDlg.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/SystemMessages.h"
 #include "shell/Language.h"
@@ -19,7 +18,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -80,34 +78,6 @@ public:
 
 private:
     DeviceState& m_state;
-};
-
-struct ShownBox {
-    std::string title;
-    std::string text;
-};
-
-// Answers every message dialog that opens while it exists, keeping what it said.
-class MessageBoxAnswerer {
-public:
-    MessageBoxAnswerer() {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<CMessageboxDlg*>(w);
-                if (!box || !box->isVisible())
-                    continue;
-                boxes.push_back({box->windowTitle().toStdString(),
-                                 box->Control<QLabel>(CMessageboxDlg::kMessageId)->text().toStdString()});
-                box->EndDialog(IDOK);
-            }
-        });
-        m_timer.start();
-    }
-    std::vector<ShownBox> boxes;
-
-private:
-    QTimer m_timer;
 };
 
 class LayerPageTest : public ::testing::Test {
@@ -305,7 +275,7 @@ TEST_F(LayerPageTest, ZoomIsNotSwitchedOnOverTheCurrentInputsCrop) {
     Click(CLayerDlg::kZoomSwitchId);
     ASSERT_EQ(answerer.boxes.size(), 1u);
     EXPECT_EQ(answerer.boxes[0].title, "Layer Settings");
-    EXPECT_EQ(answerer.boxes[0].text, "Crop is open!");
+    EXPECT_EQ(answerer.boxes[0].message, "Crop is open!");
     EXPECT_FALSE(zoomSwitch->isChecked());
     EXPECT_EQ(state.layers[1].zoomOn, 0);
     EXPECT_FALSE(Control(CLayerDlg::kHStartId)->isEnabled());
