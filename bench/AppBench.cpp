@@ -6,6 +6,7 @@
 // Run: QT_QPA_PLATFORM=offscreen build/<preset>/bin/bench_app
 
 #include "ProcessorModel.h"
+#include "RunEvents.h"
 #include "Simulator.h"
 #include "connection/CConnectDlg.h"
 #include "link/IoEngine.h"
@@ -21,17 +22,21 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <unistd.h>
 #include <vector>
 
 using namespace corvane;
+using corvane::test::RunEventsUntil;
 
 namespace {
+
+// How long a Connect may take to end in a synchronised link.
+constexpr std::chrono::milliseconds kSyncTimeoutMs{5000};
 
 class Ui : public StartupUi {
 public:
@@ -52,19 +57,6 @@ double ResidentMegabytes() {
     long pages = 0, resident = 0;
     statm >> pages >> resident;
     return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-// Runs the event loop until `done` holds, as the application's own loop runs (no sleeping
-// between rounds, which would hold every record handed over from the link's worker).
-bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
 }
 
 double Median(std::vector<double> v) {
@@ -128,7 +120,7 @@ int main(int argc, char** argv) {
             QElapsedTimer t;
             t.start();
             SendWindowMessage(connect, WM_COMMAND, MakeWParam(1374, BN_CLICKED), 0);
-            if (!RunUntil([&] { return app->state.linkState == kLinkSynchronised; }, 5000)) {
+            if (!RunEventsUntil([&] { return app->state.linkState == kLinkSynchronised; }, kSyncTimeoutMs)) {
                 std::printf("the synchronisation did not end\n");
                 break;
             }
@@ -142,7 +134,7 @@ int main(int argc, char** argv) {
                     wireMs, records, Median(times) - wireMs);
     }
     SendWindowMessage(connect, WM_COMMAND, MakeWParam(1374, BN_CLICKED), 0);
-    RunUntil([&] { return app->state.linkState == kLinkSynchronised; }, 5000);
+    RunEventsUntil([&] { return app->state.linkState == kLinkSynchronised; }, kSyncTimeoutMs);
     std::printf("resident memory after synchronisation: %.1f MB\n", ResidentMegabytes());
 
     for (auto& s : sims)

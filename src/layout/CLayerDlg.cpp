@@ -413,7 +413,7 @@ void CLayerDlg::PositionChanged(int id) {
 void CLayerDlg::ZoomStartChanged(Axis axis) {
     const int size = BoxInt(axis.sizeBox);
     const int source = static_cast<int>(axis.source);
-    int v = std::min(BoxInt(axis.startBox), std::max(0, source - size));
+    int v = ZoomSpanInSource({BoxInt(axis.startBox), size}, source).start;
     axis.startBox->SetValue(static_cast<float>(v));
     const int length = axis.rectEnd - axis.rectStart;
     if (length >= axis.areaLength) {
@@ -433,13 +433,19 @@ void CLayerDlg::ZoomStartChanged(Axis axis) {
 void CLayerDlg::ZoomSizeChanged(Axis axis) {
     const int start = BoxInt(axis.startBox);
     const int source = static_cast<int>(axis.source);
-    int v = std::min(BoxInt(axis.sizeBox), source - start);
-    v = std::max(v, static_cast<int>(axis.sizeBox->Minimum()));
+    const ZoomSpan span =
+        ZoomSizeTyped(start, BoxInt(axis.sizeBox), source, static_cast<int>(axis.sizeBox->Minimum()));
+    const int v = span.size;
     axis.sizeBox->SetValue(static_cast<float>(v));
     int length = axis.areaLength;
     if (source > 0)
         length = static_cast<int>(std::lround(static_cast<double>(v) * axis.areaLength / source));
     length = std::max(length, kMinZoomPreview);
+    if (span.start != start) {
+        // No room for the size after the start: the window moves back to end with the source.
+        axis.startBox->SetValue(static_cast<float>(span.start));
+        axis.rectStart = axis.areaStart + PreviewOffset(axis.areaLength, length, span.start, source, v);
+    }
     axis.rectEnd = axis.rectStart + length;
     const int areaEnd = axis.areaStart + axis.areaLength;
     if (axis.rectEnd > areaEnd) {
@@ -634,13 +640,27 @@ void CLayerDlg::KeepMinimumZoom(Axis axis) {
     }
 }
 
+void CLayerDlg::KeepZoomInSource(Axis axis) {
+    const int start = BoxInt(axis.startBox);
+    const ZoomSpan span = ZoomSpanInSource({start, BoxInt(axis.sizeBox)}, static_cast<int>(axis.source));
+    if (span.start == start)
+        return;
+    axis.startBox->SetValue(static_cast<float>(span.start));
+    const int length = axis.rectEnd - axis.rectStart;
+    axis.rectStart = axis.areaStart + PreviewOffset(axis.areaLength, length, span.start,
+                                                    static_cast<int>(axis.source), span.size);
+    axis.rectEnd = axis.rectStart + length;
+}
+
 void CLayerDlg::FinishZoomDrag() {
     m_previewDrag = 0;
     LayerInfo* layer = Current();
     if (!layer)
         return;
-    KeepMinimumZoom(HorizontalAxis(*layer));
-    KeepMinimumZoom(VerticalAxis(*layer));
+    for (const Axis& axis : {HorizontalAxis(*layer), VerticalAxis(*layer)}) {
+        KeepMinimumZoom(axis);
+        KeepZoomInSource(axis);
+    }
     const int x = BoxInt(m_hStart), y = BoxInt(m_vStart), w = BoxInt(m_hSize), h = BoxInt(m_vSize);
     if (x != layer->zoomX || y != layer->zoomY || w != layer->zoomW || h != layer->zoomH) {
         layer->zoomX = static_cast<std::uint16_t>(x);

@@ -126,6 +126,8 @@ private:
     void FinishZoomDrag();
     // The zoom window is widened (heightened) to kMinZoomSource source pixels.
     void KeepMinimumZoom(Axis axis);
+    // The start box gives way when the window, so widened, would end past the source.
+    void KeepZoomInSource(Axis axis);
     void UpdatePreviewCursor(Point p);
 
     // Draws the preview: its frame, the layer's name and the zoom window (page coordinates).

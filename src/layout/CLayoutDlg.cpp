@@ -274,8 +274,11 @@ std::intptr_t CLayoutDlg::OnInputChanged(std::uintptr_t, std::intptr_t) {
 void CLayoutDlg::wheelEvent(QWheelEvent* event) {
     const QPoint delta = event->angleDelta();
     if (event->modifiers() == Qt::ControlModifier && event->buttons() == Qt::NoButton) {
-        if (delta.y() != 0 && !m_canvas->Cells().empty()) {
-            m_viewScale = ZoomStep(m_viewScale, delta.y() > 0);
+        // One step per notch, however the wheel sends it.
+        const int notches = m_zoomWheel.Add(delta.y());
+        if (notches != 0 && !m_canvas->Cells().empty()) {
+            for (int k = 0; k < std::abs(notches); ++k)
+                m_viewScale = ZoomStep(m_viewScale, notches > 0);
             qCDebug(lcLayout) << "canvas scale" << m_viewScale;
             ApplyScale();
         }

@@ -83,6 +83,7 @@ private:
     double m_viewScale = kDefaultScale;
     int m_wheelRestX = 0; // wheel distance not yet scrolled, times the wheel-scroll lines
     int m_wheelRestY = 0;
+    WheelNotches m_zoomWheel; // Ctrl + wheel turns not yet a whole notch
 };
 
 } // namespace corvane

@@ -102,17 +102,16 @@ CPictureCtrl::CPictureCtrl(const Config& config, QWidget* parent) : QWidget(pare
 CPictureCtrl::~CPictureCtrl() = default;
 
 Scale CPictureCtrl::ScaleFor(const CCell& cell) const {
-    return (cell.isLayer != 0 || cell.passive != 0) ? m_layerScale : m_outputScale;
+    return (cell.IsLayer() || cell.passive != 0) ? m_layerScale : m_outputScale;
 }
 
 CCell* CPictureCtrl::AddLayerCell(int w, int h, int x, int y, const std::string& name, int layerId) {
     for (const auto& c : m_cells)
-        if (c->isLayer != 0 && c->layerId == layerId)
+        if (c->IsLayer() && c->layerId == layerId)
             return nullptr;
     const Rect device = OnCanvas(Rect{x, y, x + w, y + h});
     const Placement placed = DeviceToControl(device, m_layerScale, ClientRect());
-    auto cell = std::make_unique<CCell>(placed.control, 1);
-    cell->kind = 0;
+    auto cell = std::make_unique<CCell>(placed.control, CCell::kLayer);
     cell->name = name;
     cell->layerId = layerId;
     cell->devRect = device;
@@ -120,7 +119,7 @@ CCell* CPictureCtrl::AddLayerCell(int w, int h, int x, int y, const std::string&
     cell->SetHidden(false);
     // Layer cells stay in ascending layerId order, all before the outputs.
     auto at = std::find_if(m_cells.begin(), m_cells.end(),
-                           [layerId](const auto& c) { return c->isLayer == 0 || c->layerId > layerId; });
+                           [layerId](const auto& c) { return !c->IsLayer() || c->layerId > layerId; });
     CCell* added = cell.get();
     m_cells.insert(at, std::move(cell));
     update();
@@ -130,8 +129,7 @@ CCell* CPictureCtrl::AddLayerCell(int w, int h, int x, int y, const std::string&
 CCell* CPictureCtrl::AddOutputCell(int w, int h, int x, int y, const std::string& name) {
     const Rect device = OnCanvas(Rect{x, y, x + w, y + h});
     const Placement placed = DeviceToControl(device, m_outputScale, ClientRect());
-    auto cell = std::make_unique<CCell>(placed.control, 0);
-    cell->kind = 1;
+    auto cell = std::make_unique<CCell>(placed.control, CCell::kOutput);
     cell->name = name;
     cell->devRect = device;
     cell->residual = placed.residual;
@@ -161,7 +159,7 @@ void CPictureCtrl::RelayoutAll() {
 
 void CPictureCtrl::SetLayerVisible(int layerId, bool visible) {
     for (const auto& c : m_cells)
-        if (c->isLayer != 0 && c->layerId == layerId) {
+        if (c->IsLayer() && c->layerId == layerId) {
             c->SetHidden(!visible);
             // A layer switched off is no longer edited: the arrow keys must not move it unseen.
             if (!visible) {
@@ -175,7 +173,7 @@ void CPictureCtrl::SetLayerVisible(int layerId, bool visible) {
 
 void CPictureCtrl::SetLayersPassive(std::uint32_t flag) {
     for (const auto& c : m_cells)
-        if (c->isLayer != 0)
+        if (c->IsLayer())
             c->passive = flag;
     update();
 }
@@ -246,11 +244,11 @@ void CPictureCtrl::Render(QPainter& p, const QRect& area) {
         p.drawPoints(dots);
     }
     for (const auto& c : m_cells)
-        if (c->isLayer != 0)
+        if (c->IsLayer())
             DrawCell(p, *c);
     p.setFont(m_labelFont);
     for (const auto& c : m_cells) {
-        if (c->isLayer != 0 || c->Hidden())
+        if (c->IsLayer() || c->Hidden())
             continue;
         DrawCell(p, *c);
         // The size label, ending 2 pixels left of and above the cell's bottom-right corner.
@@ -277,7 +275,7 @@ void CPictureCtrl::DrawCell(QPainter& p, CCell& cell) {
         QColor fill;
         if (cell.Selected())
             fill = m_selectedColor;
-        else if (cell.isLayer != 0)
+        else if (cell.IsLayer())
             fill = m_layerColors[(cell.layerId >= 0 && cell.layerId < 4) ? cell.layerId : 0];
         else
             fill = m_outputColor;
@@ -301,12 +299,12 @@ void CPictureCtrl::DrawText(QPainter& p, CCell& cell) {
     cell.posText =
         "Pos:[" + std::to_string(std::max(d.left, 0)) + "," + std::to_string(std::max(d.top, 0)) + "]";
     cell.sizeText = "Size:[" + std::to_string(d.Width()) + "," + std::to_string(d.Height()) + "]";
-    if (cell.passive != 0 && cell.isLayer == 0)
+    if (cell.passive != 0 && !cell.IsLayer())
         return; // a passive output shows only its size label
     QColor colour;
     if (cell.passive != 0)
         colour = QColor::fromRgb(kLabelGreen);
-    else if (cell.isLayer != 0 || cell.Selected())
+    else if (cell.IsLayer() || cell.Selected())
         colour = Qt::white;
     else
         colour = Qt::black;
@@ -410,13 +408,29 @@ bool CPictureCtrl::AcceptMove(CCell& cell, const Rect& proposed, const Alignment
     return true;
 }
 
+std::vector<CCell*> CPictureCtrl::MovingCells() const {
+    std::vector<CCell*> cells;
+    for (const auto& c : m_cells)
+        if (c->Selected() && !c->Hidden()) // what the operator cannot see is not moved
+            cells.push_back(c.get());
+    return cells;
+}
+
+Point CPictureCtrl::GroupStep(const std::vector<CCell*>& group, Point wanted) const {
+    std::vector<Rect> rects;
+    rects.reserve(group.size());
+    for (const CCell* c : group)
+        rects.push_back(c->rect);
+    return GroupOffset(rects, wanted, ClientRect());
+}
+
 void CPictureCtrl::ReportSelected(bool post) {
     std::vector<std::pair<std::uintptr_t, std::intptr_t>> reports;
     int output = 0;
     for (const auto& c : m_cells) {
-        const bool layer = c->isLayer != 0;
+        const bool layer = c->IsLayer();
         if (c->Selected())
-            reports.emplace_back(layer ? 0u : 1u, layer ? c->layerId : output);
+            reports.emplace_back(c->kind, layer ? c->layerId : output);
         if (!layer)
             ++output;
     }
@@ -449,7 +463,7 @@ void CPictureCtrl::SetZoneCursor(QPoint point) {
     const Point pt{point.x(), point.y()};
     const CCell* c = CellAt(pt);
     int zone = c ? HitZone(c->rect, pt) : kZoneNone;
-    if (c && (m_multiSelect != 0 || c->isLayer == 0) && zone != kZoneInterior)
+    if (c && (m_multiSelect != 0 || !c->IsLayer()) && zone != kZoneInterior)
         zone = kZoneNone; // outputs and groups are only moved
     setCursor(CursorForZone(zone));
 }
@@ -517,7 +531,7 @@ void CPictureCtrl::mousePressEvent(QMouseEvent* event) {
             InvalidateCell(hit);
             if (m_dragZone == kZoneInterior)
                 m_dragMode = kDragMove;
-            else if (m_dragZone != kZoneNone && hit->isLayer != 0)
+            else if (m_dragZone != kZoneNone && hit->IsLayer())
                 m_dragMode = kDragResize;
             else
                 m_dragMode = kDragNone;
@@ -567,18 +581,21 @@ void CPictureCtrl::mouseMoveEvent(QMouseEvent* event) {
     }
 
     if (m_multiSelect != 0 && m_dragMode == kDragMove) {
-        const int dx = pt.x - m_anchor.x;
-        const int dy = pt.y - m_anchor.y;
-        for (const auto& c : m_cells) {
-            if (!c->Selected())
-                continue;
-            Alignment a;
-            const CCell* other = nullptr;
-            const Rect proposed = AlignProposed(*c, c->rect.Offset(dx, dy), a, other);
-            AcceptMove(*c, proposed, a, other);
-        }
+        // The group goes only as far as every cell of it can, so that it keeps its arrangement.
+        const std::vector<CCell*> group = MovingCells();
+        const Point step = GroupStep(group, {pt.x - m_anchor.x, pt.y - m_anchor.y});
+        if (step != Point{})
+            for (CCell* c : group) {
+                Alignment a;
+                const CCell* other = nullptr;
+                const Rect proposed = AlignProposed(*c, c->rect.Offset(step.x, step.y), a, other);
+                AcceptMove(*c, proposed, a, other);
+            }
         ScrollParentFor(raw);
-        m_anchor = pt;
+        // The grab point stays on the group: what it could not follow is left for the pointer
+        // to come back over, as a single cell's pointer is held at the edge.
+        m_anchor.x += step.x;
+        m_anchor.y += step.y;
         update();
         return;
     }
@@ -629,12 +646,12 @@ void CPictureCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
         return;
     const Point pt{event->position().toPoint().x(), event->position().toPoint().y()};
     CCell* layer = CellAt(pt);
-    if (!layer || layer->isLayer == 0)
+    if (!layer || !layer->IsLayer())
         return;
     Rect fit;
     Rect fitDevice;
     for (const auto& c : m_cells)
-        if (c->isLayer == 0 && c->rect.Meets(layer->rect)) {
+        if (!c->IsLayer() && c->rect.Meets(layer->rect)) {
             fit = Union(fit, c->rect);
             fitDevice = Union(fitDevice, c->devRect);
         }
@@ -679,16 +696,18 @@ void CPictureCtrl::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    for (const auto& c : m_cells) {
-        if (!c->Selected() || c->Hidden()) // what the operator cannot see is not moved
-            continue;
-        Alignment a;
-        const CCell* other = nullptr;
-        Rect proposed = AlignProposed(*c, c->rect.Offset(dx, dy), a, other);
-        if (proposed == c->rect) // pulled back by the alignment: one more pixel
-            proposed = AlignProposed(*c, c->rect.Offset(2 * dx, 2 * dy), a, other);
-        AcceptMove(*c, proposed, a, other);
-    }
+    // Several selected cells move as one: when one of them has no room, none moves.
+    const std::vector<CCell*> group = MovingCells();
+    const Point step = GroupStep(group, {dx, dy});
+    if (step != Point{})
+        for (CCell* c : group) {
+            Alignment a;
+            const CCell* other = nullptr;
+            Rect proposed = AlignProposed(*c, c->rect.Offset(step.x, step.y), a, other);
+            if (proposed == c->rect) // pulled back by the alignment: one more pixel
+                proposed = AlignProposed(*c, c->rect.Offset(2 * step.x, 2 * step.y), a, other);
+            AcceptMove(*c, proposed, a, other);
+        }
     update();
     event->accept();
 }

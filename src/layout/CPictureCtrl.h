@@ -27,6 +27,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QPainter;
 
@@ -38,21 +39,26 @@ class MessageWindow;
 struct CCell {
     static constexpr std::uint32_t kSelected = 1u << 0;
     static constexpr std::uint32_t kHidden = 1u << 1;
+    // What a cell stands for; the same numbers as the canvas's edit mode and as the wParam of
+    // WM_LAYOUT_COMMAND.
+    static constexpr std::uint32_t kLayer = 0;
+    static constexpr std::uint32_t kOutput = 1;
 
-    explicit CCell(Rect control, std::uint32_t layer) : rect(control), isLayer(layer) {}
+    CCell(Rect control, std::uint32_t cellKind) : rect(control), kind(cellKind) {}
+
+    bool IsLayer() const { return kind == kLayer; }
 
     bool Selected() const { return (flags & kSelected) != 0; }
     bool Hidden() const { return (flags & kHidden) != 0; }
     void SetSelected(bool on) { flags = on ? (flags | kSelected) : (flags & ~kSelected); }
     void SetHidden(bool on) { flags = on ? (flags | kHidden) : (flags & ~kHidden); }
 
-    std::uint32_t flags = 0;    // bit 0 selected, bit 1 hidden (not drawn, not hit)
-    Rect rect;                  // control pixels
-    Residual residual;          // device pixels lost by rounding
-    std::uint32_t isLayer = 0;  // 1 when created as a layer cell
-    std::uint32_t outlined = 0; // drawn as an outline instead of a filled box
-    std::uint32_t kind = 0;     // 0 layer, 1 output
-    std::uint32_t passive = 0;  // not hit, not taken by the rubber band; text green
+    std::uint32_t flags = 0;     // bit 0 selected, bit 1 hidden (not drawn, not hit)
+    Rect rect;                   // control pixels
+    Residual residual;           // device pixels lost by rounding
+    std::uint32_t outlined = 0;  // drawn as an outline instead of a filled box
+    std::uint32_t kind = kLayer; // kLayer or kOutput, for the cell's whole life
+    std::uint32_t passive = 0;   // not hit, not taken by the rubber band; text green
     std::string name;
     int layerId = 255;
     Rect savedRect;       // control rectangle before the last double-click fit
@@ -138,6 +144,10 @@ private:
     Rect AlignProposed(const CCell& cell, const Rect& proposed, Alignment& alignment, const CCell*& other);
     // Moves `cell` to `proposed` when it differs and lies inside; true when it moved.
     bool AcceptMove(CCell& cell, const Rect& proposed, const Alignment& alignment, const CCell* other);
+    // The selected cells that a move takes along: the visible ones.
+    std::vector<CCell*> MovingCells() const;
+    // How far `group` can move together towards `wanted` inside the client area.
+    Point GroupStep(const std::vector<CCell*>& group, Point wanted) const;
     void DeselectAll();
     void ClearCurrent();
     void ReportSelected(bool post);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace corvane {
 
@@ -106,6 +107,22 @@ Rect FitIntoClient(const Rect& proposed, const Rect& client) {
 bool InsideClient(const Rect& r, const Rect& client) {
     return r.left >= client.left && r.top >= client.top && r.right <= client.right &&
            r.bottom <= client.bottom;
+}
+
+Point GroupOffset(std::span<const Rect> cells, Point wanted, const Rect& client) {
+    // How far every cell can still go in each direction (left and up negative).
+    int lowestX = std::numeric_limits<int>::min(), highestX = std::numeric_limits<int>::max();
+    int lowestY = lowestX, highestY = highestX;
+    for (const Rect& r : cells) {
+        lowestX = std::max(lowestX, client.left - r.left);
+        highestX = std::min(highestX, client.right - r.right);
+        lowestY = std::max(lowestY, client.top - r.top);
+        highestY = std::min(highestY, client.bottom - r.bottom);
+    }
+    auto cut = [](int want, int lowest, int highest) {
+        return want < 0 ? std::min(0, std::max(want, lowest)) : std::max(0, std::min(want, highest));
+    };
+    return {cut(wanted.x, lowestX, highestX), cut(wanted.y, lowestY, highestY)};
 }
 
 int HitZone(const Rect& c, Point p) {
@@ -314,9 +331,29 @@ Rect AlignDevice(const Rect& device, int width, int height, const Rect& od, cons
     return d;
 }
 
+ZoomSpan ZoomSpanInSource(ZoomSpan span, int source) {
+    if (span.start + span.size > source)
+        span.start = std::max(0, source - span.size);
+    return span;
+}
+
+ZoomSpan ZoomSizeTyped(int start, int typed, int source, int minimum) {
+    const int size = std::max(std::min(typed, source - start), minimum);
+    return ZoomSpanInSource({start, size}, source);
+}
+
 double ZoomStep(double scale, bool forward) {
     const double next = forward ? scale - 0.5 : scale + 0.5;
     return next <= 0 ? 1.0 : next;
+}
+
+int WheelNotches::Add(int delta) {
+    if ((delta > 0 && m_rest < 0) || (delta < 0 && m_rest > 0))
+        m_rest = 0;
+    m_rest += delta;
+    const int notches = m_rest / kWheelNotch; // towards 0: the rest keeps the turn's sign
+    m_rest -= notches * kWheelNotch;
+    return notches;
 }
 
 } // namespace corvane

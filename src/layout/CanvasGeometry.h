@@ -10,6 +10,7 @@
 // the device values it was given.
 
 #include <cstdint>
+#include <span>
 
 namespace corvane {
 
@@ -70,6 +71,11 @@ Rect FitIntoClient(const Rect& proposed, const Rect& client);
 // True when `r` lies inside the client area (left and top at least 0, right and bottom at
 // most the client's).
 bool InsideClient(const Rect& r, const Rect& client);
+
+// The displacement of a group of cells moved together towards `wanted`, cut per direction to
+// the room of the cell with the least, so that every cell stays inside `client` and the
+// arrangement holds. Never larger than wanted, never against it (0 when a cell has no room).
+Point GroupOffset(std::span<const Rect> cells, Point wanted, const Rect& client);
 
 // Hit zones of a cell: 0 left edge, 1 top, 2 right, 3 bottom, 4 interior, 5 top-left
 // corner, 6 bottom-left, 7 top-right, 8 bottom-right, 9 none.
@@ -141,8 +147,41 @@ Alignment Align(const Rect& p, const Rect& o);
 // cell's device edges; the width and height stay `width` and `height`.
 Rect AlignDevice(const Rect& device, int width, int height, const Rect& otherDevice, const Alignment& a);
 
+// One direction of a layer's zoom window (the part of its source it shows), source pixels.
+struct ZoomSpan {
+    int start = 0;
+    int size = 0;
+    bool operator==(const ZoomSpan&) const = default;
+};
+
+// The span moved back, keeping its size, so that it ends within a source `source` pixels
+// long; it starts at 0 when the source is shorter than it.
+ZoomSpan ZoomSpanInSource(ZoomSpan span, int source);
+
+// A size typed for a span starting at `start`: limited to what the source leaves after the
+// start, and at least `minimum`; when the source leaves less than the minimum, the start gives
+// way so that the span ends with the source (as a window's position gives way to its size at
+// the end of the canvas).
+ZoomSpan ZoomSizeTyped(int start, int typed, int source, int minimum);
+
 // Zoom of the canvas by Ctrl + wheel: a forward turn lowers the scale by 0.5, a backward one
 // raises it; 0 or less becomes 1.0.
 double ZoomStep(double scale, bool forward);
+
+// A wheel's turns counted in notches of an ordinary wheel (120 units of angle). A fine wheel
+// (a touchpad, a high-resolution mouse) sends a notch in parts, which are kept until they make
+// a whole one. A turn against the direction of a kept part drops that part first: the operator
+// turning back means the new direction, so the old part must neither hold the new turn back
+// nor, summed with it, end in a step the old way.
+inline constexpr int kWheelNotch = 120;
+class WheelNotches {
+public:
+    // The whole notches that `delta` completes (forward positive); the rest is kept.
+    int Add(int delta);
+    int Rest() const { return m_rest; }
+
+private:
+    int m_rest = 0;
+};
 
 } // namespace corvane

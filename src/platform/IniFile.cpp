@@ -346,15 +346,16 @@ bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line, s
     return true;
 }
 
-// Calls onKey(info) for each key line of the first section named `section`.
-template <class OnKey>
-void ForEachKeyOfSection(std::string_view text, std::string_view section, OnKey onKey) {
+// Calls onKey(info) for each key line of the first section named `section`, until onKey
+// returns false. `nextLine(line)` hands out the lines in file order and returns false after
+// the last one, so that the same walk serves a file's bytes and the lines of an IniText.
+template <class NextLine, class OnKey>
+void WalkSectionKeys(std::string_view section, NextLine nextLine, OnKey onKey) {
     if (section.empty())
         return; // an empty name asks for nothing, not even for the keys after a line "[]"
     bool inSection = false;
-    std::size_t pos = 0;
-    std::string_view line, eol;
-    while (NextLine(text, pos, line, eol)) {
+    std::string_view line;
+    while (nextLine(line)) {
         const LineInfo info = Classify(line);
         if (info.kind == LineKind::Section) {
             if (inSection)
@@ -365,6 +366,29 @@ void ForEachKeyOfSection(std::string_view text, std::string_view section, OnKey 
                 return;
         }
     }
+}
+
+// The same over the lines of a decoded text.
+template <class OnKey>
+void ForEachKeyOfSection(std::string_view text, std::string_view section, OnKey onKey) {
+    std::size_t pos = 0;
+    std::string_view eol;
+    WalkSectionKeys(
+        section, [&](std::string_view& line) { return NextLine(text, pos, line, eol); }, onKey);
+}
+
+// The value of the first key `key` that the walk meets, trimmed and unquoted, as valid UTF-8.
+template <class Walk> std::optional<std::string> FirstValueOf(std::string_view key, Walk walk) {
+    std::optional<std::string> found;
+    if (key.empty())
+        return found;
+    walk([&](const LineInfo& info) {
+        if (!SameName(info.name, key))
+            return true;
+        found = SanitizeUtf8(Unquote(info.value));
+        return false;
+    });
+    return found;
 }
 
 IniLoad ReadFileBytes(const std::string& path, std::string& bytes) {
@@ -425,24 +449,15 @@ IniLoad IniText::Load(const std::string& path, IniText& text) {
 }
 
 std::optional<std::string> IniText::Find(std::string_view section, std::string_view key) const {
-    section = Trim(UpToNul(section));
-    key = Trim(UpToNul(key));
-    if (section.empty() || key.empty())
-        return std::nullopt;
-    bool inSection = false;
-    bool seenSection = false;
-    for (const Line& line : m_lines) {
-        const LineInfo info = Classify(line.text);
-        if (info.kind == LineKind::Section) {
-            if (seenSection)
-                break; // only the first section of that name counts
-            inSection = SameName(info.name, section);
-            seenSection = inSection;
-        } else if (inSection && info.kind == LineKind::Key && SameName(info.name, key)) {
-            return SanitizeUtf8(Unquote(info.value));
-        }
-    }
-    return std::nullopt;
+    std::size_t next = 0;
+    auto nextLine = [&](std::string_view& line) {
+        if (next >= m_lines.size())
+            return false;
+        line = m_lines[next++].text;
+        return true;
+    };
+    return FirstValueOf(Trim(UpToNul(key)),
+                        [&](auto onKey) { WalkSectionKeys(Trim(UpToNul(section)), nextLine, onKey); });
 }
 
 bool IniText::Set(std::string_view section, std::string_view key, std::string_view value) {
@@ -639,17 +654,9 @@ bool IniText::Save(const std::string& path) const {
 
 std::optional<std::string> FindIniValue(std::string_view fileBytes, std::string_view section,
                                         std::string_view key) {
-    const std::string_view wanted = Trim(UpToNul(key));
-    std::optional<std::string> found;
-    if (wanted.empty())
-        return found;
-    ForEachKeyOfSection(Decode(fileBytes).text, Trim(UpToNul(section)), [&](const LineInfo& info) {
-        if (!SameName(info.name, wanted))
-            return true;
-        found = SanitizeUtf8(Unquote(info.value));
-        return false;
+    return FirstValueOf(Trim(UpToNul(key)), [&](auto onKey) {
+        ForEachKeyOfSection(Decode(fileBytes).text, Trim(UpToNul(section)), onKey);
     });
-    return found;
 }
 
 std::vector<std::optional<std::string>> FindIniValues(std::string_view fileBytes, std::string_view section,

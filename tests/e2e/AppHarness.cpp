@@ -1,11 +1,11 @@
 #include "AppHarness.h"
 
+#include "RunEvents.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "platform/Paths.h"
 #include "platform/SerialPortList.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
 #include <cstdlib>
@@ -84,15 +84,7 @@ void AppHarness::StartApplication() {
 }
 
 bool AppHarness::WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    // The event loop runs as the application's own does: without pauses between rounds.
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
+    return RunEventsUntil(done, std::chrono::milliseconds(timeoutMs));
 }
 
 } // namespace corvane::test

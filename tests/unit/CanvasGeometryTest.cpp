@@ -1,6 +1,7 @@
 #include "layout/CanvasGeometry.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace corvane;
 
@@ -148,6 +149,82 @@ TEST(CanvasGeometry, DoubleClickFitOverTwoOutputs) {
     }
     EXPECT_EQ(fit, (Rect{21, 33, 661, 213}));
     EXPECT_FALSE(out1.Meets(Rect{341, 33, 400, 100})) << "touching is not meeting";
+}
+
+TEST(CanvasGeometry, AGroupMovesAsFarAsItsCellWithTheLeastRoom) {
+    const Rect client{0, 0, 1000, 600};
+    const std::vector<Rect> group{{10, 100, 110, 200}, {300, 250, 400, 590}};
+    const struct {
+        Point wanted;
+        Point step;
+    } cases[] = {
+        {{-50, -50}, {-10, -50}},                           // 10 pixels of room on the left, 100 above
+        {{-50, -150}, {-10, -100}}, {{700, 30}, {600, 10}}, // 600 on the right, 10 below
+        {{5, -5}, {5, -5}},                                 // room enough
+        {{0, 0}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        const Point step = GroupOffset(group, c.wanted, client);
+        EXPECT_EQ(step, c.step) << c.wanted.x << "," << c.wanted.y << " gave " << step.x << "," << step.y;
+    }
+    // A cell already against an edge holds the group there; nothing ever moves the other way.
+    const std::vector<Rect> atEdge{{0, 0, 100, 100}, {900, 500, 1000, 600}};
+    EXPECT_EQ(GroupOffset(atEdge, {-3, 4}, client), (Point{0, 0}));
+    const std::vector<Rect> outside{{-5, 0, 95, 100}};
+    EXPECT_EQ(GroupOffset(outside, {-1, 0}, client), (Point{0, 0}));
+    EXPECT_EQ(GroupOffset(outside, {2, 0}, client), (Point{2, 0}));
+    EXPECT_EQ(GroupOffset({}, {7, -7}, client), (Point{7, -7})) << "no cell, no limit";
+}
+
+TEST(CanvasGeometry, WheelTurnsCountInWholeNotches) {
+    const struct {
+        const char* name;
+        std::vector<int> deltas;
+        std::vector<int> notches; // after each delta
+        int rest;
+    } cases[] = {
+        {"ordinary wheel", {120, 120, -120}, {1, 1, -1}, 0},
+        {"several notches at once", {360, -240}, {3, -2}, 0},
+        {"parts add up", {40, 40, 40, 40}, {0, 0, 1, 0}, 40},
+        {"backwards too", {-100, -30, -100}, {0, -1, 0}, -110},
+        {"turning back drops the part", {100, -30, -90}, {0, 0, -1}, 0},
+        {"and forward again", {-119, 1, 119}, {0, 0, 1}, 0},
+        {"no turn keeps the part", {50, 0, 70}, {0, 0, 1}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WheelNotches wheel;
+        std::vector<int> notches;
+        for (int d : c.deltas)
+            notches.push_back(wheel.Add(d));
+        EXPECT_EQ(notches, c.notches);
+        EXPECT_EQ(wheel.Rest(), c.rest);
+    }
+}
+
+TEST(CanvasGeometry, ATypedZoomSizeMovesTheStartBackOnlyWhenItMust) {
+    const struct {
+        int start, typed, source;
+        ZoomSpan span;
+    } cases[] = {
+        {0, 960, 1920, {0, 960}},
+        {100, 9999, 1920, {100, 1820}}, // limited to what the source leaves after the start
+        {1888, 100, 1920, {1888, 32}},  // exactly the minimum left: the start stays
+        {1900, 100, 1920, {1888, 32}},  // less than the minimum left: the start gives way
+        {1900, 10, 1920, {1888, 32}},
+        {2000, 64, 1920, {1888, 32}}, // a start past the source (a processor's report)
+        {1060, 40, 1080, {1048, 32}},
+        {0, 64, 16, {0, 32}},  // a source shorter than the minimum: from its start
+        {100, 64, 0, {0, 32}}, // no source
+    };
+    for (const auto& c : cases) {
+        const ZoomSpan span = ZoomSizeTyped(c.start, c.typed, c.source, 32);
+        EXPECT_EQ(span, c.span) << c.start << " + " << c.typed << " of " << c.source << " gave " << span.start
+                                << " + " << span.size;
+    }
+    EXPECT_EQ(ZoomSpanInSource({1891, 32}, 1920), (ZoomSpan{1888, 32}));
+    EXPECT_EQ(ZoomSpanInSource({1800, 32}, 1920), (ZoomSpan{1800, 32})) << "inside: unchanged";
+    EXPECT_EQ(ZoomSpanInSource({5, 1920}, 1920), (ZoomSpan{0, 1920}));
 }
 
 TEST(CanvasGeometry, ZoomTurns) {

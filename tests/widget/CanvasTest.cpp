@@ -85,8 +85,8 @@ TEST(Canvas, CellsConvertAtTheScaleAndKeepTheirOrder) {
     EXPECT_EQ(l0->rect, (Rect{0, 0, 160, 90}));
     EXPECT_EQ(l2->rect, (Rect{100, 50, 267, 150}));
     EXPECT_EQ(l2->residual.width, -2);
-    EXPECT_EQ(out->kind, 1u);
-    EXPECT_EQ(l2->kind, 0u);
+    EXPECT_EQ(out->kind, CCell::kOutput);
+    EXPECT_EQ(l2->kind, CCell::kLayer);
 
     c.SetCellDeviceRect(Rect{-50, -20, 600, 300}, l0); // left and top clamp at 0
     EXPECT_EQ(l0->devRect, (Rect{0, 0, 600, 300}));
@@ -183,6 +183,60 @@ TEST(Canvas, ABandThatShrinksBackToTwoCellsStillMovesBoth) {
     EXPECT_TRUE(c.MultiSelect());
     Release(&c, {450, 250});
     EXPECT_EQ(host.reports.size(), 2u);
+}
+
+// Selects every cell under the band from `from` to `to`, as the operator does.
+void Band(CanvasHost& host, QPoint from, QPoint to) {
+    Drag(host.canvas, from, {to});
+    host.reports.clear();
+}
+
+TEST(Canvas, AGroupStopsTogetherAtTheCanvasEdge) {
+    CanvasHost host;
+    CPictureCtrl& c = *host.canvas;
+    CCell* a = c.AddLayerCell(600, 600, 60, 600, "Layer-1", 0);    // 10..110, 100..200
+    CCell* b = c.AddLayerCell(600, 600, 1800, 1500, "Layer-2", 1); // 300..400, 250..350
+    Band(host, {5, 5}, {450, 400});
+    ASSERT_TRUE(c.MultiSelect());
+
+    // Up and to the left, past the edge: the first cell has 10 pixels of room on the left, so
+    // the whole group moves 10 left; upwards both have room.
+    Press(&c, {60, 150});
+    Move(&c, {10, 100});
+    EXPECT_EQ(a->rect, (Rect{0, 50, 100, 150}));
+    EXPECT_EQ(b->rect, (Rect{290, 200, 390, 300}));
+    Move(&c, {0, 90});  // further out: no room left, the group waits
+    Move(&c, {30, 90}); // coming back: the grab point is still 50 pixels left of where it was
+    EXPECT_EQ(a->rect, (Rect{0, 40, 100, 140}));
+    EXPECT_EQ(b->rect, (Rect{290, 190, 390, 290}));
+    Move(&c, {70, 90}); // past the grab point: both move right again
+    Release(&c, {70, 90});
+    EXPECT_EQ(a->rect, (Rect{20, 40, 120, 140}));
+    EXPECT_EQ(b->rect, (Rect{310, 190, 410, 290}));
+    // The arrangement holds on the processor's canvas too.
+    EXPECT_EQ(b->devRect.left - a->devRect.left, 1740);
+    EXPECT_EQ(b->devRect.top - a->devRect.top, 900);
+    EXPECT_EQ(a->devRect.Width(), 600);
+    EXPECT_EQ(host.reports, (Reports{{0, 0}, {0, 1}}));
+}
+
+TEST(Canvas, ArrowsMoveAGroupOnlyWhereEveryCellCanGo) {
+    CanvasHost host;
+    host.show();
+    CPictureCtrl& c = *host.canvas;
+    CCell* a = c.AddLayerCell(600, 600, 0, 600, "Layer-1", 0);    // 0..100 at the left edge
+    CCell* b = c.AddLayerCell(600, 600, 1800, 600, "Layer-2", 1); // 300..400
+    Band(host, {5, 5}, {450, 250});
+    ASSERT_TRUE(c.MultiSelect());
+
+    QTest::keyClick(&c, Qt::Key_Left); // the first cell has no room: neither moves
+    EXPECT_EQ(a->rect, (Rect{0, 100, 100, 200}));
+    EXPECT_EQ(b->rect, (Rect{300, 100, 400, 200}));
+    EXPECT_EQ(b->devRect, Dev(1800, 600, 600, 600));
+    QTest::keyClick(&c, Qt::Key_Up); // upwards both can go
+    QTest::keyClick(&c, Qt::Key_Right);
+    EXPECT_EQ(a->rect, (Rect{1, 99, 101, 199}));
+    EXPECT_EQ(b->rect, (Rect{301, 99, 401, 199}));
 }
 
 TEST(Canvas, CtrlClickDeselectsWithoutADrag) {

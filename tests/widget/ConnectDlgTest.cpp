@@ -1,5 +1,5 @@
 // The connection dialog over pseudo-terminals: the ports of a temporary Ports folder, a real
-// application object with its link, and a main window played by a fake ConnectionOwner.
+// application object with its link, and a main window played by a fake page context.
 
 #include "FakePageContext.h"
 #include "PtyPair.h"
@@ -24,7 +24,6 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <memory>
@@ -79,35 +78,6 @@ public:
         return false;
     }
     int count = 0;
-};
-
-struct ShownBox {
-    QString title;
-    QString message;
-};
-
-// Answers every message dialog that opens while it exists with its left button, keeping what
-// each one said.
-class MessageBoxAnswerer {
-public:
-    MessageBoxAnswerer() {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<CMessageboxDlg*>(w);
-                if (!box || !box->isVisible())
-                    continue;
-                boxes.push_back(
-                    {box->windowTitle(), box->Control<QLabel>(CMessageboxDlg::kMessageId)->text()});
-                box->EndDialog(IDOK);
-            }
-        });
-        m_timer.start();
-    }
-    std::vector<ShownBox> boxes;
-
-private:
-    QTimer m_timer;
 };
 
 class ConnectDlgTest : public ::testing::Test {
@@ -356,8 +326,7 @@ TEST_F(ConnectDlgTest, AFailedOpenNamesTheCauseAndLeavesConfigIniAlone) {
         EXPECT_EQ(app.link.LastOpenError().failure, c.failure);
         EXPECT_EQ(answerer.boxes[0].title, "Connection Setting");
         EXPECT_EQ(answerer.boxes[0].message,
-                  QString::fromStdString("Failure to open serial port!\n" +
-                                         DescribeOpenError(app.link.LastOpenError())));
+                  "Failure to open serial port!\n" + DescribeOpenError(app.link.LastOpenError()));
         EXPECT_FALSE(app.link.IsOpen());
         EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkClosed));
         EXPECT_TRUE(owner.waitTexts.empty());

@@ -20,7 +20,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -76,34 +75,6 @@ struct FakeHost {
     RecordingLayoutPage layout;
     std::vector<int>& selected = layout.selected;
     std::vector<std::pair<int, bool>>& switches = context.main.switches;
-};
-
-struct ShownBox {
-    std::string title;
-    std::string text;
-};
-
-// Answers every message dialog that opens while it exists, keeping what it said.
-class MessageBoxAnswerer {
-public:
-    MessageBoxAnswerer() {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<CMessageboxDlg*>(w);
-                if (!box || !box->isVisible())
-                    continue;
-                boxes.push_back({box->windowTitle().toStdString(),
-                                 box->Control<QLabel>(CMessageboxDlg::kMessageId)->text().toStdString()});
-                box->EndDialog(IDOK);
-            }
-        });
-        m_timer.start();
-    }
-    std::vector<ShownBox> boxes;
-
-private:
-    QTimer m_timer;
 };
 
 class LayerPageTest : public ::testing::Test {
@@ -301,7 +272,7 @@ TEST_F(LayerPageTest, ZoomIsNotSwitchedOnOverTheCurrentInputsCrop) {
     Click(CLayerDlg::kZoomSwitchId);
     ASSERT_EQ(answerer.boxes.size(), 1u);
     EXPECT_EQ(answerer.boxes[0].title, "Layer Settings");
-    EXPECT_EQ(answerer.boxes[0].text, "Crop is open!");
+    EXPECT_EQ(answerer.boxes[0].message, "Crop is open!");
     EXPECT_FALSE(zoomSwitch->isChecked());
     EXPECT_EQ(state.layers[1].zoomOn, 0);
     EXPECT_FALSE(Control(CLayerDlg::kHStartId)->isEnabled());
@@ -414,6 +385,74 @@ TEST_F(LayerPageTest, AZoomWindowDraggedNarrowKeeps32SourcePixels) {
         EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
         EXPECT_EQ(Page().PreviewDrag(), 0u);
     }
+}
+
+// A zoom window near the end of the source that a size of at least 32 would carry past it:
+// the start gives way, so that the window ends with the source.
+TEST_F(LayerPageTest, ATypedSizeWithoutRoomAfterTheStartMovesTheStartBack) {
+    const struct {
+        const char* name;
+        bool horizontal;
+        std::uint16_t start, size; // as the processor reported them (1920 x 1080 source)
+        const char* typed;
+        int newStart;
+    } cases[] = {
+        {"HSize, window at the end", true, 1900, 20, "100", 1888},
+        {"HSize, window short of the preview's end", true, 1895, 10, "100", 1888},
+        {"HSize, window reported past the end", true, 1900, 1920, "100", 1888},
+        {"VSize, window at the end", false, 1060, 10, "40", 1048},
+        {"VSize, window short of the preview's end", false, 1055, 10, "40", 1048},
+        {"VSize, window reported past the end", false, 1060, 1080, "40", 1048},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LayerInfo& l = state.layers[0];
+        l = LayerInfo{}; // 1920 x 1080, the whole source
+        (c.horizontal ? l.zoomX : l.zoomY) = c.start;
+        (c.horizontal ? l.zoomW : l.zoomH) = c.size;
+        SwitchZoomOn(0);
+        host.layout.received.clear();
+        const int sizeBox = c.horizontal ? CLayerDlg::kHSizeId : CLayerDlg::kVSizeId;
+        const int startBox = c.horizontal ? CLayerDlg::kHStartId : CLayerDlg::kVStartId;
+        Type(sizeBox, c.typed);
+        EXPECT_EQ(Shown(sizeBox), 32);
+        EXPECT_EQ(Shown(startBox), c.newStart);
+        EXPECT_EQ(c.horizontal ? l.zoomW : l.zoomH, 32);
+        EXPECT_EQ(c.horizontal ? l.zoomX : l.zoomY, c.newStart);
+        EXPECT_LE(l.zoomX + l.zoomW, 1920);
+        EXPECT_LE(l.zoomY + l.zoomH, 1080);
+        const Rect area = Page().PreviewArea();
+        const Rect z = Page().ZoomRect();
+        EXPECT_EQ(c.horizontal ? z.right : z.bottom, c.horizontal ? area.right : area.bottom)
+            << "the window is drawn at the source's end";
+        EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
+    }
+}
+
+TEST_F(LayerPageTest, AZoomWindowWidenedAtTheSourcesEndStaysInsideIt) {
+    // The processor reports a window of 10 x 10 pixels near the source's end; a click on it
+    // widens it to 32 x 32 on release, and its start must leave room for them.
+    LayerInfo& l = state.layers[0]; // 1920 x 1080
+    l.zoomX = 1895;
+    l.zoomW = 10;
+    l.zoomY = 1055;
+    l.zoomH = 10;
+    SwitchZoomOn(0);
+    const Rect area = Page().PreviewArea();
+    const Rect before = Page().ZoomRect();
+    ASSERT_LT(before.right + 2, area.right) << "short of the preview's end";
+    ASSERT_LT(before.bottom + 2, area.bottom);
+    const QPoint on(before.left + 1, before.top + 1);
+    Drag(on, {});
+    EXPECT_EQ(l.zoomW, 32);
+    EXPECT_EQ(l.zoomH, 32);
+    EXPECT_EQ(l.zoomX, 1888);
+    EXPECT_EQ(l.zoomY, 1048);
+    EXPECT_EQ(Shown(CLayerDlg::kHStartId), 1888);
+    EXPECT_EQ(Shown(CLayerDlg::kVStartId), 1048);
+    EXPECT_EQ(Page().ZoomRect().right, area.right);
+    EXPECT_EQ(Page().ZoomRect().bottom, area.bottom);
+    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
 }
 
 TEST_F(LayerPageTest, DraggingTheLeftEdgeMovesTheStartWithIt) {

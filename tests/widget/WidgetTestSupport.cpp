@@ -1,12 +1,15 @@
 #include "WidgetTestSupport.h"
 
+#include "dialogs/CMessageboxDlg.h"
 #include "shell/Language.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QThread>
 
 namespace corvane::test {
@@ -31,6 +34,25 @@ std::vector<WindowMessage> RecordingPage::Received(std::uint32_t message) const 
 
 void RecordingPage::PreTranslateKeyRelease(QKeyEvent& event) {
     keyReleases.push_back(event.key());
+}
+
+namespace {
+constexpr int kAnswerPeriodMs = 5;
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer() {
+    m_timer.setInterval(kAnswerPeriodMs);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<CMessageboxDlg*>(w);
+            if (!box || !box->isVisible())
+                continue;
+            boxes.push_back({box->windowTitle().toStdString(),
+                             box->Control<QLabel>(CMessageboxDlg::kMessageId)->text().toStdString()});
+            box->EndDialog(IDOK);
+        }
+    });
+    m_timer.start();
 }
 
 void Drain() {

@@ -1,11 +1,13 @@
 #pragma once
 
-// Helpers of the widget suites: a page that records every message it gets, the interface
-// language set up in a temporary folder, and waiting for the event loop.
+// Helpers of the widget suites: a page that records every message it gets, an answerer of
+// message dialogs, the interface language set up in a temporary folder, and waiting for the
+// event loop.
 
 #include "widgets/CBaseDialog.h"
 
 #include <QTemporaryDir>
+#include <QTimer>
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,6 +32,23 @@ public:
 
 private:
     std::vector<WindowMessage> m_received;
+};
+
+// A message dialog that opened: its title and its message.
+struct ShownBox {
+    std::string title;
+    std::string message;
+};
+
+// Answers every message dialog that opens while it exists with its left button (OK), keeping
+// what each one said. It looks every few milliseconds, from the event loop of the dialog.
+class MessageBoxAnswerer {
+public:
+    MessageBoxAnswerer();
+    std::vector<ShownBox> boxes;
+
+private:
+    QTimer m_timer;
 };
 
 // Runs the event loop until nothing is left to do.
