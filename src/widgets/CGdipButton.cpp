@@ -133,20 +133,22 @@ void CGdipButton::nextCheckState() {
 
 bool CGdipButton::event(QEvent* event) {
     if (event->type() == QEvent::DynamicPropertyChange)
-        ReadTemplateProperties();
+        ReadTemplateProperty(static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName());
     return QAbstractButton::event(event);
 }
 
-void CGdipButton::ReadTemplateProperties() {
-    const QVariant images = property("images");
-    if (images.isValid()) {
-        const QStringList ids = images.toString().split(',', Qt::SkipEmptyParts);
+// Only the property that changed: other dynamic properties (the control id, the remembered
+// texts) leave a kind set in code as it is.
+void CGdipButton::ReadTemplateProperty(const QByteArray& name) {
+    if (name == "images") {
+        const QStringList ids = property("images").toString().split(',', Qt::SkipEmptyParts);
         SetImages(ids.value(0).trimmed().toInt(), ids.value(1).trimmed().toInt(),
                   ids.value(2).trimmed().toInt());
+    } else if (name == "kind") {
+        const QString kind = property("kind").toString();
+        m_toggle = kind == QLatin1String("toggle");
+        m_radio = kind == QLatin1String("radio");
     }
-    const QString kind = property("kind").toString();
-    m_toggle = kind == QLatin1String("toggle");
-    m_radio = kind == QLatin1String("radio");
 }
 
 } // namespace corvane
