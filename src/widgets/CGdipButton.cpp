@@ -1,5 +1,6 @@
 #include "widgets/CGdipButton.h"
 
+#include "widgets/Accessible.h"
 #include "widgets/Theme.h"
 
 #include <QDynamicPropertyChangeEvent>
@@ -27,6 +28,7 @@ void DrawImage(QPainter& p, const QRect& rect, int id) {
 } // namespace
 
 CGdipButton::CGdipButton(QWidget* parent) : QAbstractButton(parent), m_textColour(theme::kInactive) {
+    InstallAccessibleInterfaces();
     setCheckable(true); // pages set the checked state of every kind of image button
     setAttribute(Qt::WA_Hover);
     setMouseTracking(true);
