@@ -485,7 +485,7 @@ std::intptr_t CMainDlg::OnLinkEvent(std::uintptr_t event, std::intptr_t detail) 
     }
     if (event == kEventWaitTimedOut) {
         ShowMessageBox(this, Tr("Tips", "提示"),
-                       Tr("Get Data From Desitination Timeout!", "从机器获取数据超时"));
+                       Tr("Get Data From Desitination Timeout!", "从设备获取数据超时！"));
         return 0;
     }
     for (const Shown& s : table)
