@@ -67,7 +67,6 @@ bool CConnectDlg::OnInitDialog() {
     CBaseDialog::OnInitDialog();
     const QRect label = m_comLabel->geometry();
     m_portList = new CDropButton(this);
-    m_portList->setObjectName(QStringLiteral("portList"));
     SetControlId(m_portList, kPortListId);
     m_portList->setGeometry(label.x() + label.width() + kPortListGap, label.y(), kPortListWidth,
                             kPortListHeight);

@@ -33,7 +33,14 @@ bool CProgressDlg::OnInitDialog() {
     m_picture->SetBkColor(panel);
     if (m_picture->Load(kAnimationId, "GIF"))
         m_picture->Draw();
+    SetCaption();
     return true;
+}
+
+// The band shows "Please wait" of the message table; it is the overlay's caption (its name for
+// screen readers) too.
+void CProgressDlg::SetCaption() {
+    setWindowTitle(QString::fromStdString(MessageText(kPleaseWaitText)));
 }
 
 void CProgressDlg::SetWaitText(const QString& text) {
@@ -45,6 +52,7 @@ QString CProgressDlg::WaitText() const {
 }
 
 void CProgressDlg::ApplyLanguage() {
+    SetCaption();
     ApplyDialogTexts(this, kDialogId);
     update();
 }

@@ -39,6 +39,8 @@ protected:
     void PaintTitle(QPainter& painter) override;
 
 private:
+    void SetCaption();
+
     CGroupBox* m_group = nullptr;
     CPictureEx* m_picture = nullptr;
     QLabel* m_text = nullptr;

@@ -4,6 +4,7 @@
 #include "platform/ui/MessageMap.h"
 #include "shell/Language.h"
 #include "widgets/CGdipButton.h"
+#include "widgets/DialogTexts.h"
 #include "widgets/Theme.h"
 
 #include <QAbstractButton>
@@ -83,15 +84,17 @@ CBaseDialog::CBaseDialog(int dialogId, QWidget* parent, Frame frame)
     KeyReleaseOffer::Install();
 
     m_close = new CGdipButton(this);
-    m_close->setObjectName(QStringLiteral("closeButton"));
     SetControlId(m_close, kCloseId);
+    m_close->setObjectName(QString::number(kCloseId));
+    m_close->setAccessibleName(QStringLiteral("Close")); // the language's IDD_1201_Name replaces it
     m_close->SetImages(images::kClose, 0, images::kCloseHot);
     m_close->setFocusPolicy(Qt::NoFocus);
     m_close->setGeometry(0, 1, kTitleButtonSize, kTitleButtonSize);
 
     m_maximize = new CGdipButton(this);
-    m_maximize->setObjectName(QStringLiteral("maximizeButton"));
     SetControlId(m_maximize, kMaximizeId);
+    m_maximize->setObjectName(QString::number(kMaximizeId));
+    m_maximize->setAccessibleName(QStringLiteral("Maximize")); // IDD_1202_Name
     m_maximize->SetImages(images::kMaximize, 0, images::kMaximizeHot);
     m_maximize->setFocusPolicy(Qt::NoFocus);
     m_maximize->setGeometry(0, 1, kTitleButtonSize, kTitleButtonSize);
@@ -115,6 +118,8 @@ bool CBaseDialog::Create() {
     LayoutTitleButtons();
     const bool result = OnInitDialog();
     WireCommands();
+    // Names for screen readers, once the page has made its own controls too.
+    ApplyDialogNames(this, m_dialogId);
     return result;
 }
 
@@ -140,7 +145,9 @@ void CBaseDialog::ShowPage(bool show) {
         QWidget::show();
 }
 
-void CBaseDialog::ApplyLanguage() {}
+void CBaseDialog::ApplyLanguage() {
+    ApplyDialogTexts(this, DialogId());
+}
 
 void CBaseDialog::ClosePage() {
     ShowPage(false);
@@ -361,8 +368,13 @@ void CBaseDialog::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CBaseDialog::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::WindowTitleChange)
+    if (event->type() == QEvent::WindowTitleChange) {
         update(0, 0, width(), theme::kTitleBandHeight);
+        // The caption is the dialog's name for screen readers, also for a page that is no window.
+        const QString caption = WithoutMnemonic(windowTitle()).trimmed();
+        if (!caption.isEmpty())
+            setAccessibleName(caption);
+    }
     QDialog::changeEvent(event);
 }
 

@@ -12,13 +12,14 @@
 //   public:
 //       explicit CMyPage(QWidget* parent) : CBaseDialog(kDialogId, parent) { Ui::Dialog155().setupUi(this); }
 //       std::intptr_t WindowProc(const WindowMessage& m) override;   // its MessageMap
-//       void ApplyLanguage() override { ApplyDialogTexts(this, DialogId()); }
+//       void ApplyLanguage() override;                               // only for captions it sets itself
 //   protected:
 //       bool OnInitDialog() override;                                // after the controls exist
 //   };
 //
 // The owner calls Create() once (or DoModal() for a modal dialog). Every button of the template
-// sends WM_COMMAND (its control id, BN_CLICKED) to the page when clicked.
+// sends WM_COMMAND (its control id, BN_CLICKED) to the page when clicked. Create() names the
+// controls for screen readers (ApplyDialogNames), and so does every language application.
 
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/MessageWindow.h"
@@ -62,6 +63,8 @@ public:
 
     // Page operations.
     virtual void ShowPage(bool show);
+    // The caption and control texts of this dialog's number from the language in use
+    // (ApplyDialogTexts); a page that sets captions of its own adds them.
     virtual void ApplyLanguage();
     // Hides the page and, when closing notifies the parent, posts WM_CLOSE_PAGE (0, 0) to it.
     virtual void ClosePage();

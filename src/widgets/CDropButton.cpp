@@ -3,6 +3,7 @@
 #include "platform/WindowMessages.h"
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/MessageWindow.h"
+#include "widgets/Accessible.h"
 #include "widgets/Theme.h"
 
 #include <QApplication>
@@ -186,8 +187,11 @@ void CDropList::OnSelectionChange(int row) {
 CDropButton::CDropButton(QWidget* parent)
     : QAbstractButton(parent), m_frame(theme::kFrameLine), m_face(36, 36, 36), m_text(theme::kInactive),
       m_hotFace(52, 52, 52) {
+    InstallAccessibleInterfaces();
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::StrongFocus);
+    // Its caption is the item picked: the label beside it names it.
+    setProperty(kTextIsValueProperty, true);
 }
 
 CDropButton::~CDropButton() = default;

@@ -1,5 +1,6 @@
 #include "widgets/CGdipButton.h"
 
+#include "widgets/Accessible.h"
 #include "widgets/Theme.h"
 
 #include <QDynamicPropertyChangeEvent>
@@ -27,6 +28,7 @@ void DrawImage(QPainter& p, const QRect& rect, int id) {
 } // namespace
 
 CGdipButton::CGdipButton(QWidget* parent) : QAbstractButton(parent), m_textColour(theme::kInactive) {
+    InstallAccessibleInterfaces();
     setCheckable(true); // pages set the checked state of every kind of image button
     setAttribute(Qt::WA_Hover);
     setMouseTracking(true);
@@ -133,20 +135,22 @@ void CGdipButton::nextCheckState() {
 
 bool CGdipButton::event(QEvent* event) {
     if (event->type() == QEvent::DynamicPropertyChange)
-        ReadTemplateProperties();
+        ReadTemplateProperty(static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName());
     return QAbstractButton::event(event);
 }
 
-void CGdipButton::ReadTemplateProperties() {
-    const QVariant images = property("images");
-    if (images.isValid()) {
-        const QStringList ids = images.toString().split(',', Qt::SkipEmptyParts);
+// Only the property that changed: other dynamic properties (the control id, the remembered
+// texts) leave a kind set in code as it is.
+void CGdipButton::ReadTemplateProperty(const QByteArray& name) {
+    if (name == "images") {
+        const QStringList ids = property("images").toString().split(',', Qt::SkipEmptyParts);
         SetImages(ids.value(0).trimmed().toInt(), ids.value(1).trimmed().toInt(),
                   ids.value(2).trimmed().toInt());
+    } else if (name == "kind") {
+        const QString kind = property("kind").toString();
+        m_toggle = kind == QLatin1String("toggle");
+        m_radio = kind == QLatin1String("radio");
     }
-    const QString kind = property("kind").toString();
-    m_toggle = kind == QLatin1String("toggle");
-    m_radio = kind == QLatin1String("radio");
 }
 
 } // namespace corvane

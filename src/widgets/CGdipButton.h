@@ -47,7 +47,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void ReadTemplateProperties();
+    void ReadTemplateProperty(const QByteArray& name);
 
     int m_std = 0;
     int m_alt = 0;

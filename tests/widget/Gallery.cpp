@@ -1,5 +1,5 @@
-// Renders every control, the message dialog in each mode and language, the about box and the
-// wait overlay to PNG files, offscreen:
+// Renders every control, the message dialog in each mode and language, the main window's tabs
+// and column in each language, the about box and the wait overlay to PNG files, offscreen:
 //
 //   QT_QPA_PLATFORM=offscreen build/<preset>/gallery/corvane_gallery [<output folder>]
 //
@@ -9,6 +9,7 @@
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "shell/Language.h"
+#include "ui_dialog102.h"
 #include "upgrade/CPictureEx.h"
 #include "upgrade/CProgressDlg.h"
 #include "widgets/CBaseDialog.h"
@@ -16,6 +17,7 @@
 #include "widgets/CGdipButton.h"
 #include "widgets/CGroupBox.h"
 #include "widgets/CMyEdit.h"
+#include "widgets/DialogTexts.h"
 #include "widgets/Theme.h"
 #include "widgets/ValueEdit.h"
 #include "widgets/oBitmapSlider.h"
@@ -66,6 +68,13 @@ void SetLanguage(const QString& folder, const char* name) {
     config.open(QIODevice::WriteOnly | QIODevice::Truncate);
     config.write(QByteArray("[Setting]\r\nLanguage=") + name + "\r\n");
     configFile = (folder + "/Config.ini").toStdString();
+    // The language files the build put beside the executables.
+    languageFile = (QApplication::applicationDirPath() + "/../bin/Language/" + name + ".ini").toStdString();
+    ReloadMessageTable();
+}
+
+QString Message(int index) {
+    return QString::fromStdString(MessageText(index));
 }
 
 template <class W> W* Add(QWidget* parent, int id, const QRect& place, const QString& text = {}) {
@@ -333,41 +342,73 @@ void Windows() {
 // ---- the message dialog in each mode and language, and the about box
 
 void MessageDialogs(const QString& folder) {
+    // Titles and messages from the message table of each language.
     const struct {
         std::uint32_t mode;
         const char* name;
-        const char* title;
-        const char* message;
-        const char* titleZh;
-        const char* messageZh;
+        int title;
+        int message;
     } modes[] = {
-        {0, "info", "Tips", "Set up success!", "提示", "设置成功！"},
-        {1, "question", "Select input source", "Change Input source?", "选择输入源", "切换输入源？"},
-        {0x55, "apply", "Output Setting", "Please select apply to output mode!", "输出设置",
-         "请选择输出应用模式！"},
+        {0, "info", 11, 33},     // "Tips", "Set up success!"
+        {1, "question", 17, 18}, // "Select input source", "Change Input source?"
+        {0x55, "apply", 1, 43},  // "Output Setting", "Please select apply to output mode!"
+        {0, "long", 11, 52},     // "Output synchronization issue may occur because of input FPS difference!"
     };
     for (const char* language : {"English", "Chinese"}) {
         SetLanguage(folder, language);
-        const bool chinese = QString(language) == "Chinese";
         for (const auto& m : modes) {
-            CMessageboxDlg dialog(QString::fromUtf8(chinese ? m.titleZh : m.title),
-                                  QString::fromUtf8(chinese ? m.messageZh : m.message), m.mode);
+            CMessageboxDlg dialog(Message(m.title), Message(m.message), m.mode);
             dialog.Create();
             dialog.show();
             Save(dialog, QString("message-%1-%2.png").arg(m.name, QString(language).toLower()));
         }
     }
     SetLanguage(folder, "English");
-    CMessageboxDlg longOne("Tips", "Output synchronization issue may occur because of input FPS difference!",
-                           0);
-    longOne.Create();
-    longOne.show();
-    Save(longOne, "message-long-english.png");
 
     CAboutDlg about;
     about.Create();
     about.show();
     Save(about, "about.png");
+}
+
+// ---- the main window's column, tabs and status text in each language
+
+void MainWindowTexts(const QString& folder) {
+    for (const char* language : {"English", "Chinese"}) {
+        SetLanguage(folder, language);
+        CBaseDialog main(102, nullptr, CBaseDialog::Frame::FloatingWindow);
+        Ui::Dialog102 ui;
+        ui.setupUi(&main);
+        main.SetHasTitleBand(false);
+        main.SetCloseBox(false);
+        main.resize(1030, 390);
+        int index = 0;
+        for (CGdipButton* tab :
+             {ui.tab0, ui.tab1, ui.tab2, ui.tab3, ui.tab4, ui.tab5, ui.tab6, ui.tab7, ui.tab8}) {
+            const bool shown = index++ == 3;
+            tab->setChecked(shown);
+            tab->SetTextColour(QColor(shown ? theme::kOrange : theme::kInactive));
+        }
+        ui.layer0->setChecked(true);
+        ui.layerMode->setChecked(true);
+        for (QWidget* mode : {static_cast<QWidget*>(ui.layerMode), static_cast<QWidget*>(ui.outputMode)}) {
+            QFont f = theme::ControlFont(); // as the main window sets it
+            f.setPointSizeF(f.pointSizeF() - 1.5);
+            f.setBold(true);
+            mode->setFont(f);
+        }
+        // The port and baud rate beside the status label, as the status area shows them.
+        const QRect status = ui.status->geometry();
+        auto* port = new QLabel(&main);
+        port->setGeometry(status.right() + 30, status.y(), 200, status.height());
+        main.Create();
+        main.ApplyLanguage();
+        port->setText(QString::fromStdString(GetLangString("IDD102_StatusPort")).arg(3).arg(115200));
+        port->setPalette(ui.status->palette());
+        main.show();
+        Save(main, QString("main-texts-%1.png").arg(QString(language).toLower()));
+    }
+    SetLanguage(folder, "English");
 }
 
 // ---- the wait overlay over the main window
@@ -397,12 +438,12 @@ int main(int argc, char** argv) {
     QDir().mkpath(g_out);
     QTemporaryDir folder;
     SetLanguage(folder.path(), "English");
-    languageFile = (folder.path() + "/English.ini").toStdString();
 
     ImageSheet();
     ControlsPage();
     Windows();
     MessageDialogs(folder.path());
+    MainWindowTexts(folder.path());
     WaitOverlay();
     return g_failures == 0 ? 0 : 1;
 }

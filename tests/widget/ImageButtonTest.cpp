@@ -46,6 +46,19 @@ TEST_F(ButtonPage, PressesSetFlipOrLeaveTheCheckedState) {
     EXPECT_TRUE(button->isChecked());
 }
 
+TEST(ImageButton, AKindSetInCodeOutlivesTheDialogsOwnProperties) {
+    RecordingPage page;
+    auto* toggle = new CGdipButton(&page);
+    toggle->SetToggle(true);
+    SetControlId(toggle, 1509);
+    page.Create(); // sets properties of its own on every control
+    toggle->setProperty("languageText", "x");
+    toggle->click();
+    EXPECT_TRUE(toggle->isChecked());
+    toggle->click();
+    EXPECT_FALSE(toggle->isChecked());
+}
+
 TEST_F(ButtonPage, TheImageFollowsHoverAndCheckedState) {
     button->setProperty("images", "153,154,132");
     EXPECT_EQ(button->CurrentImage(), 153);

@@ -1,8 +1,10 @@
 #include "WidgetTestSupport.h"
 
 #include "dialogs/CMessageboxDlg.h"
+#include "platform/ui/DialogTemplate.h"
 #include "shell/Language.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -53,6 +55,61 @@ MessageBoxAnswerer::MessageBoxAnswerer() {
         }
     });
     m_timer.start();
+}
+
+QString AccessibleName(QWidget* widget) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+    return (iface ? iface->text(QAccessible::Name) : widget->accessibleName()).trimmed();
+}
+
+namespace {
+
+QString Describe(const QWidget* w) {
+    if (const int id = ControlId(w))
+        return QStringLiteral("control %1 %2").arg(id).arg(QString::fromLatin1(w->metaObject()->className()));
+    return QStringLiteral("focusable %1 '%2'")
+        .arg(QString::fromLatin1(w->metaObject()->className()), w->objectName());
+}
+
+QString DialogName(const QWidget* dialog) {
+    if (const auto* base = qobject_cast<const CBaseDialog*>(dialog))
+        return QStringLiteral("dialog %1").arg(base->DialogId());
+    return QStringLiteral("window %1 '%2'")
+        .arg(QString::fromLatin1(dialog->metaObject()->className()), dialog->objectName());
+}
+
+void WalkControls(QWidget* dialog, QWidget* parent, std::vector<QString>& out);
+
+void WalkDialog(QWidget* dialog, std::vector<QString>& out) {
+    if (AccessibleName(dialog).isEmpty())
+        out.push_back(DialogName(dialog) + QStringLiteral(": the dialog has no name"));
+    WalkControls(dialog, dialog, out);
+}
+
+void WalkControls(QWidget* dialog, QWidget* parent, std::vector<QString>& out) {
+    for (QObject* child : parent->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (!w)
+            continue;
+        if (AsMessageWindow(w)) { // a page or dialog of its own
+            WalkDialog(w, out);
+            continue;
+        }
+        if (w->isWindow())
+            continue; // a pop-up (the list of a drop-down) belongs to its control
+        const bool control = ControlId(w) != 0 || (w->focusPolicy() & Qt::TabFocus) != 0;
+        if (control && AccessibleName(w).isEmpty())
+            out.push_back(DialogName(dialog) + QStringLiteral(": ") + Describe(w));
+        WalkControls(dialog, w, out);
+    }
+}
+
+} // namespace
+
+std::vector<QString> NamelessControls(QWidget* dialog) {
+    std::vector<QString> out;
+    WalkDialog(dialog, out);
+    return out;
 }
 
 void Drain() {
