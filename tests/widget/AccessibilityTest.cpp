@@ -57,15 +57,8 @@ std::string Joined(const std::vector<QString>& lines) {
     return list.join(QStringLiteral("\n")).toStdString();
 }
 
-// The language files that ship with the program.
 std::vector<std::pair<std::string, std::string>> ShippedLanguageFiles() {
-    std::vector<std::pair<std::string, std::string>> files;
-    for (const char* name : {"English.ini", "Chinese.ini"}) {
-        QFile file(QString(CORVANE_LANG_DIR) + "/" + name);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
-        files.emplace_back(name, file.readAll().toStdString());
-    }
-    return files;
+    return corvane::test::LanguageFilesIn(CORVANE_LANG_DIR);
 }
 
 QString Lang(const char* key) {

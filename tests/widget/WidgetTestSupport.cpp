@@ -131,6 +131,16 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
     return true;
 }
 
+std::vector<std::pair<std::string, std::string>> LanguageFilesIn(const QString& folder) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const char* name : {"English.ini", "Chinese.ini"}) {
+        QFile file(folder + "/" + name);
+        if (file.open(QIODevice::ReadOnly))
+            files.emplace_back(name, file.readAll().toStdString());
+    }
+    return files;
+}
+
 TempLanguage::TempLanguage(const std::string& language,
                            const std::vector<std::pair<std::string, std::string>>& files)
     : m_oldConfig(configFile), m_oldLanguageFile(languageFile), m_oldExeFolder(exeFolder),

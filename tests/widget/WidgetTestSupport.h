@@ -60,6 +60,10 @@ QString AccessibleName(QWidget* widget);
 // "dialog 163: control 1376 corvane::CRefreshButton". Empty when everything is named.
 std::vector<QString> NamelessControls(QWidget* dialog);
 
+// The language files English.ini and Chinese.ini of `folder` (the shipped ones are in
+// resources/lang), as TempLanguage takes them.
+std::vector<std::pair<std::string, std::string>> LanguageFilesIn(const QString& folder);
+
 // Runs the event loop until nothing is left to do.
 void Drain();
 // Runs the event loop until `done` holds or `ms` milliseconds have passed; returns `done()`.
