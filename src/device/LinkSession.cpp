@@ -74,6 +74,7 @@ bool LinkSession::TryPort(std::uint32_t port, std::uint32_t baud, const LineSett
     ForgetConnected();
     RequestAll();
     m_link.idle = true;
+    m_link.lastPort = static_cast<std::int32_t>(port);
     return true;
 }
 

@@ -98,6 +98,7 @@ TEST_F(Session, AnAutomaticAttemptShowsNoWait) {
     EXPECT_EQ(host.effects, Effects{"SendToDevice 39"});
     EXPECT_EQ(state.linkState, kLinkOpen);
     EXPECT_TRUE(link.idle);
+    EXPECT_EQ(link.lastPort, 4);
 }
 
 TEST_F(Session, ClosingEndsTheWaitAndItsTimeOut) {

@@ -273,6 +273,56 @@ TEST_F(ConnectDlgTest, ConnectOpensTheSelectedPortRequestsTheStateAndStoresTheCh
     EXPECT_EQ(stored.comBaudRate, 921600u);
 }
 
+TEST_F(ConnectDlgTest, AConfiguredRateOutsideTheSearchsRatesIsShownUsedAndKeptAsItIs) {
+    for (const std::uint32_t rate : {57600u, 1500000u}) {
+        SCOPED_TRACE(rate);
+        PtyPair& pty = AddPort(12);
+        app.config.comPortNum = 12;
+        app.config.comBaudRate = rate;
+        m_dialog.reset();
+        CConnectDlg& dialog = Dialog();
+        EXPECT_EQ(dialog.findChild<oRealEdit*>()->GetValue(), static_cast<float>(rate));
+        Click(CConnectDlg::kConnectId);
+        ASSERT_TRUE(app.link.IsOpen());
+        EXPECT_EQ(OutputSpeed(pty), static_cast<speed_t>(rate == 57600u ? B57600 : B1500000));
+        EXPECT_EQ(owner.link.baudRate, rate);
+        Config stored;
+        PresetSlots presets;
+        ASSERT_TRUE(LoadConfig(app.configPath, stored, presets));
+        EXPECT_EQ(stored.comBaudRate, rate) << "saved as configured, not clamped";
+        const int closings = linkOwner.closed.load() + 1;
+        Click(CConnectDlg::kDisconnectId);
+        SettleClose(closings);
+        RemovePort(12);
+    }
+}
+
+TEST_F(ConnectDlgTest, ARebuiltListShowsThePortInUse) {
+    AddPort(12);
+    AddPort(20);
+    app.config.comPortNum = 12;
+    CConnectDlg& dialog = Dialog();
+    ASSERT_EQ(dialog.SelectedPort(), 12u);
+    // The search opens COM20; the number of ports did not change, so the list stays as it was.
+    ASSERT_EQ(Send(WM_TRY_PORT, 115200, 20), 0);
+    EXPECT_EQ(dialog.SelectedPort(), 12u);
+
+    Click(CConnectDlg::kRefreshId);
+    EXPECT_EQ(dialog.SelectedPort(), 20u) << "the port in use, not the first line";
+
+    // The link is lost while the dialog is hidden: it comes up listing the port that was in use.
+    dialog.ShowPage(false);
+    Send(WM_PORT_CLOSED, 0, 0);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.SelectedPort(), 20u);
+    SettleClose(1);
+
+    // With no port open the operator's choice counts again.
+    dialog.PortList()->SetCurSel(0);
+    Click(CConnectDlg::kRefreshId);
+    EXPECT_EQ(dialog.SelectedPort(), 12u);
+}
+
 TEST_F(ConnectDlgTest, ConnectWhileAPortIsOpenOnlyRequestsTheStateAgain) {
     PtyPair& first = AddPort(12);
     PtyPair& second = AddPort(13);
