@@ -69,21 +69,7 @@ CMainDlg::~CMainDlg() {
 }
 
 void CMainDlg::ShutDownLink() {
-    // A worker that is handing a record to this window waits for the user-interface thread;
-    // the application releases such senders (ShutDownWindowMessages) before the window goes.
-    m_acceptRecords = false;
-    m_app.link.SetOwner(nullptr);
-    m_app.link.Close();
-}
-
-CConnectDlg* CMainDlg::ConnectDialog() const {
-    return static_cast<CConnectDlg*>(m_pages.Find(Window::ConnectDialog));
-}
-CProgressDlg* CMainDlg::WaitOverlay() const {
-    return static_cast<CProgressDlg*>(m_pages.Find(Window::ProgressDialog));
-}
-CLayoutDlg* CMainDlg::LayoutPage() const {
-    return static_cast<CLayoutDlg*>(m_pages.Find(Window::LayoutPage));
+    m_services.ShutDownLink();
 }
 
 bool CMainDlg::OnInitDialog() {
@@ -136,7 +122,7 @@ bool CMainDlg::OnInitDialog() {
     LayOut();
     setWindowState(windowState() | Qt::WindowMaximized);
 
-    m_app.link.SetOwner(this);
+    m_services.StartTakingRecords();
     return true;
 }
 
@@ -144,7 +130,6 @@ std::intptr_t CMainDlg::WindowProc(const WindowMessage& m) {
     using Map = MessageMap<CMainDlg, CBaseDialog>;
     static const Map map{
         Map::Message(WM_TIMER, &CMainDlg::OnTimer),
-        Map::Message(WM_RECORD_RECEIVED, &CMainDlg::OnRecord),
         Map::Message(WM_DEVICE_REPLY, &CMainDlg::OnDeviceReply),
         Map::Message(WM_DEVICE_COMMAND, &CMainDlg::OnDeviceCommand),
         Map::Message(WM_LINK_EVENT, &CMainDlg::OnLinkEvent),
@@ -158,10 +143,8 @@ std::intptr_t CMainDlg::WindowProc(const WindowMessage& m) {
         Map::Command(kClearLayersId, &CMainDlg::OnClearLayers),
         Map::Command(kLogoId, &CMainDlg::OnLogo),
     };
-    if (m.message == WM_READBACK_RECEIVED) {
-        Link().keepAliveCount = 0; // the read-back goes to the upgrade dialog, which is not open
-        return 0;
-    }
+    if (m.message == WM_RECORD_RECEIVED || m.message == WM_READBACK_RECEIVED)
+        return m_services.OnReceived(m);
     return map.Dispatch(*this, m);
 }
 
@@ -176,31 +159,6 @@ std::intptr_t CMainDlg::OnSysCommand(std::uintptr_t command, std::intptr_t lPara
 void CMainDlg::OnLogo() {
     if (CGdipButton* logo = Control<CGdipButton>(kLogoId))
         m_logoMenu->popup(logo->mapToGlobal(logo->rect().bottomLeft()));
-}
-
-// ---- records from the processor
-
-void CMainDlg::OnDeviceRecord(const std::uint8_t* record) {
-    // On the link's worker thread: decoded on the user-interface thread, which the worker waits
-    // for, so records are handled one at a time in arrival order.
-    TrySendWindowMessage(this, WM_RECORD_RECEIVED, reinterpret_cast<std::uintptr_t>(record), 0);
-}
-
-void CMainDlg::OnReadBackBlock(const std::uint8_t* block) {
-    TrySendWindowMessage(this, WM_READBACK_RECEIVED, reinterpret_cast<std::uintptr_t>(block), 0);
-}
-
-void CMainDlg::OnPortClosed() {
-    TrySendWindowMessage(ConnectDialog(), WM_PORT_CLOSED, 0, 0);
-}
-
-std::intptr_t CMainDlg::OnRecord(std::uintptr_t record, std::intptr_t) {
-    if (!m_acceptRecords)
-        return 0;
-    const auto* r = reinterpret_cast<const std::uint8_t*>(record);
-    qCDebug(lcTraffic).noquote() << "rx"
-                                 << QByteArray(reinterpret_cast<const char*>(r), kFrameSize).toHex(' ');
-    return m_services.Dispatcher().OnDeviceRecord(r);
 }
 
 // ---- timers and messages

@@ -30,11 +30,7 @@ class CProgressDlg;
 class CStatusArea;
 class CWarningArea;
 
-// Private messages of the main window (not in the processor's protocol).
-inline constexpr std::uint32_t WM_RECORD_RECEIVED = WM_USER + 700;   // wParam: pointer to 39 bytes
-inline constexpr std::uint32_t WM_READBACK_RECEIVED = WM_USER + 701; // wParam: pointer to 1039 bytes
-
-class CMainDlg : public CBaseDialog, public LinkOwner, public MainWindowCalls {
+class CMainDlg : public CBaseDialog, public MainWindowCalls {
     Q_OBJECT
 public:
     static constexpr int kDialogId = 102;
@@ -63,9 +59,9 @@ public:
 
     MainServices& Services() { return m_services; }
     const PageSet& Pages() const { return m_pages; }
-    CConnectDlg* ConnectDialog() const;
-    CProgressDlg* WaitOverlay() const;
-    CLayoutDlg* LayoutPage() const;
+    CConnectDlg* ConnectDialog() const { return m_pages.ConnectDialog(); }
+    CProgressDlg* WaitOverlay() const { return m_pages.WaitOverlay(); }
+    CLayoutDlg* LayoutPage() const { return m_pages.LayoutPage(); }
     CBaseDialog* Page(int index) const { return m_pages.TabPage(index); }
     CGdipButton* LayerSwitch(int layer) const { return m_layerButtons[static_cast<std::size_t>(layer & 3)]; }
     CStatusArea* StatusAreaWidget() const { return m_status; }
@@ -77,10 +73,6 @@ public:
     bool WaitShown() const { return m_services.WaitShown(); }
     CCorvaneApp& App() { return m_app; }
 
-    // LinkOwner: called on the serial link's worker thread.
-    void OnDeviceRecord(const std::uint8_t* record) override;
-    void OnReadBackBlock(const std::uint8_t* block) override;
-    void OnPortClosed() override;
     // MainWindowCalls
     bool LayerSwitchOn(int layer) const override;
     void SetLayerSwitch(int layer, bool on) override;
@@ -94,7 +86,6 @@ protected:
 
 private:
     std::intptr_t OnTimer(std::uintptr_t id, std::intptr_t);
-    std::intptr_t OnRecord(std::uintptr_t record, std::intptr_t);
     std::intptr_t OnDeviceReply(std::uintptr_t code, std::intptr_t index);
     std::intptr_t OnDeviceCommand(std::uintptr_t code, std::intptr_t argument);
     std::intptr_t OnLinkEvent(std::uintptr_t event, std::intptr_t detail);
@@ -124,7 +115,6 @@ private:
     std::array<CGdipButton*, kLayerCount> m_layerButtons{};
 
     int m_currentPage = -1;
-    bool m_acceptRecords = true;
     CWarningArea* m_warning = nullptr;
 };
 

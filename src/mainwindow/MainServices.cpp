@@ -33,6 +33,41 @@ MainServices::MainServices(CCorvaneApp& app, CMainDlg& main)
     : m_app(app), m_main(main), m_port(app.link), m_session(app.state, *this, &m_port),
       m_dispatcher(app.state, m_session, *this, &m_picks), m_supervision(m_session, *this) {}
 
+void MainServices::StartTakingRecords() {
+    m_acceptRecords = true;
+    m_app.link.SetOwner(this);
+}
+
+void MainServices::ShutDownLink() {
+    m_acceptRecords = false;
+    m_app.link.SetOwner(nullptr);
+    m_app.link.Close();
+}
+
+void MainServices::OnDeviceRecord(const std::uint8_t* record) {
+    TrySendWindowMessage(&m_main, WM_RECORD_RECEIVED, reinterpret_cast<std::uintptr_t>(record), 0);
+}
+
+void MainServices::OnReadBackBlock(const std::uint8_t* block) {
+    TrySendWindowMessage(&m_main, WM_READBACK_RECEIVED, reinterpret_cast<std::uintptr_t>(block), 0);
+}
+
+void MainServices::OnPortClosed() {
+    TrySendWindowMessage(m_main.ConnectDialog(), WM_PORT_CLOSED, 0, 0);
+}
+
+std::intptr_t MainServices::OnReceived(const WindowMessage& message) {
+    if (message.message == WM_READBACK_RECEIVED) {
+        m_session.Link().keepAliveCount = 0; // the read-back goes to the upgrade dialog, which is not open
+        return 0;
+    }
+    if (!m_acceptRecords)
+        return 0;
+    const auto* r = reinterpret_cast<const std::uint8_t*>(message.wParam);
+    qCDebug(lcTraffic).noquote() << "rx" << Hex(r, kFrameSize);
+    return m_dispatcher.OnDeviceRecord(r);
+}
+
 DeviceState& MainServices::State() {
     return m_app.state;
 }

@@ -9,16 +9,39 @@
 #include "device/LinkSupervision.h"
 #include "device/OutputPicks.h"
 #include "device/ReplyDispatcher.h"
+#include "link/FXSerialPort.h"
 #include "pages/PageContext.h"
+#include "platform/WindowMessages.h"
+#include "platform/ui/MessageWindow.h"
 
 namespace corvane {
 
 class CCorvaneApp;
 class CMainDlg;
 
-class MainServices : public PageContext, public SupervisionHost {
+// Private messages of the main window (not in the processor's protocol): a record or a
+// read-back block handed over from the link's worker thread.
+inline constexpr std::uint32_t WM_RECORD_RECEIVED = WM_USER + 700;   // wParam: pointer to 39 bytes
+inline constexpr std::uint32_t WM_READBACK_RECEIVED = WM_USER + 701; // wParam: pointer to 1039 bytes
+
+class MainServices : public PageContext, public SupervisionHost, public LinkOwner {
 public:
     MainServices(CCorvaneApp& app, CMainDlg& main);
+
+    // The link hands its records to the main window from now on.
+    void StartTakingRecords();
+    // Stops taking records and closes the link. A worker handing a record over must not be
+    // waiting for it: the application calls ShutDownWindowMessages() first.
+    void ShutDownLink();
+    // WM_RECORD_RECEIVED or WM_READBACK_RECEIVED, on the user-interface thread.
+    std::intptr_t OnReceived(const WindowMessage& message);
+
+    // LinkOwner: called on the serial link's worker thread; each record is handed to the
+    // user-interface thread, which the worker waits for, so records are handled one at a time
+    // in arrival order.
+    void OnDeviceRecord(const std::uint8_t* record) override;
+    void OnReadBackBlock(const std::uint8_t* block) override;
+    void OnPortClosed() override;
 
     ReplyDispatcher& Dispatcher() { return m_dispatcher; }
     LinkSupervision& Supervision() { return m_supervision; }
@@ -67,6 +90,7 @@ private:
     LinkSession m_session;
     ReplyDispatcher m_dispatcher;
     LinkSupervision m_supervision;
+    bool m_acceptRecords = true;
 };
 
 } // namespace corvane

@@ -71,6 +71,16 @@ CBaseDialog* PageSet::Find(Window window) const {
     return i < m_byWindow.size() ? m_byWindow[i] : nullptr;
 }
 
+CConnectDlg* PageSet::ConnectDialog() const {
+    return static_cast<CConnectDlg*>(Find(Window::ConnectDialog));
+}
+CProgressDlg* PageSet::WaitOverlay() const {
+    return static_cast<CProgressDlg*>(Find(Window::ProgressDialog));
+}
+CLayoutDlg* PageSet::LayoutPage() const {
+    return static_cast<CLayoutDlg*>(Find(Window::LayoutPage));
+}
+
 CBaseDialog* PageSet::TabPage(int index) const {
     return index >= 0 && index < kPageCount ? m_byTab[static_cast<std::size_t>(index)] : nullptr;
 }

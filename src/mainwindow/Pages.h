@@ -14,6 +14,9 @@
 
 namespace corvane {
 
+class CConnectDlg;
+class CLayoutDlg;
+class CProgressDlg;
 class PageContext;
 
 // Page tabs 1001..1009 select these pages.
@@ -55,6 +58,9 @@ public:
     void CreateAll(PageContext& context, QWidget* parent);
 
     CBaseDialog* Find(Window window) const;
+    CConnectDlg* ConnectDialog() const;
+    CProgressDlg* WaitOverlay() const;
+    CLayoutDlg* LayoutPage() const;
     // The page of tab `index`, null for an index outside 0..kPageCount-1.
     CBaseDialog* TabPage(int index) const;
     // The table's row for a window.
