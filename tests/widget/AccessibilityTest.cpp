@@ -28,21 +28,13 @@
 
 using namespace corvane;
 using corvane::test::AccessibleName;
+using corvane::test::Add;
 using corvane::test::Drain;
 using corvane::test::NamelessControls;
 using corvane::test::RecordingPage;
 using corvane::test::TempLanguage;
 
 namespace {
-
-template <class W> W* Add(QWidget* parent, int id, const QRect& place, const QString& text = {}) {
-    auto* w = new W(parent);
-    SetControlId(w, id);
-    w->setGeometry(place);
-    if (!text.isEmpty())
-        SetControlText(w, text);
-    return w;
-}
 
 QAccessibleInterface* Accessible(QWidget* w) {
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);

@@ -14,20 +14,12 @@
 #include <gtest/gtest.h>
 
 using namespace corvane;
+using corvane::test::Add;
 using corvane::test::Drain;
 using corvane::test::RecordingPage;
 using corvane::test::TempLanguage;
 
 namespace {
-
-template <class W> W* Add(QWidget* parent, int id, const QRect& place, const QString& text = {}) {
-    auto* w = new W(parent);
-    SetControlId(w, id);
-    w->setGeometry(place);
-    if (!text.isEmpty())
-        SetControlText(w, text);
-    return w;
-}
 
 // The main window with one ordinary page in it, as the application has them.
 struct MainWithPage : ::testing::Test {

@@ -6,6 +6,7 @@
 // The pictures are for looking at the theme as a whole, after any change to a control or an
 // image.
 
+#include "WidgetTestSupport.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "shell/Language.h"
@@ -34,6 +35,7 @@
 #include <cstdio>
 
 using namespace corvane;
+using corvane::test::Add;
 
 namespace {
 
@@ -75,15 +77,6 @@ void SetLanguage(const QString& folder, const char* name) {
 
 QString Message(int index) {
     return QString::fromStdString(MessageText(index));
-}
-
-template <class W> W* Add(QWidget* parent, int id, const QRect& place, const QString& text = {}) {
-    auto* w = new W(parent);
-    SetControlId(w, id);
-    w->setGeometry(place);
-    if (!text.isEmpty())
-        SetControlText(w, text);
-    return w;
 }
 
 void Hover(QWidget* w) {

@@ -4,6 +4,7 @@
 // message dialogs, the interface language set up in a temporary folder, and waiting for the
 // event loop.
 
+#include "platform/ui/DialogTemplate.h"
 #include "widgets/CBaseDialog.h"
 
 #include <QTemporaryDir>
@@ -13,6 +14,17 @@
 #include <vector>
 
 namespace corvane::test {
+
+// A control of kind W with a control id, a place and a text, made inside `parent` as a
+// template would make it.
+template <class W> W* Add(QWidget* parent, int id, const QRect& place, const QString& text = {}) {
+    auto* w = new W(parent);
+    SetControlId(w, id);
+    w->setGeometry(place);
+    if (!text.isEmpty())
+        SetControlText(w, text);
+    return w;
+}
 
 // A page (or window) that keeps every message it receives, then handles it as a page does.
 class RecordingPage : public CBaseDialog {
