@@ -19,6 +19,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -190,6 +191,14 @@ TEST_F(MainWindowTest, TheStatusAreaNamesThePortInTheLanguageInUse) {
     const QString chinese = status->PortText();
     EXPECT_TRUE(chinese.contains(QStringLiteral("COM3")) && chinese.contains(QStringLiteral("921600")));
     EXPECT_NE(chinese, QStringLiteral("COM3  921600 baud"));
+    // The whole window in Chinese, with a page shown, for the gallery.
+    ClickTab(kPicture);
+    main->Link().connected = true;
+    main->update();
+    Drain();
+    QDir().mkpath(CORVANE_GALLERY_DIR);
+    EXPECT_TRUE(main->grab().save(QStringLiteral(CORVANE_GALLERY_DIR "/main-chinese.png")));
+    main->Link().connected = false;
     app.state.linkState = kLinkClosed;
 }
 
