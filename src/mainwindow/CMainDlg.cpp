@@ -479,18 +479,20 @@ std::intptr_t CMainDlg::OnLinkEvent(std::uintptr_t event, std::intptr_t detail) 
         update(m_warningRect);
         return 0;
     }
+    // Shown without a loop of their own, one box at a time; a repeat updates its box.
     if (event == 0xB2) {
-        ShowMessageBox(this, "SysInfo", SystemInformationText());
+        m_linkBoxes.Show(0xB2, "SysInfo", SystemInformationText());
         return 0;
     }
     if (event == kEventWaitTimedOut) {
-        ShowMessageBox(this, Tr("Tips", "提示"),
-                       Tr("Get Data From Desitination Timeout!", "从机器获取数据超时"));
+        m_linkBoxes.Show(kEventWaitTimedOut, Tr("Tips", "提示"),
+                         Tr("Get Data From Desitination Timeout!", "从机器获取数据超时"));
         return 0;
     }
     for (const Shown& s : table)
         if (s.event == event && (s.detail < 0 || s.detail == detail)) {
-            ShowMessageBox(this, MessageText(s.title), MessageText(s.text));
+            m_linkBoxes.Show((s.event << 8) | static_cast<std::uint8_t>(s.detail), MessageText(s.title),
+                             MessageText(s.text));
             break;
         }
     return 0;

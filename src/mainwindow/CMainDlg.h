@@ -12,6 +12,7 @@
 #include "layout/LayerPageHost.h"
 #include "link/FXSerialPort.h"
 #include "link/ui/ConnectionOwner.h"
+#include "mainwindow/LinkEventBoxes.h"
 #include "platform/WindowMessages.h"
 #include "widgets/CBaseDialog.h"
 
@@ -75,6 +76,7 @@ public:
     const QRect& StatusArea() const { return m_statusRect; }
     QRect InputBox(int input) const { return m_inputRects[static_cast<std::size_t>(input)]; }
     CCorvaneApp& App() { return m_app; }
+    LinkEventBoxes& LinkBoxes() { return m_linkBoxes; }
 
     // DispatcherHost
     std::intptr_t SendMessageTo(Window window, std::uint32_t message, std::uintptr_t wParam,
@@ -174,6 +176,7 @@ private:
     QRect m_statusRect;
     QRect m_lampRect;
     QRect m_warningRect;
+    LinkEventBoxes m_linkBoxes{this};
 };
 
 // Layer editing (0) or output editing (1): the mode of the layout canvas, process-wide.
