@@ -11,7 +11,7 @@ namespace {
 // One group in this many gets noise bytes before it, a torn head, or its first record split.
 constexpr int kNoiseOneIn = 4;
 constexpr int kTornOneIn = 16;
-constexpr int kSplitOneIn = 16;
+constexpr int kSplitOneIn = 64;
 constexpr int kMostRepeats = 4;
 
 std::uint8_t NoiseByte(std::uint32_t r) {

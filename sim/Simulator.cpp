@@ -318,10 +318,13 @@ void Simulator::Run() {
             WriteToLine(now);
         }
         now = Clock::now();
-        const auto wait = std::chrono::duration_cast<milliseconds>(NextWake(now) - now);
+        // Sleeps to the microsecond, so that pacing neither spins nor falls behind the line.
+        const auto wait = std::clamp<std::chrono::nanoseconds>(NextWake(now) - now,
+                                                               std::chrono::nanoseconds(0), kIdleWakeMs);
         pollfd fds[2] = {{m_wake[0], POLLIN, 0}, {m_master, POLLIN, 0}};
-        const int timeout = static_cast<int>(std::clamp<long long>(wait.count(), 0, kIdleWakeMs.count()));
-        poll(fds, m_master >= 0 ? 2 : 1, timeout);
+        const timespec timeout{static_cast<time_t>(wait.count() / 1000000000),
+                               static_cast<long>(wait.count() % 1000000000)};
+        ppoll(fds, m_master >= 0 ? 2 : 1, &timeout, nullptr);
         if (fds[0].revents & POLLIN) {
             char drain[64];
             while (read(m_wake[0], drain, sizeof drain) > 0) {

@@ -14,6 +14,7 @@ LinkEventBoxes::LinkEventBoxes(QWidget* owner) : m_owner(owner) {}
 LinkEventBoxes::~LinkEventBoxes() {
     // The box must not report its end to a queue that is gone.
     delete m_box.data();
+    delete m_spent.data();
 }
 
 std::string LinkEventBoxes::CountedText(const std::string& message, int count) {
@@ -25,6 +26,9 @@ std::string LinkEventBoxes::CountedText(const std::string& message, int count) {
 }
 
 void LinkEventBoxes::Show(std::uint32_t kind, const std::string& title, const std::string& message) {
+    // The box answered last goes now if the event loop has not deleted it yet (a loop that
+    // only processes events, as a transfer loop does, never runs deferred deletions).
+    delete m_spent.data();
     auto update = [&](Entry& e) {
         e.title = title;
         e.message = message;
@@ -64,7 +68,10 @@ void LinkEventBoxes::OpenNext() {
 }
 
 void LinkEventBoxes::Answered(CMessageboxDlg* box) {
-    // Called from the box's own end: it goes once that has returned.
+    // Called from the box's own end: it goes once that has returned, with the event loop's
+    // deferred deletions or at the next event, whichever comes first.
+    delete m_spent.data();
+    m_spent = box;
     box->deleteLater();
     if (m_box == box)
         m_box = nullptr;

@@ -69,6 +69,7 @@ private:
 
     QWidget* m_owner;
     QPointer<CMessageboxDlg> m_box;
+    QPointer<CMessageboxDlg> m_spent; // answered, not deleted yet
     Entry m_shown;
     std::deque<Entry> m_waiting;
 };

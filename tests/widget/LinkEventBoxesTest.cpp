@@ -191,4 +191,18 @@ TEST_F(LinkBoxes, ManyRepeatsCostNoMoreBoxesThanKinds) {
     EXPECT_EQ(Text(boxes.Current()), "Text 9996 (2500)");
 }
 
+TEST_F(LinkBoxes, AnsweredBoxesDoNotPileUpWithoutDeferredDeletion) {
+    // This test's loop only processes events, as the transfer loop does: deferred deletions
+    // never run in it.
+    LinkEventBoxes boxes(&owner);
+    for (int i = 0; i < 50; ++i) {
+        boxes.Show(i % 2 ? kEdidFailure : kWifiSuccess, "Title", "Text");
+        Drain();
+        ASSERT_NE(boxes.Current(), nullptr);
+        boxes.Current()->EndDialog(IDOK);
+        Drain();
+    }
+    EXPECT_LE(owner.findChildren<CMessageboxDlg*>().size(), 2) << "answered boxes are kept";
+}
+
 } // namespace
