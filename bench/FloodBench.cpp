@@ -161,8 +161,10 @@ int main(int argc, char** argv) {
     const sim::PingStats pings = simulator->Pings();
     const std::uint64_t records = simulator->Flood().counts.records - recordsBefore;
 
-    std::printf("flood of %d s at 921600 baud, boxes answered every %d ms%s\n", seconds, answerMs,
-                answerMs > 0 ? "" : " (never)");
+    if (answerMs > 0)
+        std::printf("flood of %d s at 921600 baud, boxes answered every %d ms\n", seconds, answerMs);
+    else
+        std::printf("flood of %d s at 921600 baud, boxes never answered\n", seconds);
     std::printf("  records sent: %llu (%.0f a second)\n", static_cast<unsigned long long>(records),
                 static_cast<double>(records) / floodSeconds);
     std::printf("  resident memory: %.1f MB after 5 s, %.1f MB after %d s: %+.2f MB\n", rssAt5, rssEnd,

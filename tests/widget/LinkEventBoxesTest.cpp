@@ -191,6 +191,19 @@ TEST_F(LinkBoxes, ManyRepeatsCostNoMoreBoxesThanKinds) {
     EXPECT_EQ(Text(boxes.Current()), "Text 9996 (2500)");
 }
 
+TEST_F(LinkBoxes, AnUnboundedNumberOfKindsKeepsTheNewestWaiting) {
+    LinkEventBoxes boxes(&owner);
+    const std::uint32_t kinds = LinkEventBoxes::kMostWaiting + 10;
+    for (std::uint32_t kind = 0; kind <= kinds; ++kind)
+        boxes.Show(kind, "Title", "Text");
+    Drain();
+    EXPECT_EQ(OpenBoxes().size(), 1u);
+    EXPECT_EQ(boxes.CurrentKind(), 0u);
+    ASSERT_EQ(boxes.Waiting(), LinkEventBoxes::kMostWaiting);
+    EXPECT_EQ(boxes.WaitingKind(0), kinds + 1 - LinkEventBoxes::kMostWaiting);
+    EXPECT_EQ(boxes.WaitingKind(LinkEventBoxes::kMostWaiting - 1), kinds);
+}
+
 TEST_F(LinkBoxes, AnsweredBoxesDoNotPileUpWithoutDeferredDeletion) {
     // This test's loop only processes events, as the transfer loop does: deferred deletions
     // never run in it.
