@@ -40,7 +40,6 @@ public:
     std::uint32_t Mode() const { return m_mode; }
     // Shows another message in the open dialog (taller if it needs more room).
     void SetMessage(const QString& message);
-    const QString& Message() const { return m_message; }
 
 protected:
     bool OnInitDialog() override;
