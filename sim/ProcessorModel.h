@@ -55,6 +55,11 @@ public:
 
     void SetRefuseUpgrade(bool refuse) { m_refuseUpgrade = refuse; }
 
+    // The presence flags of the thirteen components, as reply 0xB2 reports them.
+    const std::array<std::uint8_t, 13>& SysInfo() const { return m_sysInfo; }
+    void SetSysInfo(const std::array<std::uint8_t, 13>& flags) { m_sysInfo = flags; }
+    const FirmwareVersions& Versions() const { return m_versions; }
+
     const DeviceState& State() const { return m_state; }
     DeviceState& MutableState() { return m_state; }
 

@@ -27,6 +27,16 @@ constexpr std::size_t kTrafficLines = 2000;
 constexpr std::size_t kWireLimit = 256 * 1024; // bytes waiting for a reader that never comes
 constexpr milliseconds kSplitGapMs{2};
 constexpr milliseconds kIdleWakeMs{1000};
+// How much of the flood waits on the wire ahead of the line, without pacing.
+constexpr std::size_t kFloodAheadUnpaced = 4096;
+
+bool IsPingRecord(const std::uint8_t* bytes, std::size_t length) {
+    return length == kFrameSize && FrameCode(bytes) == kReplyPing;
+}
+
+double Milliseconds(std::chrono::microseconds us) {
+    return static_cast<double>(us.count()) / 1000.0;
+}
 
 speed_t SpeedOf(unsigned baud) {
     switch (baud) {
@@ -69,7 +79,8 @@ bool IsOn(const std::string& w) {
 
 } // namespace
 
-Simulator::Simulator(SimOptions options) : m_options(std::move(options)), m_random(m_options.seed) {
+Simulator::Simulator(SimOptions options)
+    : m_options(std::move(options)), m_random(m_options.seed), m_flood(m_options.seed + 1) {
     m_model.SetRefuseUpgrade(m_options.faults.refuseUpgrade);
 }
 
@@ -134,7 +145,12 @@ void Simulator::CloseTerminal() {
         close(m_master);
     m_slave = m_master = -1;
     m_queue.clear();
+    Popped(m_wire.size(), false, Clock::now());
     m_wire.clear();
+    m_pingEnds.clear();
+    m_pings.unanswered += m_pingsOut.size();
+    m_pingsOut.clear();
+    m_floodPause = false;
 }
 
 bool Simulator::Start(std::string* error) {
@@ -155,6 +171,7 @@ bool Simulator::Start(std::string* error) {
     if (!m_options.trafficLogPath.empty())
         m_logFile = std::fopen(m_options.trafficLogPath.c_str(), "a");
     m_started = Clock::now();
+    m_floodArmed = m_options.faults.flood.count() > 0;
     m_stop = false;
     m_running = true;
     m_thread = std::thread([this] { Run(); });
@@ -200,11 +217,36 @@ std::string Simulator::Execute(const std::string& line) {
 }
 
 void Simulator::Inspect(const std::function<void(const ProcessorModel&)>& look) {
+    RunOnLine([&] { look(m_model); });
+}
+
+PingStats Simulator::Pings() {
+    PingStats stats;
+    RunOnLine([&] {
+        stats = m_pings;
+        stats.waiting = m_pingsOut.size();
+    });
+    return stats;
+}
+
+FloodStatus Simulator::Flood() {
+    FloodStatus status;
+    RunOnLine([&] {
+        const Clock::time_point now = Clock::now();
+        status.running = FloodRunning(now);
+        if (status.running)
+            status.remaining = std::chrono::duration_cast<milliseconds>(m_floodUntil - now);
+        status.counts = m_flood.Counts();
+    });
+    return status;
+}
+
+void Simulator::RunOnLine(const std::function<void()>& task) {
     if (!m_thread.joinable()) {
-        look(m_model);
+        task();
         return;
     }
-    Command command{{}, {}, false, &look};
+    Command command{{}, {}, false, &task};
     std::unique_lock lock(m_commandLock);
     if (!m_running)
         return;
@@ -251,8 +293,8 @@ void Simulator::Run() {
                 m_commands.pop_front();
                 lock.unlock();
                 std::string answer;
-                if (c->look)
-                    (*c->look)(m_model);
+                if (c->task)
+                    (*c->task)();
                 else
                     answer = Control(c->line);
                 lock.lock();
@@ -272,13 +314,17 @@ void Simulator::Run() {
                 m_nextPing = std::max(m_nextPing + m_options.pingPeriodMs, now);
             }
             MoveDueToWire(now);
+            FeedFlood(now);
             WriteToLine(now);
         }
         now = Clock::now();
-        const auto wait = std::chrono::duration_cast<milliseconds>(NextWake(now) - now);
+        // Sleeps to the microsecond, so that pacing neither spins nor falls behind the line.
+        const auto wait = std::clamp<std::chrono::nanoseconds>(NextWake(now) - now,
+                                                               std::chrono::nanoseconds(0), kIdleWakeMs);
         pollfd fds[2] = {{m_wake[0], POLLIN, 0}, {m_master, POLLIN, 0}};
-        const int timeout = static_cast<int>(std::clamp<long long>(wait.count(), 0, kIdleWakeMs.count()));
-        poll(fds, m_master >= 0 ? 2 : 1, timeout);
+        const timespec timeout{static_cast<time_t>(wait.count() / 1000000000),
+                               static_cast<long>(wait.count() % 1000000000)};
+        ppoll(fds, m_master >= 0 ? 2 : 1, &timeout, nullptr);
         if (fds[0].revents & POLLIN) {
             char drain[64];
             while (read(m_wake[0], drain, sizeof drain) > 0) {
@@ -309,6 +355,10 @@ Clock::time_point Simulator::NextWake(Clock::time_point now) const {
         next = std::min(next, m_queue.front().due);
     if (!m_wire.empty())
         next = std::min(next, std::max(m_lineFree, now + milliseconds(1)));
+    if (m_floodPause && m_floodResume != Clock::time_point{})
+        next = std::min(next, m_floodResume);
+    else if (FloodRunning(now) || m_floodPause)
+        next = std::min(next, now + milliseconds(1));
     return next;
 }
 
@@ -363,6 +413,12 @@ void Simulator::Handle(const std::uint8_t* bytes, std::size_t length) {
     Log(true, bytes, length);
     if (length == kFrameSize) {
         ++m_received[FrameCode(bytes)];
+        if (FrameCode(bytes) == kCmdPing)
+            PingAnswered(Clock::now());
+        if (FrameCode(bytes) == kCmdRequestAll && m_floodArmed && !m_model.InBootLoader()) {
+            m_floodArmed = false;
+            StartFlood(m_options.faults.flood); // after the state it asked for
+        }
         Queue(m_model.OnCommand(bytes));
     } else {
         ++m_received[IsDataPacket(bytes) ? 0xD47A : 0xB10C];
@@ -396,6 +452,8 @@ void Simulator::Queue(std::vector<Outgoing> out) {
 }
 
 void Simulator::MoveDueToWire(Clock::time_point now) {
+    if (m_floodPause)
+        return; // nothing comes between the head of a split record and its rest
     while (!m_queue.empty() && m_queue.front().due <= now) {
         Scheduled s = std::move(m_queue.front());
         m_queue.erase(m_queue.begin());
@@ -417,10 +475,111 @@ void Simulator::MoveDueToWire(Clock::time_point now) {
             }
         }
         Log(false, s.bytes.data(), s.bytes.size(), note);
-        m_wire.insert(m_wire.end(), s.bytes.begin(), s.bytes.end());
+        PushToWire(s.bytes.data(), s.bytes.size(), IsPingRecord(s.bytes.data(), s.bytes.size()));
     }
-    while (m_wire.size() > kWireLimit)
-        m_wire.pop_front();
+    if (m_wire.size() > kWireLimit) {
+        const std::size_t excess = m_wire.size() - kWireLimit;
+        m_wire.erase(m_wire.begin(), m_wire.begin() + static_cast<std::ptrdiff_t>(excess));
+        Popped(excess, false, now);
+    }
+}
+
+void Simulator::PushToWire(const std::uint8_t* bytes, std::size_t length, bool endsWithPing) {
+    m_wire.insert(m_wire.end(), bytes, bytes + length);
+    m_wirePushed += length;
+    if (endsWithPing)
+        m_pingEnds.push_back(m_wirePushed);
+}
+
+void Simulator::Popped(std::size_t length, bool written, Clock::time_point now) {
+    m_wirePopped += length;
+    while (!m_pingEnds.empty() && m_pingEnds.front() <= m_wirePopped) {
+        m_pingEnds.pop_front();
+        if (written) {
+            m_pingsOut.push_back(now);
+            ++m_pings.sent;
+        }
+    }
+}
+
+void Simulator::PingAnswered(Clock::time_point now) {
+    while (!m_pingsOut.empty() && now - m_pingsOut.front() > kPingAnswerWindowMs) {
+        m_pingsOut.pop_front();
+        ++m_pings.unanswered;
+    }
+    if (m_pingsOut.empty()) {
+        ++m_pings.unexpected;
+        return;
+    }
+    const auto trip = std::chrono::duration_cast<std::chrono::microseconds>(now - m_pingsOut.front());
+    m_pingsOut.pop_front();
+    ++m_pings.answered;
+    m_pings.last = trip;
+    m_pings.longest = std::max(m_pings.longest, trip);
+}
+
+std::string Simulator::PingLine() const {
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "pings sent=%llu answered=%llu waiting=%zu unanswered=%llu unexpected=%llu longest-ms=%.3f "
+                  "last-ms=%.3f\n",
+                  static_cast<unsigned long long>(m_pings.sent),
+                  static_cast<unsigned long long>(m_pings.answered), m_pingsOut.size(),
+                  static_cast<unsigned long long>(m_pings.unanswered),
+                  static_cast<unsigned long long>(m_pings.unexpected), Milliseconds(m_pings.longest),
+                  Milliseconds(m_pings.last));
+    return line;
+}
+
+void Simulator::StartFlood(milliseconds duration) {
+    const Clock::time_point now = Clock::now();
+    m_floodArmed = false;
+    m_floodUntil = duration.count() > 0 ? now + duration : Clock::time_point{};
+    char note[96];
+    std::snprintf(note, sizeof note, "flood %s (%.3f s)", duration.count() > 0 ? "starts" : "stops",
+                  static_cast<double>(duration.count()) / 1000.0);
+    const double seconds = std::chrono::duration<double>(now - m_started).count();
+    char line[160];
+    std::snprintf(line, sizeof line, "%10.3f -- %s", seconds, note);
+    if (m_logFile) {
+        std::fprintf(m_logFile, "%s\n", line);
+        std::fflush(m_logFile);
+    }
+    m_traffic.emplace_back(line);
+    if (m_traffic.size() > kTrafficLines)
+        m_traffic.pop_front();
+    Wake();
+}
+
+void Simulator::FeedFlood(Clock::time_point now) {
+    // The flood is not in the traffic log record by record: at line rate that would be most
+    // of the simulator's work. Its start and end are, and `state` counts what it sent.
+    const bool running = FloodRunning(now);
+    if ((!running && !m_flood.SplitPending()) || m_master < 0 || m_options.faults.silent)
+        return;
+    if (m_floodPause) {
+        // The head of a split record is on the line; its rest follows after a pause.
+        if (!m_wire.empty())
+            return;
+        if (m_floodResume == Clock::time_point{}) {
+            m_floodResume = std::max(now, m_lineFree) + kSplitGapMs;
+            return;
+        }
+        if (now < m_floodResume)
+            return;
+        m_floodPause = false;
+        m_floodResume = {};
+    }
+    // Only a little ahead of the line: the flood goes at the speed the line takes it, and
+    // what the application has not read yet waits in the terminal, not here.
+    const std::size_t slice = std::max<std::size_t>(1, m_options.baud / 10 / 1000);
+    const std::size_t ahead = m_options.pacing ? std::max(2 * kFrameSize, 2 * slice) : kFloodAheadUnpaced;
+    const FloodContext context{m_model.State(), m_model.Versions(), m_model.SysInfo()};
+    while (m_wire.size() < ahead && !m_floodPause && (running || m_flood.SplitPending())) {
+        const FloodPiece piece = m_flood.Next(context);
+        PushToWire(piece.bytes.data(), piece.bytes.size(), piece.endsWithPing);
+        m_floodPause = piece.pauseAfter;
+    }
 }
 
 void Simulator::WriteToLine(Clock::time_point now) {
@@ -442,6 +601,7 @@ void Simulator::WriteToLine(Clock::time_point now) {
         if (n <= 0)
             return; // nobody reads the line: try again later
         m_wire.erase(m_wire.begin(), m_wire.begin() + n);
+        Popped(static_cast<std::size_t>(n), true, Clock::now());
         const auto wire = std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(static_cast<double>(n) * 10.0 / m_options.baud));
         if (m_options.faults.split)
@@ -465,10 +625,13 @@ std::string Simulator::Help() {
            "fault split on|off            write records in small pieces\n"
            "fault garbage on|off          put garbage bytes between records\n"
            "fault refuse-upgrade on|off   every image ends with a failed result\n"
+           "fault flood SECONDS           every reply kind at line rate for SECONDS (0 stops)\n"
            "fault clear                   no faults\n"
            "takeover                      acknowledgement 11: another client took the processor\n"
            "announce [STATUS]             boot-loader announce 0x8002 (0 enters the boot loader)\n"
            "ping                          send a ping now\n"
+           "pings [reset]                 pings sent and answered, the longest round trip\n"
+           "sysinfo FLAGS                 presence flags of the 13 components, e.g. 1111111111110\n"
            "vanish                        close the line and remove the COM link (cable pulled)\n"
            "appear                        open a new line and link again\n"
            "port                          the COM link and the terminal behind it\n"
@@ -494,6 +657,13 @@ std::string Simulator::Control(const std::string& line) {
         out << "line " << (m_vanished ? "vanished" : "up") << " baud=" << m_options.baud
             << " application-baud-matches=" << (BaudMatches() ? 1 : 0)
             << " not-understood=" << m_notUnderstood << "\n";
+        const FloodCounts& fc = m_flood.Counts();
+        const Clock::time_point now = Clock::now();
+        out << "flood " << (FloodRunning(now) ? "on" : (m_floodArmed ? "armed" : "off")) << " remaining-ms="
+            << (FloodRunning(now) ? std::chrono::duration_cast<milliseconds>(m_floodUntil - now).count() : 0)
+            << " records=" << fc.records << " pings=" << fc.pings << " noise-bytes=" << fc.noiseBytes
+            << " torn=" << fc.tornHeads << " split=" << fc.splitRecords << "\n";
+        out << PingLine();
     } else if (verb == "log") {
         const std::size_t n = static_cast<std::size_t>(number(1, 20));
         const std::size_t first = m_traffic.size() > n ? m_traffic.size() - n : 0;
@@ -527,9 +697,18 @@ std::string Simulator::Control(const std::string& line) {
             f.garbage = IsOn(arg(2));
         else if (what == "refuse-upgrade")
             f.refuseUpgrade = IsOn(arg(2));
-        else if (what == "clear")
+        else if (what == "flood") {
+            const double seconds = std::strtod(arg(2).c_str(), nullptr);
+            if (arg(2).empty() || !(seconds >= 0))
+                return "error: fault flood needs SECONDS\n";
+            f.flood = milliseconds(static_cast<long long>(seconds * 1000.0));
+            StartFlood(f.flood);
+        } else if (what == "clear") {
             f = Faults{};
-        else
+            if (FloodRunning(Clock::now()))
+                StartFlood(milliseconds(0));
+            m_floodArmed = false;
+        } else
             return "error: unknown fault '" + what + "'\n";
         m_model.SetRefuseUpgrade(f.refuseUpgrade);
     } else if (verb == "takeover") {
@@ -545,6 +724,21 @@ std::string Simulator::Control(const std::string& line) {
         }
     } else if (verb == "ping") {
         QueueNow(SimpleReply(0xB3), false);
+    } else if (verb == "pings") {
+        if (arg(1) == "reset") {
+            // Pings on their way count as sent from now on.
+            m_pings = PingStats{};
+            m_pings.sent = m_pingsOut.size();
+        }
+        out << PingLine();
+    } else if (verb == "sysinfo") {
+        const std::string flags = arg(1);
+        if (flags.size() != 13 || flags.find_first_not_of("01") != std::string::npos)
+            return "error: sysinfo needs 13 flags, each 0 or 1\n";
+        std::array<std::uint8_t, 13> v{};
+        for (std::size_t i = 0; i < v.size(); ++i)
+            v[i] = flags[i] == '1' ? 1 : 0;
+        m_model.SetSysInfo(v);
     } else if (verb == "vanish") {
         CloseTerminal();
         m_vanished = true;

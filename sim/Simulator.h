@@ -6,6 +6,7 @@
 // keep-alive and the ping, paces what it sends at the wire speed of its baud rate and
 // applies the faults it has been told to show.
 
+#include "Flood.h"
 #include "ProcessorModel.h"
 
 #include <atomic>
@@ -32,6 +33,29 @@ struct Faults {
     bool split = false;                 // write records in small pieces
     bool garbage = false;               // put garbage bytes between records
     bool refuseUpgrade = false;         // every image ends with a failed result
+    // Flood the application with every reply kind at line rate for this long, from the moment
+    // it first asks for the whole state (at run time, `fault flood SECONDS` starts at once).
+    std::chrono::milliseconds flood{0};
+};
+
+// The pings the processor sent and the application's answers. A ping is sent when its last
+// byte is written to the line; an answer is matched with the oldest ping still unanswered,
+// except that pings older than kPingAnswerWindowMs count as unanswered.
+struct PingStats {
+    std::uint64_t sent = 0;
+    std::uint64_t answered = 0;
+    std::uint64_t waiting = 0;    // sent, not answered yet
+    std::uint64_t unanswered = 0; // no answer within kPingAnswerWindowMs
+    std::uint64_t unexpected = 0; // answers with no ping to match
+    std::chrono::microseconds longest{0};
+    std::chrono::microseconds last{0};
+};
+inline constexpr std::chrono::milliseconds kPingAnswerWindowMs{4000};
+
+struct FloodStatus {
+    bool running = false;
+    std::chrono::milliseconds remaining{0};
+    FloodCounts counts; // of every flood since the start
 };
 
 struct SimOptions {
@@ -65,6 +89,9 @@ public:
 
     // Runs `look` on the line's thread with the processor's model (for tests).
     void Inspect(const std::function<void(const ProcessorModel&)>& look);
+    // The pings and the flood, read on the line's thread.
+    PingStats Pings();
+    FloodStatus Flood();
 
     std::string LinkPath() const;
     std::string TerminalPath() const;
@@ -79,7 +106,7 @@ private:
         std::string line;
         std::string answer;
         bool done = false;
-        const std::function<void(const ProcessorModel&)>* look = nullptr;
+        const std::function<void()>* task = nullptr;
     };
 
     bool OpenTerminal(std::string* error);
@@ -97,6 +124,15 @@ private:
     void Log(bool toProcessor, const std::uint8_t* bytes, std::size_t length, const char* note = "");
     std::string Control(const std::string& line); // a control command, on the line's thread
     void Wake();
+    void RunOnLine(const std::function<void()>& task);
+    // Puts bytes on the wire; `endsWithPing`: they end with a whole ping, timed when written.
+    void PushToWire(const std::uint8_t* bytes, std::size_t length, bool endsWithPing);
+    void Popped(std::size_t length, bool written, std::chrono::steady_clock::time_point now);
+    void FeedFlood(std::chrono::steady_clock::time_point now);
+    bool FloodRunning(std::chrono::steady_clock::time_point now) const { return now < m_floodUntil; }
+    void StartFlood(std::chrono::milliseconds duration);
+    void PingAnswered(std::chrono::steady_clock::time_point now);
+    std::string PingLine() const;
 
     SimOptions m_options;
     ProcessorModel m_model;
@@ -115,6 +151,18 @@ private:
     std::chrono::steady_clock::time_point m_lineFree{};
     std::chrono::steady_clock::time_point m_nextKeepAlive{};
     std::chrono::steady_clock::time_point m_nextPing{};
+
+    FloodSource m_flood;
+    std::chrono::steady_clock::time_point m_floodUntil{}; // the flood runs until then
+    bool m_floodArmed = false;                            // starts at the first state request
+    bool m_floodPause = false;                            // a split record's head is out
+    std::chrono::steady_clock::time_point m_floodResume{};
+
+    std::uint64_t m_wirePushed = 0;       // bytes ever put on the wire
+    std::uint64_t m_wirePopped = 0;       // bytes ever taken off it (written or dropped)
+    std::deque<std::uint64_t> m_pingEnds; // where the pings on the wire end
+    std::deque<std::chrono::steady_clock::time_point> m_pingsOut; // written, not yet answered
+    PingStats m_pings;
 
     std::deque<std::string> m_traffic; // the last lines of the traffic log
     std::map<std::uint16_t, std::uint64_t> m_received;

@@ -50,6 +50,8 @@ void Usage() {
         "  --split              write records in small pieces\n"
         "  --garbage            put garbage bytes between records\n"
         "  --refuse-upgrade     every firmware image ends with a failed result\n"
+        "  --flood SECONDS      once Corvane asks for the state, flood it with every reply kind at\n"
+        "                       line rate for SECONDS (noise, torn and split records included)\n"
         "  -h, --help           this text\n\n"
         "Commands, one a line on standard input; each answer ends with a line 'ok' or 'error: ...':\n%s",
         Simulator::Help().c_str());
@@ -106,6 +108,13 @@ int main(int argc, char** argv) {
             options.faults.garbage = true;
         } else if (a == "--refuse-upgrade") {
             options.faults.refuseUpgrade = true;
+        } else if (a == "--flood") {
+            const double seconds = std::strtod(value().c_str(), nullptr);
+            if (!(seconds > 0)) {
+                std::fprintf(stderr, "corvane-sim: --flood needs a number of seconds\n");
+                return 2;
+            }
+            options.faults.flood = std::chrono::milliseconds(static_cast<long long>(seconds * 1000.0));
         } else {
             std::fprintf(stderr, "corvane-sim: unknown option %s (see --help)\n", a.c_str());
             return 2;

@@ -61,6 +61,14 @@ bool CMessageboxDlg::OnInitDialog() {
     return true;
 }
 
+void CMessageboxDlg::SetMessage(const QString& message) {
+    m_message = message;
+    if (!IsCreated())
+        return;
+    m_text->setText(m_message);
+    FitMessage();
+}
+
 // A long message makes the dialog taller rather than being cut off.
 void CMessageboxDlg::FitMessage() {
     const int needed = m_text->heightForWidth(m_text->width());

@@ -1,8 +1,9 @@
 #pragma once
 
 // The application's own message dialog: a title, one message and two buttons whose captions
-// follow the mode and the interface language. Created for each use and run modally:
-// 1 (IDOK) for the left button, 7 (IDNO) for the right one, 2 (IDCANCEL) for the close button.
+// follow the mode and the interface language. Created for each use and run modally (DoModal),
+// or shown modally without a loop of its own (Open); it ends with 1 (IDOK) for the left
+// button, 7 (IDNO) for the right one, 2 (IDCANCEL) for the close button.
 
 #include "widgets/CBaseDialog.h"
 
@@ -37,6 +38,8 @@ public:
     void ClosePage() override;
 
     std::uint32_t Mode() const { return m_mode; }
+    // Shows another message in the open dialog (taller if it needs more room).
+    void SetMessage(const QString& message);
 
 protected:
     bool OnInitDialog() override;

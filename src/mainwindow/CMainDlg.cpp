@@ -208,7 +208,8 @@ std::intptr_t CMainDlg::OnLinkEvent(std::uintptr_t event, std::intptr_t detail) 
         Link().statusFlag = detail != 0;
         m_warning->update();
     } else if (const auto shown = MessageForLinkEvent(static_cast<std::uint32_t>(event), detail, Link())) {
-        ShowMessageBox(this, shown->title, shown->text);
+        // Shown without a loop of their own, one box at a time; a repeat updates its box.
+        m_linkBoxes.Show(shown->kind, shown->title, shown->text);
     }
     return 0;
 }

@@ -8,6 +8,7 @@
 // (pages' context, the link session, dispatcher and supervision) are MainServices.
 
 #include "link/FXSerialPort.h"
+#include "mainwindow/LinkEventBoxes.h"
 #include "mainwindow/MainServices.h"
 #include "mainwindow/Pages.h"
 #include "pages/MainWindowCalls.h"
@@ -72,6 +73,7 @@ public:
     LinkMembers& Link() { return m_services.Session().Link(); }
     bool WaitShown() const { return m_services.WaitShown(); }
     CCorvaneApp& App() { return m_app; }
+    LinkEventBoxes& LinkBoxes() { return m_linkBoxes; }
 
     // MainWindowCalls
     bool LayerSwitchOn(int layer) const override;
@@ -116,6 +118,7 @@ private:
 
     int m_currentPage = -1;
     CWarningArea* m_warning = nullptr;
+    LinkEventBoxes m_linkBoxes{this};
 };
 
 } // namespace corvane

@@ -27,13 +27,14 @@ std::optional<LinkEventMessage> MessageForLinkEvent(std::uint32_t event, std::in
         {kEventOutput, 1, kMsgSetUpFailure, kMsgOutputSetting},
     };
     if (event == kEventSysInfo)
-        return LinkEventMessage{"SysInfo", SystemInformationText(link.sysInfo)};
+        return LinkEventMessage{kEventSysInfo, "SysInfo", SystemInformationText(link.sysInfo)};
     if (event == kEventWaitTimedOut)
-        return LinkEventMessage{Tr("Tips", "提示"),
+        return LinkEventMessage{kEventWaitTimedOut, Tr("Tips", "提示"),
                                 Tr("Get Data From Desitination Timeout!", "从机器获取数据超时")};
     for (const Shown& s : table)
         if (s.event == event && (s.detail < 0 || s.detail == detail))
-            return LinkEventMessage{MessageText(s.title), MessageText(s.text)};
+            return LinkEventMessage{(s.event << 8) | static_cast<std::uint8_t>(s.detail),
+                                    MessageText(s.title), MessageText(s.text)};
     return std::nullopt;
 }
 

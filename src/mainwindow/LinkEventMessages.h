@@ -12,6 +12,8 @@
 namespace corvane {
 
 struct LinkEventMessage {
+    // Events of one kind share one box: the event and, where the text depends on it, the detail.
+    std::uint32_t kind;
     std::string title;
     std::string text;
 };

@@ -128,6 +128,14 @@ int CBaseDialog::DoModal() {
     return exec();
 }
 
+void CBaseDialog::Open(std::function<void(int)> finished) {
+    Create();
+    if (finished)
+        connect(this, &QDialog::finished, this, std::move(finished), Qt::SingleShotConnection);
+    setWindowModality(Qt::ApplicationModal);
+    show();
+}
+
 void CBaseDialog::EndDialog(int result) {
     done(result);
 }

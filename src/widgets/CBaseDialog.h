@@ -28,6 +28,7 @@
 #include <QDialog>
 #include <QPixmap>
 #include <QPoint>
+#include <functional>
 
 class QAbstractButton;
 
@@ -59,6 +60,9 @@ public:
     bool IsCreated() const { return m_created; }
     // Creates the dialog if needed and runs it modally; returns the value given to EndDialog.
     int DoModal();
+    // Creates the dialog if needed and shows it application-modal without a loop of its own:
+    // returns at once, and `finished` gets the value given to EndDialog when the dialog ends.
+    void Open(std::function<void(int)> finished);
     void EndDialog(int result);
 
     // Page operations.

@@ -40,6 +40,8 @@ AppHarness::AppHarness() {
     SetSerialPortSources({m_folder + "/Ports", {}});
     // Answer every message box as it opens, and remember what it said.
     QObject::connect(&m_answer, &QTimer::timeout, [this] {
+        if (!answerBoxes)
+            return;
         if (auto* box = qobject_cast<CMessageboxDlg*>(QApplication::activeModalWidget())) {
             std::string text;
             if (auto* label = box->Control<QLabel>(CMessageboxDlg::kMessageId))

@@ -36,8 +36,10 @@ public:
     const std::string& Folder() const { return m_folder; }
     std::uint32_t LinkState() const { return m_app->state.linkState; }
 
-    // Texts of the message boxes that opened ("title: message"), each answered with OK.
+    // Texts of the message boxes that opened ("title: message"), each answered with OK while
+    // answerBoxes is set (from the start).
     std::vector<std::string> messages;
+    bool answerBoxes = true;
 
 private:
     class Ui;

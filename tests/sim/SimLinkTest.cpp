@@ -17,6 +17,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <set>
 
 using namespace corvane;
 using namespace corvane::sim;
@@ -355,6 +356,99 @@ TEST_F(SimOverLink, UpgradeRefusedAndReadBack) {
     m_link.SetReadBackExpected(true);
     Send(MakeFrame(0x8003));
     EXPECT_TRUE(m_app.WaitFor([&] { return m_app.m_blocks == 64 && m_app.CountOf(0x8002) >= 6; }, 5000ms));
+}
+
+std::set<std::uint16_t> CodesFrom(const std::vector<std::uint16_t>& codes, std::size_t first) {
+    return std::set<std::uint16_t>(codes.begin() + static_cast<std::ptrdiff_t>(first), codes.end());
+}
+
+TEST_F(SimOverLink, FloodSendsEveryReplyKindForTheGivenTimeAndPingsAreTimed) {
+    StartSimulator(921600);
+    Open(921600);
+    ASSERT_TRUE(Synchronise());
+    const std::size_t before = m_app.Locked([&] { return m_app.m_codes.size(); });
+    EXPECT_EQ(m_sim->Execute("fault flood"), "error: fault flood needs SECONDS\n");
+    EXPECT_EQ(m_sim->Execute("fault flood 1.5"), "ok\n");
+    const auto started = Clock::now();
+    EXPECT_NE(m_sim->Execute("state").find("flood on"), std::string::npos);
+    EXPECT_TRUE(m_sim->Flood().running);
+
+    // It stops by itself after the given time.
+    const auto until = Clock::now() + 10s;
+    while (m_sim->Flood().running && Clock::now() < until)
+        std::this_thread::sleep_for(20ms);
+    ASSERT_FALSE(m_sim->Flood().running);
+    EXPECT_GE(Clock::now() - started, 1400ms);
+    EXPECT_NE(m_sim->Execute("state").find("flood off"), std::string::npos);
+    const FloodCounts counts = m_sim->Flood().counts;
+    EXPECT_GT(counts.pings, 0u);
+    ASSERT_TRUE(m_app.WaitFor([&] { return m_app.CountOf(0xB3) >= counts.pings; }, 5000ms));
+
+    // Then only the keep-alive comes.
+    const std::size_t after = m_app.Locked([&] { return m_app.m_codes.size(); });
+    std::this_thread::sleep_for(600ms);
+    m_app.Locked([&] {
+        EXPECT_EQ(CodesFrom(m_app.m_codes, after), std::set<std::uint16_t>{0xAD});
+        const std::set<std::uint16_t> kinds = {0xA2, 0xA3, 0xA4, 0xA7, 0xA8, 0xA9, 0xAA, 0xAB,
+                                               0xAC, 0xAD, 0xAE, 0xB0, 0xB1, 0xB2, 0xB3};
+        EXPECT_EQ(CodesFrom(m_app.m_codes, before), kinds);
+        EXPECT_GE(m_app.m_codes.size() - before, counts.records);
+        std::set<int> operations;
+        for (const auto& a : m_app.m_acks)
+            operations.insert(a[0]);
+        EXPECT_EQ(operations, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+        EXPECT_EQ(m_app.m_state.linkState, kLinkSynchronised) << "nothing in it ends the session";
+        return 0;
+    });
+
+    // Every ping was answered, and each round trip timed.
+    const auto waitUntil = Clock::now() + 3s;
+    PingStats pings = m_sim->Pings();
+    while (pings.answered < pings.sent && Clock::now() < waitUntil) {
+        std::this_thread::sleep_for(20ms);
+        pings = m_sim->Pings();
+    }
+    EXPECT_EQ(pings.sent, counts.pings);
+    EXPECT_EQ(pings.answered, pings.sent);
+    EXPECT_EQ(pings.unanswered + pings.unexpected + pings.waiting, 0u);
+    EXPECT_GT(pings.longest.count(), 0);
+    EXPECT_GE(pings.longest, pings.last);
+    EXPECT_NE(m_sim->Execute("pings").find("answered=" + std::to_string(pings.sent)), std::string::npos);
+}
+
+TEST_F(SimOverLink, FloodFromTheCommandLineWaitsForTheStateRequest) {
+    Faults faults;
+    faults.flood = 800ms;
+    StartSimulator(921600, true, faults);
+    Open(921600);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_NE(m_sim->Execute("state").find("flood armed"), std::string::npos);
+    m_app.Locked([&] {
+        EXPECT_EQ(CodesFrom(m_app.m_codes, 0), std::set<std::uint16_t>{0xAD}) << "nothing before the request";
+        return 0;
+    });
+    const std::size_t before = m_app.Locked([&] { return m_app.m_codes.size(); });
+    ASSERT_TRUE(Synchronise());
+    // The whole state comes first, then the flood.
+    std::vector<std::uint16_t> expected;
+    m_sim->Inspect([&](const ProcessorModel& m) {
+        for (const Frame& f : m.StateRecords())
+            expected.push_back(FrameCode(f.data()));
+    });
+    ASSERT_TRUE(m_app.WaitFor([&] { return m_app.m_codes.size() > before + expected.size() + 100; }));
+    m_app.Locked([&] {
+        std::vector<std::uint16_t> first;
+        for (std::size_t i = before; i < m_app.m_codes.size() && first.size() < expected.size(); ++i)
+            if (m_app.m_codes[i] != 0xAD)
+                first.push_back(m_app.m_codes[i]);
+        EXPECT_EQ(first, expected);
+        return 0;
+    });
+    const auto until = Clock::now() + 10s;
+    while (m_sim->Flood().running && Clock::now() < until)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_FALSE(m_sim->Flood().running);
+    EXPECT_GT(m_sim->Flood().counts.records, 100u);
 }
 
 } // namespace
