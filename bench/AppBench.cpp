@@ -38,27 +38,6 @@ namespace {
 // How long a Connect may take to end in a synchronised link.
 constexpr std::chrono::milliseconds kSyncTimeoutMs{5000};
 
-class Ui : public StartupUi {
-public:
-    void ShowMessage(const std::string& text, const std::string&) override {
-        std::printf("message: %s\n", text.c_str());
-    }
-    void RunMainWindow(CCorvaneApp& app) override {
-        main = std::make_unique<CMainDlg>(app);
-        main->Create();
-        main->show();
-        (void)QTest::qWaitForWindowExposed(main.get(), 5000);
-    }
-    std::unique_ptr<CMainDlg> main;
-};
-
-double ResidentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
@@ -94,7 +73,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    Ui ui;
+    test::ShownMainWindow ui;
     auto app = std::make_unique<CCorvaneApp>();
     QElapsedTimer startup;
     startup.start();
@@ -135,7 +114,7 @@ int main(int argc, char** argv) {
     }
     SendWindowMessage(connect, WM_COMMAND, MakeWParam(1374, BN_CLICKED), 0);
     RunEventsUntil([&] { return app->state.linkState == kLinkSynchronised; }, kSyncTimeoutMs);
-    std::printf("resident memory after synchronisation: %.1f MB\n", ResidentMegabytes());
+    std::printf("resident memory after synchronisation: %.1f MB\n", test::ResidentMegabytes());
 
     for (auto& s : sims)
         s->Stop();

@@ -8,10 +8,11 @@
 // Run: QT_QPA_PLATFORM=offscreen build/<preset>/bin/bench_flood [--seconds N] [--answer-ms MS]
 //   --answer-ms: the operator answers the open box every MS milliseconds (default 50; 0: never).
 
+#include "RunEvents.h"
 #include "Simulator.h"
+#include "dialogs/CMessageboxDlg.h"
 #include "link/IoEngine.h"
 #include "mainwindow/CMainDlg.h"
-#include "dialogs/CMessageboxDlg.h"
 #include "platform/SerialPortList.h"
 #include "platform/WindowMessages.h"
 #include "shell/CorvaneApp.h"
@@ -32,28 +33,6 @@
 using namespace corvane;
 
 namespace {
-
-class Ui : public StartupUi {
-public:
-    void ShowMessage(const std::string& text, const std::string&) override {
-        std::printf("message: %s\n", text.c_str());
-    }
-    void RunMainWindow(CCorvaneApp& app) override {
-        main = std::make_unique<CMainDlg>(app);
-        main->Create();
-        main->show();
-        (void)QTest::qWaitForWindowExposed(main.get(), 5000);
-    }
-    std::unique_ptr<CMainDlg> main;
-};
-
-double ResidentMegabytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
 
 int OpenBoxes(CMessageboxDlg** first) {
     int n = 0;
@@ -112,7 +91,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    Ui ui;
+    test::ShownMainWindow ui;
     auto app = std::make_unique<CCorvaneApp>();
     app->InitInstance(ui, root, root + "/runtime");
     RunFor(15000, [&] { return app->state.linkState == kLinkSynchronised; });
@@ -145,14 +124,14 @@ int main(int argc, char** argv) {
         }
         linkKept = linkKept && app->state.linkState == kLinkSynchronised;
         if (rssAt5 == 0 && clock.elapsed() >= 5000)
-            rssAt5 = ResidentMegabytes();
+            rssAt5 = test::ResidentMegabytes();
         if (clock.elapsed() >= 1000LL * seconds && !simulator->Flood().running)
             loop.quit();
     });
     sampler.start(10);
     loop.exec();
     sampler.stop();
-    const double rssEnd = ResidentMegabytes();
+    const double rssEnd = test::ResidentMegabytes();
     const double floodSeconds = static_cast<double>(clock.elapsed()) / 1000.0;
     RunFor(3000, [&] {
         const sim::PingStats p = simulator->Pings();

@@ -2,6 +2,8 @@
 // every record (pings answered) and keeps its memory flat, whatever comes and how fast.
 
 #include "AppHarness.h"
+#include "RunEvents.h"
+#include "WidgetTestSupport.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "platform/WindowMessages.h"
 
@@ -22,26 +24,6 @@ using corvane::test::AppHarness;
 namespace {
 
 // Resident memory of this process, in megabytes.
-double ResidentMegabytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
-
-std::vector<CMessageboxDlg*> OpenBoxes() {
-    std::vector<CMessageboxDlg*> open;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<CMessageboxDlg*>(w); box && box->isVisible())
-            open.push_back(box);
-    return open;
-}
-
-std::string Text(const CMessageboxDlg* box) {
-    return box->Control<QLabel>(CMessageboxDlg::kMessageId)->text().toStdString();
-}
-
 std::size_t Occurrences(const std::string& text, const std::string& part) {
     std::size_t n = 0;
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
@@ -69,14 +51,14 @@ TEST(Flood, LinkEventsThroughTheMainWindowKeepOneBoxAndWaitInTurn) {
                     {"Wifi configure", "Set up success! (2)"},
                     {"Tips", "Other clients have been connected!"}};
     for (const auto& e : expected) {
-        const std::vector<CMessageboxDlg*> open = OpenBoxes();
+        const std::vector<CMessageboxDlg*> open = test::OpenMessageBoxes();
         ASSERT_EQ(open.size(), 1u) << e.text;
         EXPECT_EQ(open[0]->windowTitle().toStdString(), e.title);
-        EXPECT_EQ(Text(open[0]), e.text);
+        EXPECT_EQ(test::MessageBoxText(open[0]), e.text);
         QTest::mouseClick(open[0]->Control<QAbstractButton>(CMessageboxDlg::kLeftId), Qt::LeftButton);
         Settle(h, 50);
     }
-    EXPECT_TRUE(OpenBoxes().empty());
+    EXPECT_TRUE(test::OpenMessageBoxes().empty());
 }
 
 TEST(Flood, ThreeHundredSystemInformationRepliesLeaveOneBoxWithTheLastText) {
@@ -88,10 +70,10 @@ TEST(Flood, ThreeHundredSystemInformationRepliesLeaveOneBoxWithTheLastText) {
     // One box opened and answered first, so that what a first box loads once is not counted.
     SendWindowMessage(&h.Main(), WM_LINK_EVENT, 4, 0);
     Settle(h, 300);
-    ASSERT_EQ(OpenBoxes().size(), 1u);
-    OpenBoxes()[0]->EndDialog(IDOK);
+    ASSERT_EQ(test::OpenMessageBoxes().size(), 1u);
+    test::OpenMessageBoxes()[0]->EndDialog(IDOK);
     Settle(h, 700);
-    const double before = ResidentMegabytes();
+    const double before = test::ResidentMegabytes();
 
     constexpr int kReplies = 300;
     // Asked for in batches: the link keeps at most 100 frames waiting to be written.
@@ -106,12 +88,12 @@ TEST(Flood, ThreeHundredSystemInformationRepliesLeaveOneBoxWithTheLastText) {
     SendWindowMessage(&h.Main(), WM_DEVICE_COMMAND, kCmdSysInfo, 0);
     ASSERT_TRUE(h.WaitFor([&] { return h.Main().LinkBoxes().CurrentCount() == kReplies; }, 10000));
     Settle(h, 500);
-    const double after = ResidentMegabytes();
+    const double after = test::ResidentMegabytes();
 
-    const std::vector<CMessageboxDlg*> open = OpenBoxes();
+    const std::vector<CMessageboxDlg*> open = test::OpenMessageBoxes();
     ASSERT_EQ(open.size(), 1u);
     EXPECT_EQ(open[0]->windowTitle(), "SysInfo");
-    const std::string text = Text(open[0]);
+    const std::string text = test::MessageBoxText(open[0]);
     EXPECT_NE(text.find("13. SYS_DEV_wifi"), std::string::npos) << text;
     EXPECT_NE(text.find("\t: X\n(300)"), std::string::npos) << "the last text, counted: " << text;
     EXPECT_EQ(Occurrences(text, "√"), 12u) << text;
@@ -144,7 +126,7 @@ TEST(Flood, AMinuteOfEveryReplyKindAtLineRateIsHandled) {
     bool linkKept = true;
     const bool ended = h.WaitFor(
         [&] {
-            const std::vector<CMessageboxDlg*> open = OpenBoxes();
+            const std::vector<CMessageboxDlg*> open = test::OpenMessageBoxes();
             mostOpen = std::max(mostOpen, open.size());
             if (!open.empty() && clock.elapsed() - lastAnswer >= 50) {
                 open[0]->EndDialog(IDOK);
@@ -153,11 +135,11 @@ TEST(Flood, AMinuteOfEveryReplyKindAtLineRateIsHandled) {
             }
             linkKept = linkKept && h.LinkState() == kLinkSynchronised;
             if (rssAt5 == 0 && clock.elapsed() >= 5000)
-                rssAt5 = ResidentMegabytes();
+                rssAt5 = test::ResidentMegabytes();
             return clock.elapsed() >= 1000 * kFlood.count() && !s.Flood().running;
         },
         static_cast<int>(1000 * kFlood.count() + 10000));
-    const double rssAtEnd = ResidentMegabytes();
+    const double rssAtEnd = test::ResidentMegabytes();
     ASSERT_TRUE(ended) << "the flood did not end";
 
     // Every ping of the flood answered.

@@ -2,6 +2,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTest>
+#include <cstdio>
+#include <fstream>
+#include <string>
 
 namespace corvane::test {
 
@@ -9,6 +13,25 @@ namespace {
 // Longest a round waits for an event before `done` is asked again.
 constexpr int kRoundMs = 5;
 } // namespace
+
+void ShownMainWindow::ShowMessage(const std::string& text, const std::string&) {
+    std::printf("message: %s\n", text.c_str());
+}
+
+void ShownMainWindow::RunMainWindow(CCorvaneApp& app) {
+    main = std::make_unique<CMainDlg>(app);
+    main->Create();
+    main->show();
+    (void)QTest::qWaitForWindowExposed(main.get(), 5000);
+}
+
+double ResidentMegabytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
 
 bool RunEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     QElapsedTimer clock;

@@ -25,21 +25,9 @@ constexpr std::uint32_t kWifiSuccess = 0x0A01;
 constexpr std::uint32_t kTakenOver = 0x0BFF;
 constexpr std::uint32_t kSysInfo = 0xB2;
 
-std::vector<CMessageboxDlg*> OpenBoxes() {
-    std::vector<CMessageboxDlg*> open;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<CMessageboxDlg*>(w); box && box->isVisible())
-            open.push_back(box);
-    return open;
-}
-
-std::string Text(const CMessageboxDlg* box) {
-    return box->Control<QLabel>(CMessageboxDlg::kMessageId)->text().toStdString();
-}
-
 // Answers the one open box with the button `id`, as the operator does.
 void Answer(int id = CMessageboxDlg::kLeftId) {
-    const std::vector<CMessageboxDlg*> open = OpenBoxes();
+    const std::vector<CMessageboxDlg*> open = test::OpenMessageBoxes();
     ASSERT_EQ(open.size(), 1u);
     QTest::mouseClick(open[0]->Control<QAbstractButton>(id), Qt::LeftButton);
     Drain();
@@ -89,15 +77,15 @@ TEST_F(LinkBoxes, RepeatsOfOneKindKeepOneBoxWithTheNewestTextAndTheCount) {
             for (const std::string& text : c.texts)
                 boxes.Show(c.kind, "Title", text);
             Drain();
-            const std::vector<CMessageboxDlg*> open = OpenBoxes();
+            const std::vector<CMessageboxDlg*> open = test::OpenMessageBoxes();
             ASSERT_EQ(open.size(), 1u);
             EXPECT_EQ(open[0], boxes.Current());
-            EXPECT_EQ(Text(open[0]), c.shown);
+            EXPECT_EQ(test::MessageBoxText(open[0]), c.shown);
             EXPECT_EQ(boxes.CurrentCount(), static_cast<int>(c.texts.size()));
             EXPECT_EQ(boxes.Waiting(), 0u);
         }
         Drain();
-        EXPECT_TRUE(OpenBoxes().empty()) << "the box goes with its queue";
+        EXPECT_TRUE(test::OpenMessageBoxes().empty()) << "the box goes with its queue";
     }
 }
 
@@ -109,7 +97,7 @@ TEST_F(LinkBoxes, OtherKindsWaitInArrivalOrderOneEntryEach) {
         boxes.Show(kind, "Title " + std::to_string(kind),
                    kind == kWifiSuccess ? "Set up success!" : "Other clients have been connected!");
     Drain();
-    ASSERT_EQ(OpenBoxes().size(), 1u);
+    ASSERT_EQ(test::OpenMessageBoxes().size(), 1u);
     EXPECT_EQ(boxes.CurrentKind(), kEdidFailure);
     EXPECT_EQ(boxes.CurrentCount(), 2);
     ASSERT_EQ(boxes.Waiting(), 2u);
@@ -118,31 +106,32 @@ TEST_F(LinkBoxes, OtherKindsWaitInArrivalOrderOneEntryEach) {
 
     // Answering one box (any of its buttons) shows the next.
     Answer(CMessageboxDlg::kLeftId);
-    ASSERT_EQ(OpenBoxes().size(), 1u);
+    ASSERT_EQ(test::OpenMessageBoxes().size(), 1u);
     EXPECT_EQ(boxes.CurrentKind(), kWifiSuccess);
-    EXPECT_EQ(Text(OpenBoxes()[0]), "Set up success! (3)");
-    EXPECT_EQ(OpenBoxes()[0]->windowTitle().toStdString(), "Title " + std::to_string(kWifiSuccess));
+    EXPECT_EQ(test::MessageBoxText(test::OpenMessageBoxes()[0]), "Set up success! (3)");
+    EXPECT_EQ(test::OpenMessageBoxes()[0]->windowTitle().toStdString(),
+              "Title " + std::to_string(kWifiSuccess));
 
     // A repeat of the kind showing while another waits stays in the open box.
     boxes.Show(kWifiSuccess, "Title", "Set up success!");
-    EXPECT_EQ(Text(OpenBoxes()[0]), "Set up success! (4)");
+    EXPECT_EQ(test::MessageBoxText(test::OpenMessageBoxes()[0]), "Set up success! (4)");
     EXPECT_EQ(boxes.Waiting(), 1u);
 
     Answer(CBaseDialog::kCloseId);
-    ASSERT_EQ(OpenBoxes().size(), 1u);
+    ASSERT_EQ(test::OpenMessageBoxes().size(), 1u);
     EXPECT_EQ(boxes.CurrentKind(), kTakenOver);
-    EXPECT_EQ(Text(OpenBoxes()[0]), "Other clients have been connected!");
+    EXPECT_EQ(test::MessageBoxText(test::OpenMessageBoxes()[0]), "Other clients have been connected!");
 
     Answer(CMessageboxDlg::kRightId);
-    EXPECT_TRUE(OpenBoxes().empty());
+    EXPECT_TRUE(test::OpenMessageBoxes().empty());
     EXPECT_EQ(boxes.Current(), nullptr);
     EXPECT_EQ(boxes.Waiting(), 0u);
 
     // The same kind after its box was answered opens a new box, counted from one.
     boxes.Show(kEdidFailure, "EDID Settings", "Set up failure!");
     Drain();
-    ASSERT_EQ(OpenBoxes().size(), 1u);
-    EXPECT_EQ(Text(OpenBoxes()[0]), "Set up failure!");
+    ASSERT_EQ(test::OpenMessageBoxes().size(), 1u);
+    EXPECT_EQ(test::MessageBoxText(test::OpenMessageBoxes()[0]), "Set up failure!");
 }
 
 TEST_F(LinkBoxes, NoBoxRunsALoopOfItsOwnAndEachIsModal) {
@@ -153,7 +142,7 @@ TEST_F(LinkBoxes, NoBoxRunsALoopOfItsOwnAndEachIsModal) {
     int rescued = 0;
     QTimer rescue;
     QObject::connect(&rescue, &QTimer::timeout, [&] {
-        for (CMessageboxDlg* box : OpenBoxes()) {
+        for (CMessageboxDlg* box : test::OpenMessageBoxes()) {
             ++rescued;
             box->EndDialog(IDCANCEL);
         }
@@ -165,15 +154,15 @@ TEST_F(LinkBoxes, NoBoxRunsALoopOfItsOwnAndEachIsModal) {
     rescue.stop();
     ASSERT_EQ(rescued, 0) << "Show waited for a box to be answered";
     Drain();
-    ASSERT_EQ(OpenBoxes().size(), 1u);
+    ASSERT_EQ(test::OpenMessageBoxes().size(), 1u);
     EXPECT_EQ(QApplication::activeModalWidget(), boxes.Current()) << "application-modal";
     EXPECT_EQ(boxes.Current()->windowModality(), Qt::ApplicationModal);
     for (int i = 0; i < 3; ++i) {
         Answer();
-        EXPECT_EQ(OpenBoxes().size(), 1u);
+        EXPECT_EQ(test::OpenMessageBoxes().size(), 1u);
     }
     Answer();
-    EXPECT_TRUE(OpenBoxes().empty());
+    EXPECT_TRUE(test::OpenMessageBoxes().empty());
     ASSERT_EQ(watch.loopLevels.size(), 4u) << "one box per kind";
     for (int level : watch.loopLevels)
         EXPECT_EQ(level, base) << "a box was shown inside another's event loop";
@@ -185,10 +174,10 @@ TEST_F(LinkBoxes, ManyRepeatsCostNoMoreBoxesThanKinds) {
     for (int i = 0; i < 10000; ++i)
         boxes.Show(kinds[i % 4], "Title", "Text " + std::to_string(i));
     Drain();
-    EXPECT_EQ(OpenBoxes().size(), 1u);
+    EXPECT_EQ(test::OpenMessageBoxes().size(), 1u);
     EXPECT_EQ(boxes.Waiting(), 3u);
     EXPECT_EQ(boxes.CurrentCount(), 2500);
-    EXPECT_EQ(Text(boxes.Current()), "Text 9996 (2500)");
+    EXPECT_EQ(test::MessageBoxText(boxes.Current()), "Text 9996 (2500)");
 }
 
 TEST_F(LinkBoxes, AnUnboundedNumberOfKindsKeepsTheNewestWaiting) {
@@ -197,7 +186,7 @@ TEST_F(LinkBoxes, AnUnboundedNumberOfKindsKeepsTheNewestWaiting) {
     for (std::uint32_t kind = 0; kind <= kinds; ++kind)
         boxes.Show(kind, "Title", "Text");
     Drain();
-    EXPECT_EQ(OpenBoxes().size(), 1u);
+    EXPECT_EQ(test::OpenMessageBoxes().size(), 1u);
     EXPECT_EQ(boxes.CurrentKind(), 0u);
     ASSERT_EQ(boxes.Waiting(), LinkEventBoxes::kMostWaiting);
     EXPECT_EQ(boxes.WaitingKind(0), kinds + 1 - LinkEventBoxes::kMostWaiting);

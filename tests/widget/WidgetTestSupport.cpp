@@ -131,6 +131,18 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
     return true;
 }
 
+std::vector<CMessageboxDlg*> OpenMessageBoxes() {
+    std::vector<CMessageboxDlg*> open;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<CMessageboxDlg*>(w); box && box->isVisible())
+            open.push_back(box);
+    return open;
+}
+
+std::string MessageBoxText(const CMessageboxDlg* box) {
+    return box->Control<QLabel>(CMessageboxDlg::kMessageId)->text().toStdString();
+}
+
 std::vector<std::pair<std::string, std::string>> LanguageFilesIn(const QString& folder) {
     std::vector<std::pair<std::string, std::string>> files;
     for (const char* name : {"English.ini", "Chinese.ini"}) {

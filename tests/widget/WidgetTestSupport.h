@@ -13,6 +13,10 @@
 #include <string>
 #include <vector>
 
+namespace corvane {
+class CMessageboxDlg;
+}
+
 namespace corvane::test {
 
 // A control of kind W with a control id, a place and a text, made inside `parent` as a
@@ -75,6 +79,10 @@ std::vector<QString> NamelessControls(QWidget* dialog);
 // The language files English.ini and Chinese.ini of `folder` (the shipped ones are in
 // resources/lang), as TempLanguage takes them.
 std::vector<std::pair<std::string, std::string>> LanguageFilesIn(const QString& folder);
+
+// The application's message dialogs open now, and the message one of them shows.
+std::vector<CMessageboxDlg*> OpenMessageBoxes();
+std::string MessageBoxText(const CMessageboxDlg* box);
 
 // Runs the event loop until nothing is left to do.
 void Drain();
