@@ -31,12 +31,12 @@ ActiveTiming ActiveTimingOf(const DeviceState& state, const OutputPick& pick);
 // Code 0x0009 for `output` (0..3, kept inside the table as the layer command does): byte 6 the
 // output, 7..9 canvasX and 10..12 canvasY (24 bits), 13..14 width, 15..16 height, 17..24 the
 // page's window x, y, w, h (16 bits each), 25 the picked row, 26..27 and 28..29 the active
-// width and height, 30 the rate flag or the row's tag (low byte).
+// width and height, 30 the rate flag or the row's tag (a byte: a larger tag is sent as 0xFF).
 Frame BuildOutputWindowFrame(const DeviceState& state, const OutputPicks& picks, int output);
 
 // Code 0x000D: byte 6 `argument` (an output, or kAllOutputs), then the resolution of
 // `currentOutput`: 7 the picked row, 8..9 active width, 10..11 active height, 12 the rate flag
-// or the row's tag (low byte).
+// or the row's tag (a byte: a larger tag is sent as 0xFF).
 Frame BuildOutputResolutionFrame(const DeviceState& state, const OutputPicks& picks, int currentOutput,
                                  int argument);
 
