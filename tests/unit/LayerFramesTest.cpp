@@ -59,11 +59,7 @@ TEST(LayerFrames, ReadBackAsTheLayerReplyGivesTheSameLayer) {
     reply[7] = static_cast<std::uint8_t>(sent.layers[1].source);
     reply[38] = FrameChecksum(reply.data());
 
-    DeviceState got;
-    test::RecordingHost host;
-    LinkSession session(got, host);
-    ReplyDispatcher dispatcher(got, session, host);
-    ASSERT_EQ(dispatcher.OnDeviceRecord(reply.data()), 1);
+    const DeviceState got = test::StateAfterRecord(reply);
     const LayerInfo& a = sent.layers[1];
     const LayerInfo& b = got.layers[1];
     EXPECT_EQ(std::tie(a.source, a.zoomOn, a.zoomX, a.zoomY, a.zoomW, a.zoomH, a.srcW, a.srcH),

@@ -175,11 +175,7 @@ TEST(OutputFrames, ReadBackAsTheOutputRecordGivesTheSameOutput) {
     reply[4] = 0xAB;
     reply[38] = FrameChecksum(reply.data());
 
-    DeviceState got;
-    test::RecordingHost host;
-    LinkSession session(got, host);
-    ReplyDispatcher dispatcher(got, session, host);
-    ASSERT_EQ(dispatcher.OnDeviceRecord(reply.data()), 1);
+    const DeviceState got = test::StateAfterRecord(reply);
     const OutputInfo& b = got.outputs[2];
     const OutputInfo& a = sent.outputs[2];
     EXPECT_EQ(std::tie(a.canvasX, a.canvasY, a.width, a.height),

@@ -1,8 +1,11 @@
 #include "RecordingHost.h"
 
+#include "device/LinkSession.h"
+#include "device/ReplyDispatcher.h"
 #include "platform/WindowMessages.h"
 
 #include <cstdio>
+#include <gtest/gtest.h>
 
 namespace corvane::test {
 
@@ -62,6 +65,15 @@ void RecordingHost::SendToDevice(const std::uint8_t* data, std::size_t length) {
 
 void RecordingHost::Pause(std::chrono::milliseconds d) {
     effects.push_back("pause " + std::to_string(d.count()));
+}
+
+DeviceState StateAfterRecord(const Frame& record) {
+    DeviceState state;
+    RecordingHost host;
+    LinkSession session(state, host);
+    ReplyDispatcher dispatcher(state, session, host);
+    EXPECT_EQ(dispatcher.OnDeviceRecord(record.data()), 1) << "the record was not applied";
+    return state;
 }
 
 } // namespace corvane::test

@@ -3,8 +3,10 @@
 // A DispatcherHost (and SupervisionHost) that records every effect, in order, as text such
 // as "send LayoutPage DEVICE_REPLY(0xA8,1)" or "stop timer 2".
 
+#include "device/DeviceState.h"
 #include "device/DispatcherHost.h"
 #include "device/OutputPicks.h"
+#include "link/CommandFrame.h"
 
 #include <string>
 #include <vector>
@@ -46,5 +48,9 @@ public:
     std::vector<int> ports;
     void* context = nullptr;
 };
+
+// Applies `record` to a fresh DeviceState with the application's dispatcher and returns the
+// state: how a command frame reads when the processor answers in the same layout.
+DeviceState StateAfterRecord(const Frame& record);
 
 } // namespace corvane::test
