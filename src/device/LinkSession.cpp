@@ -91,6 +91,7 @@ void LinkSession::ClosePort(bool byOperator) {
     // A closed link ends the wait and its time-out: nothing can answer any more.
     m_host.HideWait();
     m_host.StopTimer(kTimerWait);
+    m_host.SendMessageTo(Window::OutputPage, WM_DEVICE_REPLY, kReplyWaitEnded, kWaitLinkClosed);
     if (byOperator)
         m_link.idle = false;
     else if (m_host.WindowExists(Window::UpgradeDialog))

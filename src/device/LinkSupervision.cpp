@@ -1,5 +1,6 @@
 #include "device/LinkSupervision.h"
 
+#include "device/ReplyCodes.h"
 #include "platform/WindowMessages.h"
 
 namespace corvane {
@@ -23,6 +24,8 @@ void LinkSupervision::OnWaitTimeout() {
     m_host.StartTimer(kTimerKeepAlive, kKeepAlivePeriodMs);
     m_host.PostMessageTo(Window::ConnectDialog, WM_PORT_CLOSED, 0, 0);
     m_session.MarkWaitTimedOut();
+    // A resolution the output page applied will not be acknowledged now.
+    m_host.SendMessageTo(Window::OutputPage, WM_DEVICE_REPLY, kReplyWaitEnded, kWaitTimedOut);
     m_host.WaitTimedOut();
 }
 

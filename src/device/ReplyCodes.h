@@ -28,7 +28,8 @@ enum ReplyCode : std::uint16_t {
     kReplySysInfo = 0x00B2,
     kReplyPing = 0x00B3,
     kReplyBootAnnounce = 0x8002,
-    kReplyLinkLost = 0x8004, // not from the processor: the upgrade dialog learns the link is gone
+    kReplyLinkLost = 0x8004,  // not from the processor: the upgrade dialog learns the link is gone
+    kReplyWaitEnded = 0x8005, // not from the processor: the wait ended unanswered (index: WaitEnd)
 };
 
 // Acknowledged operations (byte 6 of reply 0xAE).
@@ -67,6 +68,12 @@ inline constexpr int kOutputPagePreview = kOutputPageIndexBase + 4;
 // The layer page takes (kReplyShowLayer, layer) from the layout page and the main window as
 // "show this layer"; the processor's own layer reply (kReplyLayer) means the same to it.
 inline constexpr std::uint16_t kReplyShowLayer = kReplyOutput;
+
+// How a wait ended without its answer, told to the output page as (kReplyWaitEnded, how): a
+// resolution it applied will not be acknowledged any more.
+enum WaitEnd : int { kWaitTimedOut = 0, kWaitLinkClosed = 1 };
+// The output page is told the processor's answer to a resolution it applied as
+// (kReplyAck, status) before the outputs concerned: status 1 applied, anything else refused.
 
 // Pause after a boot-loader announce, before the upgrade dialog is told.
 inline constexpr std::chrono::milliseconds kBootAnnouncePauseMs{20};

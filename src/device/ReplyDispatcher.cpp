@@ -299,6 +299,9 @@ void ReplyDispatcher::AckOutputApplied(std::uint8_t status, std::uint8_t which) 
         first = 1;
         last = 0;
     }
+    // The processor answers a resolution the output page applied (one output, or all four) with
+    // status 1 when it runs it now. Any other status is its refusal: it still runs what it
+    // reported last, so nothing the page picked is copied and the page drops its picks.
     if (status == 1) {
         LinkEvent(kEventOutput, 0);
         for (int o = first; o <= last; ++o) {
@@ -320,15 +323,8 @@ void ReplyDispatcher::AckOutputApplied(std::uint8_t status, std::uint8_t which) 
         }
     } else {
         LinkEvent(kEventOutput, 1);
-        for (int o = first; o <= last; ++o) {
-            const OutputPick pick = PickFor(m_picks, m_state, o);
-            OutputInfo& out = m_state.outputs[o];
-            out.winX = WholeWindowValue(pick.winX);
-            out.winY = WholeWindowValue(pick.winY);
-            out.winW = WholeWindowValue(pick.winW);
-            out.winH = WholeWindowValue(pick.winH);
-        }
     }
+    Notify(Window::OutputPage, kReplyAck, status);
     for (int o = first; o <= last; ++o) {
         Notify(Window::OutputPage, kReplyOutput, o + kOutputPageIndexBase);
         Notify(Window::LayoutPage, kReplyOutput, o);

@@ -110,17 +110,23 @@ TEST_F(Session, ClosingEndsTheWaitAndItsTimeOut) {
         bool idleAfter;
     };
     const Case cases[] = {
-        {"DisConnect", true, true, {"pause 50", "redraw StatusArea", "HideWait", "stop timer 2"}, false},
+        {"DisConnect",
+         true,
+         true,
+         {"pause 50", "redraw StatusArea", "HideWait", "stop timer 2",
+          "send OutputPage DEVICE_REPLY(0x8005,1)"},
+         false},
         {"lost link",
          false,
          true,
          {"pause 50", "redraw StatusArea", "HideWait", "stop timer 2",
-          "post UpgradeDialog DEVICE_REPLY(0x8004,1)"},
+          "send OutputPage DEVICE_REPLY(0x8005,1)", "post UpgradeDialog DEVICE_REPLY(0x8004,1)"},
          true},
         {"lost link, no upgrade dialog",
          false,
          false,
-         {"pause 50", "redraw StatusArea", "HideWait", "stop timer 2"},
+         {"pause 50", "redraw StatusArea", "HideWait", "stop timer 2",
+          "send OutputPage DEVICE_REPLY(0x8005,1)"},
          true},
     };
     for (const Case& c : cases) {

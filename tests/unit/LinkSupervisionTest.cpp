@@ -145,8 +145,12 @@ TEST_F(Supervision, KeepAliveWatchdogClosesASilentLinkAfterSevenSeconds) {
 TEST_F(Supervision, WaitTimeoutClosesThePortAndSaysWhy) {
     link.idle = false;
     supervision.OnWaitTimeout();
-    const Effects expected = {"stop timer 2", "HideWait", "start timer 1 1000ms",
-                              "post ConnectDialog PORT_CLOSED(0,0)", "WaitTimedOut"};
+    const Effects expected = {"stop timer 2",
+                              "HideWait",
+                              "start timer 1 1000ms",
+                              "post ConnectDialog PORT_CLOSED(0,0)",
+                              "send OutputPage DEVICE_REPLY(0x8005,0)",
+                              "WaitTimedOut"};
     EXPECT_EQ(host.effects, expected);
     EXPECT_TRUE(link.idle);
 }

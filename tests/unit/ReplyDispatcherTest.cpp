@@ -535,6 +535,7 @@ TEST_F(Dispatcher, OutputResolutionAcknowledgedForAllOutputs) {
                               "HideWait",
                               "stop timer 2",
                               "post MainWindow LINK_EVENT(0xAB,0)",
+                              "send OutputPage DEVICE_REPLY(0xAE,1)",
                               "send OutputPage DEVICE_REPLY(0xAB,10)",
                               "send LayoutPage DEVICE_REPLY(0xAB,0)",
                               "send OutputPage DEVICE_REPLY(0xAB,11)",
@@ -558,23 +559,29 @@ TEST_F(Dispatcher, OutputResolutionAcknowledgedForAllOutputs) {
     EXPECT_EQ(state.outputs[3].resIndex, 1u);
 }
 
-TEST_F(Dispatcher, OutputWindowAcknowledgedForOneOutput) {
-    host.picks[2] = OutputPick{0, 0, 0, 0, 100.7, 200.2, 1919.9, -3.0};
+TEST_F(Dispatcher, RefusedResolutionCopiesNothingThePagePicked) {
+    // Status 0: the processor did not take the resolution; it runs what it reported last, so
+    // neither the page's row nor its window values become the output's.
+    host.picks[2] = OutputPick{3, 0, 0, 0, 100.7, 200.2, 1919.9, -3.0};
+    state.outputs[2].resIndex = 0;
+    state.outputs[2].winW = 1920;
+    const OutputInfo before = state.outputs[2];
     Apply(RecordBuilder(0xAE).B(6, 0).B(7, 0).B(8, 2).Build());
     const Effects expected = {"stop timer 1",
                               "HideWait",
                               "stop timer 2",
                               "post MainWindow LINK_EVENT(0xAB,1)",
+                              "send OutputPage DEVICE_REPLY(0xAE,0)",
                               "send OutputPage DEVICE_REPLY(0xAB,12)",
                               "send LayoutPage DEVICE_REPLY(0xAB,2)",
                               "send OutputPage DEVICE_REPLY(0xAB,14)",
                               "start timer 1 1000ms"};
     EXPECT_EQ(host.effects, expected);
-    EXPECT_EQ(state.outputs[2].winX, 100);
-    EXPECT_EQ(state.outputs[2].winY, 200);
-    EXPECT_EQ(state.outputs[2].winW, 1919);
-    EXPECT_EQ(state.outputs[2].winH, 0);
-    EXPECT_EQ(state.outputs[1].winX, 0);
+    EXPECT_EQ(state.outputs[2].resIndex, before.resIndex);
+    EXPECT_EQ(state.outputs[2].width, before.width);
+    EXPECT_EQ(state.outputs[2].hActive, before.hActive);
+    EXPECT_EQ(state.outputs[2].winX, before.winX);
+    EXPECT_EQ(state.outputs[2].winW, before.winW);
 }
 
 TEST_F(Dispatcher, OutputAcknowledgementNamingNoOutputOnlyEndsTheWait) {
@@ -583,6 +590,7 @@ TEST_F(Dispatcher, OutputAcknowledgementNamingNoOutputOnlyEndsTheWait) {
                               "HideWait",
                               "stop timer 2",
                               "post MainWindow LINK_EVENT(0xAB,0)",
+                              "send OutputPage DEVICE_REPLY(0xAE,1)",
                               "send OutputPage DEVICE_REPLY(0xAB,14)",
                               "start timer 1 1000ms"};
     EXPECT_EQ(host.effects, expected);
