@@ -13,6 +13,7 @@
 #include "ui_dialog179.h"
 #include "widgets/CGdipButton.h"
 #include "widgets/CGroupBox.h"
+#include "widgets/CPaintSurface.h"
 #include "widgets/DialogTexts.h"
 #include "widgets/Theme.h"
 #include "widgets/ValueEdit.h"
@@ -21,8 +22,6 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
-#include <functional>
-#include <utility>
 
 namespace corvane {
 
@@ -94,26 +93,6 @@ int BoxInt(const oRealEdit* box) {
     return static_cast<int>(box->GetValue()); // the boxes take digits only: whole numbers
 }
 
-// The preview's surface: above the zoom group, so that the group's frame and shading do not
-// cover it, and transparent for the mouse, which the page handles.
-class PreviewSurface : public QWidget {
-public:
-    PreviewSurface(QWidget* parent, std::function<void(QPainter&)> paint)
-        : QWidget(parent), m_paint(std::move(paint)) {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.translate(-geometry().topLeft()); // the page's coordinates
-        m_paint(p);
-    }
-
-private:
-    std::function<void(QPainter&)> m_paint;
-};
-
 Point PointOf(const QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     return {p.x(), p.y()};
@@ -167,7 +146,7 @@ bool CLayerDlg::OnInitDialog() {
     m_previewArea.top = group.y() + kPreviewTop;
     m_previewArea.right = m_previewArea.left + areaWidth;
     m_previewArea.bottom = m_previewArea.top + areaWidth * kPreviewAspectH / kPreviewAspectW;
-    m_preview = new PreviewSurface(this, [this](QPainter& p) { PaintPreview(p); });
+    m_preview = new CPaintSurface(this, [this](QPainter& p) { PaintPreview(p); });
     m_preview->setObjectName(QStringLiteral("preview"));
     m_preview->setGeometry(m_previewArea.left, m_previewArea.top, m_previewArea.Width(),
                            m_previewArea.Height());
