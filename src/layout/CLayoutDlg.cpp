@@ -175,6 +175,14 @@ void CLayoutDlg::SelectLayerCell(int layer) {
     m_canvas->SelectCell(cell);
 }
 
+void CLayoutDlg::SelectOutputCell(int output) {
+    CCell* cell = OutputCell(output);
+    if (!cell)
+        return;
+    EnsureVisible(cell);
+    m_canvas->SelectCell(cell);
+}
+
 void CLayoutDlg::LayerSwitched(int layer, bool on) {
     CCell* cell = LayerCell(layer);
     if (!cell || EditMode() != 0)

@@ -51,6 +51,7 @@ public:
     void EnsureVisible(const CCell* cell);
     // Scrolls the layer's cell into view and makes it the current, only selected layer cell.
     void SelectLayerCell(int layer) override;
+    void SelectOutputCell(int output) override;
     // The main window's switch of `layer` changed: in layer editing the cell is shown or
     // hidden, and selected and brought into view when shown.
     void LayerSwitched(int layer, bool on);

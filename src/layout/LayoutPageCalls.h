@@ -11,6 +11,8 @@ public:
     // Scrolls the layer's cell into view and makes it the canvas's current, only selected
     // layer cell.
     virtual void SelectLayerCell(int layer) = 0;
+    // The same for an output's cell.
+    virtual void SelectOutputCell(int output) = 0;
 };
 
 } // namespace corvane

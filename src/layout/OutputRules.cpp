@@ -115,7 +115,7 @@ ApplyStep CheckApply(const ApplyCheck& check) {
     if (check.pickedRow == check.appliedRow && check.pickedRow != kCustomResolutionRow)
         return ApplyStep::Nothing;
     if (check.pickedRow == kCustomResolutionRow && check.appliedRow == kCustomResolutionRow &&
-        check.winW == check.customWidth && check.winH == check.customHeight &&
+        check.hActive == check.customWidth && check.vActive == check.customHeight &&
         check.resTag == check.customTag)
         return ApplyStep::RepaintOnly;
     return ApplyStep::Ask;

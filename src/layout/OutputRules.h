@@ -80,7 +80,7 @@ BoxChange CheckBox(int boxId, int typed, const OutputBoxValues& values);
 enum class ApplyStep {
     NotConnected, // "Please open the serial!"
     Nothing,      // the processor already runs this row
-    RepaintOnly,  // the custom timing the processor already runs
+    RepaintOnly,  // the custom timing the processor already runs (its active size and rate)
     Ask,          // "Please select apply to output mode!"
 };
 
@@ -91,8 +91,8 @@ struct ApplyCheck {
     int customWidth = 0; // the page's custom timing of the current output
     int customHeight = 0;
     std::uint32_t customTag = 0;
-    int winW = 0; // the output as the processor reports it
-    int winH = 0;
+    int hActive = 0; // the timing the processor reports it runs the output with
+    int vActive = 0;
     std::uint32_t resTag = 0;
 };
 

@@ -9,6 +9,7 @@
 #include "mainwindow/CWarningArea.h"
 #include "mainwindow/LinkEventMessages.h"
 #include "mainwindow/MainLog.h"
+#include "pages/CPage.h"
 #include "picture/InputChange.h"
 #include "platform/ui/MessageMap.h"
 #include "shell/CorvaneApp.h"
@@ -352,6 +353,22 @@ void CMainDlg::SetLayerSwitch(int layer, bool on) {
 
 bool CMainDlg::LampRedPhase() const {
     return m_status && m_status->RedPhase();
+}
+
+bool CMainDlg::ShowBlendPage(bool show) {
+    CBaseDialog* page = m_pages.Find(Window::FusePage);
+    // A page of its template only has nothing to show yet.
+    if (!page || qobject_cast<CPage*>(page))
+        return false;
+    if (!show) {
+        page->ShowPage(false);
+        return false;
+    }
+    // Beside the page column, over the canvas, so that the output page stays in view.
+    page->move(mapToGlobal(QPoint(kPageLeft + kPageWidth, kTopBand)));
+    page->ShowPage(true);
+    page->raise();
+    return true;
 }
 
 // ---- input boxes, status area, warning

@@ -79,6 +79,7 @@ public:
     bool LayerSwitchOn(int layer) const override;
     void SetLayerSwitch(int layer, bool on) override;
     bool LampRedPhase() const override;
+    bool ShowBlendPage(bool show) override;
 
 protected:
     bool OnInitDialog() override;

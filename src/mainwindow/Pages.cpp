@@ -3,6 +3,7 @@
 #include "connection/CConnectDlg.h"
 #include "layout/CLayerDlg.h"
 #include "layout/CLayoutDlg.h"
+#include "layout/COutputDlg.h"
 #include "pages/CPage.h"
 #include "upgrade/CProgressDlg.h"
 
@@ -18,6 +19,9 @@ CBaseDialog* MakeTemplatePage(PageContext&, QWidget* parent, const PageRow& row)
 }
 CBaseDialog* MakeLayerPage(PageContext& context, QWidget* parent, const PageRow&) {
     return new CLayerDlg(context, parent);
+}
+CBaseDialog* MakeOutputPage(PageContext& context, QWidget* parent, const PageRow&) {
+    return new COutputDlg(context, parent);
 }
 CBaseDialog* MakeConnectDialog(PageContext& context, QWidget* parent, const PageRow&) {
     return new CConnectDlg(context, parent);
@@ -35,7 +39,7 @@ const std::vector<PageRow>& PageTable() {
     // In the order the processor's tools have always made them.
     static const std::vector<PageRow> table = {
         {kPicture, Window::PicturePage, 155, Frame::Page, PagePlace::Tab, MakeTemplatePage},
-        {kOutput, Window::OutputPage, 166, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kOutput, Window::OutputPage, COutputDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeOutputPage},
         {kLayer, Window::LayerPage, CLayerDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeLayerPage},
         {kQuickSet, Window::QuickSetPage, 183, Frame::Page, PagePlace::Tab, MakeTemplatePage},
         {kEdid, Window::EdidPage, 146, Frame::Page, PagePlace::Tab, MakeTemplatePage},

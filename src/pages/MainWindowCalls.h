@@ -1,7 +1,8 @@
 #pragma once
 
-// What the pages may ask of the main window itself: its layer switches and the phase of its
-// blinking status lamp. Found with PageContext::CallsOf<MainWindowCalls>(Window::MainWindow).
+// What the pages may ask of the main window itself: its layer switches, the phase of its
+// blinking status lamp and the edge blend page beside it. Found with
+// PageContext::CallsOf<MainWindowCalls>(Window::MainWindow).
 
 namespace corvane {
 
@@ -15,6 +16,8 @@ public:
     virtual void SetLayerSwitch(int layer, bool on) = 0;
     // True while the unconnected lamp of the status area is in its red phase.
     virtual bool LampRedPhase() const = 0;
+    // Shows the edge blend page beside the main window, or hides it; returns whether it is shown.
+    virtual bool ShowBlendPage(bool show) = 0;
 };
 
 } // namespace corvane

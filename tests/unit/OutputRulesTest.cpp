@@ -139,8 +139,8 @@ TEST(OutputRules, ApplyDecidesBeforeAsking) {
     c.customWidth = 1280;
     c.customHeight = 720;
     c.customTag = 1;
-    c.winW = 1280;
-    c.winH = 720;
+    c.hActive = 1280;
+    c.vActive = 720;
     c.resTag = 1;
     EXPECT_EQ(CheckApply(c), ApplyStep::Nothing) << "the same listed row";
 
@@ -149,6 +149,9 @@ TEST(OutputRules, ApplyDecidesBeforeAsking) {
 
     c.pickedRow = c.appliedRow = kCustomResolutionRow;
     EXPECT_EQ(CheckApply(c), ApplyStep::RepaintOnly) << "the custom timing the processor runs";
+    c.hActive = 1600; // its window may still be 1280 x 720: what counts is the timing it runs
+    EXPECT_EQ(CheckApply(c), ApplyStep::Ask) << "another custom size";
+    c.hActive = 1280;
     c.customTag = 0;
     EXPECT_EQ(CheckApply(c), ApplyStep::Ask) << "the custom rate changed";
 

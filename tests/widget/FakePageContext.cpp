@@ -8,6 +8,12 @@
 
 namespace corvane::test {
 
+bool FakeMainWindow::ShowBlendPage(bool show) {
+    blendRequests.push_back(show);
+    blendShown = show;
+    return blendShown;
+}
+
 void FakeMainWindow::SetLayerSwitch(int layer, bool on) {
     switches.emplace_back(layer, on);
     switchOn[static_cast<std::size_t>(layer & 3)] = on;

@@ -31,10 +31,13 @@ public:
     bool LayerSwitchOn(int layer) const override { return switchOn[static_cast<std::size_t>(layer & 3)]; }
     void SetLayerSwitch(int layer, bool on) override;
     bool LampRedPhase() const override { return redPhase; }
+    bool ShowBlendPage(bool show) override;
 
     std::array<bool, 4> switchOn{};
     std::vector<std::pair<int, bool>> switches; // every SetLayerSwitch, in order
     bool redPhase = true;
+    bool blendShown = false;
+    std::vector<bool> blendRequests; // every ShowBlendPage, in order
 
 private:
     DeviceState* m_state;

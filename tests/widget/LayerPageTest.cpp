@@ -55,6 +55,7 @@ class RecordingLayoutPage : public QWidget, public MessageWindow, public LayoutP
 public:
     RecordingLayoutPage() : MessageWindow(this) {}
     void SelectLayerCell(int layer) override { selected.push_back(layer); }
+    void SelectOutputCell(int) override {}
     std::vector<int> selected;
     std::intptr_t WindowProc(const WindowMessage& m) override {
         if (m.message == WM_DEVICE_REPLY || m.message == WM_LAYOUT_COMMAND)

@@ -4,6 +4,7 @@
 #include "platform/ui/DialogTemplate.h"
 #include "shell/Language.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QTest>
 #include <QThread>
 
 namespace corvane::test {
@@ -42,16 +44,19 @@ namespace {
 constexpr int kAnswerPeriodMs = 5;
 }
 
-MessageBoxAnswerer::MessageBoxAnswerer() {
+MessageBoxAnswerer::MessageBoxAnswerer(int buttonId) {
     m_timer.setInterval(kAnswerPeriodMs);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+    QObject::connect(&m_timer, &QTimer::timeout, [this, buttonId] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             auto* box = qobject_cast<CMessageboxDlg*>(w);
             if (!box || !box->isVisible())
                 continue;
             boxes.push_back({box->windowTitle().toStdString(),
                              box->Control<QLabel>(CMessageboxDlg::kMessageId)->text().toStdString()});
-            box->EndDialog(IDOK);
+            if (auto* button = box->Control<QAbstractButton>(buttonId); button && button->isVisible())
+                QTest::mouseClick(button, Qt::LeftButton);
+            else
+                box->EndDialog(IDOK);
         }
     });
     m_timer.start();

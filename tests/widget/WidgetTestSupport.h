@@ -4,6 +4,7 @@
 // message dialogs, the interface language set up in a temporary folder, and waiting for the
 // event loop.
 
+#include "dialogs/CMessageboxDlg.h"
 #include "platform/ui/DialogTemplate.h"
 #include "widgets/CBaseDialog.h"
 
@@ -12,10 +13,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-namespace corvane {
-class CMessageboxDlg;
-}
 
 namespace corvane::test {
 
@@ -56,11 +53,12 @@ struct ShownBox {
     std::string message;
 };
 
-// Answers every message dialog that opens while it exists with its left button (OK), keeping
-// what each one said. It looks every few milliseconds, from the event loop of the dialog.
+// Answers every message dialog that opens while it exists by clicking its button `buttonId`
+// (the left one, OK, unless told otherwise), keeping what each one said. It looks every few
+// milliseconds, from the event loop of the dialog.
 class MessageBoxAnswerer {
 public:
-    MessageBoxAnswerer();
+    explicit MessageBoxAnswerer(int buttonId = CMessageboxDlg::kLeftId);
     std::vector<ShownBox> boxes;
 
 private:

@@ -1,0 +1,493 @@
+// The output page with real mouse and key events and the real message dialog. The layout page
+// is played by a window that records what it gets, the main window by the fake context.
+
+#include "FakePageContext.h"
+#include "WidgetTestSupport.h"
+#include "device/ReplyCodes.h"
+#include "layout/COutputDlg.h"
+#include "layout/LayoutPageCalls.h"
+#include "link/ByteOrder.h"
+#include "link/CommandCodes.h"
+#include "platform/WindowMessages.h"
+#include "shell/Language.h"
+#include "widgets/CDropButton.h"
+#include "widgets/CGdipButton.h"
+#include "widgets/CGroupBox.h"
+#include "widgets/CHotSpot.h"
+#include "widgets/ValueEdit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+// The layout page's window: what the output page asks of it, in order ("reply ab 1",
+// "layout 0 2", "select 3").
+class RecordingLayoutPage : public QWidget, public MessageWindow, public LayoutPageCalls {
+public:
+    RecordingLayoutPage() : MessageWindow(this) {}
+    void SelectLayerCell(int layer) override { log.push_back("select layer " + std::to_string(layer)); }
+    void SelectOutputCell(int output) override { log.push_back("select " + std::to_string(output)); }
+    std::intptr_t WindowProc(const WindowMessage& m) override {
+        std::ostringstream line;
+        if (m.message == WM_DEVICE_REPLY)
+            line << "reply " << std::hex << m.wParam << std::dec << " " << m.lParam;
+        else if (m.message == WM_LAYOUT_COMMAND)
+            line << "layout " << m.wParam << " " << m.lParam;
+        else
+            return 0;
+        log.push_back(line.str());
+        return 0;
+    }
+    std::vector<std::string> log;
+};
+
+using Log = std::vector<std::string>;
+
+class OutputPageTest : public ::testing::Test {
+protected:
+    OutputPageTest() : context(state, config) {
+        context.windows[Window::LayoutPage] = &layout;
+        context.windows[Window::LayerPage] = &layerPage;
+        context.windows[Window::FusePage] = &blendPage;
+        for (int k = 0; k < kOutputCount; ++k) {
+            OutputInfo& o = state.outputs[static_cast<std::size_t>(k)];
+            o.canvasX = 1920u * static_cast<std::uint32_t>(k);
+            o.canvasY = 0;
+            o.winW = o.hActive = 1920;
+            o.winH = o.vActive = 1080;
+        }
+    }
+
+    COutputDlg& Page() {
+        if (!m_page) {
+            m_page = std::make_unique<COutputDlg>(context, nullptr);
+            m_page->resize(320, 634);
+            m_page->Create();
+            m_page->ShowPage(true);
+            Drain();
+        }
+        return *m_page;
+    }
+
+    template <class W = oRealEdit> W* Control(int id) { return Page().Control<W>(id); }
+
+    void Connect() { state.linkState = kLinkSynchronised; }
+
+    // Types `text` into a value box and presses Enter, as the operator does.
+    void Type(int id, const QString& text) {
+        oRealEdit* box = Control(id);
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+        Drain();
+    }
+
+    void Click(int id) {
+        QTest::mouseClick(Control<QAbstractButton>(id), Qt::LeftButton);
+        Drain();
+    }
+
+    // What the resolution drop-down posts when the operator picks a row.
+    void PickRow(int row) {
+        SendWindowMessage(&Page(), WM_ITEM_PICKED, COutputDlg::kResolutionListId, row);
+        Drain();
+    }
+
+    void Reply(std::uintptr_t code, std::intptr_t index) {
+        SendWindowMessage(&Page(), WM_DEVICE_REPLY, code, index);
+        Drain();
+    }
+
+    int Shown(int id) { return Control(id)->text().toInt(); }
+
+    // The frames sent, as "code argument" ("9 0", "d 4", "b0 0").
+    Log SentCodes() const {
+        Log codes;
+        for (const Frame& f : context.sent) {
+            std::ostringstream line;
+            line << std::hex << GetLE16(&f[4]) << std::dec << " " << int{f[6]};
+            codes.push_back(line.str());
+        }
+        return codes;
+    }
+
+    DeviceState state;
+    Config config;
+    FakePageContext context;
+    RecordingLayoutPage layout;
+    RecordingPage layerPage;
+    RecordingPage blendPage;
+
+private:
+    std::unique_ptr<COutputDlg> m_page;
+};
+
+} // namespace
+
+TEST_F(OutputPageTest, OpensOnTheFirstOutputInAutomaticArrangement) {
+    COutputDlg& page = Page();
+    EXPECT_EQ(page.CurrentOutput(), 0u);
+    EXPECT_TRUE(Control<CGdipButton>(COutputDlg::kOutputButtonFirst)->isChecked());
+    EXPECT_FALSE(Control<CGdipButton>(COutputDlg::kOutputButtonFirst + 1)->isChecked());
+    auto* list = Control<CDropButton>(COutputDlg::kResolutionListId);
+    ASSERT_EQ(list->GetCount(), 10);
+    EXPECT_EQ(list->GetText(0), QString("1920 x 1080     60Hz"));
+    EXPECT_EQ(list->GetText(9), QString("Customized  Resolution"));
+    EXPECT_EQ(list->GetCurSel(), 0);
+    // A listed row: its size, and the customised timing's boxes closed.
+    EXPECT_EQ(Shown(kBoxHActive), 1920);
+    EXPECT_FALSE(Control(kBoxHActive)->isEnabled());
+    EXPECT_FALSE(Control<CDropButton>(COutputDlg::kRateListId)->isEnabled());
+    EXPECT_EQ(Control<CDropButton>(COutputDlg::kRateListId)
+                  ->GetText(Control<CDropButton>(COutputDlg::kRateListId)->GetCurSel()),
+              QString("60"));
+    // Automatic: the pictures, no mosaic boxes.
+    EXPECT_TRUE(page.ArrangeAuto());
+    EXPECT_TRUE(Control<CHotSpot>(COutputDlg::kPatternFirst)->isVisible());
+    EXPECT_FALSE(Control(kBoxMosaicX)->isVisible());
+    EXPECT_EQ(Control<CGdipButton>(COutputDlg::kAutoArrangeId)->TextColour(), QColor(239, 156, 0));
+    EXPECT_EQ(Control<CGdipButton>(COutputDlg::kManualArrangeId)->TextColour(), QColor(235, 235, 235));
+
+    Click(COutputDlg::kManualArrangeId);
+    EXPECT_FALSE(page.ArrangeAuto());
+    EXPECT_TRUE(Control(kBoxMosaicX)->isVisible());
+    EXPECT_EQ(Shown(kBoxMosaicW), 1920);
+    EXPECT_FALSE(Control<CHotSpot>(COutputDlg::kPatternFirst)->isVisible());
+    EXPECT_EQ(Control<CGdipButton>(COutputDlg::kManualArrangeId)->TextColour(), QColor(239, 156, 0));
+}
+
+TEST_F(OutputPageTest, ChoosingAnOutputSelectsItsCellAndShowsIt) {
+    state.outputs[2].resIndex = 4; // 1280 x 1024
+    state.outputs[2].winX = 16;
+    Page();
+    Reply(kReplyOutput, 12);
+    Click(COutputDlg::kOutputButtonFirst + 2);
+    EXPECT_EQ(layout.log.back(), "select 2");
+    EXPECT_EQ(Page().CurrentOutput(), 2u);
+    EXPECT_EQ(Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(), 4);
+    EXPECT_EQ(Shown(kBoxHActive), 1280);
+    EXPECT_EQ(Shown(kBoxVActive), 1024);
+    EXPECT_EQ(Shown(kBoxWinX), 16);
+    EXPECT_EQ(Control<CGdipButton>(COutputDlg::kOutputButtonFirst + 2)->TextColour(), QColor(239, 156, 0));
+    EXPECT_EQ(Control<CGdipButton>(COutputDlg::kOutputButtonFirst)->TextColour(), QColor(235, 235, 235));
+}
+
+TEST_F(OutputPageTest, TheBoxRulesAsTyped) {
+    Connect();
+    Page();
+    PickRow(kCustomResolutionRow);
+    EXPECT_TRUE(Control(kBoxHActive)->isEnabled());
+    Type(kBoxVActive, "1080");
+    Type(kBoxHActive, "1921");
+    EXPECT_EQ(Shown(kBoxHActive), 1920) << "an odd width loses one pixel";
+    Type(kBoxHActive, "2880");
+    EXPECT_EQ(Shown(kBoxHActive), 2133) << "2304000 / 1080";
+    EXPECT_EQ(context.Picks()[0]->customWidth, 2133);
+    EXPECT_TRUE(context.sent.empty()) << "the resolution is sent by Apply only";
+
+    PickRow(0);
+    Type(kBoxWinW, "1920");
+    Type(kBoxWinX, "100");
+    EXPECT_EQ(Shown(kBoxWinX), 0) << "a window as wide as the picture starts at 0";
+
+    Click(COutputDlg::kManualArrangeId);
+    Type(kBoxMosaicW, "1920");
+    Type(kBoxMosaicX, "59000");
+    EXPECT_EQ(Shown(kBoxMosaicX), 58079) << "H Pos + Width stay within 59999";
+    EXPECT_EQ(state.outputs[0].canvasX, 58079u);
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(GetLE24(&context.sent[0][7]), 58079u);
+
+    // The value it already has sends nothing.
+    context.sent.clear();
+    Type(kBoxMosaicX, "58079");
+    EXPECT_TRUE(context.sent.empty());
+}
+
+TEST_F(OutputPageTest, OfflineBoxChangesStillMoveTheOutputsCell) {
+    Page();
+    Click(COutputDlg::kManualArrangeId);
+    layout.log.clear();
+    Type(kBoxMosaicX, "500");
+    Type(kBoxMosaicH, "720");
+    EXPECT_EQ(state.outputs[0].canvasX, 500u);
+    EXPECT_EQ(state.outputs[0].height, 720);
+    EXPECT_EQ(layout.log, (Log{"reply ab 0", "reply ab 0"}));
+    EXPECT_EQ(blendPage.Count(WM_DEVICE_REPLY), 1) << "the blend page re-reads a changed size";
+    EXPECT_TRUE(context.sent.empty());
+}
+
+TEST_F(OutputPageTest, ApplyOneThroughTheMessageDialog) {
+    Connect();
+    Page();
+    PickRow(2); // 1366 x 768
+    MessageBoxAnswerer answerer(CMessageboxDlg::kRightId);
+    Click(COutputDlg::kApplyId);
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].title, "Output Setting");
+    EXPECT_EQ(answerer.boxes[0].message, "Please select apply to output mode!");
+    ASSERT_EQ(SentCodes(), Log{"9 0"});
+    const Frame& f = context.sent[0];
+    EXPECT_EQ(f[25], 2) << "the row picked";
+    EXPECT_EQ(GetLE16(&f[17]), 0);
+    EXPECT_EQ(GetLE16(&f[21]), 1366) << "the window covers the new picture";
+    EXPECT_EQ(GetLE16(&f[23]), 768);
+    EXPECT_EQ(GetLE16(&f[13]), 1366) << "and so does the output's place on the canvas";
+    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set Output Resolution..."});
+    EXPECT_EQ(context.keepAliveStops, 1);
+    EXPECT_TRUE(Page().ApplyBusy());
+    EXPECT_EQ(layout.log.back(), "reply ab 0");
+}
+
+TEST_F(OutputPageTest, ApplyAllGivesEveryOutputTheCustomisedTiming) {
+    Connect();
+    Page();
+    PickRow(kCustomResolutionRow);
+    Type(kBoxHActive, "1600");
+    Type(kBoxVActive, "900");
+    SendWindowMessage(&Page(), WM_ITEM_PICKED, COutputDlg::kRateListId, 0); // "50"
+    MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
+    Click(COutputDlg::kApplyId);
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    ASSERT_EQ(SentCodes(), Log{"d 4"});
+    const Frame& f = context.sent[0];
+    EXPECT_EQ(f[7], kCustomResolutionRow);
+    EXPECT_EQ(GetLE16(&f[8]), 1600);
+    EXPECT_EQ(GetLE16(&f[10]), 900);
+    EXPECT_EQ(f[12], 1) << "50 Hz";
+    for (int k = 0; k < kOutputCount; ++k) {
+        const OutputPick& pick = *context.Picks()[static_cast<std::size_t>(k)];
+        EXPECT_EQ(pick.row, kCustomResolutionRow);
+        EXPECT_EQ(pick.customWidth, 1600);
+        EXPECT_EQ(pick.winW, 1600);
+        EXPECT_EQ(state.outputs[static_cast<std::size_t>(k)].width, 1600);
+    }
+}
+
+TEST_F(OutputPageTest, NothingToApplySendsNothingAndAsksNothing) {
+    {
+        MessageBoxAnswerer answerer;
+        Page();
+        Click(COutputDlg::kApplyId); // not connected
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
+        EXPECT_EQ(answerer.boxes[0].title, "Output Setting");
+
+        Connect();
+        Click(COutputDlg::kApplyId); // the row the processor runs
+        // The customised timing the processor runs.
+        state.outputs[1].resIndex = kCustomResolutionRow;
+        state.outputs[1].hActive = 1280;
+        state.outputs[1].vActive = 720;
+        state.outputs[1].resTag = 0;
+        Reply(kReplyOutput, 11);
+        Click(COutputDlg::kOutputButtonFirst + 1);
+        EXPECT_EQ(Shown(kBoxHActive), 1280);
+        Click(COutputDlg::kApplyId);
+        EXPECT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_TRUE(context.sent.empty());
+        EXPECT_TRUE(context.waitTexts.empty());
+        EXPECT_FALSE(Page().ApplyBusy());
+    }
+
+    // Closing the question applies nothing.
+    PickRow(3);
+    bool asked = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&asked] {
+        for (CMessageboxDlg* box : OpenMessageBoxes()) {
+            asked = true;
+            box->ClosePage();
+        }
+    });
+    closer.start(10);
+    Click(COutputDlg::kApplyId);
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_FALSE(Page().ApplyBusy());
+}
+
+TEST_F(OutputPageTest, BoxesAreIgnoredUntilTheApplyIsAnswered) {
+    Connect();
+    Page();
+    const OutputInfo fresh = state.outputs[0];
+    const struct {
+        const char* name;
+        std::uintptr_t code;
+        std::intptr_t index;
+        bool outputRecordFollows; // the dispatcher tells the outputs concerned after an acknowledgement
+        int rowAfter;             // what the page shows for output 0 afterwards
+    } ends[] = {
+        {"applied", kReplyAck, 1, true, 5},
+        {"refused", kReplyAck, 0, true, 0},
+        {"time-out", kReplyWaitEnded, kWaitTimedOut, false, 5},
+        {"link closed", kReplyWaitEnded, kWaitLinkClosed, false, 5},
+    };
+    for (const auto& end : ends) {
+        SCOPED_TRACE(end.name);
+        state.outputs[0] = fresh;
+        Reply(kReplyOutput, 10);
+        PickRow(5); // 1680 x 1050
+        {
+            MessageBoxAnswerer answerer(CMessageboxDlg::kRightId);
+            Click(COutputDlg::kApplyId);
+        }
+        ASSERT_TRUE(Page().ApplyBusy());
+        EXPECT_EQ(state.outputs[0].width, 1680);
+        context.sent.clear();
+        Type(kBoxWinW, "1000");
+        EXPECT_TRUE(context.sent.empty()) << "ignored while the processor has not answered";
+        // A record of the processor meanwhile does not overwrite the pick.
+        Reply(kReplyOutput, 10);
+        EXPECT_EQ(Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(), 5);
+
+        if (end.code == kReplyAck && end.index == 1)
+            state.outputs[0].resIndex = 5; // what the dispatcher copies before it tells the page
+        Reply(end.code, end.index);
+        if (end.outputRecordFollows)
+            Reply(kReplyOutput, 10);
+        EXPECT_FALSE(Page().ApplyBusy());
+        EXPECT_EQ(Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(), end.rowAfter);
+        if (end.rowAfter == 0) {
+            EXPECT_EQ(state.outputs[0].width, 1920) << "a refused Apply is taken back";
+            EXPECT_EQ(Shown(kBoxWinW), 1920);
+        }
+        Type(kBoxWinW, "1000");
+        EXPECT_EQ(SentCodes(), Log{"9 0"}) << "the boxes react again";
+        context.sent.clear();
+    }
+}
+
+TEST_F(OutputPageTest, AnUnappliedPickIsDroppedBeforeAWindowChange) {
+    Connect();
+    Page();
+    PickRow(3);
+    Type(kBoxWinX, "0");
+    Type(kBoxWinW, "1000");
+    ASSERT_EQ(SentCodes(), Log{"9 0"});
+    EXPECT_EQ(context.sent[0][25], 0) << "the row the processor runs, not the one picked";
+    EXPECT_EQ(Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(), 0);
+
+    // Likewise when the layout page asks for an output whose pick was not applied.
+    context.sent.clear();
+    Click(COutputDlg::kOutputButtonFirst + 1);
+    PickRow(6);
+    Click(COutputDlg::kOutputButtonFirst);
+    SendWindowMessage(&Page(), WM_DEVICE_COMMAND, kCmdOutputWindow, 1);
+    ASSERT_EQ(SentCodes(), Log{"9 1"});
+    EXPECT_EQ(context.sent[0][25], 0);
+}
+
+TEST_F(OutputPageTest, ArrangeInOneRowPlacesOutputsAndLayersThenEnds) {
+    Connect();
+    Page();
+    Click(COutputDlg::kPatternFirst + 1);
+    EXPECT_EQ(Page().ArrangePattern(), 1);
+    EXPECT_TRUE(Control<CHotSpot>(COutputDlg::kPatternFirst + 1)->isChecked());
+    ASSERT_EQ(SentCodes(), (Log{"9 0", "9 1", "9 2", "9 3", "b0 0"}));
+    for (int k = 0; k < kOutputCount; ++k)
+        EXPECT_EQ(GetLE24(&context.sent[static_cast<std::size_t>(k)][7]),
+                  1920u * static_cast<std::uint32_t>(k));
+    EXPECT_EQ(state.layers[0].w, 7680u);
+    EXPECT_EQ(state.layers[0].h, 1080u);
+    EXPECT_EQ(state.layers[0].visible, 1);
+    EXPECT_EQ(state.layers[1].y, 1080u + 540u);
+    // The outputs' cells, then each layer's cell and command, in order.
+    EXPECT_EQ(layout.log,
+              (Log{"reply ab 0", "reply ab 1", "reply ab 2", "reply ab 3", "reply a8 0", "layout 0 0",
+                   "reply a8 1", "layout 0 1", "reply a8 2", "layout 0 2", "reply a8 3", "layout 0 3"}));
+    EXPECT_EQ(layerPage.Count(WM_DEVICE_REPLY), 4);
+    EXPECT_EQ(context.main.Count(WM_DEVICE_REPLY), 4);
+    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set Output position..."});
+
+    // While the overlay is up the pictures do nothing.
+    context.sent.clear();
+    Click(COutputDlg::kPatternFirst);
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_EQ(Page().ArrangePattern(), 1);
+}
+
+TEST_F(OutputPageTest, ArrangeWithoutAProcessorOnlyMovesTheCells) {
+    state.outputs[1].resIndex = 1; // 1024 x 768
+    Page();
+    Reply(kReplyOutput, 11);
+    layout.log.clear();
+    Click(COutputDlg::kPatternFirst + 2); // one column
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_TRUE(context.waitTexts.empty());
+    EXPECT_EQ(state.outputs[1].canvasY, 1080u);
+    EXPECT_EQ(state.outputs[2].canvasY, 1080u + 768u);
+    EXPECT_EQ(state.outputs[1].width, 1024);
+    EXPECT_EQ(state.layers[1].x, 1920u + 540u) << "parked right of the widest output";
+    EXPECT_EQ(std::count(layout.log.begin(), layout.log.end(), "reply ab 2"), 1);
+
+    // Manual arrangement: the pictures are gone.
+    Click(COutputDlg::kManualArrangeId);
+    EXPECT_FALSE(Control<CHotSpot>(COutputDlg::kPatternFirst)->isVisible());
+}
+
+TEST_F(OutputPageTest, TheBlendButtonShowsAndHidesTheBlendPage) {
+    Page();
+    Click(COutputDlg::kBlendId);
+    Click(COutputDlg::kBlendId);
+    EXPECT_EQ(context.main.blendRequests, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(Control<CGdipButton>(COutputDlg::kBlendId)->isChecked());
+}
+
+TEST_F(OutputPageTest, LanguageSwitchRebuildsTheListAndCaptions) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    TempLanguage lang("Chinese", {{"Chinese.ini", file.readAll().toStdString()}});
+    lang.Select("Chinese");
+    Page().ApplyLanguage();
+    auto* list = Control<CDropButton>(COutputDlg::kResolutionListId);
+    ASSERT_EQ(list->GetCount(), 10);
+    EXPECT_EQ(list->GetText(9), QString("自定义分辨率"));
+    EXPECT_EQ(Control<CGroupBox>(COutputDlg::kResolutionGroupId)->title(), QString("输出分辨率"));
+    EXPECT_EQ(Control<CGroupBox>(COutputDlg::kOtherGroupId)->title(), QString("其他设置"));
+
+    Connect();
+    PickRow(1);
+    MessageBoxAnswerer answerer(CMessageboxDlg::kRightId);
+    Click(COutputDlg::kApplyId);
+    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"设置输出分辨率..."});
+}
+
+#ifdef CORVANE_GALLERY_DIR
+// The page for the gallery, in English and Chinese, in automatic arrangement (the row
+// pattern marked) and in manual arrangement.
+TEST_F(OutputPageTest, RendersForTheGallery) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string chinese = file.readAll().toStdString();
+    QDir().mkpath(CORVANE_GALLERY_DIR);
+    Page();
+    Click(COutputDlg::kPatternFirst + 1);
+    for (const char* name : {"", "-chinese"}) {
+        const bool zh = name[0] != 0;
+        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
+        lang.Select(zh ? "Chinese" : "English");
+        Page().ApplyLanguage();
+        for (bool automatic : {true, false}) {
+            Click(automatic ? COutputDlg::kAutoArrangeId : COutputDlg::kManualArrangeId);
+            if (QWidget* focus = QApplication::focusWidget())
+                focus->clearFocus(); // no caret in the picture
+            Drain();
+            const QString path =
+                QString("%1/output_page%2%3.png").arg(CORVANE_GALLERY_DIR, automatic ? "" : "-manual", name);
+            EXPECT_TRUE(Page().grab().save(path)) << path.toStdString();
+        }
+    }
+}
+#endif
