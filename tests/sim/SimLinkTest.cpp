@@ -195,7 +195,17 @@ TEST_F(SimOverLink, EachCommandFamilyIsAnswered) {
          0xA8, -1},
         {"blend", RecordBuilder(0x0007).B(6, 1).B(7, 1).Build(), 0xA9, -1},
         {"curve", RecordBuilder(0x0008).B(6, 0).Build(), 0xAA, -1},
-        {"output window", RecordBuilder(0x0009).B(6, 0).LE24(7, 125).LE24(10, 198).Build(), 0xAB, 1},
+        {"output window",
+         RecordBuilder(0x0009)
+             .B(6, 0)
+             .LE24(7, 125)
+             .LE24(10, 198)
+             .B(25, 0) // the resolution output 0 runs: a window change
+             .LE16(26, 1920)
+             .LE16(28, 1080)
+             .B(30, 0)
+             .Build(),
+         0xAB, 1},
         {"picture", RecordBuilder(0x000B).B(6, 0).B(7, 0).B(9, 99).Build(), 0xAC, 3},
         {"frame mode", MakeFrameByte6(0x000C, 1), 0xA7, 9},
         {"resolution", RecordBuilder(0x000D).B(6, 4).B(7, 1).LE16(8, 1024).LE16(10, 768).Build(), 0xAB, 0},
