@@ -336,6 +336,45 @@ TEST_F(SimOverLink, VanishingLineLeavesThePortListAndComesBack) {
     EXPECT_TRUE(Synchronise());
 }
 
+TEST_F(SimOverLink, ResolutionRefusedWhileTheControlChannelSaysSo) {
+    StartSimulator(921600);
+    Open(921600);
+    ASSERT_TRUE(Synchronise());
+    const Frame all1366 = RecordBuilder(0x000D).B(6, 4).B(7, 2).LE16(8, 1366).LE16(10, 768).B(12, 0).Build();
+    // Waits for the next acknowledgement of operation 0 and the four output records after it.
+    auto answer = [&]() -> int {
+        const auto [acks, outputs] =
+            m_app.Locked([&] { return std::pair(m_app.m_acks.size(), m_app.CountOf(0xAB)); });
+        Send(all1366);
+        int status = -1;
+        EXPECT_TRUE(m_app.WaitFor(
+            [&] {
+                for (std::size_t i = acks; i < m_app.m_acks.size(); ++i)
+                    if (m_app.m_acks[i][0] == 0)
+                        status = m_app.m_acks[i][1];
+                return status >= 0 && m_app.CountOf(0xAB) >= outputs + 4;
+            },
+            5000ms));
+        return status;
+    };
+    EXPECT_EQ(m_sim->Execute("fault refuse-resolution on"), "ok\n");
+    EXPECT_EQ(answer(), 0) << "refused";
+    m_app.Locked([&] {
+        for (const OutputInfo& o : m_app.m_state.outputs)
+            EXPECT_EQ(o.hActive, 1920);
+        return 0;
+    });
+    EXPECT_EQ(m_sim->Execute("fault refuse-resolution off"), "ok\n");
+    EXPECT_EQ(answer(), 1) << "taken";
+    m_app.Locked([&] {
+        for (const OutputInfo& o : m_app.m_state.outputs)
+            EXPECT_EQ(std::tie(o.resIndex, o.hActive, o.vActive, o.winW, o.winH),
+                      std::make_tuple(2u, std::uint16_t{1366}, std::uint16_t{768}, std::uint16_t{1366},
+                                      std::uint16_t{768}));
+        return 0;
+    });
+}
+
 TEST_F(SimOverLink, UpgradeRefusedAndReadBack) {
     Faults faults;
     faults.refuseUpgrade = true;

@@ -5,6 +5,7 @@
 #include "Flood.h"
 #include "ProcessorModel.h"
 #include "RecordBuilder.h"
+#include "Simulator.h"
 #include "device/NullDispatcherHost.h"
 #include "device/ReplyDispatcher.h"
 #include "layout/OutputFrames.h"
@@ -498,6 +499,33 @@ TEST_F(OutputCommands, RefuseResolutionKeepsWindowChangesAndOutlivesAFactoryRese
     picks[0] = Row(4);
     EXPECT_EQ(Kinds(Command(BuildOutputResolutionFrame(app, picks, 0, 0))), (Answer{"ack0/0", "00AB"}));
     EXPECT_EQ(model.State().outputs[0].resIndex, 0u);
+}
+
+TEST(SimulatorFaults, RefuseResolutionIsSwitchedByTheControlChannel) {
+    Simulator sim(SimOptions{});
+    auto refuses = [&] {
+        bool r = false;
+        sim.Inspect([&](const ProcessorModel& m) { r = m.RefusesResolution(); });
+        return r;
+    };
+    EXPECT_FALSE(refuses());
+    EXPECT_NE(sim.Execute("state").find("refuse-resolution=0"), std::string::npos);
+    EXPECT_EQ(sim.Execute("fault refuse-resolution on"), "ok\n");
+    EXPECT_TRUE(refuses());
+    EXPECT_NE(sim.Execute("state").find("refuse-resolution=1"), std::string::npos);
+    EXPECT_EQ(sim.Execute("fault refuse-resolution off"), "ok\n");
+    EXPECT_FALSE(refuses());
+    sim.Execute("fault refuse-resolution on");
+    sim.Execute("fault clear");
+    EXPECT_FALSE(refuses());
+    EXPECT_NE(Simulator::Help().find("fault refuse-resolution on|off"), std::string::npos);
+
+    SimOptions options; // --refuse-resolution
+    options.faults.refuseResolution = true;
+    Simulator refusing(options);
+    bool r = false;
+    refusing.Inspect([&](const ProcessorModel& m) { r = m.RefusesResolution(); });
+    EXPECT_TRUE(r);
 }
 
 TEST_F(Model, UpgradeExchange) {
