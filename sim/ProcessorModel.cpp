@@ -48,6 +48,40 @@ void ReadCropRect(CropRect& r, const std::uint8_t* p) {
     r.vTotal = GetLE16(p + 11);
 }
 
+// The resolutions an output can run: a row of its list (the last one the custom timing) and
+// an active picture of at most 2304000 pixels.
+constexpr std::uint8_t kLastResolutionRow = kResolutionCount - 1;
+constexpr std::uint32_t kMaxOutputPixels = 2304000;
+
+// A resolution as the output commands carry it: the row, then the active width and height
+// (16 bits each), then the rate flag or the row's tag. 0x0009 has it at byte 25, 0x000D at 7.
+struct Resolution {
+    std::uint8_t row = 0;
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    std::uint8_t tag = 0;
+};
+
+Resolution ReadResolution(const std::uint8_t* p) {
+    return Resolution{p[0], GetLE16(p + 1), GetLE16(p + 3), p[5]};
+}
+
+bool CanRun(const Resolution& r) {
+    return r.row <= kLastResolutionRow && r.width != 0 && r.height != 0 &&
+           std::uint32_t{r.width} * r.height <= kMaxOutputPixels;
+}
+
+bool Runs(const OutputInfo& o, const Resolution& r) {
+    return o.resIndex == r.row && o.hActive == r.width && o.vActive == r.height && o.resTag == r.tag;
+}
+
+void TakeResolution(OutputInfo& o, const Resolution& r) {
+    o.resIndex = r.row;
+    o.hActive = r.width;
+    o.vActive = r.height;
+    o.resTag = r.tag;
+}
+
 std::uint8_t BlockChecksum(const std::uint8_t* b) {
     return static_cast<std::uint8_t>(std::accumulate(b, b + kBlockSize - 1, 0u) & 0xFF);
 }
@@ -159,7 +193,48 @@ void ProcessorModel::AddState(std::vector<Outgoing>& out) const {
         out.push_back(Out(f));
 }
 
-void ProcessorModel::Apply(const std::uint8_t* f) {
+ProcessorModel::OutputOutcome ProcessorModel::ApplyOutputWindow(const std::uint8_t* f) {
+    const std::uint8_t k = f[6];
+    if (k >= 4)
+        return OutputOutcome::None;
+    OutputInfo& o = m_state.outputs[k];
+    const Resolution r = ReadResolution(f + 25);
+    const bool change = !Runs(o, r);
+    // A refused resolution takes the placement with it: the output stays as it was.
+    if (change && (m_refuseResolution || !CanRun(r)))
+        return OutputOutcome::Refused;
+    o.canvasX = GetLE24(f + 7);
+    o.canvasY = GetLE24(f + 10);
+    o.width = GetLE16(f + 13);
+    o.height = GetLE16(f + 15);
+    o.winX = GetLE16(f + 17);
+    o.winY = GetLE16(f + 19);
+    o.winW = GetLE16(f + 21);
+    o.winH = GetLE16(f + 23);
+    TakeResolution(o, r);
+    return change ? OutputOutcome::ResolutionTaken : OutputOutcome::WindowStored;
+}
+
+ProcessorModel::OutputOutcome ProcessorModel::ApplyOutputResolution(const std::uint8_t* f) {
+    const std::uint8_t which = f[6]; // an output, or 4 for all
+    const Resolution r = ReadResolution(f + 7);
+    if (which > 4 || m_refuseResolution || !CanRun(r))
+        return OutputOutcome::Refused;
+    for (int n = 0; n < 4; ++n) {
+        if (n != which && which != 4)
+            continue;
+        // The window becomes the whole active picture; the place on the canvas stays.
+        OutputInfo& o = m_state.outputs[n];
+        TakeResolution(o, r);
+        o.winX = 0;
+        o.winY = 0;
+        o.winW = o.width = r.width;
+        o.winH = o.height = r.height;
+    }
+    return OutputOutcome::ResolutionTaken;
+}
+
+ProcessorModel::OutputOutcome ProcessorModel::Apply(const std::uint8_t* f) {
     DeviceState& s = m_state;
     const std::uint8_t b6 = f[6];
     switch (FrameCode(f)) {
@@ -236,22 +311,7 @@ void ProcessorModel::Apply(const std::uint8_t* f) {
             std::copy(f + 7, f + 23, s.outputs[b6].curve.begin());
         break;
     case kCmdOutputWindow:
-        if (b6 < 4) {
-            OutputInfo& o = s.outputs[b6];
-            o.canvasX = GetLE24(f + 7);
-            o.canvasY = GetLE24(f + 10);
-            o.width = GetLE16(f + 13);
-            o.height = GetLE16(f + 15);
-            o.winX = GetLE16(f + 17);
-            o.winY = GetLE16(f + 19);
-            o.winW = GetLE16(f + 21);
-            o.winH = GetLE16(f + 23);
-            o.resIndex = f[25];
-            o.hActive = GetLE16(f + 26);
-            o.vActive = GetLE16(f + 28);
-            o.resTag = f[30];
-        }
-        break;
+        return ApplyOutputWindow(f);
     case kCmdPicture:
         if (b6 < 4) {
             for (int n = 0; n < 4; ++n) {
@@ -278,16 +338,7 @@ void ProcessorModel::Apply(const std::uint8_t* f) {
         s.crop.frameMode = b6;
         break;
     case kCmdOutputResolution:
-        for (int n = 0; n < 4; ++n) {
-            if (n != b6 && b6 != 4)
-                continue;
-            OutputInfo& o = s.outputs[n];
-            o.resIndex = f[7];
-            o.width = o.hActive = GetLE16(f + 8);
-            o.height = o.vActive = GetLE16(f + 10);
-            o.resTag = f[12];
-        }
-        break;
+        return ApplyOutputResolution(f);
     case kCmdWifi:
         s.wifi.ssid = FromEightBit(f + 7, b6, 14);
         s.wifi.password = FromEightBit(f + 22, f[21], 11);
@@ -303,6 +354,7 @@ void ProcessorModel::Apply(const std::uint8_t* f) {
     default:
         break;
     }
+    return OutputOutcome::None;
 }
 
 void ProcessorModel::ApplyPreset(int slot) {
@@ -353,7 +405,7 @@ std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
     if (m_bootLoader || (code & 0x8000))
         return BootCommand(f);
 
-    Apply(f);
+    const OutputOutcome outcome = Apply(f);
     const int group = m_state.currentInput < 2 ? 0 : 1;
     switch (code) {
     case kCmdCrop:
@@ -397,15 +449,25 @@ std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
             out.push_back(Out(CurveReply(m_state, b6)));
         break;
     case kCmdOutputWindow:
-        if (b6 < 4) {
+        // A window or placement alone is acknowledged as operation 1 (status 0: done); a new
+        // resolution as operation 0 (status 1: running it, 0: refused). Either way the output
+        // record follows with what the output now runs.
+        if (outcome == OutputOutcome::WindowStored)
             out.push_back(Out(AckReply(kAckOutputWindow, 0, b6)));
+        else if (outcome != OutputOutcome::None)
+            out.push_back(Out(AckReply(kAckOutput, outcome == OutputOutcome::ResolutionTaken ? 1 : 0, b6)));
+        if (outcome != OutputOutcome::None)
             out.push_back(Out(OutputReply(m_state, b6)));
-        }
         break;
     case kCmdFactoryReset: {
+        // The firmware images stay, and so do the faults the simulator was told to show.
         const auto images = m_images;
+        const bool refuseUpgrade = m_refuseUpgrade;
+        const bool refuseResolution = m_refuseResolution;
         *this = ProcessorModel();
         m_images = images;
+        m_refuseUpgrade = refuseUpgrade;
+        m_refuseResolution = refuseResolution;
         AddState(out);
         break;
     }
@@ -424,7 +486,7 @@ std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
         out.push_back(Out(AckReply(kAckGeneric, 1, 0)));
         break;
     case kCmdOutputResolution:
-        out.push_back(Out(AckReply(kAckOutput, 1, b6)));
+        out.push_back(Out(AckReply(kAckOutput, outcome == OutputOutcome::ResolutionTaken ? 1 : 0, b6)));
         for (int n = 0; n < 4; ++n)
             if (n == b6 || b6 == 4)
                 out.push_back(Out(OutputReply(m_state, n)));
@@ -583,7 +645,9 @@ std::string ProcessorModel::Describe() const {
     for (int i = 0; i < 4; ++i) {
         const OutputInfo& o = s.outputs[i];
         t << "output " << i << " x=" << o.canvasX << " y=" << o.canvasY << " width=" << o.width
-          << " height=" << o.height << " res=" << o.resIndex << "\n";
+          << " height=" << o.height << " window=" << o.winX << "," << o.winY << "," << o.winW << "," << o.winH
+          << " res=" << o.resIndex << " active=" << o.hActive << "x" << o.vActive << " tag=" << o.resTag
+          << "\n";
     }
     for (int i = 0; i < 4; ++i) {
         const PictureSettings& p = s.picture[i];

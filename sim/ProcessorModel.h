@@ -54,6 +54,10 @@ public:
     bool InBootLoader() const { return m_bootLoader; }
 
     void SetRefuseUpgrade(bool refuse) { m_refuseUpgrade = refuse; }
+    // Every change of an output's resolution is refused, as for a resolution the processor
+    // cannot run.
+    void SetRefuseResolution(bool refuse) { m_refuseResolution = refuse; }
+    bool RefusesResolution() const { return m_refuseResolution; }
 
     // The presence flags of the thirteen components, as reply 0xB2 reports them.
     const std::array<std::uint8_t, 13>& SysInfo() const { return m_sysInfo; }
@@ -77,7 +81,17 @@ public:
     std::string Describe() const;
 
 private:
-    void Apply(const std::uint8_t* f); // stores what a setting command changes
+    // What the processor made of an output command (0x0009, 0x000D).
+    enum class OutputOutcome {
+        None,            // not an output command, or an output index it ignores
+        WindowStored,    // placement and window stored, the resolution unchanged
+        ResolutionTaken, // the output(s) run the new resolution
+        Refused,         // nothing changed: a resolution it cannot run, or no output named
+    };
+
+    OutputOutcome Apply(const std::uint8_t* f); // stores what a setting command changes
+    OutputOutcome ApplyOutputWindow(const std::uint8_t* f);
+    OutputOutcome ApplyOutputResolution(const std::uint8_t* f);
     std::vector<Outgoing> BootCommand(const std::uint8_t* f);
     void ApplyPreset(int slot);
     void SetCurrentInput(int input);
@@ -92,6 +106,7 @@ private:
 
     bool m_bootLoader = false;
     bool m_refuseUpgrade = false;
+    bool m_refuseResolution = false;
     bool m_transferring = false;
     bool m_transferBad = false;
     Target m_target = Target::Fpga;

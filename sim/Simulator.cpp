@@ -82,6 +82,7 @@ bool IsOn(const std::string& w) {
 Simulator::Simulator(SimOptions options)
     : m_options(std::move(options)), m_random(m_options.seed), m_flood(m_options.seed + 1) {
     m_model.SetRefuseUpgrade(m_options.faults.refuseUpgrade);
+    m_model.SetRefuseResolution(m_options.faults.refuseResolution);
 }
 
 Simulator::~Simulator() {
@@ -625,6 +626,7 @@ std::string Simulator::Help() {
            "fault split on|off            write records in small pieces\n"
            "fault garbage on|off          put garbage bytes between records\n"
            "fault refuse-upgrade on|off   every image ends with a failed result\n"
+           "fault refuse-resolution on|off every change of an output's resolution is refused\n"
            "fault flood SECONDS           every reply kind at line rate for SECONDS (0 stops)\n"
            "fault clear                   no faults\n"
            "takeover                      acknowledgement 11: another client took the processor\n"
@@ -657,6 +659,11 @@ std::string Simulator::Control(const std::string& line) {
         out << "line " << (m_vanished ? "vanished" : "up") << " baud=" << m_options.baud
             << " application-baud-matches=" << (BaudMatches() ? 1 : 0)
             << " not-understood=" << m_notUnderstood << "\n";
+        const Faults& f = m_options.faults;
+        out << "faults silent=" << (f.silent ? 1 : 0) << " drop=" << f.drop << " delay-ms=" << f.delay.count()
+            << " corrupt=" << f.corrupt << " split=" << (f.split ? 1 : 0)
+            << " garbage=" << (f.garbage ? 1 : 0) << " refuse-upgrade=" << (f.refuseUpgrade ? 1 : 0)
+            << " refuse-resolution=" << (f.refuseResolution ? 1 : 0) << "\n";
         const FloodCounts& fc = m_flood.Counts();
         const Clock::time_point now = Clock::now();
         out << "flood " << (FloodRunning(now) ? "on" : (m_floodArmed ? "armed" : "off")) << " remaining-ms="
@@ -697,6 +704,8 @@ std::string Simulator::Control(const std::string& line) {
             f.garbage = IsOn(arg(2));
         else if (what == "refuse-upgrade")
             f.refuseUpgrade = IsOn(arg(2));
+        else if (what == "refuse-resolution")
+            f.refuseResolution = IsOn(arg(2));
         else if (what == "flood") {
             const double seconds = std::strtod(arg(2).c_str(), nullptr);
             if (arg(2).empty() || !(seconds >= 0))
@@ -711,6 +720,7 @@ std::string Simulator::Control(const std::string& line) {
         } else
             return "error: unknown fault '" + what + "'\n";
         m_model.SetRefuseUpgrade(f.refuseUpgrade);
+        m_model.SetRefuseResolution(f.refuseResolution);
     } else if (verb == "takeover") {
         QueueNow(AckReply(kAckTakenOver, 1, 0), false);
     } else if (verb == "announce") {

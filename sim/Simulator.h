@@ -33,6 +33,7 @@ struct Faults {
     bool split = false;                 // write records in small pieces
     bool garbage = false;               // put garbage bytes between records
     bool refuseUpgrade = false;         // every image ends with a failed result
+    bool refuseResolution = false;      // every change of an output's resolution is refused
     // Flood the application with every reply kind at line rate for this long, from the moment
     // it first asks for the whole state (at run time, `fault flood SECONDS` starts at once).
     std::chrono::milliseconds flood{0};

@@ -50,6 +50,7 @@ void Usage() {
         "  --split              write records in small pieces\n"
         "  --garbage            put garbage bytes between records\n"
         "  --refuse-upgrade     every firmware image ends with a failed result\n"
+        "  --refuse-resolution  every change of an output's resolution is refused\n"
         "  --flood SECONDS      once Corvane asks for the state, flood it with every reply kind at\n"
         "                       line rate for SECONDS (noise, torn and split records included)\n"
         "  -h, --help           this text\n\n"
@@ -108,6 +109,8 @@ int main(int argc, char** argv) {
             options.faults.garbage = true;
         } else if (a == "--refuse-upgrade") {
             options.faults.refuseUpgrade = true;
+        } else if (a == "--refuse-resolution") {
+            options.faults.refuseResolution = true;
         } else if (a == "--flood") {
             const double seconds = std::strtod(value().c_str(), nullptr);
             if (!(seconds > 0)) {

@@ -195,7 +195,17 @@ TEST_F(SimOverLink, EachCommandFamilyIsAnswered) {
          0xA8, -1},
         {"blend", RecordBuilder(0x0007).B(6, 1).B(7, 1).Build(), 0xA9, -1},
         {"curve", RecordBuilder(0x0008).B(6, 0).Build(), 0xAA, -1},
-        {"output window", RecordBuilder(0x0009).B(6, 0).LE24(7, 125).LE24(10, 198).Build(), 0xAB, 1},
+        {"output window",
+         RecordBuilder(0x0009)
+             .B(6, 0)
+             .LE24(7, 125)
+             .LE24(10, 198)
+             .B(25, 0) // the resolution output 0 runs: a window change
+             .LE16(26, 1920)
+             .LE16(28, 1080)
+             .B(30, 0)
+             .Build(),
+         0xAB, 1},
         {"picture", RecordBuilder(0x000B).B(6, 0).B(7, 0).B(9, 99).Build(), 0xAC, 3},
         {"frame mode", MakeFrameByte6(0x000C, 1), 0xA7, 9},
         {"resolution", RecordBuilder(0x000D).B(6, 4).B(7, 1).LE16(8, 1024).LE16(10, 768).Build(), 0xAB, 0},
@@ -324,6 +334,45 @@ TEST_F(SimOverLink, VanishingLineLeavesThePortListAndComesBack) {
     m_app.Locked([&] { return m_app.m_state.linkState = kLinkOpen; });
     ASSERT_EQ(m_link.Open(kPort, 921600, 8, 1), 1);
     EXPECT_TRUE(Synchronise());
+}
+
+TEST_F(SimOverLink, ResolutionRefusedWhileTheControlChannelSaysSo) {
+    StartSimulator(921600);
+    Open(921600);
+    ASSERT_TRUE(Synchronise());
+    const Frame all1366 = RecordBuilder(0x000D).B(6, 4).B(7, 2).LE16(8, 1366).LE16(10, 768).B(12, 0).Build();
+    // Waits for the next acknowledgement of operation 0 and the four output records after it.
+    auto answer = [&]() -> int {
+        const auto [acks, outputs] =
+            m_app.Locked([&] { return std::pair(m_app.m_acks.size(), m_app.CountOf(0xAB)); });
+        Send(all1366);
+        int status = -1;
+        EXPECT_TRUE(m_app.WaitFor(
+            [&] {
+                for (std::size_t i = acks; i < m_app.m_acks.size(); ++i)
+                    if (m_app.m_acks[i][0] == 0)
+                        status = m_app.m_acks[i][1];
+                return status >= 0 && m_app.CountOf(0xAB) >= outputs + 4;
+            },
+            5000ms));
+        return status;
+    };
+    EXPECT_EQ(m_sim->Execute("fault refuse-resolution on"), "ok\n");
+    EXPECT_EQ(answer(), 0) << "refused";
+    m_app.Locked([&] {
+        for (const OutputInfo& o : m_app.m_state.outputs)
+            EXPECT_EQ(o.hActive, 1920);
+        return 0;
+    });
+    EXPECT_EQ(m_sim->Execute("fault refuse-resolution off"), "ok\n");
+    EXPECT_EQ(answer(), 1) << "taken";
+    m_app.Locked([&] {
+        for (const OutputInfo& o : m_app.m_state.outputs)
+            EXPECT_EQ(std::tie(o.resIndex, o.hActive, o.vActive, o.winW, o.winH),
+                      std::make_tuple(2u, std::uint16_t{1366}, std::uint16_t{768}, std::uint16_t{1366},
+                                      std::uint16_t{768}));
+        return 0;
+    });
 }
 
 TEST_F(SimOverLink, UpgradeRefusedAndReadBack) {
