@@ -1,0 +1,199 @@
+// The output page against the simulated processor: an arrangement of the four outputs, a
+// resolution applied to all of them, and one the processor refuses.
+
+#include "AppHarness.h"
+#include "ProcessorModel.h"
+#include "layout/COutputDlg.h"
+#include "layout/OutputFrames.h"
+#include "link/ByteOrder.h"
+#include "link/CommandCodes.h"
+#include "mainwindow/Pages.h"
+#include "platform/WindowMessages.h"
+#include "upgrade/CProgressDlg.h"
+#include "widgets/CDropButton.h"
+#include "widgets/CGdipButton.h"
+#include "widgets/ValueEdit.h"
+
+#include <QTest>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <tuple>
+
+using namespace corvane;
+using corvane::test::AppHarness;
+
+namespace {
+
+// How long the simulated processor may take to answer a command on a loaded machine.
+constexpr int kAnswerTimeoutMs = 5000;
+constexpr int kSyncTimeoutMs = 12000;
+
+// The output, layer and arrangement commands the processor received from `first` on.
+std::vector<Frame> OutputTraffic(sim::Simulator& s, std::size_t first) {
+    std::vector<Frame> frames;
+    s.Inspect([&](const sim::ProcessorModel& m) {
+        const auto& all = m.ReceivedCommands();
+        for (std::size_t i = first; i < all.size(); ++i) {
+            const std::uint16_t code = FrameCode(all[i].data());
+            if (code == kCmdOutputWindow || code == kCmdLayer || code == kCmdArrangeDone ||
+                code == kCmdOutputResolution)
+                frames.push_back(all[i]);
+        }
+    });
+    return frames;
+}
+
+std::size_t Received(sim::Simulator& s) {
+    std::size_t n = 0;
+    s.Inspect([&](const sim::ProcessorModel& m) { n = m.ReceivedCommands().size(); });
+    return n;
+}
+
+DeviceState SimState(sim::Simulator& s) {
+    DeviceState state;
+    s.Inspect([&](const sim::ProcessorModel& m) { state = m.State(); });
+    return state;
+}
+
+auto OutputFields(const OutputInfo& o) {
+    return std::make_tuple(o.canvasX, o.canvasY, o.width, o.height, o.winX, o.winY, o.winW, o.winH,
+                           o.resIndex, o.hActive, o.vActive, o.resTag);
+}
+
+auto LayerFields(const LayerInfo& l) {
+    return std::make_tuple(l.x, l.y, l.w, l.h, l.visible, l.source);
+}
+
+// The application synchronised with one processor, its output page shown.
+class OutputEndToEnd : public ::testing::Test {
+protected:
+    void StartWith(sim::Faults faults = {}) {
+        m_sim = &h.AddSimulator(1, 921600, faults);
+        h.StartApplication();
+        ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, kSyncTimeoutMs));
+        h.Main().SelectPage(kOutput, 0);
+        m_page = static_cast<COutputDlg*>(h.Main().Pages().Find(Window::OutputPage));
+        ASSERT_TRUE(m_page->isVisible());
+    }
+
+    bool WaitHidden() {
+        return h.WaitFor([&] { return !h.Main().WaitOverlay()->isVisible(); }, kAnswerTimeoutMs + 15000);
+    }
+
+    // The message box with this "title: message" was shown (and answered).
+    bool Shown(const std::string& message) const {
+        return std::find(h.messages.begin(), h.messages.end(), message) != h.messages.end();
+    }
+
+    std::string Messages() const {
+        std::string all;
+        for (const std::string& m : h.messages)
+            all += m + "\n";
+        return all;
+    }
+
+    void Click(int id) { QTest::mouseClick(m_page->Control<QAbstractButton>(id), Qt::LeftButton); }
+
+    AppHarness h;
+    sim::Simulator* m_sim = nullptr;
+    COutputDlg* m_page = nullptr;
+};
+
+} // namespace
+
+TEST_F(OutputEndToEnd, ArrangingInOneRowReachesTheProcessorInOrder) {
+    StartWith();
+    const std::size_t before = Received(*m_sim);
+    Click(COutputDlg::kPatternFirst + kArrangeRow);
+    ASSERT_TRUE(h.WaitFor(
+        [&] {
+            return !OutputTraffic(*m_sim, before).empty() &&
+                   FrameCode(OutputTraffic(*m_sim, before).back().data()) == kCmdArrangeDone;
+        },
+        kAnswerTimeoutMs));
+    ASSERT_TRUE(WaitHidden()) << "the processor's 0xB0 ends the wait";
+
+    const std::vector<Frame> sent = OutputTraffic(*m_sim, before);
+    ASSERT_EQ(sent.size(), 9u);
+    for (std::size_t k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(FrameCode(sent[k].data()), kCmdOutputWindow);
+        EXPECT_EQ(sent[k][6], k);
+        EXPECT_EQ(GetLE24(&sent[k][7]), 1920u * k);
+        EXPECT_EQ(GetLE24(&sent[k][10]), 0u);
+        EXPECT_EQ(FrameCode(sent[4 + k].data()), kCmdLayer);
+        EXPECT_EQ(sent[4 + k][6], k);
+    }
+    EXPECT_EQ(GetLE24(&sent[4][27]), 7680u) << "layer 0 covers the mosaic";
+    EXPECT_EQ(GetLE24(&sent[4][30]), 1080u);
+    EXPECT_EQ(sent[4][33], 1) << "and is shown";
+    EXPECT_EQ(FrameCode(sent[8].data()), kCmdArrangeDone);
+
+    // Nothing more follows, and both sides hold the same outputs and layers.
+    QTest::qWait(300);
+    EXPECT_EQ(OutputTraffic(*m_sim, before).size(), 9u);
+    const DeviceState theirs = SimState(*m_sim);
+    const DeviceState& mine = h.App().state;
+    for (std::size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(OutputFields(mine.outputs[i]), OutputFields(theirs.outputs[i]));
+        EXPECT_EQ(LayerFields(mine.layers[i]), LayerFields(theirs.layers[i]));
+    }
+    EXPECT_TRUE(h.Main().LayerSwitch(0)->isChecked());
+}
+
+TEST_F(OutputEndToEnd, ApplyAllReachesTheProcessorAndItsAnswerEndsTheWait) {
+    StartWith();
+    SendWindowMessage(m_page, WM_ITEM_PICKED, COutputDlg::kResolutionListId, 2); // 1366 x 768
+    const std::size_t before = Received(*m_sim);
+    Click(COutputDlg::kApplyId); // the harness answers the question with its left button: Apply All
+    ASSERT_TRUE(h.WaitFor([&] { return !OutputTraffic(*m_sim, before).empty(); }, kAnswerTimeoutMs));
+    ASSERT_TRUE(WaitHidden());
+    ASSERT_TRUE(h.WaitFor([&] { return !m_page->ApplyBusy(); }, kAnswerTimeoutMs));
+    ASSERT_TRUE(h.WaitFor([&] { return Shown("Output Setting: Set up success!"); }, kAnswerTimeoutMs))
+        << Messages();
+    QTest::qWait(100); // the box is answered
+
+    const std::vector<Frame> sent = OutputTraffic(*m_sim, before);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(FrameCode(sent[0].data()), kCmdOutputResolution);
+    EXPECT_EQ(sent[0][6], kAllOutputs);
+    const DeviceState theirs = SimState(*m_sim);
+    ASSERT_TRUE(h.WaitFor(
+        [&] { return OutputFields(h.App().state.outputs[3]) == OutputFields(SimState(*m_sim).outputs[3]); },
+        kAnswerTimeoutMs));
+    for (std::size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(theirs.outputs[i].resIndex, 2u);
+        EXPECT_EQ(theirs.outputs[i].winW, 1366);
+        EXPECT_EQ(OutputFields(h.App().state.outputs[i]), OutputFields(theirs.outputs[i]));
+    }
+
+    // The page reacts to its boxes again: a typed window reaches the processor.
+    oRealEdit* width = m_page->Control<oRealEdit>(kBoxWinW);
+    width->setFocus();
+    width->selectAll();
+    QTest::keyClicks(width, "1000");
+    QTest::keyClick(width, Qt::Key_Return);
+    ASSERT_TRUE(h.WaitFor([&] { return SimState(*m_sim).outputs[0].winW == 1000; }, kAnswerTimeoutMs));
+    EXPECT_EQ(SimState(*m_sim).outputs[0].resIndex, 2u) << "the window alone changed";
+}
+
+TEST_F(OutputEndToEnd, ARefusedResolutionLeavesBothSidesAsTheyWere) {
+    sim::Faults faults;
+    faults.refuseResolution = true;
+    StartWith(faults);
+    const OutputInfo was = h.App().state.outputs[0];
+    SendWindowMessage(m_page, WM_ITEM_PICKED, COutputDlg::kResolutionListId, 4); // 1280 x 1024
+    Click(COutputDlg::kApplyId);
+    ASSERT_TRUE(WaitHidden());
+    ASSERT_TRUE(h.WaitFor([&] { return !m_page->ApplyBusy(); }, kAnswerTimeoutMs));
+    ASSERT_TRUE(h.WaitFor([&] { return Shown("Output Setting: Set up failure!"); }, kAnswerTimeoutMs))
+        << Messages();
+    QTest::qWait(200); // the output records that follow the refusal
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(OutputFields(h.App().state.outputs[i]), OutputFields(SimState(*m_sim).outputs[i]));
+    EXPECT_EQ(OutputFields(h.App().state.outputs[0]), OutputFields(was));
+    EXPECT_EQ(m_page->PickedRes(0), 0) << "the page shows what the processor runs";
+    EXPECT_EQ(m_page->Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(), 0);
+}
