@@ -2,22 +2,29 @@
 // - start-up: from the start of the application object to the main window shown;
 // - Connect to synchronised (linkState 2), at 921600 and 115200 baud, against the wire time
 //   of the records the processor sends;
-// - resident memory after synchronisation.
+// - resident memory after synchronisation;
+// - an arrangement of the outputs at 921600 baud: from the click on a pattern to the last frame
+//   handed to the port (the time the application adds to the wire time of the nine frames:
+//   four placements, four layers, the end), and to the processor having read it.
 // Run: QT_QPA_PLATFORM=offscreen build/<preset>/bin/bench_app
 
 #include "ProcessorModel.h"
 #include "RunEvents.h"
 #include "Simulator.h"
 #include "connection/CConnectDlg.h"
+#include "layout/COutputDlg.h"
 #include "link/IoEngine.h"
 #include "mainwindow/CMainDlg.h"
+#include "mainwindow/Pages.h"
 #include "platform/SerialPortList.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/SystemMessages.h"
 #include "shell/CorvaneApp.h"
+#include "upgrade/CProgressDlg.h"
 #include "widgets/Theme.h"
 #include "widgets/ValueEdit.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
@@ -112,9 +119,50 @@ int main(int argc, char** argv) {
                     baud, Median(times), times.empty() ? 0 : *std::max_element(times.begin(), times.end()),
                     wireMs, records, Median(times) - wireMs);
     }
+    // The rest at 921600 baud, on the first processor.
+    SendWindowMessage(connect, WM_DEVICE_REPLY, 0, 1);
+    main.ConnectDialog()->Control<oRealEdit>(1373)->SetValue(921600.0f);
     SendWindowMessage(connect, WM_COMMAND, MakeWParam(1374, BN_CLICKED), 0);
     RunEventsUntil([&] { return app->state.linkState == kLinkSynchronised; }, kSyncTimeoutMs);
     std::printf("resident memory after synchronisation: %.1f MB\n", test::ResidentMegabytes());
+
+    // Arrangements: the three patterns in turn, so that every click moves the outputs.
+    main.SelectPage(kOutput, 0);
+    auto* outputPage = static_cast<COutputDlg*>(main.Pages().Find(Window::OutputPage));
+    auto arrangeEnds = [&] {
+        std::size_t n = 0;
+        sims[0]->Inspect([&](const sim::ProcessorModel& m) {
+            for (const Frame& f : m.ReceivedCommands())
+                n += FrameCode(f.data()) == kCmdArrangeDone ? 1 : 0;
+        });
+        return n;
+    };
+    constexpr int kArrangeFrames = 9;
+    const double arrangeWireMs = 1000.0 * kArrangeFrames * kFrameSize * 10 / 921600.0;
+    std::vector<double> handed, read;
+    for (int round = 0; round < 30; ++round) {
+        const std::size_t ends = arrangeEnds();
+        auto* spot = outputPage->Control<QAbstractButton>(COutputDlg::kPatternFirst +
+                                                          round % COutputDlg::kPatternCount);
+        QElapsedTimer t;
+        t.start();
+        QTest::mouseClick(spot, Qt::LeftButton);
+        handed.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+        if (!RunEventsUntil([&] { return arrangeEnds() > ends; }, kSyncTimeoutMs)) {
+            std::printf("the arrangement did not reach the processor\n");
+            break;
+        }
+        read.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+        RunEventsUntil([&] { return !main.WaitOverlay()->isVisible(); }, kSyncTimeoutMs);
+    }
+    // A pseudo-terminal carries the bytes without the line's pace: the processor reads them as
+    // soon as they are handed over, and a real line at 921600 baud adds the wire time after that.
+    std::printf(
+        "arrangement at 921600 baud: the application's own time, click to the last frame handed to the "
+        "port: median %.2f ms, worst %.2f ms (%zu arrangements); read by the processor after median "
+        "%.2f ms over the pseudo-terminal; the %d frames take %.2f ms on the wire after that\n",
+        Median(handed), handed.empty() ? 0 : *std::max_element(handed.begin(), handed.end()), handed.size(),
+        Median(read), kArrangeFrames, arrangeWireMs);
 
     for (auto& s : sims)
         s->Stop();
