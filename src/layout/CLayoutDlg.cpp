@@ -168,15 +168,14 @@ void CLayoutDlg::EnsureVisible(const CCell* cell) {
 }
 
 void CLayoutDlg::SelectLayerCell(int layer) {
-    CCell* cell = LayerCell(layer);
-    if (!cell)
-        return;
-    EnsureVisible(cell);
-    m_canvas->SelectCell(cell);
+    SelectInView(LayerCell(layer));
 }
 
 void CLayoutDlg::SelectOutputCell(int output) {
-    CCell* cell = OutputCell(output);
+    SelectInView(OutputCell(output));
+}
+
+void CLayoutDlg::SelectInView(CCell* cell) {
     if (!cell)
         return;
     EnsureVisible(cell);

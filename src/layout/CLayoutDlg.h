@@ -49,6 +49,8 @@ public:
     void SetMode(std::uint32_t mode);
     // Scrolls the page so that the cell's top-left corner is in view.
     void EnsureVisible(const CCell* cell);
+    // Scrolls the cell into view and makes it the canvas's current, only selected cell of its kind.
+    void SelectInView(CCell* cell);
     // Scrolls the layer's cell into view and makes it the current, only selected layer cell.
     void SelectLayerCell(int layer) override;
     void SelectOutputCell(int output) override;

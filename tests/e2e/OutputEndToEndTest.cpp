@@ -3,6 +3,7 @@
 
 #include "AppHarness.h"
 #include "ProcessorModel.h"
+#include "WidgetTestSupport.h"
 #include "layout/COutputDlg.h"
 #include "layout/OutputFrames.h"
 #include "link/ByteOrder.h"
@@ -170,11 +171,7 @@ TEST_F(OutputEndToEnd, ApplyAllReachesTheProcessorAndItsAnswerEndsTheWait) {
     }
 
     // The page reacts to its boxes again: a typed window reaches the processor.
-    oRealEdit* width = m_page->Control<oRealEdit>(kBoxWinW);
-    width->setFocus();
-    width->selectAll();
-    QTest::keyClicks(width, "1000");
-    QTest::keyClick(width, Qt::Key_Return);
+    test::TypeInto(m_page->Control<oRealEdit>(kBoxWinW), "1000");
     ASSERT_TRUE(h.WaitFor([&] { return SimState(*m_sim).outputs[0].winW == 1000; }, kAnswerTimeoutMs));
     EXPECT_EQ(SimState(*m_sim).outputs[0].resIndex, 2u) << "the window alone changed";
 }

@@ -104,20 +104,9 @@ protected:
 
     template <class W = oRealEdit> W* Control(int id) { return Page().Control<W>(id); }
 
-    // Types `text` into a value box and presses Enter, as the operator does.
-    void Type(int id, const QString& text) {
-        oRealEdit* box = Control(id);
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, text);
-        QTest::keyClick(box, Qt::Key_Return);
-        Drain();
-    }
+    void Type(int id, const QString& text) { TypeInto(Control(id), text); }
 
-    void Click(int id) {
-        QTest::mouseClick(Control<QAbstractButton>(id), Qt::LeftButton);
-        Drain();
-    }
+    void Click(int id) { ClickAndDrain(Control<QAbstractButton>(id)); }
 
     void ChooseLayer(int layer) {
         Click(CLayerDlg::kLayerButtonFirst + layer);

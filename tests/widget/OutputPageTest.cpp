@@ -83,20 +83,9 @@ protected:
 
     void Connect() { state.linkState = kLinkSynchronised; }
 
-    // Types `text` into a value box and presses Enter, as the operator does.
-    void Type(int id, const QString& text) {
-        oRealEdit* box = Control(id);
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, text);
-        QTest::keyClick(box, Qt::Key_Return);
-        Drain();
-    }
+    void Type(int id, const QString& text) { TypeInto(Control(id), text); }
 
-    void Click(int id) {
-        QTest::mouseClick(Control<QAbstractButton>(id), Qt::LeftButton);
-        Drain();
-    }
+    void Click(int id) { ClickAndDrain(Control<QAbstractButton>(id)); }
 
     // What the resolution drop-down posts when the operator picks a row.
     void PickRow(int row) {

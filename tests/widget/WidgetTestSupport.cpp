@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <QThread>
 
@@ -122,6 +123,19 @@ void Drain() {
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
     }
+}
+
+void TypeInto(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
+    Drain();
+}
+
+void ClickAndDrain(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+    Drain();
 }
 
 bool WaitFor(const std::function<bool()>& done, int ms) {

@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+class QAbstractButton;
+class QLineEdit;
+
 namespace corvane::test {
 
 // A control of kind W with a control id, a place and a text, made inside `parent` as a
@@ -84,6 +87,12 @@ std::string MessageBoxText(const CMessageboxDlg* box);
 
 // Runs the event loop until nothing is left to do.
 void Drain();
+
+// Types `text` into a value box (replacing what it shows) and presses Enter, as the operator
+// does, then lets the page handle what the box committed.
+void TypeInto(QLineEdit* box, const QString& text);
+// Clicks the button with the left mouse button, then lets the page handle it.
+void ClickAndDrain(QAbstractButton* button);
 // Runs the event loop until `done` holds or `ms` milliseconds have passed; returns `done()`.
 bool WaitFor(const std::function<bool()>& done, int ms = 5000);
 
