@@ -3,6 +3,7 @@
 // hang, or leave the state with an index that points outside its arrays.
 
 #include "device/NullDispatcherHost.h"
+#include "device/ReplyCodes.h"
 #include "device/ReplyDispatcher.h"
 #include "link/RecordCutter.h"
 
@@ -13,11 +14,21 @@ using namespace corvane;
 namespace {
 
 // Does nothing, but checks what the dispatcher hands on: only whole frames are sent, and the
-// output page is only told of outputs 0..3 (or asked for its preview).
+// output page is only told of outputs 0..3 (or asked for its preview), and of the answer to a
+// resolution as one status byte (or of a wait that ended unanswered).
 class CheckingHost : public NullDispatcherHost {
 public:
-    std::intptr_t SendMessageTo(Window window, std::uint32_t, std::uintptr_t, std::intptr_t index) override {
-        if (window == Window::OutputPage && (index < kOutputPageIndexBase || index > kOutputPagePreview))
+    std::intptr_t SendMessageTo(Window window, std::uint32_t, std::uintptr_t code,
+                                std::intptr_t index) override {
+        if (window != Window::OutputPage)
+            return 0;
+        if (code == kReplyOutput && (index < kOutputPageIndexBase || index > kOutputPagePreview))
+            std::abort();
+        if (code == kReplyAck && (index < 0 || index > 0xFF))
+            std::abort();
+        if (code == kReplyWaitEnded && index != kWaitTimedOut && index != kWaitLinkClosed)
+            std::abort();
+        if (code != kReplyOutput && code != kReplyAck && code != kReplyWaitEnded)
             std::abort();
         return 0;
     }
