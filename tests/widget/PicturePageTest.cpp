@@ -493,8 +493,11 @@ TEST_F(PicturePageTest, RendersForTheGallery) {
         lang.Select(zh ? "Chinese" : "English");
         PicturePage().ApplyLanguage();
         if (QWidget* focus = QApplication::focusWidget())
-            focus->clearFocus();                          // no caret in the picture
-        QTest::mouseMove(&PicturePage(), QPoint(4, 590)); // no thumb under the cursor
+            focus->clearFocus(); // no caret in the picture
+        for (oBitmapSlider* s : PicturePage().findChildren<oBitmapSlider*>()) {
+            QEvent leave(QEvent::Leave); // no thumb drawn as under the cursor
+            QApplication::sendEvent(s, &leave);
+        }
         Drain();
         const QString path = QString("%1/picture_page%2.png").arg(CORVANE_GALLERY_DIR, name);
         EXPECT_TRUE(PicturePage().grab().save(path)) << path.toStdString();
