@@ -249,6 +249,8 @@ TEST_F(Model, PictureCommandsAreKeptAsTheProcessorKeepsThem) {
               (std::vector<std::string>{"ack3/1", "00AC", "00AC"}));
     for (const PictureSettings& p : model.State().picture)
         EXPECT_EQ(p.contrast, 7);
+    EXPECT_TRUE(Command(RecordBuilder(0x000B).B(6, 4).B(9, 1).Build()).empty()) << "no such output";
+    EXPECT_EQ(model.State().picture[0].brightness, 128);
 }
 
 TEST_F(Model, AcknowledgementsDriveTheApplicationsMessages) {
