@@ -652,7 +652,8 @@ std::string ProcessorModel::Describe() const {
     for (int i = 0; i < 4; ++i) {
         const PictureSettings& p = s.picture[i];
         t << "picture " << i << " brightness=" << int(p.brightness) << " contrast=" << int(p.contrast)
-          << " gamma=" << int(p.gamma) << " colortemp=" << int(p.colorTemp) << "\n";
+          << " gamma=" << int(p.gamma) << " colortemp=" << int(p.colorTemp) << " gains=" << int(p.red) << ","
+          << int(p.green) << "," << int(p.blue) << "\n";
     }
     t << "frame mode=" << s.crop.frameMode << " backup=" << int(s.crop.inputBackup) << "\n";
     t << "wifi ssid=" << s.wifi.ssid << " ip=" << s.wifi.ip << "\n";

@@ -5,6 +5,7 @@
 #include "layout/CLayoutDlg.h"
 #include "layout/COutputDlg.h"
 #include "pages/CPage.h"
+#include "picture/CPicSettingDlg.h"
 #include "upgrade/CProgressDlg.h"
 
 namespace corvane {
@@ -23,6 +24,9 @@ CBaseDialog* MakeLayerPage(PageContext& context, QWidget* parent, const PageRow&
 CBaseDialog* MakeOutputPage(PageContext& context, QWidget* parent, const PageRow&) {
     return new COutputDlg(context, parent);
 }
+CBaseDialog* MakePicturePage(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CPicSettingDlg(context, parent);
+}
 CBaseDialog* MakeConnectDialog(PageContext& context, QWidget* parent, const PageRow&) {
     return new CConnectDlg(context, parent);
 }
@@ -38,7 +42,8 @@ CBaseDialog* MakeWaitOverlay(PageContext&, QWidget* parent, const PageRow&) {
 const std::vector<PageRow>& PageTable() {
     // In the order the processor's tools have always made them.
     static const std::vector<PageRow> table = {
-        {kPicture, Window::PicturePage, 155, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kPicture, Window::PicturePage, CPicSettingDlg::kDialogId, Frame::Page, PagePlace::Tab,
+         MakePicturePage},
         {kOutput, Window::OutputPage, COutputDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeOutputPage},
         {kLayer, Window::LayerPage, CLayerDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeLayerPage},
         {kQuickSet, Window::QuickSetPage, 183, Frame::Page, PagePlace::Tab, MakeTemplatePage},

@@ -11,6 +11,7 @@
 #include "layout/OutputFrames.h"
 #include "link/ByteOrder.h"
 #include "link/RecordCutter.h"
+#include "picture/PictureFrames.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -18,6 +19,7 @@
 #include <random>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 using namespace corvane;
 using namespace corvane::sim;
@@ -201,6 +203,54 @@ TEST_F(Model, EachCommandFamilyIsAcknowledgedAsTheApplicationWaits) {
     EXPECT_EQ(s.crop.frameMode, 1u);
     EXPECT_EQ(s.crop.inputBackup, 1);
     EXPECT_EQ(model.PingAnswers(), 1u);
+}
+
+TEST_F(Model, PictureCommandsAreKeptAsTheProcessorKeepsThem) {
+    auto picture = [&](int output, std::uint32_t all, bool reset, std::uint32_t colorTemp,
+                       std::uint32_t item) {
+        return Command(BuildPictureFrame(app, {output, all, reset, colorTemp, item}));
+    };
+    // User gains of output 1 are kept, then a preset is chosen: its gains are the processor's
+    // own, the user gains stay for a later " User ".
+    app.picture[1] = PictureSettings{90, 100, 23, 8, 1, 2, 3, 4, 5, 6, 7};
+    EXPECT_EQ(Kinds(picture(1, 0, false, kUserColorTemp, kPictureRed)),
+              (std::vector<std::string>{"ack3/1", "00AC"}));
+    app.picture[1].colorTemp = 2;
+    const std::vector<Outgoing> preset = picture(1, 0, false, 2, kPictureColorTemp);
+    ASSERT_EQ(Kinds(preset), (std::vector<std::string>{"ack3/1", "00AC"}));
+    EXPECT_EQ(preset[1].bytes[6], 0x12) << "the pair of output 1";
+    const PictureSettings& kept = model.State().picture[1];
+    EXPECT_EQ(std::tie(kept.brightness, kept.contrast, kept.gamma, kept.colorTemp),
+              std::make_tuple(90, 100, 23, 2));
+    EXPECT_EQ(std::tie(kept.red, kept.green, kept.blue), std::make_tuple(1, 2, 3));
+    EXPECT_EQ(std::tie(kept.aux0, kept.aux3), std::make_tuple(4, 7));
+    EXPECT_EQ(model.State().picture[0].brightness, 128) << "one output only";
+
+    // The reset, with gamma off; the processor's reply brings the application the same record.
+    app.picture[3] = PictureSettings{128, 128, kGammaOff, 8, 128, 128, 128, 10, 10, 10, 10};
+    const std::vector<Outgoing> reset = picture(3, 0, true, kUserColorTemp, kPictureReset);
+    ASSERT_EQ(Kinds(reset), (std::vector<std::string>{"ack3/1", "00AC"}));
+    EXPECT_EQ(reset[1].bytes[6], 0x34);
+    EXPECT_EQ(model.State().picture[3].gamma, kGammaOff);
+    app.picture[3].gamma = 10;
+    Deliver(preset);
+    Deliver(reset);
+    for (int i = 0; i < 4; ++i) {
+        const PictureSettings &a = app.picture[i], &b = model.State().picture[i];
+        EXPECT_EQ(
+            std::tie(a.brightness, a.contrast, a.gamma, a.colorTemp, a.red, a.green, a.blue, a.aux0, a.aux3),
+            std::tie(b.brightness, b.contrast, b.gamma, b.colorTemp, b.red, b.green, b.blue, b.aux0, b.aux3))
+            << i;
+    }
+
+    // All four outputs: both pairs reported.
+    app.picture[2].contrast = 7;
+    EXPECT_EQ(Kinds(picture(2, 1, false, kUserColorTemp, kPictureContrast)),
+              (std::vector<std::string>{"ack3/1", "00AC", "00AC"}));
+    for (const PictureSettings& p : model.State().picture)
+        EXPECT_EQ(p.contrast, 7);
+    EXPECT_TRUE(Command(RecordBuilder(0x000B).B(6, 4).B(9, 1).Build()).empty()) << "no such output";
+    EXPECT_EQ(model.State().picture[0].brightness, 128);
 }
 
 TEST_F(Model, AcknowledgementsDriveTheApplicationsMessages) {

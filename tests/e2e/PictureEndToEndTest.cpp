@@ -1,0 +1,139 @@
+// The picture page against the simulated processor: a brightness drag reaches the processor
+// once, a new synchronisation shows what the processor keeps, and "ALL" changes every output.
+
+#include "AppHarness.h"
+#include "ProcessorModel.h"
+#include "connection/CConnectDlg.h"
+#include "link/CommandCodes.h"
+#include "mainwindow/Pages.h"
+#include "picture/CPicSettingDlg.h"
+#include "picture/PictureFrames.h"
+#include "platform/WindowMessages.h"
+#include "platform/ui/SystemMessages.h"
+#include "widgets/CGdipButton.h"
+#include "widgets/ValueEdit.h"
+#include "widgets/oBitmapSlider.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+#include <tuple>
+
+using namespace corvane;
+using corvane::test::AppHarness;
+
+namespace {
+
+// How long the simulated processor may take to answer on a loaded machine.
+constexpr int kAnswerTimeoutMs = 5000;
+constexpr int kSyncTimeoutMs = 12000;
+
+std::vector<Frame> PictureCommands(sim::Simulator& s) {
+    std::vector<Frame> frames;
+    s.Inspect([&](const sim::ProcessorModel& m) {
+        for (const Frame& f : m.ReceivedCommands())
+            if (FrameCode(f.data()) == kCmdPicture)
+                frames.push_back(f);
+    });
+    return frames;
+}
+
+PictureSettings SimPicture(sim::Simulator& s, int output) {
+    PictureSettings p;
+    s.Inspect([&](const sim::ProcessorModel& m) { p = m.State().picture[static_cast<std::size_t>(output)]; });
+    return p;
+}
+
+auto Fields(const PictureSettings& p) {
+    return std::make_tuple(p.brightness, p.contrast, p.gamma, p.colorTemp, p.red, p.green, p.blue, p.aux0,
+                           p.aux3);
+}
+
+class PictureEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_sim = &h.AddSimulator(1, 921600);
+        h.StartApplication();
+        ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, kSyncTimeoutMs));
+        h.Main().SelectPage(kPicture, 0);
+        m_page = static_cast<CPicSettingDlg*>(h.Main().Pages().Find(Window::PicturePage));
+        ASSERT_TRUE(m_page->isVisible());
+    }
+
+    QString Shown(int id) { return m_page->Control<oSliderEdit>(id)->text(); }
+
+    AppHarness h;
+    sim::Simulator* m_sim = nullptr;
+    CPicSettingDlg* m_page = nullptr;
+};
+
+} // namespace
+
+TEST_F(PictureEndToEnd, BrightnessDragReachesTheProcessorOnceAndASynchronisationShowsWhatItKeeps) {
+    ASSERT_TRUE(PictureCommands(*m_sim).empty());
+    auto* slider = m_page->Control<oBitmapSlider>(CPicSettingDlg::kBrightnessSliderId);
+    const int y = slider->height() / 2;
+    const int from = slider->PositionToPixel(slider->GetPos());
+    const int to = slider->PositionToPixel(40);
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(from, y));
+    for (int step = 1; step <= 5; ++step)
+        QTest::mouseMove(slider, QPoint(from + (to - from) * step / 5, y));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(to, y));
+    const int dragged = Shown(CPicSettingDlg::kBrightnessId).toInt();
+
+    ASSERT_TRUE(h.WaitFor([&] { return SimPicture(*m_sim, 0).brightness == dragged; }, kAnswerTimeoutMs));
+    QTest::qWait(300); // anything more would have come by now
+    const std::vector<Frame> sent = PictureCommands(*m_sim);
+    ASSERT_EQ(sent.size(), 1u) << "one command, at release";
+    EXPECT_EQ(sent[0][6], 0);
+    EXPECT_EQ(sent[0][9], dragged);
+    EXPECT_EQ(sent[0][20], kPictureBrightness);
+    EXPECT_EQ(Fields(h.App().state.picture[0]), Fields(SimPicture(*m_sim, 0)));
+    EXPECT_TRUE(h.messages.empty()) << "the processor's success shows no box";
+
+    // The application's picture of output 0 goes stale (as after a lost reply) ...
+    h.App().state.picture[0].brightness = static_cast<std::uint8_t>(dragged + 7);
+    m_page->Refresh();
+    ASSERT_EQ(Shown(CPicSettingDlg::kBrightnessId).toInt(), dragged + 7);
+    // ... and the operator synchronises again (Connect while connected).
+    SendWindowMessage(h.Main().ConnectDialog(), WM_COMMAND, MakeWParam(CConnectDlg::kConnectId, BN_CLICKED),
+                      0);
+    ASSERT_TRUE(h.WaitFor(
+        [&] { return !h.Main().WaitShown() && Shown(CPicSettingDlg::kBrightnessId).toInt() == dragged; },
+        kSyncTimeoutMs));
+    EXPECT_EQ(Fields(h.App().state.picture[0]), Fields(SimPicture(*m_sim, 0)));
+    EXPECT_EQ(PictureCommands(*m_sim).size(), 1u) << "a synchronisation sends no picture command";
+}
+
+TEST_F(PictureEndToEnd, AllOutputsChangeOnTheProcessorAndItsRepliesAgree) {
+    QTest::mouseClick(m_page->Control<CGdipButton>(CPicSettingDlg::kOutputButtonFirst + 3), Qt::LeftButton);
+    QTest::mouseClick(m_page->Control<CGdipButton>(CPicSettingDlg::kAllOutputsId), Qt::LeftButton);
+    auto* contrast = m_page->Control<oSliderEdit>(CPicSettingDlg::kContrastId);
+    contrast->setFocus();
+    contrast->selectAll();
+    QTest::keyClicks(contrast, "200");
+    QTest::keyClick(contrast, Qt::Key_Return);
+
+    ASSERT_TRUE(h.WaitFor(
+        [&] {
+            for (int k = 0; k < 4; ++k)
+                if (SimPicture(*m_sim, k).contrast != 200)
+                    return false;
+            return true;
+        },
+        kAnswerTimeoutMs));
+    const std::vector<Frame> sent = PictureCommands(*m_sim);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0][6], 3) << "the output chosen last";
+    EXPECT_EQ(sent[0][7], 1);
+    // The processor reports both pairs; the application then holds what the processor keeps.
+    ASSERT_TRUE(h.WaitFor(
+        [&] {
+            for (int k = 0; k < 4; ++k)
+                if (Fields(h.App().state.picture[static_cast<std::size_t>(k)]) !=
+                    Fields(SimPicture(*m_sim, k)))
+                    return false;
+            return true;
+        },
+        kAnswerTimeoutMs));
+    EXPECT_EQ(Shown(CPicSettingDlg::kContrastId), "200");
+}

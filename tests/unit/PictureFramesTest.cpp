@@ -1,0 +1,132 @@
+#include "picture/PictureFrames.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+using namespace corvane;
+
+namespace {
+
+// The record every case starts from: the processor's defaults, user colour temperature.
+DeviceState UserState() {
+    DeviceState s;
+    for (PictureSettings& p : s.picture)
+        p.colorTemp = kUserColorTemp;
+    return s;
+}
+
+void ExpectFillerFrom(const Frame& f, std::size_t first) {
+    for (std::size_t i = first; i < 38; ++i)
+        EXPECT_EQ(f[i], kFiller) << "byte " << i;
+    EXPECT_EQ(f[38], FrameChecksum(f.data()));
+}
+
+} // namespace
+
+TEST(PictureFrames, WorkedExampleBrightnessOfTheFirstOutput) {
+    DeviceState s = UserState();
+    s.picture[0].brightness = 100;
+    const Frame f = BuildPictureFrame(s, {0, 0, false, kUserColorTemp, kPictureBrightness});
+    const std::vector<std::uint8_t> head = {0xED, 0xCB, 0x28, 0x38, 0x0B, 0x00, 0x00, 0x00, 0x00, 0x64, 0x80,
+                                            0x0A, 0x08, 0x80, 0x80, 0x80, 0x0A, 0x0A, 0x0A, 0x0A, 0x00};
+    for (std::size_t i = 0; i < head.size(); ++i)
+        EXPECT_EQ(f[i], head[i]) << "byte " << i;
+    ExpectFillerFrom(f, 21);
+    EXPECT_EQ(f[38], 0x86);
+}
+
+TEST(PictureFrames, EveryChangedItemGoesIntoByteTwentyAndNothingElseMoves) {
+    DeviceState s = UserState();
+    PictureSettings& r = s.picture[2];
+    r = PictureSettings{200, 30, 23, 8, 11, 22, 33, 1, 2, 3, 4};
+    const std::uint32_t items[] = {kPictureBrightness, kPictureContrast, kPictureGamma, kPictureColorTemp,
+                                   kPictureRed,        kPictureGreen,    kPictureBlue,  kPictureReset};
+    for (std::uint32_t item : items) {
+        SCOPED_TRACE(item);
+        const Frame f = BuildPictureFrame(s, {2, 0, false, kUserColorTemp, item});
+        EXPECT_EQ(FrameCode(f.data()), kCmdPicture);
+        EXPECT_EQ(f[20], item);
+        const std::vector<std::uint8_t> payload(f.begin() + 6, f.begin() + 20);
+        const std::vector<std::uint8_t> expected = {2, 0, 0, 200, 30, 23, 8, 11, 22, 33, 1, 2, 3, 4};
+        EXPECT_EQ(payload, expected);
+        ExpectFillerFrom(f, 21);
+    }
+}
+
+TEST(PictureFrames, AllOutputsAndResetAreFlagsBesideTheRecordOfTheOutputNamed) {
+    DeviceState s = UserState();
+    s.picture[1].contrast = 200;
+    s.picture[3].contrast = 7;
+    const Frame all = BuildPictureFrame(s, {3, 1, false, kUserColorTemp, kPictureContrast});
+    EXPECT_EQ(all[6], 3) << "the output selected last";
+    EXPECT_EQ(all[7], 1);
+    EXPECT_EQ(all[8], 0);
+    EXPECT_EQ(all[10], 7) << "that output's record";
+
+    s.picture[1] = PictureSettings{128, 128, kGammaOff, 8, 128, 128, 128, 10, 10, 10, 10};
+    const Frame reset = BuildPictureFrame(s, {1, 0, true, kUserColorTemp, kPictureReset});
+    const std::vector<std::uint8_t> payload(reset.begin() + 6, reset.begin() + 21);
+    const std::vector<std::uint8_t> expected = {1,   0,   1,  128, 128, 0xFF, 8,   128,
+                                                128, 128, 10, 10,  10,  10,   0x55};
+    EXPECT_EQ(payload, expected);
+
+    // Only the low bytes of the page's 32-bit values travel.
+    const Frame wide = BuildPictureFrame(s, {1, 0x101, false, kUserColorTemp, 0x1FF});
+    EXPECT_EQ(wide[7], 1);
+    EXPECT_EQ(wide[20], 0xFF);
+}
+
+TEST(PictureFrames, ColourTemperatureChoosesTheGains) {
+    DeviceState s;
+    s.picture[0].red = 1;
+    s.picture[0].green = 2;
+    s.picture[0].blue = 3;
+    struct Case {
+        std::uint32_t colorTemp;
+        std::uint8_t red, green, blue;
+    };
+    const Case cases[] = {
+        {0, 128, 107, 81},       {1, 128, 114, 103}, {2, 128, 128, 128},
+        {3, 119, 120, 128},      {4, 114, 116, 128}, {5, 107, 112, 128},
+        {6, 104, 109, 128},      {7, 99, 106, 128},  {8, 1, 2, 3}, // the record's own user gains
+        {9, 0x55, 0x55, 0x55}, // an index the processor reported but no table has: no gains
+        {200, 0x55, 0x55, 0x55},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.colorTemp);
+        const Frame f = BuildPictureFrame(s, {0, 0, false, c.colorTemp, kPictureColorTemp});
+        EXPECT_EQ(f[12], c.colorTemp);
+        EXPECT_EQ(f[13], c.red);
+        EXPECT_EQ(f[14], c.green);
+        EXPECT_EQ(f[15], c.blue);
+        EXPECT_EQ(f[16], 10) << "aux0 follows the gains";
+        EXPECT_EQ(f[38], FrameChecksum(f.data()));
+    }
+}
+
+TEST(PictureFrames, ArgumentNamesTheOutput) {
+    EXPECT_EQ(PictureCommandOutput(0, 3), 0);
+    EXPECT_EQ(PictureCommandOutput(3, 0), 3);
+    EXPECT_EQ(PictureCommandOutput(kPictureResetArgument, 2), 2) << "the reset is for the output shown";
+    EXPECT_EQ(PictureCommandOutput(5, 2), std::nullopt);
+    EXPECT_EQ(PictureCommandOutput(-1, 2), std::nullopt);
+}
+
+TEST(PictureFrames, GammaAsShownAndAsKept) {
+    EXPECT_FLOAT_EQ(GammaShown(10), 1.0f);
+    EXPECT_FLOAT_EQ(GammaShown(23), 2.3f);
+    EXPECT_FLOAT_EQ(GammaShown(kGammaOff), 1.0f);
+    // A value outside 0.5..5.0 from the processor is shown at the nearest end.
+    EXPECT_FLOAT_EQ(GammaShown(0), 0.5f);
+    EXPECT_FLOAT_EQ(GammaShown(4), 0.5f);
+    EXPECT_FLOAT_EQ(GammaShown(51), 5.0f);
+    EXPECT_FLOAT_EQ(GammaShown(254), 5.0f);
+
+    EXPECT_EQ(GammaTenths(0.7f, true), 7);
+    EXPECT_EQ(GammaTenths(2.3f, true), 23);
+    EXPECT_EQ(GammaTenths(0.5f + 18 / 10.0f, true), 23) << "a slider position 18 steps from 0.5";
+    EXPECT_EQ(GammaTenths(5.0f, true), 50);
+    EXPECT_EQ(GammaTenths(9.0f, true), 50);
+    EXPECT_EQ(GammaTenths(0.0f, true), 5);
+    EXPECT_EQ(GammaTenths(2.3f, false), kGammaOff);
+}

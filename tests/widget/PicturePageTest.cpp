@@ -1,0 +1,506 @@
+// The picture page with real mouse and key events: what each edit writes into the records and
+// sends to the processor, the colour temperature list, the gamma switch, "ALL" and the reset.
+// The main window is played by the fake context, which keeps every frame sent.
+
+#include "FakePageContext.h"
+#include "WidgetTestSupport.h"
+#include "device/ReplyCodes.h"
+#include "link/CommandCodes.h"
+#include "picture/CPicSettingDlg.h"
+#include "picture/PictureFrames.h"
+#include "platform/WindowMessages.h"
+#include "widgets/CDropButton.h"
+#include "widgets/CGdipButton.h"
+#include "widgets/CGroupBox.h"
+#include "widgets/ValueEdit.h"
+#include "widgets/oBitmapSlider.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+using Page = CPicSettingDlg;
+
+const QColor kOrangeText(239, 156, 0);
+const QColor kInactiveText(235, 235, 235);
+
+class PicturePageTest : public ::testing::Test {
+protected:
+    PicturePageTest() : context(state, config) {}
+
+    CPicSettingDlg& PicturePage() {
+        if (!m_page) {
+            m_page = std::make_unique<CPicSettingDlg>(context, nullptr);
+            m_page->resize(320, 600);
+            m_page->Create();
+            m_page->ShowPage(true);
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
+            m_page->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
+            Drain();
+        }
+        return *m_page;
+    }
+
+    template <class W = oSliderEdit> W* Control(int id) { return PicturePage().Control<W>(id); }
+    oBitmapSlider* Slider(int id) { return Control<oBitmapSlider>(id); }
+    CDropButton* List() { return Control<CDropButton>(Page::kColorTempListId); }
+
+    void Connect() { state.linkState = kLinkSynchronised; }
+    void Click(int id) { ClickAndDrain(Control<QAbstractButton>(id)); }
+    void Type(int id, const QString& text) { TypeInto(Control(id), text); }
+    QString Shown(int id) { return Control(id)->text(); }
+
+    // Drags the slider's thumb to `position` in a few moves, then releases it there.
+    void Drag(int sliderId, int position) {
+        oBitmapSlider* s = Slider(sliderId);
+        const int y = s->height() / 2;
+        const int from = s->PositionToPixel(s->GetPos());
+        const int to = s->PositionToPixel(position);
+        QTest::mousePress(s, Qt::LeftButton, {}, QPoint(from, y));
+        for (int step = 1; step <= 4; ++step) {
+            QTest::mouseMove(s, QPoint(from + (to - from) * step / 4, y));
+            Drain();
+            EXPECT_TRUE(context.sent.size() == sentBeforeDrag) << "nothing is sent while dragging";
+        }
+        QTest::mouseRelease(s, Qt::LeftButton, {}, QPoint(to, y));
+        Drain();
+    }
+
+    // Opens the colour temperature list and clicks item `row`.
+    void Pick(int row) {
+        CDropButton* drop = List();
+        QTest::mousePress(drop, Qt::LeftButton, {}, QPoint(20, 12));
+        ASSERT_TRUE(drop->IsListOpen());
+        QTest::mouseRelease(drop->DropList(), Qt::LeftButton, {},
+                            drop->DropList()->mapFromGlobal(drop->mapToGlobal(QPoint(20, 12))));
+        CListWnd* list = drop->DropList()->List();
+        list->scrollToItem(list->item(row));
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QTest::mouseMove(list->viewport(), at);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        Drain();
+    }
+
+    const Frame& Last() {
+        EXPECT_FALSE(context.sent.empty());
+        return context.sent.back();
+    }
+
+    DeviceState state;
+    Config config;
+    FakePageContext context;
+    std::size_t sentBeforeDrag = 0;
+
+private:
+    std::unique_ptr<CPicSettingDlg> m_page;
+};
+
+} // namespace
+
+TEST_F(PicturePageTest, OpensOnTheFirstOutputWithItsRecord) {
+    state.picture[0].brightness = 90;
+    state.picture[0].contrast = 140;
+    state.picture[0].gamma = 23;
+    Page& page = PicturePage();
+    EXPECT_EQ(page.CurrentOutput(), 0u);
+    EXPECT_EQ(Shown(Page::kBrightnessId), "90");
+    EXPECT_EQ(Slider(Page::kBrightnessSliderId)->GetPos(), 90);
+    EXPECT_EQ(Slider(Page::kBrightnessSliderId)->GetRangeMax(), 255);
+    EXPECT_EQ(Shown(Page::kContrastId), "140");
+    EXPECT_EQ(Shown(Page::kGammaId), "2.3");
+    EXPECT_EQ(Slider(Page::kGammaSliderId)->GetRangeMax(), 45) << "0.5..5.0 in steps of 0.1";
+    EXPECT_EQ(Slider(Page::kGammaSliderId)->GetPos(), 18);
+    EXPECT_TRUE(page.GammaOn());
+    EXPECT_TRUE(Control<CGdipButton>(Page::kGammaSwitchId)->isChecked());
+    EXPECT_TRUE(Control(Page::kGammaId)->isEnabled());
+
+    // The colour temperature: the nine labels, the record's preset and its gains.
+    ASSERT_EQ(List()->GetCount(), 9);
+    EXPECT_EQ(List()->GetText(0), " 4000K ");
+    EXPECT_EQ(List()->GetText(7), " 11500K ");
+    EXPECT_EQ(List()->GetText(8), " User ");
+    EXPECT_EQ(List()->GetCurSel(), 0);
+    EXPECT_EQ(page.ColorTempSel(0), 0u);
+    EXPECT_EQ(Shown(Page::kRedId), "128");
+    EXPECT_EQ(Shown(Page::kGreenId), "107");
+    EXPECT_EQ(Shown(Page::kBlueId), "81");
+    EXPECT_EQ(page.ChangedItem(), static_cast<std::uint32_t>(kPictureColorTemp)) << "a preset shown";
+
+    auto* first = Control<CGdipButton>(Page::kOutputButtonFirst);
+    EXPECT_TRUE(first->isChecked());
+    EXPECT_EQ(first->TextColour(), kOrangeText);
+    for (int id : {Page::kOutputButtonFirst + 1, Page::kAllOutputsId}) {
+        EXPECT_FALSE(Control<CGdipButton>(id)->isChecked()) << id;
+        EXPECT_EQ(Control<CGdipButton>(id)->TextColour(), kInactiveText) << id;
+    }
+    EXPECT_TRUE(context.sent.empty()) << "showing sends nothing";
+}
+
+TEST_F(PicturePageTest, TemplateControlsWithoutAFunctionStayHidden) {
+    Page& page = PicturePage();
+    page.ApplyLanguage();
+    page.ShowPage(false);
+    page.ShowPage(true);
+    Drain();
+    for (int id : {Page::kPictureModeGroupId, Page::kOutputLabelId, Page::kOldResetId}) {
+        ASSERT_NE(Control<QWidget>(id), nullptr) << id;
+        EXPECT_FALSE(Control<QWidget>(id)->isVisible()) << id;
+    }
+    EXPECT_TRUE(NamelessControls(&page).empty());
+}
+
+TEST_F(PicturePageTest, DraggingBrightnessSendsOneCommandAtRelease) {
+    Connect();
+    state.picture[0].colorTemp = 8;
+    PicturePage();
+    sentBeforeDrag = context.sent.size();
+    Drag(Page::kBrightnessSliderId, 200);
+    ASSERT_EQ(context.sent.size(), 1u);
+    const Frame& f = context.sent[0];
+    EXPECT_EQ(FrameCode(f.data()), kCmdPicture);
+    EXPECT_EQ(f[6], 0);
+    EXPECT_EQ(f[7], 0);
+    EXPECT_EQ(f[8], 0);
+    // 255 steps over fewer pixels: the release lands on the step of its pixel.
+    const int dragged = Shown(Page::kBrightnessId).toInt();
+    EXPECT_NEAR(dragged, 200, 3);
+    EXPECT_EQ(f[9], dragged);
+    EXPECT_EQ(f[12], 8);
+    EXPECT_EQ(f[20], kPictureBrightness);
+    EXPECT_EQ(state.picture[0].brightness, dragged);
+    EXPECT_EQ(state.picture[1].brightness, 128) << "one output only";
+
+    // A click on the thumb without moving it changes nothing and sends nothing.
+    oBitmapSlider* s = Slider(Page::kBrightnessSliderId);
+    QTest::mouseClick(s, Qt::LeftButton, {}, QPoint(s->PositionToPixel(s->GetPos()), s->height() / 2));
+    Drain();
+    EXPECT_EQ(context.sent.size(), 1u);
+    Type(Page::kContrastId, "128");
+    EXPECT_EQ(context.sent.size(), 1u) << "the same value typed again";
+    Type(Page::kContrastId, "129");
+    ASSERT_EQ(context.sent.size(), 2u);
+    EXPECT_EQ(Last()[10], 129);
+    EXPECT_EQ(Last()[20], kPictureContrast);
+}
+
+TEST_F(PicturePageTest, APresetThenUserSendTheirGainsAndKeepTheRecordsOwn) {
+    Connect();
+    PictureSettings& r = state.picture[0];
+    r.colorTemp = 8;
+    r.red = 1;
+    r.green = 2;
+    r.blue = 3;
+    Page& page = PicturePage();
+    Pick(2);
+    EXPECT_EQ(List()->text(), " 6500K ");
+    ASSERT_EQ(context.sent.size(), 1u);
+    const Frame preset = Last();
+    EXPECT_EQ(preset[12], 2);
+    EXPECT_EQ(preset[13], 0x80);
+    EXPECT_EQ(preset[14], 0x80);
+    EXPECT_EQ(preset[15], 0x80);
+    EXPECT_EQ(preset[20], kPictureColorTemp);
+    EXPECT_EQ(Shown(Page::kRedId), "128");
+    EXPECT_EQ(r.colorTemp, 2);
+    EXPECT_EQ(page.ColorTempSel(0), 2u);
+    EXPECT_EQ(std::tie(r.red, r.green, r.blue), std::make_tuple(1, 2, 3)) << "a preset keeps the user gains";
+
+    Pick(8);
+    ASSERT_EQ(context.sent.size(), 2u);
+    const Frame user = Last();
+    EXPECT_EQ(user[12], 8);
+    EXPECT_EQ(user[13], 1);
+    EXPECT_EQ(user[14], 2);
+    EXPECT_EQ(user[15], 3);
+    EXPECT_EQ(Shown(Page::kRedId), "1");
+    EXPECT_EQ(Shown(Page::kBlueId), "3");
+}
+
+TEST_F(PicturePageTest, MovingTheRedSliderSwitchesToUserWithTheGainsShown) {
+    Connect();
+    PictureSettings& r = state.picture[0];
+    r.colorTemp = 0; // " 4000K ": 128, 107, 81 shown
+    r.red = 1;
+    r.green = 2;
+    r.blue = 3;
+    PicturePage();
+    Drag(Page::kRedSliderId, 140);
+    ASSERT_EQ(context.sent.size(), 1u);
+    const Frame& f = Last();
+    EXPECT_EQ(List()->GetCurSel(), 8);
+    EXPECT_EQ(List()->text(), " User ");
+    EXPECT_EQ(f[12], 8);
+    EXPECT_EQ(f[20], kPictureRed);
+    // What the operator saw is what the processor gets: 140 and the preset's other two gains.
+    const int red = Shown(Page::kRedId).toInt();
+    EXPECT_NEAR(red, 140, 3);
+    EXPECT_EQ(f[13], red);
+    EXPECT_EQ(f[14], 107);
+    EXPECT_EQ(f[15], 81);
+    EXPECT_EQ(std::tie(r.red, r.green, r.blue, r.colorTemp), std::make_tuple(red, 107, 81, 8));
+}
+
+TEST_F(PicturePageTest, GammaSwitchOffThenOn) {
+    Connect();
+    state.picture[0].gamma = 23;
+    Page& page = PicturePage();
+    Click(Page::kGammaSwitchId);
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(Last()[11], 0xFF);
+    EXPECT_EQ(Shown(Page::kGammaId), "1.0");
+    EXPECT_FALSE(Control(Page::kGammaId)->isEnabled());
+    EXPECT_FALSE(Slider(Page::kGammaSliderId)->isEnabled());
+    EXPECT_FALSE(page.GammaOn());
+    EXPECT_EQ(state.picture[0].gamma, kGammaOff);
+
+    Click(Page::kGammaSwitchId);
+    ASSERT_EQ(context.sent.size(), 2u);
+    EXPECT_EQ(Last()[11], 10) << "the 1.0 the box then holds";
+    EXPECT_TRUE(Control(Page::kGammaId)->isEnabled());
+    EXPECT_TRUE(Slider(Page::kGammaSliderId)->isEnabled());
+
+    const std::pair<const char*, int> typed[] = {{"0.7", 7}, {"2.3", 23}, {"5", 50}, {"9.9", 50}};
+    for (const auto& [text, tenths] : typed) {
+        SCOPED_TRACE(text);
+        Type(Page::kGammaId, text);
+        EXPECT_EQ(Last()[11], tenths);
+        EXPECT_EQ(Last()[20], kPictureGamma);
+    }
+    EXPECT_EQ(Shown(Page::kGammaId), "5.0");
+}
+
+TEST_F(PicturePageTest, GammaFromTheProcessorOutsideItsRangeIsShownAtTheNearestEnd) {
+    Connect();
+    struct Case {
+        std::uint8_t reported;
+        const char* shown;
+        int position;
+    };
+    const Case cases[] = {{0, "0.5", 0}, {4, "0.5", 0}, {51, "5.0", 45}, {254, "5.0", 45}};
+    PicturePage();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int{c.reported});
+        state.picture[0].gamma = c.reported;
+        SendWindowMessage(&PicturePage(), WM_DEVICE_REPLY, kReplyPicture, 0x12);
+        EXPECT_EQ(Shown(Page::kGammaId), c.shown);
+        oBitmapSlider* s = Slider(Page::kGammaSliderId);
+        EXPECT_EQ(s->GetPos(), c.position);
+        EXPECT_GE(s->GetPos(), s->GetRangeMin());
+        EXPECT_LE(s->GetPos(), s->GetRangeMax());
+        EXPECT_TRUE(PicturePage().GammaOn());
+        EXPECT_EQ(state.picture[0].gamma, c.reported) << "the record keeps what the processor said";
+
+        // Another edit carries the processor's gamma back unchanged ...
+        Type(Page::kBrightnessId, std::to_string(100 + c.reported % 50).c_str());
+        EXPECT_EQ(Last()[11], c.reported);
+        // ... until the operator edits the gamma itself.
+        Type(Page::kGammaId, c.shown);
+        EXPECT_EQ(Last()[11], c.position + 5);
+        EXPECT_EQ(state.picture[0].gamma, c.position + 5);
+    }
+}
+
+TEST_F(PicturePageTest, AllOutputsWritesEveryRecordUntilAnOutputIsChosen) {
+    Connect();
+    state.picture[2].contrast = 50;
+    Page& page = PicturePage();
+    Click(Page::kOutputButtonFirst + 2);
+    EXPECT_EQ(page.CurrentOutput(), 2u);
+    EXPECT_EQ(Shown(Page::kContrastId), "50");
+    Click(Page::kAllOutputsId);
+    EXPECT_EQ(state.pictureAllOutputs, 1u);
+    EXPECT_TRUE(context.sent.empty()) << "choosing ALL sends nothing";
+    for (int i = 0; i < 4; ++i) {
+        auto* b = Control<CGdipButton>(Page::kOutputButtonFirst + i);
+        EXPECT_FALSE(b->isChecked()) << i;
+        EXPECT_EQ(b->TextColour(), kOrangeText) << i;
+    }
+    EXPECT_TRUE(Control<CGdipButton>(Page::kAllOutputsId)->isChecked());
+    EXPECT_EQ(Control<CGdipButton>(Page::kAllOutputsId)->TextColour(), kOrangeText);
+
+    Type(Page::kContrastId, "200");
+    for (const PictureSettings& p : state.picture)
+        EXPECT_EQ(p.contrast, 200);
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(Last()[6], 2) << "the output selected last";
+    EXPECT_EQ(Last()[7], 1);
+    EXPECT_EQ(Last()[10], 200);
+
+    Pick(5);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(state.picture[static_cast<std::size_t>(k)].colorTemp, 5) << k;
+        EXPECT_EQ(page.ColorTempSel(k), 5u) << k;
+    }
+    EXPECT_EQ(Last()[7], 1);
+
+    // Choosing an output leaves ALL, and the next edit is for that output alone.
+    Click(Page::kOutputButtonFirst + 2);
+    EXPECT_EQ(state.pictureAllOutputs, 0u);
+    EXPECT_TRUE(Control<CGdipButton>(Page::kOutputButtonFirst + 2)->isChecked());
+    EXPECT_FALSE(Control<CGdipButton>(Page::kAllOutputsId)->isChecked());
+    EXPECT_EQ(Control<CGdipButton>(Page::kOutputButtonFirst)->TextColour(), kInactiveText);
+    Type(Page::kContrastId, "60");
+    EXPECT_EQ(state.picture[2].contrast, 60);
+    EXPECT_EQ(state.picture[0].contrast, 200);
+    EXPECT_EQ(Last()[7], 0);
+}
+
+TEST_F(PicturePageTest, ResetSendsTheResetAndShowsItsValues) {
+    Connect();
+    PictureSettings& r = state.picture[1];
+    r = PictureSettings{30, 40, 23, 3, 9, 8, 7, 1, 2, 3, 4};
+    Page& page = PicturePage();
+    Click(Page::kOutputButtonFirst + 1);
+    EXPECT_TRUE(context.sent.empty());
+    Click(Page::kResetId);
+    ASSERT_EQ(context.sent.size(), 1u);
+    const Frame& f = Last();
+    EXPECT_EQ(f[6], 1);
+    EXPECT_EQ(f[8], 1);
+    EXPECT_EQ(f[9], 128);
+    EXPECT_EQ(f[10], 128);
+    EXPECT_EQ(f[11], 0xFF);
+    EXPECT_EQ(f[12], 8);
+    EXPECT_EQ(f[13], 128);
+    EXPECT_EQ(f[16], 1) << "aux0 travels unchanged";
+    EXPECT_EQ(f[20], 0x55);
+    EXPECT_EQ(Shown(Page::kBrightnessId), "128");
+    EXPECT_EQ(Shown(Page::kContrastId), "128");
+    EXPECT_FALSE(page.GammaOn());
+    EXPECT_FALSE(Control<CGdipButton>(Page::kGammaSwitchId)->isChecked());
+    EXPECT_EQ(Shown(Page::kGammaId), "1.0");
+    EXPECT_FALSE(Control(Page::kGammaId)->isEnabled());
+    EXPECT_EQ(List()->text(), " User ");
+    for (int id : {Page::kRedId, Page::kGreenId, Page::kBlueId})
+        EXPECT_EQ(Shown(id), "128") << id;
+    EXPECT_EQ(state.picture[0].brightness, 128);
+    EXPECT_EQ(state.picture[0].colorTemp, 0) << "another output is not reset";
+
+    // In ALL mode every output is reset, each as " User ".
+    state.picture[3].colorTemp = 4;
+    state.picture[3].brightness = 9;
+    Click(Page::kAllOutputsId);
+    Click(Page::kResetId);
+    EXPECT_EQ(Last()[7], 1);
+    for (int k = 0; k < 4; ++k) {
+        const PictureSettings& p = state.picture[static_cast<std::size_t>(k)];
+        EXPECT_EQ(std::tie(p.brightness, p.gamma, p.colorTemp), std::make_tuple(128, kGammaOff, 8)) << k;
+        EXPECT_EQ(page.ColorTempSel(k), 8u) << k;
+    }
+}
+
+TEST_F(PicturePageTest, ARecordsReplyShowsTheOutputShownAgain) {
+    Page& page = PicturePage();
+    // Outputs 2 and 3 reported while output 0 is shown: output 0 is read again.
+    state.picture[0].brightness = 17;
+    state.picture[0].colorTemp = 8;
+    state.picture[0].red = 5;
+    state.picture[2].brightness = 99;
+    SendWindowMessage(&page, WM_DEVICE_REPLY, kReplyPicture, 0x34);
+    EXPECT_EQ(Shown(Page::kBrightnessId), "17");
+    EXPECT_EQ(List()->GetCurSel(), 8);
+    EXPECT_EQ(Shown(Page::kRedId), "5");
+    SendWindowMessage(&page, WM_DEVICE_REPLY, kReplyLayer, 0);
+    state.picture[0].brightness = 18;
+    SendWindowMessage(&page, WM_DEVICE_REPLY, kReplyLayer, 0);
+    EXPECT_EQ(Shown(Page::kBrightnessId), "17") << "other replies are not the page's";
+
+    // A colour temperature no row has selects nothing; an edit then keeps it in the record and
+    // the command carries no gains.
+    Connect();
+    state.picture[0].colorTemp = 12;
+    SendWindowMessage(&page, WM_DEVICE_REPLY, kReplyPicture, 0x12);
+    EXPECT_EQ(List()->GetCurSel(), -1);
+    EXPECT_EQ(List()->text(), "");
+    EXPECT_EQ(Shown(Page::kRedId), "5") << "the boxes stay as they were";
+    Type(Page::kBrightnessId, "77");
+    EXPECT_EQ(state.picture[0].colorTemp, 12);
+    EXPECT_EQ(Last()[12], 12);
+    EXPECT_EQ(Last()[13], 0x55);
+    EXPECT_EQ(Last()[15], 0x55);
+}
+
+TEST_F(PicturePageTest, WithoutASynchronisedLinkEditsAreKeptAndNothingIsSent) {
+    state.linkState = kLinkOpen;
+    Page& page = PicturePage();
+    Type(Page::kBrightnessId, "33");
+    Click(Page::kGammaSwitchId);
+    Pick(4);
+    Click(Page::kResetId);
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_EQ(state.picture[0].colorTemp, 8);
+    EXPECT_EQ(state.picture[0].brightness, 128);
+    EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdPicture, 0), -1);
+
+    Connect();
+    EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdCrop, 0), -1) << "another code builds nothing";
+    EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdPicture, 7), -1) << "no such output";
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdPicture, 3), 0);
+    EXPECT_EQ(context.sent.size(), 1u);
+
+    // A hidden page takes no committed values.
+    page.ShowPage(false);
+    Control(Page::kBrightnessId)->SetValue(10);
+    SendWindowMessage(&page, WM_VALUE_COMMITTED, Page::kBrightnessId, 0);
+    EXPECT_EQ(state.picture[0].brightness, 128);
+    EXPECT_EQ(context.sent.size(), 1u);
+}
+
+TEST_F(PicturePageTest, UserLabelFollowsTheLanguage) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string chinese = file.readAll().toStdString();
+    state.picture[0].colorTemp = 8;
+    Page& page = PicturePage();
+    {
+        TempLanguage lang("Chinese", {{"Chinese.ini", chinese}});
+        lang.Select("Chinese");
+        page.ApplyLanguage();
+        EXPECT_EQ(List()->GetText(8), QString::fromUtf8(" 自定义 "));
+        EXPECT_EQ(List()->text(), QString::fromUtf8(" 自定义 ")) << "the choice stays selected";
+        EXPECT_EQ(Control<CGroupBox>(Page::kColorTempGroupId)->title(), QString::fromUtf8("色温"));
+        EXPECT_EQ(state.colorTemps[8].label, " 自定义 ");
+        EXPECT_FALSE(Control<QWidget>(Page::kOldResetId)->isVisible());
+    }
+    TempLanguage lang("English");
+    lang.Select("English");
+    page.ApplyLanguage();
+    EXPECT_EQ(List()->GetText(8), " User ");
+}
+
+#ifdef CORVANE_GALLERY_DIR
+TEST_F(PicturePageTest, RendersForTheGallery) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string chinese = file.readAll().toStdString();
+    QDir().mkpath(CORVANE_GALLERY_DIR);
+    state.picture[0] = PictureSettings{150, 120, 22, 8, 140, 120, 110, 10, 10, 10, 10};
+    PicturePage();
+    for (const char* name : {"", "-chinese"}) {
+        const bool zh = name[0] != 0;
+        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
+        lang.Select(zh ? "Chinese" : "English");
+        PicturePage().ApplyLanguage();
+        if (QWidget* focus = QApplication::focusWidget())
+            focus->clearFocus(); // no caret in the picture
+        for (oBitmapSlider* s : PicturePage().findChildren<oBitmapSlider*>()) {
+            QEvent leave(QEvent::Leave); // no thumb drawn as under the cursor
+            QApplication::sendEvent(s, &leave);
+        }
+        Drain();
+        const QString path = QString("%1/picture_page%2.png").arg(CORVANE_GALLERY_DIR, name);
+        EXPECT_TRUE(PicturePage().grab().save(path)) << path.toStdString();
+    }
+}
+#endif
