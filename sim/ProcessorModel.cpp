@@ -38,6 +38,12 @@ std::string FromEightBit(const std::uint8_t* p, std::size_t length, std::size_t 
     return text;
 }
 
+// A crop window the processor can use: not empty, inside the picture the record describes.
+bool CropFits(const CropRect& r) {
+    return r.hSize != 0 && r.vSize != 0 && std::uint32_t{r.hStart} + r.hSize <= r.hTotal &&
+           std::uint32_t{r.vStart} + r.vSize <= r.vTotal;
+}
+
 void ReadCropRect(CropRect& r, const std::uint8_t* p) {
     r.on = p[0];
     r.hStart = GetLE16(p + 1);
@@ -239,8 +245,14 @@ ProcessorModel::OutputOutcome ProcessorModel::Apply(const std::uint8_t* f) {
     const std::uint8_t b6 = f[6];
     switch (FrameCode(f)) {
     case kCmdCrop:
-        if (b6 < 4)
-            ReadCropRect(s.crop.rects[b6], f + 8);
+        if (b6 < 4) {
+            CropRect r;
+            ReadCropRect(r, f + 8);
+            // A window that is empty or leaves its picture is refused; the input keeps its crop.
+            if (!CropFits(r))
+                return OutputOutcome::Refused;
+            s.crop.rects[b6] = r;
+        }
         break;
     case kCmdCropPreset:
         if (b6 == 0x12 || b6 == 0x34) {
@@ -410,7 +422,7 @@ std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
     switch (code) {
     case kCmdCrop:
         if (b6 < 4) {
-            out.push_back(Out(AckReply(kAckCrop, 0, b6)));
+            out.push_back(Out(AckReply(kAckCrop, outcome == OutputOutcome::Refused ? 1 : 0, b6)));
             out.push_back(Out(CropReply(m_state, b6 < 2 ? 0 : 1)));
         }
         break;
@@ -620,11 +632,30 @@ std::vector<Outgoing> ProcessorModel::SetInputSignal(int input, bool present, st
         m_inputSignal[input].height = height;
     if (refreshX10)
         m_inputSignal[input].refreshX10 = refreshX10;
+    // The crop's picture is the signal's: a window that no longer fits becomes the whole
+    // picture.
+    CropRect& crop = m_state.crop.rects[input];
+    const bool newPicture =
+        present && (crop.hTotal != m_inputSignal[input].width || crop.vTotal != m_inputSignal[input].height);
+    if (newPicture) {
+        crop.hTotal = m_inputSignal[input].width;
+        crop.vTotal = m_inputSignal[input].height;
+        if (!CropFits(crop)) {
+            crop.hStart = crop.vStart = 0;
+            crop.hSize = crop.hTotal;
+            crop.vSize = crop.vTotal;
+        }
+    }
     if (static_cast<std::uint32_t>(input) == m_state.currentInput) {
         SetCurrentInput(input);
         Outgoing o = Out(InputStatusReply(m_state, input));
         o.reply = false;
         out.push_back(o);
+        if (newPicture) {
+            Outgoing c = Out(CropReply(m_state, input < 2 ? 0 : 1));
+            c.reply = false;
+            out.push_back(c);
+        }
     }
     return out;
 }
@@ -654,6 +685,11 @@ std::string ProcessorModel::Describe() const {
         t << "picture " << i << " brightness=" << int(p.brightness) << " contrast=" << int(p.contrast)
           << " gamma=" << int(p.gamma) << " colortemp=" << int(p.colorTemp) << " gains=" << int(p.red) << ","
           << int(p.green) << "," << int(p.blue) << "\n";
+    }
+    for (int i = 0; i < 4; ++i) {
+        const CropRect& c = s.crop.rects[i];
+        t << "crop " << i << " on=" << int(c.on) << " start=" << c.hStart << "," << c.vStart
+          << " size=" << c.hSize << "x" << c.vSize << " total=" << c.hTotal << "x" << c.vTotal << "\n";
     }
     t << "frame mode=" << s.crop.frameMode << " backup=" << int(s.crop.inputBackup) << "\n";
     t << "wifi ssid=" << s.wifi.ssid << " ip=" << s.wifi.ip << "\n";

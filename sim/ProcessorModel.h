@@ -45,7 +45,9 @@ public:
     std::vector<Frame> StateRecords() const;
 
     // Changes the signal on an input; returns the records that report it (the input status
-    // when the input is the current one).
+    // when the input is the current one, and its crop record when the picture's size changed:
+    // the crop's totals follow the signal, and a window that no longer fits becomes the whole
+    // picture).
     std::vector<Outgoing> SetInputSignal(int input, bool present, std::uint16_t width, std::uint16_t height,
                                          std::uint16_t refreshX10);
 
@@ -81,12 +83,13 @@ public:
     std::string Describe() const;
 
 private:
-    // What the processor made of an output command (0x0009, 0x000D).
+    // What the processor made of an output command (0x0009, 0x000D) or a crop (0x0001).
     enum class OutputOutcome {
         None,            // not an output command, or an output index it ignores
         WindowStored,    // placement and window stored, the resolution unchanged
         ResolutionTaken, // the output(s) run the new resolution
-        Refused,         // nothing changed: a resolution it cannot run, or no output named
+        Refused,         // nothing changed: a resolution it cannot run, no output named, or a
+                         // crop window outside its picture
     };
 
     OutputOutcome Apply(const std::uint8_t* f); // stores what a setting command changes

@@ -10,6 +10,7 @@
 #include "mainwindow/LinkEventMessages.h"
 #include "mainwindow/MainLog.h"
 #include "pages/CPage.h"
+#include "picture/CropPageCalls.h"
 #include "picture/InputChange.h"
 #include "platform/ui/MessageMap.h"
 #include "shell/CorvaneApp.h"
@@ -379,8 +380,11 @@ void CMainDlg::ClickInput(int input) {
     if (m_services.ShowMessage(MessageText(kMsgSelectInputSource), MessageText(kMsgChangeInputSource),
                                CMessageboxDlg::kModeQuestion) != IDOK)
         return;
-    if (const std::optional<corvane::Frame> cropOff = ChangeCurrentInput(m_app.state, input))
-        m_services.SendToDevice(cropOff->data(), cropOff->size());
+    const auto previous = static_cast<int>(m_app.state.currentInput);
+    if (!ChangeCurrentInput(m_app.state, input))
+        return;
+    if (auto* crop = m_services.CallsOf<CropPageCalls>(Window::CropPage))
+        crop->CropOff(previous);
     PostWindowMessage(m_pages.Find(Window::FramePage), WM_DEVICE_REPLY, kReplyInputStatus, 0);
     PostWindowMessage(this, WM_LINK_EVENT, kEventStatus, 0);
     SendWindowMessage(LayoutPage(), WM_INPUT_CHANGED, 0, 0);

@@ -5,6 +5,7 @@
 #include "layout/CLayoutDlg.h"
 #include "layout/COutputDlg.h"
 #include "pages/CPage.h"
+#include "picture/CCropDlg.h"
 #include "picture/CPicSettingDlg.h"
 #include "upgrade/CProgressDlg.h"
 
@@ -27,6 +28,9 @@ CBaseDialog* MakeOutputPage(PageContext& context, QWidget* parent, const PageRow
 CBaseDialog* MakePicturePage(PageContext& context, QWidget* parent, const PageRow&) {
     return new CPicSettingDlg(context, parent);
 }
+CBaseDialog* MakeCropPage(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CCropDlg(context, parent);
+}
 CBaseDialog* MakeConnectDialog(PageContext& context, QWidget* parent, const PageRow&) {
     return new CConnectDlg(context, parent);
 }
@@ -48,7 +52,7 @@ const std::vector<PageRow>& PageTable() {
         {kLayer, Window::LayerPage, CLayerDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeLayerPage},
         {kQuickSet, Window::QuickSetPage, 183, Frame::Page, PagePlace::Tab, MakeTemplatePage},
         {kEdid, Window::EdidPage, 146, Frame::Page, PagePlace::Tab, MakeTemplatePage},
-        {kCrop, Window::CropPage, 152, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kCrop, Window::CropPage, CCropDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeCropPage},
         {kPresets, Window::PresetsPage, 187, Frame::Page, PagePlace::Tab, MakeTemplatePage},
         {kMisc, Window::MiscPage, 165, Frame::Page, PagePlace::Tab, MakeTemplatePage},
         {kFrameSync, Window::FramePage, 189, Frame::Page, PagePlace::Tab, MakeTemplatePage},

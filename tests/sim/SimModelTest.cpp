@@ -11,6 +11,8 @@
 #include "layout/OutputFrames.h"
 #include "link/ByteOrder.h"
 #include "link/RecordCutter.h"
+#include "picture/CropFrames.h"
+#include "picture/CropRules.h"
 #include "picture/PictureFrames.h"
 
 #include <gtest/gtest.h>
@@ -155,7 +157,30 @@ struct CommandCase {
 
 TEST_F(Model, EachCommandFamilyIsAcknowledgedAsTheApplicationWaits) {
     const CommandCase cases[] = {
-        {"crop", RecordBuilder(0x0001).B(6, 1).B(7, 0).B(8, 1).LE16(9, 100).Build(), {"ack2/0", "00A7"}},
+        {"crop",
+         RecordBuilder(0x0001)
+             .B(6, 1)
+             .B(7, 0)
+             .B(8, 1)
+             .LE16(9, 100)
+             .LE16(11, 0)
+             .LE16(13, 1280)
+             .LE16(15, 720)
+             .LE16(17, 1920)
+             .LE16(19, 1080)
+             .Build(),
+         {"ack2/0", "00A7"}},
+        {"crop outside its picture",
+         RecordBuilder(0x0001)
+             .B(6, 2)
+             .B(8, 1)
+             .LE16(9, 1000)
+             .LE16(13, 1280)
+             .LE16(15, 720)
+             .LE16(17, 1920)
+             .LE16(19, 1080)
+             .Build(),
+         {"ack2/1", "00A7"}},
         {"EDID",
          RecordBuilder(0x0003).B(6, 0).B(7, 1).LE16(8, 1280).LE16(10, 720).Build(),
          {"ack4/1", "00A2"}},
@@ -258,9 +283,18 @@ TEST_F(Model, AcknowledgementsDriveTheApplicationsMessages) {
     Deliver(Command(RecordBuilder(0x0003).B(6, 0).B(7, 2).Build()));
     Deliver(Command(RecordBuilder(0x000E).B(6, 1).B(7, 'x').Build()));
     Deliver(Command(RecordBuilder(0x000B).B(6, 0).Build()));
-    Deliver(Command(RecordBuilder(0x0001).B(6, 0).Build()));
-    // EDID success, WiFi success; picture and crop success show nothing.
-    const std::vector<std::pair<int, int>> expected = {{4, 0}, {10, 1}};
+    Deliver(Command(RecordBuilder(0x0001)
+                        .B(6, 0)
+                        .LE16(9, 0)
+                        .LE16(11, 0)
+                        .LE16(13, 640)
+                        .LE16(15, 480)
+                        .LE16(17, 1920)
+                        .LE16(19, 1080)
+                        .Build()));
+    Deliver(Command(RecordBuilder(0x0001).B(6, 0).Build())); // a window past its picture
+    // EDID success, WiFi success; picture and crop success show nothing; a refused crop does.
+    const std::vector<std::pair<int, int>> expected = {{4, 0}, {10, 1}, {2, 1}};
     EXPECT_EQ(host.events, expected);
     EXPECT_EQ(host.hideWaits, 2);
 }
@@ -286,6 +320,87 @@ TEST_F(Model, PresetFileIsAppliedThenTheWaitEnds) {
     EXPECT_EQ(model.State().currentInput, 3u);
     EXPECT_EQ(model.State().layers[1].x, 4242u);
     EXPECT_EQ(model.State().crop.inputBackup, 1);
+}
+
+// The crop page's commands as the application builds them, answered by the processor and
+// taken back by the application's dispatcher: what the processor stores is what the page sent.
+TEST_F(Model, CropCommandsAreStoredAndReportedBack) {
+    app.linkState = kLinkOpen;
+    for (const Frame& r : model.StateRecords())
+        dispatcher.OnDeviceRecord(r.data());
+    ASSERT_EQ(app.linkState, kLinkSynchronised);
+    app.inputs[0].signal = 1;
+
+    // Switched on with a window, the crop of input 0 reaches the processor and comes back.
+    app.crop.rects[0] = CropRect{1, 100, 50, 1720, 980, 1920, 1080};
+    const auto out = Command(*CropCommand(app, 0, kCropSet));
+    EXPECT_EQ(Kinds(out), (std::vector<std::string>{"ack2/0", "00A7"}));
+    EXPECT_EQ(model.State().crop.rects[0].hStart, 100);
+    EXPECT_EQ(model.State().crop.rects[0].on, 1);
+    app.crop.rects[0] = CropRect{};
+    Deliver(out);
+    ExpectSameState(app, model.State());
+    EXPECT_TRUE(host.events.empty()) << "a crop done shows nothing";
+
+    // Reset to a 1280 x 720 signal.
+    model.SetInputSignal(0, true, 1280, 720, 600);
+    app.inputs[0].width = 1280;
+    app.inputs[0].height = 720;
+    ASSERT_TRUE(ResetCropToSignal(app, 0));
+    EXPECT_EQ(Kinds(Command(*CropCommand(app, 0, kCropReset))), (std::vector<std::string>{"ack2/0", "00A7"}));
+    const CropRect& r = model.State().crop.rects[0];
+    EXPECT_EQ(std::tie(r.hStart, r.vStart, r.hSize, r.vSize, r.hTotal, r.vTotal),
+              std::make_tuple(0, 0, 1280, 720, 1280, 720));
+
+    // Switched off before the input changes: stored, whatever the signal.
+    app.inputs[0].signal = 0;
+    Deliver(Command(*CropOffFrame(app, 0)));
+    EXPECT_EQ(model.State().crop.rects[0].on, 0);
+    EXPECT_EQ(app.crop.rects[0].on, 0);
+}
+
+TEST_F(Model, ACropOutsideItsPictureIsRefusedAndTheInputKeepsItsCrop) {
+    model.MutableState().crop.rects[1] = CropRect{1, 10, 20, 640, 360, 1920, 1080};
+    DeviceState sent;
+    const CropRect refused[] = {
+        {1, 1300, 0, 640, 360, 1920, 1080}, // past the right edge
+        {1, 0, 800, 640, 360, 1920, 1080},  // past the bottom
+        {1, 0, 0, 0, 360, 1920, 1080},      // empty
+        {1, 0, 0, 640, 360, 0, 0},          // a picture of no size
+    };
+    app.linkState = kLinkSynchronised;
+    for (const CropRect& c : refused) {
+        sent.crop.rects[1] = c;
+        const auto out = Command(BuildCropFrame(sent, 1, kCropSet));
+        EXPECT_EQ(Kinds(out), (std::vector<std::string>{"ack2/1", "00A7"}));
+        const CropRect& kept = model.State().crop.rects[1];
+        EXPECT_EQ(std::tie(kept.on, kept.hStart, kept.vStart, kept.hSize, kept.vSize),
+                  std::make_tuple(1, 10, 20, 640, 360));
+        Deliver(out);
+    }
+    EXPECT_EQ(host.events.size(), 4u) << "each refusal is an event (2, 1)";
+    EXPECT_EQ(app.crop.rects[1].hStart, 10) << "the application learns what the processor kept";
+}
+
+TEST_F(Model, ASignalOfAnotherSizeBecomesTheCropsPicture) {
+    DeviceState& s = model.MutableState();
+    s.crop.rects[0] = CropRect{1, 100, 50, 1720, 980, 1920, 1080};
+    s.crop.rects[1] = CropRect{1, 16, 16, 640, 360, 1920, 1080};
+    // The current input: its status and its crop record, the window too large for 720p now.
+    EXPECT_EQ(Kinds(model.SetInputSignal(0, true, 1280, 720, 600)),
+              (std::vector<std::string>{"00A3", "00A7"}));
+    const CropRect& r0 = model.State().crop.rects[0];
+    EXPECT_EQ(std::tie(r0.on, r0.hStart, r0.vStart, r0.hSize, r0.vSize, r0.hTotal, r0.vTotal),
+              std::make_tuple(1, 0, 0, 1280, 720, 1280, 720));
+    // Another input: stored, told at the next synchronisation; a window that fits stays.
+    EXPECT_TRUE(model.SetInputSignal(1, true, 1280, 720, 600).empty());
+    const CropRect& r1 = model.State().crop.rects[1];
+    EXPECT_EQ(std::tie(r1.hStart, r1.hSize, r1.hTotal, r1.vTotal), std::make_tuple(16, 640, 1280, 720));
+    // The same size again, or the signal gone: the crop's picture stays.
+    EXPECT_EQ(Kinds(model.SetInputSignal(0, true, 1280, 720, 500)), std::vector<std::string>{"00A3"});
+    EXPECT_EQ(Kinds(model.SetInputSignal(0, false, 0, 0, 0)), std::vector<std::string>{"00A3"});
+    EXPECT_EQ(model.State().crop.rects[0].hTotal, 1280);
+    EXPECT_NE(model.Describe().find("crop 0 on=1 start=0,0 size=1280x720 total=1280x720"), std::string::npos);
 }
 
 // The output page's commands as the application builds them, from the state the processor

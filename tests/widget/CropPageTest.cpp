@@ -1,0 +1,433 @@
+// The crop page with real mouse and key events and the real message dialog; the main window
+// is played by the fake context, which records the frames the page sends.
+
+#include "FakePageContext.h"
+#include "WidgetTestSupport.h"
+#include "device/ReplyCodes.h"
+#include "link/ByteOrder.h"
+#include "link/CommandCodes.h"
+#include "picture/CCropDlg.h"
+#include "picture/CropFrames.h"
+#include "picture/CropPageCalls.h"
+#include "platform/WindowMessages.h"
+#include "platform/ui/SystemMessages.h"
+#include "shell/Language.h"
+#include "widgets/CGdipButton.h"
+#include "widgets/ValueEdit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+// A crop record as the command carries it: input, argument, switch, window and totals.
+struct SentCrop {
+    int input;
+    int argument;
+    int on;
+    int hStart;
+    int vStart;
+    int width;
+    int height;
+    int hTotal;
+    int vTotal;
+    friend bool operator==(const SentCrop&, const SentCrop&) = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const SentCrop& c) {
+    return os << "{input " << c.input << " arg " << c.argument << " on " << c.on << ": " << c.hStart << ", "
+              << c.vStart << ", " << c.width << " x " << c.height << " of " << c.hTotal << " x " << c.vTotal
+              << "}";
+}
+
+class CropPageTest : public ::testing::Test {
+protected:
+    CropPageTest() : context(state, config) {
+        // HDMI-1 is current and carries 1080p; its crop is off and covers the whole picture.
+        state.currentInput = 0;
+        state.inputs[0].signal = 1;
+        for (CropRect& r : state.crop.rects)
+            r = CropRect{0, 0, 0, 1920, 1080, 1920, 1080};
+    }
+
+    CCropDlg& Page() {
+        if (!m_page) {
+            m_page = std::make_unique<CCropDlg>(context, nullptr);
+            m_page->resize(320, 600);
+            m_page->Create();
+            m_page->ShowPage(true);
+            context.windows[Window::CropPage] = m_page.get();
+            Drain();
+        }
+        return *m_page;
+    }
+
+    template <class W = oRealEdit> W* Control(int id) { return Page().Control<W>(id); }
+    CGdipButton* Switch() { return Control<CGdipButton>(CCropDlg::kSwitchId); }
+
+    void Connect() { state.linkState = kLinkSynchronised; }
+    void Type(int id, const QString& text) { TypeInto(Control(id), text); }
+    void Click(int id) { ClickAndDrain(Control<QAbstractButton>(id)); }
+    int Shown(int id) { return Control(id)->text().toInt(); }
+
+    // The processor's crop record names `input` as its current input.
+    void ReplyCrop(std::intptr_t input) {
+        SendWindowMessage(&Page(), WM_DEVICE_REPLY, kReplyCrop, input);
+        Drain();
+    }
+
+    // The crop on for the current input, as the processor reported it.
+    void CropOnAtStart(const CropRect& r) {
+        state.crop.rects[state.currentInput] = r;
+        ReplyCrop(state.currentInput);
+    }
+
+    std::vector<SentCrop> SentCrops() const {
+        std::vector<SentCrop> crops;
+        for (const Frame& f : context.sent) {
+            EXPECT_EQ(GetLE16(&f[4]), kCmdCrop);
+            EXPECT_EQ(f[38], FrameChecksum(f.data()));
+            crops.push_back({f[6], f[7], f[8], GetLE16(&f[9]), GetLE16(&f[11]), GetLE16(&f[13]),
+                             GetLE16(&f[15]), GetLE16(&f[17]), GetLE16(&f[19])});
+        }
+        return crops;
+    }
+
+    DeviceState state;
+    Config config;
+    FakePageContext context;
+
+private:
+    std::unique_ptr<CCropDlg> m_page;
+};
+
+TEST_F(CropPageTest, OnlyTheShownInputsButtonIsVisible) {
+    state.currentInput = 2;
+    state.inputs[2].signal = 1;
+    state.crop.rects[2] = CropRect{1, 8, 9, 640, 360, 1920, 1080};
+    ReplyCrop(2);
+    EXPECT_EQ(Page().PageInput(), 2u);
+    for (int i = 0; i < kInputCount; ++i) {
+        SCOPED_TRACE(i);
+        auto* b = Control<CGdipButton>(CCropDlg::kInputButtonFirst + i);
+        EXPECT_EQ(b->isVisible(), i == 2);
+        EXPECT_EQ(b->isChecked(), i == 2);
+        EXPECT_EQ(b->TextColour(), i == 2 ? QColor(239, 156, 0) : QColor(235, 235, 235));
+    }
+    EXPECT_EQ(Control<CGdipButton>(CCropDlg::kInputButtonFirst + 2)->text(), QStringLiteral("DP1"));
+    EXPECT_EQ(Shown(CCropDlg::kHStartId), 8);
+    EXPECT_EQ(Shown(CCropDlg::kVStartId), 9);
+    EXPECT_EQ(Shown(CCropDlg::kWidthId), 640);
+    EXPECT_EQ(Shown(CCropDlg::kHeightId), 360);
+    EXPECT_TRUE(Switch()->isChecked());
+    EXPECT_FALSE(Control<QWidget>(CCropDlg::kInputSourceLabelId)->isVisible());
+
+    // The visible button shows its input again.
+    Click(CCropDlg::kInputButtonFirst + 2);
+    EXPECT_EQ(Page().PageInput(), 2u);
+    EXPECT_TRUE(Control<CGdipButton>(CCropDlg::kInputButtonFirst + 2)->isChecked());
+    EXPECT_TRUE(context.sent.empty());
+}
+
+TEST_F(CropPageTest, TheControlsFollowTheCurrentInputAndItsSignal) {
+    Page();
+    auto boxesEnabled = [&] {
+        bool all = true, none = true;
+        for (int id : {CCropDlg::kHStartId, CCropDlg::kVStartId, CCropDlg::kWidthId, CCropDlg::kHeightId}) {
+            all = all && Control(id)->isEnabled();
+            none = none && !Control(id)->isEnabled();
+        }
+        EXPECT_TRUE(all || none) << "the four boxes go together";
+        return all;
+    };
+    // Signal, crop off: only the switch.
+    EXPECT_TRUE(Switch()->isEnabled());
+    EXPECT_FALSE(Switch()->isChecked());
+    EXPECT_FALSE(boxesEnabled());
+    EXPECT_FALSE(Control<QWidget>(CCropDlg::kResetId)->isEnabled());
+
+    // Switched on (nothing is sent without a processor): the boxes and Reset too.
+    Click(CCropDlg::kSwitchId);
+    EXPECT_TRUE(Switch()->isChecked());
+    EXPECT_TRUE(Page().CropOn());
+    EXPECT_EQ(state.crop.rects[0].on, 1);
+    EXPECT_TRUE(boxesEnabled());
+    EXPECT_TRUE(Control<QWidget>(CCropDlg::kResetId)->isEnabled());
+    EXPECT_TRUE(context.sent.empty());
+
+    // The signal goes while the page is hidden: shown again, everything is off.
+    Page().ShowPage(false);
+    state.inputs[0].signal = 0;
+    Page().ShowPage(true);
+    Drain();
+    EXPECT_FALSE(Switch()->isEnabled());
+    EXPECT_FALSE(Switch()->isChecked()) << "without a signal the switch shows off";
+    EXPECT_FALSE(boxesEnabled());
+    EXPECT_FALSE(Control<QWidget>(CCropDlg::kResetId)->isEnabled());
+
+    // An input that is not the current one: nothing to change.
+    state.inputs[0].signal = 1;
+    state.inputs[1].signal = 1;
+    SendWindowMessage(&Page(), WM_COMMAND, MakeWParam(CCropDlg::kInputButtonFirst + 1, BN_CLICKED), 0);
+    EXPECT_EQ(Page().PageInput(), 1u);
+    EXPECT_FALSE(Switch()->isEnabled());
+    EXPECT_FALSE(boxesEnabled());
+}
+
+TEST_F(CropPageTest, ACropIsRefusedWhileALayerZooms) {
+    Connect();
+    state.layers[1].zoomOn = 1;
+    state.layers[3].zoomOn = 1;
+    Page();
+    MessageBoxAnswerer answerer;
+    Click(CCropDlg::kSwitchId);
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].title, "Tips");
+    EXPECT_EQ(answerer.boxes[0].message, "The Layer2 Zoom is open!");
+    EXPECT_FALSE(Switch()->isChecked());
+    EXPECT_FALSE(Page().CropOn());
+    EXPECT_EQ(state.crop.rects[0].on, 0);
+    EXPECT_FALSE(Control(CCropDlg::kHStartId)->isEnabled());
+    EXPECT_TRUE(context.sent.empty());
+
+    // Without zoom the crop goes on.
+    state.layers[1].zoomOn = 0;
+    state.layers[3].zoomOn = 0;
+    Click(CCropDlg::kSwitchId);
+    EXPECT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_TRUE(Switch()->isChecked());
+    EXPECT_EQ(SentCrops(), (std::vector<SentCrop>{{0, 0, 1, 0, 0, 1920, 1080, 1920, 1080}}));
+
+    // Switching it off is always possible, zoom or not.
+    state.layers[0].zoomOn = 1;
+    Click(CCropDlg::kSwitchId);
+    EXPECT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_FALSE(Switch()->isChecked());
+    EXPECT_EQ(SentCrops().size(), 2u);
+    EXPECT_EQ(SentCrops().back().on, 0);
+}
+
+TEST_F(CropPageTest, ResetTakesTheWholePictureOfA720pSignal) {
+    Connect();
+    state.inputs[0].width = 1280;
+    state.inputs[0].height = 720;
+    CropOnAtStart({1, 100, 50, 1720, 980, 1920, 1080});
+    Click(CCropDlg::kResetId);
+    EXPECT_EQ(SentCrops(), (std::vector<SentCrop>{{0, 1, 1, 0, 0, 1280, 720, 1280, 720}}));
+    EXPECT_EQ(Shown(CCropDlg::kHStartId), 0);
+    EXPECT_EQ(Shown(CCropDlg::kWidthId), 1280);
+    EXPECT_EQ(Shown(CCropDlg::kHeightId), 720);
+    EXPECT_EQ(Page().PreviewOutline(), Page().PreviewBox());
+
+    // Without a processor: told so, nothing sent or changed.
+    state.linkState = kLinkOpen;
+    state.inputs[0].width = 1920;
+    MessageBoxAnswerer answerer;
+    Click(CCropDlg::kResetId);
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].title, "Tips");
+    EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
+    EXPECT_EQ(SentCrops().size(), 1u);
+    EXPECT_EQ(state.crop.rects[0].hTotal, 1280);
+
+    // Without a signal (the button is disabled; its command does nothing either).
+    Connect();
+    state.inputs[0].signal = 0;
+    SendWindowMessage(&Page(), WM_COMMAND, MakeWParam(CCropDlg::kResetId, BN_CLICKED), 0);
+    Drain();
+    EXPECT_EQ(SentCrops().size(), 1u);
+    EXPECT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(state.crop.rects[0].hTotal, 1280);
+}
+
+TEST_F(CropPageTest, TheLimitsAsTyped) {
+    Connect();
+    CropOnAtStart({1, 0, 0, 1000, 1080, 1920, 1080});
+    Type(CCropDlg::kHStartId, "1500");
+    EXPECT_EQ(Shown(CCropDlg::kHStartId), 920) << "at most hTotal - Width";
+    EXPECT_EQ(state.crop.rects[0].hStart, 920);
+    EXPECT_EQ(SentCrops(), (std::vector<SentCrop>{{0, 0, 1, 920, 0, 1000, 1080, 1920, 1080}}));
+
+    Type(CCropDlg::kHeightId, "1000");
+    Type(CCropDlg::kVStartId, "500");
+    EXPECT_EQ(Shown(CCropDlg::kVStartId), 80) << "at most vTotal - Height";
+    Type(CCropDlg::kWidthId, "1200");
+    EXPECT_EQ(Shown(CCropDlg::kWidthId), 1000) << "at most hTotal - H Start";
+    EXPECT_EQ(SentCrops().size(), 3u) << "the width was already 1000";
+    EXPECT_EQ(SentCrops().back(), (SentCrop{0, 0, 1, 920, 80, 1000, 1000, 1920, 1080}));
+
+    // The picture became smaller than the window (720p): no wrap below 0, the window fits.
+    state.crop.rects[0] = CropRect{1, 100, 50, 1720, 980, 1280, 720};
+    ReplyCrop(0);
+    Type(CCropDlg::kHStartId, "300");
+    EXPECT_EQ(Shown(CCropDlg::kHStartId), 0);
+    EXPECT_EQ(Shown(CCropDlg::kWidthId), 1280);
+    EXPECT_EQ(Shown(CCropDlg::kVStartId), 0);
+    EXPECT_EQ(Shown(CCropDlg::kHeightId), 720);
+    EXPECT_EQ(SentCrops().back(), (SentCrop{0, 0, 1, 0, 0, 1280, 720, 1280, 720}));
+
+    // Totals of 0 from the processor: only the boxes' ranges, nothing wraps.
+    state.crop.rects[0] = CropRect{1, 0, 0, 1920, 1080, 0, 0};
+    ReplyCrop(0);
+    Type(CCropDlg::kHStartId, "100");
+    EXPECT_EQ(Shown(CCropDlg::kHStartId), 100);
+    EXPECT_EQ(SentCrops().back(), (SentCrop{0, 0, 1, 100, 0, 1920, 1080, 0, 0}));
+    Type(CCropDlg::kWidthId, "12");
+    EXPECT_EQ(Shown(CCropDlg::kWidthId), 32) << "the box's minimum";
+    EXPECT_EQ(SentCrops().back().width, 32);
+    for (const SentCrop& c : SentCrops()) {
+        EXPECT_LE(c.hStart, 9999);
+        EXPECT_LE(c.vStart, 9999);
+    }
+}
+
+TEST_F(CropPageTest, NothingIsSentWithoutTheLinkOrASignalOrForTheSameValue) {
+    CropOnAtStart({1, 100, 50, 1720, 980, 1920, 1080});
+    // The port is open but the processor not synchronised: the records change, nothing goes.
+    state.linkState = kLinkOpen;
+    MessageBoxAnswerer answerer;
+    Type(CCropDlg::kHStartId, "150");
+    EXPECT_EQ(state.crop.rects[0].hStart, 150);
+    Click(CCropDlg::kSwitchId);
+    EXPECT_EQ(state.crop.rects[0].on, 0);
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_TRUE(answerer.boxes.empty()) << "edits and the switch tell nothing";
+
+    // Synchronised: the value already stored sends nothing, a new one once.
+    Connect();
+    Click(CCropDlg::kSwitchId);
+    ASSERT_EQ(SentCrops().size(), 1u);
+    Type(CCropDlg::kHStartId, "150");
+    Type(CCropDlg::kHStartId, "0150");
+    EXPECT_EQ(SentCrops().size(), 1u);
+    Type(CCropDlg::kHStartId, "160");
+    EXPECT_EQ(SentCrops().size(), 2u);
+
+    // No signal: the processor would not show it; nothing is sent.
+    state.inputs[0].signal = 0;
+    SendWindowMessage(&Page(), WM_VALUE_COMMITTED, CCropDlg::kVStartId, 0);
+    Control(CCropDlg::kVStartId)->SetValue(70);
+    SendWindowMessage(&Page(), WM_VALUE_COMMITTED, CCropDlg::kVStartId, 0);
+    EXPECT_EQ(state.crop.rects[0].vStart, 70);
+    EXPECT_EQ(SentCrops().size(), 2u);
+
+    // A hidden page takes no value.
+    state.inputs[0].signal = 1;
+    Page().ShowPage(false);
+    Control(CCropDlg::kVStartId)->SetValue(90);
+    SendWindowMessage(&Page(), WM_VALUE_COMMITTED, CCropDlg::kVStartId, 0);
+    EXPECT_EQ(state.crop.rects[0].vStart, 70);
+    EXPECT_EQ(SentCrops().size(), 2u);
+}
+
+TEST_F(CropPageTest, ThePageFollowsTheProcessorsCurrentInput) {
+    Page();
+    state.currentInput = 3;
+    state.inputs[3].signal = 1;
+    state.crop.rects[3] = CropRect{1, 64, 32, 1280, 720, 3840, 2160};
+    ReplyCrop(3);
+    EXPECT_EQ(Page().PageInput(), 3u);
+    EXPECT_TRUE(Control<CGdipButton>(CCropDlg::kInputButtonFirst + 3)->isVisible());
+    EXPECT_FALSE(Control<CGdipButton>(CCropDlg::kInputButtonFirst)->isVisible());
+    EXPECT_EQ(Shown(CCropDlg::kHStartId), 64);
+    EXPECT_EQ(Shown(CCropDlg::kWidthId), 1280);
+    EXPECT_TRUE(Switch()->isChecked());
+    EXPECT_TRUE(Control(CCropDlg::kWidthId)->isEnabled());
+    // 64 / (3840 / 130) = 2.2, 32 / 21.6 = 1.5, 1344 / 29.5 = 45.5, 752 / 21.6 = 34.8
+    const QRect box = Page().PreviewBox();
+    EXPECT_EQ(Page().PreviewOutline(), QRect(box.x() + 2, box.y() + 1, 46 - 2, 35 - 1));
+
+    // A record naming no input is ignored.
+    ReplyCrop(4);
+    ReplyCrop(-1);
+    EXPECT_EQ(Page().PageInput(), 3u);
+    EXPECT_TRUE(context.sent.empty());
+}
+
+TEST_F(CropPageTest, CropOffSwitchesTheOldInputsCropOffBeforeAnInputChange) {
+    state.currentInput = 1;
+    state.inputs[1].signal = 1;
+    CropOnAtStart({1, 100, 50, 1720, 980, 1920, 1080});
+    auto* calls = context.CallsOf<CropPageCalls>(Window::CropPage);
+    ASSERT_NE(calls, nullptr);
+
+    // Without a processor nothing changes.
+    calls->CropOff(1);
+    EXPECT_EQ(state.crop.rects[1].on, 1);
+    EXPECT_TRUE(context.sent.empty());
+
+    // The main window already took the signal away (the input is changing): sent anyway.
+    Connect();
+    state.inputs[1].signal = 0;
+    calls->CropOff(1);
+    EXPECT_EQ(state.crop.rects[1].on, 0);
+    EXPECT_EQ(SentCrops(), (std::vector<SentCrop>{{1, 0, 0, 100, 50, 1720, 980, 1920, 1080}}));
+    EXPECT_FALSE(Switch()->isChecked()) << "the page shows the crop off";
+
+    // Off already, or an input the processor does not have: nothing.
+    calls->CropOff(1);
+    calls->CropOff(0);
+    calls->CropOff(7);
+    EXPECT_EQ(SentCrops().size(), 1u);
+}
+
+TEST_F(CropPageTest, ThePreviewShowsTheOutlineWhereTheNumbersSay) {
+    Connect();
+    CropOnAtStart({1, 100, 50, 1720, 980, 1920, 1080});
+    const QRect box = Page().PreviewBox();
+    const QRect s = Switch()->geometry();
+    EXPECT_EQ(box, QRect(s.x() - 30, s.y() + 50, 130, 100));
+    // 100 / 14.77 = 6.8, 50 / 10.8 = 4.6, 1820 / 14.77 = 123.2, 1030 / 10.8 = 95.4
+    const QRect outline = Page().PreviewOutline();
+    EXPECT_EQ(outline, QRect(box.x() + 7, box.y() + 5, 123 - 7, 95 - 5));
+
+    const QImage image = Page().grab().toImage();
+    const QColor fill(255, 174, 0); // COLORREF 0x00AEFF
+    const QColor line(0, 69, 255);  // COLORREF 0xFF4500
+    auto at = [&](int x, int y) { return image.pixelColor(x, y); };
+    const int midY = outline.center().y();
+    const int midX = outline.center().x();
+    EXPECT_EQ(at(box.x() + 2, box.y() + 2), fill);
+    EXPECT_EQ(at(outline.left(), midY), line);
+    EXPECT_EQ(at(outline.right(), midY), line);
+    EXPECT_EQ(at(midX, outline.top()), line);
+    EXPECT_EQ(at(midX, outline.bottom()), line);
+    EXPECT_EQ(at(outline.left() - 1, midY), fill);
+    EXPECT_EQ(at(outline.right() + 1, midY), fill);
+    EXPECT_EQ(at(outline.left() + 1, midY), fill) << "only the outline is drawn";
+
+    // A typed value moves the outline at once.
+    Type(CCropDlg::kHStartId, "200");
+    EXPECT_EQ(Page().PreviewOutline().left(), box.x() + 14); // 200 / 14.77 = 13.5
+}
+
+#ifdef CORVANE_GALLERY_DIR
+TEST_F(CropPageTest, RendersForTheGallery) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string chinese = file.readAll().toStdString();
+    QDir().mkpath(CORVANE_GALLERY_DIR);
+    Connect();
+    CropOnAtStart({1, 240, 135, 1200, 675, 1920, 1080});
+    for (const char* name : {"", "-chinese"}) {
+        const bool zh = name[0] != 0;
+        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
+        lang.Select(zh ? "Chinese" : "English");
+        Page().ApplyLanguage();
+        if (QWidget* focus = QApplication::focusWidget())
+            focus->clearFocus(); // no caret in the picture
+        Drain();
+        const QString path = QString("%1/crop_page%2.png").arg(CORVANE_GALLERY_DIR, name);
+        EXPECT_TRUE(Page().grab().save(path)) << path.toStdString();
+    }
+}
+#endif
+
+} // namespace
