@@ -5,6 +5,7 @@
 #include "layout/CLayoutDlg.h"
 #include "layout/COutputDlg.h"
 #include "pages/CPage.h"
+#include "picture/CEdidDlg.h"
 #include "picture/CPicSettingDlg.h"
 #include "upgrade/CProgressDlg.h"
 
@@ -27,6 +28,9 @@ CBaseDialog* MakeOutputPage(PageContext& context, QWidget* parent, const PageRow
 CBaseDialog* MakePicturePage(PageContext& context, QWidget* parent, const PageRow&) {
     return new CPicSettingDlg(context, parent);
 }
+CBaseDialog* MakeEdidPage(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CEdidDlg(context, parent);
+}
 CBaseDialog* MakeConnectDialog(PageContext& context, QWidget* parent, const PageRow&) {
     return new CConnectDlg(context, parent);
 }
@@ -47,7 +51,7 @@ const std::vector<PageRow>& PageTable() {
         {kOutput, Window::OutputPage, COutputDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeOutputPage},
         {kLayer, Window::LayerPage, CLayerDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeLayerPage},
         {kQuickSet, Window::QuickSetPage, 183, Frame::Page, PagePlace::Tab, MakeTemplatePage},
-        {kEdid, Window::EdidPage, 146, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kEdid, Window::EdidPage, CEdidDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeEdidPage},
         {kCrop, Window::CropPage, 152, Frame::Page, PagePlace::Tab, MakeTemplatePage},
         {kPresets, Window::PresetsPage, 187, Frame::Page, PagePlace::Tab, MakeTemplatePage},
         {kMisc, Window::MiscPage, 165, Frame::Page, PagePlace::Tab, MakeTemplatePage},
