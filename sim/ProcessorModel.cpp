@@ -20,6 +20,59 @@ constexpr std::uint32_t kCanvasTop = 198;
 constexpr std::uint32_t kCanvasWidth = 4 * 1920;
 constexpr std::uint32_t kCanvasHeight = 1080;
 
+// What the processor accepts in an EDID it presents: each value within its bounds and a pixel
+// rate, (H active + H blank) x (V active + V blank) x frame rate, of at most 594 MHz.
+struct EdidBound {
+    std::uint16_t EdidTiming::*field;
+    std::uint16_t min;
+    std::uint16_t max;
+};
+constexpr EdidBound kEdidBounds[] = {
+    {&EdidTiming::hBlank, 96, 4092},   {&EdidTiming::vBlank, 16, 1024}, {&EdidTiming::hActive, 800, 4092},
+    {&EdidTiming::vActive, 600, 2160}, {&EdidTiming::hSync, 4, 256},    {&EdidTiming::vSync, 4, 64},
+    {&EdidTiming::hFront, 4, 512},     {&EdidTiming::vFront, 4, 64},    {&EdidTiming::refreshX10, 200, 1200},
+};
+constexpr std::uint64_t kEdidPixelRateMaxX10 = 5940000000; // 594 MHz, with the rate in tenths of a hertz
+
+bool EdidRuns(const EdidTiming& t) {
+    for (const EdidBound& b : kEdidBounds)
+        if (t.*b.field < b.min || t.*b.field > b.max)
+            return false;
+    const std::uint64_t rateX10 = static_cast<std::uint64_t>(t.hActive + t.hBlank) *
+                                  static_cast<std::uint64_t>(t.vActive + t.vBlank) * t.refreshX10;
+    return rateX10 <= kEdidPixelRateMaxX10;
+}
+
+} // namespace
+
+std::optional<EdidTiming> EdidAfter(const EdidTiming& current, const std::uint8_t* f) {
+    EdidTiming t = current;
+    switch (f[7]) {
+    case 0: // back to the built-in timing
+        return kBuiltInEdid;
+    case 1: // the active size and frame rate; the blanking stays
+    case 2: // the whole timing
+        t.hActive = GetLE16(f + 8);
+        t.vActive = GetLE16(f + 10);
+        t.refreshX10 = GetLE16(f + 12);
+        if (f[7] == 2) {
+            t.hBlank = GetLE16(f + 14);
+            t.vBlank = GetLE16(f + 16);
+            t.hSync = GetLE16(f + 18);
+            t.vSync = GetLE16(f + 20);
+            t.hFront = GetLE16(f + 22);
+            t.vFront = GetLE16(f + 24);
+        }
+        if (!EdidRuns(t))
+            return std::nullopt;
+        return t;
+    default:
+        return std::nullopt;
+    }
+}
+
+namespace {
+
 // Erase announcements the boot loader sends before it is ready for the image.
 int EraseSteps(Target t) {
     return t == Target::Fpga ? 12 : 3;
@@ -262,24 +315,9 @@ ProcessorModel::OutputOutcome ProcessorModel::Apply(const std::uint8_t* f) {
         }
         break;
     case kCmdEdid:
-        if (b6 < 4) {
-            EdidTiming& t = s.edidTimings[b6];
-            if (f[7] == 0) {
-                t = EdidTiming{};
-            } else {
-                t.hActive = GetLE16(f + 8);
-                t.vActive = GetLE16(f + 10);
-                t.refreshX10 = GetLE16(f + 12);
-                if (f[7] == 2) {
-                    t.hBlank = GetLE16(f + 14);
-                    t.vBlank = GetLE16(f + 16);
-                    t.hSync = GetLE16(f + 18);
-                    t.vSync = GetLE16(f + 20);
-                    t.hFront = GetLE16(f + 22);
-                    t.vFront = GetLE16(f + 24);
-                }
-            }
-        }
+        if (b6 < 4)
+            if (const std::optional<EdidTiming> t = EdidAfter(s.edidTimings[b6], f))
+                s.edidTimings[b6] = *t;
         break;
     case kCmdSelectInput:
         if (b6 < 4)
@@ -417,6 +455,7 @@ std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
     if (m_bootLoader || (code & 0x8000))
         return BootCommand(f);
 
+    const bool edidTaken = code == kCmdEdid && b6 < 4 && EdidAfter(m_state.edidTimings[b6], f).has_value();
     const OutputOutcome outcome = Apply(f);
     const int group = m_state.currentInput < 2 ? 0 : 1;
     switch (code) {
@@ -428,7 +467,8 @@ std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
         break;
     case kCmdEdid:
         if (b6 < 4) {
-            out.push_back(Out(AckReply(kAckEdid, 1, b6)));
+            // Status 1: the input presents the timing; 0: refused, the slot keeps its timing.
+            out.push_back(Out(AckReply(kAckEdid, edidTaken ? 1 : 0, b6)));
             out.push_back(Out(EdidReply(m_state, b6)));
         } else {
             out.push_back(Out(AckReply(kAckEdid, 0, b6)));
@@ -690,6 +730,12 @@ std::string ProcessorModel::Describe() const {
         const CropRect& c = s.crop.rects[i];
         t << "crop " << i << " on=" << int(c.on) << " start=" << c.hStart << "," << c.vStart
           << " size=" << c.hSize << "x" << c.vSize << " total=" << c.hTotal << "x" << c.vTotal << "\n";
+    }
+    for (int i = 0; i < 4; ++i) {
+        const EdidTiming& e = s.edidTimings[i];
+        t << "edid " << i << " active=" << e.hActive << "x" << e.vActive << " fps-x10=" << e.refreshX10
+          << " blank=" << e.hBlank << "," << e.vBlank << " sync=" << e.hSync << "," << e.vSync
+          << " front=" << e.hFront << "," << e.vFront << "\n";
     }
     t << "frame mode=" << s.crop.frameMode << " backup=" << int(s.crop.inputBackup) << "\n";
     t << "wifi ssid=" << s.wifi.ssid << " ip=" << s.wifi.ip << "\n";

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,16 @@ private:
     std::uint64_t m_packets = 0;
     std::uint64_t m_badPackets = 0;
 };
+
+// The built-in EDID timing of every input, which an EDID command of mode 0 returns to:
+// 3840 x 2160 at 60 Hz.
+inline constexpr EdidTiming kBuiltInEdid{160, 62, 3840, 2160, 32, 5, 48, 3, 600};
+
+// The timing an input presents after the EDID command `frame` (byte 7: 0 the built-in timing, 1
+// the active size and frame rate of bytes 8..13 with the blanking kept, 2 the whole timing); none
+// when the processor refuses it: another mode, a value outside its bounds, or a pixel rate above
+// 594 MHz.
+std::optional<EdidTiming> EdidAfter(const EdidTiming& current, const std::uint8_t* frame);
 
 // True when the block is a firmware data packet (bytes 8..11 zero) rather than a preset file.
 bool IsDataPacket(const std::uint8_t* block);

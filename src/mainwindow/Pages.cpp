@@ -6,6 +6,7 @@
 #include "layout/COutputDlg.h"
 #include "pages/CPage.h"
 #include "picture/CCropDlg.h"
+#include "picture/CEdidDlg.h"
 #include "picture/CPicSettingDlg.h"
 #include "upgrade/CProgressDlg.h"
 
@@ -31,6 +32,9 @@ CBaseDialog* MakePicturePage(PageContext& context, QWidget* parent, const PageRo
 CBaseDialog* MakeCropPage(PageContext& context, QWidget* parent, const PageRow&) {
     return new CCropDlg(context, parent);
 }
+CBaseDialog* MakeEdidPage(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CEdidDlg(context, parent);
+}
 CBaseDialog* MakeConnectDialog(PageContext& context, QWidget* parent, const PageRow&) {
     return new CConnectDlg(context, parent);
 }
@@ -51,7 +55,7 @@ const std::vector<PageRow>& PageTable() {
         {kOutput, Window::OutputPage, COutputDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeOutputPage},
         {kLayer, Window::LayerPage, CLayerDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeLayerPage},
         {kQuickSet, Window::QuickSetPage, 183, Frame::Page, PagePlace::Tab, MakeTemplatePage},
-        {kEdid, Window::EdidPage, 146, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kEdid, Window::EdidPage, CEdidDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeEdidPage},
         {kCrop, Window::CropPage, CCropDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeCropPage},
         {kPresets, Window::PresetsPage, 187, Frame::Page, PagePlace::Tab, MakeTemplatePage},
         {kMisc, Window::MiscPage, 165, Frame::Page, PagePlace::Tab, MakeTemplatePage},

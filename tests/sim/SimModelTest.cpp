@@ -13,6 +13,7 @@
 #include "link/RecordCutter.h"
 #include "picture/CropFrames.h"
 #include "picture/CropRules.h"
+#include "picture/EdidFrames.h"
 #include "picture/PictureFrames.h"
 
 #include <gtest/gtest.h>
@@ -182,7 +183,7 @@ TEST_F(Model, EachCommandFamilyIsAcknowledgedAsTheApplicationWaits) {
              .Build(),
          {"ack2/1", "00A7"}},
         {"EDID",
-         RecordBuilder(0x0003).B(6, 0).B(7, 1).LE16(8, 1280).LE16(10, 720).Build(),
+         RecordBuilder(0x0003).B(6, 0).B(7, 1).LE16(8, 1280).LE16(10, 720).LE16(12, 600).Build(),
          {"ack4/1", "00A2"}},
         {"input selection", MakeFrameByte6(0x0004, 2), {"00A3", "00A7"}},
         {"preset recall", MakeFrameByte6(0x0005, 1), {"00A8", "00A8", "00A8", "00A8", "ack9/1"}},
@@ -280,7 +281,7 @@ TEST_F(Model, PictureCommandsAreKeptAsTheProcessorKeepsThem) {
 
 TEST_F(Model, AcknowledgementsDriveTheApplicationsMessages) {
     app.linkState = kLinkSynchronised;
-    Deliver(Command(RecordBuilder(0x0003).B(6, 0).B(7, 2).Build()));
+    Deliver(Command(BuildEdidFrame(app, {0, EdidMode::Full})));
     Deliver(Command(RecordBuilder(0x000E).B(6, 1).B(7, 'x').Build()));
     Deliver(Command(RecordBuilder(0x000B).B(6, 0).Build()));
     Deliver(Command(RecordBuilder(0x0001)
@@ -297,6 +298,82 @@ TEST_F(Model, AcknowledgementsDriveTheApplicationsMessages) {
     const std::vector<std::pair<int, int>> expected = {{4, 0}, {10, 1}, {2, 1}};
     EXPECT_EQ(host.events, expected);
     EXPECT_EQ(host.hideWaits, 2);
+}
+
+// The EDID command as the EDID page builds it: each mode stored as the processor keeps it, a
+// timing above 594 MHz (or with a value outside the processor's bounds) refused and the slot
+// reported unchanged, and the application's record and message following the answer.
+TEST_F(Model, EdidTimingsAreKeptByModeAndRefusedAboveThePixelRate) {
+    app.linkState = kLinkSynchronised;
+    auto send = [&](int slot, EdidMode mode) {
+        const std::vector<Outgoing> out = Command(BuildEdidFrame(app, {slot, mode}));
+        Deliver(out);
+        return Kinds(out);
+    };
+    const std::vector<std::string> taken = {"ack4/1", "00A2"};
+    const std::vector<std::string> refused = {"ack4/0", "00A2"};
+    auto fields = [](const EdidTiming& t) {
+        return std::make_tuple(t.hBlank, t.vBlank, t.hActive, t.vActive, t.hSync, t.vSync, t.hFront, t.vFront,
+                               t.refreshX10);
+    };
+
+    // Mode 2: the whole timing; 3840 x 2160 at 60 Hz with a small blanking runs at 533 MHz.
+    app.edidTimings[1] = EdidTiming{160, 62, 3840, 2160, 32, 5, 48, 4, 600};
+    EXPECT_EQ(send(1, EdidMode::Full), taken);
+    EXPECT_EQ(fields(model.State().edidTimings[1]), fields(app.edidTimings[1]));
+
+    // Mode 1: the active size and frame rate; the processor keeps its blanking.
+    app.edidTimings[2] = EdidTiming{1000, 500, 1280, 720, 100, 50, 100, 50, 500};
+    EXPECT_EQ(send(2, EdidMode::ActiveAndRate), taken);
+    EXPECT_EQ(fields(model.State().edidTimings[2]),
+              fields(EdidTiming{280, 45, 1280, 720, 44, 4, 148, 4, 500}));
+    EXPECT_EQ(fields(app.edidTimings[2]), fields(model.State().edidTimings[2])) << "the reply brings it back";
+
+    // Above 594 MHz: 3840 x 2160 at 120 Hz with that blanking is 1066 MHz.
+    const EdidTiming before = model.State().edidTimings[1];
+    app.edidTimings[1].refreshX10 = 1200;
+    host.events.clear();
+    EXPECT_EQ(send(1, EdidMode::Full), refused);
+    EXPECT_EQ(fields(model.State().edidTimings[1]), fields(before));
+    EXPECT_EQ(fields(app.edidTimings[1]), fields(before)) << "the application shows what the processor runs";
+    EXPECT_EQ(host.events, (std::vector<std::pair<int, int>>{{4, 1}})) << "\"Set up failure!\"";
+    // Just within: 4000 x 2222 x 66.8 Hz; 66.9 Hz is over.
+    app.edidTimings[1].refreshX10 = 668;
+    EXPECT_EQ(send(1, EdidMode::Full), taken);
+    app.edidTimings[1].refreshX10 = 669;
+    EXPECT_EQ(send(1, EdidMode::Full), refused);
+    // Mode 1 counts the blanking the processor keeps (280 x 45): 3840 x 2160 at 65 Hz fits
+    // (590 MHz), at 66 Hz it does not (600 MHz), though the frame's own blanking would fit.
+    app.edidTimings[3] = EdidTiming{96, 16, 3840, 2160, 4, 4, 4, 4, 650};
+    EXPECT_EQ(send(3, EdidMode::ActiveAndRate), taken);
+    app.edidTimings[3] = EdidTiming{96, 16, 3840, 2160, 4, 4, 4, 4, 660};
+    EXPECT_EQ(send(3, EdidMode::ActiveAndRate), refused);
+
+    // Values outside the processor's bounds are refused too.
+    const EdidTiming bounds[] = {{280, 45, 640, 480, 44, 4, 148, 4, 600},
+                                 {280, 45, 1920, 1080, 44, 4, 148, 4, 100},
+                                 {280, 45, 1920, 1080, 0, 4, 148, 4, 600},
+                                 {280, 45, 1920, 1080, 44, 4, 148, 3, 600},
+                                 {5000, 45, 1920, 1080, 44, 4, 148, 4, 600}};
+    for (const EdidTiming& t : bounds) {
+        app.edidTimings[0] = t;
+        EXPECT_EQ(send(0, EdidMode::Full), refused) << t.hActive << " " << t.refreshX10;
+    }
+    EXPECT_EQ(fields(model.State().edidTimings[0]), fields(EdidTiming{}));
+
+    // Mode 0: back to the built-in timing, whatever the frame carries.
+    app.edidTimings[2] = EdidTiming{1, 1, 1, 1, 1, 1, 1, 1, 1};
+    EXPECT_EQ(send(2, EdidMode::BuiltIn), taken);
+    EXPECT_EQ(fields(model.State().edidTimings[2]), fields(kBuiltInEdid));
+    EXPECT_EQ(fields(app.edidTimings[2]), fields(kBuiltInEdid));
+
+    // Another mode, and a slot the processor does not have.
+    Frame odd = BuildEdidFrame(app, {1, EdidMode::Full});
+    odd[7] = 3;
+    SealFrame(odd);
+    EXPECT_EQ(Kinds(Command(odd)), refused);
+    EXPECT_EQ(Kinds(Command(RecordBuilder(0x0003).B(6, 4).B(7, 1).Build())),
+              std::vector<std::string>{"ack4/0"});
 }
 
 TEST_F(Model, PresetFileIsAppliedThenTheWaitEnds) {

@@ -1,0 +1,183 @@
+#include "picture/EdidRules.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+
+using namespace corvane;
+
+namespace {
+
+using F = EdidField;
+
+// The boxes of the processor's default record: 1920 x 1080 at 60 Hz, blanking 280 x 45.
+EdidBoxes Defaults() {
+    return EdidBoxesOf(EdidTiming{});
+}
+
+// 3840 x 2160 with the reset timing's blanking, at `fps`.
+EdidBoxes Uhd(int fps) {
+    EdidBoxes b = EdidBoxesOf(kEdidResetTiming);
+    b[F::Fps] = fps;
+    return b;
+}
+
+EdidBoxes With(EdidBoxes b, std::initializer_list<std::pair<F, int>> values) {
+    for (const auto& [field, value] : values)
+        b[field] = value;
+    return b;
+}
+
+struct RuleCase {
+    const char* name;
+    EdidBoxes boxes; // the other boxes
+    F changed;
+    int typed;    // what the box holds after its own clamp
+    int expected; // what the rules leave in it
+};
+
+} // namespace
+
+TEST(EdidRules, EveryBoxAsTyped) {
+    const RuleCase cases[] = {
+        // H Active: the pixel rate, then multiples of 4.
+        {"H Active 1921 with the default timing", Defaults(), F::HActive, 1921, 1920},
+        {"H Active 1922 rounds down", Defaults(), F::HActive, 1922, 1920},
+        {"H Active 4092 fits at 60 Hz", Defaults(), F::HActive, 4092, 4092},
+        // 594 000 000 / (2222 x 120) - 160 = 2067.7: 2067, rounded down to 4.
+        {"H Active 3840 at 120 Hz is cut to 2064", Uhd(120), F::HActive, 3840, 2064},
+        // V Active: 594 000 000 / (4000 x 120) - 62 = 1175.5.
+        {"V Active 2160 at 120 Hz is cut to 1175", Uhd(120), F::VActive, 2160, 1175},
+        {"V Active 2160 fits at 60 Hz", Uhd(60), F::VActive, 2160, 2160},
+        // FPS: 594 000 000 / (2222 x 4000) = 66.8.
+        {"FPS 120 for 3840 x 2160 is cut to 66", Uhd(120), F::Fps, 120, 66},
+        {"FPS 60 for 3840 x 2160 stays", Uhd(60), F::Fps, 60, 60},
+        {"FPS 120 for 1920 x 1080 stays", Defaults(), F::Fps, 120, 120},
+        // H Blank: 594 000 000 / (2222 x 60) - 3840 = 615.4, rounded down to 4.
+        {"H Blank 1000 at 3840 x 2160 is cut to 612", Uhd(60), F::HBlank, 1000, 612},
+        {"H Blank 161 rounds down", Uhd(60), F::HBlank, 161, 160},
+        // V Blank: 594 000 000 / (4000 x 60) - 2160 = 315.
+        {"V Blank 1000 at 3840 x 2160 is cut to 315", Uhd(60), F::VBlank, 1000, 315},
+        {"V Blank 301 stays", Uhd(60), F::VBlank, 301, 301},
+        // Hfp with H Blank 280 and H Sync 44: below 236, and a multiple of 4.
+        {"Hfp 236 becomes 232", Defaults(), F::HFront, 236, 232},
+        {"Hfp 237 becomes 232", Defaults(), F::HFront, 237, 232},
+        {"Hfp 512 becomes 232", Defaults(), F::HFront, 512, 232},
+        {"Hfp 230 becomes 228", Defaults(), F::HFront, 230, 228},
+        {"Hfp 232 stays", Defaults(), F::HFront, 232, 232},
+        // H Sync with H Blank 280 and Hfp 148: below 132.
+        {"H Sync 132 becomes 128", Defaults(), F::HSync, 132, 128},
+        {"H Sync 200 becomes 128", Defaults(), F::HSync, 200, 128},
+        {"H Sync 45 becomes 44", Defaults(), F::HSync, 45, 44},
+        // Vfp with V Blank 45 and V Sync 4: below 41.
+        {"Vfp 41 becomes 40", Defaults(), F::VFront, 41, 40},
+        {"Vfp 64 becomes 40", Defaults(), F::VFront, 64, 40},
+        {"Vfp 39 stays", Defaults(), F::VFront, 39, 39},
+        // V Sync with V Blank 45 and Vfp 4: below 41.
+        {"V Sync 41 becomes 40", Defaults(), F::VSync, 41, 40},
+        {"V Sync 7 stays", Defaults(), F::VSync, 7, 7},
+
+        // Limits below the box's minimum, or below zero: the box takes its minimum.
+        {"H Active with a blanking far too large", With(Uhd(120), {{F::HBlank, 4092}, {F::VBlank, 1024}}),
+         F::HActive, 1920, 800},
+        {"H Blank with an active size far too large", With(Uhd(120), {{F::HActive, 4092}, {F::VBlank, 1024}}),
+         F::HBlank, 200, 96},
+        {"V Active with a blanking far too large",
+         With(Uhd(120), {{F::HActive, 4092}, {F::HBlank, 4092}, {F::VBlank, 1024}}), F::VActive, 1080, 600},
+        {"V Blank with an active size far too large", With(Uhd(120), {{F::HActive, 4092}, {F::HBlank, 4092}}),
+         F::VBlank, 100, 16},
+        {"Hfp when H Sync is wider than the blanking", With(Defaults(), {{F::HBlank, 96}, {F::HSync, 256}}),
+         F::HFront, 100, 4},
+        {"Hfp when the room left is exactly 4", With(Defaults(), {{F::HBlank, 100}, {F::HSync, 96}}),
+         F::HFront, 8, 4},
+        {"H Sync when Hfp is wider than the blanking", With(Defaults(), {{F::HBlank, 96}, {F::HFront, 512}}),
+         F::HSync, 44, 4},
+        {"Vfp when V Sync is wider than the blanking", With(Defaults(), {{F::VBlank, 16}, {F::VSync, 64}}),
+         F::VFront, 10, 4},
+        {"Vfp when the room left is 4", With(Defaults(), {{F::VBlank, 16}, {F::VSync, 12}}), F::VFront, 10,
+         4},
+        {"V Sync when Vfp is wider than the blanking", With(Defaults(), {{F::VBlank, 16}, {F::VFront, 64}}),
+         F::VSync, 4, 4},
+        // The frame rate's limit never falls below its minimum: 8184 x 3184 x 22 < 594 MHz.
+        {"FPS with the largest timing the boxes hold",
+         With(Uhd(120), {{F::HActive, 4092}, {F::HBlank, 4092}, {F::VBlank, 1024}}), F::Fps, 120, 22},
+    };
+    for (const RuleCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EdidBoxes b = c.boxes;
+        b[c.changed] = c.typed;
+        EXPECT_EQ(EdidCorrected(b, c.changed), c.expected);
+    }
+}
+
+TEST(EdidRules, OnlyTheChangedBoxMovesAndACorrectValueStays) {
+    // A timing that satisfies every rule: each rule leaves its own box as it is.
+    for (const EdidBoxes& b : {Defaults(), Uhd(60), EdidBoxesOf(kEdidResetTiming)})
+        for (F f : kEdidFields)
+            EXPECT_EQ(EdidCorrected(b, f), b[f]) << static_cast<int>(f);
+}
+
+TEST(EdidRules, ABoxNeverLeavesItsRangeAndARateWithinTheLimitStaysThere) {
+    std::mt19937 random(146);
+    auto in = [&](F f) {
+        const EdidRange r = EdidRangeOf(f);
+        return std::uniform_int_distribution<int>(r.min, r.max)(random);
+    };
+    for (int round = 0; round < 20000; ++round) {
+        EdidBoxes b;
+        for (F f : kEdidFields)
+            b[f] = in(f);
+        const bool within = EdidWithinPixelRate(b);
+        for (F changed : kEdidFields) {
+            EdidBoxes typed = b;
+            typed[changed] = in(changed);
+            const int v = EdidCorrected(typed, changed);
+            const EdidRange r = EdidRangeOf(changed);
+            ASSERT_GE(v, r.min) << static_cast<int>(changed);
+            ASSERT_LE(v, r.max) << static_cast<int>(changed);
+            typed[changed] = v;
+            // From a timing within the limit, a size or a rate typed is cut to stay within it.
+            if (within) {
+                ASSERT_TRUE(EdidWithinPixelRate(typed)) << static_cast<int>(changed) << " round " << round;
+            }
+        }
+        // Apply's fit brings any timing the boxes can hold within the limit, by the frame rate only.
+        const EdidBoxes fitted = EdidFitPixelRate(b);
+        ASSERT_TRUE(EdidWithinPixelRate(fitted)) << round;
+        ASSERT_GE(fitted[F::Fps], EdidRangeOf(F::Fps).min);
+        EdidBoxes others = fitted;
+        others[F::Fps] = b[F::Fps];
+        ASSERT_EQ(others, b);
+        if (within) {
+            ASSERT_EQ(fitted, b) << "a timing within the limit is sent as it is";
+        }
+    }
+}
+
+TEST(EdidRules, ApplyLowersTheFrameRateOfTheLargestTiming) {
+    // A processor may report a timing far beyond the limit.
+    const EdidBoxes largest = With(Uhd(120), {{F::HActive, 4092}, {F::HBlank, 4092}, {F::VBlank, 1024}});
+    ASSERT_FALSE(EdidWithinPixelRate(largest));
+    const EdidBoxes fitted = EdidFitPixelRate(largest);
+    EXPECT_EQ(fitted[F::Fps], 22);
+    EXPECT_LE(EdidPixelRate(fitted), kEdidPixelRateLimit);
+}
+
+TEST(EdidRules, RecordsAndBoxes) {
+    EXPECT_EQ(Defaults().values, (std::array<int, 9>{280, 45, 1920, 1080, 44, 4, 148, 4, 60}));
+    // The frame rate in whole hertz, truncated; values the boxes do not take at their nearest end.
+    EdidTiming odd{0, 2000, 640, 4000, 300, 0, 600, 65, 599};
+    EXPECT_EQ(EdidBoxesOf(odd).values, (std::array<int, 9>{96, 1024, 800, 2160, 256, 4, 512, 64, 59}));
+    odd.refreshX10 = 1250;
+    EXPECT_EQ(EdidBoxesOf(odd)[F::Fps], 120);
+    const EdidTiming back = EdidTimingOf(EdidBoxesOf(kEdidResetTiming));
+    EXPECT_EQ(back.hActive, 3840);
+    EXPECT_EQ(back.vActive, 2160);
+    EXPECT_EQ(back.refreshX10, 600);
+    EXPECT_EQ(back.hBlank, 160);
+    EXPECT_EQ(back.vBlank, 62);
+    EXPECT_EQ(back.hSync, 32);
+    EXPECT_EQ(back.vSync, 5);
+    EXPECT_EQ(back.hFront, 48);
+    EXPECT_EQ(back.vFront, 4) << "the reset timing's Vfp of 3 is below the box's range: shown as 4";
+}

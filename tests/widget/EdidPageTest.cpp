@@ -1,0 +1,458 @@
+// The EDID page with real mouse and key events and the real message dialog: the boxes and their
+// rules as typed, "Advanced", Apply and Reset and what they send, the replies that choose the
+// input. The main window is played by the fake context, which keeps every frame sent.
+
+#include "FakePageContext.h"
+#include "WidgetTestSupport.h"
+#include "device/ReplyCodes.h"
+#include "link/ByteOrder.h"
+#include "link/CommandCodes.h"
+#include "picture/CEdidDlg.h"
+#include "picture/EdidFrames.h"
+#include "picture/EdidRules.h"
+#include "platform/WindowMessages.h"
+#include "widgets/CDropButton.h"
+#include "widgets/CGdipButton.h"
+#include "widgets/CGroupBox.h"
+#include "widgets/ValueEdit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+using Page = CEdidDlg;
+using F = EdidField;
+
+// How long a 50 ms pause may take on a loaded machine.
+constexpr int kPauseTimeoutMs = 5000;
+
+class EdidPageTest : public ::testing::Test {
+protected:
+    EdidPageTest() : context(state, config) {}
+
+    CEdidDlg& EdidPage() {
+        if (!m_page) {
+            m_page = std::make_unique<CEdidDlg>(context, nullptr);
+            m_page->resize(320, 600);
+            m_page->Create();
+            m_page->ShowPage(true);
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
+            m_page->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
+            Drain();
+        }
+        return *m_page;
+    }
+
+    template <class W = oRealEdit> W* Control(int id) { return EdidPage().Control<W>(id); }
+    oRealEdit* Box(F field) { return Control(Page::kBoxIds[static_cast<std::size_t>(field)]); }
+    QWidget* Label(F field) { return Control<QWidget>(Page::kLabelIds[static_cast<std::size_t>(field)]); }
+    CDropButton* InputList() { return Control<CDropButton>(Page::kInputListId); }
+
+    void Connect() { state.linkState = kLinkSynchronised; }
+    void Click(int id) { ClickAndDrain(Control<QAbstractButton>(id)); }
+    void Type(F field, const QString& text) { TypeInto(Box(field), text); }
+    int Shown(F field) { return Box(field)->text().toInt(); }
+
+    void Reply(std::uintptr_t code, std::intptr_t index) {
+        SendWindowMessage(&EdidPage(), WM_DEVICE_REPLY, code, index);
+        Drain();
+    }
+
+    const Frame& Last() {
+        EXPECT_FALSE(context.sent.empty());
+        return context.sent.back();
+    }
+
+    // The nine values a frame carries, in the record's order.
+    static EdidTiming TimingIn(const Frame& f) {
+        EdidTiming t;
+        t.hActive = static_cast<std::uint16_t>(GetLE16(&f[8]));
+        t.vActive = static_cast<std::uint16_t>(GetLE16(&f[10]));
+        t.refreshX10 = static_cast<std::uint16_t>(GetLE16(&f[12]));
+        t.hBlank = static_cast<std::uint16_t>(GetLE16(&f[14]));
+        t.vBlank = static_cast<std::uint16_t>(GetLE16(&f[16]));
+        t.hSync = static_cast<std::uint16_t>(GetLE16(&f[18]));
+        t.vSync = static_cast<std::uint16_t>(GetLE16(&f[20]));
+        t.hFront = static_cast<std::uint16_t>(GetLE16(&f[22]));
+        t.vFront = static_cast<std::uint16_t>(GetLE16(&f[24]));
+        return t;
+    }
+
+    static std::array<int, 9> Values(const EdidTiming& t) {
+        return {t.hBlank, t.vBlank, t.hActive, t.vActive, t.hSync, t.vSync, t.hFront, t.vFront, t.refreshX10};
+    }
+
+    DeviceState state;
+    Config config;
+    FakePageContext context;
+
+private:
+    std::unique_ptr<CEdidDlg> m_page;
+};
+
+} // namespace
+
+TEST_F(EdidPageTest, OpensOnTheFirstInputWithOnlyTheActiveSizeAndRateShown) {
+    state.edidTimings[0].refreshX10 = 599;
+    Page& page = EdidPage();
+    EXPECT_EQ(page.EdidSlot(), 0u);
+    EXPECT_EQ(page.Boxes().values, (std::array<int, 9>{280, 45, 1920, 1080, 44, 4, 148, 4, 59}))
+        << "59.9 Hz shown as 59";
+    EXPECT_EQ(Box(F::HActive)->text(), "1920");
+    EXPECT_EQ(Box(F::Fps)->text(), "59");
+
+    ASSERT_EQ(InputList()->GetCount(), 4);
+    EXPECT_EQ(InputList()->GetText(0), "HDMI-1");
+    EXPECT_EQ(InputList()->GetText(3), "DisplayPort-2");
+    EXPECT_EQ(InputList()->GetCurSel(), 0);
+    EXPECT_FALSE(InputList()->isEnabled());
+    EXPECT_EQ(Control<CGroupBox>(Page::kGroupId)->title(), "EDID Select");
+
+    EXPECT_FALSE(page.Advanced());
+    for (F f : kEdidFields) {
+        EXPECT_EQ(Box(f)->isVisible(), !Page::IsAdvancedField(f)) << static_cast<int>(f);
+        EXPECT_EQ(Label(f)->isVisible(), !Page::IsAdvancedField(f)) << static_cast<int>(f);
+        EXPECT_TRUE(Box(f)->isEnabled());
+    }
+    EXPECT_EQ(Label(F::HActive)->property("text").toString(), "H Active :");
+    EXPECT_TRUE(context.sent.empty()) << "showing sends nothing";
+    for (const QString& line : NamelessControls(&page))
+        ADD_FAILURE() << line.toStdString();
+}
+
+TEST_F(EdidPageTest, AdvancedShowsTheSixBoxesAndSendsTheFullTiming) {
+    Connect();
+    Page& page = EdidPage();
+    auto* apply = Control<QAbstractButton>(Page::kApplyId);
+    const int applyTopHidden = apply->y();
+    const int groupBottomHidden = Control<QWidget>(Page::kGroupId)->geometry().bottom();
+    EXPECT_GT(applyTopHidden, Box(F::Fps)->geometry().bottom()) << "Apply comes up under FPS";
+    EXPECT_LT(applyTopHidden, Box(F::VFront)->geometry().bottom());
+
+    Click(Page::kAdvancedId);
+    EXPECT_TRUE(page.Advanced());
+    for (F f : kEdidFields) {
+        EXPECT_TRUE(Box(f)->isVisible()) << static_cast<int>(f);
+        EXPECT_TRUE(Label(f)->isVisible()) << static_cast<int>(f);
+    }
+    EXPECT_GT(apply->y(), Box(F::VFront)->geometry().bottom()) << "Apply below the advanced rows";
+    EXPECT_GT(Control<QWidget>(Page::kGroupId)->geometry().bottom(), groupBottomHidden);
+    EXPECT_TRUE(NamelessControls(&page).empty());
+
+    Type(F::HBlank, "200");
+    Click(Page::kApplyId);
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(FrameCode(Last().data()), kCmdEdid);
+    EXPECT_EQ(Last()[6], 0);
+    EXPECT_EQ(Last()[7], static_cast<std::uint8_t>(EdidMode::Full));
+    EXPECT_EQ(TimingIn(Last()).hBlank, 200);
+
+    // Advanced off again: hidden, mode 1, and the frame still carries all nine values.
+    Click(Page::kAdvancedId);
+    EXPECT_FALSE(page.Advanced());
+    for (F f : kEdidFields)
+        EXPECT_EQ(Box(f)->isVisible(), !Page::IsAdvancedField(f)) << static_cast<int>(f);
+    EXPECT_EQ(apply->y(), applyTopHidden);
+    Click(Page::kApplyId);
+    ASSERT_EQ(context.sent.size(), 2u);
+    EXPECT_EQ(Last()[7], static_cast<std::uint8_t>(EdidMode::ActiveAndRate));
+    EXPECT_EQ(Values(TimingIn(Last())), (std::array<int, 9>{200, 45, 1920, 1080, 44, 4, 148, 4, 600}));
+}
+
+TEST_F(EdidPageTest, TheRulesCorrectTheBoxAsTypedAndChangeNothingElse) {
+    Connect();
+    EdidPage();
+    Click(Page::kAdvancedId);
+    const EdidTiming before = state.edidTimings[0];
+
+    Type(F::HActive, "1921");
+    EXPECT_EQ(Shown(F::HActive), 1920);
+    Type(F::HFront, "236");
+    EXPECT_EQ(Shown(F::HFront), 232) << "HB 280 - HS 44, kept below and rounded down to 4";
+    Type(F::HFront, "230");
+    EXPECT_EQ(Shown(F::HFront), 228);
+    Type(F::VFront, "41");
+    EXPECT_EQ(Shown(F::VFront), 40) << "VB 45 - VS 4, kept below";
+    Type(F::HActive, "5000");
+    EXPECT_EQ(Shown(F::HActive), 4092) << "the box's own range first";
+
+    // 3840 x 2160 with the reset timing's blanking at 120 Hz: H Active cut to 2064.
+    Type(F::HBlank, "160");
+    Type(F::VBlank, "62");
+    Type(F::VActive, "2160");
+    Type(F::HActive, "1920");
+    Type(F::Fps, "120");
+    EXPECT_EQ(Shown(F::Fps), 120);
+    Type(F::HActive, "3840");
+    EXPECT_EQ(Shown(F::HActive), 2064);
+
+    EXPECT_EQ(Values(state.edidTimings[0]), Values(before)) << "the rules change the boxes, not the record";
+    EXPECT_TRUE(context.sent.empty()) << "and send nothing";
+}
+
+TEST_F(EdidPageTest, ABoxNeverLeavesItsRangeAndApplyStaysWithinThePixelRate) {
+    Connect();
+    // The processor reports a timing far beyond 594 MHz, and values the boxes do not take.
+    state.edidTimings[0] = EdidTiming{4092, 1024, 4092, 2160, 300, 0, 600, 65, 1200};
+    EdidPage();
+    Click(Page::kAdvancedId);
+    EXPECT_EQ(Shown(F::HSync), 256);
+    EXPECT_EQ(Shown(F::VSync), 4);
+
+    // Every limit lies below the box's minimum, or below zero: the box takes its minimum.
+    Type(F::HActive, "1920");
+    EXPECT_EQ(Shown(F::HActive), 800);
+    Type(F::VActive, "1080");
+    EXPECT_EQ(Shown(F::VActive), 600);
+    Type(F::VBlank, "16");
+    Type(F::VSync, "10");
+    EXPECT_EQ(Shown(F::VSync), 4) << "Vfp 64 is wider than the blanking of 16";
+    Type(F::HBlank, "96");
+    Type(F::HFront, "100");
+    EXPECT_EQ(Shown(F::HFront), 4) << "H Sync 256 is wider than the blanking of 96";
+    for (F f : kEdidFields) {
+        EXPECT_GE(Shown(f), EdidRangeOf(f).min) << static_cast<int>(f);
+        EXPECT_LE(Shown(f), EdidRangeOf(f).max) << static_cast<int>(f);
+    }
+
+    // The largest timing the boxes hold, as the processor reported it: Apply lowers the rate.
+    state.edidTimings[0] = EdidTiming{4092, 1024, 4092, 2160, 4, 4, 4, 4, 1200};
+    Reply(kReplyEdid, 0);
+    ASSERT_FALSE(EdidWithinPixelRate(EdidPage().Boxes()));
+    Click(Page::kApplyId);
+    ASSERT_EQ(context.sent.size(), 1u);
+    const EdidTiming sent = TimingIn(Last());
+    EXPECT_EQ(sent.refreshX10, 220) << "22 Hz: 8184 x 3184 x 22 fits";
+    EXPECT_EQ(Shown(F::Fps), 22) << "the FPS box shows what went";
+    EXPECT_EQ(state.edidTimings[0].refreshX10, 220);
+    EXPECT_LE((sent.hActive + sent.hBlank) * double(sent.vActive + sent.vBlank) * (sent.refreshX10 / 10),
+              kEdidPixelRateLimit);
+}
+
+TEST_F(EdidPageTest, ApplyWritesTheBoxesSendsAndWaits) {
+    Connect();
+    state.edidTimings[2].hActive = 1280;
+    Page& page = EdidPage();
+    Reply(kReplyCrop, 2);
+    ASSERT_EQ(page.EdidSlot(), 2u);
+    Type(F::VActive, "720");
+    Type(F::Fps, "50");
+    Click(Page::kApplyId);
+
+    ASSERT_EQ(context.sent.size(), 1u);
+    const Frame& f = Last();
+    EXPECT_EQ(f[6], 2);
+    EXPECT_EQ(f[7], 1);
+    EXPECT_EQ(TimingIn(f).hActive, 1280);
+    EXPECT_EQ(TimingIn(f).vActive, 720);
+    EXPECT_EQ(TimingIn(f).refreshX10, 500) << "50 Hz stored as 500";
+    EXPECT_EQ(f[38], FrameChecksum(f.data()));
+    EXPECT_EQ(state.edidTimings[2].vActive, 720);
+    EXPECT_EQ(state.edidTimings[2].refreshX10, 500);
+    EXPECT_EQ(state.edidTimings[0].vActive, 1080) << "only the slot shown";
+    EXPECT_EQ(context.keepAliveStops, 1);
+    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set EDID...."});
+}
+
+TEST_F(EdidPageTest, ApplyRightAfterTypingSendsWhatTheRulesAllow) {
+    Connect();
+    EdidPage();
+    oRealEdit* box = Box(F::HActive);
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, "1921"); // no Enter: the click on Apply takes the focus
+    QTest::mouseClick(Control<QAbstractButton>(Page::kApplyId), Qt::LeftButton);
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(TimingIn(Last()).hActive, 1920);
+    Drain(); // the box's own notification comes afterwards and finds nothing to correct
+    EXPECT_EQ(Shown(F::HActive), 1920);
+    EXPECT_EQ(context.sent.size(), 1u);
+}
+
+TEST_F(EdidPageTest, ApplyAndResetWithoutTheLinkTellTheOperatorAndChangeNothing) {
+    state.linkState = kLinkOpen;
+    EdidPage();
+    Type(F::HActive, "1280");
+    for (int id : {Page::kApplyId, Page::kResetId}) {
+        MessageBoxAnswerer answerer;
+        Click(id);
+        ASSERT_EQ(answerer.boxes.size(), 1u) << id;
+        EXPECT_EQ(answerer.boxes[0].title, "Tips");
+        EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
+    }
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_TRUE(context.waitTexts.empty());
+    EXPECT_EQ(context.keepAliveStops, 0);
+    EXPECT_EQ(state.edidTimings[0].hActive, 1920);
+    EXPECT_FALSE(EdidPage().ResetPending());
+    EXPECT_EQ(SendWindowMessage(&EdidPage(), WM_DEVICE_COMMAND, kCmdEdid, 0), -1);
+    EXPECT_TRUE(context.sent.empty());
+}
+
+TEST_F(EdidPageTest, ResetSendsTheOldRecordThenShowsTheResetTiming) {
+    Connect();
+    state.edidTimings[1] = EdidTiming{200, 40, 1280, 720, 40, 5, 100, 5, 500};
+    Page& page = EdidPage();
+    Reply(kReplyCrop, 1);
+    Click(Page::kAdvancedId); // Reset is mode 0 whatever "Advanced" says
+    Type(F::HActive, "1024"); // typed, not applied: the frame carries the record
+
+    QTest::mouseClick(Control<QAbstractButton>(Page::kResetId), Qt::LeftButton);
+    // The click has been handled and the window runs on: the pause has not ended yet.
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(Last()[6], 1);
+    EXPECT_EQ(Last()[7], static_cast<std::uint8_t>(EdidMode::BuiltIn));
+    EXPECT_EQ(Values(TimingIn(Last())), (std::array<int, 9>{200, 40, 1280, 720, 40, 5, 100, 5, 500}));
+    EXPECT_TRUE(page.ResetPending());
+    EXPECT_EQ(state.edidTimings[1].hActive, 1280) << "the record changes after the pause";
+    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set EDID..."});
+    EXPECT_EQ(context.keepAliveStops, 1);
+
+    // A second Reset or an Apply during the pause does nothing.
+    QTest::mouseClick(Control<QAbstractButton>(Page::kResetId), Qt::LeftButton);
+    QTest::mouseClick(Control<QAbstractButton>(Page::kApplyId), Qt::LeftButton);
+    EXPECT_EQ(context.sent.size(), 1u);
+
+    ASSERT_TRUE(WaitFor([&] { return !page.ResetPending(); }, kPauseTimeoutMs));
+    Drain();
+    EXPECT_EQ(Values(state.edidTimings[1]), Values(kEdidResetTiming));
+    // Vfp 3 lies below its box's range: the box shows 4 (the record keeps 3).
+    EXPECT_EQ(page.Boxes().values, (std::array<int, 9>{160, 62, 3840, 2160, 32, 5, 48, 4, 60}));
+    EXPECT_EQ(Values(state.edidTimings[0]), Values(EdidTiming{})) << "only the slot reset";
+    EXPECT_EQ(context.sent.size(), 1u) << "nothing more is sent";
+}
+
+TEST_F(EdidPageTest, ResetWhoseLinkGoesDuringThePauseStopsThere) {
+    Connect();
+    state.edidTimings[0].hActive = 1280;
+    Page& page = EdidPage();
+    QTest::mouseClick(Control<QAbstractButton>(Page::kResetId), Qt::LeftButton);
+    ASSERT_EQ(context.sent.size(), 1u);
+    state.linkState = kLinkClosed; // the port closed (which also ends the wait)
+    ASSERT_TRUE(WaitFor([&] { return !page.ResetPending(); }, kPauseTimeoutMs));
+    Drain();
+    EXPECT_EQ(state.edidTimings[0].hActive, 1280);
+    EXPECT_EQ(Shown(F::HActive), 1280);
+    EXPECT_EQ(context.sent.size(), 1u);
+}
+
+TEST_F(EdidPageTest, TheWaitTextsFollowTheLanguage) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string chinese = file.readAll().toStdString();
+    Connect();
+    Page& page = EdidPage();
+    struct Case {
+        const char* language;
+        const char* apply;
+        const char* reset;
+    };
+    const Case cases[] = {{"English", "Set EDID....", "Set EDID..."},
+                          {"Chinese", "设置 EDID...", "设置EDID..."},
+                          {"Deutsch", "Set EDID...", "Set EDID..."}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        TempLanguage lang(c.language, {{"Chinese.ini", chinese}});
+        context.waitTexts.clear();
+        Click(Page::kApplyId);
+        Click(Page::kResetId);
+        ASSERT_TRUE(WaitFor([&] { return !page.ResetPending(); }, kPauseTimeoutMs));
+        EXPECT_EQ(context.waitTexts, (std::vector<std::string>{c.apply, c.reset}));
+    }
+}
+
+TEST_F(EdidPageTest, RepliesChooseTheInputAndShowItsRecord) {
+    state.edidTimings[1].hActive = 1024;
+    state.edidTimings[2].hActive = 1280;
+    Page& page = EdidPage();
+
+    Reply(kReplyCrop, 2);
+    EXPECT_EQ(page.EdidSlot(), 2u);
+    EXPECT_EQ(InputList()->GetCurSel(), 2);
+    EXPECT_EQ(InputList()->text(), "DisplayPort-1");
+    EXPECT_EQ(Shown(F::HActive), 1280);
+
+    // A timing reported for another input: the page still shows the input selected, anew.
+    Type(F::HActive, "2000");
+    state.edidTimings[1].hActive = 800;
+    Reply(kReplyEdid, 1);
+    EXPECT_EQ(page.EdidSlot(), 2u);
+    EXPECT_EQ(Shown(F::HActive), 1280);
+
+    state.edidTimings[2].vActive = 2000;
+    Reply(kReplyEdid, 2);
+    EXPECT_EQ(Shown(F::VActive), 2000);
+
+    for (std::intptr_t bad : {-1, 4, 200}) {
+        Reply(kReplyCrop, bad);
+        EXPECT_EQ(page.EdidSlot(), 2u) << bad;
+    }
+    Reply(kReplyCrop, 1);
+    EXPECT_EQ(Shown(F::HActive), 800);
+    EXPECT_TRUE(context.sent.empty());
+}
+
+TEST_F(EdidPageTest, TheCommandBuildsOnlyWhatItsArgumentNames) {
+    Connect();
+    Page& page = EdidPage();
+    for (std::intptr_t bad : {-1, 4, 9, 14}) {
+        EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdEdid, bad), -1) << bad;
+    }
+    EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdPicture, 0), -1) << "another code";
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdEdid, 13), 0);
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(Last()[6], 3);
+    EXPECT_EQ(Last()[7], 0);
+}
+
+TEST_F(EdidPageTest, LanguageSwitchTranslatesTheCaptions) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    TempLanguage lang("Chinese", {{"Chinese.ini", file.readAll().toStdString()}});
+    lang.Select("Chinese");
+    Page& page = EdidPage();
+    page.ApplyLanguage();
+    EXPECT_EQ(Control<CGroupBox>(Page::kGroupId)->title(), QString("EDID选择"));
+    EXPECT_EQ(Control<QAbstractButton>(Page::kAdvancedId)->text(), QString("高级"));
+    EXPECT_EQ(Label(F::HBlank)->property("text").toString(), QString("水平消隐："));
+    ASSERT_EQ(InputList()->GetCount(), 4);
+    EXPECT_EQ(InputList()->GetText(1), "HDMI-2");
+    EXPECT_TRUE(NamelessControls(&page).empty());
+}
+
+#ifdef CORVANE_GALLERY_DIR
+// The page for the gallery, in English and Chinese, with "Advanced" off and on.
+TEST_F(EdidPageTest, RendersForTheGallery) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string chinese = file.readAll().toStdString();
+    QDir().mkpath(CORVANE_GALLERY_DIR);
+    EdidPage();
+    for (const char* name : {"", "-chinese"}) {
+        const bool zh = name[0] != 0;
+        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
+        lang.Select(zh ? "Chinese" : "English");
+        EdidPage().ApplyLanguage();
+        for (bool advanced : {false, true}) {
+            if (EdidPage().Advanced() != advanced)
+                Click(Page::kAdvancedId);
+            if (QWidget* focus = QApplication::focusWidget())
+                focus->clearFocus(); // no caret in the picture
+            Drain();
+            const QString path =
+                QString("%1/edid_page%2%3.png").arg(CORVANE_GALLERY_DIR, advanced ? "-advanced" : "", name);
+            EXPECT_TRUE(EdidPage().grab().save(path)) << path.toStdString();
+        }
+    }
+}
+#endif
