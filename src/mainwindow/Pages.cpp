@@ -5,6 +5,7 @@
 #include "layout/CLayoutDlg.h"
 #include "layout/COutputDlg.h"
 #include "pages/CPage.h"
+#include "picture/CFrameDlg.h"
 #include "picture/CPicSettingDlg.h"
 #include "upgrade/CProgressDlg.h"
 
@@ -26,6 +27,9 @@ CBaseDialog* MakeOutputPage(PageContext& context, QWidget* parent, const PageRow
 }
 CBaseDialog* MakePicturePage(PageContext& context, QWidget* parent, const PageRow&) {
     return new CPicSettingDlg(context, parent);
+}
+CBaseDialog* MakeFramePage(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CFrameDlg(context, parent);
 }
 CBaseDialog* MakeConnectDialog(PageContext& context, QWidget* parent, const PageRow&) {
     return new CConnectDlg(context, parent);
@@ -51,7 +55,7 @@ const std::vector<PageRow>& PageTable() {
         {kCrop, Window::CropPage, 152, Frame::Page, PagePlace::Tab, MakeTemplatePage},
         {kPresets, Window::PresetsPage, 187, Frame::Page, PagePlace::Tab, MakeTemplatePage},
         {kMisc, Window::MiscPage, 165, Frame::Page, PagePlace::Tab, MakeTemplatePage},
-        {kFrameSync, Window::FramePage, 189, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kFrameSync, Window::FramePage, CFrameDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeFramePage},
         {-1, Window::ConnectDialog, CConnectDlg::kDialogId, Frame::FloatingChild, PagePlace::Floating,
          MakeConnectDialog},
         {-1, Window::LayoutPage, CLayoutDlg::kDialogId, Frame::Page, PagePlace::Canvas, MakeLayoutPage},
