@@ -189,8 +189,6 @@ ProcessorModel::ProcessorModel() {
     s.layers[0].visible = 1;
     s.layers[0].w = 1920;
     s.layers[0].h = 1080;
-    s.crop.inputFpsX100 = 6000;
-    s.crop.outputFpsX100 = 6000;
     for (int i = 0; i < 4; ++i)
         s.crop.rects[i] = CropRect{0, 0, 0, 1920, 1080, 1920, 1080};
     m_sysInfo.fill(1);
@@ -220,7 +218,17 @@ void ProcessorModel::SetCurrentInput(int input) {
         in.refreshX10 = m_inputSignal[i].refreshX10;
     }
     m_state.crop.cropInput = static_cast<std::uint8_t>(input);
-    m_state.crop.inputFpsX100 = m_inputPresent[input] ? m_inputSignal[input].refreshX10 * 10 : 0;
+    UpdateFrameRates();
+}
+
+void ProcessorModel::UpdateFrameRates() {
+    CropState& c = m_state.crop;
+    const std::size_t input = m_state.currentInput & 3;
+    const bool signal = m_inputPresent[input] != 0;
+    // Tenths of a hertz to hundredths, kept inside the record's 16 bits.
+    const int rateX100 = std::min(m_inputSignal[input].refreshX10 * 10, 0xFFFF);
+    c.inputFpsX100 = signal ? static_cast<std::uint16_t>(rateX100) : 0;
+    c.outputFpsX100 = c.frameMode == 0 && signal ? c.inputFpsX100 : kOwnOutputFpsX100;
 }
 
 std::vector<Frame> ProcessorModel::StateRecords() const {
@@ -385,7 +393,11 @@ ProcessorModel::OutputOutcome ProcessorModel::Apply(const std::uint8_t* f) {
         }
         break;
     case kCmdFrameMode:
-        s.crop.frameMode = b6;
+        // Two modes: 0 frame sync, 1 frame conversion; any other value changes nothing.
+        if (b6 <= 1) {
+            s.crop.frameMode = b6;
+            UpdateFrameRates();
+        }
         break;
     case kCmdOutputResolution:
         return ApplyOutputResolution(f);
@@ -533,9 +545,11 @@ std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
         }
         break;
     case kCmdFrameMode:
+        // Acknowledgement 8 (which raises the application's frame-rate warning, and ends its
+        // wait), then the mode it runs and the frame rates that follow from it.
         out.push_back(Out(AckReply(kAckStatus, 1, b6)));
         out.push_back(Out(CropReply(m_state, group)));
-        out.push_back(Out(AckReply(kAckGeneric, 1, 0)));
+        out.push_back(Out(InputStatusReply(m_state, static_cast<int>(m_state.currentInput))));
         break;
     case kCmdOutputResolution:
         out.push_back(Out(AckReply(kAckOutput, outcome == OutputOutcome::ResolutionTaken ? 1 : 0, b6)));
@@ -737,7 +751,8 @@ std::string ProcessorModel::Describe() const {
           << " blank=" << e.hBlank << "," << e.vBlank << " sync=" << e.hSync << "," << e.vSync
           << " front=" << e.hFront << "," << e.vFront << "\n";
     }
-    t << "frame mode=" << s.crop.frameMode << " backup=" << int(s.crop.inputBackup) << "\n";
+    t << "frame mode=" << s.crop.frameMode << " input-fps=" << s.crop.inputFpsX100
+      << " output-fps=" << s.crop.outputFpsX100 << " backup=" << int(s.crop.inputBackup) << "\n";
     t << "wifi ssid=" << s.wifi.ssid << " ip=" << s.wifi.ip << "\n";
     t << "upgrade packets=" << m_packets << " bad=" << m_badPackets << " fpga=" << m_images[1].size()
       << " mcu=" << m_images[0].size() << " hdmirx=" << m_images[2].size() << "\n";

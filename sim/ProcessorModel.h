@@ -32,6 +32,9 @@ inline constexpr std::array<std::uint8_t, 8> kBlockMagic = {0xD2, 0xE3, 0xF4, 0x
 // Pause between two erase-progress announcements of the boot loader.
 inline constexpr std::chrono::milliseconds kErasePeriodMs{50};
 
+// The outputs' own frame rate in hundredths of a hertz (every output resolution runs at 60 Hz).
+inline constexpr std::uint16_t kOwnOutputFpsX100 = 6000;
+
 class ProcessorModel {
 public:
     ProcessorModel();
@@ -99,6 +102,9 @@ private:
     std::vector<Outgoing> BootCommand(const std::uint8_t* f);
     void ApplyPreset(int slot);
     void SetCurrentInput(int input);
+    // The frame rates 0xA3 reports: the current input's, and the outputs' - the input's in frame
+    // sync mode while the input has a signal, else their own.
+    void UpdateFrameRates();
     static Outgoing Out(const Frame& f, std::chrono::milliseconds delay = std::chrono::milliseconds{0});
     void AddState(std::vector<Outgoing>& out) const;
 

@@ -74,6 +74,8 @@ inline constexpr std::uint16_t kReplyShowLayer = kReplyOutput;
 enum WaitEnd : int { kWaitTimedOut = 0, kWaitLinkClosed = 1 };
 // The output page is told the processor's answer to a resolution it applied as
 // (kReplyAck, status) before the outputs concerned: status 1 applied, anything else refused.
+// The frame sync page is told of acknowledgement 8, the processor's answer to a frame mode, as
+// (kReplyAck, kAckStatus).
 
 // Pause after a boot-loader announce, before the upgrade dialog is told.
 inline constexpr std::chrono::milliseconds kBootAnnouncePauseMs{20};

@@ -361,6 +361,8 @@ int ReplyDispatcher::OnAck(const std::uint8_t* r) {
         break;
     case kAckStatus:
         LinkEvent(kEventStatus, 1);
+        // The processor's answer to a frame mode: the frame sync page ends the wait it showed.
+        Notify(Window::FramePage, kReplyAck, kAckStatus);
         break;
     case kAckGeneric:
         EndWait();

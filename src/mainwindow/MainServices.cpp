@@ -111,6 +111,15 @@ bool MainServices::WaitShown() const {
     return wait && wait->isVisible();
 }
 
+bool MainServices::EndWait(const std::string& text) {
+    const CProgressDlg* wait = m_main.WaitOverlay();
+    if (!wait || !wait->isVisible() || wait->WaitText() != QString::fromStdString(text))
+        return false;
+    m_main.KillTimer(kTimerWait);
+    HideWait();
+    return true;
+}
+
 void MainServices::RequestAll() {
     m_session.RequestAll();
 }

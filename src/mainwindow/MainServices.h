@@ -56,6 +56,7 @@ public:
     void ShowWait(const std::string& text) override;
     void HideWait() override;
     bool WaitShown() const override;
+    bool EndWait(const std::string& text) override;
     void RequestAll() override;
     void StopKeepAlive() override;
     void RestartKeepAlive() override;

@@ -7,6 +7,7 @@
 #include "pages/CPage.h"
 #include "picture/CCropDlg.h"
 #include "picture/CEdidDlg.h"
+#include "picture/CFrameDlg.h"
 #include "picture/CPicSettingDlg.h"
 #include "upgrade/CProgressDlg.h"
 
@@ -35,6 +36,9 @@ CBaseDialog* MakeCropPage(PageContext& context, QWidget* parent, const PageRow&)
 CBaseDialog* MakeEdidPage(PageContext& context, QWidget* parent, const PageRow&) {
     return new CEdidDlg(context, parent);
 }
+CBaseDialog* MakeFramePage(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CFrameDlg(context, parent);
+}
 CBaseDialog* MakeConnectDialog(PageContext& context, QWidget* parent, const PageRow&) {
     return new CConnectDlg(context, parent);
 }
@@ -59,7 +63,7 @@ const std::vector<PageRow>& PageTable() {
         {kCrop, Window::CropPage, CCropDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeCropPage},
         {kPresets, Window::PresetsPage, 187, Frame::Page, PagePlace::Tab, MakeTemplatePage},
         {kMisc, Window::MiscPage, 165, Frame::Page, PagePlace::Tab, MakeTemplatePage},
-        {kFrameSync, Window::FramePage, 189, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kFrameSync, Window::FramePage, CFrameDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeFramePage},
         {-1, Window::ConnectDialog, CConnectDlg::kDialogId, Frame::FloatingChild, PagePlace::Floating,
          MakeConnectDialog},
         {-1, Window::LayoutPage, CLayoutDlg::kDialogId, Frame::Page, PagePlace::Canvas, MakeLayoutPage},

@@ -40,6 +40,10 @@ public:
     // When the overlay is visible: hides it and enables the main window again.
     virtual void HideWait() = 0;
     virtual bool WaitShown() const = 0;
+    // Ends the wait that shows `text` as an answer of the processor does: hides the overlay,
+    // enables the main window and stops the wait's time-out. Does nothing (false) while another
+    // wait, or none, is shown, so a page that ends its own wait never ends another's.
+    virtual bool EndWait(const std::string& text) = 0;
     // Asks the processor for its whole state.
     virtual void RequestAll() = 0;
     // The keep-alive watchdog (timer 1): stopped while a long operation runs, restarted after.

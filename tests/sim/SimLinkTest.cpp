@@ -207,7 +207,7 @@ TEST_F(SimOverLink, EachCommandFamilyIsAnswered) {
              .Build(),
          0xAB, 1},
         {"picture", RecordBuilder(0x000B).B(6, 0).B(7, 0).B(9, 99).Build(), 0xAC, 3},
-        {"frame mode", MakeFrameByte6(0x000C, 1), 0xA7, 9},
+        {"frame mode", MakeFrameByte6(0x000C, 1), 0xA7, 8},
         {"resolution", RecordBuilder(0x000D).B(6, 4).B(7, 1).LE16(8, 1024).LE16(10, 768).Build(), 0xAB, 0},
         {"WiFi", RecordBuilder(0x000E).B(6, 2).B(7, 'o').B(8, 'k').B(21, 8).Build(), 0xB1, 10},
         {"backup", MakeFrameByte6(0x000F, 1), 0xA7, -1},

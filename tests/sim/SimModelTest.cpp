@@ -14,6 +14,7 @@
 #include "picture/CropFrames.h"
 #include "picture/CropRules.h"
 #include "picture/EdidFrames.h"
+#include "picture/FrameSync.h"
 #include "picture/PictureFrames.h"
 
 #include <gtest/gtest.h>
@@ -197,7 +198,7 @@ TEST_F(Model, EachCommandFamilyIsAcknowledgedAsTheApplicationWaits) {
         {"picture on all outputs",
          RecordBuilder(0x000B).B(6, 0).B(7, 1).B(9, 90).Build(),
          {"ack3/1", "00AC", "00AC"}},
-        {"frame mode", MakeFrameByte6(0x000C, 1), {"ack8/1", "00A7", "ack9/1"}},
+        {"frame mode", MakeFrameByte6(0x000C, 1), {"ack8/1", "00A7", "00A3"}},
         {"output resolution for all",
          RecordBuilder(0x000D).B(6, 4).B(7, 2).LE16(8, 1366).LE16(10, 768).Build(),
          {"ack0/1", "00AB", "00AB", "00AB", "00AB"}},
@@ -374,6 +375,61 @@ TEST_F(Model, EdidTimingsAreKeptByModeAndRefusedAboveThePixelRate) {
     EXPECT_EQ(Kinds(Command(odd)), refused);
     EXPECT_EQ(Kinds(Command(RecordBuilder(0x0003).B(6, 4).B(7, 1).Build())),
               std::vector<std::string>{"ack4/0"});
+}
+
+TEST_F(Model, FrameModeIsKeptAndReportedWithTheRatesThatFollowFromIt) {
+    app.linkState = kLinkSynchronised;
+    Deliver(model.SetInputSignal(0, true, 1920, 1080, 500)); // HDMI-1, current, now at 50 Hz
+    EXPECT_EQ(app.crop.inputFpsX100, 5000);
+    EXPECT_EQ(app.crop.outputFpsX100, 5000) << "frame sync: the output follows the input";
+
+    auto mode = [&](FrameMode m) {
+        const std::vector<Outgoing> out = Command(BuildFrameModeFrame(m));
+        EXPECT_EQ(Kinds(out), (std::vector<std::string>{"ack8/1", "00A7", "00A3"}));
+        Deliver(out);
+        return out;
+    };
+    const std::vector<Outgoing> convert = mode(FrameMode::Convert);
+    EXPECT_EQ(convert[1].bytes[7], 1) << "the mode in byte 7 of 0xA7";
+    EXPECT_EQ(model.State().crop.frameMode, 1u);
+    EXPECT_EQ(app.crop.frameMode, 1u);
+    EXPECT_EQ(app.crop.inputFpsX100, 5000);
+    EXPECT_EQ(app.crop.outputFpsX100, kOwnOutputFpsX100) << "conversion: the output's own rate";
+    // Acknowledgement 8 raises the frame-rate warning; it does not end a wait by itself (the
+    // frame sync page ends its own).
+    EXPECT_EQ(host.events, (std::vector<std::pair<int, int>>{{8, 1}}));
+    EXPECT_EQ(host.hideWaits, 0);
+
+    // A new input rate: in conversion mode the output keeps its own.
+    Deliver(model.SetInputSignal(0, true, 0, 0, 240));
+    EXPECT_EQ(app.crop.inputFpsX100, 2400);
+    EXPECT_EQ(app.crop.outputFpsX100, kOwnOutputFpsX100);
+
+    mode(FrameMode::Sync);
+    EXPECT_EQ(app.crop.frameMode, 0u);
+    EXPECT_EQ(app.crop.outputFpsX100, 2400);
+
+    // A mode the processor does not have changes nothing and is answered with the one it runs.
+    const std::vector<Outgoing> unknown = Command(MakeFrameByte6(0x000C, 2));
+    ASSERT_EQ(Kinds(unknown), (std::vector<std::string>{"ack8/1", "00A7", "00A3"}));
+    EXPECT_EQ(unknown[1].bytes[7], 0);
+    EXPECT_EQ(model.State().crop.frameMode, 0u);
+
+    // Without a signal on the current input the output runs at its own rate in either mode.
+    Deliver(model.SetInputSignal(0, false, 0, 0, 0));
+    EXPECT_EQ(app.crop.inputFpsX100, 0);
+    EXPECT_EQ(app.crop.outputFpsX100, kOwnOutputFpsX100);
+
+    // A synchronisation reports the mode kept.
+    mode(FrameMode::Convert);
+    DeviceState fresh;
+    QuietHost quiet;
+    LinkSession freshSession{fresh, quiet};
+    ReplyDispatcher freshDispatcher{fresh, freshSession, quiet};
+    for (const Frame& r : model.StateRecords())
+        freshDispatcher.OnDeviceRecord(r.data());
+    EXPECT_EQ(fresh.crop.frameMode, 1u);
+    EXPECT_EQ(fresh.crop.outputFpsX100, kOwnOutputFpsX100);
 }
 
 TEST_F(Model, PresetFileIsAppliedThenTheWaitEnds) {

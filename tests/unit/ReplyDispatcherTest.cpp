@@ -488,7 +488,7 @@ TEST_F(Dispatcher, EveryAcknowledgement) {
         {"5 does nothing", 5, 1, 1, {}},
         {"6 does nothing", 6, 1, 1, {}},
         {"upgrade step without the dialog", 7, 0, 3, {}},
-        {"status", 8, 0, 0, {"post MainWindow LINK_EVENT(8,1)"}},
+        {"status", 8, 0, 0, {"post MainWindow LINK_EVENT(8,1)", "send FramePage DEVICE_REPLY(0xAE,8)"}},
         {"generic completion", 9, 0, 0, {"HideWait", "stop timer 2"}},
         {"WiFi success", 10, 1, 0, {"HideWait", "stop timer 2", "post MainWindow LINK_EVENT(10,1)"}},
         {"WiFi failure", 10, 0, 0, {"HideWait", "stop timer 2", "post MainWindow LINK_EVENT(10,0)"}},

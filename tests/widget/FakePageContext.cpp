@@ -49,6 +49,14 @@ void FakePageContext::HideWait() {
     waitShown = false;
 }
 
+bool FakePageContext::EndWait(const std::string& text) {
+    if (!waitShown || waitTexts.empty() || waitTexts.back() != text)
+        return false;
+    ++endedWaits;
+    waitShown = false;
+    return true;
+}
+
 void FakePageContext::RequestAll() {
     session.RequestAll();
 }

@@ -56,6 +56,7 @@ public:
     void ShowWait(const std::string& text) override;
     void HideWait() override;
     bool WaitShown() const override { return waitShown; }
+    bool EndWait(const std::string& text) override;
     void RequestAll() override;
     void StopKeepAlive() override { ++keepAliveStops; }
     void RestartKeepAlive() override { ++keepAliveRestarts; }
@@ -82,7 +83,8 @@ public:
     std::vector<std::string> waitTexts;
     bool waitShown = false;
     int hideWaits = 0;
-    int requests = 0; // full-state requests sent
+    int endedWaits = 0; // waits ended by EndWait (the overlay hidden, the time-out stopped)
+    int requests = 0;   // full-state requests sent
     int statusRedraws = 0;
     int keepAliveStops = 0;
     int keepAliveRestarts = 0;

@@ -1,0 +1,406 @@
+// The frame sync page with real mouse events and the real message dialog: what a mode button
+// asks, sends, shows and waits for, the information texts, the processor's mode reports and
+// the end of the page's wait. The main window is played by the fake context.
+
+#include "FakePageContext.h"
+#include "WidgetTestSupport.h"
+#include "device/ReplyCodes.h"
+#include "link/CommandCodes.h"
+#include "picture/CFrameDlg.h"
+#include "picture/FrameSync.h"
+#include "platform/WindowMessages.h"
+#include "shell/Language.h"
+#include "widgets/CGdipButton.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+using Page = CFrameDlg;
+
+const QColor kOrangeText(239, 156, 0);
+const QColor kInactiveText(235, 235, 235);
+
+class FramePageTest : public ::testing::Test {
+protected:
+    FramePageTest() : context(state, config) {}
+
+    CFrameDlg& FramePage() {
+        if (!m_page) {
+            m_page = std::make_unique<CFrameDlg>(context, nullptr);
+            m_page->resize(320, 600);
+            m_page->Create();
+            m_page->ShowPage(true);
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
+            Drain();
+        }
+        return *m_page;
+    }
+
+    template <class W = QLabel> W* Control(int id) { return FramePage().Control<W>(id); }
+    CGdipButton* Button(int id) { return Control<CGdipButton>(id); }
+    QString Text(int id) { return Control(id)->text(); }
+    bool OutputRowShown() {
+        const bool label = Control(Page::kOutputLabelId)->isVisibleTo(&FramePage());
+        EXPECT_EQ(label, Control(Page::kOutputTextId)->isVisibleTo(&FramePage())) << "the row as a whole";
+        return label;
+    }
+
+    void Connect() { state.linkState = kLinkSynchronised; }
+    void Click(int id) { ClickAndDrain(Button(id)); }
+    std::intptr_t Reply(std::uint32_t code, std::intptr_t index) {
+        const std::intptr_t r = SendWindowMessage(&FramePage(), WM_DEVICE_REPLY, code, index);
+        Drain();
+        return r;
+    }
+    std::vector<WindowMessage> LinkEvents() { return context.main.Received(WM_LINK_EVENT); }
+
+    // The highlight: the button of `mode` orange and checked, the other plain.
+    void ExpectHighlight(FrameMode mode) {
+        const bool sync = mode == FrameMode::Sync;
+        EXPECT_EQ(FramePage().ShownMode(), mode);
+        EXPECT_EQ(Button(Page::kSyncModeId)->TextColour(), sync ? kOrangeText : kInactiveText);
+        EXPECT_EQ(Button(Page::kConvertModeId)->TextColour(), sync ? kInactiveText : kOrangeText);
+        EXPECT_EQ(Button(Page::kSyncModeId)->isChecked(), sync);
+        EXPECT_EQ(Button(Page::kConvertModeId)->isChecked(), !sync);
+    }
+
+    void SignalOnInput(int input, std::uint16_t width, std::uint16_t height, std::uint16_t inX100,
+                       std::uint16_t outX100) {
+        state.currentInput = static_cast<std::uint32_t>(input);
+        state.inputs[static_cast<std::size_t>(input)].signal = 1;
+        state.inputs[static_cast<std::size_t>(input)].width = width;
+        state.inputs[static_cast<std::size_t>(input)].height = height;
+        state.crop.inputFpsX100 = inX100;
+        state.crop.outputFpsX100 = outX100;
+    }
+
+    DeviceState state;
+    Config config;
+    FakePageContext context;
+
+private:
+    std::unique_ptr<CFrameDlg> m_page;
+};
+
+} // namespace
+
+TEST_F(FramePageTest, OpensWithoutAModeAndWithEmptyTexts) {
+    Page& page = FramePage();
+    EXPECT_EQ(page.ShownMode(), std::nullopt);
+    for (int id : {Page::kSyncModeId, Page::kConvertModeId}) {
+        EXPECT_FALSE(Button(id)->isChecked()) << id;
+        EXPECT_EQ(Button(id)->TextColour(), kInactiveText) << id;
+    }
+    EXPECT_EQ(Text(Page::kInputTextId), "");
+    EXPECT_EQ(Text(Page::kOutputTextId), "");
+    EXPECT_TRUE(OutputRowShown());
+    EXPECT_EQ(Text(Page::kInputLabelId), "Input:");
+    EXPECT_EQ(Text(Page::kOutputLabelId), "Output:");
+    EXPECT_EQ(Control<QWidget>(Page::kSettingGroupId)->property("title").toString(), "Frame Sync Seting");
+    EXPECT_EQ(Button(Page::kSyncModeId)->text(), "Frame Sync mode");
+    EXPECT_EQ(Button(Page::kConvertModeId)->text(), "Frame Conver mode");
+    EXPECT_TRUE(NamelessControls(&page).empty());
+    EXPECT_TRUE(context.sent.empty());
+}
+
+TEST_F(FramePageTest, WithoutASynchronisedLinkTheButtonsOnlyAskToOpenTheSerial) {
+    state.linkState = kLinkOpen;
+    FramePage();
+    MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
+    Click(Page::kConvertModeId);
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].title, "Frame Sync Settings");
+    EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_TRUE(context.waitTexts.empty());
+    EXPECT_TRUE(LinkEvents().empty());
+    EXPECT_EQ(FramePage().ShownMode(), std::nullopt);
+    EXPECT_TRUE(OutputRowShown());
+}
+
+TEST_F(FramePageTest, ADeclinedConfirmationChangesAndSendsNothing) {
+    Connect();
+    FramePage();
+    Reply(kReplyCrop, 0);
+    for (int id : {Page::kConvertModeId, Page::kSyncModeId}) {
+        SCOPED_TRACE(id);
+        MessageBoxAnswerer answerer(CMessageboxDlg::kRightId); // "NO"
+        Click(id);
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].title, "Frame Sync Settings");
+        EXPECT_EQ(answerer.boxes[0].message,
+                  id == Page::kSyncModeId ? "Set Frame Sync mode?" : "Set Frame Transform mode?");
+    }
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_TRUE(context.waitTexts.empty());
+    EXPECT_EQ(context.keepAliveStops, 0);
+    EXPECT_TRUE(LinkEvents().empty());
+    ExpectHighlight(FrameMode::Sync);
+    EXPECT_TRUE(OutputRowShown());
+}
+
+TEST_F(FramePageTest, AnAcceptedChangeSendsTheModeShowsItClearsTheWarningAndWaits) {
+    Connect();
+    FramePage();
+    Reply(kReplyCrop, 0);
+    {
+        MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId); // "YES"
+        Click(Page::kConvertModeId);
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].message, "Set Frame Transform mode?");
+    }
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(context.sent[0], BuildFrameModeFrame(FrameMode::Convert));
+    EXPECT_EQ(FrameCode(context.sent[0].data()), kCmdFrameMode);
+    EXPECT_EQ(context.sent[0][6], 1);
+    EXPECT_EQ(context.sent[0][38], 0x90);
+    // Before any reply: the new mode highlighted, the output row hidden.
+    ExpectHighlight(FrameMode::Convert);
+    EXPECT_FALSE(OutputRowShown());
+    // The main window's frame-rate warning is cleared.
+    const std::vector<WindowMessage> events = LinkEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].wParam, static_cast<std::uintptr_t>(kEventStatus));
+    EXPECT_EQ(events[0].lParam, 0);
+    // The wait, with the keep-alive watch stopped until the processor answers.
+    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set Frame Mode..."});
+    EXPECT_TRUE(context.waitShown);
+    EXPECT_EQ(context.keepAliveStops, 1);
+
+    // The processor's acknowledgement 8 is its answer: the page's wait ends.
+    Reply(kReplyAck, kAckStatus);
+    EXPECT_FALSE(context.waitShown);
+    EXPECT_EQ(context.endedWaits, 1);
+    EXPECT_EQ(context.keepAliveRestarts, 1);
+    Reply(kReplyCrop, 1);
+    EXPECT_EQ(context.endedWaits, 1) << "nothing left to end";
+    ExpectHighlight(FrameMode::Convert);
+
+    // Back to frame sync mode: the output row comes back.
+    {
+        MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
+        Click(Page::kSyncModeId);
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].message, "Set Frame Sync mode?");
+    }
+    ASSERT_EQ(context.sent.size(), 2u);
+    EXPECT_EQ(context.sent[1], BuildFrameModeFrame(FrameMode::Sync));
+    ExpectHighlight(FrameMode::Sync);
+    EXPECT_TRUE(OutputRowShown());
+    EXPECT_EQ(LinkEvents().size(), 2u);
+    EXPECT_TRUE(context.waitShown);
+    // This time the processor's mode record comes first: it ends the wait as well.
+    Reply(kReplyCrop, 0);
+    EXPECT_FALSE(context.waitShown);
+    EXPECT_EQ(context.endedWaits, 2);
+    EXPECT_EQ(context.keepAliveRestarts, 2);
+}
+
+TEST_F(FramePageTest, TheWaitTextFollowsTheLanguage) {
+    Connect();
+    TempLanguage language("Chinese");
+    FramePage();
+    MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
+    Click(Page::kSyncModeId);
+    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"设置帧模式..."});
+    Reply(kReplyAck, kAckStatus);
+    EXPECT_FALSE(context.waitShown);
+}
+
+TEST_F(FramePageTest, OnlyItsOwnWaitIsEndedByTheProcessorsAnswers) {
+    Connect();
+    FramePage();
+    // An acknowledgement 8 the processor sends by itself (the input's rate changed) while another
+    // page waits ends nothing.
+    context.ShowWait("Set EDID...");
+    Reply(kReplyAck, kAckStatus);
+    Reply(kReplyCrop, 0);
+    EXPECT_TRUE(context.waitShown);
+    EXPECT_EQ(context.endedWaits, 0);
+    EXPECT_EQ(context.keepAliveRestarts, 0);
+    context.HideWait();
+
+    // The page's own wait ended otherwise (acknowledgement 9, the time-out): a later wait of
+    // another page is not ended by the page's answers either.
+    {
+        MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
+        Click(Page::kConvertModeId);
+    }
+    ASSERT_TRUE(context.waitShown);
+    context.HideWait();
+    context.ShowWait("Getting Data From Desitination...");
+    Reply(kReplyCrop, 1);
+    Reply(kReplyAck, kAckStatus);
+    EXPECT_TRUE(context.waitShown);
+    EXPECT_EQ(context.endedWaits, 0);
+    // Acknowledgements of other operations are not the answer.
+    context.HideWait();
+    {
+        MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
+        Click(Page::kSyncModeId);
+    }
+    for (std::intptr_t op : {0, 3, 4, 9})
+        Reply(kReplyAck, op);
+    EXPECT_TRUE(context.waitShown);
+    Reply(kReplyAck, kAckStatus);
+    EXPECT_FALSE(context.waitShown);
+}
+
+TEST_F(FramePageTest, ALinkLostWhileTheOperatorIsAskedSendsNothingAndDoesNotWait) {
+    Connect();
+    FramePage();
+    Reply(kReplyCrop, 0);
+    std::vector<std::string> asked;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        for (CMessageboxDlg* box : OpenMessageBoxes()) {
+            asked.push_back(MessageBoxText(box));
+            state.linkState = kLinkClosed; // the cable is pulled while the question is open
+            QTest::mouseClick(box->Control<QAbstractButton>(CMessageboxDlg::kLeftId), Qt::LeftButton);
+        }
+    });
+    answer.start();
+    Click(Page::kConvertModeId);
+    answer.stop();
+    EXPECT_EQ(asked, (std::vector<std::string>{"Set Frame Transform mode?", "Please open the serial!"}));
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_TRUE(context.waitTexts.empty()) << "no wait for an answer that cannot come";
+    EXPECT_EQ(context.keepAliveStops, 0);
+    EXPECT_TRUE(LinkEvents().empty());
+    ExpectHighlight(FrameMode::Sync);
+    EXPECT_TRUE(OutputRowShown());
+}
+
+TEST_F(FramePageTest, InformationTextsFollowTheInputStatus) {
+    FramePage();
+    SignalOnInput(1, 1920, 1080, 5994, 6000);
+    Reply(kReplyInputStatus, 0);
+    EXPECT_EQ(Text(Page::kInputTextId), "1920 x 1080@59.94HZ");
+    EXPECT_EQ(Text(Page::kOutputTextId), "FPS: 60.00HZ");
+    EXPECT_EQ(AccessibleName(Control(Page::kInputTextId)), "Input: 1920 x 1080@59.94HZ");
+    EXPECT_EQ(AccessibleName(Control(Page::kOutputTextId)), "Output: FPS: 60.00HZ");
+
+    SignalOnInput(3, 3840, 2160, 2997, 2997);
+    Reply(kReplyInputStatus, 0);
+    EXPECT_EQ(Text(Page::kInputTextId), "3840 x 2160@29.97HZ");
+    EXPECT_EQ(Text(Page::kOutputTextId), "FPS: 29.97HZ");
+
+    state.inputs[3].signal = 0;
+    Reply(kReplyInputStatus, 0);
+    EXPECT_EQ(Text(Page::kInputTextId), "NoSignal");
+    EXPECT_EQ(Text(Page::kOutputTextId), "NoSignal");
+    EXPECT_EQ(AccessibleName(Control(Page::kInputTextId)), "Input: NoSignal");
+    EXPECT_TRUE(context.sent.empty());
+}
+
+TEST_F(FramePageTest, TheProcessorsModeReportsMoveTheHighlightAndTheOutputRow) {
+    Connect();
+    FramePage();
+    SignalOnInput(0, 1920, 1080, 5000, 6000);
+    Reply(kReplyInputStatus, 0);
+    Reply(kReplyCrop, 1);
+    ExpectHighlight(FrameMode::Convert);
+    EXPECT_FALSE(OutputRowShown());
+    EXPECT_EQ(Text(Page::kOutputTextId), "FPS: 60.00HZ") << "kept, only hidden";
+    Reply(kReplyCrop, 0);
+    ExpectHighlight(FrameMode::Sync);
+    EXPECT_TRUE(OutputRowShown());
+    // A mode the page does not know changes nothing.
+    for (std::intptr_t other : {2, 255, -1}) {
+        Reply(kReplyCrop, other);
+        ExpectHighlight(FrameMode::Sync);
+        EXPECT_TRUE(OutputRowShown());
+    }
+    EXPECT_TRUE(context.sent.empty()) << "a report sends nothing";
+    EXPECT_TRUE(LinkEvents().empty());
+}
+
+TEST_F(FramePageTest, TheCommandIsSentOnlySynchronisedAndOnlyForAMode) {
+    FramePage();
+    auto command = [&](std::uintptr_t code, std::intptr_t mode) {
+        return SendWindowMessage(&FramePage(), WM_DEVICE_COMMAND, code, mode);
+    };
+    state.linkState = kLinkOpen;
+    EXPECT_EQ(command(kCmdFrameMode, 1), -1);
+    EXPECT_TRUE(context.sent.empty());
+    Connect();
+    EXPECT_EQ(command(kCmdPicture, 1), -1);
+    for (std::intptr_t other : {2, 256, -1})
+        EXPECT_EQ(command(kCmdFrameMode, other), -1) << other;
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_EQ(command(kCmdFrameMode, 0), 0);
+    EXPECT_EQ(command(kCmdFrameMode, 1), 0);
+    ASSERT_EQ(context.sent.size(), 2u);
+    EXPECT_EQ(context.sent[0], BuildFrameModeFrame(FrameMode::Sync));
+    EXPECT_EQ(context.sent[1], BuildFrameModeFrame(FrameMode::Convert));
+    EXPECT_EQ(FramePage().ShownMode(), std::nullopt) << "the command alone shows nothing";
+}
+
+TEST_F(FramePageTest, TextsAndNamesFollowTheLanguage) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    TempLanguage language("Chinese", {{"Chinese.ini", file.readAll().toStdString()}});
+    language.Select("Chinese");
+    Page& page = FramePage();
+    page.ApplyLanguage();
+    EXPECT_EQ(page.windowTitle(), QString::fromUtf8("帧同步设置"));
+    EXPECT_EQ(Control<QWidget>(Page::kSettingGroupId)->property("title").toString(),
+              QString::fromUtf8("帧同步设置"));
+    EXPECT_EQ(Button(Page::kSyncModeId)->text(), QString::fromUtf8("帧同步模式"));
+    EXPECT_EQ(Button(Page::kConvertModeId)->text(), QString::fromUtf8("帧率转换模式"));
+    EXPECT_EQ(Control<QWidget>(Page::kInfoGroupId)->property("title").toString(),
+              QString::fromUtf8("帧同步信息"));
+    EXPECT_EQ(AccessibleName(Control(Page::kInputTextId)), QString::fromUtf8("输入:"));
+    state.inputs[0].signal = 0;
+    Reply(kReplyInputStatus, 0);
+    EXPECT_EQ(AccessibleName(Control(Page::kInputTextId)), QString::fromUtf8("输入: NoSignal"));
+    EXPECT_TRUE(NamelessControls(&page).empty());
+    language.Select("English");
+    page.ApplyLanguage();
+    EXPECT_EQ(Text(Page::kInputLabelId), "Input:");
+    EXPECT_EQ(AccessibleName(Control(Page::kInputTextId)), "Input: NoSignal");
+    EXPECT_EQ(AccessibleName(Control(Page::kOutputTextId)), "Output: NoSignal");
+}
+
+#ifdef CORVANE_GALLERY_DIR
+TEST_F(FramePageTest, RendersForTheGallery) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string chinese = file.readAll().toStdString();
+    QDir().mkpath(CORVANE_GALLERY_DIR);
+    SignalOnInput(0, 1920, 1080, 5994, 6000);
+    FramePage();
+    Reply(kReplyInputStatus, 0);
+    for (const char* name : {"", "-chinese"}) {
+        const bool zh = name[0] != 0;
+        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
+        lang.Select(zh ? "Chinese" : "English");
+        FramePage().ApplyLanguage();
+        for (FrameMode mode : {FrameMode::Sync, FrameMode::Convert}) {
+            Reply(kReplyCrop, static_cast<std::intptr_t>(mode));
+            if (QWidget* focus = QApplication::focusWidget())
+                focus->clearFocus();
+            for (CGdipButton* b : FramePage().findChildren<CGdipButton*>()) {
+                QEvent leave(QEvent::Leave); // no button drawn as under the cursor
+                QApplication::sendEvent(b, &leave);
+            }
+            Drain();
+            const QString path =
+                QString("%1/frame_page%2%3.png")
+                    .arg(CORVANE_GALLERY_DIR, mode == FrameMode::Sync ? "" : "-convert", name);
+            EXPECT_TRUE(FramePage().grab().save(path)) << path.toStdString();
+        }
+    }
+}
+#endif
