@@ -1,7 +1,7 @@
 // The crop page with real mouse and key events and the real message dialog; the main window
 // is played by the fake context, which records the frames the page sends.
 
-#include "FakePageContext.h"
+#include "PageFixture.h"
 #include "WidgetTestSupport.h"
 #include "device/ReplyCodes.h"
 #include "link/ByteOrder.h"
@@ -47,9 +47,9 @@ std::ostream& operator<<(std::ostream& os, const SentCrop& c) {
               << "}";
 }
 
-class CropPageTest : public ::testing::Test {
+class CropPageTest : public PageFixture<CCropDlg> {
 protected:
-    CropPageTest() : context(state, config) {
+    CropPageTest() {
         // HDMI-1 is current and carries 1080p; its crop is off and covers the whole picture.
         state.currentInput = 0;
         state.inputs[0].signal = 1;
@@ -57,29 +57,18 @@ protected:
             r = CropRect{0, 0, 0, 1920, 1080, 1920, 1080};
     }
 
-    CCropDlg& Page() {
-        if (!m_page) {
-            m_page = std::make_unique<CCropDlg>(context, nullptr);
-            m_page->resize(320, 600);
-            m_page->Create();
-            m_page->ShowPage(true);
-            context.windows[Window::CropPage] = m_page.get();
-            Drain();
-        }
-        return *m_page;
-    }
+    void OnCreated(CCropDlg& page) override { context.windows[Window::CropPage] = &page; }
 
-    template <class W = oRealEdit> W* Control(int id) { return Page().Control<W>(id); }
+    template <class W = oRealEdit> W* Control(int id) { return PageUnderTest().Control<W>(id); }
     CGdipButton* Switch() { return Control<CGdipButton>(CCropDlg::kSwitchId); }
 
-    void Connect() { state.linkState = kLinkSynchronised; }
     void Type(int id, const QString& text) { TypeInto(Control(id), text); }
     void Click(int id) { ClickAndDrain(Control<QAbstractButton>(id)); }
     int Shown(int id) { return Control(id)->text().toInt(); }
 
     // The processor's crop record names `input` as its current input.
     void ReplyCrop(std::intptr_t input) {
-        SendWindowMessage(&Page(), WM_DEVICE_REPLY, kReplyCrop, input);
+        SendWindowMessage(&PageUnderTest(), WM_DEVICE_REPLY, kReplyCrop, input);
         Drain();
     }
 
@@ -99,13 +88,6 @@ protected:
         }
         return crops;
     }
-
-    DeviceState state;
-    Config config;
-    FakePageContext context;
-
-private:
-    std::unique_ptr<CCropDlg> m_page;
 };
 
 TEST_F(CropPageTest, OnlyTheShownInputsButtonIsVisible) {
@@ -113,7 +95,7 @@ TEST_F(CropPageTest, OnlyTheShownInputsButtonIsVisible) {
     state.inputs[2].signal = 1;
     state.crop.rects[2] = CropRect{1, 8, 9, 640, 360, 1920, 1080};
     ReplyCrop(2);
-    EXPECT_EQ(Page().PageInput(), 2u);
+    EXPECT_EQ(PageUnderTest().PageInput(), 2u);
     for (int i = 0; i < kInputCount; ++i) {
         SCOPED_TRACE(i);
         auto* b = Control<CGdipButton>(CCropDlg::kInputButtonFirst + i);
@@ -131,13 +113,13 @@ TEST_F(CropPageTest, OnlyTheShownInputsButtonIsVisible) {
 
     // The visible button shows its input again.
     Click(CCropDlg::kInputButtonFirst + 2);
-    EXPECT_EQ(Page().PageInput(), 2u);
+    EXPECT_EQ(PageUnderTest().PageInput(), 2u);
     EXPECT_TRUE(Control<CGdipButton>(CCropDlg::kInputButtonFirst + 2)->isChecked());
     EXPECT_TRUE(context.sent.empty());
 }
 
 TEST_F(CropPageTest, TheControlsFollowTheCurrentInputAndItsSignal) {
-    Page();
+    PageUnderTest();
     auto boxesEnabled = [&] {
         bool all = true, none = true;
         for (int id : {CCropDlg::kHStartId, CCropDlg::kVStartId, CCropDlg::kWidthId, CCropDlg::kHeightId}) {
@@ -156,16 +138,16 @@ TEST_F(CropPageTest, TheControlsFollowTheCurrentInputAndItsSignal) {
     // Switched on (nothing is sent without a processor): the boxes and Reset too.
     Click(CCropDlg::kSwitchId);
     EXPECT_TRUE(Switch()->isChecked());
-    EXPECT_TRUE(Page().CropOn());
+    EXPECT_TRUE(PageUnderTest().CropOn());
     EXPECT_EQ(state.crop.rects[0].on, 1);
     EXPECT_TRUE(boxesEnabled());
     EXPECT_TRUE(Control<QWidget>(CCropDlg::kResetId)->isEnabled());
     EXPECT_TRUE(context.sent.empty());
 
     // The signal goes while the page is hidden: shown again, everything is off.
-    Page().ShowPage(false);
+    PageUnderTest().ShowPage(false);
     state.inputs[0].signal = 0;
-    Page().ShowPage(true);
+    PageUnderTest().ShowPage(true);
     Drain();
     EXPECT_FALSE(Switch()->isEnabled());
     EXPECT_FALSE(Switch()->isChecked()) << "without a signal the switch shows off";
@@ -175,8 +157,9 @@ TEST_F(CropPageTest, TheControlsFollowTheCurrentInputAndItsSignal) {
     // An input that is not the current one: nothing to change.
     state.inputs[0].signal = 1;
     state.inputs[1].signal = 1;
-    SendWindowMessage(&Page(), WM_COMMAND, MakeWParam(CCropDlg::kInputButtonFirst + 1, BN_CLICKED), 0);
-    EXPECT_EQ(Page().PageInput(), 1u);
+    SendWindowMessage(&PageUnderTest(), WM_COMMAND, MakeWParam(CCropDlg::kInputButtonFirst + 1, BN_CLICKED),
+                      0);
+    EXPECT_EQ(PageUnderTest().PageInput(), 1u);
     EXPECT_FALSE(Switch()->isEnabled());
     EXPECT_FALSE(boxesEnabled());
 }
@@ -185,14 +168,14 @@ TEST_F(CropPageTest, ACropIsRefusedWhileALayerZooms) {
     Connect();
     state.layers[1].zoomOn = 1;
     state.layers[3].zoomOn = 1;
-    Page();
+    PageUnderTest();
     MessageBoxAnswerer answerer;
     Click(CCropDlg::kSwitchId);
     ASSERT_EQ(answerer.boxes.size(), 1u);
     EXPECT_EQ(answerer.boxes[0].title, "Tips");
     EXPECT_EQ(answerer.boxes[0].message, "The Layer2 Zoom is open!");
     EXPECT_FALSE(Switch()->isChecked());
-    EXPECT_FALSE(Page().CropOn());
+    EXPECT_FALSE(PageUnderTest().CropOn());
     EXPECT_EQ(state.crop.rects[0].on, 0);
     EXPECT_FALSE(Control(CCropDlg::kHStartId)->isEnabled());
     EXPECT_TRUE(context.sent.empty());
@@ -224,7 +207,7 @@ TEST_F(CropPageTest, ResetTakesTheWholePictureOfA720pSignal) {
     EXPECT_EQ(Shown(CCropDlg::kHStartId), 0);
     EXPECT_EQ(Shown(CCropDlg::kWidthId), 1280);
     EXPECT_EQ(Shown(CCropDlg::kHeightId), 720);
-    EXPECT_EQ(Page().PreviewOutline(), Page().PreviewBox());
+    EXPECT_EQ(PageUnderTest().PreviewOutline(), PageUnderTest().PreviewBox());
 
     // Without a processor: told so, nothing sent or changed.
     state.linkState = kLinkOpen;
@@ -240,7 +223,7 @@ TEST_F(CropPageTest, ResetTakesTheWholePictureOfA720pSignal) {
     // Without a signal (the button is disabled; its command does nothing either).
     Connect();
     state.inputs[0].signal = 0;
-    SendWindowMessage(&Page(), WM_COMMAND, MakeWParam(CCropDlg::kResetId, BN_CLICKED), 0);
+    SendWindowMessage(&PageUnderTest(), WM_COMMAND, MakeWParam(CCropDlg::kResetId, BN_CLICKED), 0);
     Drain();
     EXPECT_EQ(SentCrops().size(), 1u);
     EXPECT_EQ(answerer.boxes.size(), 1u);
@@ -312,28 +295,28 @@ TEST_F(CropPageTest, NothingIsSentWithoutTheLinkOrASignalOrForTheSameValue) {
 
     // No signal: the processor would not show it; nothing is sent.
     state.inputs[0].signal = 0;
-    SendWindowMessage(&Page(), WM_VALUE_COMMITTED, CCropDlg::kVStartId, 0);
+    SendWindowMessage(&PageUnderTest(), WM_VALUE_COMMITTED, CCropDlg::kVStartId, 0);
     Control(CCropDlg::kVStartId)->SetValue(70);
-    SendWindowMessage(&Page(), WM_VALUE_COMMITTED, CCropDlg::kVStartId, 0);
+    SendWindowMessage(&PageUnderTest(), WM_VALUE_COMMITTED, CCropDlg::kVStartId, 0);
     EXPECT_EQ(state.crop.rects[0].vStart, 70);
     EXPECT_EQ(SentCrops().size(), 2u);
 
     // A hidden page takes no value.
     state.inputs[0].signal = 1;
-    Page().ShowPage(false);
+    PageUnderTest().ShowPage(false);
     Control(CCropDlg::kVStartId)->SetValue(90);
-    SendWindowMessage(&Page(), WM_VALUE_COMMITTED, CCropDlg::kVStartId, 0);
+    SendWindowMessage(&PageUnderTest(), WM_VALUE_COMMITTED, CCropDlg::kVStartId, 0);
     EXPECT_EQ(state.crop.rects[0].vStart, 70);
     EXPECT_EQ(SentCrops().size(), 2u);
 }
 
 TEST_F(CropPageTest, ThePageFollowsTheProcessorsCurrentInput) {
-    Page();
+    PageUnderTest();
     state.currentInput = 3;
     state.inputs[3].signal = 1;
     state.crop.rects[3] = CropRect{1, 64, 32, 1280, 720, 3840, 2160};
     ReplyCrop(3);
-    EXPECT_EQ(Page().PageInput(), 3u);
+    EXPECT_EQ(PageUnderTest().PageInput(), 3u);
     EXPECT_TRUE(Control<CGdipButton>(CCropDlg::kInputButtonFirst + 3)->isVisible());
     EXPECT_FALSE(Control<CGdipButton>(CCropDlg::kInputButtonFirst)->isVisible());
     EXPECT_EQ(Shown(CCropDlg::kHStartId), 64);
@@ -341,13 +324,13 @@ TEST_F(CropPageTest, ThePageFollowsTheProcessorsCurrentInput) {
     EXPECT_TRUE(Switch()->isChecked());
     EXPECT_TRUE(Control(CCropDlg::kWidthId)->isEnabled());
     // 64 / (3840 / 130) = 2.2, 32 / 21.6 = 1.5, 1344 / 29.5 = 45.5, 752 / 21.6 = 34.8
-    const QRect box = Page().PreviewBox();
-    EXPECT_EQ(Page().PreviewOutline(), QRect(box.x() + 2, box.y() + 1, 46 - 2, 35 - 1));
+    const QRect box = PageUnderTest().PreviewBox();
+    EXPECT_EQ(PageUnderTest().PreviewOutline(), QRect(box.x() + 2, box.y() + 1, 46 - 2, 35 - 1));
 
     // A record naming no input is ignored.
     ReplyCrop(4);
     ReplyCrop(-1);
-    EXPECT_EQ(Page().PageInput(), 3u);
+    EXPECT_EQ(PageUnderTest().PageInput(), 3u);
     EXPECT_TRUE(context.sent.empty());
 }
 
@@ -381,14 +364,14 @@ TEST_F(CropPageTest, CropOffSwitchesTheOldInputsCropOffBeforeAnInputChange) {
 TEST_F(CropPageTest, ThePreviewShowsTheOutlineWhereTheNumbersSay) {
     Connect();
     CropOnAtStart({1, 100, 50, 1720, 980, 1920, 1080});
-    const QRect box = Page().PreviewBox();
+    const QRect box = PageUnderTest().PreviewBox();
     const QRect s = Switch()->geometry();
     EXPECT_EQ(box, QRect(s.x() - 30, s.y() + 50, 130, 100));
     // 100 / 14.77 = 6.8, 50 / 10.8 = 4.6, 1820 / 14.77 = 123.2, 1030 / 10.8 = 95.4
-    const QRect outline = Page().PreviewOutline();
+    const QRect outline = PageUnderTest().PreviewOutline();
     EXPECT_EQ(outline, QRect(box.x() + 7, box.y() + 5, 123 - 7, 95 - 5));
 
-    const QImage image = Page().grab().toImage();
+    const QImage image = PageUnderTest().grab().toImage();
     const QColor fill(255, 174, 0); // COLORREF 0x00AEFF
     const QColor line(0, 69, 255);  // COLORREF 0xFF4500
     auto at = [&](int x, int y) { return image.pixelColor(x, y); };
@@ -405,7 +388,7 @@ TEST_F(CropPageTest, ThePreviewShowsTheOutlineWhereTheNumbersSay) {
 
     // A typed value moves the outline at once.
     Type(CCropDlg::kHStartId, "200");
-    EXPECT_EQ(Page().PreviewOutline().left(), box.x() + 14); // 200 / 14.77 = 13.5
+    EXPECT_EQ(PageUnderTest().PreviewOutline().left(), box.x() + 14); // 200 / 14.77 = 13.5
 }
 
 #ifdef CORVANE_GALLERY_DIR
@@ -420,12 +403,12 @@ TEST_F(CropPageTest, RendersForTheGallery) {
         const bool zh = name[0] != 0;
         TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
         lang.Select(zh ? "Chinese" : "English");
-        Page().ApplyLanguage();
+        PageUnderTest().ApplyLanguage();
         if (QWidget* focus = QApplication::focusWidget())
             focus->clearFocus(); // no caret in the picture
         Drain();
         const QString path = QString("%1/crop_page%2.png").arg(CORVANE_GALLERY_DIR, name);
-        EXPECT_TRUE(Page().grab().save(path)) << path.toStdString();
+        EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
     }
 }
 #endif

@@ -2,7 +2,7 @@
 // rules as typed, "Advanced", Apply and Reset and what they send, the replies that choose the
 // input. The main window is played by the fake context, which keeps every frame sent.
 
-#include "FakePageContext.h"
+#include "PageFixture.h"
 #include "WidgetTestSupport.h"
 #include "device/ReplyCodes.h"
 #include "link/ByteOrder.h"
@@ -34,38 +34,18 @@ using F = EdidField;
 // How long a 50 ms pause may take on a loaded machine.
 constexpr int kPauseTimeoutMs = 5000;
 
-class EdidPageTest : public ::testing::Test {
+class EdidPageTest : public PageFixture<CEdidDlg> {
 protected:
-    EdidPageTest() : context(state, config) {}
+    EdidPageTest() : PageFixture(QSize(320, 600), true) {}
 
-    CEdidDlg& EdidPage() {
-        if (!m_page) {
-            m_page = std::make_unique<CEdidDlg>(context, nullptr);
-            m_page->resize(320, 600);
-            m_page->Create();
-            m_page->ShowPage(true);
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
-            m_page->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
-            Drain();
-        }
-        return *m_page;
-    }
-
-    template <class W = oRealEdit> W* Control(int id) { return EdidPage().Control<W>(id); }
+    template <class W = oRealEdit> W* Control(int id) { return PageUnderTest().Control<W>(id); }
     oRealEdit* Box(F field) { return Control(Page::kBoxIds[static_cast<std::size_t>(field)]); }
     QWidget* Label(F field) { return Control<QWidget>(Page::kLabelIds[static_cast<std::size_t>(field)]); }
     CDropButton* InputList() { return Control<CDropButton>(Page::kInputListId); }
 
-    void Connect() { state.linkState = kLinkSynchronised; }
     void Click(int id) { ClickAndDrain(Control<QAbstractButton>(id)); }
     void Type(F field, const QString& text) { TypeInto(Box(field), text); }
     int Shown(F field) { return Box(field)->text().toInt(); }
-
-    void Reply(std::uintptr_t code, std::intptr_t index) {
-        SendWindowMessage(&EdidPage(), WM_DEVICE_REPLY, code, index);
-        Drain();
-    }
 
     const Frame& Last() {
         EXPECT_FALSE(context.sent.empty());
@@ -90,20 +70,13 @@ protected:
     static std::array<int, 9> Values(const EdidTiming& t) {
         return {t.hBlank, t.vBlank, t.hActive, t.vActive, t.hSync, t.vSync, t.hFront, t.vFront, t.refreshX10};
     }
-
-    DeviceState state;
-    Config config;
-    FakePageContext context;
-
-private:
-    std::unique_ptr<CEdidDlg> m_page;
 };
 
 } // namespace
 
 TEST_F(EdidPageTest, OpensOnTheFirstInputWithOnlyTheActiveSizeAndRateShown) {
     state.edidTimings[0].refreshX10 = 599;
-    Page& page = EdidPage();
+    Page& page = PageUnderTest();
     EXPECT_EQ(page.EdidSlot(), 0u);
     EXPECT_EQ(page.Boxes().values, (std::array<int, 9>{280, 45, 1920, 1080, 44, 4, 148, 4, 59}))
         << "59.9 Hz shown as 59";
@@ -131,7 +104,7 @@ TEST_F(EdidPageTest, OpensOnTheFirstInputWithOnlyTheActiveSizeAndRateShown) {
 
 TEST_F(EdidPageTest, AdvancedShowsTheSixBoxesAndSendsTheFullTiming) {
     Connect();
-    Page& page = EdidPage();
+    Page& page = PageUnderTest();
     auto* apply = Control<QAbstractButton>(Page::kApplyId);
     const int applyTopHidden = apply->y();
     const int groupBottomHidden = Control<QWidget>(Page::kGroupId)->geometry().bottom();
@@ -170,7 +143,7 @@ TEST_F(EdidPageTest, AdvancedShowsTheSixBoxesAndSendsTheFullTiming) {
 
 TEST_F(EdidPageTest, TheRulesCorrectTheBoxAsTypedAndChangeNothingElse) {
     Connect();
-    EdidPage();
+    PageUnderTest();
     Click(Page::kAdvancedId);
     const EdidTiming before = state.edidTimings[0];
 
@@ -203,7 +176,7 @@ TEST_F(EdidPageTest, ABoxNeverLeavesItsRangeAndApplyStaysWithinThePixelRate) {
     Connect();
     // The processor reports a timing far beyond 594 MHz, and values the boxes do not take.
     state.edidTimings[0] = EdidTiming{4092, 1024, 4092, 2160, 300, 0, 600, 65, 1200};
-    EdidPage();
+    PageUnderTest();
     Click(Page::kAdvancedId);
     EXPECT_EQ(Shown(F::HSync), 256);
     EXPECT_EQ(Shown(F::VSync), 4);
@@ -227,7 +200,7 @@ TEST_F(EdidPageTest, ABoxNeverLeavesItsRangeAndApplyStaysWithinThePixelRate) {
     // The largest timing the boxes hold, as the processor reported it: Apply lowers the rate.
     state.edidTimings[0] = EdidTiming{4092, 1024, 4092, 2160, 4, 4, 4, 4, 1200};
     Reply(kReplyEdid, 0);
-    ASSERT_FALSE(EdidWithinPixelRate(EdidPage().Boxes()));
+    ASSERT_FALSE(EdidWithinPixelRate(PageUnderTest().Boxes()));
     Click(Page::kApplyId);
     ASSERT_EQ(context.sent.size(), 1u);
     const EdidTiming sent = TimingIn(Last());
@@ -241,7 +214,7 @@ TEST_F(EdidPageTest, ABoxNeverLeavesItsRangeAndApplyStaysWithinThePixelRate) {
 TEST_F(EdidPageTest, ApplyWritesTheBoxesSendsAndWaits) {
     Connect();
     state.edidTimings[2].hActive = 1280;
-    Page& page = EdidPage();
+    Page& page = PageUnderTest();
     Reply(kReplyCrop, 2);
     ASSERT_EQ(page.EdidSlot(), 2u);
     Type(F::VActive, "720");
@@ -265,7 +238,7 @@ TEST_F(EdidPageTest, ApplyWritesTheBoxesSendsAndWaits) {
 
 TEST_F(EdidPageTest, ApplyRightAfterTypingSendsWhatTheRulesAllow) {
     Connect();
-    EdidPage();
+    PageUnderTest();
     oRealEdit* box = Box(F::HActive);
     box->setFocus();
     box->selectAll();
@@ -280,7 +253,7 @@ TEST_F(EdidPageTest, ApplyRightAfterTypingSendsWhatTheRulesAllow) {
 
 TEST_F(EdidPageTest, ApplyAndResetWithoutTheLinkTellTheOperatorAndChangeNothing) {
     state.linkState = kLinkOpen;
-    EdidPage();
+    PageUnderTest();
     Type(F::HActive, "1280");
     for (int id : {Page::kApplyId, Page::kResetId}) {
         MessageBoxAnswerer answerer;
@@ -293,15 +266,15 @@ TEST_F(EdidPageTest, ApplyAndResetWithoutTheLinkTellTheOperatorAndChangeNothing)
     EXPECT_TRUE(context.waitTexts.empty());
     EXPECT_EQ(context.keepAliveStops, 0);
     EXPECT_EQ(state.edidTimings[0].hActive, 1920);
-    EXPECT_FALSE(EdidPage().ResetPending());
-    EXPECT_EQ(SendWindowMessage(&EdidPage(), WM_DEVICE_COMMAND, kCmdEdid, 0), -1);
+    EXPECT_FALSE(PageUnderTest().ResetPending());
+    EXPECT_EQ(SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, kCmdEdid, 0), -1);
     EXPECT_TRUE(context.sent.empty());
 }
 
 TEST_F(EdidPageTest, ResetSendsTheOldRecordThenShowsTheResetTiming) {
     Connect();
     state.edidTimings[1] = EdidTiming{200, 40, 1280, 720, 40, 5, 100, 5, 500};
-    Page& page = EdidPage();
+    Page& page = PageUnderTest();
     Reply(kReplyCrop, 1);
     Click(Page::kAdvancedId); // Reset is mode 0 whatever "Advanced" says
     Type(F::HActive, "1024"); // typed, not applied: the frame carries the record
@@ -334,7 +307,7 @@ TEST_F(EdidPageTest, ResetSendsTheOldRecordThenShowsTheResetTiming) {
 TEST_F(EdidPageTest, ResetWhoseLinkGoesDuringThePauseStopsThere) {
     Connect();
     state.edidTimings[0].hActive = 1280;
-    Page& page = EdidPage();
+    Page& page = PageUnderTest();
     QTest::mouseClick(Control<QAbstractButton>(Page::kResetId), Qt::LeftButton);
     ASSERT_EQ(context.sent.size(), 1u);
     state.linkState = kLinkClosed; // the port closed (which also ends the wait)
@@ -350,7 +323,7 @@ TEST_F(EdidPageTest, TheWaitTextsFollowTheLanguage) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const std::string chinese = file.readAll().toStdString();
     Connect();
-    Page& page = EdidPage();
+    Page& page = PageUnderTest();
     struct Case {
         const char* language;
         const char* apply;
@@ -373,7 +346,7 @@ TEST_F(EdidPageTest, TheWaitTextsFollowTheLanguage) {
 TEST_F(EdidPageTest, RepliesChooseTheInputAndShowItsRecord) {
     state.edidTimings[1].hActive = 1024;
     state.edidTimings[2].hActive = 1280;
-    Page& page = EdidPage();
+    Page& page = PageUnderTest();
 
     Reply(kReplyCrop, 2);
     EXPECT_EQ(page.EdidSlot(), 2u);
@@ -403,7 +376,7 @@ TEST_F(EdidPageTest, RepliesChooseTheInputAndShowItsRecord) {
 
 TEST_F(EdidPageTest, TheCommandBuildsOnlyWhatItsArgumentNames) {
     Connect();
-    Page& page = EdidPage();
+    Page& page = PageUnderTest();
     for (std::intptr_t bad : {-1, 4, 9, 14}) {
         EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdEdid, bad), -1) << bad;
     }
@@ -420,7 +393,7 @@ TEST_F(EdidPageTest, LanguageSwitchTranslatesTheCaptions) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     TempLanguage lang("Chinese", {{"Chinese.ini", file.readAll().toStdString()}});
     lang.Select("Chinese");
-    Page& page = EdidPage();
+    Page& page = PageUnderTest();
     page.ApplyLanguage();
     EXPECT_EQ(Control<CGroupBox>(Page::kGroupId)->title(), QString("EDID选择"));
     EXPECT_EQ(Control<QAbstractButton>(Page::kAdvancedId)->text(), QString("高级"));
@@ -437,21 +410,21 @@ TEST_F(EdidPageTest, RendersForTheGallery) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const std::string chinese = file.readAll().toStdString();
     QDir().mkpath(CORVANE_GALLERY_DIR);
-    EdidPage();
+    PageUnderTest();
     for (const char* name : {"", "-chinese"}) {
         const bool zh = name[0] != 0;
         TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
         lang.Select(zh ? "Chinese" : "English");
-        EdidPage().ApplyLanguage();
+        PageUnderTest().ApplyLanguage();
         for (bool advanced : {false, true}) {
-            if (EdidPage().Advanced() != advanced)
+            if (PageUnderTest().Advanced() != advanced)
                 Click(Page::kAdvancedId);
             if (QWidget* focus = QApplication::focusWidget())
                 focus->clearFocus(); // no caret in the picture
             Drain();
             const QString path =
                 QString("%1/edid_page%2%3.png").arg(CORVANE_GALLERY_DIR, advanced ? "-advanced" : "", name);
-            EXPECT_TRUE(EdidPage().grab().save(path)) << path.toStdString();
+            EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
         }
     }
 }

@@ -2,7 +2,7 @@
 // asks, sends, shows and waits for, the information texts, the processor's mode reports and
 // the end of the page's wait. The main window is played by the fake context.
 
-#include "FakePageContext.h"
+#include "PageFixture.h"
 #include "WidgetTestSupport.h"
 #include "device/ReplyCodes.h"
 #include "link/CommandCodes.h"
@@ -30,44 +30,22 @@ using Page = CFrameDlg;
 const QColor kOrangeText(239, 156, 0);
 const QColor kInactiveText(235, 235, 235);
 
-class FramePageTest : public ::testing::Test {
+class FramePageTest : public PageFixture<CFrameDlg> {
 protected:
-    FramePageTest() : context(state, config) {}
-
-    CFrameDlg& FramePage() {
-        if (!m_page) {
-            m_page = std::make_unique<CFrameDlg>(context, nullptr);
-            m_page->resize(320, 600);
-            m_page->Create();
-            m_page->ShowPage(true);
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
-            Drain();
-        }
-        return *m_page;
-    }
-
-    template <class W = QLabel> W* Control(int id) { return FramePage().Control<W>(id); }
-    CGdipButton* Button(int id) { return Control<CGdipButton>(id); }
     QString Text(int id) { return Control(id)->text(); }
     bool OutputRowShown() {
-        const bool label = Control(Page::kOutputLabelId)->isVisibleTo(&FramePage());
-        EXPECT_EQ(label, Control(Page::kOutputTextId)->isVisibleTo(&FramePage())) << "the row as a whole";
+        const bool label = Control(Page::kOutputLabelId)->isVisibleTo(&PageUnderTest());
+        EXPECT_EQ(label, Control(Page::kOutputTextId)->isVisibleTo(&PageUnderTest())) << "the row as a whole";
         return label;
     }
 
-    void Connect() { state.linkState = kLinkSynchronised; }
     void Click(int id) { ClickAndDrain(Button(id)); }
-    std::intptr_t Reply(std::uint32_t code, std::intptr_t index) {
-        const std::intptr_t r = SendWindowMessage(&FramePage(), WM_DEVICE_REPLY, code, index);
-        Drain();
-        return r;
-    }
     std::vector<WindowMessage> LinkEvents() { return context.main.Received(WM_LINK_EVENT); }
 
     // The highlight: the button of `mode` orange and checked, the other plain.
     void ExpectHighlight(FrameMode mode) {
         const bool sync = mode == FrameMode::Sync;
-        EXPECT_EQ(FramePage().ShownMode(), mode);
+        EXPECT_EQ(PageUnderTest().ShownMode(), mode);
         EXPECT_EQ(Button(Page::kSyncModeId)->TextColour(), sync ? kOrangeText : kInactiveText);
         EXPECT_EQ(Button(Page::kConvertModeId)->TextColour(), sync ? kInactiveText : kOrangeText);
         EXPECT_EQ(Button(Page::kSyncModeId)->isChecked(), sync);
@@ -83,19 +61,12 @@ protected:
         state.crop.inputFpsX100 = inX100;
         state.crop.outputFpsX100 = outX100;
     }
-
-    DeviceState state;
-    Config config;
-    FakePageContext context;
-
-private:
-    std::unique_ptr<CFrameDlg> m_page;
 };
 
 } // namespace
 
 TEST_F(FramePageTest, OpensWithoutAModeAndWithEmptyTexts) {
-    Page& page = FramePage();
+    Page& page = PageUnderTest();
     EXPECT_EQ(page.ShownMode(), std::nullopt);
     for (int id : {Page::kSyncModeId, Page::kConvertModeId}) {
         EXPECT_FALSE(Button(id)->isChecked()) << id;
@@ -115,7 +86,7 @@ TEST_F(FramePageTest, OpensWithoutAModeAndWithEmptyTexts) {
 
 TEST_F(FramePageTest, WithoutASynchronisedLinkTheButtonsOnlyAskToOpenTheSerial) {
     state.linkState = kLinkOpen;
-    FramePage();
+    PageUnderTest();
     MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
     Click(Page::kConvertModeId);
     ASSERT_EQ(answerer.boxes.size(), 1u);
@@ -124,13 +95,13 @@ TEST_F(FramePageTest, WithoutASynchronisedLinkTheButtonsOnlyAskToOpenTheSerial) 
     EXPECT_TRUE(context.sent.empty());
     EXPECT_TRUE(context.waitTexts.empty());
     EXPECT_TRUE(LinkEvents().empty());
-    EXPECT_EQ(FramePage().ShownMode(), std::nullopt);
+    EXPECT_EQ(PageUnderTest().ShownMode(), std::nullopt);
     EXPECT_TRUE(OutputRowShown());
 }
 
 TEST_F(FramePageTest, ADeclinedConfirmationChangesAndSendsNothing) {
     Connect();
-    FramePage();
+    PageUnderTest();
     Reply(kReplyCrop, 0);
     for (int id : {Page::kConvertModeId, Page::kSyncModeId}) {
         SCOPED_TRACE(id);
@@ -151,7 +122,7 @@ TEST_F(FramePageTest, ADeclinedConfirmationChangesAndSendsNothing) {
 
 TEST_F(FramePageTest, AnAcceptedChangeSendsTheModeShowsItClearsTheWarningAndWaits) {
     Connect();
-    FramePage();
+    PageUnderTest();
     Reply(kReplyCrop, 0);
     {
         MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId); // "YES"
@@ -209,7 +180,7 @@ TEST_F(FramePageTest, AnAcceptedChangeSendsTheModeShowsItClearsTheWarningAndWait
 TEST_F(FramePageTest, TheWaitTextFollowsTheLanguage) {
     Connect();
     TempLanguage language("Chinese");
-    FramePage();
+    PageUnderTest();
     MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
     Click(Page::kSyncModeId);
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"设置帧模式..."});
@@ -219,7 +190,7 @@ TEST_F(FramePageTest, TheWaitTextFollowsTheLanguage) {
 
 TEST_F(FramePageTest, OnlyItsOwnWaitIsEndedByTheProcessorsAnswers) {
     Connect();
-    FramePage();
+    PageUnderTest();
     // An acknowledgement 8 the processor sends by itself (the input's rate changed) while another
     // page waits ends nothing.
     context.ShowWait("Set EDID...");
@@ -258,7 +229,7 @@ TEST_F(FramePageTest, OnlyItsOwnWaitIsEndedByTheProcessorsAnswers) {
 
 TEST_F(FramePageTest, ALinkLostWhileTheOperatorIsAskedSendsNothingAndDoesNotWait) {
     Connect();
-    FramePage();
+    PageUnderTest();
     Reply(kReplyCrop, 0);
     std::vector<std::string> asked;
     QTimer answer;
@@ -283,7 +254,7 @@ TEST_F(FramePageTest, ALinkLostWhileTheOperatorIsAskedSendsNothingAndDoesNotWait
 }
 
 TEST_F(FramePageTest, InformationTextsFollowTheInputStatus) {
-    FramePage();
+    PageUnderTest();
     SignalOnInput(1, 1920, 1080, 5994, 6000);
     Reply(kReplyInputStatus, 0);
     EXPECT_EQ(Text(Page::kInputTextId), "1920 x 1080@59.94HZ");
@@ -306,7 +277,7 @@ TEST_F(FramePageTest, InformationTextsFollowTheInputStatus) {
 
 TEST_F(FramePageTest, TheProcessorsModeReportsMoveTheHighlightAndTheOutputRow) {
     Connect();
-    FramePage();
+    PageUnderTest();
     SignalOnInput(0, 1920, 1080, 5000, 6000);
     Reply(kReplyInputStatus, 0);
     Reply(kReplyCrop, 1);
@@ -327,9 +298,9 @@ TEST_F(FramePageTest, TheProcessorsModeReportsMoveTheHighlightAndTheOutputRow) {
 }
 
 TEST_F(FramePageTest, TheCommandIsSentOnlySynchronisedAndOnlyForAMode) {
-    FramePage();
+    PageUnderTest();
     auto command = [&](std::uintptr_t code, std::intptr_t mode) {
-        return SendWindowMessage(&FramePage(), WM_DEVICE_COMMAND, code, mode);
+        return SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, code, mode);
     };
     state.linkState = kLinkOpen;
     EXPECT_EQ(command(kCmdFrameMode, 1), -1);
@@ -344,7 +315,7 @@ TEST_F(FramePageTest, TheCommandIsSentOnlySynchronisedAndOnlyForAMode) {
     ASSERT_EQ(context.sent.size(), 2u);
     EXPECT_EQ(context.sent[0], BuildFrameModeFrame(FrameMode::Sync));
     EXPECT_EQ(context.sent[1], BuildFrameModeFrame(FrameMode::Convert));
-    EXPECT_EQ(FramePage().ShownMode(), std::nullopt) << "the command alone shows nothing";
+    EXPECT_EQ(PageUnderTest().ShownMode(), std::nullopt) << "the command alone shows nothing";
 }
 
 TEST_F(FramePageTest, TextsAndNamesFollowTheLanguage) {
@@ -352,7 +323,7 @@ TEST_F(FramePageTest, TextsAndNamesFollowTheLanguage) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     TempLanguage language("Chinese", {{"Chinese.ini", file.readAll().toStdString()}});
     language.Select("Chinese");
-    Page& page = FramePage();
+    Page& page = PageUnderTest();
     page.ApplyLanguage();
     EXPECT_EQ(page.windowTitle(), QString::fromUtf8("帧同步设置"));
     EXPECT_EQ(Control<QWidget>(Page::kSettingGroupId)->property("title").toString(),
@@ -380,18 +351,18 @@ TEST_F(FramePageTest, RendersForTheGallery) {
     const std::string chinese = file.readAll().toStdString();
     QDir().mkpath(CORVANE_GALLERY_DIR);
     SignalOnInput(0, 1920, 1080, 5994, 6000);
-    FramePage();
+    PageUnderTest();
     Reply(kReplyInputStatus, 0);
     for (const char* name : {"", "-chinese"}) {
         const bool zh = name[0] != 0;
         TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
         lang.Select(zh ? "Chinese" : "English");
-        FramePage().ApplyLanguage();
+        PageUnderTest().ApplyLanguage();
         for (FrameMode mode : {FrameMode::Sync, FrameMode::Convert}) {
             Reply(kReplyCrop, static_cast<std::intptr_t>(mode));
             if (QWidget* focus = QApplication::focusWidget())
                 focus->clearFocus();
-            for (CGdipButton* b : FramePage().findChildren<CGdipButton*>()) {
+            for (CGdipButton* b : PageUnderTest().findChildren<CGdipButton*>()) {
                 QEvent leave(QEvent::Leave); // no button drawn as under the cursor
                 QApplication::sendEvent(b, &leave);
             }
@@ -399,7 +370,7 @@ TEST_F(FramePageTest, RendersForTheGallery) {
             const QString path =
                 QString("%1/frame_page%2%3.png")
                     .arg(CORVANE_GALLERY_DIR, mode == FrameMode::Sync ? "" : "-convert", name);
-            EXPECT_TRUE(FramePage().grab().save(path)) << path.toStdString();
+            EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
         }
     }
 }

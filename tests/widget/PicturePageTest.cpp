@@ -2,7 +2,7 @@
 // sends to the processor, the colour temperature list, the gamma switch, "ALL" and the reset.
 // The main window is played by the fake context, which keeps every frame sent.
 
-#include "FakePageContext.h"
+#include "PageFixture.h"
 #include "WidgetTestSupport.h"
 #include "device/ReplyCodes.h"
 #include "link/CommandCodes.h"
@@ -33,29 +33,14 @@ using Page = CPicSettingDlg;
 const QColor kOrangeText(239, 156, 0);
 const QColor kInactiveText(235, 235, 235);
 
-class PicturePageTest : public ::testing::Test {
+class PicturePageTest : public PageFixture<CPicSettingDlg> {
 protected:
-    PicturePageTest() : context(state, config) {}
+    PicturePageTest() : PageFixture(QSize(320, 600), true) {}
 
-    CPicSettingDlg& PicturePage() {
-        if (!m_page) {
-            m_page = std::make_unique<CPicSettingDlg>(context, nullptr);
-            m_page->resize(320, 600);
-            m_page->Create();
-            m_page->ShowPage(true);
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
-            m_page->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
-            Drain();
-        }
-        return *m_page;
-    }
-
-    template <class W = oSliderEdit> W* Control(int id) { return PicturePage().Control<W>(id); }
+    template <class W = oSliderEdit> W* Control(int id) { return PageUnderTest().Control<W>(id); }
     oBitmapSlider* Slider(int id) { return Control<oBitmapSlider>(id); }
     CDropButton* List() { return Control<CDropButton>(Page::kColorTempListId); }
 
-    void Connect() { state.linkState = kLinkSynchronised; }
     void Click(int id) { ClickAndDrain(Control<QAbstractButton>(id)); }
     void Type(int id, const QString& text) { TypeInto(Control(id), text); }
     QString Shown(int id) { return Control(id)->text(); }
@@ -96,13 +81,7 @@ protected:
         return context.sent.back();
     }
 
-    DeviceState state;
-    Config config;
-    FakePageContext context;
     std::size_t sentBeforeDrag = 0;
-
-private:
-    std::unique_ptr<CPicSettingDlg> m_page;
 };
 
 } // namespace
@@ -111,7 +90,7 @@ TEST_F(PicturePageTest, OpensOnTheFirstOutputWithItsRecord) {
     state.picture[0].brightness = 90;
     state.picture[0].contrast = 140;
     state.picture[0].gamma = 23;
-    Page& page = PicturePage();
+    Page& page = PageUnderTest();
     EXPECT_EQ(page.CurrentOutput(), 0u);
     EXPECT_EQ(Shown(Page::kBrightnessId), "90");
     EXPECT_EQ(Slider(Page::kBrightnessSliderId)->GetPos(), 90);
@@ -147,7 +126,7 @@ TEST_F(PicturePageTest, OpensOnTheFirstOutputWithItsRecord) {
 }
 
 TEST_F(PicturePageTest, TemplateControlsWithoutAFunctionStayHidden) {
-    Page& page = PicturePage();
+    Page& page = PageUnderTest();
     page.ApplyLanguage();
     page.ShowPage(false);
     page.ShowPage(true);
@@ -162,7 +141,7 @@ TEST_F(PicturePageTest, TemplateControlsWithoutAFunctionStayHidden) {
 TEST_F(PicturePageTest, DraggingBrightnessSendsOneCommandAtRelease) {
     Connect();
     state.picture[0].colorTemp = 8;
-    PicturePage();
+    PageUnderTest();
     sentBeforeDrag = context.sent.size();
     Drag(Page::kBrightnessSliderId, 200);
     ASSERT_EQ(context.sent.size(), 1u);
@@ -200,7 +179,7 @@ TEST_F(PicturePageTest, APresetThenUserSendTheirGainsAndKeepTheRecordsOwn) {
     r.red = 1;
     r.green = 2;
     r.blue = 3;
-    Page& page = PicturePage();
+    Page& page = PageUnderTest();
     Pick(2);
     EXPECT_EQ(List()->text(), " 6500K ");
     ASSERT_EQ(context.sent.size(), 1u);
@@ -233,7 +212,7 @@ TEST_F(PicturePageTest, MovingTheRedSliderSwitchesToUserWithTheGainsShown) {
     r.red = 1;
     r.green = 2;
     r.blue = 3;
-    PicturePage();
+    PageUnderTest();
     Drag(Page::kRedSliderId, 140);
     ASSERT_EQ(context.sent.size(), 1u);
     const Frame& f = Last();
@@ -253,7 +232,7 @@ TEST_F(PicturePageTest, MovingTheRedSliderSwitchesToUserWithTheGainsShown) {
 TEST_F(PicturePageTest, GammaSwitchOffThenOn) {
     Connect();
     state.picture[0].gamma = 23;
-    Page& page = PicturePage();
+    Page& page = PageUnderTest();
     Click(Page::kGammaSwitchId);
     ASSERT_EQ(context.sent.size(), 1u);
     EXPECT_EQ(Last()[11], 0xFF);
@@ -287,17 +266,17 @@ TEST_F(PicturePageTest, GammaFromTheProcessorOutsideItsRangeIsShownAtTheNearestE
         int position;
     };
     const Case cases[] = {{0, "0.5", 0}, {4, "0.5", 0}, {51, "5.0", 45}, {254, "5.0", 45}};
-    PicturePage();
+    PageUnderTest();
     for (const Case& c : cases) {
         SCOPED_TRACE(int{c.reported});
         state.picture[0].gamma = c.reported;
-        SendWindowMessage(&PicturePage(), WM_DEVICE_REPLY, kReplyPicture, 0x12);
+        SendWindowMessage(&PageUnderTest(), WM_DEVICE_REPLY, kReplyPicture, 0x12);
         EXPECT_EQ(Shown(Page::kGammaId), c.shown);
         oBitmapSlider* s = Slider(Page::kGammaSliderId);
         EXPECT_EQ(s->GetPos(), c.position);
         EXPECT_GE(s->GetPos(), s->GetRangeMin());
         EXPECT_LE(s->GetPos(), s->GetRangeMax());
-        EXPECT_TRUE(PicturePage().GammaOn());
+        EXPECT_TRUE(PageUnderTest().GammaOn());
         EXPECT_EQ(state.picture[0].gamma, c.reported) << "the record keeps what the processor said";
 
         // Another edit carries the processor's gamma back unchanged ...
@@ -313,7 +292,7 @@ TEST_F(PicturePageTest, GammaFromTheProcessorOutsideItsRangeIsShownAtTheNearestE
 TEST_F(PicturePageTest, AllOutputsWritesEveryRecordUntilAnOutputIsChosen) {
     Connect();
     state.picture[2].contrast = 50;
-    Page& page = PicturePage();
+    Page& page = PageUnderTest();
     Click(Page::kOutputButtonFirst + 2);
     EXPECT_EQ(page.CurrentOutput(), 2u);
     EXPECT_EQ(Shown(Page::kContrastId), "50");
@@ -359,7 +338,7 @@ TEST_F(PicturePageTest, ResetSendsTheResetAndShowsItsValues) {
     Connect();
     PictureSettings& r = state.picture[1];
     r = PictureSettings{30, 40, 23, 3, 9, 8, 7, 1, 2, 3, 4};
-    Page& page = PicturePage();
+    Page& page = PageUnderTest();
     Click(Page::kOutputButtonFirst + 1);
     EXPECT_TRUE(context.sent.empty());
     Click(Page::kResetId);
@@ -400,7 +379,7 @@ TEST_F(PicturePageTest, ResetSendsTheResetAndShowsItsValues) {
 }
 
 TEST_F(PicturePageTest, ARecordsReplyShowsTheOutputShownAgain) {
-    Page& page = PicturePage();
+    Page& page = PageUnderTest();
     // Outputs 2 and 3 reported while output 0 is shown: output 0 is read again.
     state.picture[0].brightness = 17;
     state.picture[0].colorTemp = 8;
@@ -432,7 +411,7 @@ TEST_F(PicturePageTest, ARecordsReplyShowsTheOutputShownAgain) {
 
 TEST_F(PicturePageTest, WithoutASynchronisedLinkEditsAreKeptAndNothingIsSent) {
     state.linkState = kLinkOpen;
-    Page& page = PicturePage();
+    Page& page = PageUnderTest();
     Type(Page::kBrightnessId, "33");
     Click(Page::kGammaSwitchId);
     Pick(4);
@@ -462,7 +441,7 @@ TEST_F(PicturePageTest, UserLabelFollowsTheLanguage) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const std::string chinese = file.readAll().toStdString();
     state.picture[0].colorTemp = 8;
-    Page& page = PicturePage();
+    Page& page = PageUnderTest();
     {
         TempLanguage lang("Chinese", {{"Chinese.ini", chinese}});
         lang.Select("Chinese");
@@ -486,21 +465,21 @@ TEST_F(PicturePageTest, RendersForTheGallery) {
     const std::string chinese = file.readAll().toStdString();
     QDir().mkpath(CORVANE_GALLERY_DIR);
     state.picture[0] = PictureSettings{150, 120, 22, 8, 140, 120, 110, 10, 10, 10, 10};
-    PicturePage();
+    PageUnderTest();
     for (const char* name : {"", "-chinese"}) {
         const bool zh = name[0] != 0;
         TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
         lang.Select(zh ? "Chinese" : "English");
-        PicturePage().ApplyLanguage();
+        PageUnderTest().ApplyLanguage();
         if (QWidget* focus = QApplication::focusWidget())
             focus->clearFocus(); // no caret in the picture
-        for (oBitmapSlider* s : PicturePage().findChildren<oBitmapSlider*>()) {
+        for (oBitmapSlider* s : PageUnderTest().findChildren<oBitmapSlider*>()) {
             QEvent leave(QEvent::Leave); // no thumb drawn as under the cursor
             QApplication::sendEvent(s, &leave);
         }
         Drain();
         const QString path = QString("%1/picture_page%2.png").arg(CORVANE_GALLERY_DIR, name);
-        EXPECT_TRUE(PicturePage().grab().save(path)) << path.toStdString();
+        EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
     }
 }
 #endif
