@@ -167,6 +167,8 @@ void CFuseDlg::ShowPage(bool show) {
 
 void CFuseDlg::ApplyLanguage() {
     CBaseDialog::ApplyLanguage();
+    if (m_editor)
+        m_editor->ApplyLanguage(); // its name and its box's follow the language too
     SetDirectionLabels();
 }
 

@@ -511,6 +511,7 @@ TEST_F(BlendPageTest, RendersForTheGallery) {
         if (QWidget* focus = QApplication::focusWidget())
             focus->clearFocus();
         Drain();
+        EXPECT_EQ(AccessibleName(&Editor()).toStdString(), zh ? "融合曲线" : "Blend Curve");
         const QString path = QString("%1/blend_page%2.png").arg(CORVANE_GALLERY_DIR, name);
         EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
     }
