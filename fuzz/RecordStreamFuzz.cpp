@@ -20,6 +20,12 @@ class CheckingHost : public NullDispatcherHost {
 public:
     std::intptr_t SendMessageTo(Window window, std::uint32_t, std::uintptr_t code,
                                 std::intptr_t index) override {
+        if (window == Window::FusePage) {
+            // The edge blend page is told of the blend and curve records of an output 0..3.
+            if ((code != kReplyBlend && code != kReplyCurve) || index < 0 || index >= kOutputCount)
+                std::abort();
+            return 0;
+        }
         if (window != Window::OutputPage)
             return 0;
         if (code == kReplyOutput && (index < kOutputPageIndexBase || index > kOutputPagePreview))

@@ -1,5 +1,6 @@
 #include "mainwindow/Pages.h"
 
+#include "blend/CFuseDlg.h"
 #include "connection/CConnectDlg.h"
 #include "layout/CLayerDlg.h"
 #include "layout/CLayoutDlg.h"
@@ -45,6 +46,9 @@ CBaseDialog* MakeConnectDialog(PageContext& context, QWidget* parent, const Page
 CBaseDialog* MakeLayoutPage(PageContext& context, QWidget* parent, const PageRow&) {
     return new CLayoutDlg(context, parent);
 }
+CBaseDialog* MakeFusePage(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CFuseDlg(context, parent);
+}
 CBaseDialog* MakeWaitOverlay(PageContext&, QWidget* parent, const PageRow&) {
     return new CProgressDlg(parent);
 }
@@ -69,7 +73,7 @@ const std::vector<PageRow>& PageTable() {
         {-1, Window::LayoutPage, CLayoutDlg::kDialogId, Frame::Page, PagePlace::Canvas, MakeLayoutPage},
         {-1, Window::ProgressDialog, CProgressDlg::kDialogId, Frame::FloatingChild, PagePlace::Floating,
          MakeWaitOverlay},
-        {-1, Window::FusePage, 172, Frame::FloatingWindow, PagePlace::Floating, MakeTemplatePage},
+        {-1, Window::FusePage, CFuseDlg::kDialogId, Frame::FloatingWindow, PagePlace::Floating, MakeFusePage},
         {-1, Window::WifiDialog, 191, Frame::FloatingChild, PagePlace::Floating, MakeTemplatePage},
     };
     return table;

@@ -6,6 +6,7 @@
 #include "ProcessorModel.h"
 #include "RecordBuilder.h"
 #include "Simulator.h"
+#include "blend/BlendFrames.h"
 #include "device/NullDispatcherHost.h"
 #include "device/ReplyDispatcher.h"
 #include "layout/OutputFrames.h"
@@ -149,6 +150,44 @@ TEST_F(Model, SynchronisationFillsTheApplicationsStateAndEndsOnTheLastCurve) {
     EXPECT_EQ(app.verSecondary, "2026");
     EXPECT_EQ(app.inputs[2].width, 3840);
     EXPECT_EQ(app.inputs[2].signal, 1);
+}
+
+TEST_F(Model, BlendSidesAndCurvesOfEveryOutputAreKeptAndReportedBackAsSent) {
+    DeviceState sent;
+    for (int o = 0; o < kOutputCount; ++o) {
+        OutputInfo& out = sent.outputs[static_cast<std::size_t>(o)];
+        for (int side = 0; side < kSideCount; ++side)
+            out.blend[static_cast<std::size_t>(side)] = BlendSide{
+                static_cast<std::uint8_t>((o + side) & 1),    static_cast<std::uint8_t>(side & 1),
+                static_cast<std::uint8_t>(10 + 9 * side + o), static_cast<std::uint8_t>(side),
+                static_cast<std::uint16_t>(300 * o + side),   static_cast<std::uint16_t>(256 + 100 * side)};
+        for (std::size_t i = 0; i < out.curve.size(); ++i)
+            out.curve[i] = static_cast<std::uint8_t>(17 * o + i);
+    }
+    app.linkState = kLinkSynchronised;
+    for (int o = 0; o < kOutputCount; ++o) {
+        SCOPED_TRACE(o);
+        const std::vector<Outgoing> sides = Command(BuildBlendFrame(sent, o));
+        ASSERT_EQ(Kinds(sides), std::vector<std::string>{"00A9"});
+        EXPECT_EQ(sides[0].bytes[6], o);
+        const std::vector<Outgoing> curves = Command(BuildBlendCurveFrame(sent, o));
+        ASSERT_EQ(Kinds(curves), std::vector<std::string>{"00AA"});
+        Deliver(sides);
+        Deliver(curves);
+        const OutputInfo &a = app.outputs[static_cast<std::size_t>(o)],
+                         &b = sent.outputs[static_cast<std::size_t>(o)];
+        for (int side = 0; side < kSideCount; ++side) {
+            const BlendSide &x = a.blend[static_cast<std::size_t>(side)],
+                            &y = b.blend[static_cast<std::size_t>(side)];
+            EXPECT_EQ(std::tie(x.enable, x.direction, x.gamma, x.table, x.start, x.size),
+                      std::tie(y.enable, y.direction, y.gamma, y.table, y.start, y.size))
+                << "side " << side;
+        }
+        EXPECT_EQ(a.curve, b.curve);
+        EXPECT_EQ(model.State().outputs[static_cast<std::size_t>(o)].curve, b.curve);
+    }
+    // The curves of output index 3 answered while synchronised leave the link as it is.
+    EXPECT_EQ(app.linkState, kLinkSynchronised);
 }
 
 struct CommandCase {
