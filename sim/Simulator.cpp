@@ -397,6 +397,10 @@ void Simulator::Cut() {
                 break;
             Handle(p, kFrameSize);
             pos += kFrameSize;
+            if (Restarting(Clock::now())) {
+                pos = m_in.size(); // what came after the reset is lost with the restart
+                break;
+            }
         } else if (block && avail >= 8) {
             if (avail < kBlockSize)
                 break;
@@ -432,10 +436,9 @@ void Simulator::Handle(const std::uint8_t* bytes, std::size_t length) {
 }
 
 void Simulator::StartRestart(Clock::time_point now) {
-    // What was waiting to be sent and what came after the reset are lost with the restart; the
-    // keep-alive and the ping start again when it is over.
+    // What was waiting to be sent is lost with the restart (and what came after the reset, which
+    // Cut drops); the keep-alive and the ping start again when it is over.
     m_queue.clear();
-    m_in.clear();
     m_restartUntil = now + m_options.restartMs;
     m_nextKeepAlive = m_restartUntil + m_options.keepAlivePeriodMs;
     m_nextPing = m_restartUntil + m_options.pingPeriodMs;
