@@ -2,6 +2,7 @@
 
 #include "device/ReplyDispatcher.h"
 #include "link/ByteOrder.h"
+#include "platform/CodePage936.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -78,17 +79,10 @@ int EraseSteps(Target t) {
     return t == Target::Fpga ? 12 : 3;
 }
 
-std::string FromEightBit(const std::uint8_t* p, std::size_t length, std::size_t room) {
-    std::string text;
-    for (std::size_t i = 0; i < std::min(length, room) && p[i] != 0; ++i) {
-        if (p[i] < 0x80) {
-            text.push_back(static_cast<char>(p[i]));
-        } else {
-            text.push_back(static_cast<char>(0xC0 | (p[i] >> 6)));
-            text.push_back(static_cast<char>(0x80 | (p[i] & 0x3F)));
-        }
-    }
-    return text;
+// Text the processor keeps in code page 936, as UTF-8.
+std::string FromCodePage936Field(const std::uint8_t* p, std::size_t length, std::size_t room) {
+    const std::size_t n = std::min(length, room);
+    return FromCodePage936(p, static_cast<std::size_t>(std::find(p, p + n, 0) - p));
 }
 
 // A crop window the processor can use: not empty, inside the picture the record describes.
@@ -402,14 +396,7 @@ ProcessorModel::OutputOutcome ProcessorModel::Apply(const std::uint8_t* f) {
     case kCmdOutputResolution:
         return ApplyOutputResolution(f);
     case kCmdWifi:
-        s.wifi.ssid = FromEightBit(f + 7, b6, 14);
-        s.wifi.password = FromEightBit(f + 22, f[21], 11);
-        {
-            char ip[20];
-            std::snprintf(ip, sizeof ip, "%u.%u.%u.%u", f[34], f[35], f[36], f[37]);
-            s.wifi.ip = ip;
-        }
-        break;
+        return ApplyWifi(f) ? OutputOutcome::None : OutputOutcome::Refused;
     case kCmdInputBackup:
         s.crop.inputBackup = b6 ? 1 : 0;
         break;
@@ -417,6 +404,31 @@ ProcessorModel::OutputOutcome ProcessorModel::Apply(const std::uint8_t* f) {
         break;
     }
     return OutputOutcome::None;
+}
+
+bool ProcessorModel::ApplyWifi(const std::uint8_t* f) {
+    // The SSID: 1 to 14 bytes of code page 936 without control characters; the password: 8 to
+    // 12 bytes (the module's own minimum); anything else is not taken.
+    const std::size_t ssidLength = f[6];
+    const std::size_t passwordLength = f[21];
+    if (ssidLength == 0 || ssidLength > 14 || passwordLength < 8 || passwordLength > 12)
+        return false;
+    const std::uint8_t* ssid = f + 7;
+    if (std::any_of(ssid, ssid + ssidLength, [](std::uint8_t b) { return b < 0x20 || b == 0x7F; }))
+        return false;
+    const std::string ssidText = FromCodePage936(ssid, ssidLength);
+    const std::string passwordText = FromCodePage936(f + 22, passwordLength);
+    constexpr std::string_view kUndecodable = "\xEF\xBF\xBD";
+    if (ssidText.find(kUndecodable) != std::string::npos ||
+        passwordText.find(kUndecodable) != std::string::npos)
+        return false;
+    WifiConfig& w = m_state.wifi;
+    w.ssid = ssidText;
+    w.password = FromCodePage936Field(f + 22, passwordLength, 11);
+    char ip[20];
+    std::snprintf(ip, sizeof ip, "%u.%u.%u.%u", f[34], f[35], f[36], f[37]);
+    w.ip = ip;
+    return true;
 }
 
 void ProcessorModel::ApplyPreset(int slot) {
@@ -524,15 +536,23 @@ std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
             out.push_back(Out(OutputReply(m_state, b6)));
         break;
     case kCmdFactoryReset: {
-        // The firmware images stay, and so do the faults the simulator was told to show.
+        // The factory state; the firmware images stay, and so do the faults the simulator was
+        // told to show and what it has received. Then the processor restarts: it answers nothing
+        // (the simulator keeps it silent for its restart time).
         const auto images = m_images;
         const bool refuseUpgrade = m_refuseUpgrade;
         const bool refuseResolution = m_refuseResolution;
+        const auto received = m_received;
+        const std::uint64_t commands = m_commands;
+        const std::uint64_t pings = m_pingAnswers;
         *this = ProcessorModel();
         m_images = images;
         m_refuseUpgrade = refuseUpgrade;
         m_refuseResolution = refuseResolution;
-        AddState(out);
+        m_received = received;
+        m_commands = commands;
+        m_pingAnswers = pings;
+        m_restart = true;
         break;
     }
     case kCmdPicture:
@@ -558,7 +578,8 @@ std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
                 out.push_back(Out(OutputReply(m_state, n)));
         break;
     case kCmdWifi:
-        out.push_back(Out(AckReply(kAckWifi, 1, 0)));
+        // Status 1: stored; 0: not taken, the settings unchanged.
+        out.push_back(Out(AckReply(kAckWifi, outcome == OutputOutcome::Refused ? 0 : 1, 0)));
         out.push_back(Out(WifiReply(m_state)));
         break;
     case kCmdInputBackup:

@@ -65,6 +65,13 @@ public:
     void SetRefuseResolution(bool refuse) { m_refuseResolution = refuse; }
     bool RefusesResolution() const { return m_refuseResolution; }
 
+    // True once after a factory reset (0x000A): the processor restarts, silent for a while.
+    bool TakeRestart() {
+        const bool restart = m_restart;
+        m_restart = false;
+        return restart;
+    }
+
     // The presence flags of the thirteen components, as reply 0xB2 reports them.
     const std::array<std::uint8_t, 13>& SysInfo() const { return m_sysInfo; }
     void SetSysInfo(const std::array<std::uint8_t, 13>& flags) { m_sysInfo = flags; }
@@ -101,6 +108,8 @@ private:
     OutputOutcome ApplyOutputResolution(const std::uint8_t* f);
     std::vector<Outgoing> BootCommand(const std::uint8_t* f);
     void ApplyPreset(int slot);
+    // Command 0x000E: stores the settings unless the processor would not take them.
+    bool ApplyWifi(const std::uint8_t* f);
     void SetCurrentInput(int input);
     // The frame rates 0xA3 reports: the current input's, and the outputs' - the input's in frame
     // sync mode while the input has a signal, else their own.
@@ -115,6 +124,7 @@ private:
     std::array<std::uint8_t, 13> m_sysInfo{};
 
     bool m_bootLoader = false;
+    bool m_restart = false;
     bool m_refuseUpgrade = false;
     bool m_refuseResolution = false;
     bool m_transferring = false;

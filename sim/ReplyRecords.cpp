@@ -1,6 +1,7 @@
 #include "ReplyRecords.h"
 
 #include "link/ByteOrder.h"
+#include "platform/CodePage936.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -24,18 +25,18 @@ void PutCropRect(std::uint8_t* p, const CropRect& r) {
     PutLE16(p + 11, r.vTotal);
 }
 
-// Texts travel as 8-bit characters; the state keeps them as UTF-8.
-std::size_t PutEightBit(std::uint8_t* p, const std::string& text, std::size_t room) {
+// Texts travel in code page 936; the state keeps them as UTF-8. At most `room` bytes, never
+// half a character.
+std::size_t PutCodePage936(std::uint8_t* p, const std::string& text, std::size_t room) {
+    std::string bytes = ToCodePage936(text).value_or(std::string());
     std::size_t n = 0;
-    for (std::size_t i = 0; i < text.size() && n < room; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0xC0 && c < 0xC4 && i + 1 < text.size()) {
-            p[n++] = static_cast<std::uint8_t>(((c & 0x03) << 6) | (text[i + 1] & 0x3F));
-            ++i;
-        } else {
-            p[n++] = c;
-        }
+    while (n < bytes.size()) {
+        const std::size_t step = static_cast<unsigned char>(bytes[n]) >= 0x80 ? 2 : 1;
+        if (n + step > room || n + step > bytes.size())
+            break;
+        n += step;
     }
+    std::copy_n(bytes.begin(), n, p);
     return n;
 }
 
@@ -157,8 +158,8 @@ Frame PictureReply(const DeviceState& s, int pair) {
 
 Frame WifiReply(const DeviceState& s) {
     Frame f = StartFrame(0xB1);
-    f[6] = static_cast<std::uint8_t>(PutEightBit(&f[7], s.wifi.ssid, 14));
-    f[21] = static_cast<std::uint8_t>(PutEightBit(&f[22], s.wifi.password, 11));
+    f[6] = static_cast<std::uint8_t>(PutCodePage936(&f[7], s.wifi.ssid, 14));
+    f[21] = static_cast<std::uint8_t>(PutCodePage936(&f[22], s.wifi.password, 11));
     unsigned a = 0, b = 0, c = 0, d = 0;
     if (std::sscanf(s.wifi.ip.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d) == 4) {
         f[34] = static_cast<std::uint8_t>(a);

@@ -305,7 +305,7 @@ void Simulator::Run() {
             m_commandDone.notify_all();
         }
         Clock::time_point now = Clock::now();
-        if (!m_vanished) {
+        if (!m_vanished && !Restarting(now)) {
             if (m_options.keepAlivePeriodMs.count() > 0 && now >= m_nextKeepAlive) {
                 QueueNow(SimpleReply(0xAD), false);
                 m_nextKeepAlive = std::max(m_nextKeepAlive + m_options.keepAlivePeriodMs, now);
@@ -348,6 +348,8 @@ Clock::time_point Simulator::NextWake(Clock::time_point now) const {
     Clock::time_point next = now + kIdleWakeMs;
     if (m_vanished)
         return next;
+    if (Restarting(now))
+        return std::min(next, m_restartUntil);
     if (m_options.keepAlivePeriodMs.count() > 0)
         next = std::min(next, m_nextKeepAlive);
     if (m_options.pingPeriodMs.count() > 0)
@@ -369,7 +371,7 @@ void Simulator::ReadFromLine() {
         const ssize_t n = read(m_master, buffer, sizeof buffer);
         if (n <= 0)
             break;
-        if (m_options.faults.silent)
+        if (m_options.faults.silent || Restarting(Clock::now()))
             continue;
         if (!BaudMatches()) {
             // Bytes sent at another rate arrive as noise.
@@ -395,6 +397,10 @@ void Simulator::Cut() {
                 break;
             Handle(p, kFrameSize);
             pos += kFrameSize;
+            if (Restarting(Clock::now())) {
+                pos = m_in.size(); // what came after the reset is lost with the restart
+                break;
+            }
         } else if (block && avail >= 8) {
             if (avail < kBlockSize)
                 break;
@@ -421,10 +427,31 @@ void Simulator::Handle(const std::uint8_t* bytes, std::size_t length) {
             StartFlood(m_options.faults.flood); // after the state it asked for
         }
         Queue(m_model.OnCommand(bytes));
+        if (m_model.TakeRestart())
+            StartRestart(Clock::now());
     } else {
         ++m_received[IsDataPacket(bytes) ? 0xD47A : 0xB10C];
         Queue(m_model.OnBlock(bytes));
     }
+}
+
+void Simulator::StartRestart(Clock::time_point now) {
+    // What was waiting to be sent is lost with the restart (and what came after the reset, which
+    // Cut drops); the keep-alive and the ping start again when it is over.
+    m_queue.clear();
+    m_restartUntil = now + m_options.restartMs;
+    m_nextKeepAlive = m_restartUntil + m_options.keepAlivePeriodMs;
+    m_nextPing = m_restartUntil + m_options.pingPeriodMs;
+    ++m_restarts;
+    const double seconds = std::chrono::duration<double>(now - m_started).count();
+    char line[96];
+    std::snprintf(line, sizeof line, "%10.3f -- restart after the factory reset: silent for %lld ms", seconds,
+                  static_cast<long long>(m_options.restartMs.count()));
+    if (m_logFile) {
+        std::fprintf(m_logFile, "%s\n", line);
+        std::fflush(m_logFile);
+    }
+    m_traffic.emplace_back(line);
 }
 
 void Simulator::QueueNow(const Frame& f, bool reply) {
@@ -656,7 +683,11 @@ std::string Simulator::Control(const std::string& line) {
         out << Help();
     } else if (verb == "state") {
         out << m_model.Describe();
-        out << "line " << (m_vanished ? "vanished" : "up") << " baud=" << m_options.baud
+        out << "line "
+            << (m_vanished                 ? "vanished"
+                : Restarting(Clock::now()) ? "restarting"
+                                           : "up")
+            << " restarts=" << m_restarts << " baud=" << m_options.baud
             << " application-baud-matches=" << (BaudMatches() ? 1 : 0)
             << " not-understood=" << m_notUnderstood << "\n";
         const Faults& f = m_options.faults;

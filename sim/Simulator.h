@@ -68,6 +68,8 @@ struct SimOptions {
     std::chrono::milliseconds keepAlivePeriodMs{1000}; // 0: no keep-alive
     std::chrono::milliseconds pingPeriodMs{5000};      // 0: no ping
     std::string trafficLogPath;                        // one line a frame; empty: none
+    // How long the processor is silent while it restarts after a factory reset (0x000A).
+    std::chrono::milliseconds restartMs{2000};
     Faults faults;
     std::uint32_t seed = 1; // random choices of the faults
 };
@@ -121,6 +123,9 @@ private:
     void MoveDueToWire(std::chrono::steady_clock::time_point now);
     void WriteToLine(std::chrono::steady_clock::time_point now);
     std::chrono::steady_clock::time_point NextWake(std::chrono::steady_clock::time_point now) const;
+    // Restarting after a factory reset: nothing is sent, everything received is lost.
+    bool Restarting(std::chrono::steady_clock::time_point now) const { return now < m_restartUntil; }
+    void StartRestart(std::chrono::steady_clock::time_point now);
     bool BaudMatches() const;
     void Log(bool toProcessor, const std::uint8_t* bytes, std::size_t length, const char* note = "");
     std::string Control(const std::string& line); // a control command, on the line's thread
@@ -145,6 +150,8 @@ private:
     std::string m_terminalPath;
     std::string m_linkPath;
     bool m_vanished = false;
+    std::chrono::steady_clock::time_point m_restartUntil{}; // silent until then (restart)
+    std::uint64_t m_restarts = 0;
 
     std::vector<std::uint8_t> m_in;
     std::vector<Scheduled> m_queue; // ordered by due time

@@ -39,6 +39,7 @@ void Usage() {
         "  --no-pacing          send as fast as possible instead of at the wire speed\n"
         "  --boot-loader        start in the boot loader (announces 0x8002 on its own)\n"
         "  --keep-alive MS      keep-alive period (default 1000, 0 for none)\n"
+        "  --restart-ms MS      silence of the restart after a factory reset (default 2000)\n"
         "  --ping MS            ping period (default 5000, 0 for none)\n"
         "  --log FILE           append the traffic log (one line a frame) to FILE\n"
         "  --seed N             seed of the random choices of the faults\n"
@@ -89,6 +90,8 @@ int main(int argc, char** argv) {
             options.bootLoader = true;
         } else if (a == "--keep-alive") {
             options.keepAlivePeriodMs = std::chrono::milliseconds(std::atoi(value().c_str()));
+        } else if (a == "--restart-ms") {
+            options.restartMs = std::chrono::milliseconds(std::atoi(value().c_str()));
         } else if (a == "--ping") {
             options.pingPeriodMs = std::chrono::milliseconds(std::atoi(value().c_str()));
         } else if (a == "--log") {

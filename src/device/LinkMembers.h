@@ -37,6 +37,12 @@ struct LinkMembers {
     bool statusFlag = false;                          // the frame-rate warning, set by acknowledgement 8
     bool hiddenByUser = false; // the connection dialog was closed while not synchronised
     bool openedByUser = false; // the connection dialog was opened from the status area
+    // After a factory reset the processor restarts on the port and at the rate it had: the
+    // search tries that port (restartPort, -1 for none) at that rate for restartTicks more
+    // ticks before it walks the port list again.
+    std::int32_t restartPort = -1;
+    std::uint32_t restartBaud = 0;
+    std::uint32_t restartTicks = 0;
 };
 
 } // namespace corvane

@@ -55,6 +55,8 @@ LinkSession::ConnectResult LinkSession::Connect(std::uint32_t port, std::uint32_
         !m_port->Open(static_cast<int>(port), static_cast<int>(baud), line.dataBits, line.stopBits))
         return ConnectResult::OpenFailed;
     m_state.linkState = kLinkOpen;
+    ++m_opens;
+    ForgetRestart(); // the operator chose the port
     m_link.baudRate = baud;
     m_host.ShowWait(waitText);
     ForgetConnected();
@@ -70,6 +72,7 @@ bool LinkSession::TryPort(std::uint32_t port, std::uint32_t baud, const LineSett
         !m_port->Open(static_cast<int>(port), static_cast<int>(baud), line.dataBits, line.stopBits))
         return false;
     m_state.linkState = kLinkOpen;
+    ++m_opens;
     m_link.baudRate = baud;
     ForgetConnected();
     RequestAll();
@@ -92,9 +95,10 @@ void LinkSession::ClosePort(bool byOperator) {
     m_host.HideWait();
     m_host.StopTimer(kTimerWait);
     m_host.SendMessageTo(Window::OutputPage, WM_DEVICE_REPLY, kReplyWaitEnded, kWaitLinkClosed);
-    if (byOperator)
+    if (byOperator) {
         m_link.idle = false;
-    else if (m_host.WindowExists(Window::UpgradeDialog))
+        ForgetRestart();
+    } else if (m_host.WindowExists(Window::UpgradeDialog))
         m_host.PostMessageTo(Window::UpgradeDialog, WM_DEVICE_REPLY, kReplyLinkLost, 1);
 }
 
@@ -110,6 +114,7 @@ void LinkSession::RequestAll() {
 }
 
 void LinkSession::MarkSynchronised() {
+    ForgetRestart();
     m_link.idle = true;
     m_state.linkState = kLinkSynchronised;
     m_link.connected = true;
@@ -121,6 +126,23 @@ void LinkSession::NoteSearchAttempt(int port) {
 
 void LinkSession::MarkTakenOver() {
     m_link.idle = false;
+    ForgetRestart();
+}
+
+void LinkSession::ExpectRestart(std::uint32_t ticks) {
+    if (m_link.lastPort < 0 || m_link.baudRate == 0)
+        return;
+    m_link.restartPort = m_link.lastPort;
+    m_link.restartBaud = m_link.baudRate;
+    m_link.restartTicks = ticks;
+    // Afterwards the walk starts again from the first port.
+    m_link.lastScanIndex = -1;
+}
+
+void LinkSession::ForgetRestart() {
+    m_link.restartPort = -1;
+    m_link.restartBaud = 0;
+    m_link.restartTicks = 0;
 }
 
 void LinkSession::MarkWaitTimedOut() {

@@ -93,6 +93,13 @@ public:
     void MarkTakenOver();
     // A wait ended without an answer: the search may run again.
     void MarkWaitTimedOut();
+    // The processor was told to restart (factory reset): once the port is closed the search
+    // looks for it on the port and at the rate of the link now open, for `ticks` search ticks,
+    // until it is synchronised again.
+    void ExpectRestart(std::uint32_t ticks);
+    // Ports opened so far (by Connect or the search); tells whether the port open now is still
+    // the one open at an earlier moment.
+    std::uint32_t OpenCount() const { return m_opens; }
 
     // The connection dialog's user flags: opened from the status area, or closed by the
     // operator (hidden while not synchronised, it stays hidden when a port is tried).
@@ -101,11 +108,13 @@ public:
 
 private:
     void ForgetConnected();
+    void ForgetRestart();
 
     DeviceState& m_state;
     DispatcherHost& m_host;
     SessionPort* m_port;
     LinkMembers m_link;
+    std::uint32_t m_opens = 0;
 };
 
 } // namespace corvane

@@ -3,6 +3,8 @@
 #include "device/ReplyCodes.h"
 #include "platform/WindowMessages.h"
 
+#include <algorithm>
+
 namespace corvane {
 
 LinkSupervision::LinkSupervision(LinkSession& session, SupervisionHost& host)
@@ -38,6 +40,11 @@ void LinkSupervision::OnSearchTick() {
         return;
     if (m_link.connectSec == kAttemptAbandonTicks)
         m_host.SendMessageTo(Window::ConnectDialog, WM_PORT_CLOSED, 0, 0);
+    if (m_link.restartPort >= 0 && m_link.restartTicks > 0) {
+        SearchRestartPort(ports);
+        return;
+    }
+    m_link.restartPort = -1;
     for (std::size_t i = 0; i < ports.size(); ++i) {
         const bool eligible = static_cast<std::int64_t>(i) > m_link.lastScanIndex || ports.size() == 1;
         if (!eligible || m_link.connectSec < kAttemptIntervalTicks)
@@ -49,6 +56,20 @@ void LinkSupervision::OnSearchTick() {
         m_session.NoteSearchAttempt(ports[i]);
         m_link.lastScanIndex = static_cast<std::int32_t>(i);
     }
+}
+
+void LinkSupervision::SearchRestartPort(const std::vector<int>& ports) {
+    --m_link.restartTicks;
+    // A port that is not listed now (an adapter that went with the processor's restart) is
+    // waited for; the walk of the list only follows once the restart search is over.
+    const bool listed = std::find(ports.begin(), ports.end(), m_link.restartPort) != ports.end();
+    if (!listed || m_link.connectSec < kAttemptIntervalTicks)
+        return;
+    m_link.connectSec = 0;
+    m_host.Trace("Port:" + std::to_string(m_link.restartPort) + " at " + std::to_string(m_link.restartBaud) +
+                 " baud (after a restart)");
+    m_host.SendMessageTo(Window::ConnectDialog, WM_TRY_PORT, m_link.restartBaud, m_link.restartPort);
+    m_session.NoteSearchAttempt(m_link.restartPort);
 }
 
 } // namespace corvane

@@ -25,6 +25,9 @@ inline constexpr std::uint32_t kKeepAliveLimitTicks = 6;
 // An automatic attempt is abandoned after this many ticks, and the next made after this many.
 inline constexpr std::uint32_t kAttemptAbandonTicks = 2;
 inline constexpr std::uint32_t kAttemptIntervalTicks = 3;
+// How long the search looks for a restarting processor (factory reset) on its own port before
+// it walks the port list again: a minute of search ticks.
+inline constexpr std::uint32_t kRestartSearchTicks = 60;
 
 class LinkSupervision {
 public:
@@ -37,6 +40,9 @@ public:
     std::uint32_t ScanBaud() const { return m_scanBaud; }
 
 private:
+    // The search for a processor that restarts: its port at its rate, attempt after attempt.
+    void SearchRestartPort(const std::vector<int>& ports);
+
     LinkSession& m_session;
     LinkMembers& m_link;
     SupervisionHost& m_host;

@@ -2,6 +2,7 @@
 
 #include "link/ByteOrder.h"
 #include "link/CommandFrame.h"
+#include "platform/CodePage936.h"
 #include "platform/WindowMessages.h"
 
 #include <algorithm>
@@ -23,21 +24,11 @@ std::string HexPair(std::uint8_t first, std::uint8_t second) {
     return text;
 }
 
-// Up to `room` bytes from `p`, stopping at a zero byte, read as 8-bit characters
-// (each byte is one character, U+0000..U+00FF) and kept as UTF-8.
-std::string EightBitText(const std::uint8_t* p, std::size_t length, std::size_t room) {
-    std::string text;
+// Up to `room` bytes from `p`, stopping at a zero byte: text of the processor in code page 936
+// (a Chinese character is two bytes), kept as UTF-8.
+std::string WifiText(const std::uint8_t* p, std::size_t length, std::size_t room) {
     const std::size_t n = std::min(length, room);
-    for (std::size_t i = 0; i < n && p[i] != 0; ++i) {
-        const std::uint8_t c = p[i];
-        if (c < 0x80) {
-            text.push_back(static_cast<char>(c));
-        } else {
-            text.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return text;
+    return FromCodePage936(p, static_cast<std::size_t>(std::find(p, p + n, 0) - p));
 }
 
 } // namespace
@@ -392,8 +383,8 @@ int ReplyDispatcher::OnDone() {
 
 int ReplyDispatcher::OnWifi(const std::uint8_t* r) {
     // SSID field: bytes 7..20 (14 bytes); password field: bytes 22..33 (11 bytes used).
-    m_state.wifi.ssid = EightBitText(r + 7, r[6], 14);
-    m_state.wifi.password = EightBitText(r + 22, r[21], 11);
+    m_state.wifi.ssid = WifiText(r + 7, r[6], 14);
+    m_state.wifi.password = WifiText(r + 22, r[21], 11);
     char ip[20];
     std::snprintf(ip, sizeof ip, "%d.%d.%d.%d", r[34], r[35], r[36], r[37]);
     m_state.wifi.ip = ip;

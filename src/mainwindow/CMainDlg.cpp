@@ -229,7 +229,9 @@ std::intptr_t CMainDlg::OnClosePage(std::uintptr_t, std::intptr_t kind) {
 std::intptr_t CMainDlg::OnSetLanguage(std::uintptr_t language, std::intptr_t) {
     if (language > 1)
         return 0;
-    SelectLanguage(language == 0 ? "English" : "Chinese");
+    const char* name = language == 0 ? "English" : "Chinese";
+    SelectLanguage(name);
+    languageCtrlId = LanguageCtrlIdFor(name);
     ApplyAllLanguage();
     return 0;
 }

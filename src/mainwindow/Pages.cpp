@@ -5,6 +5,8 @@
 #include "layout/CLayerDlg.h"
 #include "layout/CLayoutDlg.h"
 #include "layout/COutputDlg.h"
+#include "mainwindow/CMiscDlg.h"
+#include "mainwindow/CWificonfigDlg.h"
 #include "pages/CPage.h"
 #include "picture/CCropDlg.h"
 #include "picture/CEdidDlg.h"
@@ -49,6 +51,12 @@ CBaseDialog* MakeLayoutPage(PageContext& context, QWidget* parent, const PageRow
 CBaseDialog* MakeFusePage(PageContext& context, QWidget* parent, const PageRow&) {
     return new CFuseDlg(context, parent);
 }
+CBaseDialog* MakeMiscPage(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CMiscDlg(context, parent);
+}
+CBaseDialog* MakeWifiDialog(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CWificonfigDlg(context, parent);
+}
 CBaseDialog* MakeWaitOverlay(PageContext&, QWidget* parent, const PageRow&) {
     return new CProgressDlg(parent);
 }
@@ -66,7 +74,7 @@ const std::vector<PageRow>& PageTable() {
         {kEdid, Window::EdidPage, CEdidDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeEdidPage},
         {kCrop, Window::CropPage, CCropDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeCropPage},
         {kPresets, Window::PresetsPage, 187, Frame::Page, PagePlace::Tab, MakeTemplatePage},
-        {kMisc, Window::MiscPage, 165, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kMisc, Window::MiscPage, CMiscDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeMiscPage},
         {kFrameSync, Window::FramePage, CFrameDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeFramePage},
         {-1, Window::ConnectDialog, CConnectDlg::kDialogId, Frame::FloatingChild, PagePlace::Floating,
          MakeConnectDialog},
@@ -74,7 +82,8 @@ const std::vector<PageRow>& PageTable() {
         {-1, Window::ProgressDialog, CProgressDlg::kDialogId, Frame::FloatingChild, PagePlace::Floating,
          MakeWaitOverlay},
         {-1, Window::FusePage, CFuseDlg::kDialogId, Frame::FloatingWindow, PagePlace::Floating, MakeFusePage},
-        {-1, Window::WifiDialog, 191, Frame::FloatingChild, PagePlace::Floating, MakeTemplatePage},
+        {-1, Window::WifiDialog, CWificonfigDlg::kDialogId, Frame::FloatingChild, PagePlace::Floating,
+         MakeWifiDialog},
     };
     return table;
 }

@@ -322,7 +322,7 @@ TEST_F(Model, PictureCommandsAreKeptAsTheProcessorKeepsThem) {
 TEST_F(Model, AcknowledgementsDriveTheApplicationsMessages) {
     app.linkState = kLinkSynchronised;
     Deliver(Command(BuildEdidFrame(app, {0, EdidMode::Full})));
-    Deliver(Command(RecordBuilder(0x000E).B(6, 1).B(7, 'x').Build()));
+    Deliver(Command(RecordBuilder(0x000E).B(6, 1).B(7, 'x').B(21, 8).Build()));
     Deliver(Command(RecordBuilder(0x000B).B(6, 0).Build()));
     Deliver(Command(RecordBuilder(0x0001)
                         .B(6, 0)
@@ -831,11 +831,70 @@ TEST_F(OutputCommands, RefuseResolutionKeepsWindowChangesAndOutlivesAFactoryRese
     EXPECT_EQ(Kinds(Command(BuildOutputWindowFrame(app, picks, 0))), (Answer{"ack1/0", "00AB"}));
     EXPECT_EQ(model.State().outputs[0].winW, 1024);
 
-    EXPECT_EQ(Kinds(Command(MakeFrame(0x000A))).size(), model.StateRecords().size());
+    EXPECT_TRUE(Command(MakeFrame(0x000A)).empty()) << "the processor restarts, silent";
+    EXPECT_TRUE(model.TakeRestart());
     EXPECT_TRUE(model.RefusesResolution());
     picks[0] = Row(4);
     EXPECT_EQ(Kinds(Command(BuildOutputResolutionFrame(app, picks, 0, 0))), (Answer{"ack0/0", "00AB"}));
     EXPECT_EQ(model.State().outputs[0].resIndex, 0u);
+}
+
+TEST_F(Model, FactoryResetRestoresTheFactoryStateAndRestartsWithoutAnAnswer) {
+    EXPECT_FALSE(model.TakeRestart());
+    Command(RecordBuilder(0x000E).B(6, 2).B(7, 'o').B(8, 'k').B(21, 8).Build());
+    Command(MakeFrameByte6(0x000F, 1));
+    Command(MakeFrameByte6(0x0004, 2));
+    ASSERT_EQ(model.State().wifi.ssid, "ok");
+    const std::uint64_t before = model.CommandsReceived();
+
+    EXPECT_TRUE(Command(MakeFrame(0x000A)).empty());
+    EXPECT_TRUE(model.TakeRestart());
+    EXPECT_FALSE(model.TakeRestart()) << "told once";
+    const DeviceState factory = ProcessorModel().State();
+    EXPECT_EQ(model.State().wifi.ssid, factory.wifi.ssid);
+    EXPECT_EQ(model.State().crop.inputBackup, 0);
+    EXPECT_EQ(model.State().currentInput, factory.currentInput);
+    EXPECT_EQ(model.CommandsReceived(), before + 1) << "what it received is still counted";
+    EXPECT_EQ(FrameCode(model.ReceivedCommands().back().data()), 0x000A);
+    // After the restart it answers as ever.
+    EXPECT_EQ(Kinds(Command(MakeFrame(0x00AF))).size(), model.StateRecords().size());
+}
+
+TEST_F(Model, WifiTextsAreCodePage936AndWhatTheProcessorWouldNotTakeIsRefused) {
+    // "舞台" in code page 936, a password of 11 bytes, the address 10.0.0.9.
+    RecordBuilder chinese(0x000E);
+    chinese.B(6, 4).B(7, 0xCE).B(8, 0xE8).B(9, 0xCC).B(10, 0xA8).B(21, 11);
+    for (int i = 0; i < 11; ++i)
+        chinese.B(22 + i, 'a' + i);
+    chinese.B(34, 10).B(35, 0).B(36, 0).B(37, 9);
+    EXPECT_EQ(Kinds(Command(chinese.Build())), (Answer{"ack10/1", "00B1"}));
+    EXPECT_EQ(model.State().wifi.ssid, "\xE8\x88\x9E\xE5\x8F\xB0");
+    EXPECT_EQ(model.State().wifi.password, "abcdefghijk");
+    EXPECT_EQ(model.State().wifi.ip, "10.0.0.9");
+    // The reply carries the same bytes back.
+    const Frame reply = WifiReply(model.State());
+    EXPECT_EQ(reply[6], 4);
+    EXPECT_EQ(reply[7], 0xCE);
+    EXPECT_EQ(reply[10], 0xA8);
+    EXPECT_EQ(reply[21], 11);
+
+    struct Refused {
+        const char* name;
+        Frame command;
+    };
+    const std::vector<Refused> refused = {
+        {"empty SSID", RecordBuilder(0x000E).B(6, 0).B(21, 8).Build()},
+        {"SSID longer than its field", RecordBuilder(0x000E).B(6, 15).B(21, 8).Build()},
+        {"control character", RecordBuilder(0x000E).B(6, 2).B(7, 'a').B(8, 0x07).B(21, 8).Build()},
+        {"not code page 936", RecordBuilder(0x000E).B(6, 2).B(7, 'a').B(8, 0xFF).B(21, 8).Build()},
+        {"half a character", RecordBuilder(0x000E).B(6, 1).B(7, 0xCE).B(21, 8).Build()},
+        {"password too short", RecordBuilder(0x000E).B(6, 1).B(7, 'a').B(21, 7).Build()},
+    };
+    for (const Refused& r : refused) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(Kinds(Command(r.command)), (Answer{"ack10/0", "00B1"}));
+        EXPECT_EQ(model.State().wifi.ssid, "\xE8\x88\x9E\xE5\x8F\xB0") << "unchanged";
+    }
 }
 
 TEST(SimulatorFaults, RefuseResolutionIsSwitchedByTheControlChannel) {

@@ -174,3 +174,54 @@ TEST_F(Supervision, RequestBeforeAnyPortWasOpenedIsDroppedOnce) {
 }
 
 } // namespace
+
+TEST_F(Supervision, AfterAFactoryResetTheProcessorsPortIsSearchedAtItsRateThenTheListAgain) {
+    // Synchronised with the processor on COM7 at 115200 baud, the second of three ports; the
+    // search had walked past it (it stops after the last port with several ports).
+    host.ports = {3, 7, 9};
+    link.lastPort = 7;
+    link.baudRate = kBaudLow;
+    link.lastScanIndex = 2;
+    state.linkState = kLinkSynchronised;
+    link.connected = true;
+    session.ExpectRestart(12);
+    EXPECT_EQ(link.lastScanIndex, -1);
+    for (int s = 0; s < 5; ++s)
+        Second();
+    EXPECT_TRUE(Attempts().empty()) << "no search while connected";
+
+    // The port closes (the misc page tells the connection dialog); the processor is silent.
+    session.ClosePort(false);
+    for (int s = 0; s < 12; ++s)
+        Second();
+    const std::vector<std::string> attempts = Attempts();
+    ASSERT_GE(attempts.size(), 3u);
+    for (const std::string& a : attempts)
+        EXPECT_EQ(a, "send ConnectDialog TRY_PORT(115200,7)") << "its port at its rate, every time";
+
+    // Still silent after the restart search: the list is walked again from its first port.
+    host.effects.clear();
+    for (int s = 0; s < 12; ++s)
+        Second();
+    const std::vector<std::string> walk = Attempts();
+    ASSERT_FALSE(walk.empty());
+    EXPECT_NE(walk[0].find(",3)"), std::string::npos) << walk[0];
+    EXPECT_EQ(link.restartPort, -1);
+}
+
+TEST_F(Supervision, TheRestartSearchEndsWithTheSynchronisationOrTheOperator) {
+    host.ports = {3, 7};
+    link.lastPort = 3;
+    link.baudRate = kBaudHigh;
+    session.ExpectRestart(kRestartSearchTicks);
+    session.MarkSynchronised();
+    EXPECT_EQ(link.restartPort, -1) << "found again";
+
+    link.lastPort = 3;
+    session.ExpectRestart(kRestartSearchTicks);
+    session.ClosePort(true);
+    EXPECT_EQ(link.restartPort, -1) << "DisConnect";
+    for (int s = 0; s < 10; ++s)
+        Second();
+    EXPECT_TRUE(Attempts().empty()) << "after DisConnect the search waits for the operator";
+}

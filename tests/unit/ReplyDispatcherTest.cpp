@@ -604,11 +604,34 @@ TEST_F(Dispatcher, WifiTextsAreCutToTheirFields) {
     b.B(21, 200);
     for (int i = 22; i <= 33; ++i)
         b.B(i, '0' + (i - 22) % 10);
-    b.B(24, 0xE9); // é as an 8-bit character
     Apply(b.Build());
     EXPECT_EQ(state.wifi.ssid, "abcdefghijklmn");
-    EXPECT_EQ(state.wifi.password, "01\xC3\xA9"
-                                   "34567890");
+    EXPECT_EQ(state.wifi.password, "01234567890") << "11 bytes of the password are read";
+}
+
+TEST_F(Dispatcher, WifiTextsAreReadInCodePage936) {
+    // "舞台" (stage) in GBK, then ASCII; the password cut at 11 bytes in the middle of a
+    // character, and a byte that starts no character.
+    const std::uint8_t stage[] = {0xCE, 0xE8, 0xCC, 0xA8};
+    RecordBuilder b(0xB1);
+    b.B(6, 6);
+    for (int i = 0; i < 4; ++i)
+        b.B(7 + i, stage[i]);
+    b.B(11, '-').B(12, '1');
+    b.B(21, 12);
+    for (int i = 22; i < 32; ++i)
+        b.B(i, 'p');
+    b.B(32, 0xCE).B(33, 0xE8); // the 11th byte is a lead byte, its second byte is cut off
+    Apply(b.Build());
+    EXPECT_EQ(state.wifi.ssid, "\xE8\x88\x9E\xE5\x8F\xB0-1");
+    EXPECT_EQ(state.wifi.password, "pppppppppp\xEF\xBF\xBD");
+
+    RecordBuilder bad(0xB1);
+    bad.B(6, 3).B(7, 'a').B(8, 0xFF).B(9, 'b').B(21, 0);
+    Apply(bad.Build());
+    EXPECT_EQ(state.wifi.ssid, "a\xEF\xBF\xBD"
+                               "b");
+    EXPECT_EQ(state.wifi.password, "");
 }
 
 } // namespace

@@ -1,0 +1,213 @@
+#include "mainwindow/CMiscDlg.h"
+
+#include "device/DeviceState.h"
+#include "device/LinkSession.h"
+#include "device/LinkSupervision.h"
+#include "device/ReplyCodes.h"
+#include "dialogs/CMessageboxDlg.h"
+#include "link/CommandCodes.h"
+#include "misc/MiscFrames.h"
+#include "pages/PageContext.h"
+#include "platform/WindowMessages.h"
+#include "platform/ui/MessageMap.h"
+#include "platform/ui/SystemMessages.h"
+#include "shell/Language.h"
+#include "ui_dialog165.h"
+#include "widgets/CGdipButton.h"
+#include "widgets/Theme.h"
+
+#include <QLabel>
+
+namespace corvane {
+
+CMiscDlg::CMiscDlg(PageContext& context, QWidget* parent)
+    : CBaseDialog(kDialogId, parent, Frame::Page), m_context(context) {
+    Ui::Dialog165 ui;
+    ui.setupUi(this);
+    m_english = ui.english;
+    m_chinese = ui.chinese;
+    m_backup = ui.backup;
+    m_deviceName = ui.deviceName;
+    m_version = ui.versionLine;
+    // The five small buttons of the factory reset group have no use: hidden for good.
+    for (QWidget* hidden : {ui.hidden0, ui.hidden1, ui.hidden2, ui.hidden3, ui.hidden4})
+        hidden->hide();
+    hide();
+}
+
+bool CMiscDlg::OnInitDialog() {
+    CBaseDialog::OnInitDialog();
+    m_deviceName->setText(QString::fromLatin1(kDeviceName));
+    ShowVersions();
+    ShowLanguage();
+    m_backupShown = m_context.State().crop.inputBackup != 0;
+    ShowBackup();
+    return true;
+}
+
+std::intptr_t CMiscDlg::WindowProc(const WindowMessage& message) {
+    using Map = MessageMap<CMiscDlg, CBaseDialog>;
+    static const Map map{
+        Map::CommandRange(kEnglishId, kChineseId, &CMiscDlg::OnLanguage),
+        Map::Command(kUpgradeId, &CMiscDlg::OnUpgrade),
+        Map::Message(WM_OPEN_UPGRADE, &CMiscDlg::OnOpenUpgrade),
+        Map::Command(kResetId, &CMiscDlg::OnFactoryReset),
+        Map::Command(kGetDataId, &CMiscDlg::OnGetData),
+        Map::Command(kWifiId, &CMiscDlg::OnWifi),
+        Map::Command(kBackupId, &CMiscDlg::OnBackup),
+        Map::Message(WM_DEVICE_REPLY, &CMiscDlg::OnDeviceReply),
+        Map::Message(WM_DEVICE_COMMAND, &CMiscDlg::OnDeviceCommand),
+    };
+    return map.Dispatch(*this, message);
+}
+
+void CMiscDlg::ApplyLanguage() {
+    CBaseDialog::ApplyLanguage();
+    ShowLanguage();
+    ShowVersions();
+}
+
+// ---- showing
+
+void CMiscDlg::ShowLanguage() {
+    const bool chinese = languageCtrlId == kLanguageCtrlChinese;
+    const QColor orange = QColor::fromRgba(theme::kOrange);
+    const QColor inactive = QColor::fromRgba(theme::kInactive);
+    m_english->SetTextColour(chinese ? inactive : orange);
+    m_chinese->SetTextColour(chinese ? orange : inactive);
+    m_english->update();
+    m_chinese->update();
+}
+
+void CMiscDlg::ShowVersions() {
+    const DeviceState& s = m_context.State();
+    m_version->setText(QString::fromStdString(VersionLine(s.verPrimary, s.verSecondary)));
+    m_deviceName->update();
+    m_version->update();
+}
+
+void CMiscDlg::ShowBackup() {
+    m_backup->setChecked(m_backupShown);
+    m_backup->update();
+}
+
+void CMiscDlg::AskToOpenSerial() {
+    m_context.ShowMessage(MessageText(kMsgTips), MessageText(kMsgOpenSerial),
+                          CMessageboxDlg::kModeInformation);
+}
+
+// ---- the operator
+
+void CMiscDlg::OnLanguage(int id) {
+    const auto chosen = static_cast<std::uint32_t>(id);
+    if (chosen == languageCtrlId)
+        return;
+    languageCtrlId = chosen;
+    if (MessageWindow* main = m_context.WindowOf(Window::MainWindow))
+        SendWindowMessage(main, WM_SET_LANGUAGE, chosen == kLanguageCtrlEnglish ? 0 : 1, 0);
+    ShowLanguage();
+}
+
+void CMiscDlg::OnUpgrade() {
+    if (m_upgradeOpen)
+        return;
+    m_upgradeOpen = true;
+    // The upgrade dialog is not part of this version: the operator is told so, modally.
+    m_context.ShowMessage(
+        MessageText(kMsgUpgradeMachine),
+        Tr("Upgrading the firmware is not available in this version yet.", "此版本暂不支持固件升级。"),
+        CMessageboxDlg::kModeInformation);
+    m_upgradeOpen = false;
+}
+
+std::intptr_t CMiscDlg::OnOpenUpgrade(std::uintptr_t, std::intptr_t) {
+    OnUpgrade();
+    return 0;
+}
+
+void CMiscDlg::OnFactoryReset() {
+    if (m_context.State().linkState != kLinkSynchronised) {
+        AskToOpenSerial();
+        return;
+    }
+    if (m_context.ShowMessage(MessageText(kMsgTips), MessageText(kMsgRestoreFactory),
+                              CMessageboxDlg::kModeQuestion) != IDOK)
+        return;
+    // The link may have gone while the operator answered: then nothing was sent.
+    if (SendWindowMessage(this, WM_DEVICE_COMMAND, kCmdFactoryReset, 0) != 0) {
+        AskToOpenSerial();
+        return;
+    }
+    // The processor restarts on the port and at the rate it has now: once the port is closed
+    // the search looks for it there, without the operator.
+    LinkSession& session = m_context.Session();
+    session.ExpectRestart(kRestartSearchTicks);
+    const std::uint32_t opened = session.OpenCount();
+    m_context.ShowMessage(MessageText(kMsgTips), MessageText(kMsgRestartMachine),
+                          CMessageboxDlg::kModeInformation);
+    // While the box was open the silent processor may have been declared lost and the search
+    // may have opened the port again: that new link is not closed.
+    if (session.OpenCount() != opened)
+        return;
+    if (MessageWindow* connect = m_context.WindowOf(Window::ConnectDialog))
+        SendWindowMessage(connect, WM_PORT_CLOSED, 0, 0);
+}
+
+void CMiscDlg::OnGetData() {
+    if (m_context.State().linkState != kLinkSynchronised) {
+        AskToOpenSerial();
+        return;
+    }
+    m_context.ShowWait(MessageText(kMsgGettingData));
+    m_context.RequestAll();
+}
+
+void CMiscDlg::OnWifi() {
+    auto* wifi = dynamic_cast<CBaseDialog*>(m_context.WindowOf(Window::WifiDialog));
+    if (!wifi || wifi->isVisible())
+        return;
+    if (const QWidget* owner = wifi->parentWidget(); owner && !wifi->isWindow())
+        wifi->move((owner->width() - wifi->width()) / 2, (owner->height() - wifi->height()) / 2);
+    wifi->ShowPage(true);
+    wifi->raise();
+}
+
+void CMiscDlg::OnBackup() {
+    std::uint8_t& backup = m_context.State().crop.inputBackup;
+    if (m_context.State().linkState == kLinkSynchronised) {
+        backup = backup != 0 ? 0 : 1;
+        PostWindowMessage(this, WM_DEVICE_COMMAND, kCmdInputBackup, backup);
+    } else {
+        AskToOpenSerial();
+    }
+    m_backupShown = backup != 0;
+    ShowBackup();
+}
+
+// ---- the processor
+
+std::intptr_t CMiscDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t) {
+    if (code == kReplyVersions) {
+        ShowVersions();
+    } else if (code == kReplyCrop) {
+        m_backupShown = m_context.State().crop.inputBackup != 0;
+        ShowBackup();
+    }
+    return 0;
+}
+
+std::intptr_t CMiscDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t argument) {
+    if (m_context.State().linkState != kLinkSynchronised)
+        return -1;
+    corvane::Frame f;
+    if (code == kCmdFactoryReset)
+        f = BuildFactoryResetFrame();
+    else if (code == kCmdInputBackup)
+        f = BuildInputBackupFrame(argument != 0 ? 1 : 0);
+    else
+        return -1;
+    m_context.SendToDevice(f.data(), f.size());
+    return 0;
+}
+
+} // namespace corvane

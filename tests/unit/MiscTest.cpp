@@ -1,0 +1,237 @@
+// The misc page's and the WiFi configuration's rules without widgets: the checks of "Apply" in
+// their order, the address rule, command 0x000E byte for byte (ASCII and Chinese texts in code
+// page 936), the factory reset and backup commands, the version line from the processor's
+// record 0xA4, and code page 936 both ways.
+
+#include "device/NullDispatcherHost.h"
+#include "device/ReplyDispatcher.h"
+#include "link/CommandCodes.h"
+#include "misc/MiscFrames.h"
+#include "misc/WifiSettings.h"
+#include "platform/CodePage936.h"
+#include "shell/Language.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace corvane;
+
+namespace {
+
+TEST(CodePage936, ConvertsBothWaysAndRefusesWhatItCannotHold) {
+    EXPECT_EQ(ToCodePage936("Stage-1"), "Stage-1");
+    EXPECT_EQ(ToCodePage936("\xE8\x88\x9E\xE5\x8F\xB0"), std::string("\xCE\xE8\xCC\xA8")) << "舞台";
+    EXPECT_EQ(ToCodePage936(""), "");
+    EXPECT_EQ(ToCodePage936("\xF0\x9F\x98\x80"), std::nullopt) << "an emoji has no code in code page 936";
+    EXPECT_EQ(ToCodePage936("\xD8\xB3"), std::nullopt) << "nor has Arabic";
+    EXPECT_EQ(ToCodePage936("ab\xFF"), std::nullopt) << "not UTF-8";
+
+    const std::vector<std::uint8_t> stage = {0xCE, 0xE8, 0xCC, 0xA8, 'x'};
+    EXPECT_EQ(FromCodePage936(stage.data(), stage.size()), "\xE8\x88\x9E\xE5\x8F\xB0x");
+    EXPECT_EQ(FromCodePage936(stage.data(), 3), "\xE8\x88\x9E\xEF\xBF\xBD") << "cut inside a character";
+    const std::vector<std::uint8_t> bad = {'a', 0xFF, 'b'};
+    EXPECT_EQ(FromCodePage936(bad.data(), bad.size()), "a\xEF\xBF\xBD"
+                                                       "b");
+    EXPECT_EQ(FromCodePage936(nullptr, 0), "");
+
+    EXPECT_EQ(CountCharacters("\xE8\x88\x9E\xE5\x8F\xB0"
+                              "ab"),
+              4u);
+    EXPECT_EQ(CountCharacters("\xE8\x88"), std::nullopt);
+}
+
+TEST(WifiAddress, ExactlyFourNumbersUpTo255SeparatedByDots) {
+    struct Case {
+        const char* text;
+        std::optional<WifiAddress> address;
+    };
+    const std::vector<Case> cases = {
+        {"192.168.4.1", WifiAddress{192, 168, 4, 1}},
+        {"0.0.0.0", WifiAddress{0, 0, 0, 0}},
+        {"255.255.255.255", WifiAddress{255, 255, 255, 255}},
+        {"01.2.3.4", WifiAddress{1, 2, 3, 4}}, // leading zeros are decimal, as "%d" reads them
+        {"001.002.003.004", WifiAddress{1, 2, 3, 4}},
+        {" 10.0.0.1 ", WifiAddress{10, 0, 0, 1}}, // blanks around the whole text
+        {"1.2.3.256", std::nullopt},
+        {"256.1.1.1", std::nullopt},
+        {"1.2.3", std::nullopt},
+        {"1.2.3.4.5", std::nullopt},
+        {"1.2.3.4abc", std::nullopt},
+        {"1.2.3.4.", std::nullopt},
+        {"a.b.c.d", std::nullopt},
+        {"1.2.x.4", std::nullopt},
+        {"1. 2.3.4", std::nullopt},
+        {"1 .2.3.4", std::nullopt},
+        {"+1.2.3.4", std::nullopt},
+        {"-1.2.3.4", std::nullopt},
+        {"1..3.4", std::nullopt},
+        {"0001.2.3.4", std::nullopt},
+        {"", std::nullopt},
+        {"1,2,3,4", std::nullopt},
+        {"\xEF\xBC\x91.2.3.4", std::nullopt}, // a full-width digit
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ParseWifiAddress(c.text), c.address);
+    }
+    EXPECT_EQ(WifiAddressText({10, 0, 0, 254}), "10.0.0.254");
+}
+
+TEST(WifiChecks, RunInOrderAndReportOnlyTheFirstProblem) {
+    const std::string chinese4 = "\xE8\x88\x9E\xE5\x8F\xB0\xE8\x88\x9E\xE5\x8F\xB0"; // 舞台舞台: 8 bytes
+    struct Case {
+        const char* name;
+        std::string ip, ssid, password;
+        WifiProblem problem;
+    };
+    const std::vector<Case> cases = {
+        {"all good", "192.168.4.1", "Show", "12345678", WifiProblem::None},
+        {"11 characters", "192.168.4.1", "Show", "12345678901", WifiProblem::None},
+        {"7 characters", "192.168.4.1", "Show", "1234567", WifiProblem::PasswordLength},
+        {"12 characters", "192.168.4.1", "Show", "123456789012", WifiProblem::PasswordLength},
+        {"256 in the address", "192.168.4.256", "Show", "12345678", WifiProblem::AddressFormat},
+        {"three numbers", "192.168.4", "Show", "12345678", WifiProblem::AddressFormat},
+        {"letters", "192.168.a.1", "Show", "12345678", WifiProblem::AddressFormat},
+        {"address before everything", "x", "", "1", WifiProblem::AddressFormat},
+        {"empty SSID with a good password", "10.0.0.1", "", "12345678", WifiProblem::SsidEmpty},
+        {"empty SSID before the password", "10.0.0.1", "", "1", WifiProblem::SsidEmpty},
+        {"SSID of 14 bytes", "10.0.0.1", "abcdefghijklmn", "12345678", WifiProblem::None},
+        {"SSID of 15 bytes", "10.0.0.1", "abcdefghijklmno", "12345678", WifiProblem::SsidTooLong},
+        {"Chinese SSID of 14 bytes", "10.0.0.1",
+         chinese4 + "\xE8\x88\x9E"
+                    "abcd",
+         "12345678", WifiProblem::None},
+        {"Chinese SSID of 16 bytes", "10.0.0.1", chinese4 + chinese4, "12345678", WifiProblem::SsidTooLong},
+        {"SSID the code page lacks", "10.0.0.1", "Stage\xF0\x9F\x98\x80", "12345678",
+         WifiProblem::SsidNotRepresentable},
+        {"SSID before the password", "10.0.0.1", "abcdefghijklmno", "1", WifiProblem::SsidTooLong},
+        {"8 characters, 12 bytes", "10.0.0.1", "Show", chinese4 + "abcd", WifiProblem::PasswordTooLong},
+        {"8 characters, 11 bytes", "10.0.0.1", "Show",
+         "\xE8\x88\x9E\xE5\x8F\xB0\xE8\x88\x9E"
+         "abcde",
+         WifiProblem::None},
+        {"password the code page lacks", "10.0.0.1", "Show", "1234567\xF0\x9F\x98\x80",
+         WifiProblem::PasswordNotRepresentable},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const WifiCheck check = CheckWifiSettings(c.ip, c.ssid, c.password);
+        EXPECT_EQ(check.problem, c.problem);
+        if (c.problem == WifiProblem::None) {
+            EXPECT_EQ(check.settings.ssid, c.ssid);
+            EXPECT_EQ(check.settings.password, c.password);
+            EXPECT_TRUE(BuildWifiFrame(check.settings).has_value());
+        } else {
+            EXPECT_FALSE(BuildWifiFrame(WifiConfig{c.ip, c.ssid, c.password}).has_value());
+        }
+    }
+    EXPECT_EQ(CheckWifiSettings("01.02.3.4", "a", "12345678").settings.ip, "1.2.3.4");
+}
+
+TEST(WifiChecks, MessagesAreTheProcessorToolsOwn) {
+    ResetMessageTable();
+    EXPECT_EQ(WifiProblemMessage(WifiProblem::AddressFormat), "IP Address format error!");
+    EXPECT_EQ(WifiProblemMessage(WifiProblem::SsidEmpty), "Please input SSID!");
+    EXPECT_EQ(WifiProblemMessage(WifiProblem::PasswordLength), "Password need 8 to 11 position!");
+    for (WifiProblem p : {WifiProblem::SsidTooLong, WifiProblem::SsidNotRepresentable,
+                          WifiProblem::PasswordTooLong, WifiProblem::PasswordNotRepresentable})
+        EXPECT_FALSE(WifiProblemMessage(p).empty());
+    EXPECT_EQ(WifiProblemMessage(WifiProblem::None), "");
+}
+
+TEST(WifiFrame, AsciiTextsWithTheirLengthsAndTheFillerBeyond) {
+    const std::optional<Frame> f = BuildWifiFrame(WifiConfig{"192.168.4.1", "Show", "12345678"});
+    ASSERT_TRUE(f.has_value());
+    Frame expected = StartFrame(kCmdWifi);
+    expected[6] = 4;
+    for (int i = 0; i < 4; ++i)
+        expected[7 + i] = static_cast<std::uint8_t>("Show"[i]);
+    expected[21] = 8;
+    for (int i = 0; i < 8; ++i)
+        expected[22 + i] = static_cast<std::uint8_t>('1' + i);
+    expected[34] = 192;
+    expected[35] = 168;
+    expected[36] = 4;
+    expected[37] = 1;
+    SealFrame(expected);
+    EXPECT_EQ(*f, expected);
+    for (int i = 11; i <= 20; ++i)
+        EXPECT_EQ((*f)[i], kFiller) << "SSID field beyond the text, byte " << i;
+    for (int i = 30; i <= 33; ++i)
+        EXPECT_EQ((*f)[i], kFiller) << "password field beyond the text, byte " << i;
+}
+
+TEST(WifiFrame, ChineseTextsInCodePage936WithByteCounts) {
+    // SSID "舞台-1" (6 bytes), password "舞台abcdefg" (9 characters, 11 bytes).
+    const std::optional<Frame> f = BuildWifiFrame(WifiConfig{"10.0.0.254", "\xE8\x88\x9E\xE5\x8F\xB0-1",
+                                                             "\xE8\x88\x9E\xE5\x8F\xB0"
+                                                             "abcdefg"});
+    ASSERT_TRUE(f.has_value());
+    const std::vector<std::uint8_t> ssid(f->begin() + 7, f->begin() + 21);
+    const std::vector<std::uint8_t> password(f->begin() + 22, f->begin() + 34);
+    EXPECT_EQ((*f)[6], 6);
+    EXPECT_EQ(ssid, (std::vector<std::uint8_t>{0xCE, 0xE8, 0xCC, 0xA8, '-', '1', 0x55, 0x55, 0x55, 0x55, 0x55,
+                                               0x55, 0x55, 0x55}));
+    EXPECT_EQ((*f)[21], 11);
+    EXPECT_EQ(password,
+              (std::vector<std::uint8_t>{0xCE, 0xE8, 0xCC, 0xA8, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 0x55}));
+    EXPECT_EQ((*f)[34], 10);
+    EXPECT_EQ((*f)[37], 254);
+    EXPECT_EQ((*f)[38], FrameChecksum(f->data()));
+
+    // The longest: an SSID filling all 14 bytes ends right before the password's length.
+    const std::string stage = "\xE8\x88\x9E\xE5\x8F\xB0"; // 舞台
+    const std::optional<Frame> full =
+        BuildWifiFrame(WifiConfig{"1.2.3.4", stage + stage + stage + "\xE8\x88\x9E", "12345678"});
+    ASSERT_TRUE(full.has_value());
+    EXPECT_EQ((*full)[6], 14);
+    EXPECT_EQ((*full)[20], 0xE8) << "the 14th byte: the second byte of the last character";
+    EXPECT_EQ((*full)[21], 8);
+}
+
+TEST(WifiFrame, WhatTheDispatcherReadsBackIsWhatWasSent) {
+    DeviceState state;
+    NullDispatcherHost host;
+    LinkSession session(state, host);
+    ReplyDispatcher dispatcher(state, session, host);
+    const WifiConfig sent{"10.1.2.3", "\xE8\x88\x9E\xE5\x8F\xB0\xE5\x8F\xB0",
+                          "\xE8\x88\x9E\xE5\x8F\xB0pass-12"};
+    std::optional<Frame> f = BuildWifiFrame(sent);
+    ASSERT_TRUE(f.has_value());
+    (*f)[4] = 0xB1; // the processor reports the same layout
+    (*f)[5] = 0x00;
+    dispatcher.OnDeviceRecord(f->data());
+    EXPECT_EQ(state.wifi.ssid, sent.ssid);
+    EXPECT_EQ(state.wifi.password, sent.password);
+    EXPECT_EQ(state.wifi.ip, sent.ip);
+}
+
+TEST(MiscFrames, FactoryResetBackupAndTheVersionLine) {
+    const Frame reset = BuildFactoryResetFrame();
+    EXPECT_EQ(FrameCode(reset.data()), kCmdFactoryReset);
+    for (std::size_t i = 6; i < 38; ++i)
+        EXPECT_EQ(reset[i], kFiller) << i;
+    EXPECT_EQ(reset[38], FrameChecksum(reset.data()));
+    EXPECT_EQ(BuildInputBackupFrame(1), MakeFrameByte6(kCmdInputBackup, 1));
+    EXPECT_EQ(BuildInputBackupFrame(0), MakeFrameByte6(kCmdInputBackup, 0));
+    EXPECT_EQ(BuildInputBackupFrame(7)[6], 1);
+
+    // Reply 0xA4 with bytes 6..9 = 01 02 03 04.
+    DeviceState state;
+    NullDispatcherHost host;
+    LinkSession session(state, host);
+    ReplyDispatcher dispatcher(state, session, host);
+    Frame versions = StartFrame(0x00A4);
+    versions[6] = 0x01;
+    versions[7] = 0x02;
+    versions[8] = 0x03;
+    versions[9] = 0x04;
+    SealFrame(versions);
+    ASSERT_EQ(dispatcher.OnDeviceRecord(versions.data()), 1);
+    EXPECT_EQ(VersionLine(state.verPrimary, state.verSecondary), "Ver : 0201 - 0403");
+    EXPECT_STREQ(kDeviceName, "QLM-Z3");
+}
+
+} // namespace

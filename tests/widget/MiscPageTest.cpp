@@ -1,0 +1,321 @@
+// The misc page with real mouse events and the real message dialog: the language choice, the
+// device name and versions, the backup switch, the factory reset (and the restart the search
+// then waits for), loading the state again, the upgrade placeholder opened once only, and the
+// WiFi configuration shown centred. The main window is played by the fake context.
+
+#include "FakePageContext.h"
+#include "PageFixture.h"
+#include "WidgetTestSupport.h"
+#include "device/LinkSupervision.h"
+#include "device/ReplyCodes.h"
+#include "link/CommandCodes.h"
+#include "mainwindow/CMiscDlg.h"
+#include "mainwindow/CWificonfigDlg.h"
+#include "misc/MiscFrames.h"
+#include "platform/WindowMessages.h"
+#include "platform/ui/SystemMessages.h"
+#include "shell/Language.h"
+#include "widgets/CGdipButton.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+using Page = CMiscDlg;
+
+const QColor kOrangeText(239, 156, 0);
+const QColor kInactiveText(235, 235, 235);
+
+class MiscPageTest : public PageFixture<CMiscDlg> {
+protected:
+    void Click(int id) { ClickAndDrain(Button(id)); }
+    std::vector<WindowMessage> LanguageMessages() { return context.main.Received(WM_SET_LANGUAGE); }
+
+    TempLanguage language{"English"};
+};
+
+TEST_F(MiscPageTest, OpensWithTheDeviceNameAndKeepsTheFiveSmallButtonsHidden) {
+    Page& page = PageUnderTest();
+    EXPECT_EQ(Control(Page::kDeviceNameId)->text(), "QLM-Z3");
+    EXPECT_EQ(Control(Page::kVersionId)->text(), "Ver : 00 - 0000") << "the versions the state holds";
+    for (int id = Page::kHiddenFirstId; id <= Page::kHiddenLastId; ++id)
+        EXPECT_FALSE(Button(id)->isVisibleTo(&page)) << id;
+    EXPECT_EQ(Button(Page::kUpgradeId)->text(), "Upgrade Machine...");
+    EXPECT_EQ(Button(Page::kWifiId)->text(), "Wifi Configure...");
+    EXPECT_EQ(Control<QWidget>(1406)->property("title").toString(), "System Infomation");
+    EXPECT_EQ(Button(Page::kEnglishId)->TextColour(), kOrangeText) << "the language in use";
+    EXPECT_EQ(Button(Page::kChineseId)->TextColour(), kInactiveText);
+    for (const QString& nameless : NamelessControls(&page))
+        ADD_FAILURE() << nameless.toStdString();
+}
+
+TEST_F(MiscPageTest, TheVersionLineFollowsTheProcessorsRecord) {
+    PageUnderTest();
+    state.verPrimary = "0201";
+    state.verSecondary = "0403";
+    Reply(kReplyVersions, 1);
+    EXPECT_EQ(Control(Page::kVersionId)->text(), "Ver : 0201 - 0403");
+    EXPECT_EQ(Control(Page::kDeviceNameId)->text(), "QLM-Z3");
+}
+
+TEST_F(MiscPageTest, TheOtherLanguageIsAskedForOnceAndTheLanguageInUseSendsNothing) {
+    PageUnderTest();
+    Click(Page::kEnglishId);
+    EXPECT_TRUE(LanguageMessages().empty()) << "English is in use";
+    Click(Page::kChineseId);
+    ASSERT_EQ(LanguageMessages().size(), 1u);
+    EXPECT_EQ(LanguageMessages()[0].wParam, 1u);
+    EXPECT_EQ(languageCtrlId, kLanguageCtrlChinese);
+    EXPECT_EQ(Button(Page::kChineseId)->TextColour(), kOrangeText);
+    EXPECT_EQ(Button(Page::kEnglishId)->TextColour(), kInactiveText);
+    Click(Page::kChineseId);
+    EXPECT_EQ(LanguageMessages().size(), 1u) << "clicking the chosen language again sends nothing";
+    Click(Page::kEnglishId);
+    ASSERT_EQ(LanguageMessages().size(), 2u);
+    EXPECT_EQ(LanguageMessages()[1].wParam, 0u);
+    EXPECT_EQ(languageCtrlId, kLanguageCtrlEnglish);
+    EXPECT_TRUE(context.sent.empty());
+}
+
+TEST_F(MiscPageTest, TheBackupSwitchWithoutTheLinkShowsTheMessageAndChangesNothing) {
+    state.linkState = kLinkOpen;
+    state.crop.inputBackup = 0;
+    PageUnderTest();
+    MessageBoxAnswerer answerer;
+    Click(Page::kBackupId);
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].title, "Tips");
+    EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
+    EXPECT_EQ(state.crop.inputBackup, 0);
+    EXPECT_FALSE(Button(Page::kBackupId)->isChecked()) << "the switch shows what the processor has";
+    EXPECT_FALSE(PageUnderTest().BackupShown());
+    EXPECT_TRUE(context.sent.empty());
+}
+
+TEST_F(MiscPageTest, TheBackupSwitchSendsTheNewValueAndFollowsTheProcessor) {
+    Connect();
+    PageUnderTest();
+    Click(Page::kBackupId);
+    Drain(); // the command is posted to the page
+    EXPECT_EQ(state.crop.inputBackup, 1);
+    EXPECT_TRUE(Button(Page::kBackupId)->isChecked());
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(context.sent[0], BuildInputBackupFrame(1));
+    Click(Page::kBackupId);
+    Drain();
+    ASSERT_EQ(context.sent.size(), 2u);
+    EXPECT_EQ(context.sent[1], BuildInputBackupFrame(0));
+    EXPECT_FALSE(Button(Page::kBackupId)->isChecked());
+    // The processor reports it on: the switch follows.
+    state.crop.inputBackup = 1;
+    Reply(kReplyCrop, 0);
+    EXPECT_TRUE(Button(Page::kBackupId)->isChecked());
+    EXPECT_TRUE(PageUnderTest().BackupShown());
+    // Commands are refused without the link.
+    state.linkState = kLinkOpen;
+    EXPECT_EQ(SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, kCmdInputBackup, 1), -1);
+    EXPECT_EQ(SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, kCmdFactoryReset, 0), -1);
+    EXPECT_EQ(context.sent.size(), 2u);
+}
+
+TEST_F(MiscPageTest, GetDataFromMachineWaitsForTheWholeStateOrAsksForTheSerial) {
+    state.linkState = kLinkOpen;
+    PageUnderTest();
+    {
+        MessageBoxAnswerer answerer;
+        Click(Page::kGetDataId);
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
+    }
+    EXPECT_TRUE(context.waitTexts.empty());
+    EXPECT_EQ(context.requests, 0);
+    Connect();
+    Click(Page::kGetDataId);
+    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Getting Data From Desitination..."});
+    EXPECT_EQ(context.requests, 1);
+}
+
+TEST_F(MiscPageTest, FactoryResetAskedNoSendsNothing) {
+    Connect();
+    PageUnderTest();
+    RecordingPage connect;
+    context.windows[Window::ConnectDialog] = &connect;
+    MessageBoxAnswerer answerer(CMessageboxDlg::kRightId);
+    Click(Page::kResetId);
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].message, "Restore the factory settings?");
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_EQ(connect.Count(WM_PORT_CLOSED), 0);
+    EXPECT_EQ(context.link.restartPort, -1);
+}
+
+TEST_F(MiscPageTest, FactoryResetSendsTheCommandTellsTheOperatorClosesThePortAndAwaitsTheRestart) {
+    Connect();
+    context.link.lastPort = 4;
+    context.link.baudRate = 921600;
+    PageUnderTest();
+    RecordingPage connect;
+    context.windows[Window::ConnectDialog] = &connect;
+    {
+        MessageBoxAnswerer answerer; // YES, then OK
+        Click(Page::kResetId);
+        ASSERT_EQ(answerer.boxes.size(), 2u);
+        EXPECT_EQ(answerer.boxes[0].title, "Tips");
+        EXPECT_EQ(answerer.boxes[0].message, "Restore the factory settings?");
+        EXPECT_EQ(answerer.boxes[1].title, "Tips");
+        EXPECT_EQ(answerer.boxes[1].message, "Restart The Machine");
+    }
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(context.sent[0], BuildFactoryResetFrame());
+    EXPECT_EQ(connect.Count(WM_PORT_CLOSED), 1);
+    EXPECT_EQ(context.link.restartPort, 4);
+    EXPECT_EQ(context.link.restartBaud, 921600u);
+    EXPECT_EQ(context.link.restartTicks, kRestartSearchTicks);
+
+    // Without the link only the message.
+    state.linkState = kLinkClosed;
+    MessageBoxAnswerer again;
+    Click(Page::kResetId);
+    ASSERT_EQ(again.boxes.size(), 1u);
+    EXPECT_EQ(again.boxes[0].message, "Please open the serial!");
+    EXPECT_EQ(context.sent.size(), 1u);
+}
+
+// A port that always opens.
+class OpeningPort : public SessionPort {
+public:
+    bool Open(int, int, int, int) override { return m_open = true; }
+    void Close() override { m_open = false; }
+    bool IsOpen() const override { return m_open; }
+    std::string OpenErrorText() const override { return {}; }
+
+private:
+    bool m_open = false;
+};
+
+TEST(MiscPageReset, ALinkTheSearchOpenedWhileTheBoxWasOpenIsNotClosed) {
+    TempLanguage language{"English"};
+    DeviceState state;
+    Config config;
+    OpeningPort port;
+    FakePageContext context(state, config, &port);
+    ASSERT_TRUE(context.session.TryPort(2, 115200, {}));
+    state.linkState = kLinkSynchronised;
+    CMiscDlg page(context, nullptr);
+    page.Create();
+    page.ShowPage(true);
+    RecordingPage connect;
+    context.windows[Window::ConnectDialog] = &connect;
+    // While "Restart The Machine" is shown the silent processor is declared lost and the
+    // search opens its port again; then the operator presses OK.
+    std::vector<std::string> boxes;
+    QTimer answer;
+    answer.setInterval(2);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        for (CMessageboxDlg* box : OpenMessageBoxes()) {
+            if (!box->isVisible())
+                continue;
+            boxes.push_back(MessageBoxText(box));
+            if (boxes.back() == "Restart The Machine") {
+                context.session.ClosePort(false);
+                context.session.TryPort(2, 115200, {});
+            }
+            box->EndDialog(IDOK);
+        }
+    });
+    answer.start();
+    SendWindowMessage(&page, WM_COMMAND, MakeWParam(Page::kResetId, BN_CLICKED), 0);
+    Drain();
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Restore the factory settings?", "Restart The Machine"}));
+    EXPECT_EQ(connect.Count(WM_PORT_CLOSED), 0) << "the new link stays open";
+    EXPECT_TRUE(port.IsOpen());
+}
+
+TEST_F(MiscPageTest, TheUpgradePlaceholderOpensModallyAndOnceOnly) {
+    Page& page = PageUnderTest();
+    MessageBoxAnswerer answerer;
+    bool openWhileShown = false;
+    QTimer poke;
+    poke.setInterval(1);
+    QObject::connect(&poke, &QTimer::timeout, [&] {
+        if (OpenMessageBoxes().empty() || openWhileShown)
+            return;
+        openWhileShown = page.UpgradeOpen();
+        // The processor's boot loader announces itself, and the operator clicks again.
+        SendWindowMessage(&page, WM_OPEN_UPGRADE, 0, 0);
+        SendWindowMessage(&page, WM_COMMAND, MakeWParam(Page::kUpgradeId, BN_CLICKED), 0);
+    });
+    poke.start();
+    Click(Page::kUpgradeId);
+    poke.stop();
+    EXPECT_TRUE(openWhileShown);
+    ASSERT_EQ(answerer.boxes.size(), 1u) << "nothing opens while it is open";
+    EXPECT_EQ(answerer.boxes[0].title, "Upgrade Machine");
+    EXPECT_FALSE(page.UpgradeOpen());
+    // Closed, it opens again (here from the posted message).
+    PostWindowMessage(&page, WM_OPEN_UPGRADE, 0, 0);
+    Drain();
+    EXPECT_EQ(answerer.boxes.size(), 2u);
+}
+
+TEST_F(MiscPageTest, WifiConfigureShowsTheWifiDialogCentredWhenHidden) {
+    QWidget owner;
+    owner.resize(1000, 700);
+    CWificonfigDlg wifi(context, &owner);
+    wifi.Create();
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    context.windows[Window::WifiDialog] = &wifi;
+    PageUnderTest();
+    EXPECT_FALSE(wifi.isVisible());
+    Click(Page::kWifiId);
+    EXPECT_TRUE(wifi.isVisible());
+    EXPECT_LE(std::abs(wifi.geometry().center().x() - owner.rect().center().x()), 1) << "centred";
+    EXPECT_LE(std::abs(wifi.geometry().center().y() - owner.rect().center().y()), 1);
+    // Moved by the operator, it stays where it is while shown.
+    wifi.move(10, 10);
+    Click(Page::kWifiId);
+    EXPECT_EQ(wifi.pos(), QPoint(10, 10));
+}
+
+#ifdef CORVANE_GALLERY_DIR
+TEST_F(MiscPageTest, RendersForTheGallery) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string chinese = file.readAll().toStdString();
+    QDir().mkpath(CORVANE_GALLERY_DIR);
+    state.verPrimary = "0102";
+    state.verSecondary = "2026";
+    state.crop.inputBackup = 1;
+    PageUnderTest();
+    Reply(kReplyVersions, 0);
+    Reply(kReplyCrop, 0);
+    for (const char* name : {"", "-chinese"}) {
+        const bool zh = name[0] != 0;
+        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
+        lang.Select(zh ? "Chinese" : "English");
+        PageUnderTest().ApplyLanguage();
+        if (QWidget* focus = QApplication::focusWidget())
+            focus->clearFocus();
+        for (CGdipButton* b : PageUnderTest().findChildren<CGdipButton*>()) {
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(b, &leave);
+        }
+        Drain();
+        const QString path = QString("%1/misc_page%2.png").arg(CORVANE_GALLERY_DIR, name);
+        EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
+    }
+}
+#endif
+
+} // namespace

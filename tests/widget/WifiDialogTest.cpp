@@ -1,0 +1,200 @@
+// The WiFi configuration with real mouse and key events and the real message dialog: the fields
+// from the processor's record (Chinese texts included), the masked password and its eye button,
+// the checks of Apply in their order with their messages, and a good Apply: the command, the
+// status event, the wait.
+
+#include "PageFixture.h"
+#include "WidgetTestSupport.h"
+#include "device/ReplyCodes.h"
+#include "link/CommandCodes.h"
+#include "mainwindow/CWificonfigDlg.h"
+#include "misc/WifiSettings.h"
+#include "platform/WindowMessages.h"
+#include "shell/Language.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+using Dialog = CWificonfigDlg;
+
+const std::string kStage = "\xE8\x88\x9E\xE5\x8F\xB0"; // 舞台
+
+class WifiDialogTest : public PageFixture<CWificonfigDlg> {
+protected:
+    WifiDialogTest() : PageFixture(QSize(360, 256), true) {}
+
+    QLineEdit* Edit(int id) { return Control<QLineEdit>(id); }
+    std::string Text(int id) { return Edit(id)->text().toStdString(); }
+    void Fill(const std::string& ip, const std::string& ssid, const std::string& password) {
+        Edit(Dialog::kAddressId)->setText(QString::fromStdString(ip));
+        Edit(Dialog::kSsidId)->setText(QString::fromStdString(ssid));
+        Edit(Dialog::kPasswordId)->setText(QString::fromStdString(password));
+    }
+    void Apply() { ClickAndDrain(Control<QAbstractButton>(Dialog::kApplyId)); }
+    void Eye() { ClickAndDrain(Control<QAbstractButton>(Dialog::kEyeId)); }
+
+    TempLanguage language{"English"};
+};
+
+TEST_F(WifiDialogTest, ShowsWhatTheProcessorReportsChineseTextsIncluded) {
+    PageUnderTest();
+    EXPECT_EQ(Text(Dialog::kAddressId), kDefaultWifiAddress);
+    EXPECT_EQ(Text(Dialog::kSsidId), state.wifi.ssid);
+    EXPECT_EQ(Text(Dialog::kPasswordId), state.wifi.password);
+    state.wifi = WifiConfig{"10.0.0.9", kStage + "-1", kStage + "pass12"};
+    Reply(kReplyWifi, 0);
+    EXPECT_EQ(Text(Dialog::kAddressId), "10.0.0.9");
+    EXPECT_EQ(Text(Dialog::kSsidId), kStage + "-1");
+    EXPECT_EQ(Text(Dialog::kPasswordId), kStage + "pass12");
+    // Other records change nothing.
+    state.wifi.ssid = "other";
+    Reply(kReplyCrop, 0);
+    EXPECT_EQ(Text(Dialog::kSsidId), kStage + "-1");
+    EXPECT_TRUE(NamelessControls(&PageUnderTest()).empty());
+}
+
+TEST_F(WifiDialogTest, ThePasswordIsMaskedWithDotsAndTheEyeShowsAndHidesIt) {
+    PageUnderTest();
+    QLineEdit* password = Edit(Dialog::kPasswordId);
+    password->setText("secret12");
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(password->displayText(), QString(8, QChar(Dialog::kMaskCharacter)));
+    EXPECT_FALSE(PageUnderTest().PasswordShown());
+    Eye();
+    EXPECT_TRUE(PageUnderTest().PasswordShown());
+    EXPECT_EQ(password->displayText(), "secret12");
+    Eye();
+    EXPECT_FALSE(PageUnderTest().PasswordShown()) << "twice hides it again";
+    EXPECT_EQ(password->displayText(), QString(8, QChar(Dialog::kMaskCharacter)));
+    EXPECT_EQ(password->text(), "secret12");
+}
+
+TEST_F(WifiDialogTest, ApplyWithoutTheLinkOnlyAsksForTheSerial) {
+    state.linkState = kLinkOpen;
+    PageUnderTest();
+    MessageBoxAnswerer answerer;
+    Apply();
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].title, "Tips");
+    EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_TRUE(context.waitTexts.empty());
+}
+
+TEST_F(WifiDialogTest, ApplyChecksInOrderAndAFailureLeavesEverythingAsItWas) {
+    Connect();
+    PageUnderTest();
+    const WifiConfig before = state.wifi;
+    struct Case {
+        const char* name;
+        std::string ip, ssid, password;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"256", "192.168.4.256", "Show", "12345678", "IP Address format error!"},
+        {"three numbers", "192.168.4", "Show", "12345678", "IP Address format error!"},
+        {"letters", "192.168.a.1", "Show", "12345678", "IP Address format error!"},
+        {"text after the address", "1.2.3.4abc", "Show", "12345678", "IP Address format error!"},
+        {"address first", "x", "", "1", "IP Address format error!"},
+        {"empty SSID", "192.168.4.1", "", "12345678", "Please input SSID!"},
+        {"7 characters", "192.168.4.1", "Show", "1234567", "Password need 8 to 11 position!"},
+        {"12 characters", "192.168.4.1", "Show", "123456789012", "Password need 8 to 11 position!"},
+        {"SSID over 14 bytes", "192.168.4.1", kStage + kStage + kStage + kStage, "12345678",
+         "SSID is too long: at most 14 bytes (a Chinese character takes 2)!"},
+        {"password over 11 bytes", "192.168.4.1", "Show", kStage + kStage + "abcd",
+         "Password is too long: at most 11 bytes (a Chinese character takes 2)!"},
+        {"SSID the code page lacks", "192.168.4.1", "Stage \xF0\x9F\x8E\xAD", "12345678",
+         "The SSID has characters the processor cannot store!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fill(c.ip, c.ssid, c.password);
+        MessageBoxAnswerer answerer;
+        Apply();
+        ASSERT_EQ(answerer.boxes.size(), 1u) << "only the first failure is told";
+        EXPECT_EQ(answerer.boxes[0].title, "Tips");
+        EXPECT_EQ(answerer.boxes[0].message, c.message);
+    }
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_TRUE(context.waitTexts.empty());
+    EXPECT_EQ(state.wifi.ssid, before.ssid);
+    EXPECT_EQ(state.wifi.password, before.password);
+    EXPECT_EQ(state.wifi.ip, before.ip);
+    EXPECT_TRUE(context.main.Received(WM_LINK_EVENT).empty());
+}
+
+TEST_F(WifiDialogTest, ATypedGoodSettingIsStoredSentAndWaitedFor) {
+    Connect();
+    PageUnderTest();
+    for (int id : {Dialog::kAddressId, Dialog::kSsidId, Dialog::kPasswordId})
+        Edit(id)->clear();
+    QTest::keyClicks(Edit(Dialog::kAddressId), "010.0.0.254");
+    QTest::keyClicks(Edit(Dialog::kSsidId), "Stage-Left");
+    QTest::keyClicks(Edit(Dialog::kPasswordId), "secret-1234");
+    Apply();
+    Drain();
+    EXPECT_EQ(state.wifi.ip, "10.0.0.254");
+    EXPECT_EQ(Text(Dialog::kAddressId), "10.0.0.254") << "written plainly";
+    EXPECT_EQ(state.wifi.ssid, "Stage-Left");
+    EXPECT_EQ(state.wifi.password, "secret-1234");
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(context.sent[0], *BuildWifiFrame(state.wifi));
+    EXPECT_EQ(context.sent[0][6], 10);
+    EXPECT_EQ(context.sent[0][21], 11);
+    const std::vector<WindowMessage> events = context.main.Received(WM_LINK_EVENT);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].wParam, static_cast<std::uintptr_t>(kEventStatus));
+    EXPECT_EQ(events[0].lParam, 0);
+    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set WIFI Configure..."});
+    EXPECT_EQ(context.keepAliveStops, 1);
+}
+
+TEST_F(WifiDialogTest, AChineseSsidTravelsInCodePage936AndTheWaitSpeaksChinese) {
+    TempLanguage chinese("Chinese");
+    Connect();
+    PageUnderTest();
+    Fill("192.168.4.1", kStage, "12345678");
+    Apply();
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(context.sent[0][6], 4);
+    EXPECT_EQ(context.sent[0][7], 0xCE);
+    EXPECT_EQ(context.sent[0][10], 0xA8);
+    EXPECT_EQ(context.sent[0][11], 0x55) << "the filler beyond the text";
+    EXPECT_EQ(context.waitTexts,
+              std::vector<std::string>{"WIFI \xE9\x85\x8D\xE7\xBD\xAE\xE8\xAE\xBE\xE7\xBD\xAE..."});
+}
+
+#ifdef CORVANE_GALLERY_DIR
+TEST_F(WifiDialogTest, RendersForTheGallery) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string chinese = file.readAll().toStdString();
+    QDir().mkpath(CORVANE_GALLERY_DIR);
+    state.wifi = WifiConfig{"192.168.4.1", "Stage-" + kStage, "secret12"};
+    PageUnderTest();
+    Reply(kReplyWifi, 0);
+    for (const char* name : {"", "-chinese"}) {
+        const bool zh = name[0] != 0;
+        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
+        lang.Select(zh ? "Chinese" : "English");
+        PageUnderTest().ApplyLanguage();
+        if (QWidget* focus = QApplication::focusWidget())
+            focus->clearFocus();
+        Drain();
+        const QString path = QString("%1/wifi_dialog%2.png").arg(CORVANE_GALLERY_DIR, name);
+        EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
+    }
+}
+#endif
+
+} // namespace
