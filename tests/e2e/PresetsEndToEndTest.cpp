@@ -73,9 +73,10 @@ protected:
     }
 
     // The layout, the picture, the crops and the blending take `to`'s values, each sent as its
-    // page sends it, and the processor holds them.
+    // page sends it; the processor holds them and has reported them all (the application's
+    // state is left to the reports, so that no report still on its way changes it later).
     void ChangeTo(const DeviceState& to) {
-        DeviceState& s = h.App().state;
+        DeviceState s = h.App().state;
         for (std::size_t i = 0; i < 4; ++i) {
             s.layers[i] = to.layers[i];
             s.picture[i] = to.picture[i];
