@@ -505,12 +505,14 @@ std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
         }
         break;
     case kCmdLoadPreset:
+        // Three presets are stored; any other index recalls nothing and is answered with
+        // status 0 (the wait ends all the same).
         if (b6 < 3) {
             ApplyPreset(b6);
             for (int i = 0; i < 4; ++i)
                 out.push_back(Out(LayerReply(m_state, i)));
         }
-        out.push_back(Out(AckReply(kAckGeneric, 1, b6)));
+        out.push_back(Out(AckReply(kAckGeneric, b6 < 3 ? 1 : 0, b6)));
         break;
     case kCmdLayer:
         if (b6 < 4)
@@ -680,11 +682,20 @@ std::vector<Outgoing> ProcessorModel::OnBlock(const std::uint8_t* b) {
         ++m_receivedBlocks;
         return out;
     }
-    // A preset file: its records are applied one after another, then the new state is
-    // reported and the wait ended.
+    // A preset file: checked as a whole (its version, its 24 records, its checksum), then its
+    // records are applied one after another, each only with its own magic and checksum right;
+    // the new state is reported and the wait ended. A file that fails the check changes
+    // nothing and is answered with status 0, so the application's wait still ends.
     if (m_bootLoader)
         return out;
-    const int count = std::min(b[12] << 8 | b[13], 24);
+    ++m_presetFiles;
+    const bool version = b[8] == 0 && b[9] == 0 && b[10] == 0 && b[11] == 1;
+    const int count = b[12] << 8 | b[13];
+    if (!version || count != kPresetRecords || !checksumOk) {
+        ++m_refusedPresetFiles;
+        out.push_back(Out(AckReply(kAckGeneric, 0, 0)));
+        return out;
+    }
     for (int k = 0; k < count; ++k) {
         const std::uint8_t* r = b + 14 + kFrameSize * static_cast<std::size_t>(k);
         if (HasFrameMagic(r) && FrameChecksum(r) == r[kChecksumOffset])
@@ -777,6 +788,7 @@ std::string ProcessorModel::Describe() const {
     t << "wifi ssid=" << s.wifi.ssid << " ip=" << s.wifi.ip << "\n";
     t << "upgrade packets=" << m_packets << " bad=" << m_badPackets << " fpga=" << m_images[1].size()
       << " mcu=" << m_images[0].size() << " hdmirx=" << m_images[2].size() << "\n";
+    t << "presets received=" << m_presetFiles << " refused=" << m_refusedPresetFiles << "\n";
     t << "pings answered=" << m_pingAnswers << " commands=" << m_commands << "\n";
     return t.str();
 }

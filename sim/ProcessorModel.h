@@ -29,6 +29,9 @@ enum class Target : std::uint8_t { Mcu = 0, Fpga = 1, HdmiRx = 2 };
 
 inline constexpr std::array<std::uint8_t, 8> kBlockMagic = {0xD2, 0xE3, 0xF4, 0x05, 0x16, 0x27, 0x38, 0x49};
 
+// Records in a preset file.
+inline constexpr int kPresetRecords = 24;
+
 // Pause between two erase-progress announcements of the boot loader.
 inline constexpr std::chrono::milliseconds kErasePeriodMs{50};
 
@@ -88,6 +91,9 @@ public:
     const std::deque<Frame>& ReceivedCommands() const { return m_received; }
     const std::vector<std::uint8_t>& Image(Target target) const;
     std::uint64_t PacketsReceived() const { return m_packets; }
+    // Preset files received, and those refused as a whole (version, record count, checksum).
+    std::uint64_t PresetFilesReceived() const { return m_presetFiles; }
+    std::uint64_t PresetFilesRefused() const { return m_refusedPresetFiles; }
     std::uint64_t BadPackets() const { return m_badPackets; }
 
     // One line per field group, "key value ..." pairs, for the control channel's "state".
@@ -140,6 +146,8 @@ private:
     std::deque<Frame> m_received;
     std::uint64_t m_packets = 0;
     std::uint64_t m_badPackets = 0;
+    std::uint64_t m_presetFiles = 0;
+    std::uint64_t m_refusedPresetFiles = 0;
 };
 
 // The built-in EDID timing of every input, which an EDID command of mode 0 returns to:

@@ -82,6 +82,10 @@ bool MainServices::SaveSettings() {
     return SaveConfig(m_app.configPath, m_app.config, m_app.state.presets);
 }
 
+std::string MainServices::DataFolder() const {
+    return m_app.dataFolder;
+}
+
 void MainServices::SendToDevice(const std::uint8_t* data, std::size_t length) {
     qCDebug(lcTraffic).noquote() << "tx" << Hex(data, length);
     m_app.SendToDevice(data, length);

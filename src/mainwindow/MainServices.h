@@ -52,6 +52,7 @@ public:
     OutputPicks& Picks() override { return m_picks; }
     Config& Settings() override;
     bool SaveSettings() override;
+    std::string DataFolder() const override;
     void SendToDevice(const std::uint8_t* data, std::size_t length) override;
     void ShowWait(const std::string& text) override;
     void HideWait() override;

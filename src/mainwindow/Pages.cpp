@@ -7,11 +7,13 @@
 #include "layout/COutputDlg.h"
 #include "mainwindow/CMiscDlg.h"
 #include "mainwindow/CWificonfigDlg.h"
+#include "mainwindow/CQuicksetDlg.h"
 #include "pages/CPage.h"
 #include "picture/CCropDlg.h"
 #include "picture/CEdidDlg.h"
 #include "picture/CFrameDlg.h"
 #include "picture/CPicSettingDlg.h"
+#include "presets/CPresetsDlg.h"
 #include "upgrade/CProgressDlg.h"
 
 namespace corvane {
@@ -42,6 +44,12 @@ CBaseDialog* MakeEdidPage(PageContext& context, QWidget* parent, const PageRow&)
 CBaseDialog* MakeFramePage(PageContext& context, QWidget* parent, const PageRow&) {
     return new CFrameDlg(context, parent);
 }
+CBaseDialog* MakeQuicksetPage(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CQuicksetDlg(context, parent);
+}
+CBaseDialog* MakePresetsPage(PageContext& context, QWidget* parent, const PageRow&) {
+    return new CPresetsDlg(context, parent);
+}
 CBaseDialog* MakeConnectDialog(PageContext& context, QWidget* parent, const PageRow&) {
     return new CConnectDlg(context, parent);
 }
@@ -70,10 +78,11 @@ const std::vector<PageRow>& PageTable() {
          MakePicturePage},
         {kOutput, Window::OutputPage, COutputDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeOutputPage},
         {kLayer, Window::LayerPage, CLayerDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeLayerPage},
-        {kQuickSet, Window::QuickSetPage, 183, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kQuickSet, Window::QuickSetPage, CQuicksetDlg::kDialogId, Frame::Page, PagePlace::Tab,
+         MakeQuicksetPage},
         {kEdid, Window::EdidPage, CEdidDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeEdidPage},
         {kCrop, Window::CropPage, CCropDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeCropPage},
-        {kPresets, Window::PresetsPage, 187, Frame::Page, PagePlace::Tab, MakeTemplatePage},
+        {kPresets, Window::PresetsPage, CPresetsDlg::kDialogId, Frame::Page, PagePlace::Tab, MakePresetsPage},
         {kMisc, Window::MiscPage, CMiscDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeMiscPage},
         {kFrameSync, Window::FramePage, CFrameDlg::kDialogId, Frame::Page, PagePlace::Tab, MakeFramePage},
         {-1, Window::ConnectDialog, CConnectDlg::kDialogId, Frame::FloatingChild, PagePlace::Floating,

@@ -32,6 +32,8 @@ public:
     // Config.ini's settings, and writing them back to the file (false when that failed).
     virtual Config& Settings() = 0;
     virtual bool SaveSettings() = 0;
+    // The folder of the preset files ("DataFile" beside the executable).
+    virtual std::string DataFolder() const = 0;
 
     // The one send operation (the frame is dropped unless a port is open).
     virtual void SendToDevice(const std::uint8_t* data, std::size_t length) = 0;

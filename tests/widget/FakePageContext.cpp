@@ -33,6 +33,7 @@ void FakePageContext::SendToDevice(const std::uint8_t* data, std::size_t length)
     Frame f{};
     std::copy(data, data + std::min(length, f.size()), f.begin());
     sent.push_back(f);
+    sentBytes.emplace_back(data, data + length);
     if (length == kFrameSize && FrameCode(data) == kCmdRequestAll)
         ++requests;
     if (onSend)

@@ -52,6 +52,7 @@ public:
     OutputPicks& Picks() override { return picks; }
     Config& Settings() override { return m_config; }
     bool SaveSettings() override;
+    std::string DataFolder() const override { return dataFolder; }
     void SendToDevice(const std::uint8_t* data, std::size_t length) override;
     void ShowWait(const std::string& text) override;
     void HideWait() override;
@@ -80,6 +81,7 @@ public:
     std::map<Window, MessageWindow*> windows; // the other windows a page may reach
 
     std::vector<Frame> sent;
+    std::vector<std::vector<std::uint8_t>> sentBytes; // every send whole (a preset file is 1039 bytes)
     std::vector<std::string> waitTexts;
     bool waitShown = false;
     int hideWaits = 0;
@@ -92,6 +94,8 @@ public:
     // Where sent bytes go besides `sent` (a real link), and how settings are saved.
     std::function<void(const std::uint8_t*, std::size_t)> onSend;
     std::function<bool()> onSave;
+    // Where the preset files are (none: every slot is empty and saving fails).
+    std::string dataFolder;
 
 private:
     DeviceState& m_state;

@@ -533,7 +533,7 @@ void Arrangements() {
                        QPointF(canvas.center().x(), canvas.bottom() - 2));
             p.drawLine(QPointF(canvas.left() + 2, canvas.center().y()),
                        QPointF(canvas.right() - 2, canvas.center().y()));
-            const QRectF area = canvas.adjusted(5, 5, -5, -5);
+            const QRectF area = canvas.adjusted(4, 4, -4, -4);
             QRectF windows[4];
             for (int i = 0; i < 4; ++i) {
                 if (kind == 0) { // 2 x 2
@@ -551,7 +551,7 @@ void Arrangements() {
             const QColor fills[4] = {kOrange, QColor(196, 196, 196), QColor(140, 140, 140),
                                      QColor(214, 132, 0)};
             QFont f("Arial");
-            f.setPixelSize(kind == 2 ? 9 : 11);
+            f.setPixelSize(kind == 2 ? 7 : 10);
             f.setBold(true);
             p.setFont(f);
             for (int i = 0; i < 4; ++i) {
@@ -566,9 +566,10 @@ void Arrangements() {
             }
         };
     };
-    Draw(120, 68, "185.png", picture(0));
-    Draw(120, 68, "186.png", picture(1));
-    Draw(120, 68, "184.png", picture(2));
+    // Three side by side, with their gaps, inside the quick set page's group.
+    Draw(88, 50, "185.png", picture(0));
+    Draw(88, 50, "186.png", picture(1));
+    Draw(88, 50, "184.png", picture(2));
 }
 
 // ---- the background picture of every dialog

@@ -1,0 +1,250 @@
+// The presets page and the quick set page against the simulated processor: a preset saved
+// from what the processor runs brings all of it back after everything was changed, a file
+// that is no good preset is sent as it is and the processor's refusal ends the wait, and the
+// quick set page's choice reaches the processor.
+
+#include "AppHarness.h"
+#include "ProcessorModel.h"
+#include "blend/BlendFrames.h"
+#include "layout/LayerFrames.h"
+#include "link/CommandCodes.h"
+#include "mainwindow/CQuicksetDlg.h"
+#include "mainwindow/Pages.h"
+#include "picture/CropFrames.h"
+#include "picture/PictureFrames.h"
+#include "presets/CPresetsDlg.h"
+#include "presets/PresetFile.h"
+#include "presets/PresetStore.h"
+#include "upgrade/CProgressDlg.h"
+#include "widgets/CGdipButton.h"
+
+#include <QTest>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <tuple>
+
+using namespace corvane;
+using corvane::test::AppHarness;
+
+namespace {
+
+// How long the simulated processor may take to answer on a loaded machine: well inside the
+// wait's 15-second time-out, so an answer that did not end a wait shows as a failure.
+constexpr int kAnswerTimeoutMs = 6000;
+constexpr int kSyncTimeoutMs = 12000;
+
+DeviceState SimState(sim::Simulator& s) {
+    DeviceState state;
+    s.Inspect([&](const sim::ProcessorModel& m) { state = m.State(); });
+    return state;
+}
+
+// What a preset carries of a state, for comparing (the gains of a preset colour temperature
+// are the processor's own; a layer's input follows the current input).
+auto PresetFields(const DeviceState& s) {
+    std::vector<std::uint32_t> v{s.currentInput, s.crop.inputBackup};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const OutputInfo& o = s.outputs[i];
+        v.insert(v.end(), {o.canvasX, o.canvasY, o.width, o.height, o.winX, o.winY, o.winW, o.winH,
+                           o.resIndex, o.hActive, o.vActive});
+        v.insert(v.end(), o.curve.begin(), o.curve.end());
+        for (const BlendSide& b : o.blend)
+            v.insert(v.end(), {b.enable, b.direction, b.gamma, b.table, b.start, b.size});
+        const LayerInfo& l = s.layers[i];
+        v.insert(v.end(), {l.zoomOn, l.zoomX, l.zoomY, l.zoomW, l.zoomH, l.srcW, l.srcH, l.x, l.y, l.w, l.h,
+                           l.visible});
+        const PictureSettings& p = s.picture[i];
+        v.insert(v.end(), {p.brightness, p.contrast, p.gamma, p.colorTemp, p.aux0, p.aux1, p.aux2, p.aux3});
+        if (p.colorTemp == kUserColorTemp)
+            v.insert(v.end(), {p.red, p.green, p.blue});
+        const CropRect& r = s.crop.rects[i];
+        v.insert(v.end(), {r.on, r.hStart, r.vStart, r.hSize, r.vSize, r.hTotal, r.vTotal});
+    }
+    return v;
+}
+
+class PresetsEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_sim = &h.AddSimulator(1, 921600);
+        h.StartApplication();
+        ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, kSyncTimeoutMs));
+        h.messages.clear();
+    }
+
+    // The layout, the picture, the crops and the blending take `to`'s values, each sent as its
+    // page sends it; the processor holds them and has reported them all (the application's
+    // state is left to the reports, so that no report still on its way changes it later).
+    void ChangeTo(const DeviceState& to) {
+        DeviceState s = h.App().state;
+        for (std::size_t i = 0; i < 4; ++i) {
+            s.layers[i] = to.layers[i];
+            s.picture[i] = to.picture[i];
+            s.crop.rects[i] = to.crop.rects[i];
+            s.outputs[i].blend = to.outputs[i].blend;
+            s.outputs[i].curve = to.outputs[i].curve;
+        }
+        for (int i = 0; i < 4; ++i) {
+            Send(BuildLayerFrame(s, i));
+            PictureFrameArgs args;
+            args.output = i;
+            args.colorTempSel = s.picture[static_cast<std::size_t>(i)].colorTemp;
+            Send(BuildPictureFrame(s, args));
+            Send(BuildCropFrame(s, i, kCropSet));
+            Send(BuildBlendFrame(s, i));
+            Send(BuildBlendCurveFrame(s, i));
+        }
+        ASSERT_TRUE(
+            h.WaitFor([&] { return PresetFields(SimState(*m_sim)) == PresetFields(to); }, kAnswerTimeoutMs))
+            << "the processor holds the changes";
+        ASSERT_TRUE(
+            h.WaitFor([&] { return PresetFields(h.App().state) == PresetFields(to); }, kAnswerTimeoutMs))
+            << "and has reported them";
+    }
+    void Send(const Frame& f) { h.Main().Services().SendToDevice(f.data(), f.size()); }
+
+    CPresetsDlg* ShowPresetsPage() {
+        h.Main().SelectPage(kPresets, 0);
+        auto* page = static_cast<CPresetsDlg*>(h.Main().Pages().Find(Window::PresetsPage));
+        EXPECT_TRUE(page->isVisible());
+        return page;
+    }
+    void Click(CBaseDialog* page, int id) {
+        QTest::mouseClick(page->Control<CGdipButton>(id), Qt::LeftButton);
+        QTest::qWait(50);
+    }
+    // Waits until the wait shown after a click has ended (by the processor's answer).
+    bool WaitEnded() {
+        return h.WaitFor([&] { return !h.Main().WaitShown(); }, kAnswerTimeoutMs) &&
+               !h.Main().IsTimerActive(kTimerWait);
+    }
+
+    AppHarness h;
+    sim::Simulator* m_sim = nullptr;
+};
+
+} // namespace
+
+TEST_F(PresetsEndToEnd, ASavedPresetBringsBackLayoutPictureCropAndBlendAfterEverythingChanged) {
+    const DeviceState original = h.App().state;
+    DeviceState changed = original;
+    for (std::size_t i = 0; i < 4; ++i) {
+        LayerInfo& l = changed.layers[i];
+        l.x = 400 + 2000 * static_cast<std::uint32_t>(i);
+        l.y = 300 + 10 * static_cast<std::uint32_t>(i);
+        l.w = 1600;
+        l.h = 900;
+        l.visible = static_cast<std::uint8_t>(i != 3);
+        PictureSettings& p = changed.picture[i];
+        p.brightness = static_cast<std::uint8_t>(60 + i);
+        p.contrast = static_cast<std::uint8_t>(150 + i);
+        p.gamma = static_cast<std::uint8_t>(i == 2 ? kGammaOff : 22);
+        p.colorTemp = static_cast<std::uint8_t>(i == 0 ? kUserColorTemp : 5);
+        p.red = 40;
+        p.green = 50;
+        p.blue = 60;
+        changed.crop.rects[i] = CropRect{static_cast<std::uint8_t>(i & 1), 64, 32, 1280, 720, 1920, 1080};
+        OutputInfo& o = changed.outputs[i];
+        for (std::size_t side = 0; side < 4; ++side)
+            o.blend[side] =
+                BlendSide{static_cast<std::uint8_t>((i + side) & 1), static_cast<std::uint8_t>(side >> 1),
+                          static_cast<std::uint8_t>(30 + side),      1,
+                          static_cast<std::uint16_t>(100 * side),    384};
+        for (std::size_t c = 0; c < 16; ++c)
+            o.curve[c] = static_cast<std::uint8_t>(16 * c + i);
+    }
+    ASSERT_NE(PresetFields(changed), PresetFields(original));
+    ChangeTo(changed);
+
+    // Slot 3 saved from what the processor runs.
+    CPresetsDlg* page = ShowPresetsPage();
+    QTest::mouseClick(page, Qt::LeftButton, {}, page->IconRect(2).center());
+    ASSERT_EQ(page->SelectedSlot(), 2);
+    Click(page, CPresetsDlg::kSaveId);
+    const std::string path = page->SlotPath(2);
+    ASSERT_TRUE(PresetFileExists(path));
+    std::vector<std::uint8_t> file;
+    ASSERT_EQ(ReadPresetFile(path, file), PresetReadResult::Read);
+    const PresetFile expected = BuildPresetFile(h.App().state, h.Main().Services().Picks());
+    EXPECT_TRUE(std::equal(file.begin(), file.end(), expected.begin()));
+    EXPECT_TRUE(CheckPresetFile(file.data(), file.size()).Valid());
+    EXPECT_TRUE(page->Control<CGdipButton>(CPresetsDlg::kLoadId)->isEnabled());
+
+    // Everything back as it was.
+    ChangeTo(original);
+    ASSERT_NE(PresetFields(SimState(*m_sim)), PresetFields(changed));
+
+    // Slot 3 loaded: the processor runs the saved setting again and reports it.
+    const std::uint64_t received = [&] {
+        std::uint64_t n = 0;
+        m_sim->Inspect([&](const sim::ProcessorModel& m) { n = m.PresetFilesReceived(); });
+        return n;
+    }();
+    h.Main().WaitOverlay()->SetWaitText({});
+    Click(page, CPresetsDlg::kLoadId);
+    EXPECT_EQ(h.Main().WaitOverlay()->WaitText(), "Waiting set the machine...");
+    ASSERT_TRUE(WaitEnded()) << "the processor's answer ends the wait, not the time-out";
+    m_sim->Inspect([&](const sim::ProcessorModel& m) {
+        EXPECT_EQ(m.PresetFilesReceived(), received + 1) << "one file";
+        EXPECT_EQ(m.PresetFilesRefused(), 0u);
+    });
+    EXPECT_EQ(PresetFields(SimState(*m_sim)), PresetFields(changed));
+    EXPECT_TRUE(
+        h.WaitFor([&] { return PresetFields(h.App().state) == PresetFields(changed); }, kAnswerTimeoutMs))
+        << "the application shows what the processor reported";
+    EXPECT_EQ(h.messages, (std::vector<std::string>{"Presets Setting: Save The Preset: 【Preset 3】?",
+                                                    "Presets Setting: Load Preset: 【Preset 3】?"}));
+    EXPECT_EQ(h.LinkState(), kLinkSynchronised);
+}
+
+TEST_F(PresetsEndToEnd, AFileThatIsNoGoodPresetIsSentAsItIsAndTheProcessorsRefusalEndsTheWait) {
+    CPresetsDlg* page = ShowPresetsPage();
+    DeviceState other = h.App().state;
+    other.layers[0].x = 12345;
+    PresetFile file = BuildPresetFile(other, {});
+    file[1038] = static_cast<std::uint8_t>(file[1038] + 1); // a wrong checksum
+    std::ofstream(page->SlotPath(0), std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    page->RefreshFileFlags();
+    const DeviceState before = SimState(*m_sim);
+    Click(page, CPresetsDlg::kLoadId);
+    ASSERT_TRUE(WaitEnded()) << "the processor answers a file it refuses";
+    m_sim->Inspect([&](const sim::ProcessorModel& m) { EXPECT_EQ(m.PresetFilesRefused(), 1u); });
+    EXPECT_EQ(PresetFields(SimState(*m_sim)), PresetFields(before));
+    EXPECT_EQ(h.messages, std::vector<std::string>{"Presets Setting: Load Preset: 【Preset 1】?"});
+    EXPECT_EQ(h.LinkState(), kLinkSynchronised);
+}
+
+TEST_F(PresetsEndToEnd, QuickSetSendsTheChoiceAndTheProcessorArrangesItsLayers) {
+    h.Main().SelectPage(kQuickSet, 0);
+    auto* page = static_cast<CQuicksetDlg*>(h.Main().Pages().Find(Window::QuickSetPage));
+    ASSERT_TRUE(page->isVisible());
+    QTest::mouseClick(page, Qt::LeftButton, {}, page->PictureRect(2).center());
+    ASSERT_EQ(page->Selection(), 2);
+    h.Main().WaitOverlay()->SetWaitText({});
+    Click(page, CQuicksetDlg::kSendId);
+    EXPECT_EQ(h.Main().WaitOverlay()->WaitText(), "Waiting Data Set...");
+    ASSERT_TRUE(WaitEnded()) << "the processor's acknowledgement ends the wait";
+    std::vector<Frame> recalls;
+    m_sim->Inspect([&](const sim::ProcessorModel& m) {
+        for (const Frame& f : m.ReceivedCommands())
+            if (FrameCode(f.data()) == kCmdLoadPreset)
+                recalls.push_back(f);
+    });
+    ASSERT_EQ(recalls.size(), 1u);
+    EXPECT_EQ(recalls[0][6], 2);
+    EXPECT_EQ(recalls[0], BuildPresetRecallFrame(2));
+    // Four full-width rows, reported to the application.
+    const DeviceState sim = SimState(*m_sim);
+    EXPECT_TRUE(h.WaitFor(
+        [&] {
+            for (std::size_t i = 0; i < 4; ++i)
+                if (h.App().state.layers[i].y != sim.layers[i].y || h.App().state.layers[i].visible != 1)
+                    return false;
+            return true;
+        },
+        kAnswerTimeoutMs));
+    EXPECT_EQ(sim.layers[1].x, sim.layers[0].x);
+    EXPECT_GT(sim.layers[1].y, sim.layers[0].y);
+    EXPECT_TRUE(h.messages.empty());
+}

@@ -1,0 +1,269 @@
+// The preset file: built byte by byte from a known state (header, each record from its
+// subsystem's own builder with its code and checksum, the zeros, the file's checksum), the
+// picture records' own byte rules, and the check that the log and the fuzz target use.
+
+#include "presets/PresetFile.h"
+
+#include "blend/BlendFrames.h"
+#include "layout/LayerFrames.h"
+#include "layout/OutputFrames.h"
+#include "link/ByteOrder.h"
+#include "link/CommandCodes.h"
+#include "picture/CropFrames.h"
+#include "picture/PictureFrames.h"
+
+#include <gtest/gtest.h>
+#include <numeric>
+
+using namespace corvane;
+
+namespace {
+
+// A state with a different value in every field the file carries.
+DeviceState KnownState() {
+    DeviceState s;
+    s.currentInput = 2;
+    for (int i = 0; i < 4; ++i) {
+        const auto n = static_cast<std::size_t>(i);
+        OutputInfo& o = s.outputs[n];
+        o.canvasX = 1920u * static_cast<std::uint32_t>(i) + 7;
+        o.canvasY = 198 + static_cast<std::uint32_t>(i);
+        o.width = static_cast<std::uint16_t>(1900 + i);
+        o.height = static_cast<std::uint16_t>(1000 + i);
+        o.winX = static_cast<std::uint16_t>(10 + i);
+        o.winY = static_cast<std::uint16_t>(20 + i);
+        o.winW = static_cast<std::uint16_t>(1800 + i);
+        o.winH = static_cast<std::uint16_t>(900 + i);
+        o.resIndex = static_cast<std::uint32_t>(i);
+        for (int side = 0; side < kSideCount; ++side) {
+            BlendSide& b = o.blend[static_cast<std::size_t>(side)];
+            b.enable = static_cast<std::uint8_t>((i + side) & 1);
+            b.gamma = static_cast<std::uint8_t>(10 * i + side);
+            b.start = static_cast<std::uint16_t>(100 * i + side);
+            b.size = static_cast<std::uint16_t>(300 + i + side);
+        }
+        for (int c = 0; c < 16; ++c)
+            o.curve[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(16 * i + c);
+        LayerInfo& l = s.layers[n];
+        l.x = 70000u * static_cast<std::uint32_t>(i) + 5;
+        l.y = 300u + static_cast<std::uint32_t>(i);
+        l.w = 960u + static_cast<std::uint32_t>(i);
+        l.h = 540u + static_cast<std::uint32_t>(i);
+        l.visible = static_cast<std::uint8_t>(i & 1);
+        l.zoomOn = static_cast<std::uint8_t>(i == 3);
+        PictureSettings& p = s.picture[n];
+        p.brightness = static_cast<std::uint8_t>(100 + i);
+        p.contrast = static_cast<std::uint8_t>(110 + i);
+        p.gamma = static_cast<std::uint8_t>(12 + i);
+        p.colorTemp = static_cast<std::uint8_t>(i == 1 ? kUserColorTemp : 2 * i);
+        p.red = static_cast<std::uint8_t>(201 + i);
+        p.green = static_cast<std::uint8_t>(202 + i);
+        p.blue = static_cast<std::uint8_t>(203 + i);
+        CropRect& r = s.crop.rects[n];
+        r.on = static_cast<std::uint8_t>(i & 1);
+        r.hStart = static_cast<std::uint16_t>(8 * i);
+        r.vStart = static_cast<std::uint16_t>(4 * i);
+        r.hSize = static_cast<std::uint16_t>(1280 + i);
+        r.vSize = static_cast<std::uint16_t>(720 + i);
+        r.hTotal = 1920;
+        r.vTotal = 1080;
+    }
+    s.crop.inputBackup = 1;
+    return s;
+}
+
+std::uint8_t SumOf(const std::uint8_t* from, const std::uint8_t* to) {
+    return static_cast<std::uint8_t>(std::accumulate(from, to, 0u) & 0xFF);
+}
+
+const std::uint8_t* RecordAt(const PresetFile& f, int k) {
+    return f.data() + 14 + 39 * k;
+}
+
+Frame RecordOf(const PresetFile& f, int k) {
+    Frame r;
+    std::copy(RecordAt(f, k), RecordAt(f, k) + 39, r.begin());
+    return r;
+}
+
+} // namespace
+
+TEST(PresetFile, HeaderRecordsZerosAndChecksumOfAKnownState) {
+    const DeviceState s = KnownState();
+    OutputPicks picks;
+    const PresetFile f = BuildPresetFile(s, picks);
+    ASSERT_EQ(f.size(), 1039u);
+
+    const std::uint8_t header[14] = {0xD2, 0xE3, 0xF4, 0x05, 0x16, 0x27, 0x38,
+                                     0x49, 0x00, 0x00, 0x00, 0x01, 0x00, 0x18};
+    for (std::size_t i = 0; i < 14; ++i)
+        EXPECT_EQ(f[i], header[i]) << "header byte " << i;
+
+    const std::uint16_t codes[24] = {4,   9, 9, 9, 9, 6, 6, 6, 6, 0xB, 0xB, 0xB,
+                                     0xB, 7, 7, 7, 7, 8, 8, 8, 8, 2,   2,   0xF};
+    for (int k = 0; k < 24; ++k) {
+        SCOPED_TRACE(k);
+        const std::uint8_t* r = RecordAt(f, k);
+        EXPECT_EQ(r[0], 0xED);
+        EXPECT_EQ(r[1], 0xCB);
+        EXPECT_EQ(r[2], 0x28);
+        EXPECT_EQ(r[3], 0x38);
+        EXPECT_EQ(r[4] | r[5] << 8, codes[k]);
+        EXPECT_EQ(r[38], SumOf(r + 3, r + 38)) << "each record carries its own checksum";
+    }
+    for (std::size_t i = 950; i < 1038; ++i)
+        EXPECT_EQ(f[i], 0) << "byte " << i;
+    EXPECT_EQ(f[1038], SumOf(f.data(), f.data() + 1038));
+
+    // The records that only carry byte 6, worked out by hand.
+    const std::uint8_t select[39] = {0xED, 0xCB, 0x28, 0x38, 0x04, 0x00, 0x02, 0x55, 0x55, 0x55,
+                                     0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55,
+                                     0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55,
+                                     0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x89};
+    for (std::size_t i = 0; i < 39; ++i)
+        EXPECT_EQ(RecordAt(f, 0)[i], select[i]) << "select input, byte " << i;
+    EXPECT_EQ(RecordAt(f, 23)[6], 1) << "the input backup switch";
+    for (std::size_t i = 7; i < 38; ++i)
+        EXPECT_EQ(RecordAt(f, 23)[i], 0x55) << i;
+
+    // A few fields at their places in the file, from the state.
+    EXPECT_EQ(GetLE24(RecordAt(f, 1 + 2) + 7), s.outputs[2].canvasX);
+    EXPECT_EQ(GetLE24(RecordAt(f, 5 + 3) + 21), s.layers[3].x);
+    EXPECT_EQ(RecordAt(f, 5 + 3)[7], 2) << "the layer command carries the current input";
+    EXPECT_EQ(RecordAt(f, 9 + 2)[9], s.picture[2].brightness);
+    EXPECT_EQ(RecordAt(f, 17 + 1)[7 + 5], s.outputs[1].curve[5]);
+    EXPECT_EQ(RecordAt(f, 21)[6], 0x12);
+    EXPECT_EQ(RecordAt(f, 22)[6], 0x34);
+}
+
+TEST(PresetFile, EveryRecordIsTheOwningSubsystemsOwnFrame) {
+    DeviceState s = KnownState();
+    OutputPicks picks;
+    OutputPick custom;
+    custom.row = kCustomResolutionRow;
+    custom.customWidth = 2560;
+    custom.customHeight = 1440;
+    custom.winW = 2500;
+    picks[1] = custom; // an output the page picked for: its pick, as the page would send it
+    const PresetFile f = BuildPresetFile(s, picks);
+
+    EXPECT_EQ(RecordOf(f, 0), MakeFrameByte6(kCmdSelectInput, 2));
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(RecordOf(f, 1 + i), BuildOutputWindowFrame(s, picks, i));
+        EXPECT_EQ(RecordOf(f, 5 + i), BuildLayerFrame(s, i));
+        EXPECT_EQ(RecordOf(f, 13 + i), BuildBlendFrame(s, i));
+        EXPECT_EQ(RecordOf(f, 17 + i), BuildBlendCurveFrame(s, i));
+    }
+    EXPECT_EQ(RecordOf(f, 21), BuildCropPresetFrame(s, 0));
+    EXPECT_EQ(RecordOf(f, 22), BuildCropPresetFrame(s, 2));
+    EXPECT_EQ(RecordOf(f, 23), MakeFrameByte6(kCmdInputBackup, 1));
+    EXPECT_EQ(GetLE16(RecordAt(f, 2) + 26), 2560) << "output 1 with the page's custom timing";
+}
+
+TEST(PresetFile, PictureRecordsKeepTheirOwnColourTemperatureAndNoItemOrAllOutputs) {
+    DeviceState s = KnownState();
+    s.pictureAllOutputs = 1; // the page's "ALL" mode is not the preset's business
+    const PresetFile f = BuildPresetFile(s, {});
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const PictureSettings& p = s.picture[static_cast<std::size_t>(i)];
+        const std::uint8_t* r = RecordAt(f, 9 + i);
+        PictureFrameArgs args;
+        args.output = i;
+        args.colorTempSel = p.colorTemp;
+        args.changedItem = 0x55;
+        EXPECT_EQ(RecordOf(f, 9 + i), BuildPictureFrame(s, args));
+        EXPECT_EQ(r[6], i);
+        EXPECT_EQ(r[7], 0) << "not for all outputs";
+        EXPECT_EQ(r[8], 0) << "no reset";
+        EXPECT_EQ(r[12], p.colorTemp);
+        EXPECT_EQ(r[20], 0x55) << "no item changed";
+        const std::optional<ColorGains> gains = GainsOf(p.colorTemp, p);
+        ASSERT_TRUE(gains);
+        EXPECT_EQ(r[13], gains->red);
+        EXPECT_EQ(r[15], gains->blue);
+    }
+    EXPECT_EQ(RecordAt(f, 10)[13], 202) << "the user gains of output 1";
+}
+
+TEST(PresetFile, RecallCommandCarriesTheLowByteOfTheIndex) {
+    for (const auto& [index, byte6] :
+         std::vector<std::pair<std::intptr_t, int>>{{0, 0}, {2, 2}, {9, 9}, {0x102, 2}}) {
+        const Frame f = BuildPresetRecallFrame(index);
+        EXPECT_EQ(FrameCode(f.data()), kCmdLoadPreset);
+        EXPECT_EQ(f[6], byte6);
+        for (std::size_t i = 7; i < 38; ++i)
+            EXPECT_EQ(f[i], 0x55);
+        EXPECT_EQ(f[38], SumOf(f.data() + 3, f.data() + 38));
+    }
+}
+
+// ---- The check ---------------------------------------------------------------------------
+
+TEST(PresetFileCheck, AFileAsBuiltIsValid) {
+    const PresetFile f = BuildPresetFile(KnownState(), {});
+    const PresetFileCheck c = CheckPresetFile(f.data(), f.size());
+    EXPECT_TRUE(c.Valid());
+    ASSERT_EQ(c.records.size(), 24u);
+    EXPECT_EQ(c.records[5].code, kCmdLayer);
+    EXPECT_EQ(c.recordCount, 24);
+    EXPECT_EQ(c.Describe(), "preset file: 1039 bytes, magic ok, version ok, count 24, zeros ok, checksum ok, "
+                            "records 24/24 ok");
+}
+
+TEST(PresetFileCheck, EachFaultIsFoundAndNamed) {
+    const PresetFile good = BuildPresetFile(KnownState(), {});
+    struct Case {
+        const char* name;
+        std::size_t at;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"magic", 3, "magic WRONG"},
+        {"version", 11, "version WRONG"},
+        {"count", 13, "count 88"},
+        {"zeros", 1000, "zeros WRONG"},
+        {"checksum", 1038, "checksum WRONG"},
+        {"record magic", 14 + 39 * 4, "4:0009/magic"},
+        {"record checksum", 14 + 39 * 7 + 38, "7:0006/checksum"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PresetFile f = good;
+        f[c.at] ^= 0x40;
+        if (c.at != 1038 && std::string(c.name) != "record checksum" && std::string(c.name) != "record magic")
+            f[1038] = PresetFileChecksum(f.data()); // only the one fault
+        const PresetFileCheck check = CheckPresetFile(f.data(), f.size());
+        EXPECT_FALSE(check.Valid());
+        EXPECT_NE(check.Describe().find(c.said), std::string::npos) << check.Describe();
+    }
+    // A record in another's place.
+    PresetFile swapped = good;
+    std::swap_ranges(swapped.begin() + 14, swapped.begin() + 14 + 39, swapped.begin() + 14 + 39 * 23);
+    const PresetFileCheck check = CheckPresetFile(swapped.data(), swapped.size());
+    EXPECT_FALSE(check.Valid());
+    EXPECT_TRUE(check.checksumOk) << "the same bytes, in another order";
+    EXPECT_NE(check.Describe().find("0:000F/code"), std::string::npos) << check.Describe();
+}
+
+TEST(PresetFileCheck, ShortAndLongInputsAreReadOnlyWithinTheirBounds) {
+    const PresetFile good = BuildPresetFile(KnownState(), {});
+    for (std::size_t size : {std::size_t{0}, std::size_t{5}, std::size_t{13}, std::size_t{14 + 39 * 3 + 10},
+                             std::size_t{1038}}) {
+        SCOPED_TRACE(size);
+        const std::vector<std::uint8_t> bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size));
+        const PresetFileCheck c = CheckPresetFile(bytes.data(), bytes.size());
+        EXPECT_FALSE(c.Valid());
+        EXPECT_FALSE(c.sizeOk);
+        EXPECT_LE(c.records.size(), 24u);
+        EXPECT_EQ(c.records.size(), size >= 14 ? std::min<std::size_t>((size - 14) / 39, 24) : 0u);
+        EXPECT_NE(c.Describe().find("not 1039"), std::string::npos);
+    }
+    std::vector<std::uint8_t> longer(good.begin(), good.end());
+    longer.push_back(0);
+    const PresetFileCheck c = CheckPresetFile(longer.data(), longer.size());
+    EXPECT_FALSE(c.Valid());
+    EXPECT_EQ(c.Describe(), "preset file: 1040 bytes (not 1039)");
+    EXPECT_FALSE(CheckPresetFile(nullptr, 0).Valid());
+}

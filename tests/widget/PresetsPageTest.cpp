@@ -1,0 +1,507 @@
+// The presets page with real mouse and key events and the real message dialog: selecting and
+// the buttons' enabling, Save (the file as the core builds it, a read-only file refused), Load
+// (the file sent whole, its size checked, the wait), Delete (button and key), renaming in place
+// (blanks, a blank name, the ninth character, Esc, Enter), the language's default names and
+// names from Config.ini that do not fit. The main window is played by the fake context.
+
+#include "PageFixture.h"
+#include "WidgetTestSupport.h"
+#include "link/CommandCodes.h"
+#include "platform/WindowMessages.h"
+#include "presets/CPresetsDlg.h"
+#include "presets/PresetFile.h"
+#include "presets/PresetStore.h"
+#include "widgets/CHotSpot.h"
+#include "widgets/CMyEdit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+using Page = CPresetsDlg;
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Write(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+class PresetsPageTest : public PageFixture<CPresetsDlg> {
+protected:
+    PresetsPageTest() : PageFixture(QSize(320, 600), true) {
+        context.dataFolder = m_data.path().toStdString();
+    }
+
+    std::string SlotFile(int slot) {
+        return PresetFilePath(context.dataFolder, state.presets[static_cast<std::size_t>(slot)].file);
+    }
+    // A preset file in the slot, as the page would save it (with the current input `input`).
+    std::string PutFile(int slot, std::uint32_t input = 1) {
+        DeviceState s;
+        s.currentInput = input;
+        const PresetFile f = BuildPresetFile(s, {});
+        const std::string bytes(reinterpret_cast<const char*>(f.data()), f.size());
+        Write(SlotFile(slot), bytes);
+        return bytes;
+    }
+
+    QPoint IconCentre(int slot) { return PageUnderTest().IconRect(slot).center(); }
+    QPoint NameCentre(int slot) { return PageUnderTest().NameRect(slot).center(); }
+    void ClickAt(const QPoint& p) {
+        QTest::mouseClick(&PageUnderTest(), Qt::LeftButton, {}, p);
+        Drain();
+    }
+    void DoubleClickAt(const QPoint& p) {
+        QTest::mouseDClick(&PageUnderTest(), Qt::LeftButton, {}, p);
+        Drain();
+    }
+    bool LoadEnabled() { return Button(Page::kLoadId)->isEnabled(); }
+    bool DeleteEnabled() { return Button(Page::kDeleteId)->isEnabled(); }
+    std::string Name(int slot) { return state.presets[static_cast<std::size_t>(slot)].name; }
+
+    // Opens the name box of `slot` with a double click on its name.
+    CMyEdit* OpenNameBox(int slot) {
+        DoubleClickAt(NameCentre(slot));
+        CMyEdit* box = PageUnderTest().NameBox();
+        EXPECT_NE(box, nullptr);
+        if (box) {
+            EXPECT_TRUE(box->isVisible());
+            EXPECT_TRUE(box->hasFocus());
+            EXPECT_EQ(box->geometry(), PageUnderTest().NameRect(slot));
+        }
+        EXPECT_EQ(PageUnderTest().RenameSlot(), slot);
+        return box;
+    }
+    // The operator clicks somewhere on the page outside the slots: the box loses the focus.
+    void ClickAway() { ClickAt(QPoint(20, 560)); }
+
+    QTemporaryDir m_data;
+};
+
+} // namespace
+
+TEST_F(PresetsPageTest, OpensOnSlotOneWithTheButtonsEnabledByItsFile) {
+    PutFile(0);
+    Page& page = PageUnderTest();
+    EXPECT_EQ(page.SelectedSlot(), 0);
+    EXPECT_TRUE(page.HasFile(0));
+    EXPECT_FALSE(page.HasFile(1));
+    EXPECT_TRUE(LoadEnabled());
+    EXPECT_TRUE(DeleteEnabled());
+    EXPECT_TRUE(Button(Page::kSaveId)->isEnabled());
+    EXPECT_EQ(Button(Page::kSaveId)->text(), "Save");
+    EXPECT_EQ(Control<QWidget>(Page::kGroupId)->property("title").toString(), "Presets");
+    EXPECT_TRUE(page.Control<CHotSpot>(Page::kSlotFirst)->isChecked());
+    EXPECT_TRUE(NamelessControls(&page).empty());
+
+    // Rows of three, the tenth alone; 50 and 30 pixels into the group.
+    const QRect group = Control<QWidget>(Page::kGroupId)->geometry();
+    EXPECT_EQ(page.IconRect(0).topLeft(), group.topLeft() + QPoint(50, 30));
+    EXPECT_EQ(page.IconRect(4).left(), page.IconRect(1).left());
+    EXPECT_EQ(page.IconRect(4).top(), page.IconRect(3).top());
+    EXPECT_EQ(page.IconRect(9).left(), page.IconRect(0).left());
+    EXPECT_GT(page.IconRect(9).top(), page.IconRect(6).bottom());
+    EXPECT_TRUE(group.contains(page.NameRect(9)));
+    for (int i = 0; i < 10; ++i)
+        EXPECT_FALSE(page.NameRect(i).intersects(page.IconRect(i + 3 < 10 ? i + 3 : i))) << i;
+}
+
+TEST_F(PresetsPageTest, ClickingAnIconSelectsItAndLoadAndDeleteFollowItsFile) {
+    PutFile(4);
+    Connect();
+    PageUnderTest();
+    ClickAt(IconCentre(4));
+    EXPECT_EQ(PageUnderTest().SelectedSlot(), 4);
+    EXPECT_TRUE(LoadEnabled());
+    EXPECT_TRUE(Control<CHotSpot>(Page::kSlotFirst + 4)->isChecked());
+    EXPECT_FALSE(Control<CHotSpot>(Page::kSlotFirst)->isChecked());
+    ClickAt(IconCentre(7));
+    EXPECT_EQ(PageUnderTest().SelectedSlot(), 7);
+    EXPECT_FALSE(LoadEnabled());
+    EXPECT_FALSE(DeleteEnabled());
+    // A click outside every icon (on a name, between the icons) keeps the selection.
+    ClickAt(NameCentre(4));
+    ClickAt(PageUnderTest().IconRect(0).bottomRight() + QPoint(3, -10));
+    EXPECT_EQ(PageUnderTest().SelectedSlot(), 7);
+
+    // A double click on the icon of a slot without a file does nothing.
+    MessageBoxAnswerer answerer;
+    DoubleClickAt(IconCentre(7));
+    EXPECT_TRUE(answerer.boxes.empty());
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_TRUE(context.waitTexts.empty());
+    EXPECT_EQ(PageUnderTest().SelectedSlot(), 7);
+    EXPECT_EQ(PageUnderTest().NameBox(), nullptr);
+
+    // The keyboard reaches the slots through their hot spots.
+    Control<CHotSpot>(Page::kSlotFirst + 4)->setFocus();
+    QTest::keyClick(Control<CHotSpot>(Page::kSlotFirst + 4), Qt::Key_Space);
+    Drain();
+    EXPECT_EQ(PageUnderTest().SelectedSlot(), 4);
+    EXPECT_TRUE(LoadEnabled());
+}
+
+TEST_F(PresetsPageTest, SaveAsksThenWritesTheFileTheCoreBuildsWithoutALink) {
+    state.currentInput = 3;
+    state.layers[1].x = 4321;
+    state.presets[2].name = "Show";
+    PageUnderTest();
+    ClickAt(IconCentre(2));
+    {
+        MessageBoxAnswerer no(CMessageboxDlg::kRightId);
+        ClickAndDrain(Button(Page::kSaveId));
+        ASSERT_EQ(no.boxes.size(), 1u);
+    }
+    EXPECT_FALSE(PresetFileExists(SlotFile(2))) << "NO writes nothing";
+    MessageBoxAnswerer yes;
+    ClickAndDrain(Button(Page::kSaveId));
+    ASSERT_EQ(yes.boxes.size(), 1u);
+    EXPECT_EQ(yes.boxes[0].title, "Presets Setting");
+    EXPECT_EQ(yes.boxes[0].message, "Save The Preset: 【Show】?");
+    const PresetFile expected = BuildPresetFile(state, context.picks);
+    EXPECT_EQ(Bytes(SlotFile(2)),
+              std::string(reinterpret_cast<const char*>(expected.data()), expected.size()));
+    EXPECT_TRUE(PageUnderTest().HasFile(2));
+    EXPECT_TRUE(LoadEnabled());
+    EXPECT_TRUE(DeleteEnabled());
+    EXPECT_TRUE(context.sent.empty());
+
+    // Saving again replaces the file.
+    state.currentInput = 1;
+    ClickAndDrain(Button(Page::kSaveId));
+    EXPECT_EQ(static_cast<unsigned char>(Bytes(SlotFile(2))[14 + 6]), 1u);
+    EXPECT_EQ(QDir(m_data.path()).entryList(QDir::Files | QDir::Hidden).size(), 1)
+        << "nothing left beside it";
+}
+
+TEST_F(PresetsPageTest, AReadOnlyFileMakesTheSaveFailAndStaysAsItWas) {
+    const std::string old = PutFile(0, 2);
+    ASSERT_EQ(::chmod(SlotFile(0).c_str(), 0444), 0);
+    state.currentInput = 3;
+    PageUnderTest();
+    MessageBoxAnswerer answerer;
+    ClickAndDrain(Button(Page::kSaveId));
+    ASSERT_EQ(answerer.boxes.size(), 2u);
+    EXPECT_EQ(answerer.boxes[1].title, "Tips");
+    EXPECT_EQ(answerer.boxes[1].message, "Save The Preset file failure!");
+    EXPECT_EQ(Bytes(SlotFile(0)), old);
+    EXPECT_TRUE(PageUnderTest().HasFile(0));
+}
+
+TEST_F(PresetsPageTest, LoadNeedsTheLinkThenSendsTheFileWholeAndWaits) {
+    const std::string file = PutFile(0, 2);
+    state.presets[0].name = "Show";
+    state.linkState = kLinkOpen;
+    PageUnderTest();
+    {
+        MessageBoxAnswerer answerer;
+        ClickAndDrain(Button(Page::kLoadId));
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].title, "Tips");
+        EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
+    }
+    EXPECT_TRUE(context.sentBytes.empty());
+    Connect();
+    {
+        MessageBoxAnswerer no(CMessageboxDlg::kRightId);
+        ClickAndDrain(Button(Page::kLoadId));
+        ASSERT_EQ(no.boxes.size(), 1u);
+        EXPECT_EQ(no.boxes[0].title, "Presets Setting");
+        EXPECT_EQ(no.boxes[0].message, "Load Preset: 【Show】?");
+    }
+    EXPECT_TRUE(context.sentBytes.empty());
+    MessageBoxAnswerer yes;
+    ClickAndDrain(Button(Page::kLoadId));
+    ASSERT_EQ(context.sentBytes.size(), 1u) << "one send";
+    EXPECT_EQ(std::string(context.sentBytes[0].begin(), context.sentBytes[0].end()), file);
+    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Waiting set the machine..."});
+    EXPECT_EQ(context.keepAliveStops, 1);
+    EXPECT_EQ(yes.boxes.size(), 1u);
+}
+
+TEST_F(PresetsPageTest, ADoubleClickOnAnIconWithAFileLoadsIt) {
+    const std::string file = PutFile(5);
+    Connect();
+    PageUnderTest();
+    MessageBoxAnswerer yes;
+    DoubleClickAt(IconCentre(5));
+    EXPECT_EQ(PageUnderTest().SelectedSlot(), 5);
+    ASSERT_EQ(yes.boxes.size(), 1u);
+    EXPECT_EQ(yes.boxes[0].message, "Load Preset: 【Preset 6】?");
+    ASSERT_EQ(context.sentBytes.size(), 1u);
+    EXPECT_EQ(std::string(context.sentBytes[0].begin(), context.sentBytes[0].end()), file);
+}
+
+TEST_F(PresetsPageTest, OnlyFilesOf1039BytesAreSentAndOnesThatAreNoPresetGoAsTheyAre) {
+    const std::string good = PutFile(0);
+    Connect();
+    PageUnderTest();
+    struct Case {
+        std::string bytes;
+        bool sent;
+    };
+    std::string wrongMagic = good;
+    wrongMagic[0] = 'X';
+    std::string wrongChecksum = good;
+    wrongChecksum[1038] = static_cast<char>(wrongChecksum[1038] + 1);
+    const Case cases[] = {
+        {good.substr(0, 1038), false},
+        {good + '\0', false},
+        {wrongMagic, true},
+        {wrongChecksum, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.size());
+        Write(SlotFile(0), c.bytes);
+        context.sentBytes.clear();
+        context.waitTexts.clear();
+        MessageBoxAnswerer yes;
+        ClickAndDrain(Button(Page::kLoadId));
+        if (c.sent) {
+            ASSERT_EQ(context.sentBytes.size(), 1u);
+            EXPECT_EQ(std::string(context.sentBytes[0].begin(), context.sentBytes[0].end()), c.bytes);
+            EXPECT_EQ(yes.boxes.size(), 1u);
+        } else {
+            EXPECT_TRUE(context.sentBytes.empty());
+            EXPECT_TRUE(context.waitTexts.empty());
+            ASSERT_EQ(yes.boxes.size(), 2u);
+            EXPECT_EQ(yes.boxes[1].title, "Tips");
+            EXPECT_EQ(yes.boxes[1].message, "Read Preset file failure!");
+        }
+    }
+}
+
+TEST_F(PresetsPageTest, DeleteByButtonOrKeyAsksRemovesAndTells) {
+    PutFile(0);
+    PutFile(1);
+    PageUnderTest();
+    {
+        MessageBoxAnswerer no(CMessageboxDlg::kRightId);
+        ClickAndDrain(Button(Page::kDeleteId));
+        ASSERT_EQ(no.boxes.size(), 1u);
+        EXPECT_EQ(no.boxes[0].title, "Presets Setting");
+        EXPECT_EQ(no.boxes[0].message, "Delete Presets file,【Preset 1】?");
+    }
+    EXPECT_TRUE(PresetFileExists(SlotFile(0)));
+    {
+        MessageBoxAnswerer yes;
+        ClickAndDrain(Button(Page::kDeleteId));
+        ASSERT_EQ(yes.boxes.size(), 2u);
+        EXPECT_EQ(yes.boxes[1].title, "Presets Setting");
+        EXPECT_EQ(yes.boxes[1].message, "Delete success!");
+    }
+    EXPECT_FALSE(PresetFileExists(SlotFile(0)));
+    EXPECT_FALSE(LoadEnabled());
+    EXPECT_FALSE(DeleteEnabled());
+
+    ClickAt(IconCentre(1));
+    ASSERT_EQ(::chmod(SlotFile(1).c_str(), 0444), 0);
+    {
+        MessageBoxAnswerer yes;
+        QTest::keyClick(&PageUnderTest(), Qt::Key_Delete);
+        Drain();
+        ASSERT_EQ(yes.boxes.size(), 2u);
+        EXPECT_EQ(yes.boxes[0].message, "Delete Presets file,【Preset 2】?");
+        EXPECT_EQ(yes.boxes[1].message, "Delete failure!");
+    }
+    EXPECT_TRUE(PresetFileExists(SlotFile(1)));
+    ASSERT_EQ(::chmod(SlotFile(1).c_str(), 0644), 0);
+    {
+        MessageBoxAnswerer yes;
+        QTest::keyClick(&PageUnderTest(), Qt::Key_Delete);
+        Drain();
+        ASSERT_EQ(yes.boxes.size(), 2u);
+        EXPECT_EQ(yes.boxes[1].message, "Delete success!");
+    }
+    // Without a file, Delete does nothing.
+    MessageBoxAnswerer none;
+    QTest::keyClick(&PageUnderTest(), Qt::Key_Delete);
+    Drain();
+    EXPECT_TRUE(none.boxes.empty());
+}
+
+TEST_F(PresetsPageTest, ARenameTakesTheTrimmedNameAndWritesTheConfiguration) {
+    PageUnderTest();
+    CMyEdit* box = OpenNameBox(4);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Preset 5");
+    EXPECT_EQ(box->selectedText(), "Preset 5");
+    EXPECT_EQ(AccessibleName(box), "Preset name");
+    QTest::keyClicks(box, "  Show  ");
+    // Enter does nothing: the box stays open and the name as it was.
+    QTest::keyClick(box, Qt::Key_Return);
+    Drain();
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(Name(4), "Preset 5");
+    EXPECT_EQ(context.saves, 0);
+    ClickAway();
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(PageUnderTest().RenameSlot(), -1);
+    EXPECT_EQ(Name(4), "Show");
+    EXPECT_EQ(context.saves, 1);
+    EXPECT_TRUE(NamelessControls(&PageUnderTest()).empty());
+}
+
+TEST_F(PresetsPageTest, ABlankNameATenthCharacterAndEscKeepWhatTheyMust) {
+    PageUnderTest();
+    // All blanks: the old name stays, nothing is written.
+    CMyEdit* box = OpenNameBox(0);
+    ASSERT_NE(box, nullptr);
+    QTest::keyClicks(box, "   ");
+    ClickAway();
+    EXPECT_EQ(Name(0), "Preset 1");
+    EXPECT_EQ(context.saves, 0);
+
+    // A tenth character cannot be typed.
+    box = OpenNameBox(1);
+    QTest::keyClicks(box, "ABCDEFGHIJK");
+    EXPECT_EQ(box->text(), "ABCDEFGHI");
+    ClickAway();
+    EXPECT_EQ(Name(1), "ABCDEFGHI");
+    EXPECT_EQ(context.saves, 1);
+
+    // Esc closes the box and keeps the old name.
+    box = OpenNameBox(2);
+    QTest::keyClicks(box, "Gone");
+    QTest::keyClick(box, Qt::Key_Escape);
+    Drain();
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(PageUnderTest().RenameSlot(), -1);
+    EXPECT_EQ(Name(2), "Preset 3");
+    EXPECT_EQ(context.saves, 1);
+    EXPECT_TRUE(PageUnderTest().isVisible()) << "Esc never closes the page";
+
+    // Delete inside the box edits the name, it does not delete the slot's file.
+    PutFile(3);
+    PageUnderTest().RefreshFileFlags();
+    ClickAt(IconCentre(3));
+    box = OpenNameBox(3);
+    MessageBoxAnswerer none;
+    QTest::keyClick(box, Qt::Key_End);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClick(box, Qt::Key_Home);
+    QTest::keyClick(box, Qt::Key_Delete);
+    Drain();
+    EXPECT_TRUE(none.boxes.empty());
+    EXPECT_EQ(box->text(), "reset ");
+    ClickAway();
+    EXPECT_EQ(Name(3), "reset");
+    EXPECT_TRUE(PresetFileExists(SlotFile(3)));
+}
+
+TEST_F(PresetsPageTest, DefaultNamesFollowTheLanguage) {
+    {
+        TempLanguage english("English");
+        state.presets[3].name = "预设 4";
+        state.presets[4].name = "预设 4"; // not slot 5's default: kept
+        PageUnderTest();
+        EXPECT_EQ(Name(3), "Preset 4");
+        EXPECT_EQ(Name(4), "预设 4");
+        EXPECT_EQ(AccessibleName(Control<QWidget>(Page::kSlotFirst + 3)), "Preset 4");
+    }
+    TempLanguage chinese("Chinese");
+    PageUnderTest().ApplyLanguage();
+    EXPECT_EQ(Name(3), "预设 4");
+    EXPECT_EQ(Name(0), "预设 1");
+    EXPECT_EQ(Name(4), "预设 4");
+    EXPECT_EQ(AccessibleName(Control<QWidget>(Page::kSlotFirst)), QString::fromUtf8("预设 1"));
+}
+
+TEST_F(PresetsPageTest, NamesThatDoNotFitAreShownSafelyAndKeptUntilRetyped) {
+    const std::string longName(300, 'W');
+    state.presets[0].name = longName;
+    state.presets[1].name = "a\tb\xE2\x80\xAE"
+                            "c\x01";
+    Page& page = PageUnderTest();
+    EXPECT_EQ(AccessibleName(Control<QWidget>(Page::kSlotFirst + 1)), "a?b?c?");
+    EXPECT_LE(AccessibleName(Control<QWidget>(Page::kSlotFirst)).size(), 35);
+    // Every name stays in its own room: no two overlap, none leaves the group.
+    const QRect group = Control<QWidget>(Page::kGroupId)->geometry();
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_TRUE(group.contains(page.NameRect(i))) << i;
+        for (int j = i + 1; j < 10; ++j)
+            EXPECT_FALSE(page.NameRect(i).intersects(page.NameRect(j))) << i << " " << j;
+    }
+    EXPECT_FALSE(page.grab().isNull());
+    // The box shows what fits; leaving it untouched keeps the whole name.
+    CMyEdit* box = OpenNameBox(0);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QString(9, 'W'));
+    ClickAway();
+    EXPECT_EQ(Name(0), longName);
+    EXPECT_EQ(context.saves, 0);
+}
+
+TEST_F(PresetsPageTest, TheRecallCommandIsSentOnlySynchronised) {
+    PageUnderTest();
+    auto command = [&](std::uintptr_t code, std::intptr_t index) {
+        return SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, code, index);
+    };
+    EXPECT_EQ(command(kCmdLoadPreset, 3), -1);
+    Connect();
+    EXPECT_EQ(command(kCmdLayer, 3), -1);
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_EQ(command(kCmdLoadPreset, 9), 0);
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(context.sent[0], BuildPresetRecallFrame(9));
+    EXPECT_EQ(context.sent[0][6], 9);
+}
+
+TEST_F(PresetsPageTest, TextsFollowTheLanguage) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    TempLanguage language("Chinese", {{"Chinese.ini", file.readAll().toStdString()}});
+    language.Select("Chinese");
+    Page& page = PageUnderTest();
+    page.ApplyLanguage();
+    EXPECT_EQ(page.windowTitle(), QString::fromUtf8("预设管理"));
+    EXPECT_EQ(Control<QWidget>(Page::kGroupId)->property("title").toString(), QString::fromUtf8("预设"));
+    EXPECT_EQ(Button(Page::kSaveId)->text(), QString::fromUtf8("保存"));
+    EXPECT_EQ(Button(Page::kLoadId)->text(), QString::fromUtf8("加载"));
+    EXPECT_EQ(Button(Page::kDeleteId)->text(), QString::fromUtf8("删除"));
+    EXPECT_TRUE(NamelessControls(&page).empty());
+}
+
+#ifdef CORVANE_GALLERY_DIR
+TEST_F(PresetsPageTest, RendersForTheGallery) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string chinese = file.readAll().toStdString();
+    QDir().mkpath(CORVANE_GALLERY_DIR);
+    PutFile(0);
+    PutFile(2);
+    PutFile(9);
+    state.presets[2].name = "Concert";
+    state.presets[5].name = "Very long name from Config.ini";
+    PageUnderTest();
+    ClickAt(IconCentre(2));
+    for (const char* name : {"", "-chinese"}) {
+        const bool zh = name[0] != 0;
+        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
+        lang.Select(zh ? "Chinese" : "English");
+        PageUnderTest().ApplyLanguage();
+        if (QWidget* focus = QApplication::focusWidget())
+            focus->clearFocus();
+        for (CGdipButton* b : PageUnderTest().findChildren<CGdipButton*>()) {
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(b, &leave);
+        }
+        Drain();
+        const QString path = QString("%1/presets_page%2.png").arg(CORVANE_GALLERY_DIR, name);
+        EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
+    }
+}
+#endif

@@ -1,0 +1,152 @@
+// The quick set page with real mouse events and the real message dialog: choosing an
+// arrangement by its picture or its mark, "Send" with and without a synchronised link, the
+// command and the wait. The main window is played by the fake context.
+
+#include "PageFixture.h"
+#include "WidgetTestSupport.h"
+#include "link/CommandCodes.h"
+#include "mainwindow/CQuicksetDlg.h"
+#include "platform/WindowMessages.h"
+#include "presets/PresetFile.h"
+#include "widgets/CHotSpot.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+using Page = CQuicksetDlg;
+
+class QuicksetPageTest : public PageFixture<CQuicksetDlg> {
+protected:
+    void ClickAt(const QPoint& p) {
+        QTest::mouseClick(&PageUnderTest(), Qt::LeftButton, {}, p);
+        Drain();
+    }
+    void ExpectChosen(int choice) {
+        EXPECT_EQ(PageUnderTest().Selection(), choice);
+        for (int i = 0; i < Page::kChoiceCount; ++i) {
+            EXPECT_EQ(PageUnderTest().ChoiceMarked(i), i == choice) << i;
+            EXPECT_EQ(Control<CHotSpot>(Page::kChoiceFirst + i)->isChecked(), i == choice) << i;
+        }
+    }
+    void Send() { ClickAndDrain(Button(Page::kSendId)); }
+};
+
+} // namespace
+
+TEST_F(QuicksetPageTest, ThreePicturesSideBySideInTheGroupEachWithItsMarkBelow) {
+    Page& page = PageUnderTest();
+    const QRect group = Control<QWidget>(Page::kGroupId)->geometry();
+    EXPECT_EQ(Control<QWidget>(Page::kGroupId)->property("title").toString(), "Quick setting");
+    EXPECT_EQ(Button(Page::kSendId)->text(), "Send");
+    for (int i = 0; i < Page::kChoiceCount; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(group.contains(page.PictureRect(i)));
+        EXPECT_TRUE(group.contains(page.MarkRect(i)));
+        EXPECT_EQ(page.PictureRect(i).size(), QSize(88, 50)) << "at its natural size";
+        EXPECT_GT(page.MarkRect(i).top(), page.PictureRect(i).bottom());
+        if (i > 0) {
+            EXPECT_GT(page.PictureRect(i).left(), page.PictureRect(i - 1).right());
+        }
+    }
+    ExpectChosen(0);
+    EXPECT_TRUE(NamelessControls(&page).empty());
+    EXPECT_EQ(AccessibleName(Control<QWidget>(Page::kChoiceFirst + 2)), "Four full-width rows");
+}
+
+TEST_F(QuicksetPageTest, APictureOrAMarkChoosesAndAnythingElseChangesNothing) {
+    PageUnderTest();
+    ClickAt(PageUnderTest().PictureRect(2).center());
+    ExpectChosen(2);
+    ClickAt(PageUnderTest().MarkRect(1).center());
+    ExpectChosen(1);
+    // Between a picture and its mark, beside the pictures, on the group's caption: nothing.
+    const QRect p0 = PageUnderTest().PictureRect(0);
+    ClickAt(QPoint(p0.left() + 2, p0.bottom() + 3));
+    ClickAt(QPoint(p0.right() + 3, p0.center().y()));
+    ClickAt(Control<QWidget>(Page::kGroupId)->geometry().topLeft() + QPoint(20, 6));
+    ExpectChosen(1);
+    // The keyboard: a hot spot's Space.
+    Control<CHotSpot>(Page::kChoiceFirst)->setFocus();
+    QTest::keyClick(Control<CHotSpot>(Page::kChoiceFirst), Qt::Key_Space);
+    Drain();
+    ExpectChosen(0);
+}
+
+TEST_F(QuicksetPageTest, SendWithoutASynchronisedLinkOnlyAsksToOpenTheSerial) {
+    state.linkState = kLinkOpen;
+    PageUnderTest();
+    MessageBoxAnswerer answerer;
+    Send();
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].title, "Quick Setting");
+    EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_TRUE(context.waitTexts.empty());
+    EXPECT_EQ(context.keepAliveStops, 0);
+}
+
+TEST_F(QuicksetPageTest, SendSendsTheChoiceAndWaits) {
+    Connect();
+    PageUnderTest();
+    Send(); // before any click: choice 0
+    ClickAt(PageUnderTest().PictureRect(2).center());
+    Send();
+    ASSERT_EQ(context.sent.size(), 2u);
+    EXPECT_EQ(context.sent[0], BuildPresetRecallFrame(0));
+    EXPECT_EQ(FrameCode(context.sent[1].data()), kCmdLoadPreset);
+    EXPECT_EQ(context.sent[1][6], 2);
+    for (std::size_t i = 7; i < 38; ++i)
+        EXPECT_EQ(context.sent[1][i], 0x55);
+    EXPECT_EQ(context.sent[1][38], FrameChecksum(context.sent[1].data()));
+    EXPECT_EQ(context.waitTexts, (std::vector<std::string>{"Waiting Data Set...", "Waiting Data Set..."}));
+    EXPECT_EQ(context.keepAliveStops, 2);
+}
+
+TEST_F(QuicksetPageTest, TheWaitTextFollowsTheLanguageAndTheCommandTheLink) {
+    TempLanguage chinese("Chinese");
+    Connect();
+    PageUnderTest();
+    Send();
+    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"正在设置数据..."});
+    auto command = [&](std::uintptr_t code, std::intptr_t index) {
+        return SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, code, index);
+    };
+    EXPECT_EQ(command(kCmdLayer, 1), -1);
+    state.linkState = kLinkOpen;
+    EXPECT_EQ(command(kCmdLoadPreset, 1), -1);
+    EXPECT_EQ(context.sent.size(), 1u);
+}
+
+#ifdef CORVANE_GALLERY_DIR
+TEST_F(QuicksetPageTest, RendersForTheGallery) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string chinese = file.readAll().toStdString();
+    QDir().mkpath(CORVANE_GALLERY_DIR);
+    PageUnderTest();
+    ClickAt(PageUnderTest().PictureRect(1).center());
+    for (const char* name : {"", "-chinese"}) {
+        const bool zh = name[0] != 0;
+        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
+        lang.Select(zh ? "Chinese" : "English");
+        PageUnderTest().ApplyLanguage();
+        if (QWidget* focus = QApplication::focusWidget())
+            focus->clearFocus();
+        for (QAbstractButton* b : PageUnderTest().findChildren<QAbstractButton*>()) {
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(b, &leave);
+        }
+        Drain();
+        const QString path = QString("%1/quickset_page%2.png").arg(CORVANE_GALLERY_DIR, name);
+        EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
+    }
+}
+#endif
