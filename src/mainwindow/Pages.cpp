@@ -8,7 +8,6 @@
 #include "mainwindow/CMiscDlg.h"
 #include "mainwindow/CWificonfigDlg.h"
 #include "mainwindow/CQuicksetDlg.h"
-#include "pages/CPage.h"
 #include "picture/CCropDlg.h"
 #include "picture/CEdidDlg.h"
 #include "picture/CFrameDlg.h"
@@ -22,10 +21,6 @@ namespace {
 
 using Frame = CBaseDialog::Frame;
 
-// A page of its template only, until its own logic is built.
-CBaseDialog* MakeTemplatePage(PageContext&, QWidget* parent, const PageRow& row) {
-    return new CPage(row.dialogId, parent, row.frame);
-}
 CBaseDialog* MakeLayerPage(PageContext& context, QWidget* parent, const PageRow&) {
     return new CLayerDlg(context, parent);
 }
