@@ -393,23 +393,9 @@ TEST_F(CropPageTest, ThePreviewShowsTheOutlineWhereTheNumbersSay) {
 
 #ifdef CORVANE_GALLERY_DIR
 TEST_F(CropPageTest, RendersForTheGallery) {
-    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::string chinese = file.readAll().toStdString();
-    QDir().mkpath(CORVANE_GALLERY_DIR);
     Connect();
     CropOnAtStart({1, 240, 135, 1200, 675, 1920, 1080});
-    for (const char* name : {"", "-chinese"}) {
-        const bool zh = name[0] != 0;
-        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
-        lang.Select(zh ? "Chinese" : "English");
-        PageUnderTest().ApplyLanguage();
-        if (QWidget* focus = QApplication::focusWidget())
-            focus->clearFocus(); // no caret in the picture
-        Drain();
-        const QString path = QString("%1/crop_page%2.png").arg(CORVANE_GALLERY_DIR, name);
-        EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
-    }
+    RenderForGallery(PageUnderTest(), CORVANE_GALLERY_DIR, CORVANE_LANG_DIR, "crop_page");
 }
 #endif
 

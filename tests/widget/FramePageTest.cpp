@@ -346,32 +346,14 @@ TEST_F(FramePageTest, TextsAndNamesFollowTheLanguage) {
 
 #ifdef CORVANE_GALLERY_DIR
 TEST_F(FramePageTest, RendersForTheGallery) {
-    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::string chinese = file.readAll().toStdString();
-    QDir().mkpath(CORVANE_GALLERY_DIR);
     SignalOnInput(0, 1920, 1080, 5994, 6000);
     PageUnderTest();
     Reply(kReplyInputStatus, 0);
-    for (const char* name : {"", "-chinese"}) {
-        const bool zh = name[0] != 0;
-        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
-        lang.Select(zh ? "Chinese" : "English");
-        PageUnderTest().ApplyLanguage();
-        for (FrameMode mode : {FrameMode::Sync, FrameMode::Convert}) {
-            Reply(kReplyCrop, static_cast<std::intptr_t>(mode));
-            if (QWidget* focus = QApplication::focusWidget())
-                focus->clearFocus();
-            for (CGdipButton* b : PageUnderTest().findChildren<CGdipButton*>()) {
-                QEvent leave(QEvent::Leave); // no button drawn as under the cursor
-                QApplication::sendEvent(b, &leave);
-            }
-            Drain();
-            const QString path =
-                QString("%1/frame_page%2%3.png")
-                    .arg(CORVANE_GALLERY_DIR, mode == FrameMode::Sync ? "" : "-convert", name);
-            EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
-        }
-    }
+    const auto mode = [this](FrameMode m) {
+        return GalleryShot{m == FrameMode::Sync ? "" : "-convert",
+                           [this, m](bool) { Reply(kReplyCrop, static_cast<std::intptr_t>(m)); }};
+    };
+    RenderForGallery(PageUnderTest(), CORVANE_GALLERY_DIR, CORVANE_LANG_DIR, "frame_page",
+                     {mode(FrameMode::Sync), mode(FrameMode::Convert)});
 }
 #endif

@@ -632,21 +632,7 @@ TEST_F(LayerPageTest, RendersForTheGallery) {
     l.zoomY = 200;
     l.zoomW = 1120;
     l.zoomH = 630;
-    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::string chinese = file.readAll().toStdString();
-    QDir().mkpath(CORVANE_GALLERY_DIR);
-    for (const char* name : {"", "-chinese"}) {
-        const bool zh = name[0] != 0;
-        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
-        lang.Select(zh ? "Chinese" : "English");
-        Page().ApplyLanguage();
-        SwitchZoomOn(1);
-        if (QWidget* focus = QApplication::focusWidget())
-            focus->clearFocus(); // no caret in the picture
-        Drain();
-        const QString path = QString("%1/layer_page%2.png").arg(CORVANE_GALLERY_DIR, name);
-        EXPECT_TRUE(Page().grab().save(path)) << path.toStdString();
-    }
+    RenderForGallery(Page(), CORVANE_GALLERY_DIR, CORVANE_LANG_DIR, "layer_page",
+                     {{"", [this](bool) { SwitchZoomOn(1); }}});
 }
 #endif

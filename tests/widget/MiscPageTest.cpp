@@ -290,31 +290,13 @@ TEST_F(MiscPageTest, WifiConfigureShowsTheWifiDialogCentredWhenHidden) {
 
 #ifdef CORVANE_GALLERY_DIR
 TEST_F(MiscPageTest, RendersForTheGallery) {
-    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::string chinese = file.readAll().toStdString();
-    QDir().mkpath(CORVANE_GALLERY_DIR);
     state.verPrimary = "0102";
     state.verSecondary = "2026";
     state.crop.inputBackup = 1;
     PageUnderTest();
     Reply(kReplyVersions, 0);
     Reply(kReplyCrop, 0);
-    for (const char* name : {"", "-chinese"}) {
-        const bool zh = name[0] != 0;
-        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
-        lang.Select(zh ? "Chinese" : "English");
-        PageUnderTest().ApplyLanguage();
-        if (QWidget* focus = QApplication::focusWidget())
-            focus->clearFocus();
-        for (CGdipButton* b : PageUnderTest().findChildren<CGdipButton*>()) {
-            QEvent leave(QEvent::Leave);
-            QApplication::sendEvent(b, &leave);
-        }
-        Drain();
-        const QString path = QString("%1/misc_page%2.png").arg(CORVANE_GALLERY_DIR, name);
-        EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
-    }
+    RenderForGallery(PageUnderTest(), CORVANE_GALLERY_DIR, CORVANE_LANG_DIR, "misc_page");
 }
 #endif
 

@@ -460,26 +460,8 @@ TEST_F(PicturePageTest, UserLabelFollowsTheLanguage) {
 
 #ifdef CORVANE_GALLERY_DIR
 TEST_F(PicturePageTest, RendersForTheGallery) {
-    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::string chinese = file.readAll().toStdString();
-    QDir().mkpath(CORVANE_GALLERY_DIR);
     state.picture[0] = PictureSettings{150, 120, 22, 8, 140, 120, 110, 10, 10, 10, 10};
     PageUnderTest();
-    for (const char* name : {"", "-chinese"}) {
-        const bool zh = name[0] != 0;
-        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
-        lang.Select(zh ? "Chinese" : "English");
-        PageUnderTest().ApplyLanguage();
-        if (QWidget* focus = QApplication::focusWidget())
-            focus->clearFocus(); // no caret in the picture
-        for (oBitmapSlider* s : PageUnderTest().findChildren<oBitmapSlider*>()) {
-            QEvent leave(QEvent::Leave); // no thumb drawn as under the cursor
-            QApplication::sendEvent(s, &leave);
-        }
-        Drain();
-        const QString path = QString("%1/picture_page%2.png").arg(CORVANE_GALLERY_DIR, name);
-        EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
-    }
+    RenderForGallery(PageUnderTest(), CORVANE_GALLERY_DIR, CORVANE_LANG_DIR, "picture_page");
 }
 #endif

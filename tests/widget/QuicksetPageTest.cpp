@@ -127,26 +127,8 @@ TEST_F(QuicksetPageTest, TheWaitTextFollowsTheLanguageAndTheCommandTheLink) {
 
 #ifdef CORVANE_GALLERY_DIR
 TEST_F(QuicksetPageTest, RendersForTheGallery) {
-    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::string chinese = file.readAll().toStdString();
-    QDir().mkpath(CORVANE_GALLERY_DIR);
     PageUnderTest();
     ClickAt(PageUnderTest().PictureRect(1).center());
-    for (const char* name : {"", "-chinese"}) {
-        const bool zh = name[0] != 0;
-        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
-        lang.Select(zh ? "Chinese" : "English");
-        PageUnderTest().ApplyLanguage();
-        if (QWidget* focus = QApplication::focusWidget())
-            focus->clearFocus();
-        for (QAbstractButton* b : PageUnderTest().findChildren<QAbstractButton*>()) {
-            QEvent leave(QEvent::Leave);
-            QApplication::sendEvent(b, &leave);
-        }
-        Drain();
-        const QString path = QString("%1/quickset_page%2.png").arg(CORVANE_GALLERY_DIR, name);
-        EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
-    }
+    RenderForGallery(PageUnderTest(), CORVANE_GALLERY_DIR, CORVANE_LANG_DIR, "quickset_page");
 }
 #endif

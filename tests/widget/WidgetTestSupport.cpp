@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QThread>
+#include <gtest/gtest.h>
 
 namespace corvane::test {
 
@@ -205,6 +206,33 @@ TempLanguage::~TempLanguage() {
     exeFolder = m_oldExeFolder;
     languageCtrlId = m_oldCtrlId;
     ResetMessageTable();
+}
+
+void RenderForGallery(CBaseDialog& page, const QString& galleryDir, const QString& langDir,
+                      const QString& base, const std::vector<GalleryShot>& shots) {
+    QFile file(langDir + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+    const std::string chinese = file.readAll().toStdString();
+    QDir().mkpath(galleryDir);
+    for (bool zh : {false, true}) {
+        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
+        lang.Select(zh ? "Chinese" : "English");
+        page.ApplyLanguage();
+        for (const GalleryShot& shot : shots) {
+            if (shot.prepare)
+                shot.prepare(zh);
+            if (QWidget* focus = QApplication::focusWidget())
+                focus->clearFocus(); // no caret in the picture
+            for (QWidget* w : page.findChildren<QWidget*>()) {
+                QEvent leave(QEvent::Leave); // nothing drawn as under the cursor
+                QApplication::sendEvent(w, &leave);
+            }
+            Drain();
+            const QString path =
+                QString("%1/%2%3%4.png").arg(galleryDir, base, shot.variant, zh ? "-chinese" : "");
+            EXPECT_TRUE(page.grab().save(path)) << path.toStdString();
+        }
+    }
 }
 
 } // namespace corvane::test

@@ -114,4 +114,17 @@ private:
     std::uint32_t m_oldCtrlId;
 };
 
+// One picture of a page for the gallery: `variant` goes into the file name before the
+// language, `prepare` (when set) puts the page into the state shown, in the language given.
+struct GalleryShot {
+    QString variant;
+    std::function<void(bool chinese)> prepare;
+};
+
+// Saves `page` to `<galleryDir>/<base><variant>.png` and `<base><variant>-chinese.png` for every
+// shot: the language is chosen (Chinese from the real `<langDir>/Chinese.ini`), the page applies
+// it, and no caret or control drawn as under the cursor gets into the picture.
+void RenderForGallery(CBaseDialog& page, const QString& galleryDir, const QString& langDir,
+                      const QString& base, const std::vector<GalleryShot>& shots = {GalleryShot{}});
+
 } // namespace corvane::test

@@ -176,24 +176,10 @@ TEST_F(WifiDialogTest, AChineseSsidTravelsInCodePage936AndTheWaitSpeaksChinese) 
 
 #ifdef CORVANE_GALLERY_DIR
 TEST_F(WifiDialogTest, RendersForTheGallery) {
-    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::string chinese = file.readAll().toStdString();
-    QDir().mkpath(CORVANE_GALLERY_DIR);
     state.wifi = WifiConfig{"192.168.4.1", "Stage-" + kStage, "secret12"};
     PageUnderTest();
     Reply(kReplyWifi, 0);
-    for (const char* name : {"", "-chinese"}) {
-        const bool zh = name[0] != 0;
-        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
-        lang.Select(zh ? "Chinese" : "English");
-        PageUnderTest().ApplyLanguage();
-        if (QWidget* focus = QApplication::focusWidget())
-            focus->clearFocus();
-        Drain();
-        const QString path = QString("%1/wifi_dialog%2.png").arg(CORVANE_GALLERY_DIR, name);
-        EXPECT_TRUE(PageUnderTest().grab().save(path)) << path.toStdString();
-    }
+    RenderForGallery(PageUnderTest(), CORVANE_GALLERY_DIR, CORVANE_LANG_DIR, "wifi_dialog");
 }
 #endif
 
