@@ -1,7 +1,7 @@
 // The output page with real mouse and key events and the real message dialog. The layout page
 // is played by a window that records what it gets, the main window by the fake context.
 
-#include "FakePageContext.h"
+#include "PageFixture.h"
 #include "WidgetTestSupport.h"
 #include "device/ReplyCodes.h"
 #include "layout/COutputDlg.h"
@@ -53,9 +53,9 @@ public:
 
 using Log = std::vector<std::string>;
 
-class OutputPageTest : public ::testing::Test {
+class OutputPageTest : public PageFixture<COutputDlg> {
 protected:
-    OutputPageTest() : context(state, config) {
+    OutputPageTest() : PageFixture(QSize(320, 634)) {
         context.windows[Window::LayoutPage] = &layout;
         context.windows[Window::LayerPage] = &layerPage;
         context.windows[Window::FusePage] = &blendPage;
@@ -68,20 +68,7 @@ protected:
         }
     }
 
-    COutputDlg& Page() {
-        if (!m_page) {
-            m_page = std::make_unique<COutputDlg>(context, nullptr);
-            m_page->resize(320, 634);
-            m_page->Create();
-            m_page->ShowPage(true);
-            Drain();
-        }
-        return *m_page;
-    }
-
-    template <class W = oRealEdit> W* Control(int id) { return Page().Control<W>(id); }
-
-    void Connect() { state.linkState = kLinkSynchronised; }
+    template <class W = oRealEdit> W* Control(int id) { return PageUnderTest().Control<W>(id); }
 
     void Type(int id, const QString& text) { TypeInto(Control(id), text); }
 
@@ -89,12 +76,7 @@ protected:
 
     // What the resolution drop-down posts when the operator picks a row.
     void PickRow(int row) {
-        SendWindowMessage(&Page(), WM_ITEM_PICKED, COutputDlg::kResolutionListId, row);
-        Drain();
-    }
-
-    void Reply(std::uintptr_t code, std::intptr_t index) {
-        SendWindowMessage(&Page(), WM_DEVICE_REPLY, code, index);
+        SendWindowMessage(&PageUnderTest(), WM_ITEM_PICKED, COutputDlg::kResolutionListId, row);
         Drain();
     }
 
@@ -111,21 +93,15 @@ protected:
         return codes;
     }
 
-    DeviceState state;
-    Config config;
-    FakePageContext context;
     RecordingLayoutPage layout;
     RecordingPage layerPage;
     RecordingPage blendPage;
-
-private:
-    std::unique_ptr<COutputDlg> m_page;
 };
 
 } // namespace
 
 TEST_F(OutputPageTest, OpensOnTheFirstOutputInAutomaticArrangement) {
-    COutputDlg& page = Page();
+    COutputDlg& page = PageUnderTest();
     EXPECT_EQ(page.CurrentOutput(), 0u);
     EXPECT_TRUE(Control<CGdipButton>(COutputDlg::kOutputButtonFirst)->isChecked());
     EXPECT_FALSE(Control<CGdipButton>(COutputDlg::kOutputButtonFirst + 1)->isChecked());
@@ -159,11 +135,11 @@ TEST_F(OutputPageTest, OpensOnTheFirstOutputInAutomaticArrangement) {
 TEST_F(OutputPageTest, ChoosingAnOutputSelectsItsCellAndShowsIt) {
     state.outputs[2].resIndex = 4; // 1280 x 1024
     state.outputs[2].winX = 16;
-    Page();
+    PageUnderTest();
     Reply(kReplyOutput, 12);
     Click(COutputDlg::kOutputButtonFirst + 2);
     EXPECT_EQ(layout.log.back(), "select 2");
-    EXPECT_EQ(Page().CurrentOutput(), 2u);
+    EXPECT_EQ(PageUnderTest().CurrentOutput(), 2u);
     EXPECT_EQ(Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(), 4);
     EXPECT_EQ(Shown(kBoxHActive), 1280);
     EXPECT_EQ(Shown(kBoxVActive), 1024);
@@ -174,7 +150,7 @@ TEST_F(OutputPageTest, ChoosingAnOutputSelectsItsCellAndShowsIt) {
 
 TEST_F(OutputPageTest, TheBoxRulesAsTyped) {
     Connect();
-    Page();
+    PageUnderTest();
     PickRow(kCustomResolutionRow);
     EXPECT_TRUE(Control(kBoxHActive)->isEnabled());
     Type(kBoxVActive, "1080");
@@ -205,7 +181,7 @@ TEST_F(OutputPageTest, TheBoxRulesAsTyped) {
 }
 
 TEST_F(OutputPageTest, OfflineBoxChangesStillMoveTheOutputsCell) {
-    Page();
+    PageUnderTest();
     Click(COutputDlg::kManualArrangeId);
     layout.log.clear();
     Type(kBoxMosaicX, "500");
@@ -219,7 +195,7 @@ TEST_F(OutputPageTest, OfflineBoxChangesStillMoveTheOutputsCell) {
 
 TEST_F(OutputPageTest, ApplyOneThroughTheMessageDialog) {
     Connect();
-    Page();
+    PageUnderTest();
     PickRow(2); // 1366 x 768
     MessageBoxAnswerer answerer(CMessageboxDlg::kRightId);
     Click(COutputDlg::kApplyId);
@@ -235,17 +211,17 @@ TEST_F(OutputPageTest, ApplyOneThroughTheMessageDialog) {
     EXPECT_EQ(GetLE16(&f[13]), 1366) << "and so does the output's place on the canvas";
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set Output Resolution..."});
     EXPECT_EQ(context.keepAliveStops, 1);
-    EXPECT_TRUE(Page().ApplyBusy());
+    EXPECT_TRUE(PageUnderTest().ApplyBusy());
     EXPECT_EQ(layout.log.back(), "reply ab 0");
 }
 
 TEST_F(OutputPageTest, ApplyAllGivesEveryOutputTheCustomisedTiming) {
     Connect();
-    Page();
+    PageUnderTest();
     PickRow(kCustomResolutionRow);
     Type(kBoxHActive, "1600");
     Type(kBoxVActive, "900");
-    SendWindowMessage(&Page(), WM_ITEM_PICKED, COutputDlg::kRateListId, 0); // "50"
+    SendWindowMessage(&PageUnderTest(), WM_ITEM_PICKED, COutputDlg::kRateListId, 0); // "50"
     MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
     Click(COutputDlg::kApplyId);
     ASSERT_EQ(answerer.boxes.size(), 1u);
@@ -267,7 +243,7 @@ TEST_F(OutputPageTest, ApplyAllGivesEveryOutputTheCustomisedTiming) {
 TEST_F(OutputPageTest, NothingToApplySendsNothingAndAsksNothing) {
     {
         MessageBoxAnswerer answerer;
-        Page();
+        PageUnderTest();
         Click(COutputDlg::kApplyId); // not connected
         ASSERT_EQ(answerer.boxes.size(), 1u);
         EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
@@ -287,7 +263,7 @@ TEST_F(OutputPageTest, NothingToApplySendsNothingAndAsksNothing) {
         EXPECT_EQ(answerer.boxes.size(), 1u);
         EXPECT_TRUE(context.sent.empty());
         EXPECT_TRUE(context.waitTexts.empty());
-        EXPECT_FALSE(Page().ApplyBusy());
+        EXPECT_FALSE(PageUnderTest().ApplyBusy());
     }
 
     // Closing the question applies nothing.
@@ -304,12 +280,12 @@ TEST_F(OutputPageTest, NothingToApplySendsNothingAndAsksNothing) {
     Click(COutputDlg::kApplyId);
     EXPECT_TRUE(asked);
     EXPECT_TRUE(context.sent.empty());
-    EXPECT_FALSE(Page().ApplyBusy());
+    EXPECT_FALSE(PageUnderTest().ApplyBusy());
 }
 
 TEST_F(OutputPageTest, BoxesAreIgnoredUntilTheApplyIsAnswered) {
     Connect();
-    Page();
+    PageUnderTest();
     const OutputInfo fresh = state.outputs[0];
     const struct {
         const char* name;
@@ -332,7 +308,7 @@ TEST_F(OutputPageTest, BoxesAreIgnoredUntilTheApplyIsAnswered) {
             MessageBoxAnswerer answerer(CMessageboxDlg::kRightId);
             Click(COutputDlg::kApplyId);
         }
-        ASSERT_TRUE(Page().ApplyBusy());
+        ASSERT_TRUE(PageUnderTest().ApplyBusy());
         EXPECT_EQ(state.outputs[0].width, 1680);
         context.sent.clear();
         Type(kBoxWinW, "1000");
@@ -346,7 +322,7 @@ TEST_F(OutputPageTest, BoxesAreIgnoredUntilTheApplyIsAnswered) {
         Reply(end.code, end.index);
         if (end.outputRecordFollows)
             Reply(kReplyOutput, 10);
-        EXPECT_FALSE(Page().ApplyBusy());
+        EXPECT_FALSE(PageUnderTest().ApplyBusy());
         EXPECT_EQ(Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(), end.rowAfter);
         if (end.rowAfter == 0) {
             EXPECT_EQ(state.outputs[0].width, 1920) << "a refused Apply is taken back";
@@ -360,7 +336,7 @@ TEST_F(OutputPageTest, BoxesAreIgnoredUntilTheApplyIsAnswered) {
 
 TEST_F(OutputPageTest, AnUnappliedPickIsDroppedBeforeAWindowChange) {
     Connect();
-    Page();
+    PageUnderTest();
     PickRow(3);
     Type(kBoxWinX, "0");
     Type(kBoxWinW, "1000");
@@ -373,16 +349,16 @@ TEST_F(OutputPageTest, AnUnappliedPickIsDroppedBeforeAWindowChange) {
     Click(COutputDlg::kOutputButtonFirst + 1);
     PickRow(6);
     Click(COutputDlg::kOutputButtonFirst);
-    SendWindowMessage(&Page(), WM_DEVICE_COMMAND, kCmdOutputWindow, 1);
+    SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, kCmdOutputWindow, 1);
     ASSERT_EQ(SentCodes(), Log{"9 1"});
     EXPECT_EQ(context.sent[0][25], 0);
 }
 
 TEST_F(OutputPageTest, ArrangeInOneRowPlacesOutputsAndLayersThenEnds) {
     Connect();
-    Page();
+    PageUnderTest();
     Click(COutputDlg::kPatternFirst + 1);
-    EXPECT_EQ(Page().ArrangePattern(), 1);
+    EXPECT_EQ(PageUnderTest().ArrangePattern(), 1);
     EXPECT_TRUE(Control<CHotSpot>(COutputDlg::kPatternFirst + 1)->isChecked());
     ASSERT_EQ(SentCodes(), (Log{"9 0", "9 1", "9 2", "9 3", "b0 0"}));
     for (int k = 0; k < kOutputCount; ++k)
@@ -404,12 +380,12 @@ TEST_F(OutputPageTest, ArrangeInOneRowPlacesOutputsAndLayersThenEnds) {
     context.sent.clear();
     Click(COutputDlg::kPatternFirst);
     EXPECT_TRUE(context.sent.empty());
-    EXPECT_EQ(Page().ArrangePattern(), 1);
+    EXPECT_EQ(PageUnderTest().ArrangePattern(), 1);
 }
 
 TEST_F(OutputPageTest, ArrangeWithoutAProcessorOnlyMovesTheCells) {
     state.outputs[1].resIndex = 1; // 1024 x 768
-    Page();
+    PageUnderTest();
     Reply(kReplyOutput, 11);
     layout.log.clear();
     Click(COutputDlg::kPatternFirst + 2); // one column
@@ -427,7 +403,7 @@ TEST_F(OutputPageTest, ArrangeWithoutAProcessorOnlyMovesTheCells) {
 }
 
 TEST_F(OutputPageTest, TheBlendButtonShowsAndHidesTheBlendPage) {
-    Page();
+    PageUnderTest();
     Click(COutputDlg::kBlendId);
     Click(COutputDlg::kBlendId);
     EXPECT_EQ(context.main.blendRequests, (std::vector<bool>{true, false}));
@@ -439,7 +415,7 @@ TEST_F(OutputPageTest, LanguageSwitchRebuildsTheListAndCaptions) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     TempLanguage lang("Chinese", {{"Chinese.ini", file.readAll().toStdString()}});
     lang.Select("Chinese");
-    Page().ApplyLanguage();
+    PageUnderTest().ApplyLanguage();
     auto* list = Control<CDropButton>(COutputDlg::kResolutionListId);
     ASSERT_EQ(list->GetCount(), 10);
     EXPECT_EQ(list->GetText(9), QString("自定义分辨率"));
@@ -457,14 +433,14 @@ TEST_F(OutputPageTest, LanguageSwitchRebuildsTheListAndCaptions) {
 // The page for the gallery, in English and Chinese, in automatic arrangement (the row
 // pattern marked) and in manual arrangement.
 TEST_F(OutputPageTest, RendersForTheGallery) {
-    Page();
+    PageUnderTest();
     Click(COutputDlg::kPatternFirst + 1);
     const auto arrange = [this](bool automatic) {
         return GalleryShot{automatic ? "" : "-manual", [this, automatic](bool) {
                                Click(automatic ? COutputDlg::kAutoArrangeId : COutputDlg::kManualArrangeId);
                            }};
     };
-    RenderForGallery(Page(), CORVANE_GALLERY_DIR, CORVANE_LANG_DIR, "output_page",
+    RenderForGallery(PageUnderTest(), CORVANE_GALLERY_DIR, CORVANE_LANG_DIR, "output_page",
                      {arrange(true), arrange(false)});
 }
 #endif
