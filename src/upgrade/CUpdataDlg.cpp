@@ -612,7 +612,8 @@ void CUpdataDlg::SendNextPacket() {
     sentBytes = m_sender.SentBytes();
     SetProgress(static_cast<int>(m_sender.Progress()));
     ShowTransferLine();
-    const auto due = std::chrono::duration_cast<milliseconds>(m_sender.NextDue() - ImageSender::Clock::now());
+    // Rounded up: a timer never ends the pause early.
+    const auto due = std::chrono::ceil<milliseconds>(m_sender.NextDue() - ImageSender::Clock::now());
     if (m_sender.Finished()) {
         m_sending = false;
         m_packetTimer->start(std::max(milliseconds{0}, due) + kEndPauseMs);
