@@ -119,11 +119,12 @@ CUpdataDlg::CUpdataDlg(PageContext& context, QWidget* parent)
 }
 
 CUpdataDlg::~CUpdataDlg() {
-    m_context.SetOpenWindow(Window::UpgradeDialog, nullptr);
-    if (m_readBackFile.isOpen())
-        EndReadBack(false);
-    if (m_keepAliveStopped)
-        m_context.RestartKeepAlive();
+    // Closing forgot the window in the context already. A dialog destroyed with the main window
+    // (the program ends while it is open) outlives the context: only its own file is tidied.
+    if (m_readBackFile.isOpen()) {
+        m_readBackFile.close();
+        QFile::remove(m_readBackFile.fileName());
+    }
 }
 
 bool CUpdataDlg::OnInitDialog() {
