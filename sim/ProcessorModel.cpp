@@ -606,6 +606,15 @@ std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
     return out;
 }
 
+bool ProcessorModel::DamageImage(Target target, std::size_t block) {
+    std::vector<std::uint8_t>& image = m_images[static_cast<int>(target)];
+    const std::size_t at = block * 1024 + 1;
+    if (at >= image.size())
+        return false;
+    image[at] ^= 0x81;
+    return true;
+}
+
 std::vector<Outgoing> ProcessorModel::EnterBootLoader() {
     m_bootLoader = true;
     m_transferring = false;
@@ -617,6 +626,11 @@ std::vector<Outgoing> ProcessorModel::BootCommand(const std::uint8_t* f) {
     switch (FrameCode(f)) {
     case kCmdRequestAll: // a boot loader answers every hello with its announce
     case kCmdEnterBoot:
+        if (m_upgradeFaults.noAnnounce) {
+            m_bootLoader = true;
+            m_transferring = false;
+            return {};
+        }
         return EnterBootLoader();
     case kCmdAnnounceImage: {
         if (!m_bootLoader)
@@ -624,6 +638,7 @@ std::vector<Outgoing> ProcessorModel::BootCommand(const std::uint8_t* f) {
         m_target = f[6] == 0 ? Target::Mcu : f[6] == 2 ? Target::HdmiRx : Target::Fpga;
         m_announcedBlocks = GetLE16(f + 7);
         m_receivedBlocks = 0;
+        m_imagePackets = 0;
         m_incoming.clear();
         m_transferring = true;
         m_transferBad = false;
@@ -639,9 +654,13 @@ std::vector<Outgoing> ProcessorModel::BootCommand(const std::uint8_t* f) {
         const std::vector<std::uint8_t>& image = m_images[static_cast<int>(Target::Fpga)];
         std::uint16_t number = 1;
         for (std::size_t pos = 0; pos < image.size(); pos += 1024, ++number) {
+            if (number == m_upgradeFaults.skipReadBack)
+                continue;
             Outgoing block;
             block.bytes = MakeReadBackBlock(number, image.data() + pos,
                                             std::min<std::size_t>(1024, image.size() - pos));
+            if (number == m_upgradeFaults.damageReadBack)
+                block.bytes[kBlockSize - 1] ^= 0x5A;
             out.push_back(std::move(block));
         }
         out.push_back(Out(AnnounceReply(3)));
@@ -654,7 +673,8 @@ std::vector<Outgoing> ProcessorModel::BootCommand(const std::uint8_t* f) {
                               m_receivedBlocks > 0;
             if (good)
                 m_images[static_cast<int>(m_target)] = m_incoming;
-            out.push_back(Out(AckReply(kAckUpgradeStep, 0, good ? 1 : 0)));
+            if (!m_upgradeFaults.noResult)
+                out.push_back(Out(AckReply(kAckUpgradeStep, 0, good ? 1 : 0)));
         } else {
             m_bootLoader = false; // leave upgrade mode: the processor restarts into its program
         }
@@ -673,7 +693,8 @@ std::vector<Outgoing> ProcessorModel::OnBlock(const std::uint8_t* b) {
         const std::size_t n = static_cast<std::size_t>(b[12] << 8 | b[13]);
         if (!m_transferring)
             return out;
-        if (!checksumOk || n == 0 || n > 1024) {
+        const bool damaged = ++m_imagePackets == static_cast<std::uint32_t>(m_upgradeFaults.damagePacket);
+        if (!checksumOk || damaged || n == 0 || n > 1024) {
             ++m_badPackets;
             m_transferBad = true;
             return out;

@@ -38,6 +38,15 @@ inline constexpr std::chrono::milliseconds kErasePeriodMs{50};
 // The outputs' own frame rate in hundredths of a hertz (every output resolution runs at 60 Hz).
 inline constexpr std::uint16_t kOwnOutputFpsX100 = 6000;
 
+// Failures of the boot loader, each for the test that needs it.
+struct UpgradeFaults {
+    bool noAnnounce = false; // 0x8000 (and a hello in the boot loader) goes unanswered
+    bool noResult = false;   // an image is taken, but its result never comes
+    int damagePacket = 0;    // the Nth data packet of each image arrives with a bad checksum (0: none)
+    int damageReadBack = 0;  // read-back block N goes out with a bad checksum (0: none)
+    int skipReadBack = 0;    // read-back block N is not sent, so the next is out of order (0: none)
+};
+
 class ProcessorModel {
 public:
     ProcessorModel();
@@ -63,6 +72,11 @@ public:
     bool InBootLoader() const { return m_bootLoader; }
 
     void SetRefuseUpgrade(bool refuse) { m_refuseUpgrade = refuse; }
+    void SetUpgradeFaults(const UpgradeFaults& faults) { m_upgradeFaults = faults; }
+    const UpgradeFaults& GetUpgradeFaults() const { return m_upgradeFaults; }
+    // Flips one byte of block `block` of a stored image (a flash cell gone bad), so that a
+    // read-back differs from the file sent there; false when the image has no such block.
+    bool DamageImage(Target target, std::size_t block);
     // Every change of an output's resolution is refused, as for a resolution the processor
     // cannot run.
     void SetRefuseResolution(bool refuse) { m_refuseResolution = refuse; }
@@ -132,6 +146,8 @@ private:
     bool m_bootLoader = false;
     bool m_restart = false;
     bool m_refuseUpgrade = false;
+    UpgradeFaults m_upgradeFaults;
+    std::uint32_t m_imagePackets = 0; // data packets of the image being received
     bool m_refuseResolution = false;
     bool m_transferring = false;
     bool m_transferBad = false;

@@ -82,6 +82,7 @@ bool IsOn(const std::string& w) {
 Simulator::Simulator(SimOptions options)
     : m_options(std::move(options)), m_random(m_options.seed), m_flood(m_options.seed + 1) {
     m_model.SetRefuseUpgrade(m_options.faults.refuseUpgrade);
+    m_model.SetUpgradeFaults(m_options.faults.upgrade);
     m_model.SetRefuseResolution(m_options.faults.refuseResolution);
 }
 
@@ -432,6 +433,13 @@ void Simulator::Handle(const std::uint8_t* bytes, std::size_t length) {
     } else {
         ++m_received[IsDataPacket(bytes) ? 0xD47A : 0xB10C];
         Queue(m_model.OnBlock(bytes));
+        const int vanishAfter = m_options.faults.vanishAfterPackets;
+        if (vanishAfter > 0 && IsDataPacket(bytes) &&
+            m_model.PacketsReceived() >= static_cast<std::uint64_t>(vanishAfter)) {
+            m_options.faults.vanishAfterPackets = 0;
+            CloseTerminal();
+            m_vanished = true;
+        }
     }
 }
 
@@ -654,6 +662,14 @@ std::string Simulator::Help() {
            "fault garbage on|off          put garbage bytes between records\n"
            "fault refuse-upgrade on|off   every image ends with a failed result\n"
            "fault refuse-resolution on|off every change of an output's resolution is refused\n"
+           "fault no-announce on|off      the boot loader does not announce itself\n"
+           "fault no-result on|off        an image is taken but its result never comes\n"
+           "fault damage-packet N         the Nth data packet of each image arrives damaged (0: none)\n"
+           "fault readback-damage N       read-back block N goes out with a bad checksum (0: none)\n"
+           "fault readback-skip N         read-back block N is not sent (0: none)\n"
+           "fault vanish-after-packets N  the cable is pulled after N data packets (0: never)\n"
+           "image TARGET                  size and FNV-1a hash of the stored image (fpga, mcu, hdmirx)\n"
+           "image TARGET damage BLOCK     flip a byte of block BLOCK (from 0) of the stored image\n"
            "fault flood SECONDS           every reply kind at line rate for SECONDS (0 stops)\n"
            "fault clear                   no faults\n"
            "takeover                      acknowledgement 11: another client took the processor\n"
@@ -694,7 +710,11 @@ std::string Simulator::Control(const std::string& line) {
         out << "faults silent=" << (f.silent ? 1 : 0) << " drop=" << f.drop << " delay-ms=" << f.delay.count()
             << " corrupt=" << f.corrupt << " split=" << (f.split ? 1 : 0)
             << " garbage=" << (f.garbage ? 1 : 0) << " refuse-upgrade=" << (f.refuseUpgrade ? 1 : 0)
-            << " refuse-resolution=" << (f.refuseResolution ? 1 : 0) << "\n";
+            << " refuse-resolution=" << (f.refuseResolution ? 1 : 0)
+            << " no-announce=" << (f.upgrade.noAnnounce ? 1 : 0)
+            << " no-result=" << (f.upgrade.noResult ? 1 : 0) << " damage-packet=" << f.upgrade.damagePacket
+            << " readback-damage=" << f.upgrade.damageReadBack << " readback-skip=" << f.upgrade.skipReadBack
+            << " vanish-after-packets=" << f.vanishAfterPackets << "\n";
         const FloodCounts& fc = m_flood.Counts();
         const Clock::time_point now = Clock::now();
         out << "flood " << (FloodRunning(now) ? "on" : (m_floodArmed ? "armed" : "off")) << " remaining-ms="
@@ -737,6 +757,18 @@ std::string Simulator::Control(const std::string& line) {
             f.refuseUpgrade = IsOn(arg(2));
         else if (what == "refuse-resolution")
             f.refuseResolution = IsOn(arg(2));
+        else if (what == "no-announce")
+            f.upgrade.noAnnounce = IsOn(arg(2));
+        else if (what == "no-result")
+            f.upgrade.noResult = IsOn(arg(2));
+        else if (what == "damage-packet")
+            f.upgrade.damagePacket = static_cast<int>(number(2, 0));
+        else if (what == "readback-damage")
+            f.upgrade.damageReadBack = static_cast<int>(number(2, 0));
+        else if (what == "readback-skip")
+            f.upgrade.skipReadBack = static_cast<int>(number(2, 0));
+        else if (what == "vanish-after-packets")
+            f.vanishAfterPackets = static_cast<int>(number(2, 0));
         else if (what == "flood") {
             const double seconds = std::strtod(arg(2).c_str(), nullptr);
             if (arg(2).empty() || !(seconds >= 0))
@@ -752,6 +784,7 @@ std::string Simulator::Control(const std::string& line) {
             return "error: unknown fault '" + what + "'\n";
         m_model.SetRefuseUpgrade(f.refuseUpgrade);
         m_model.SetRefuseResolution(f.refuseResolution);
+        m_model.SetUpgradeFaults(f.upgrade);
     } else if (verb == "takeover") {
         QueueNow(AckReply(kAckTakenOver, 1, 0), false);
     } else if (verb == "announce") {
@@ -780,6 +813,26 @@ std::string Simulator::Control(const std::string& line) {
         for (std::size_t i = 0; i < v.size(); ++i)
             v[i] = flags[i] == '1' ? 1 : 0;
         m_model.SetSysInfo(v);
+    } else if (verb == "image") {
+        const std::string which = arg(1);
+        const Target target = which == "mcu"      ? Target::Mcu
+                              : which == "hdmirx" ? Target::HdmiRx
+                                                  : Target::Fpga;
+        if (which != "fpga" && which != "mcu" && which != "hdmirx")
+            return "error: image needs fpga, mcu or hdmirx\n";
+        if (arg(2) == "damage") {
+            if (!m_model.DamageImage(target, static_cast<std::size_t>(number(3, 0))))
+                return "error: the image has no such block\n";
+        } else {
+            const std::vector<std::uint8_t>& image = m_model.Image(target);
+            std::uint64_t hash = 1469598103934665603ull;
+            for (std::uint8_t b : image)
+                hash = (hash ^ b) * 1099511628211ull;
+            char line[96];
+            std::snprintf(line, sizeof line, "image %s size=%zu fnv1a=%016llx\n", which.c_str(), image.size(),
+                          static_cast<unsigned long long>(hash));
+            out << line;
+        }
     } else if (verb == "vanish") {
         CloseTerminal();
         m_vanished = true;

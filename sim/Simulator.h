@@ -33,6 +33,8 @@ struct Faults {
     bool split = false;                 // write records in small pieces
     bool garbage = false;               // put garbage bytes between records
     bool refuseUpgrade = false;         // every image ends with a failed result
+    UpgradeFaults upgrade;              // no announce, no result, damaged packets and read-back blocks
+    int vanishAfterPackets = 0;         // the cable is pulled after N data packets (0: never)
     bool refuseResolution = false;      // every change of an output's resolution is refused
     // Flood the application with every reply kind at line rate for this long, from the moment
     // it first asks for the whole state (at run time, `fault flood SECONDS` starts at once).

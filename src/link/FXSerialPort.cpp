@@ -76,9 +76,11 @@ void FXSerialPort::OnReceive(const std::uint8_t* data, std::uint32_t length) {
 }
 
 void FXSerialPort::OnError(std::uint32_t error, const std::uint8_t*, std::uint32_t) {
-    // Other read errors (the device went away) end the reading and are otherwise ignored:
-    // the keep-alive supervision notices the silence.
-    if (error != kIoErrorOperationAborted)
+    // A device that went away (the cable pulled, the adapter unplugged) is a closed port at
+    // once: while a firmware image goes out the keep-alive supervision is stopped and would not
+    // notice the silence. Other read errors end the reading and are otherwise ignored: the
+    // keep-alive supervision notices the silence.
+    if (error != kIoErrorOperationAborted && error != kIoErrorDeviceNotConnected)
         return;
     if (LinkOwner* owner = m_owner.load(std::memory_order_acquire))
         owner->OnPortClosed();

@@ -13,6 +13,7 @@
 #include "platform/ui/SystemMessages.h"
 #include "shell/Language.h"
 #include "ui_dialog165.h"
+#include "upgrade/CUpdataDlg.h"
 #include "widgets/CGdipButton.h"
 #include "widgets/Theme.h"
 
@@ -112,12 +113,15 @@ void CMiscDlg::OnUpgrade() {
     if (m_upgradeOpen)
         return;
     m_upgradeOpen = true;
-    // The upgrade dialog is not part of this version: the operator is told so, modally.
-    m_context.ShowMessage(
-        MessageText(kMsgUpgradeMachine),
-        Tr("Upgrading the firmware is not available in this version yet.", "此版本暂不支持固件升级。"),
-        CMessageboxDlg::kModeInformation);
-    m_upgradeOpen = false;
+    // Modal for the operator, without a loop of its own: the page goes on receiving the
+    // processor's messages while the dialog is open, and a second opening does nothing.
+    auto* upgrade = new CUpdataDlg(m_context, this);
+    upgrade->Open([this, upgrade](int) {
+        m_upgradeOpen = false;
+        upgrade->deleteLater();
+    });
+    const QWidget* owner = window();
+    upgrade->move(owner->mapToGlobal(owner->rect().center()) - upgrade->rect().center());
 }
 
 std::intptr_t CMiscDlg::OnOpenUpgrade(std::uintptr_t, std::intptr_t) {

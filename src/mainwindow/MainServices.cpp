@@ -11,6 +11,7 @@
 #include "shell/CorvaneApp.h"
 #include "shell/Language.h"
 #include "upgrade/CProgressDlg.h"
+#include "upgrade/CUpdataDlg.h"
 
 #include <QThread>
 
@@ -58,7 +59,9 @@ void MainServices::OnPortClosed() {
 
 std::intptr_t MainServices::OnReceived(const WindowMessage& message) {
     if (message.message == WM_READBACK_RECEIVED) {
-        m_session.Link().keepAliveCount = 0; // the read-back goes to the upgrade dialog, which is not open
+        m_session.Link().keepAliveCount = 0;
+        if (auto* upgrade = dynamic_cast<CUpdataDlg*>(m_upgradeDialog))
+            upgrade->OnReadBackBlock(reinterpret_cast<const std::uint8_t*>(message.wParam));
         return 0;
     }
     if (!m_acceptRecords)
@@ -144,9 +147,24 @@ std::string MainServices::LanguageName() const {
     return GetLanguageSetting();
 }
 
+void MainServices::SetOpenWindow(Window window, MessageWindow* open) {
+    if (window == Window::UpgradeDialog)
+        m_upgradeDialog = open;
+}
+
+std::string MainServices::UpgradeFolder() const {
+    return m_app.upgradeFolder;
+}
+
+void MainServices::SetReadBackExpected(bool expected) {
+    m_app.link.SetReadBackExpected(expected);
+}
+
 MessageWindow* MainServices::WindowOf(Window window) {
     if (window == Window::MainWindow)
         return &m_main;
+    if (window == Window::UpgradeDialog)
+        return m_upgradeDialog;
     return m_main.Pages().Find(window);
 }
 

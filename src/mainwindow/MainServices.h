@@ -64,6 +64,9 @@ public:
     int ShowMessage(const std::string& title, const std::string& text, std::uint32_t mode = 0) override;
     std::string LanguageName() const override;
     MessageWindow* WindowOf(Window window) override;
+    void SetOpenWindow(Window window, MessageWindow* open) override;
+    std::string UpgradeFolder() const override;
+    void SetReadBackExpected(bool expected) override;
 
     // DispatcherHost
     std::intptr_t SendMessageTo(Window window, std::uint32_t message, std::uintptr_t wParam,
@@ -93,6 +96,7 @@ private:
     ReplyDispatcher m_dispatcher;
     LinkSupervision m_supervision;
     bool m_acceptRecords = true;
+    MessageWindow* m_upgradeDialog = nullptr; // while it is open
 };
 
 } // namespace corvane

@@ -60,6 +60,15 @@ public:
 
     // The window with this id, null when it does not exist.
     virtual MessageWindow* WindowOf(Window window) = 0;
+    // A window that exists only while it is open (the upgrade dialog) makes itself known under
+    // its id, and forgets itself (null) when it closes.
+    virtual void SetOpenWindow(Window, MessageWindow*) {}
+
+    // The folder of the firmware files ("UpgradeFile" beside the executable).
+    virtual std::string UpgradeFolder() const { return {}; }
+    // Whether the link cuts the bytes that do not start a record into 1039-byte read-back
+    // blocks (while the FPGA image is read back), from the next bytes received.
+    virtual void SetReadBackExpected(bool) {}
     // The calls `window` offers (one of the "Calls" interfaces), null when it offers none.
     template <class Calls> Calls* CallsOf(Window window) { return dynamic_cast<Calls*>(WindowOf(window)); }
 };

@@ -1139,6 +1139,56 @@ TEST_F(Model, ReadBackSendsNumberedBlocksThenFinished) {
     EXPECT_EQ(out.back().bytes[6], 3);
 }
 
+TEST_F(Model, UpgradeFaultsProduceEveryFailureTheDialogHandles) {
+    UpgradeFaults faults;
+    faults.noAnnounce = true;
+    model.SetUpgradeFaults(faults);
+    EXPECT_TRUE(Command(MakeFrame(0x8000)).empty()) << "no announce";
+    EXPECT_TRUE(model.InBootLoader());
+
+    const std::vector<std::uint8_t> image(3 * 1024, 0x5A);
+    Frame announce = MakeFrameByte6(0x8001, 1); // FPGA
+    PutLE16(&announce[7], 3);
+    SealFrame(announce);
+    auto send = [&] {
+        Command(announce);
+        for (std::size_t pos = 0; pos < image.size(); pos += 1024)
+            model.OnBlock(MakeDataPacket(image.data() + pos, 1024).data());
+        return Command(MakeFrame(0x8004));
+    };
+    faults = UpgradeFaults{};
+    faults.noResult = true;
+    model.SetUpgradeFaults(faults);
+    EXPECT_TRUE(send().empty()) << "the image is taken, no result comes";
+    EXPECT_EQ(model.Image(Target::Fpga), image);
+
+    faults = UpgradeFaults{};
+    faults.damagePacket = 2;
+    model.SetUpgradeFaults(faults);
+    const auto result = send();
+    ASSERT_EQ(result.size(), 1u);
+    EXPECT_EQ(result[0].bytes[8], 0) << "a damaged packet fails the image";
+    EXPECT_EQ(model.BadPackets(), 1u);
+
+    // Read-back: block 2 missing (block 3 then comes out of order) and block 3 damaged; a
+    // damaged flash cell in the first block is read back as it is.
+    faults = UpgradeFaults{};
+    faults.damageReadBack = 3;
+    faults.skipReadBack = 2;
+    model.SetUpgradeFaults(faults);
+    ASSERT_TRUE(model.DamageImage(Target::Fpga, 0));
+    EXPECT_FALSE(model.DamageImage(Target::Fpga, 3));
+    Command(MakeFrame(0x8000));
+    const auto out = Command(MakeFrame(0x8003));
+    ASSERT_EQ(out.size(), 2u + 1u) << "blocks 1 and 3 of the 3-block image, then the end";
+    EXPECT_EQ(GetLE16(&out[0].bytes[8]), 1);
+    EXPECT_NE(out[0].bytes[14 + 1], image[1]);
+    const auto& damaged = out[1].bytes;
+    EXPECT_EQ(GetLE16(&damaged[8]), 3);
+    EXPECT_NE(damaged[1038],
+              static_cast<std::uint8_t>(std::accumulate(damaged.begin(), damaged.end() - 1, 0u)));
+}
+
 // The flood as the application's cutter and dispatcher take it: every kind of record,
 // nothing lost to its noise, torn heads and split records, and nothing but the processor's
 // own state written.

@@ -70,6 +70,13 @@ std::string FakePageContext::LanguageName() const {
     return GetLanguageSetting();
 }
 
+void FakePageContext::SetOpenWindow(Window window, MessageWindow* open) {
+    if (open)
+        windows[window] = open;
+    else
+        windows.erase(window);
+}
+
 MessageWindow* FakePageContext::WindowOf(Window window) {
     if (window == Window::MainWindow)
         return &main;

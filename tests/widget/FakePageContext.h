@@ -64,6 +64,9 @@ public:
     int ShowMessage(const std::string& title, const std::string& text, std::uint32_t mode = 0) override;
     std::string LanguageName() const override;
     MessageWindow* WindowOf(Window window) override;
+    void SetOpenWindow(Window window, MessageWindow* open) override;
+    std::string UpgradeFolder() const override { return upgradeFolder; }
+    void SetReadBackExpected(bool expected) override { readBackModes.push_back(expected); }
 
     // The session's side (DispatcherHost).
     void PostMessageTo(Window window, std::uint32_t message, std::uintptr_t wParam,
@@ -96,6 +99,9 @@ public:
     std::function<bool()> onSave;
     // Where the preset files are (none: every slot is empty and saving fails).
     std::string dataFolder;
+    // Where the read-back file goes, and every switch of the link's read-back mode.
+    std::string upgradeFolder;
+    std::vector<bool> readBackModes;
 
 private:
     DeviceState& m_state;

@@ -1,6 +1,6 @@
 // The misc page with real mouse events and the real message dialog: the language choice, the
 // device name and versions, the backup switch, the factory reset (and the restart the search
-// then waits for), loading the state again, the upgrade placeholder opened once only, and the
+// then waits for), loading the state again, the upgrade dialog opened once only, and the
 // WiFi configuration shown centred. The main window is played by the fake context.
 
 #include "FakePageContext.h"
@@ -15,6 +15,7 @@
 #include "platform/WindowMessages.h"
 #include "platform/ui/SystemMessages.h"
 #include "shell/Language.h"
+#include "upgrade/CUpdataDlg.h"
 #include "widgets/CGdipButton.h"
 
 #include <QApplication>
@@ -241,31 +242,43 @@ TEST(MiscPageReset, ALinkTheSearchOpenedWhileTheBoxWasOpenIsNotClosed) {
     EXPECT_TRUE(port.IsOpen());
 }
 
-TEST_F(MiscPageTest, TheUpgradePlaceholderOpensModallyAndOnceOnly) {
+TEST_F(MiscPageTest, TheUpgradeDialogOpensModallyAndOnceOnly) {
     Page& page = PageUnderTest();
-    MessageBoxAnswerer answerer;
-    bool openWhileShown = false;
-    QTimer poke;
-    poke.setInterval(1);
-    QObject::connect(&poke, &QTimer::timeout, [&] {
-        if (OpenMessageBoxes().empty() || openWhileShown)
-            return;
-        openWhileShown = page.UpgradeOpen();
-        // The processor's boot loader announces itself, and the operator clicks again.
-        SendWindowMessage(&page, WM_OPEN_UPGRADE, 0, 0);
-        SendWindowMessage(&page, WM_COMMAND, MakeWParam(Page::kUpgradeId, BN_CLICKED), 0);
-    });
-    poke.start();
+    auto openDialogs = [] {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<CUpdataDlg*>(w); d && d->isVisible())
+                ++n;
+        return n;
+    };
     Click(Page::kUpgradeId);
-    poke.stop();
-    EXPECT_TRUE(openWhileShown);
-    ASSERT_EQ(answerer.boxes.size(), 1u) << "nothing opens while it is open";
-    EXPECT_EQ(answerer.boxes[0].title, "Upgrade Machine");
+    Drain();
+    ASSERT_TRUE(page.UpgradeOpen());
+    EXPECT_EQ(openDialogs(), 1);
+    auto* dialog = dynamic_cast<CUpdataDlg*>(context.WindowOf(Window::UpgradeDialog));
+    ASSERT_NE(dialog, nullptr) << "the open dialog is the upgrade window";
+    EXPECT_TRUE(dialog->isModal());
+    // The processor's boot loader announces itself, and the operator clicks again: nothing more.
+    SendWindowMessage(&page, WM_OPEN_UPGRADE, 0, 0);
+    SendWindowMessage(&page, WM_COMMAND, MakeWParam(Page::kUpgradeId, BN_CLICKED), 0);
+    Drain();
+    EXPECT_EQ(openDialogs(), 1);
+    // Closed with nothing running, it closes at once and is gone as a window.
+    SendWindowMessage(dialog, WM_COMMAND, MakeWParam(CBaseDialog::kCloseId, BN_CLICKED), 0);
+    Drain();
     EXPECT_FALSE(page.UpgradeOpen());
+    EXPECT_EQ(context.WindowOf(Window::UpgradeDialog), nullptr);
+    EXPECT_EQ(openDialogs(), 0);
     // Closed, it opens again (here from the posted message).
     PostWindowMessage(&page, WM_OPEN_UPGRADE, 0, 0);
     Drain();
-    EXPECT_EQ(answerer.boxes.size(), 2u);
+    EXPECT_TRUE(page.UpgradeOpen());
+    EXPECT_EQ(openDialogs(), 1);
+    auto* again = dynamic_cast<CUpdataDlg*>(context.WindowOf(Window::UpgradeDialog));
+    ASSERT_NE(again, nullptr);
+    SendWindowMessage(again, WM_COMMAND, MakeWParam(CBaseDialog::kCloseId, BN_CLICKED), 0);
+    Drain();
+    EXPECT_FALSE(page.UpgradeOpen());
 }
 
 TEST_F(MiscPageTest, WifiConfigureShowsTheWifiDialogCentredWhenHidden) {

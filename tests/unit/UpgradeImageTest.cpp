@@ -1,0 +1,179 @@
+#include "upgrade/UpgradeImage.h"
+
+#include <gtest/gtest.h>
+#include <numeric>
+
+namespace corvane {
+namespace {
+
+using std::chrono::milliseconds;
+
+std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed = 1) {
+    std::vector<std::uint8_t> v(n);
+    for (std::size_t i = 0; i < n; ++i)
+        v[i] = static_cast<std::uint8_t>(seed + i * 7);
+    return v;
+}
+
+TEST(UpgradePackets, AFileOfTwoBlocksAndOneByteGivesThreePackets) {
+    const std::vector<std::uint8_t> image = Pattern(2 * 1024 + 1);
+    ImageSender sender;
+    const auto t0 = ImageSender::Clock::time_point{};
+    sender.Start(&image, milliseconds{30}, t0);
+    std::vector<Packet> packets;
+    while (!sender.Finished())
+        packets.push_back(sender.TakeNext(t0));
+    ASSERT_EQ(packets.size(), 3u);
+    const std::uint8_t lengths[3][2] = {{0x04, 0x00}, {0x04, 0x00}, {0x00, 0x01}};
+    for (std::size_t k = 0; k < 3; ++k) {
+        const Packet& p = packets[k];
+        EXPECT_TRUE(std::equal(kPacketMagic.begin(), kPacketMagic.end(), p.begin()));
+        EXPECT_EQ(p[8] | p[9] | p[10] | p[11], 0);
+        EXPECT_EQ(p[12], lengths[k][0]) << k;
+        EXPECT_EQ(p[13], lengths[k][1]) << k;
+        EXPECT_EQ(p[1038], static_cast<std::uint8_t>(std::accumulate(p.begin(), p.begin() + 1038, 0u))) << k;
+    }
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 1024, packets[0].begin() + 14));
+    EXPECT_TRUE(std::equal(image.begin() + 1024, image.begin() + 2048, packets[1].begin() + 14));
+    EXPECT_EQ(packets[2][14], image[2048]);
+    EXPECT_TRUE(std::all_of(packets[2].begin() + 15, packets[2].begin() + 1038,
+                            [](std::uint8_t b) { return b == 0; }));
+    EXPECT_EQ(sender.SentBytes(), image.size());
+    EXPECT_EQ(sender.Progress(), 1000u);
+
+    const Frame announce = BuildAnnounceFrame(TargetAt(0).targetByte, image.size());
+    EXPECT_EQ(FrameCode(announce.data()), 0x8001);
+    EXPECT_EQ(announce[6], 1);
+    EXPECT_EQ(announce[7], 3);
+    EXPECT_EQ(announce[8], 0);
+    EXPECT_EQ(announce[9], 0x55);
+    EXPECT_EQ(announce[38], FrameChecksum(announce.data()));
+}
+
+TEST(UpgradePackets, TheTargetsKeepTheirBytesPausesAndStates) {
+    struct Row {
+        const char* name;
+        const char* file;
+        std::uint32_t state;
+        std::uint8_t byte;
+        long long pauseMs;
+    };
+    const Row rows[] = {
+        {"FPGA ", "FPGA.bin", 2, 1, 30}, {"MCU ", "MCU.bin", 3, 0, 100}, {"HDMIRX ", "HDMIRX.bin", 4, 2, 30}};
+    for (int i = 0; i < kTargetCount; ++i) {
+        const UpgradeTarget& t = TargetAt(i);
+        EXPECT_STREQ(t.nameText, rows[i].name);
+        EXPECT_STREQ(t.fileName, rows[i].file);
+        EXPECT_EQ(t.state, rows[i].state);
+        EXPECT_EQ(t.targetByte, rows[i].byte);
+        EXPECT_EQ(t.pause.count(), rows[i].pauseMs);
+        EXPECT_EQ(TargetOfState(rows[i].state), i);
+    }
+    EXPECT_EQ(TargetOfState(0), -1);
+    EXPECT_EQ(TargetOfState(1), -1);
+}
+
+TEST(UpgradePackets, ImagesThatCannotBeAnnouncedAreRefused) {
+    EXPECT_EQ(CheckImageSize(0), ImageCheck::Empty);
+    EXPECT_EQ(CheckImageSize(1), ImageCheck::Good);
+    EXPECT_EQ(CheckImageSize(65535ull * 1024), ImageCheck::Good);
+    EXPECT_EQ(CheckImageSize(65535ull * 1024 + 1), ImageCheck::TooLarge); // 65536 blocks would wrap to 0
+    EXPECT_EQ(BlockCount(65535ull * 1024 + 1), 65536u);
+}
+
+TEST(UpgradePackets, TheFileNameIsThePartAfterTheLastSlash) {
+    EXPECT_EQ(FileNameOf("/home/op/images/FPGA.bin"), "FPGA.bin");
+    EXPECT_EQ(FileNameOf("FPGA.bin"), "FPGA.bin");
+    EXPECT_EQ(FileNameOf("/a/b/fpga.bin"), "fpga.bin");
+    EXPECT_EQ(FileNameOf("/dir\\FPGA.bin"), "dir\\FPGA.bin"); // a backslash is part of a Linux name
+    EXPECT_EQ(FileNameOf("/dir/"), "");
+}
+
+TEST(UpgradePackets, EachPacketWaitsItsPauseFromTheWrite) {
+    const std::vector<std::uint8_t> image = Pattern(3 * 1024);
+    ImageSender sender;
+    const auto t0 = ImageSender::Clock::time_point{} + std::chrono::seconds{5};
+    sender.Start(&image, milliseconds{100}, t0);
+    EXPECT_EQ(sender.NextDue(), t0);
+    EXPECT_EQ(sender.TimeLeft(), milliseconds{300});
+    sender.TakeNext(t0);
+    EXPECT_EQ(sender.NextDue(), t0 + milliseconds{100});
+    // A late wake-up still leaves the whole pause before the next packet.
+    sender.TakeNext(t0 + milliseconds{130});
+    EXPECT_EQ(sender.NextDue(), t0 + milliseconds{230});
+    EXPECT_EQ(sender.TimeLeft(), milliseconds{100});
+    EXPECT_EQ(sender.Progress(), 666u);
+}
+
+// Read-back blocks: number in bytes 8..9 low byte first, checksum over bytes 0..1037.
+Packet Block(std::uint16_t number, bool damage = false) {
+    Packet b{};
+    b[8] = static_cast<std::uint8_t>(number & 0xFF);
+    b[9] = static_cast<std::uint8_t>(number >> 8);
+    for (std::size_t i = 14; i < 1038; ++i)
+        b[i] = static_cast<std::uint8_t>(i + number);
+    b[1038] = PacketChecksum(b.data());
+    if (damage)
+        b[500] ^= 0x10;
+    return b;
+}
+
+TEST(ReadBackBlocks, EachBlockIsCheckedAgainstTheLastAccepted) {
+    struct Step {
+        std::uint16_t number;
+        bool damaged;
+        BlockVerdict verdict;
+        std::uint32_t lastAfter;
+    };
+    const Step steps[] = {
+        {1, false, BlockVerdict::Accepted, 1},       {2, false, BlockVerdict::Accepted, 2},
+        {3, true, BlockVerdict::BadChecksum, 2},     {3, false, BlockVerdict::Accepted, 3},
+        {5, false, BlockVerdict::OutOfOrder, 3},     {3, false, BlockVerdict::OutOfOrder, 3},
+        {0, false, BlockVerdict::Accepted, 0},       {1, false, BlockVerdict::Accepted, 1},
+        {0, true, BlockVerdict::BadChecksum, 1},     {2, false, BlockVerdict::Accepted, 2},
+        {65535, false, BlockVerdict::OutOfOrder, 2},
+    };
+    ReadBackChecker checker;
+    int k = 0;
+    for (const Step& s : steps) {
+        const Packet b = Block(s.number, s.damaged);
+        EXPECT_EQ(checker.Take(b.data()), s.verdict) << "step " << k;
+        EXPECT_EQ(checker.LastBlock(), s.lastAfter) << "step " << k;
+        ++k;
+    }
+    EXPECT_EQ(checker.Accepted(), 6u);
+    checker.Reset();
+    EXPECT_EQ(checker.Take(Block(2).data()), BlockVerdict::OutOfOrder);
+    EXPECT_EQ(checker.Take(Block(1).data()), BlockVerdict::Accepted);
+}
+
+TEST(ReadBackBlocks, ProgressRunsOver16383Blocks) {
+    EXPECT_EQ(ReadBackProgress(0), 0u);
+    EXPECT_EQ(ReadBackProgress(16383), 1000u);
+    EXPECT_EQ(ReadBackProgress(65535), 1000u);
+    EXPECT_EQ(ReadBackProgress(8192), 500u);
+}
+
+TEST(ReadBackBlocks, TheFirstDifferingBlockIsFound) {
+    const std::vector<std::uint8_t> image = Pattern(10 * 1024 + 5);
+    std::vector<std::uint8_t> same = image;
+    same.resize(11 * 1024, 0); // the read-back is padded to whole blocks
+    EXPECT_EQ(FirstDifferingBlock(image, same), std::nullopt);
+    std::vector<std::uint8_t> damaged = same;
+    damaged[7 * 1024 + 3] ^= 1;
+    damaged[9 * 1024] ^= 1;
+    EXPECT_EQ(FirstDifferingBlock(image, damaged), 7u);
+    std::vector<std::uint8_t> shorter(image.begin(), image.begin() + 4 * 1024);
+    EXPECT_EQ(FirstDifferingBlock(image, shorter), 4u);
+}
+
+TEST(UpgradeProgress, TheLineSaysPercentBytesAndTimeLeft) {
+    EXPECT_EQ(ProgressLine(524288, 1048576, milliseconds{15360}, false),
+              "50 % - 524288 of 1048576 bytes - 16 s left");
+    EXPECT_EQ(ProgressLine(0, 0, milliseconds{0}, false), "0 % - 0 of 0 bytes - 0 s left");
+    EXPECT_EQ(EstimateLeft(25, 100, milliseconds{1000}), milliseconds{3000});
+    EXPECT_EQ(EstimateLeft(0, 100, milliseconds{1000}), milliseconds{0});
+}
+
+} // namespace
+} // namespace corvane

@@ -1,0 +1,545 @@
+// The upgrade dialog with real events and the real message dialog, the processor played by the
+// test through the messages the reply handling sends: the checks of Start and their messages in
+// order, a whole exchange with its frames, packets and pauses, the window painting between
+// packets, missing and refused results, a lost link, the read-back with its checks and its file,
+// Verify, and the close questions by state.
+
+#include "FakePageContext.h"
+#include "PageFixture.h"
+#include "WidgetTestSupport.h"
+#include "device/ReplyCodes.h"
+#include "link/CommandCodes.h"
+#include "platform/WindowMessages.h"
+#include "upgrade/CUpdataDlg.h"
+#include "upgrade/UpgradeImage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace corvane::test {
+namespace {
+
+using Dlg = CUpdataDlg;
+
+std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed) {
+    std::vector<std::uint8_t> v(n);
+    for (std::size_t i = 0; i < n; ++i)
+        v[i] = static_cast<std::uint8_t>(seed + i * 13 + (i >> 10));
+    return v;
+}
+
+// A read-back block as the processor sends it.
+Packet Block(std::uint16_t number, const std::uint8_t* data) {
+    Packet b{};
+    b[8] = static_cast<std::uint8_t>(number & 0xFF);
+    b[9] = static_cast<std::uint8_t>(number >> 8);
+    std::copy(data, data + kPacketData, b.begin() + kPacketDataOffset);
+    b[kPacketChecksumOffset] = PacketChecksum(b.data());
+    return b;
+}
+
+class UpgradeDialogTest : public PageFixture<Dlg> {
+protected:
+    UpgradeDialogTest() : PageFixture(QSize(470, 300)) {
+        context.upgradeFolder = m_dir.path().toStdString();
+        context.windows[Window::ConnectDialog] = &connect;
+    }
+    void OnCreated(Dlg&) override {}
+
+    std::string WriteFile(const QString& name, const std::vector<std::uint8_t>& bytes) {
+        QDir().mkpath(m_dir.path() + "/images");
+        const QString path = m_dir.path() + "/images/" + name;
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        return path.toStdString();
+    }
+    void Choose(int target, const std::string& path) {
+        Dlg& d = PageUnderTest();
+        d.SetSelected(target, true);
+        d.Control<QLineEdit>(Dlg::kPathIds[static_cast<std::size_t>(target)])
+            ->setText(QString::fromStdString(path));
+    }
+    void Command(int id) {
+        SendWindowMessage(&PageUnderTest(), WM_COMMAND, MakeWParam(id, BN_CLICKED), 0);
+        Drain();
+    }
+    // The control frames sent so far, by code.
+    std::vector<std::uint16_t> Codes() const {
+        std::vector<std::uint16_t> codes;
+        for (const auto& bytes : context.sentBytes)
+            if (bytes.size() == kFrameSize)
+                codes.push_back(FrameCode(bytes.data()));
+        return codes;
+    }
+    int Count(std::uint16_t code) const {
+        const auto c = Codes();
+        return static_cast<int>(std::count(c.begin(), c.end(), code));
+    }
+    std::vector<std::vector<std::uint8_t>> Packets() const {
+        std::vector<std::vector<std::uint8_t>> p;
+        for (const auto& bytes : context.sentBytes)
+            if (bytes.size() == kPacketSize)
+                p.push_back(bytes);
+        return p;
+    }
+    // The processor: announce, two erase steps, erase finished; then the packets go out.
+    void BootLoaderTakesImage() {
+        const int announced = Count(kCmdAnnounceImage);
+        Reply(kReplyBootAnnounce, 0);
+        ASSERT_TRUE(WaitFor([&] { return Count(kCmdAnnounceImage) == announced + 1; }));
+        Reply(kReplyBootAnnounce, 4);
+        Reply(kReplyBootAnnounce, 4);
+        Reply(kReplyBootAnnounce, 2);
+    }
+
+    RecordingPage connect;
+    QTemporaryDir m_dir;
+};
+
+TEST_F(UpgradeDialogTest, StartChecksComeInOrderWithTheirMessages) {
+    const std::string fpga = WriteFile("FPGA.bin", Pattern(3000, 1));
+    const std::string lower = WriteFile("fpga.bin", Pattern(3000, 1));
+    const std::string empty = WriteFile("MCU.bin", {});
+    std::string large;
+    {
+        // A sparse file of 65536 blocks: its count would wrap to 0 in 0x8001.
+        large = (m_dir.path() + "/images/HDMIRX.bin").toStdString();
+        QFile f(QString::fromStdString(large));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(65536LL * 1024));
+    }
+    struct Case {
+        bool connected;
+        std::vector<std::pair<int, std::string>> chosen;
+        std::string message;
+    };
+    const std::string missing = (m_dir.path() + "/images/none/FPGA.bin").toStdString();
+    const std::vector<Case> cases = {
+        {false, {{0, fpga}}, "Please open the serial!"},
+        {true, {}, "Please Select file!"},
+        {true, {{0, missing}}, "FPGA File no exist!"},
+        {true, {{0, lower}}, "FPGA File format error!"},
+        {true, {{0, fpga}, {1, missing}}, "MCU File no exist!"},
+        {true, {{0, missing}, {1, lower}}, "FPGA File no exist!"},
+        {true, {{0, fpga}, {1, empty}}, "MCU File is empty: " + empty},
+        {true,
+         {{2, large}},
+         "HDMIRX File is too large: " + large + " (65536 blocks of 1024 bytes, at most 65535)"},
+        {true, {{0, "  " + lower + "  "}}, "FPGA File format error!"},
+    };
+    MessageBoxAnswerer answerer;
+    Dlg& d = PageUnderTest();
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        state.linkState = cases[k].connected ? kLinkSynchronised : kLinkClosed;
+        for (int i = 0; i < kTargetCount; ++i)
+            d.SetSelected(i, false);
+        for (const auto& [target, path] : cases[k].chosen)
+            Choose(target, path);
+        answerer.boxes.clear();
+        Command(Dlg::kStartId);
+        ASSERT_EQ(answerer.boxes.size(), 1u) << k;
+        EXPECT_EQ(answerer.boxes[0].title, "Tips") << k;
+        EXPECT_EQ(answerer.boxes[0].message, cases[k].message) << k;
+        EXPECT_TRUE(context.sentBytes.empty()) << "nothing is sent for case " << k;
+        EXPECT_EQ(d.State(), 0u);
+    }
+    if (geteuid() != 0) {
+        // A file that exists but cannot be read is named with the reason.
+        const std::string locked = WriteFile("MCU.bin", Pattern(10, 2));
+        QFile::setPermissions(QString::fromStdString(locked), QFileDevice::Permissions{});
+        for (int i = 0; i < kTargetCount; ++i)
+            d.SetSelected(i, false);
+        Choose(1, locked);
+        answerer.boxes.clear();
+        Command(Dlg::kStartId);
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].message.rfind("MCU File cannot be read: " + locked + " (", 0), 0u)
+            << answerer.boxes[0].message;
+        EXPECT_TRUE(context.sentBytes.empty());
+    }
+}
+
+TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWhileTheWindowPaints) {
+    Connect();
+    const std::vector<std::uint8_t> image = Pattern(12 * 1024 + 1, 3);
+    Choose(0, WriteFile("FPGA.bin", image));
+    Dlg& d = PageUnderTest();
+    std::vector<std::uint64_t> paintsAtPacket;
+    context.onSend = [&](const std::uint8_t*, std::size_t length) {
+        if (length == kPacketSize)
+            paintsAtPacket.push_back(d.Paints());
+    };
+    MessageBoxAnswerer answerer;
+    Command(Dlg::kStartId);
+    EXPECT_EQ(Codes(), std::vector<std::uint16_t>{kCmdEnterBoot});
+    EXPECT_FALSE(d.ControlsEnabled());
+    EXPECT_EQ(d.State(), 2u);
+    EXPECT_EQ(d.Phase(), Dlg::kPhaseUpgradeRequested);
+    EXPECT_EQ(d.StatusText(), "Wait for a response...");
+    BootLoaderTakesImage();
+    const auto& announce = context.sentBytes[1];
+    EXPECT_EQ(announce[6], 1);  // the FPGA
+    EXPECT_EQ(announce[7], 13); // blocks
+    EXPECT_EQ(announce[8], 0);
+    EXPECT_EQ(context.keepAliveStops, 1);
+    ASSERT_TRUE(WaitFor([&] { return Count(kCmdEndImage) == 1; }));
+    const auto packets = Packets();
+    ASSERT_EQ(packets.size(), 13u);
+    std::vector<std::uint8_t> carried;
+    for (const auto& p : packets) {
+        const std::size_t n = static_cast<std::size_t>(p[12] << 8 | p[13]);
+        carried.insert(carried.end(), p.begin() + 14, p.begin() + 14 + static_cast<std::ptrdiff_t>(n));
+        EXPECT_EQ(p[1038], PacketChecksum(p.data()));
+    }
+    EXPECT_EQ(carried, image);
+    EXPECT_EQ(d.SentBytes(), image.size());
+    EXPECT_EQ(d.ProgressValue(), 1000);
+    EXPECT_EQ(d.DetailText(), QString("100 % - 12289 of 12289 bytes - 0 s left"));
+    // The window painted between packets, not only at the end.
+    int gapsWithPaint = 0;
+    for (std::size_t k = 1; k < paintsAtPacket.size(); ++k)
+        gapsWithPaint += paintsAtPacket[k] > paintsAtPacket[k - 1] ? 1 : 0;
+    EXPECT_GE(gapsWithPaint, 3) << "paints: " << paintsAtPacket.front() << ".." << paintsAtPacket.back();
+    // 0x8004 after the last packet; the result confirms the image; the run ends with the summary.
+    EXPECT_EQ(Codes().back(), kCmdEndImage);
+    EXPECT_EQ(d.StatusText(), "FPGA ");
+    Reply(kAckUpgradeStep, 1);
+    ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+    EXPECT_EQ(answerer.boxes[0].message, "Upgrade finsh,Restart The Machine");
+    EXPECT_TRUE(d.Done(0));
+    EXPECT_TRUE(d.ControlsEnabled());
+    EXPECT_EQ(context.keepAliveRestarts, 1);
+    EXPECT_EQ(d.State(), 0u);
+}
+
+TEST_F(UpgradeDialogTest, TheMcuWaitsForTheFpgaResultAndANoShowEndsTheRun) {
+    Connect();
+    Choose(0, WriteFile("FPGA.bin", Pattern(1500, 4)));
+    Choose(1, WriteFile("MCU.bin", Pattern(700, 5)));
+    Dlg& d = PageUnderTest();
+    MessageBoxAnswerer answerer;
+    Command(Dlg::kStartId);
+    BootLoaderTakesImage();
+    ASSERT_TRUE(WaitFor([&] { return Count(kCmdEndImage) == 1; }));
+    EXPECT_EQ(Count(kCmdEnterBoot), 1) << "the MCU waits for the FPGA result";
+    // No result: after its wait the run ends and the MCU image is never sent.
+    ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }, 8000));
+    EXPECT_EQ(answerer.boxes[0].message, "Upgrade failed,Restart The Machine");
+    Drain();
+    EXPECT_EQ(Count(kCmdEnterBoot), 1);
+    EXPECT_EQ(Packets().size(), 2u);
+    EXPECT_TRUE(d.ControlsEnabled());
+    EXPECT_EQ(context.keepAliveRestarts, context.keepAliveStops);
+}
+
+TEST_F(UpgradeDialogTest, AGoodFpgaResultChainsToTheMcuWithItsOwnTargetByte) {
+    Connect();
+    Choose(0, WriteFile("FPGA.bin", Pattern(1500, 4)));
+    Choose(1, WriteFile("MCU.bin", Pattern(700, 5)));
+    Dlg& d = PageUnderTest();
+    MessageBoxAnswerer answerer;
+    Command(Dlg::kStartId);
+    BootLoaderTakesImage();
+    ASSERT_TRUE(WaitFor([&] { return Count(kCmdEndImage) == 1; }));
+    Reply(kAckUpgradeStep, 1);
+    ASSERT_TRUE(WaitFor([&] { return Count(kCmdEnterBoot) == 2; }));
+    EXPECT_EQ(d.State(), 3u);
+    BootLoaderTakesImage();
+    const auto frames = context.sentBytes;
+    const auto announce = std::find_if(frames.rbegin(), frames.rend(), [](const auto& b) {
+        return b.size() == kFrameSize && FrameCode(b.data()) == kCmdAnnounceImage;
+    });
+    ASSERT_NE(announce, frames.rend());
+    EXPECT_EQ((*announce)[6], 0); // the MCU
+    EXPECT_EQ((*announce)[7], 1);
+    EXPECT_EQ(d.StatusText(), "Upgrade MCU file...");
+    ASSERT_TRUE(WaitFor([&] { return Count(kCmdEndImage) == 2; }));
+    Reply(kAckUpgradeStep, 1);
+    ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+    EXPECT_EQ(answerer.boxes[0].message, "Upgrade finsh,Restart The Machine");
+    EXPECT_TRUE(d.Done(0) && d.Done(1));
+    EXPECT_EQ(Packets().size(), 3u);
+}
+
+TEST_F(UpgradeDialogTest, ARefusedImageAndALostLinkEndTheRun) {
+    Connect();
+    Choose(0, WriteFile("FPGA.bin", Pattern(1500, 4)));
+    Dlg& d = PageUnderTest();
+    {
+        MessageBoxAnswerer answerer;
+        Command(Dlg::kStartId);
+        BootLoaderTakesImage();
+        ASSERT_TRUE(WaitFor([&] { return Count(kCmdEndImage) == 1; }));
+        Reply(kAckUpgradeStep, 0);
+        ASSERT_TRUE(WaitFor([&] { return answerer.boxes.size() == 2; }));
+        EXPECT_EQ(answerer.boxes[0].title, "Upgrade Machine");
+        EXPECT_EQ(answerer.boxes[0].message, "FPGA Upgrade Error !");
+        EXPECT_EQ(answerer.boxes[1].message, "Upgrade failed,Restart The Machine");
+        EXPECT_EQ(d.State(), 0u);
+    }
+    {
+        // The line goes while the packets go out: the rest is not sent.
+        Choose(0, WriteFile("FPGA.bin", Pattern(40 * 1024, 6)));
+        context.sentBytes.clear();
+        MessageBoxAnswerer answerer;
+        Command(Dlg::kStartId);
+        BootLoaderTakesImage();
+        ASSERT_TRUE(WaitFor([&] { return Packets().size() >= 3; }));
+        Reply(kReplyLinkLost, 1);
+        ASSERT_TRUE(WaitFor([&] { return answerer.boxes.size() == 2; }));
+        EXPECT_EQ(answerer.boxes[0].message, "Connect is disconnection !");
+        EXPECT_EQ(answerer.boxes[1].message, "Upgrade failed,Restart The Machine");
+        EXPECT_EQ(d.StatusText(), "Connect is disconnection !");
+        const std::size_t sent = Packets().size();
+        QTest::qWait(200);
+        EXPECT_EQ(Packets().size(), sent);
+        EXPECT_LT(sent, 40u);
+        EXPECT_EQ(Count(kCmdEndImage), 0);
+        EXPECT_TRUE(d.ControlsEnabled());
+        EXPECT_EQ(context.keepAliveRestarts, context.keepAliveStops);
+    }
+}
+
+TEST_F(UpgradeDialogTest, TheReadBackChecksItsBlocksAndWritesTheFileWhenWhole) {
+    config.showUpgradeLoadBtn = 1;
+    Connect();
+    Dlg& d = PageUnderTest();
+    EXPECT_TRUE(d.Control<QWidget>(Dlg::kLoadId)->isVisible());
+    context.link.baudRate = 921600;
+    const std::vector<std::uint8_t> image = Pattern(3 * 1024, 9);
+    MessageBoxAnswerer answerer;
+    Command(Dlg::kLoadId);
+    EXPECT_EQ(d.State(), 1u);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(d.ReadBackPartPath())));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPath())));
+    EXPECT_EQ(connect.Count(WM_PORT_CLOSED), 0) << "already at 921600 baud";
+    Reply(kReplyBootAnnounce, 0);
+    ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == 1; }));
+    EXPECT_EQ(context.readBackModes, std::vector<bool>{true});
+    d.OnReadBackBlock(Block(1, image.data()).data());
+    Packet bad = Block(2, image.data() + 1024);
+    bad[100] ^= 1;
+    d.OnReadBackBlock(bad.data());
+    Drain();
+    d.OnReadBackBlock(Block(3, image.data() + 2048).data());
+    Drain();
+    d.OnReadBackBlock(Block(2, image.data() + 1024).data());
+    d.OnReadBackBlock(Block(3, image.data() + 2048).data());
+    Drain();
+    ASSERT_EQ(answerer.boxes.size(), 2u);
+    EXPECT_EQ(answerer.boxes[0].message, "Checksum is Error !");
+    EXPECT_EQ(answerer.boxes[1].message, "Frame order is Error！");
+    EXPECT_EQ(d.ProgressValue(), 3 * 1000 / 16383);
+    Reply(kReplyBootAnnounce, 3);
+    EXPECT_EQ(d.StatusText(), "Upgrade load finish!");
+    EXPECT_EQ(d.Phase(), Dlg::kPhaseReadBackDone);
+    EXPECT_EQ(context.readBackModes, (std::vector<bool>{true, false}));
+    QFile file(QString::fromStdString(d.ReadBackPath()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray got = file.readAll();
+    EXPECT_EQ(std::vector<std::uint8_t>(got.begin(), got.end()), image);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPartPath())));
+    EXPECT_TRUE(d.ControlsEnabled());
+}
+
+TEST_F(UpgradeDialogTest, ABlockThatCannotBeSavedStopsTheReadBack) {
+    config.showUpgradeLoadBtn = 1;
+    Connect();
+    Dlg& d = PageUnderTest();
+    context.link.baudRate = 115200;
+    MessageBoxAnswerer answerer;
+    Command(Dlg::kLoadId);
+    EXPECT_EQ(connect.Count(WM_PORT_CLOSED), 1) << "the search finds the boot loader at 921600 baud";
+    Reply(kReplyBootAnnounce, 0);
+    ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == 1; }));
+    const std::vector<std::uint8_t> image = Pattern(4 * 1024, 11);
+    // The file may not grow beyond two blocks: the third cannot be written.
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 2 * 1024;
+    setrlimit(RLIMIT_FSIZE, &small);
+    for (std::uint16_t n = 1; n <= 4; ++n)
+        d.OnReadBackBlock(Block(n, image.data() + (n - 1) * 1024).data());
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    Drain();
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].message, "Save file is Error");
+    EXPECT_EQ(d.State(), 0u);
+    EXPECT_EQ(Codes().back(), kCmdEndImage);
+    EXPECT_EQ(context.readBackModes, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPartPath())));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPath()))) << "no file with a hole";
+}
+
+TEST_F(UpgradeDialogTest, AReadBackFileThatCannotBeCreatedIsSaidInTheStatus) {
+    config.showUpgradeLoadBtn = 1;
+    context.upgradeFolder = (m_dir.path() + "/no/such/folder").toStdString();
+    Connect();
+    Dlg& d = PageUnderTest();
+    Command(Dlg::kLoadId);
+    EXPECT_EQ(d.StatusText(), "Create 'FPAG.bin' file fail...");
+    EXPECT_EQ(d.State(), 0u);
+    EXPECT_TRUE(context.sentBytes.empty());
+}
+
+TEST_F(UpgradeDialogTest, VerifyReportsTheFirstDifferingBlock) {
+    Connect();
+    context.link.baudRate = 921600;
+    const std::vector<std::uint8_t> image = Pattern(5 * 1024 + 10, 12);
+    Choose(0, WriteFile("FPGA.bin", image));
+    Dlg& d = PageUnderTest();
+    EXPECT_FALSE(d.Control<QWidget>(Dlg::kVerifyId)->isEnabled());
+    {
+        MessageBoxAnswerer answerer;
+        Command(Dlg::kStartId);
+        BootLoaderTakesImage();
+        ASSERT_TRUE(WaitFor([&] { return Count(kCmdEndImage) == 1; }));
+        Reply(kAckUpgradeStep, 1);
+        ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+    }
+    EXPECT_TRUE(d.Control<QWidget>(Dlg::kVerifyId)->isEnabled());
+    for (bool damaged : {false, true}) {
+        MessageBoxAnswerer answerer;
+        Command(Dlg::kVerifyId);
+        Reply(kReplyBootAnnounce, 0);
+        ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == (damaged ? 2 : 1); }));
+        std::vector<std::uint8_t> padded = image;
+        padded.resize(6 * 1024);
+        if (damaged)
+            padded[4 * 1024 + 7] ^= 0x40;
+        for (std::uint16_t n = 1; n <= 6; ++n)
+            d.OnReadBackBlock(Block(n, padded.data() + (n - 1) * 1024).data());
+        Reply(kReplyBootAnnounce, 3);
+        ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+        EXPECT_EQ(d.VerifyResult(), damaged ? 4 : -1);
+        EXPECT_EQ(answerer.boxes[0].message,
+                  damaged ? "Verify failed: the image read back differs from the file sent from block 5"
+                          : "Verify passed: the image read back equals the file sent.");
+    }
+}
+
+TEST_F(UpgradeDialogTest, ClosingAsksByStateAndLeavesTheBootLoader) {
+    struct Case {
+        const char* name;
+        std::uint32_t state; // 0, 1 (Load) or a target's state
+        bool bootWaiting;    // the boot loader announced itself with nothing running
+        int answer;          // the button clicked
+        std::string question;
+        bool closes;
+    };
+    const std::vector<Case> cases = {
+        {"idle", 0, false, CMessageboxDlg::kLeftId, "", true},
+        {"boot loader waiting", 0, true, CMessageboxDlg::kLeftId, "", true},
+        {"reading, stay", 1, false, CMessageboxDlg::kRightId, "Is reading FPGA file, really exit?", false},
+        {"reading, leave", 1, false, CMessageboxDlg::kLeftId, "Is reading FPGA file, really exit?", true},
+        {"fpga", 2, false, CMessageboxDlg::kLeftId, "Is upgrade FPGA,exit?", true},
+        {"mcu", 3, false, CMessageboxDlg::kLeftId, "Is upgrade MCU,exit?", true},
+        {"hdmirx, stay", 4, false, CMessageboxDlg::kRightId, "Is upgrade HDMIRX,exit?", false},
+        {"hdmirx", 4, false, CMessageboxDlg::kLeftId, "Is upgrade HDMIRX,exit?", true},
+    };
+    const std::string files[3] = {WriteFile("FPGA.bin", Pattern(100, 1)),
+                                  WriteFile("MCU.bin", Pattern(100, 1)),
+                                  WriteFile("HDMIRX.bin", Pattern(100, 1))};
+    config.showUpgradeLoadBtn = 1;
+    Connect();
+    context.link.baudRate = 921600;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        context.sentBytes.clear();
+        connect.Clear();
+        Dlg dialog(context, nullptr);
+        dialog.Create();
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        const int target = TargetOfState(c.state);
+        if (target >= 0) {
+            dialog.SetSelected(target, true);
+            dialog.Control<QLineEdit>(Dlg::kPathIds[static_cast<std::size_t>(target)])
+                ->setText(QString::fromStdString(files[target]));
+            SendWindowMessage(&dialog, WM_COMMAND, MakeWParam(Dlg::kStartId, BN_CLICKED), 0);
+        } else if (c.state == 1) {
+            SendWindowMessage(&dialog, WM_COMMAND, MakeWParam(Dlg::kLoadId, BN_CLICKED), 0);
+        }
+        if (c.bootWaiting) {
+            SendWindowMessage(&dialog, WM_DEVICE_REPLY, kReplyBootAnnounce, 0);
+            EXPECT_EQ(dialog.Phase(), Dlg::kPhaseBootWaiting);
+        }
+        Drain();
+        ASSERT_EQ(dialog.State(), c.state);
+        MessageBoxAnswerer answerer(c.answer);
+        SendWindowMessage(&dialog, WM_COMMAND, MakeWParam(CBaseDialog::kCloseId, BN_CLICKED), 0);
+        Drain();
+        std::vector<std::string> said;
+        for (const ShownBox& b : answerer.boxes)
+            said.push_back(b.message);
+        std::vector<std::string> expected;
+        if (!c.question.empty())
+            expected.push_back(c.question);
+        const bool leaves = c.bootWaiting || (c.state != 0 && c.closes);
+        if (leaves)
+            expected.push_back("Restart The Machine");
+        EXPECT_EQ(said, expected);
+        EXPECT_EQ(dialog.isVisible(), !c.closes);
+        EXPECT_EQ(Count(kCmdEndImage), leaves ? 1 : 0);
+        EXPECT_EQ(connect.Count(WM_PORT_CLOSED), leaves ? 1 : 0);
+        if (c.closes) {
+            EXPECT_EQ(dialog.State(), 0u);
+            EXPECT_EQ(context.WindowOf(Window::UpgradeDialog), nullptr);
+        }
+    }
+}
+
+TEST_F(UpgradeDialogTest, ChecksBoxesFollowClicksOnlyWhileTheControlsAreEnabled) {
+    Dlg& d = PageUnderTest();
+    const QPoint box = d.BoxRect(1).center();
+    QTest::mouseClick(&d, Qt::LeftButton, {}, box);
+    EXPECT_TRUE(d.Selected(1));
+    EXPECT_TRUE(d.Control<QWidget>(Dlg::kPathIds[1])->isEnabled());
+    EXPECT_TRUE(d.Control<QWidget>(Dlg::kOpenIds[1])->isEnabled());
+    EXPECT_FALSE(d.Control<QWidget>(Dlg::kPathIds[0])->isEnabled());
+    QTest::mouseClick(&d, Qt::LeftButton, {}, box);
+    EXPECT_FALSE(d.Selected(1));
+    EXPECT_FALSE(d.Control<QWidget>(Dlg::kOpenIds[1])->isEnabled());
+    EXPECT_FALSE(d.Control<QWidget>(Dlg::kLoadId)->isVisible()) << "Load only when Config.ini shows it";
+    // During a run the boxes do not change.
+    Connect();
+    Choose(0, WriteFile("FPGA.bin", Pattern(10, 1)));
+    Command(Dlg::kStartId);
+    ASSERT_FALSE(d.ControlsEnabled());
+    QTest::mouseClick(&d, Qt::LeftButton, {}, d.BoxRect(2).center());
+    EXPECT_FALSE(d.Selected(2));
+    EXPECT_FALSE(d.Control<QWidget>(Dlg::kStartId)->isEnabled());
+}
+
+TEST_F(UpgradeDialogTest, RendersForTheGallery) {
+    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string chinese = file.readAll().toStdString();
+    QDir().mkpath(CORVANE_GALLERY_DIR);
+    config.showUpgradeLoadBtn = 1;
+    Dlg& d = PageUnderTest();
+    Choose(0, "/home/operator/images/FPGA.bin");
+    for (const char* name : {"", "-chinese"}) {
+        const bool zh = name[0] != 0;
+        TempLanguage lang(zh ? "Chinese" : "English", {{"Chinese.ini", chinese}});
+        lang.Select(zh ? "Chinese" : "English");
+        d.ApplyLanguage();
+        Drain();
+        const QString path = QString("%1/upgrade_dialog%2.png").arg(CORVANE_GALLERY_DIR, name);
+        EXPECT_TRUE(d.grab().save(path)) << path.toStdString();
+    }
+}
+
+} // namespace
+} // namespace corvane::test
