@@ -1,5 +1,6 @@
 #include "AppHarness.h"
 
+#include "ProcessorModel.h"
 #include "RunEvents.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "platform/Paths.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -87,6 +89,16 @@ void AppHarness::StartApplication() {
 
 bool AppHarness::WaitFor(const std::function<bool()>& done, int timeoutMs) {
     return RunEventsUntil(done, std::chrono::milliseconds(timeoutMs));
+}
+
+std::size_t CommandsWithCode(sim::Simulator& s, std::uint16_t code) {
+    std::size_t n = 0;
+    s.Inspect([&](const sim::ProcessorModel& m) {
+        n = static_cast<std::size_t>(
+            std::count_if(m.ReceivedCommands().begin(), m.ReceivedCommands().end(),
+                          [&](const Frame& f) { return FrameCode(f.data()) == code; }));
+    });
+    return n;
 }
 
 } // namespace corvane::test

@@ -52,4 +52,7 @@ private:
     QTimer m_answer;
 };
 
+// The frames of `code` the simulator has received so far.
+std::size_t CommandsWithCode(sim::Simulator& sim, std::uint16_t code);
+
 } // namespace corvane::test

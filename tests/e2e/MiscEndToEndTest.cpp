@@ -20,6 +20,7 @@
 
 using namespace corvane;
 using corvane::test::AppHarness;
+using corvane::test::CommandsWithCode;
 
 namespace {
 
@@ -30,16 +31,6 @@ constexpr int kAnswerTimeoutMs = 5000;
 constexpr int kFoundAgainTimeoutMs = 40000;
 
 const std::string kStage = "\xE8\x88\x9E\xE5\x8F\xB0"; // 舞台
-
-std::size_t CommandsWithCode(sim::Simulator& s, std::uint16_t code) {
-    std::size_t n = 0;
-    s.Inspect([&](const sim::ProcessorModel& m) {
-        n = static_cast<std::size_t>(
-            std::count_if(m.ReceivedCommands().begin(), m.ReceivedCommands().end(),
-                          [&](const Frame& f) { return FrameCode(f.data()) == code; }));
-    });
-    return n;
-}
 
 WifiConfig SimWifi(sim::Simulator& s) {
     WifiConfig w;

@@ -20,6 +20,7 @@
 
 using namespace corvane;
 using corvane::test::AppHarness;
+using corvane::test::CommandsWithCode;
 
 namespace {
 
@@ -38,16 +39,6 @@ std::vector<std::uint8_t> SimImage(sim::Simulator& s, sim::Target target) {
     std::vector<std::uint8_t> image;
     s.Inspect([&](const sim::ProcessorModel& m) { image = m.Image(target); });
     return image;
-}
-
-std::size_t CommandsWithCode(sim::Simulator& s, std::uint16_t code) {
-    std::size_t n = 0;
-    s.Inspect([&](const sim::ProcessorModel& m) {
-        n = static_cast<std::size_t>(
-            std::count_if(m.ReceivedCommands().begin(), m.ReceivedCommands().end(),
-                          [&](const Frame& f) { return FrameCode(f.data()) == code; }));
-    });
-    return n;
 }
 
 class UpgradeEndToEnd : public ::testing::Test {
