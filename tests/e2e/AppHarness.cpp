@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
-#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -91,14 +90,18 @@ bool AppHarness::WaitFor(const std::function<bool()>& done, int timeoutMs) {
     return RunEventsUntil(done, std::chrono::milliseconds(timeoutMs));
 }
 
-std::size_t CommandsWithCode(sim::Simulator& s, std::uint16_t code) {
-    std::size_t n = 0;
+std::vector<Frame> ReceivedWithCode(sim::Simulator& s, std::uint16_t code) {
+    std::vector<Frame> frames;
     s.Inspect([&](const sim::ProcessorModel& m) {
-        n = static_cast<std::size_t>(
-            std::count_if(m.ReceivedCommands().begin(), m.ReceivedCommands().end(),
-                          [&](const Frame& f) { return FrameCode(f.data()) == code; }));
+        for (const Frame& f : m.ReceivedCommands())
+            if (FrameCode(f.data()) == code)
+                frames.push_back(f);
     });
-    return n;
+    return frames;
+}
+
+std::size_t CommandsWithCode(sim::Simulator& s, std::uint16_t code) {
+    return ReceivedWithCode(s, code).size();
 }
 
 } // namespace corvane::test

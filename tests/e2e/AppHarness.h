@@ -52,7 +52,8 @@ private:
     QTimer m_answer;
 };
 
-// The frames of `code` the simulator has received so far.
+// The frames of `code` the simulator has received so far, in order, and their number.
+std::vector<Frame> ReceivedWithCode(sim::Simulator& sim, std::uint16_t code);
 std::size_t CommandsWithCode(sim::Simulator& sim, std::uint16_t code);
 
 } // namespace corvane::test

@@ -22,21 +22,12 @@
 
 using namespace corvane;
 using corvane::test::AppHarness;
+using corvane::test::ReceivedWithCode;
 
 namespace {
 
 constexpr int kAnswerTimeoutMs = 5000;
 constexpr int kSyncTimeoutMs = 12000;
-
-std::vector<Frame> Received(sim::Simulator& s, std::uint16_t code) {
-    std::vector<Frame> frames;
-    s.Inspect([&](const sim::ProcessorModel& m) {
-        for (const Frame& f : m.ReceivedCommands())
-            if (FrameCode(f.data()) == code)
-                frames.push_back(f);
-    });
-    return frames;
-}
 
 OutputInfo SimOutput(sim::Simulator& s, int output) {
     OutputInfo o;
@@ -80,7 +71,7 @@ TEST_F(BlendEndToEnd, ASideAndTheCurvesReachTheProcessorAndComeBackWithASynchron
     Click(CFuseDlg::kSideButtonFirst + kSideH2);
     Click(CFuseDlg::kSwitchId);
     ASSERT_TRUE(h.WaitFor([&] { return SimOutput(*m_sim, 1).blend[kSideH2].enable == 1; }, kAnswerTimeoutMs));
-    std::vector<Frame> sides = Received(*m_sim, kCmdBlend);
+    std::vector<Frame> sides = ReceivedWithCode(*m_sim, kCmdBlend);
     ASSERT_EQ(sides.size(), 1u);
     EXPECT_EQ(sides[0][6], 1);
     EXPECT_EQ(sides[0][14], 2 * h.App().state.outputs[1].blend[kSideH2].direction + 1);
@@ -98,8 +89,8 @@ TEST_F(BlendEndToEnd, ASideAndTheCurvesReachTheProcessorAndComeBackWithASynchron
             return TablePoint(SimOutput(*m_sim, 1), 2, 0) == CurvePoint{0, 255};
         },
         kAnswerTimeoutMs));
-    sides = Received(*m_sim, kCmdBlend);
-    const std::vector<Frame> curves = Received(*m_sim, kCmdBlendCurve);
+    sides = ReceivedWithCode(*m_sim, kCmdBlend);
+    const std::vector<Frame> curves = ReceivedWithCode(*m_sim, kCmdBlendCurve);
     ASSERT_EQ(sides.size(), 2u);
     ASSERT_EQ(curves.size(), 1u);
     EXPECT_EQ(curves[0], BuildBlendCurveFrame(h.App().state, 1));
@@ -128,7 +119,8 @@ TEST_F(BlendEndToEnd, TheCurvesOfTheLastOutputKeepTheLinkAndEscClosesThePage) {
     Click(CFuseDlg::kOutputButtonFirst + 3);
     Click(CFuseDlg::kSwitchId);
     Click(CFuseDlg::kSetDataId);
-    ASSERT_TRUE(h.WaitFor([&] { return Received(*m_sim, kCmdBlendCurve).size() == 1; }, kAnswerTimeoutMs));
+    ASSERT_TRUE(
+        h.WaitFor([&] { return ReceivedWithCode(*m_sim, kCmdBlendCurve).size() == 1; }, kAnswerTimeoutMs));
     ASSERT_TRUE(h.WaitFor([&] { return SimOutput(*m_sim, 3).blend[kSideH1].enable == 1; }, kAnswerTimeoutMs));
     QTest::qWait(300);
     EXPECT_EQ(h.LinkState(), kLinkSynchronised);

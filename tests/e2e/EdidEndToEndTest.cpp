@@ -24,6 +24,7 @@
 
 using namespace corvane;
 using corvane::test::AppHarness;
+using corvane::test::ReceivedWithCode;
 using F = EdidField;
 
 namespace {
@@ -31,16 +32,6 @@ namespace {
 // How long the simulated processor may take to answer on a loaded machine.
 constexpr int kAnswerTimeoutMs = 5000;
 constexpr int kSyncTimeoutMs = 12000;
-
-std::vector<Frame> Received(sim::Simulator& s, std::uint16_t code) {
-    std::vector<Frame> frames;
-    s.Inspect([&](const sim::ProcessorModel& m) {
-        for (const Frame& f : m.ReceivedCommands())
-            if (FrameCode(f.data()) == code)
-                frames.push_back(f);
-    });
-    return frames;
-}
 
 EdidTiming SimEdid(sim::Simulator& s, int slot) {
     EdidTiming t;
@@ -69,7 +60,7 @@ protected:
         h.Main().SelectPage(kEdid, 0);
         ASSERT_TRUE(m_page->isVisible());
         ASSERT_TRUE(h.WaitFor([&] { return m_page->Boxes()[EdidField::HActive] == 1920; }, kAnswerTimeoutMs));
-        const std::vector<Frame> requests = Received(*m_sim, kCmdEdidRequest);
+        const std::vector<Frame> requests = ReceivedWithCode(*m_sim, kCmdEdidRequest);
         ASSERT_EQ(requests.size(), 1u);
         EXPECT_EQ(requests[0][6], 0) << "the current input's timing";
     }
@@ -111,7 +102,7 @@ TEST_F(EdidEndToEnd, AFullTimingReachesTheProcessorAndASynchronisationShowsWhatI
     ASSERT_TRUE(WaitAnswered("EDID Settings: Set up success!")) << h.messages.size();
     const EdidTiming expected{368, 45, 1280, 720, 44, 5, 148, 4, 500};
     EXPECT_EQ(Fields(SimEdid(*m_sim, 0)), Fields(expected));
-    const std::vector<Frame> sent = Received(*m_sim, kCmdEdid);
+    const std::vector<Frame> sent = ReceivedWithCode(*m_sim, kCmdEdid);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0][7], static_cast<std::uint8_t>(EdidMode::Full));
 
@@ -126,7 +117,7 @@ TEST_F(EdidEndToEnd, AFullTimingReachesTheProcessorAndASynchronisationShowsWhatI
                           kSyncTimeoutMs));
     EXPECT_EQ(Fields(h.App().state.edidTimings[0]), Fields(expected));
     EXPECT_EQ(m_page->Boxes().values, EdidBoxesOf(expected).values);
-    EXPECT_EQ(Received(*m_sim, kCmdEdid).size(), 1u) << "a synchronisation sends no EDID command";
+    EXPECT_EQ(ReceivedWithCode(*m_sim, kCmdEdid).size(), 1u) << "a synchronisation sends no EDID command";
 }
 
 TEST_F(EdidEndToEnd, ATimingTheProcessorCannotPresentIsRefusedAndTakenBack) {
@@ -146,7 +137,8 @@ TEST_F(EdidEndToEnd, ATimingTheProcessorCannotPresentIsRefusedAndTakenBack) {
     Click(CEdidDlg::kApplyId);
 
     ASSERT_TRUE(WaitAnswered("EDID Settings: Set up failure!"));
-    EXPECT_EQ(Received(*m_sim, kCmdEdid).back()[7], static_cast<std::uint8_t>(EdidMode::ActiveAndRate));
+    EXPECT_EQ(ReceivedWithCode(*m_sim, kCmdEdid).back()[7],
+              static_cast<std::uint8_t>(EdidMode::ActiveAndRate));
     EXPECT_EQ(Fields(SimEdid(*m_sim, 0)), Fields(EdidTiming{})) << "the processor keeps its timing";
     // Its report brings the page back to what the input presents.
     ASSERT_TRUE(h.WaitFor([&] { return m_page->Boxes()[F::HActive] == 1920; }, kAnswerTimeoutMs));
@@ -163,7 +155,7 @@ TEST_F(EdidEndToEnd, ResetReturnsTheInputToTheBuiltInTiming) {
     Click(CEdidDlg::kResetId);
     ASSERT_TRUE(WaitAnswered("EDID Settings: Set up success!"));
     ASSERT_TRUE(h.WaitFor([&] { return !m_page->ResetPending(); }, kAnswerTimeoutMs));
-    const std::vector<Frame> sent = Received(*m_sim, kCmdEdid);
+    const std::vector<Frame> sent = ReceivedWithCode(*m_sim, kCmdEdid);
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[1][7], static_cast<std::uint8_t>(EdidMode::BuiltIn));
     EXPECT_EQ(sent[1][8] | sent[1][9] << 8, 1280) << "the frame carries the record as it was";
