@@ -21,6 +21,10 @@ constexpr std::array<int, 26> kBaudRates{
     50,    75,    110,   134,    150,    200,    300,    600,    1200,   1800,    2400,    4800,    9600,
     19200, 38400, 57600, 115200, 230400, 460800, 500000, 576000, 921600, 1000000, 1152000, 1500000, 2000000};
 
+// The quiet time after a byte that ends a read: short, so that a record is handed on as
+// soon as it is complete (a 39-byte record takes 0.4 ms at 921600 baud, 3.4 ms at 115200).
+constexpr DWORD kReadIntervalTimeoutMs = 5;
+
 // How long the destructor waits for the system to hand back operations still in flight.
 constexpr DWORD kDrainTimeoutMs = 2000;
 
@@ -293,12 +297,15 @@ SerialOpenError SerialFile::Open(const std::string& device, const SerialSettings
     if (::GetFileType(handle) != FILE_TYPE_CHAR)
         return fail(SerialOpenFailure::NotASerialPort, 0);
 
-    // A read completes at once with what has arrived; without a byte it waits up to the read
-    // time-out and then completes empty. A write may take the constant plus the multiplier
+    // A read completes once bytes have come and the line has then been quiet for
+    // kReadIntervalTimeoutMs (or its buffer is full); without a byte it completes empty after
+    // the read time-out. (Interval 0xFFFFFFFF with multiplier 0xFFFFFFFF, "return at once
+    // with what is there", would be closer to a tty, but wine leaves such an overlapped read
+    // pending until its buffer is full.) A write may take the constant plus the multiplier
     // for each byte.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+    timeouts.ReadIntervalTimeout = kReadIntervalTimeoutMs;
+    timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = Milliseconds(settings.timeouts.readTotal);
     timeouts.WriteTotalTimeoutMultiplier =
         static_cast<DWORD>(std::max<long long>(0, settings.timeouts.writeMultiplier.count()));
