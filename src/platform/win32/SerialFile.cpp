@@ -23,7 +23,7 @@ constexpr std::array<int, 26> kBaudRates{
 
 // The quiet time after a byte that ends a read: short, so that a record is handed on as
 // soon as it is complete (a 39-byte record takes 0.4 ms at 921600 baud, 3.4 ms at 115200).
-constexpr DWORD kReadIntervalTimeoutMs = 5;
+constexpr DWORD kReadIntervalTimeoutMs = 1;
 
 // How long the destructor waits for the system to hand back operations still in flight.
 constexpr DWORD kDrainTimeoutMs = 2000;
