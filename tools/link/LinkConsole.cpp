@@ -144,6 +144,10 @@ Attempt LinkConsole::Synchronise(int port, const std::vector<int>& baudRates) {
         }
         m_log("no answer at " + std::to_string(baud));
         m_session.ClosePort(false);
+        // The closed port's read reports the close on a worker: it belongs to this attempt,
+        // not to the next one.
+        std::unique_lock lock(m_mutex);
+        m_ready.wait_for(lock, kCloseReportTimeoutMs, [this] { return m_portClosed; });
     }
     attempt.outcome = Outcome::NoAnswer;
     return attempt;

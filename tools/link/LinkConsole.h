@@ -28,6 +28,8 @@ inline constexpr std::chrono::milliseconds kSyncTimeoutMs{4000};
 // The processor sends a keep-alive every second: this long without any record is a lost link
 // (the application's watchdog: more than six ticks of a second).
 inline constexpr std::chrono::milliseconds kSilenceTimeoutMs{7000};
+// How long the read of a closed port may take to report the close.
+inline constexpr std::chrono::milliseconds kCloseReportTimeoutMs{1000};
 // How long one measured round trip may take.
 inline constexpr std::chrono::milliseconds kRoundTripTimeoutMs{2000};
 
