@@ -1,9 +1,18 @@
 # Compiler settings shared by every target of the project.
 
 add_library(corvane_warnings INTERFACE)
-target_compile_options(corvane_warnings INTERFACE -Wall -Wextra -Wpedantic)
-if(CORVANE_WERROR)
-    target_compile_options(corvane_warnings INTERFACE -Werror)
+if(MSVC)
+    # Sources are UTF-8; the Windows headers' min/max macros would hide std::min/std::max.
+    target_compile_options(corvane_warnings INTERFACE /W4 /utf-8 /permissive-)
+    target_compile_definitions(corvane_warnings INTERFACE NOMINMAX)
+    if(CORVANE_WERROR)
+        target_compile_options(corvane_warnings INTERFACE /WX)
+    endif()
+else()
+    target_compile_options(corvane_warnings INTERFACE -Wall -Wextra -Wpedantic)
+    if(CORVANE_WERROR)
+        target_compile_options(corvane_warnings INTERFACE -Werror)
+    endif()
 endif()
 
 if(CORVANE_SANITIZE)

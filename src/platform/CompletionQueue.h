@@ -2,10 +2,12 @@
 
 // The completion queue that the I/O engine's worker threads wait on. An asynchronous file
 // attached to the queue reports each finished operation as one packet; anyone may post a
-// packet of their own (the engine posts its stop key this way).
+// packet of their own (the engine posts its stop key this way). On Windows it is an I/O
+// completion port.
 
 #include "platform/RingQueue.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -44,12 +46,28 @@ public:
     // As Wait, but gives up after `timeout`; `timedOut` tells which happened.
     bool WaitFor(CompletionPacket& packet, std::chrono::milliseconds timeout, bool& timedOut);
 
+    // Packets queued and not taken yet. On Windows: the posted ones (a completion port does
+    // not tell how many completions of files it holds).
     std::size_t Pending() const;
 
+#ifdef _WIN32
+    ~CompletionQueue();
+    // The completion port (a HANDLE) the files of this layer attach to.
+    void* Port() const {
+        return m_port;
+    }
+
+private:
+    bool Take(CompletionPacket& packet, unsigned long timeoutMs, bool& timedOut);
+
+    void* m_port = nullptr;
+    std::atomic<std::size_t> m_posted{0}; // posted and not yet taken
+#else
 private:
     mutable std::mutex m_mutex;
     std::condition_variable m_ready;
     RingQueue<CompletionPacket> m_packets;
+#endif
 };
 
 } // namespace corvane

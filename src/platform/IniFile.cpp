@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/Files.h"
 
 #include <atomic>
 #include <cerrno>
@@ -8,9 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
 
 namespace corvane {
@@ -344,36 +342,16 @@ template <class Walk> std::optional<std::string> FirstValueOf(std::string_view k
 }
 
 IniLoad ReadFileBytes(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? IniLoad::Missing : IniLoad::Unreadable;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::uint64_t>(st.st_size) > kMaxIniFileBytes) {
-        ::close(fd);
-        return IniLoad::Unreadable;
+    switch (ReadWholeFile(path, kMaxIniFileBytes, bytes)) {
+    case FileReadResult::Read:
+        return IniLoad::Loaded;
+    case FileReadResult::Missing:
+        return IniLoad::Missing;
+    case FileReadResult::Unreadable:
+    case FileReadResult::TooLarge:
+        break;
     }
-    bytes.clear();
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            return IniLoad::Unreadable;
-        }
-        if (n == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > kMaxIniFileBytes) {
-            ::close(fd);
-            return IniLoad::Unreadable;
-        }
-    }
-    ::close(fd);
-    return IniLoad::Loaded;
+    return IniLoad::Unreadable;
 }
 
 } // namespace

@@ -3,7 +3,8 @@
 // The single-instance guard: a named lock, one per user session, held for the life of the
 // process. It is a lock file in the user's runtime folder, locked with flock: the system
 // releases it when the process ends, also when it crashes, so a stale file never blocks a
-// start.
+// start. On Windows it is a named mutex (the folder, when given, becomes part of its name);
+// the system closes it when the process ends.
 
 #include <string>
 
@@ -27,7 +28,11 @@ public:
     const std::string& Error() const { return m_error; }
 
 private:
+#ifdef _WIN32
+    void* m_mutex = nullptr; // the mutex's HANDLE
+#else
     int m_fd = -1;
+#endif
     std::string m_path;
     std::string m_error;
 };

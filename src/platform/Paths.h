@@ -11,7 +11,8 @@ namespace corvane {
 // found.
 std::string ExecutableFolder();
 
-// `folder` + separator + `name`.
+// `folder` + separator + `name`. On Windows the separator is a backslash, or a forward slash
+// when the folder is written with forward slashes only.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 } // namespace corvane

@@ -1,6 +1,7 @@
 #pragma once
 
-// An asynchronous serial file on a POSIX tty. Reads and writes are started with an
+// An asynchronous serial file: a POSIX tty, or a COM handle opened for overlapped I/O on
+// Windows. Reads and writes are started with an
 // Overlapped and finish later as a packet on the completion queue the file is attached to,
 // the way an overlapped COM handle behaves on a completion port:
 //
@@ -19,8 +20,9 @@
 // - A device that goes away (hang-up, unplugged adapter, the far end of a pseudo-terminal
 //   closed) fails the read with kIoErrorDeviceNotConnected.
 //
-// One service thread per open file waits on the descriptor and finishes the operations.
-// All members are safe to call from any thread.
+// On POSIX one service thread per open file waits on the descriptor and finishes the
+// operations; on Windows the system completes them on the completion port. All members are
+// safe to call from any thread.
 
 #include "platform/CompletionQueue.h"
 
@@ -28,8 +30,10 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#ifndef _WIN32
 #include <termios.h>
 #include <thread>
+#endif
 
 namespace corvane {
 
@@ -73,10 +77,12 @@ std::string DescribeOpenError(const SerialOpenError& error);
 // True when `baudRate` is one the line can be set to.
 bool IsSupportedBaudRate(int baudRate);
 
+#ifndef _WIN32
 // The line settings for `settings`, starting from the device's `current` ones: raw 8-bit
 // transfer, the baud rate, data bits and stop bits, no parity, no flow control. False when
 // a value is not supported.
 bool MakeLineSettings(const termios& current, const SerialSettings& settings, termios& line);
+#endif
 
 class SerialFile {
 public:
@@ -117,6 +123,11 @@ public:
     std::string Device() const;
 
 private:
+#ifdef _WIN32
+    struct Win32State; // the COM handle and the operations in flight
+    static Win32State* NewWin32State();
+    Win32State* m_win = NewWin32State();
+#else
     struct PendingRead {
         Overlapped* overlapped = nullptr;
         std::uint8_t* data = nullptr;
@@ -160,6 +171,7 @@ private:
     Overlapped* m_readOut = nullptr;
     Overlapped* m_abortOnRestart = nullptr;
     std::thread m_service;
+#endif
 };
 
 } // namespace corvane

@@ -17,6 +17,12 @@
 //   never given to a device and are free for links.
 //
 // Both sources can be replaced (SetSerialPortSources), so tests list pseudo-terminals.
+//
+// On Windows the list is the registry's: the values of HKEY_LOCAL_MACHINE
+// "HARDWARE\DEVICEMAP\SERIALCOMM" in the registry's order, each value's data (its COM name)
+// as `data` and the device to open for it as `name` ("COM3", "\\.\COM12"). There the
+// system's source is a device lister that gives those COM names, and a Ports folder is not
+// used.
 
 #include <cstdint>
 #include <functional>
@@ -59,5 +65,20 @@ std::vector<std::string> ScanSystemSerialDevices(const std::string& devFolder = 
 // The fixed COM number of a system device by its name ("ttyUSB0" -> 11); 0 for a name the
 // rule does not cover.
 std::uint32_t SystemDeviceComNumber(std::string_view deviceName);
+
+#ifdef _WIN32
+// The SERIALCOMM key of the registry.
+inline constexpr const char* kSerialCommKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+// The COM names of the values of the key `keyPath` under HKEY_LOCAL_MACHINE, in the
+// registry's order: a value is taken when its name and data can be read, the data is at most
+// 8 wide characters and takes 7 to 13 bytes with its end (so COM100 and longer names are
+// left out). Empty when the key cannot be opened.
+std::vector<std::string> ReadSerialCommNames(const std::string& keyPath = kSerialCommKey);
+
+// The device to open for a COM name: "COM<n>" below 10, "\\.\COM<n>" from 10 on (the only
+// way the system opens those); any other text as it is.
+std::string ComDeviceName(std::string_view comName);
+#endif
 
 } // namespace corvane

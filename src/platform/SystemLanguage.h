@@ -1,7 +1,9 @@
 #pragma once
 
-// The system's default language, from the locale the user's session runs in.
+// The system's default language, from the locale the user's session runs in (on Windows:
+// the user's user-interface language).
 
+#include <cstdint>
 #include <string>
 
 namespace corvane {
@@ -14,7 +16,14 @@ std::string LanguageNameOfLocale(const std::string& locale);
 // The session's locale for messages (as the C library resolves it from the environment).
 std::string SystemLocaleName();
 
-// LanguageNameOfLocale(SystemLocaleName()).
+// LanguageNameOfLocale(SystemLocaleName()); on Windows LanguageNameOfLangId of the user's
+// user-interface language.
 std::string GetSystemLanguageName();
+
+#ifdef _WIN32
+// "English" for the primary language 9 (any sublanguage), "Chinese" for the primary language
+// 4 with the sublanguage 2 (simplified), an empty text otherwise.
+std::string LanguageNameOfLangId(std::uint16_t langId);
+#endif
 
 } // namespace corvane

@@ -1,11 +1,7 @@
 #include "presets/PresetStore.h"
 
+#include "platform/Files.h"
 #include "platform/Paths.h"
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace corvane {
 
@@ -30,8 +26,7 @@ std::string PresetFilePath(const std::string& dataFolder, const std::string& fil
 }
 
 bool PresetFileExists(const std::string& path) {
-    struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return IsRegularFile(path);
 }
 
 PresetSaveResult SavePresetFile(const std::string& path, const PresetFile& file) {
@@ -51,34 +46,19 @@ PresetReadResult ReadPresetFile(const std::string& path, std::vector<std::uint8_
     bytes.clear();
     if (path.empty())
         return PresetReadResult::Unreadable;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return PresetReadResult::Unreadable;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return PresetReadResult::Unreadable;
-    }
-    // One byte more than a preset tells a longer file from a preset, whatever its size says.
-    std::vector<std::uint8_t> read(kPresetFileSize + 1);
-    std::size_t got = 0;
-    while (got < read.size()) {
-        const ssize_t n = ::read(fd, read.data() + got, read.size() - got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            return PresetReadResult::Unreadable;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    if (got != kPresetFileSize)
+    std::string read;
+    switch (ReadWholeFile(path, kPresetFileSize, read)) {
+    case FileReadResult::Read:
+        break;
+    case FileReadResult::TooLarge:
         return PresetReadResult::WrongSize;
-    read.resize(kPresetFileSize);
-    bytes = std::move(read);
+    case FileReadResult::Missing:
+    case FileReadResult::Unreadable:
+        return PresetReadResult::Unreadable;
+    }
+    if (read.size() != kPresetFileSize)
+        return PresetReadResult::WrongSize;
+    bytes.assign(read.begin(), read.end());
     return PresetReadResult::Read;
 }
 
@@ -86,7 +66,7 @@ bool DeletePresetFile(const std::string& path) {
     // A read-only file is not deleted, as the operator's system would refuse it.
     if (path.empty() || IsReadOnlyFile(path))
         return false;
-    return ::unlink(path.c_str()) == 0;
+    return RemoveFile(path);
 }
 
 } // namespace corvane

@@ -1,11 +1,9 @@
 #include "shell/CorvaneApp.h"
 
+#include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/SystemLanguage.h"
 #include "shell/Language.h"
-
-#include <cerrno>
-#include <sys/stat.h>
 
 namespace corvane {
 
@@ -22,10 +20,7 @@ CCorvaneApp* TheApp() {
 }
 
 bool EnsureFolder(const std::string& path) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
+    return MakeFolder(path);
 }
 
 CCorvaneApp::CCorvaneApp() {

@@ -1,5 +1,6 @@
 #include "shell/Language.h"
 
+#include "platform/Files.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
@@ -7,7 +8,6 @@
 #include <array>
 #include <filesystem>
 #include <optional>
-#include <sys/stat.h>
 #include <system_error>
 #include <vector>
 
@@ -214,8 +214,7 @@ void ReloadMessageTable() {
     // Without a language file at all (none shipped, or the folder emptied) every message box
     // would be blank: the built-in English texts stay instead. A file that exists replaces
     // every slot, and a slot whose key it lacks is empty.
-    struct stat st {};
-    if (stat(languageFile.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (!IsRegularFile(languageFile)) {
         ResetMessageTable();
         return;
     }

@@ -1,18 +1,29 @@
 #include "ScratchFolder.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace corvane::test {
 
 ScratchFolder::ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot make a scratch folder");
-    m_path = pattern;
+    // A name no one else uses: create_directory fails when the folder exists already.
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = "corvane-test-" + std::to_string(random()) + "-" + std::to_string(counter++);
+        std::error_code error;
+        if (std::filesystem::create_directory(base / name, error)) {
+            m_path = (base / name).generic_string(); // forward slashes on every system
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a scratch folder");
 }
 
 ScratchFolder::~ScratchFolder() {

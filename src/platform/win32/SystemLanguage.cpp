@@ -1,0 +1,45 @@
+#include "platform/SystemLanguage.h"
+
+#include "win32/Win32Text.h"
+
+#include <windows.h>
+
+namespace corvane {
+
+std::string LanguageNameOfLocale(const std::string& locale) {
+    // Language and region: what comes before the encoding (".UTF-8") and modifier ("@...").
+    const std::string tag = locale.substr(0, locale.find_first_of(".@"));
+    const std::string language = tag.substr(0, tag.find_first_of("_-"));
+    if (language == "en")
+        return "English";
+    if (language != "zh")
+        return {};
+    const std::string rest = tag.size() > 2 ? tag.substr(3) : std::string();
+    if (rest == "CN" || rest == "SG" || rest.rfind("Hans", 0) == 0)
+        return "Chinese";
+    return {};
+}
+
+std::string LanguageNameOfLangId(std::uint16_t langId) {
+    if ((langId & 0x3FF) == LANG_ENGLISH)
+        return "English";
+    // Chinese (4) with the sublanguage simplified (2): the identifier masked with 0xFC00
+    // is 0x0800.
+    if ((langId & 0x3FF) == LANG_CHINESE && (langId & 0xFC00) == 0x0800)
+        return "Chinese";
+    return {};
+}
+
+std::string SystemLocaleName() {
+    // The user's user-interface language as a locale name ("zh-CN").
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    const LCID lcid = MAKELCID(::GetUserDefaultUILanguage(), SORT_DEFAULT);
+    const int n = ::LCIDToLocaleName(lcid, name, LOCALE_NAME_MAX_LENGTH, 0);
+    return n > 1 ? win32::Narrow(name, static_cast<std::size_t>(n - 1)) : std::string();
+}
+
+std::string GetSystemLanguageName() {
+    return LanguageNameOfLangId(::GetUserDefaultUILanguage());
+}
+
+} // namespace corvane
