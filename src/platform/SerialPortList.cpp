@@ -125,7 +125,7 @@ SerialPortSources SystemSerialPortSources() {
     SerialPortSources sources;
     const std::string exe = ExecutableFolder();
     if (!exe.empty())
-        sources.portsFolder = JoinPath(exe, "Ports");
+        sources.portsFolder = ProgramFoldersFor(exe).ports;
     sources.devices = [] { return ScanSystemSerialDevices(); };
     return sources;
 }
