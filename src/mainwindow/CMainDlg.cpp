@@ -125,6 +125,7 @@ bool CMainDlg::OnInitDialog() {
     setWindowState(windowState() | Qt::WindowMaximized);
 
     m_services.StartTakingRecords();
+    m_services.StartWatchingPorts();
     return true;
 }
 
@@ -138,6 +139,7 @@ std::intptr_t CMainDlg::WindowProc(const WindowMessage& m) {
         Map::Message(WM_CLOSE_PAGE, &CMainDlg::OnClosePage),
         Map::Message(WM_SET_LANGUAGE, &CMainDlg::OnSetLanguage),
         Map::Message(WM_SYSCOMMAND, &CMainDlg::OnSysCommand),
+        Map::Message(WM_DEVICECHANGE, &CMainDlg::OnDeviceChange),
         Map::CommandRange(kTabFirst, kTabFirst + kPageCount - 1, &CMainDlg::OnTab),
         Map::CommandRange(kLayerFirst, kLayerFirst + kLayerCount - 1, &CMainDlg::OnLayerSwitch),
         Map::Command(kOutputModeId, &CMainDlg::OnOutputMode),
@@ -148,6 +150,12 @@ std::intptr_t CMainDlg::WindowProc(const WindowMessage& m) {
     if (m.message == WM_RECORD_RECEIVED || m.message == WM_READBACK_RECEIVED)
         return m_services.OnReceived(m);
     return map.Dispatch(*this, m);
+}
+
+std::intptr_t CMainDlg::OnDeviceChange(std::uintptr_t event, std::intptr_t) {
+    if (event == DBT_DEVNODES_CHANGED)
+        m_services.OnDeviceChange();
+    return 0;
 }
 
 std::intptr_t CMainDlg::OnSysCommand(std::uintptr_t command, std::intptr_t lParam) {

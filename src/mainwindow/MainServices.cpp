@@ -7,12 +7,14 @@
 #include "mainwindow/CStatusArea.h"
 #include "mainwindow/MainLog.h"
 #include "platform/WindowMessages.h"
+#include "platform/ui/SystemMessages.h"
 #include "shell/Config.h"
 #include "shell/CorvaneApp.h"
 #include "shell/Language.h"
 #include "upgrade/CProgressDlg.h"
 #include "upgrade/CUpdataDlg.h"
 
+#include <QStringList>
 #include <QThread>
 
 namespace corvane {
@@ -39,7 +41,33 @@ void MainServices::StartTakingRecords() {
     m_app.link.SetOwner(this);
 }
 
+void MainServices::StartWatchingPorts() {
+    const SerialPortSources sources = CurrentSerialPortSources();
+    m_portWatcher.AddSystemSources(sources.portsFolder, static_cast<bool>(sources.devices));
+    m_supervision.OnPortListChanged(SerialPortNumbers());
+    MessageWindow* main = &m_main;
+    if (!m_portWatcher.Start([main] { PostWindowMessage(main, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0); })) {
+        qCWarning(lcMain)
+            << "the serial ports are not watched: new ports are found by the search's walk only";
+        return;
+    }
+    for (const std::string& source : m_portWatcher.Describe())
+        qCDebug(lcMain).noquote() << "watching the serial ports:" << QString::fromStdString(source);
+}
+
+void MainServices::OnDeviceChange() {
+    const std::vector<int> ports = SerialPortNumbers();
+    QStringList names;
+    for (int port : ports)
+        names << QStringLiteral("COM%1").arg(port);
+    qCDebug(lcMain).noquote() << "the serial ports changed:"
+                              << (names.isEmpty() ? QStringLiteral("none") : names.join(' '));
+    m_main.ConnectDialog()->FillPortList();
+    m_supervision.OnPortListChanged(ports);
+}
+
 void MainServices::ShutDownLink() {
+    m_portWatcher.Stop();
     m_acceptRecords = false;
     m_app.link.SetOwner(nullptr);
     m_app.link.Close();

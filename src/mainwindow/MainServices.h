@@ -11,6 +11,7 @@
 #include "device/ReplyDispatcher.h"
 #include "link/FXSerialPort.h"
 #include "pages/PageContext.h"
+#include "platform/PortWatcher.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/MessageWindow.h"
 
@@ -33,6 +34,11 @@ public:
     // Stops taking records and closes the link. A worker handing a record over must not be
     // waiting for it: the application calls ShutDownWindowMessages() first.
     void ShutDownLink();
+    // Watches the serial ports: when they may have changed (a device plugged in or pulled, a
+    // Ports link made or removed), the main window gets WM_DEVICECHANGE.
+    void StartWatchingPorts();
+    // WM_DEVICECHANGE: the connection dialog's list follows and the search tries new ports.
+    void OnDeviceChange();
     // WM_RECORD_RECEIVED or WM_READBACK_RECEIVED, on the user-interface thread.
     std::intptr_t OnReceived(const WindowMessage& message);
 
@@ -97,6 +103,7 @@ private:
     LinkSupervision m_supervision;
     bool m_acceptRecords = true;
     MessageWindow* m_upgradeDialog = nullptr; // while it is open
+    PortWatcher m_portWatcher;
 };
 
 } // namespace corvane

@@ -46,6 +46,8 @@ SerialPortSources SystemSerialPortSources();
 // goes back to the system's.
 void SetSerialPortSources(SerialPortSources sources);
 void ResetSerialPortSources();
+// The sources ListSerialPortValues() uses now.
+SerialPortSources CurrentSerialPortSources();
 
 std::vector<SerialPortValue> ListSerialPortValues();
 std::vector<SerialPortValue> ListSerialPortValues(const SerialPortSources& sources);
