@@ -126,6 +126,7 @@ bool CMainDlg::OnInitDialog() {
 
     m_services.StartTakingRecords();
     m_services.StartWatchingPorts();
+    PostWindowMessage(this, WM_SERIAL_ACCESS_HELP, 0, 0);
     return true;
 }
 
@@ -149,6 +150,10 @@ std::intptr_t CMainDlg::WindowProc(const WindowMessage& m) {
     };
     if (m.message == WM_RECORD_RECEIVED || m.message == WM_READBACK_RECEIVED)
         return m_services.OnReceived(m);
+    if (m.message == WM_SERIAL_ACCESS_HELP) {
+        m_services.OfferSerialAccessHelp();
+        return 0;
+    }
     return map.Dispatch(*this, m);
 }
 

@@ -11,6 +11,7 @@
 #include "shell/Config.h"
 #include "shell/CorvaneApp.h"
 #include "shell/Language.h"
+#include "shell/SerialAccessHelp.h"
 #include "upgrade/CProgressDlg.h"
 #include "upgrade/CUpdataDlg.h"
 
@@ -64,6 +65,23 @@ void MainServices::OnDeviceChange() {
                               << (names.isEmpty() ? QStringLiteral("none") : names.join(' '));
     m_main.ConnectDialog()->FillPortList();
     m_supervision.OnPortListChanged(ports);
+}
+
+void MainServices::OfferSerialAccessHelp() {
+    const SerialPortSources sources = CurrentSerialPortSources();
+    if (!sources.devices || m_app.configPath.empty())
+        return;
+    std::vector<std::string> paths;
+    for (const std::string& device : sources.devices())
+        paths.push_back("/dev/" + device);
+    const SerialAccess access = CheckSerialAccess(paths);
+    if (!SerialAccessHelpDue(access, m_app.configPath))
+        return;
+    qCWarning(lcMain).noquote() << "this user may not open the serial ports; they belong to the group"
+                                << QString::fromStdString(access.group);
+    ShowMessage(MessageText(kMsgTips), SerialAccessHelpText(access.group, CurrentUserName()));
+    if (!MarkSerialAccessHelpAnswered(m_app.configPath))
+        qCWarning(lcMain) << "the answer to the serial port help could not be written to Config.ini";
 }
 
 void MainServices::ShutDownLink() {

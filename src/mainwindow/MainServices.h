@@ -24,6 +24,8 @@ class CMainDlg;
 // read-back block handed over from the link's worker thread.
 inline constexpr std::uint32_t WM_RECORD_RECEIVED = WM_USER + 700;   // wParam: pointer to 39 bytes
 inline constexpr std::uint32_t WM_READBACK_RECEIVED = WM_USER + 701; // wParam: pointer to 1039 bytes
+// Posted once the main window is up: the help when this user may not open the serial ports.
+inline constexpr std::uint32_t WM_SERIAL_ACCESS_HELP = WM_USER + 702;
 
 class MainServices : public PageContext, public SupervisionHost, public LinkOwner {
 public:
@@ -39,6 +41,9 @@ public:
     void StartWatchingPorts();
     // WM_DEVICECHANGE: the connection dialog's list follows and the search tries new ports.
     void OnDeviceChange();
+    // WM_SERIAL_ACCESS_HELP: when serial devices exist but this user may open none of them,
+    // the operator is told once (never again after an answer) how to be let in.
+    void OfferSerialAccessHelp();
     // WM_RECORD_RECEIVED or WM_READBACK_RECEIVED, on the user-interface thread.
     std::intptr_t OnReceived(const WindowMessage& message);
 
