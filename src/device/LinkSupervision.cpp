@@ -80,7 +80,11 @@ void LinkSupervision::OnPortListChanged(const std::vector<int>& ports) {
     m_fresh.erase(std::remove_if(m_fresh.begin(), m_fresh.end(),
                                  [&listed](const NewPortAttempt& a) { return !listed(a.port); }),
                   m_fresh.end());
-    if (appeared.empty() || m_link.connected || !m_link.idle)
+    if (m_link.connected || !m_link.idle) {
+        m_fresh.clear(); // a synchronised link or the operator ends them
+        return;
+    }
+    if (appeared.empty())
         return;
     if (m_link.restartPort >= 0 && m_link.restartTicks > 0) {
         if (std::find(appeared.begin(), appeared.end(), m_link.restartPort) == appeared.end())

@@ -150,6 +150,10 @@ std::intptr_t CMainDlg::WindowProc(const WindowMessage& m) {
     };
     if (m.message == WM_RECORD_RECEIVED || m.message == WM_READBACK_RECEIVED)
         return m_services.OnReceived(m);
+    if (m.message == WM_LINK_PORT_CLOSED) {
+        m_services.OnLinkPortClosed(static_cast<std::uint32_t>(m.wParam));
+        return 0;
+    }
     if (m.message == WM_SERIAL_ACCESS_HELP) {
         m_services.OfferSerialAccessHelp();
         return 0;

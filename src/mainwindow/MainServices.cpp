@@ -100,7 +100,17 @@ void MainServices::OnReadBackBlock(const std::uint8_t* block) {
 }
 
 void MainServices::OnPortClosed() {
-    TrySendWindowMessage(m_main.ConnectDialog(), WM_PORT_CLOSED, 0, 0);
+    TrySendWindowMessage(&m_main, WM_LINK_PORT_CLOSED, m_app.link.ReportedOpening(), 0);
+}
+
+void MainServices::OnLinkPortClosed(std::uint32_t opening) {
+    if (opening != m_app.link.Openings()) {
+        // The read of a port closed on purpose reports it after the next opening (an attempt
+        // given up for a new port): the port open now is not concerned.
+        qCDebug(lcMain) << "a close report of an earlier opening is dropped";
+        return;
+    }
+    SendWindowMessage(m_main.ConnectDialog(), WM_PORT_CLOSED, 0, 0);
 }
 
 std::intptr_t MainServices::OnReceived(const WindowMessage& message) {

@@ -26,6 +26,8 @@ inline constexpr std::uint32_t WM_RECORD_RECEIVED = WM_USER + 700;   // wParam: 
 inline constexpr std::uint32_t WM_READBACK_RECEIVED = WM_USER + 701; // wParam: pointer to 1039 bytes
 // Posted once the main window is up: the help when this user may not open the serial ports.
 inline constexpr std::uint32_t WM_SERIAL_ACCESS_HELP = WM_USER + 702;
+// The link reports a closed port; wParam: the opening it belongs to.
+inline constexpr std::uint32_t WM_LINK_PORT_CLOSED = WM_USER + 703;
 
 class MainServices : public PageContext, public SupervisionHost, public LinkOwner {
 public:
@@ -39,6 +41,9 @@ public:
     // Watches the serial ports: when they may have changed (a device plugged in or pulled, a
     // Ports link made or removed), the main window gets WM_DEVICECHANGE.
     void StartWatchingPorts();
+    // WM_LINK_PORT_CLOSED: the connection dialog closes the port, unless the report is of an
+    // earlier opening than the one in use (the port was opened again meanwhile).
+    void OnLinkPortClosed(std::uint32_t opening);
     // WM_DEVICECHANGE: the connection dialog's list follows and the search tries new ports.
     void OnDeviceChange();
     // WM_SERIAL_ACCESS_HELP: when serial devices exist but this user may open none of them,
