@@ -152,8 +152,9 @@ TEST(InstanceGuard, TheSharedFallbackFolderIsUsedOnlyWhenItIsTheUsersPrivateFold
         // The guard works in what was chosen, and nothing lands in the unsafe folder.
         InstanceGuard guard;
         EXPECT_EQ(guard.Acquire("CorvaneSys", chosen), InstanceGuard::Result::Acquired) << c.what;
-        if (!c.shared)
+        if (!c.shared) {
             EXPECT_EQ(access((shared + "/CorvaneSys.lock").c_str(), F_OK), -1) << c.what;
+        }
     }
 }
 
