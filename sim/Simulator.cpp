@@ -3,6 +3,7 @@
 #include "FrameText.h"
 #include "ReplyRecords.h"
 #include "device/ReplyDispatcher.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -122,7 +123,7 @@ bool Simulator::OpenTerminal(std::string* error) {
     cfsetspeed(&t, SpeedOf(m_options.baud));
     tcsetattr(m_slave, TCSANOW, &t);
 
-    mkdir(m_options.portsFolder.c_str(), 0755);
+    MakeFolders(m_options.portsFolder);
     m_linkPath = m_options.portsFolder + "/COM" + std::to_string(m_options.port);
     struct stat st {};
     if (lstat(m_linkPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode))

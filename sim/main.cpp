@@ -31,7 +31,8 @@ void Usage() {
         "port Ports/COM<n> for Corvane, which finds it by its automatic search.\n\n"
         "Options:\n"
         "  --port N             COM number of the link (default 1)\n"
-        "  --beside EXE         put the link in the Ports folder beside the executable EXE\n"
+        "  --beside EXE         put the link in the Ports folder of the program EXE (beside it, or\n"
+        "                       the user's own when EXE is an installed program)\n"
         "                       (default: beside corvane-sim itself)\n"
         "  --ports-dir DIR      put the link in the folder DIR instead\n"
         "  --baud RATE          the baud rate the processor listens at: 115200 (default) or 921600;\n"
@@ -136,7 +137,9 @@ int main(int argc, char** argv) {
             const std::size_t slash = beside.find_last_of('/');
             folder = slash == std::string::npos ? std::string(".") : beside.substr(0, slash);
         }
-        options.portsFolder = JoinPath(folder, "Ports");
+        // The Ports folder of the program there: beside it in a build folder, the user's own
+        // when it is installed.
+        options.portsFolder = ProgramFoldersFor(folder).ports;
     }
 
     std::signal(SIGINT, OnSignal);

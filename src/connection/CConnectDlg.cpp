@@ -284,8 +284,11 @@ std::intptr_t CConnectDlg::OnPortClosed(std::uintptr_t, std::intptr_t) {
 }
 
 std::intptr_t CConnectDlg::OnDeviceReply(std::uintptr_t, std::intptr_t port) {
-    if (port > 0)
+    if (port > 0) {
+        qCDebug(lcLink).noquote() << "synchronised on" << PortName(static_cast<std::uint32_t>(port)) << "at"
+                                  << m_session.Link().baudRate << "baud";
         SelectPort(static_cast<std::uint32_t>(port));
+    }
     return 0;
 }
 

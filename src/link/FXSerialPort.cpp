@@ -35,6 +35,7 @@ int FXSerialPort::Open(int portNumber, int baudRate, int dataBits, int stopBits)
 }
 
 void FXSerialPort::Close() {
+    m_closedOpening.store(m_opening.load(std::memory_order_acquire), std::memory_order_release);
     m_port.Close();
 }
 
@@ -82,6 +83,12 @@ void FXSerialPort::OnError(std::uint32_t error, const std::uint8_t*, std::uint32
     // keep-alive supervision notices the silence.
     if (error != kIoErrorOperationAborted && error != kIoErrorDeviceNotConnected)
         return;
+    // An aborted read is one that Close() ended; a device that went away ends the opening
+    // in use.
+    m_reportedOpening.store(error == kIoErrorOperationAborted
+                                ? m_closedOpening.load(std::memory_order_acquire)
+                                : m_opening.load(std::memory_order_acquire),
+                            std::memory_order_release);
     if (LinkOwner* owner = m_owner.load(std::memory_order_acquire))
         owner->OnPortClosed();
 }

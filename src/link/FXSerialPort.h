@@ -48,6 +48,11 @@ public:
     void Close();
 
     bool IsOpen() const { return m_port.IsOpen(); }
+    // Openings so far, and the one the close being reported belongs to (read in
+    // OnPortClosed, on the thread of the report): a close the application asked for is
+    // reported by the read in flight, which may come after the port was opened again.
+    std::uint32_t Openings() const { return m_opening.load(std::memory_order_acquire); }
+    std::uint32_t ReportedOpening() const { return m_reportedOpening.load(std::memory_order_acquire); }
     const SerialOpenError& LastOpenError() const { return m_port.LastOpenError(); }
 
     // While true, data that does not start with the record magic is cut as 1039-byte
@@ -81,6 +86,8 @@ private:
     std::uint32_t m_cutterOpening = 0;
     // Set by the user-interface thread, applied by the reading worker.
     std::atomic<std::uint32_t> m_opening{0};
+    std::atomic<std::uint32_t> m_closedOpening{0};   // the opening Close() ended
+    std::atomic<std::uint32_t> m_reportedOpening{0}; // the opening of the close reported
     std::atomic<bool> m_readBack{false};
     std::atomic<std::uint64_t> m_dropped{0};
 };

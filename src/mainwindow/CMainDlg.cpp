@@ -125,6 +125,8 @@ bool CMainDlg::OnInitDialog() {
     setWindowState(windowState() | Qt::WindowMaximized);
 
     m_services.StartTakingRecords();
+    m_services.StartWatchingPorts();
+    PostWindowMessage(this, WM_SERIAL_ACCESS_HELP, 0, 0);
     return true;
 }
 
@@ -138,6 +140,7 @@ std::intptr_t CMainDlg::WindowProc(const WindowMessage& m) {
         Map::Message(WM_CLOSE_PAGE, &CMainDlg::OnClosePage),
         Map::Message(WM_SET_LANGUAGE, &CMainDlg::OnSetLanguage),
         Map::Message(WM_SYSCOMMAND, &CMainDlg::OnSysCommand),
+        Map::Message(WM_DEVICECHANGE, &CMainDlg::OnDeviceChange),
         Map::CommandRange(kTabFirst, kTabFirst + kPageCount - 1, &CMainDlg::OnTab),
         Map::CommandRange(kLayerFirst, kLayerFirst + kLayerCount - 1, &CMainDlg::OnLayerSwitch),
         Map::Command(kOutputModeId, &CMainDlg::OnOutputMode),
@@ -147,7 +150,21 @@ std::intptr_t CMainDlg::WindowProc(const WindowMessage& m) {
     };
     if (m.message == WM_RECORD_RECEIVED || m.message == WM_READBACK_RECEIVED)
         return m_services.OnReceived(m);
+    if (m.message == WM_LINK_PORT_CLOSED) {
+        m_services.OnLinkPortClosed(static_cast<std::uint32_t>(m.wParam));
+        return 0;
+    }
+    if (m.message == WM_SERIAL_ACCESS_HELP) {
+        m_services.OfferSerialAccessHelp();
+        return 0;
+    }
     return map.Dispatch(*this, m);
+}
+
+std::intptr_t CMainDlg::OnDeviceChange(std::uintptr_t event, std::intptr_t) {
+    if (event == DBT_DEVNODES_CHANGED)
+        m_services.OnDeviceChange();
+    return 0;
 }
 
 std::intptr_t CMainDlg::OnSysCommand(std::uintptr_t command, std::intptr_t lParam) {

@@ -95,6 +95,7 @@ private:
     std::intptr_t OnClosePage(std::uintptr_t, std::intptr_t kind);
     std::intptr_t OnSetLanguage(std::uintptr_t language, std::intptr_t);
     std::intptr_t OnSysCommand(std::uintptr_t command, std::intptr_t);
+    std::intptr_t OnDeviceChange(std::uintptr_t event, std::intptr_t);
     void OnTab(int id);
     void OnLayerSwitch(int id);
     void OnOutputMode();

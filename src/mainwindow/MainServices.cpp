@@ -7,12 +7,15 @@
 #include "mainwindow/CStatusArea.h"
 #include "mainwindow/MainLog.h"
 #include "platform/WindowMessages.h"
+#include "platform/ui/SystemMessages.h"
 #include "shell/Config.h"
 #include "shell/CorvaneApp.h"
 #include "shell/Language.h"
+#include "shell/SerialAccessHelp.h"
 #include "upgrade/CProgressDlg.h"
 #include "upgrade/CUpdataDlg.h"
 
+#include <QStringList>
 #include <QThread>
 
 namespace corvane {
@@ -39,7 +42,50 @@ void MainServices::StartTakingRecords() {
     m_app.link.SetOwner(this);
 }
 
+void MainServices::StartWatchingPorts() {
+    const SerialPortSources sources = CurrentSerialPortSources();
+    m_portWatcher.AddSystemSources(sources.portsFolder, static_cast<bool>(sources.devices));
+    m_supervision.OnPortListChanged(SerialPortNumbers());
+    MessageWindow* main = &m_main;
+    if (!m_portWatcher.Start([main] { PostWindowMessage(main, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0); })) {
+        qCWarning(lcMain)
+            << "the serial ports are not watched: new ports are found by the search's walk only";
+        return;
+    }
+    for (const std::string& source : m_portWatcher.Describe())
+        qCDebug(lcMain).noquote() << "watching the serial ports:" << QString::fromStdString(source);
+}
+
+void MainServices::OnDeviceChange() {
+    const std::vector<int> ports = SerialPortNumbers();
+    QStringList names;
+    for (int port : ports)
+        names << QStringLiteral("COM%1").arg(port);
+    qCDebug(lcMain).noquote() << "the serial ports changed:"
+                              << (names.isEmpty() ? QStringLiteral("none") : names.join(' '));
+    m_main.ConnectDialog()->FillPortList();
+    m_supervision.OnPortListChanged(ports);
+}
+
+void MainServices::OfferSerialAccessHelp() {
+    const SerialPortSources sources = CurrentSerialPortSources();
+    if (!sources.devices || m_app.configPath.empty())
+        return;
+    std::vector<std::string> paths;
+    for (const std::string& device : sources.devices())
+        paths.push_back("/dev/" + device);
+    const SerialAccess access = CheckSerialAccess(paths);
+    if (!SerialAccessHelpDue(access, m_app.configPath))
+        return;
+    qCWarning(lcMain).noquote() << "this user may not open the serial ports; they belong to the group"
+                                << QString::fromStdString(access.group);
+    ShowMessage(MessageText(kMsgTips), SerialAccessHelpText(access.group, CurrentUserName()));
+    if (!MarkSerialAccessHelpAnswered(m_app.configPath))
+        qCWarning(lcMain) << "the answer to the serial port help could not be written to Config.ini";
+}
+
 void MainServices::ShutDownLink() {
+    m_portWatcher.Stop();
     m_acceptRecords = false;
     m_app.link.SetOwner(nullptr);
     m_app.link.Close();
@@ -54,7 +100,17 @@ void MainServices::OnReadBackBlock(const std::uint8_t* block) {
 }
 
 void MainServices::OnPortClosed() {
-    TrySendWindowMessage(m_main.ConnectDialog(), WM_PORT_CLOSED, 0, 0);
+    TrySendWindowMessage(&m_main, WM_LINK_PORT_CLOSED, m_app.link.ReportedOpening(), 0);
+}
+
+void MainServices::OnLinkPortClosed(std::uint32_t opening) {
+    if (opening != m_app.link.Openings()) {
+        // The read of a port closed on purpose reports it after the next opening (an attempt
+        // given up for a new port): the port open now is not concerned.
+        qCDebug(lcMain) << "a close report of an earlier opening is dropped";
+        return;
+    }
+    SendWindowMessage(m_main.ConnectDialog(), WM_PORT_CLOSED, 0, 0);
 }
 
 std::intptr_t MainServices::OnReceived(const WindowMessage& message) {

@@ -11,6 +11,7 @@
 #include "device/ReplyDispatcher.h"
 #include "link/FXSerialPort.h"
 #include "pages/PageContext.h"
+#include "platform/PortWatcher.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/MessageWindow.h"
 
@@ -23,6 +24,10 @@ class CMainDlg;
 // read-back block handed over from the link's worker thread.
 inline constexpr std::uint32_t WM_RECORD_RECEIVED = WM_USER + 700;   // wParam: pointer to 39 bytes
 inline constexpr std::uint32_t WM_READBACK_RECEIVED = WM_USER + 701; // wParam: pointer to 1039 bytes
+// Posted once the main window is up: the help when this user may not open the serial ports.
+inline constexpr std::uint32_t WM_SERIAL_ACCESS_HELP = WM_USER + 702;
+// The link reports a closed port; wParam: the opening it belongs to.
+inline constexpr std::uint32_t WM_LINK_PORT_CLOSED = WM_USER + 703;
 
 class MainServices : public PageContext, public SupervisionHost, public LinkOwner {
 public:
@@ -33,6 +38,17 @@ public:
     // Stops taking records and closes the link. A worker handing a record over must not be
     // waiting for it: the application calls ShutDownWindowMessages() first.
     void ShutDownLink();
+    // Watches the serial ports: when they may have changed (a device plugged in or pulled, a
+    // Ports link made or removed), the main window gets WM_DEVICECHANGE.
+    void StartWatchingPorts();
+    // WM_LINK_PORT_CLOSED: the connection dialog closes the port, unless the report is of an
+    // earlier opening than the one in use (the port was opened again meanwhile).
+    void OnLinkPortClosed(std::uint32_t opening);
+    // WM_DEVICECHANGE: the connection dialog's list follows and the search tries new ports.
+    void OnDeviceChange();
+    // WM_SERIAL_ACCESS_HELP: when serial devices exist but this user may open none of them,
+    // the operator is told once (never again after an answer) how to be let in.
+    void OfferSerialAccessHelp();
     // WM_RECORD_RECEIVED or WM_READBACK_RECEIVED, on the user-interface thread.
     std::intptr_t OnReceived(const WindowMessage& message);
 
@@ -97,6 +113,7 @@ private:
     LinkSupervision m_supervision;
     bool m_acceptRecords = true;
     MessageWindow* m_upgradeDialog = nullptr; // while it is open
+    PortWatcher m_portWatcher;
 };
 
 } // namespace corvane

@@ -37,8 +37,18 @@ private:
     std::string m_error;
 };
 
-// The user's runtime folder: $XDG_RUNTIME_DIR when it is a folder, otherwise a private
-// folder under /tmp named after the user's id.
+// The user's runtime folder: $XDG_RUNTIME_DIR when it is a folder. Without it (remote X
+// sessions, some containers), /tmp/corvane-<uid>, made when missing, but only when it is a
+// private folder of the user's (see IsPrivateFolder): one that another user made first could
+// let that user hold the lock or place links in it. Otherwise the private folder corvane in
+// the user's cache folder (~/.cache/corvane, made with mode 0700). Empty when there is none.
 std::string UserRuntimeFolder();
+// The same choice with another shared temporary folder than /tmp and no $XDG_RUNTIME_DIR
+// (tests).
+std::string FallbackRuntimeFolder(const std::string& tmpFolder);
+
+// True when `path` is a real folder (not a link), owned by this user, with no access for
+// the group or others.
+bool IsPrivateFolder(const std::string& path);
 
 } // namespace corvane

@@ -125,7 +125,7 @@ SerialPortSources SystemSerialPortSources() {
     SerialPortSources sources;
     const std::string exe = ExecutableFolder();
     if (!exe.empty())
-        sources.portsFolder = JoinPath(exe, "Ports");
+        sources.portsFolder = ProgramFoldersFor(exe).ports;
     sources.devices = [] { return ScanSystemSerialDevices(); };
     return sources;
 }
@@ -140,13 +140,13 @@ void ResetSerialPortSources() {
     g_sources.reset();
 }
 
+SerialPortSources CurrentSerialPortSources() {
+    std::lock_guard lock(g_sourcesMutex);
+    return g_sources ? *g_sources : SystemSerialPortSources();
+}
+
 std::vector<SerialPortValue> ListSerialPortValues() {
-    SerialPortSources sources;
-    {
-        std::lock_guard lock(g_sourcesMutex);
-        sources = g_sources ? *g_sources : SystemSerialPortSources();
-    }
-    return ListSerialPortValues(sources);
+    return ListSerialPortValues(CurrentSerialPortSources());
 }
 
 std::vector<SerialPortValue> ListSerialPortValues(const SerialPortSources& sources) {

@@ -5,7 +5,7 @@
 // this list (link/PortDiscovery.h).
 //
 // The list holds, in ascending COM number:
-// - every symbolic link named COM<n> in the folder "Ports" beside the executable that
+// - every symbolic link named COM<n> in the folder "Ports" (platform/Paths.h says where) that
 //   points at a character device (how the simulator, tests and operators pin a device to a
 //   number; a link whose target is missing is left out);
 // - the serial devices of the system, numbered by a fixed rule (SystemDeviceComNumber):
@@ -45,13 +45,15 @@ struct SerialPortSources {
     SerialDeviceLister devices; // empty: none
 };
 
-// The "Ports" folder beside the executable and the scan of /dev.
+// The program's "Ports" folder and the scan of /dev.
 SerialPortSources SystemSerialPortSources();
 
 // Replaces the sources of ListSerialPortValues for the whole process; ResetSerialPortSources
 // goes back to the system's.
 void SetSerialPortSources(SerialPortSources sources);
 void ResetSerialPortSources();
+// The sources ListSerialPortValues() uses now.
+SerialPortSources CurrentSerialPortSources();
 
 std::vector<SerialPortValue> ListSerialPortValues();
 std::vector<SerialPortValue> ListSerialPortValues(const SerialPortSources& sources);

@@ -19,8 +19,8 @@ CCorvaneApp* TheApp() {
     return g_app;
 }
 
-bool EnsureFolder(const std::string& path) {
-    return MakeFolder(path);
+bool EnsureFolder(const std::string& path, unsigned mode) {
+    return MakeFolders(path, mode);
 }
 
 CCorvaneApp::CCorvaneApp() {
@@ -52,9 +52,15 @@ StartupResult CCorvaneApp::InitInstance(StartupUi& ui, const std::string& folder
         ui.ShowMessage("获取路径失败！", kWarning);
         return StartupResult::NoExeFolder;
     }
-    iniFolder = JoinPath(exeFolder, "Ini");
-    dataFolder = JoinPath(exeFolder, "DataFile");
-    upgradeFolder = JoinPath(exeFolder, "UpgradeFile");
+    // Beside the executable in a build folder; the user's own folders when installed.
+    const ProgramFolders where = ProgramFoldersFor(exeFolder);
+    installed = where.installed;
+    iniFolder = where.ini;
+    dataFolder = where.data;
+    upgradeFolder = where.upgrade;
+    portsFolder = where.ports;
+    // A user's folders are private to the user.
+    const unsigned mode = installed ? 0700 : 0755;
     const struct {
         const std::string& path;
         const char* text;
@@ -65,11 +71,14 @@ StartupResult CCorvaneApp::InitInstance(StartupUi& ui, const std::string& folder
         {upgradeFolder, "建立UpgradeFile文件夹失败！", StartupResult::UpgradeFolder},
     };
     for (const auto& f : folders) {
-        if (!EnsureFolder(f.path)) {
+        if (!EnsureFolder(f.path, mode)) {
             ui.ShowMessage(f.text, kWarning);
             return f.result;
         }
     }
+
+    // The Ports folder is only looked into: without it no port is pinned.
+    EnsureFolder(portsFolder, mode);
 
     configPath = JoinPath(iniFolder, "Config.ini");
     LoadConfig(configPath, config, state.presets);

@@ -2,7 +2,7 @@
 
 // The application object: it owns the processor's state, the application's settings, the
 // serial link and the one send operation, and runs the start-up: the single-instance guard,
-// the working folders beside the executable, Config.ini, the language, then the main window.
+// the working folders (platform/Paths.h says where), Config.ini, the language, then the main window.
 //
 // The windows are not its business: start-up reaches them through StartupUi, which the
 // application's main() implements with Qt and tests with a fake.
@@ -68,13 +68,15 @@ public:
     std::string dataFolder;
     std::string upgradeFolder;
     std::string configPath;
+    std::string portsFolder;
+    bool installed = false; // installed program: the folders are the user's
 
 private:
     InstanceGuard m_guard;
 };
 
-// True when `path` is a folder or could be made one.
-bool EnsureFolder(const std::string& path);
+// True when `path` is a folder or could be made one (with the folders above it).
+bool EnsureFolder(const std::string& path, unsigned mode = 0755);
 
 // The process's application object, set while one exists.
 CCorvaneApp* TheApp();

@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QTest>
 #include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace corvane::test {
 
@@ -64,6 +66,8 @@ AppHarness::~AppHarness() {
     m_main.reset();
     m_app.reset();
     ResetSerialPortSources();
+    for (int fd : m_idleTerminals)
+        close(fd);
     std::system(("rm -rf " + m_folder).c_str());
 }
 
@@ -77,6 +81,15 @@ sim::Simulator& AppHarness::AddSimulator(int port, unsigned baud, sim::Faults fa
     std::string error;
     EXPECT_TRUE(m_sims.back()->Start(&error)) << error;
     return *m_sims.back();
+}
+
+bool AppHarness::AddIdlePort(int port) {
+    const int fd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    m_idleTerminals.push_back(fd);
+    const char* name = (grantpt(fd) == 0 && unlockpt(fd) == 0) ? ptsname(fd) : nullptr;
+    return name && symlink(name, (m_folder + "/Ports/COM" + std::to_string(port)).c_str()) == 0;
 }
 
 void AppHarness::StartApplication() {

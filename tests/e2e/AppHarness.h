@@ -25,6 +25,8 @@ public:
     // A simulated processor on COM<port>.
     sim::Simulator& AddSimulator(int port, unsigned baud, sim::Faults faults = {});
     sim::Simulator& Simulator(std::size_t i = 0) { return *m_sims.at(i); }
+    // A pseudo-terminal nobody answers on, listed as COM<port> (an on-board port, say).
+    bool AddIdlePort(int port);
 
     // Start-up as the program does it, with the main window shown (not run modally).
     void StartApplication();
@@ -46,6 +48,7 @@ private:
     std::string m_folder;
     std::string m_guard;
     std::vector<std::unique_ptr<sim::Simulator>> m_sims;
+    std::vector<int> m_idleTerminals;
     std::unique_ptr<CCorvaneApp> m_app;
     std::unique_ptr<Ui> m_ui;
     std::unique_ptr<CMainDlg> m_main;

@@ -225,3 +225,148 @@ TEST_F(Supervision, TheRestartSearchEndsWithTheSynchronisationOrTheOperator) {
         Second();
     EXPECT_TRUE(Attempts().empty()) << "after DisConnect the search waits for the operator";
 }
+
+// ---- ports that appear (hotplug)
+
+namespace {
+
+// The effects that open or close a port, in order.
+std::vector<std::string> PortEffects(const std::vector<std::string>& effects) {
+    std::vector<std::string> out;
+    for (const std::string& e : effects)
+        if (e.find("TRY_PORT") != std::string::npos || e.find("PORT_CLOSED") != std::string::npos)
+            out.push_back(e);
+    return out;
+}
+
+} // namespace
+
+TEST_F(Supervision, ANewPortIsTriedAtOnceThenAtTheOtherRateAtTheNextAttempt) {
+    // On-board COM1 and a second idle port: the walk tries each once, then stops.
+    host.ports = {1, 60};
+    supervision.OnPortListChanged(host.ports);
+    for (int s = 0; s < 12; ++s)
+        Second();
+    ASSERT_EQ(Attempts().size(), 2u);
+    EXPECT_EQ(state.linkState, kLinkClosed) << "the last attempt was abandoned";
+
+    // A processor's port appears between them: tried before any further tick, fast rate first.
+    host.effects.clear();
+    host.ports = {1, 11, 60};
+    supervision.OnPortListChanged(host.ports);
+    EXPECT_EQ(Attempts(), std::vector<std::string>{"send ConnectDialog TRY_PORT(921600,11)"});
+    EXPECT_EQ(link.connectSec, 0u);
+    EXPECT_EQ(link.lastPort, 11);
+
+    // Silent at that rate: abandoned after two ticks, tried at the other one at the third.
+    Second();
+    Second();
+    Second();
+    const std::vector<std::string> expected = {"send ConnectDialog TRY_PORT(921600,11)",
+                                               "send ConnectDialog PORT_CLOSED(0,0)",
+                                               "send ConnectDialog TRY_PORT(115200,11)"};
+    EXPECT_EQ(PortEffects(host.effects), expected);
+    EXPECT_EQ(supervision.PendingNewPortAttempts(), 0u);
+}
+
+TEST_F(Supervision, AnAutomaticAttemptOnAnotherPortGivesWayToTheNewPort) {
+    host.ports = {60};
+    supervision.OnPortListChanged(host.ports);
+    for (int s = 0; s < 3; ++s)
+        Second();
+    ASSERT_EQ(Attempts().size(), 1u);
+    ASSERT_EQ(state.linkState, kLinkOpen) << "the attempt on COM60 waits for an answer";
+
+    host.effects.clear();
+    host.ports = {1, 60};
+    supervision.OnPortListChanged(host.ports);
+    const std::vector<std::string> expected = {"send ConnectDialog PORT_CLOSED(0,0)",
+                                               "send ConnectDialog TRY_PORT(921600,1)"};
+    EXPECT_EQ(PortEffects(host.effects), expected);
+}
+
+TEST_F(Supervision, NewPortsAreNotTriedWhileConnectedOrAfterTheOperatorClosedTheLink) {
+    struct Case {
+        const char* what;
+        bool connected, idle;
+        bool tried;
+    };
+    const Case cases[] = {
+        {"searching", false, true, true},
+        {"synchronised", true, true, false},
+        {"DisConnect, or the operator's own Connect waiting", false, false, false},
+    };
+    for (const Case& c : cases) {
+        host.effects.clear();
+        LinkSupervision fresh{session, host};
+        host.ports = {60};
+        fresh.OnPortListChanged(host.ports);
+        link.connected = c.connected;
+        link.idle = c.idle;
+        state.linkState = kLinkClosed;
+        host.ports = {1, 60};
+        fresh.OnPortListChanged(host.ports);
+        EXPECT_EQ(!Attempts().empty(), c.tried) << c.what;
+    }
+}
+
+TEST_F(Supervision, TheFirstListOnlyTellsWhatIsThereAndAPulledPortLosesItsAttempts) {
+    host.ports = {1, 11};
+    supervision.OnPortListChanged(host.ports);
+    EXPECT_TRUE(Attempts().empty()) << "the ports at the start are the walk's";
+
+    host.ports = {1, 11, 12};
+    supervision.OnPortListChanged(host.ports);
+    ASSERT_EQ(Attempts().size(), 1u);
+    EXPECT_EQ(supervision.PendingNewPortAttempts(), 1u) << "its other rate";
+
+    // Pulled again before its second attempt.
+    host.ports = {1, 11};
+    supervision.OnPortListChanged(host.ports);
+    EXPECT_EQ(supervision.PendingNewPortAttempts(), 0u);
+    // Plugged in again: new once more.
+    host.effects.clear();
+    host.ports = {1, 11, 12};
+    supervision.OnPortListChanged(host.ports);
+    EXPECT_EQ(Attempts(), std::vector<std::string>{"send ConnectDialog TRY_PORT(921600,12)"});
+}
+
+TEST_F(Supervision, ANewPortThatCannotBeOpenedIsNotTriedAtTheOtherRate) {
+    host.onSend = [](RecordingHost& h, Window w, std::uint32_t m, std::uintptr_t p, std::intptr_t port) {
+        if (w == Window::ConnectDialog && m == WM_TRY_PORT && port == 12)
+            return std::intptr_t{-1}; // no permission, say
+        return ConnectDialog(h, w, m, p, port);
+    };
+    host.ports = {1};
+    supervision.OnPortListChanged(host.ports);
+    host.ports = {1, 12, 13};
+    supervision.OnPortListChanged(host.ports);
+    // COM12 fails at once and COM13 follows in the same moment.
+    const std::vector<std::string> expected = {"send ConnectDialog TRY_PORT(921600,12)",
+                                               "send ConnectDialog TRY_PORT(921600,13)"};
+    EXPECT_EQ(Attempts(), expected);
+    host.effects.clear();
+    for (int s = 0; s < 3; ++s)
+        Second();
+    EXPECT_EQ(Attempts(), std::vector<std::string>{"send ConnectDialog TRY_PORT(115200,13)"});
+}
+
+TEST_F(Supervision, DuringTheRestartSearchOnlyTheRestartingPortIsTriedAtOnceAtItsRate) {
+    host.ports = {7};
+    supervision.OnPortListChanged(host.ports);
+    link.lastPort = 7;
+    link.baudRate = kBaudLow;
+    state.linkState = kLinkSynchronised;
+    link.connected = true;
+    session.ExpectRestart(kRestartSearchTicks);
+    session.ClosePort(false);
+    // Its adapter went with the restart, another came.
+    host.ports = {};
+    supervision.OnPortListChanged(host.ports);
+    host.ports = {9};
+    supervision.OnPortListChanged(host.ports);
+    EXPECT_TRUE(Attempts().empty()) << "not the restarting processor's port";
+    host.ports = {7, 9};
+    supervision.OnPortListChanged(host.ports);
+    EXPECT_EQ(Attempts(), std::vector<std::string>{"send ConnectDialog TRY_PORT(115200,7)"});
+}

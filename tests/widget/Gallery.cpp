@@ -10,6 +10,7 @@
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "shell/Language.h"
+#include "shell/SerialAccessHelp.h"
 #include "ui_dialog102.h"
 #include "upgrade/CPictureEx.h"
 #include "upgrade/CProgressDlg.h"
@@ -355,6 +356,12 @@ void MessageDialogs(const QString& folder) {
             dialog.show();
             Save(dialog, QString("message-%1-%2.png").arg(m.name, QString(language).toLower()));
         }
+        // The help when the user may not open the serial ports, with its command.
+        CMessageboxDlg help(Message(11), QString::fromStdString(SerialAccessHelpText("dialout", "operator")),
+                            0);
+        help.Create();
+        help.show();
+        Save(help, QString("message-serial-access-%1.png").arg(QString(language).toLower()));
     }
     SetLanguage(folder, "English");
 

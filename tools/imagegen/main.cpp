@@ -312,6 +312,8 @@ void Layers(QPainter& p, QRectF r, bool onDark) {
     }
 }
 
+void AppIcon(QPainter& p, QRectF r);
+
 void Logo() {
     Draw(124, 40, "144.png", [](QPainter& p, QRectF r) {
         Layers(p, QRectF(r.left() + 2, r.top() + 8, 28, 24), true);
@@ -325,16 +327,29 @@ void Logo() {
                    Qt::AlignVCenter | Qt::AlignLeft, "CORVANE");
     });
     // The application icon.
-    Draw(256, 256, "128.png", [](QPainter& p, QRectF r) {
-        const QRectF tile = r.adjusted(12, 12, -12, -12);
-        QLinearGradient g(tile.topLeft(), tile.bottomLeft());
-        g.setColorAt(0, QColor(58, 58, 58));
-        g.setColorAt(1, QColor(22, 22, 22));
-        p.setPen(QPen(QColor(90, 90, 90), 3));
-        p.setBrush(g);
-        p.drawRoundedRect(tile, 44, 44);
-        Layers(p, tile.adjusted(40, 46, -40, -46), true);
-    });
+    Draw(256, 256, "128.png", AppIcon);
+}
+
+// The application icon, drawn on 256 x 256 units whatever the size of `r`.
+void AppIcon(QPainter& p, QRectF r) {
+    p.save();
+    p.translate(r.topLeft());
+    p.scale(r.width() / 256.0, r.height() / 256.0);
+    const QRectF tile = QRectF(0, 0, 256, 256).adjusted(12, 12, -12, -12);
+    QLinearGradient g(tile.topLeft(), tile.bottomLeft());
+    g.setColorAt(0, QColor(58, 58, 58));
+    g.setColorAt(1, QColor(22, 22, 22));
+    p.setPen(QPen(QColor(90, 90, 90), 3));
+    p.setBrush(g);
+    p.drawRoundedRect(tile, 44, 44);
+    Layers(p, tile.adjusted(40, 46, -40, -46), true);
+    p.restore();
+}
+
+// The icon in the sizes desktops use, for the installed program's icon theme folders.
+void DesktopIcons() {
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        Draw(size, size, QString("corvane-%1.png").arg(size), AppIcon);
 }
 
 // ---- switches, check boxes, selection marks
@@ -728,8 +743,17 @@ int main(int argc, char** argv) {
         Sheet(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), 3);
         return 0;
     }
+    if (argc == 3 && QString(argv[1]) == "--icons") {
+        g_dir = QString::fromLocal8Bit(argv[2]);
+        QDir().mkpath(g_dir);
+        DesktopIcons();
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output folder> | --sheet <image folder> <sheet.png>\n", argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s <output folder> | --icons <output folder> | --sheet <image folder> <sheet.png>\n",
+            argv[0]);
         return 2;
     }
     g_dir = QString::fromLocal8Bit(argv[1]);

@@ -9,11 +9,12 @@
 namespace corvane {
 
 inline constexpr std::uint32_t WM_CLOSE = 0x0010;
-inline constexpr std::uint32_t WM_COMMAND = 0x0111;    // wParam: control id | notification << 16
-inline constexpr std::uint32_t WM_SYSCOMMAND = 0x0112; // wParam: SC_...
-inline constexpr std::uint32_t WM_TIMER = 0x0113;      // wParam: timer number
-inline constexpr std::uint32_t WM_HSCROLL = 0x0114;    // wParam: SB_... | position << 16
-inline constexpr std::uint32_t WM_VSCROLL = 0x0115;    // wParam: SB_... | position << 16
+inline constexpr std::uint32_t WM_COMMAND = 0x0111;      // wParam: control id | notification << 16
+inline constexpr std::uint32_t WM_SYSCOMMAND = 0x0112;   // wParam: SC_...
+inline constexpr std::uint32_t WM_TIMER = 0x0113;        // wParam: timer number
+inline constexpr std::uint32_t WM_HSCROLL = 0x0114;      // wParam: SB_... | position << 16
+inline constexpr std::uint32_t WM_VSCROLL = 0x0115;      // wParam: SB_... | position << 16
+inline constexpr std::uint32_t WM_DEVICECHANGE = 0x0219; // wParam: DBT_...
 
 // Notification codes carried in the high word of WM_COMMAND's wParam.
 inline constexpr std::uint16_t BN_CLICKED = 0;
@@ -30,6 +31,8 @@ inline constexpr std::uint16_t SB_TOP = 6;
 inline constexpr std::uint16_t SB_BOTTOM = 7;
 inline constexpr std::uint16_t SB_ENDSCROLL = 8;
 
+// WM_DEVICECHANGE events: devices were added or removed (the serial ports may have changed).
+inline constexpr std::uintptr_t DBT_DEVNODES_CHANGED = 0x0007;
 // WM_SYSCOMMAND commands.
 inline constexpr std::uintptr_t SC_MAXIMIZE = 0xF030;
 inline constexpr std::uintptr_t SC_RESTORE = 0xF120;
