@@ -56,6 +56,8 @@ public:
     ControlService(ControlSettings settings, ControlTarget& target);
 
     HttpResponse Handle(const HttpRequest& request, std::int64_t nowMs);
+    // The rate limit alone (an event socket joining counts as a request).
+    bool AllowClient(const std::string& client, std::int64_t nowMs) { return m_limiter.Allow(client, nowMs); }
     const ControlSettings& Settings() const { return m_settings; }
 
 private:
