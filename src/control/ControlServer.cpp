@@ -21,6 +21,7 @@ namespace {
 
 constexpr const char* kBytesInProperty = "corvaneBytesIn";
 constexpr const char* kEventsPath = "/api/events";
+constexpr const char* kIdleTimerName = "corvaneIdle";
 
 std::int64_t NowMs() {
     static QElapsedTimer clock = [] {
@@ -84,6 +85,13 @@ protected:
         }
         ++m_open;
         connect(socket, &QObject::destroyed, this, [this] { --m_open; });
+        // Closed when idle; every request answered starts the time again (OnRequest).
+        auto* idle = new QTimer(socket);
+        idle->setObjectName(QLatin1String(kIdleTimerName));
+        idle->setSingleShot(true);
+        idle->setInterval(kIdleTimeoutMs);
+        connect(idle, &QTimer::timeout, socket, [socket] { socket->abort(); });
+        idle->start();
         // Connected before the HTTP server's own handler: it sees the bytes first.
         connect(socket, &QTcpSocket::readyRead, socket, [socket] {
             const qint64 in = socket->property(kBytesInProperty).toLongLong() + socket->bytesAvailable();
@@ -168,9 +176,16 @@ int ControlServer::EventClientCount() const {
 bool ControlServer::OnRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
     // The request is whole: its bytes no longer count against the next one on this connection.
     socket->setProperty(kBytesInProperty, 0);
+    const bool upgrade = request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
+    if (auto* idle = socket->findChild<QTimer*>(QLatin1String(kIdleTimerName), Qt::FindDirectChildrenOnly)) {
+        if (upgrade)
+            delete idle; // an event client stays as long as it reads
+        else
+            idle->start();
+    }
     // A WebSocket's opening request is Qt's to answer (OnWebSocket gets the socket after it):
     // nothing may be written on it here.
-    if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0)
+    if (upgrade)
         return true;
     static const char* const kMethods[] = {"GET", "POST"};
     const char* method = request.method() == QHttpServerRequest::Method::Get    ? kMethods[0]
@@ -183,8 +198,22 @@ bool ControlServer::OnRequest(const QHttpServerRequest& request, QTcpSocket* soc
                   std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
                   std::string_view(authorization.constData(), static_cast<std::size_t>(authorization.size())),
                   request.remoteAddress().toString().toStdString()};
-    const HttpResponse answer = m_service.Handle(r, NowMs());
-    if (answer.refused || answer.status >= 400)
+    const std::int64_t now = NowMs();
+    const HttpResponse answer = m_service.Handle(r, now);
+    if (answer.status == 429) {
+        // A flood is logged, not each of its requests.
+        if (now - m_lastFloodLogMs >= kFloodLogPeriodMs) {
+            qCWarning(lcControl).noquote()
+                << QString::fromStdString(answer.logLine)
+                << (m_floodUnlogged
+                        ? QStringLiteral("(and %1 more refused since the last line)").arg(m_floodUnlogged)
+                        : QString());
+            m_lastFloodLogMs = now;
+            m_floodUnlogged = 0;
+        } else {
+            ++m_floodUnlogged;
+        }
+    } else if (answer.refused || answer.status >= 400)
         qCWarning(lcControl).noquote() << QString::fromStdString(answer.logLine);
     else
         qCDebug(lcControl).noquote() << QString::fromStdString(answer.logLine);

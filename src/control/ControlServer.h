@@ -32,6 +32,11 @@ public:
     static constexpr int kMaxConnections = 64;
     static constexpr qint64 kMaxEventBacklogBytes = 1024 * 1024;
     static constexpr std::chrono::milliseconds kEventPeriodMs{50};
+    // A connection that completes no request for this long is closed (it would hold one of the
+    // kMaxConnections places).
+    static constexpr std::chrono::milliseconds kIdleTimeoutMs{30000};
+    // Refusals for the rate limit are logged at most once in this time, with the number left out.
+    static constexpr std::int64_t kFloodLogPeriodMs = 1000;
 
     ControlServer(const ControlSettings& settings, ControlTarget& target, QObject* parent = nullptr);
     ~ControlServer() override;
@@ -59,6 +64,8 @@ private:
     TcpServer* m_tcp = nullptr; // owned by m_http once bound
     std::vector<QWebSocket*> m_eventClients;
     EventTracker m_events;
+    std::int64_t m_lastFloodLogMs = -kFloodLogPeriodMs;
+    long m_floodUnlogged = 0;
     QTimer m_eventTimer;
 };
 

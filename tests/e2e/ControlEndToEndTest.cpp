@@ -266,8 +266,16 @@ TEST_F(ControlEndToEnd, OnANonLoopbackAddressARequestWithoutTheTokenIsRefused) {
     QObject::connect(&ws, &QWebSocket::disconnected, [&] { closed = true; });
     ws.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/events").arg(m_port)));
     EXPECT_TRUE(h.WaitFor([&] { return closed; }, kAnswerTimeoutMs));
-    // With the token everything answers.
+    // With the token everything answers, the event socket too.
     EXPECT_EQ(Http("GET", QStringLiteral("/api/state"), {}, kToken).status, 200);
+    QWebSocket withToken;
+    QString hello;
+    QObject::connect(&withToken, &QWebSocket::textMessageReceived,
+                     [&](const QString& text) { hello = text; });
+    withToken.open(
+        QUrl(QStringLiteral("ws://127.0.0.1:%1/api/events?token=%2").arg(m_port).arg(QLatin1String(kToken))));
+    EXPECT_TRUE(h.WaitFor([&] { return hello.contains(QLatin1String("\"hello\"")); }, kAnswerTimeoutMs));
+    withToken.close();
     QByteArray out;
     EXPECT_EQ(Cli({QStringLiteral("--json"), QStringLiteral("input"), QStringLiteral("2")}, kToken, &out), 0);
     EXPECT_TRUE(out.contains("\"sent\":true")) << out.toStdString();
