@@ -72,7 +72,8 @@ int Exchange(int fd, const std::string& request, std::string& buffer) {
         if (end != std::string::npos) {
             std::size_t length = 0;
             std::string head = buffer.substr(0, end);
-            std::transform(head.begin(), head.end(), head.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
+            std::transform(head.begin(), head.end(), head.begin(),
+                           [](char c) { return static_cast<char>(std::tolower(c)); });
             if (const std::size_t at = head.find("content-length:"); at != std::string::npos)
                 length = std::stoul(head.substr(at + 15));
             if (buffer.size() >= end + 4 + length) {
@@ -89,7 +90,8 @@ int Exchange(int fd, const std::string& request, std::string& buffer) {
 }
 
 std::string Post(const std::string& path, const std::string& body) {
-    return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\nContent-Length: " +
+    return "POST " + path +
+           " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\nContent-Length: " +
            std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
@@ -153,7 +155,8 @@ int main(int argc, char** argv) {
             const Clock::time_point t2 = Clock::now();
             answered.push_back(Ms(t1 - t0));
             received.push_back(Ms(t2 - t0));
-            std::this_thread::sleep_for(std::chrono::milliseconds(3)); // the processor's answer comes back between
+            std::this_thread::sleep_for(
+                std::chrono::milliseconds(3)); // the processor's answer comes back between
         }
         if (fd >= 0)
             ::close(fd);
@@ -161,8 +164,9 @@ int main(int argc, char** argv) {
     });
     test::RunEventsUntil([&] { return done.load(); }, std::chrono::seconds(120));
     latency.join();
-    std::printf("request -> answer (layer command handed to the port): median %.3f ms, p95 %.3f ms (%zu requests)\n",
-                Percentile(answered, 0.5), Percentile(answered, 0.95), answered.size());
+    std::printf(
+        "request -> answer (layer command handed to the port): median %.3f ms, p95 %.3f ms (%zu requests)\n",
+        Percentile(answered, 0.5), Percentile(answered, 0.95), answered.size());
     std::printf("request -> frame read by the processor:                median %.3f ms, p95 %.3f ms\n",
                 Percentile(received, 0.5), Percentile(received, 0.95));
 
@@ -204,7 +208,8 @@ int main(int argc, char** argv) {
             t.join();
         probe.stop();
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        std::printf("GET %-12s %4d clients: %.0f requests/s answered (%ld failed); window's 10 ms timer late by median "
+        std::printf("GET %-12s %4d clients: %.0f requests/s answered (%ld failed); window's 10 ms timer late "
+                    "by median "
                     "%.2f ms, p99 %.2f ms, max %.2f ms\n",
                     path, kFloodClients, static_cast<double>(answers.load()) / seconds, failures.load(),
                     Percentile(lateness, 0.5), Percentile(lateness, 0.99), Percentile(lateness, 1.0));

@@ -28,11 +28,13 @@ public:
         if (const auto* l = std::get_if<SetLayer>(&op)) {
             if (l->layer < 0 || l->layer > 3)
                 std::abort();
-            if (l->window && (l->window->x + l->window->w > kCanvasLimit || l->window->y + l->window->h > kCanvasLimit ||
-                              l->window->w < kMinLayerSize || l->window->h < kMinLayerSize))
+            if (l->window &&
+                (l->window->x + l->window->w > kCanvasLimit || l->window->y + l->window->h > kCanvasLimit ||
+                 l->window->w < kMinLayerSize || l->window->h < kMinLayerSize))
                 std::abort();
         } else if (const auto* p = std::get_if<SetPicture>(&op)) {
-            if (p->output < 0 || p->output > 3 || (p->gamma && *p->gamma != 255 && (*p->gamma < 5 || *p->gamma > 50)) ||
+            if (p->output < 0 || p->output > 3 ||
+                (p->gamma && *p->gamma != 255 && (*p->gamma < 5 || *p->gamma > 50)) ||
                 (p->colorTemp && *p->colorTemp > 8))
                 std::abort();
         } else if (const auto* i = std::get_if<SelectInput>(&op)) {
@@ -50,9 +52,10 @@ public:
     DeviceState state;
 };
 
-constexpr std::array<std::string_view, 11> kPaths{"/api/status", "/api/state", "/api/input",  "/api/preset/recall",
-                                                  "/api/preset/load", "/api/layer", "/api/picture", "/api/sync",
-                                                  "/api/layer/", "/api",         "/api/input?x=1"};
+constexpr std::array<std::string_view, 11> kPaths{
+    "/api/status",      "/api/state", "/api/input",    "/api/preset/recall",
+    "/api/preset/load", "/api/layer", "/api/picture",  "/api/sync",
+    "/api/layer/",      "/api",       "/api/input?x=1"};
 
 } // namespace
 
@@ -78,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static std::int64_t now = 0;
     now += 1000; // never rate-limited: every request reaches the checks
     const HttpResponse r = service.Handle({method, path, body, {}, "fuzz"}, now);
-    if (r.status != 200 && r.status != 400 && r.status != 404 && r.status != 405 && r.status != 409 && r.status != 413)
+    if (r.status != 200 && r.status != 400 && r.status != 404 && r.status != 405 && r.status != 409 &&
+        r.status != 413)
         std::abort();
     if (nlohmann::json::parse(r.body, nullptr, false).is_discarded())
         std::abort();
