@@ -25,6 +25,10 @@ file(WRITE ${corvane_install_stage}/corvane.installed
 install(FILES ${corvane_install_stage}/corvane.installed DESTINATION ${corvane_program_dir})
 file(CREATE_LINK ../${corvane_program_dir}/corvane ${corvane_install_stage}/corvane SYMBOLIC)
 install(FILES ${corvane_install_stage}/corvane DESTINATION bin)
+# The command-line client of the control interface, for show scripts.
+if(TARGET corvane-cli)
+    install(TARGETS corvane-cli RUNTIME DESTINATION bin)
+endif()
 
 install(FILES ${corvane_desktop_dir}/${corvane_app_id}.desktop DESTINATION share/applications)
 install(FILES ${corvane_desktop_dir}/${corvane_app_id}.metainfo.xml DESTINATION share/metainfo)

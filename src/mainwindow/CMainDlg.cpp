@@ -7,6 +7,7 @@
 #include "mainwindow/CInputBoxes.h"
 #include "mainwindow/CStatusArea.h"
 #include "mainwindow/CWarningArea.h"
+#include "mainwindow/ControlGateway.h"
 #include "mainwindow/LinkEventMessages.h"
 #include "mainwindow/MainLog.h"
 #include "pages/CPage.h"
@@ -127,6 +128,7 @@ bool CMainDlg::OnInitDialog() {
     m_services.StartTakingRecords();
     m_services.StartWatchingPorts();
     PostWindowMessage(this, WM_SERIAL_ACCESS_HELP, 0, 0);
+    m_control = ControlGateway::StartIfEnabled(*this);
     return true;
 }
 
@@ -399,9 +401,15 @@ void CMainDlg::ClickInput(int input) {
     if (m_services.ShowMessage(MessageText(kMsgSelectInputSource), MessageText(kMsgChangeInputSource),
                                CMessageboxDlg::kModeQuestion) != IDOK)
         return;
+    SelectInput(input);
+}
+
+bool CMainDlg::SelectInput(int input) {
+    if (input < 0 || input >= kInputCount || input == static_cast<int>(m_app.state.currentInput))
+        return false;
     const auto previous = static_cast<int>(m_app.state.currentInput);
     if (!ChangeCurrentInput(m_app.state, input))
-        return;
+        return false;
     if (auto* crop = m_services.CallsOf<CropPageCalls>(Window::CropPage))
         crop->CropOff(previous);
     PostWindowMessage(m_pages.Find(Window::FramePage), WM_DEVICE_REPLY, kReplyInputStatus, 0);
@@ -411,6 +419,7 @@ void CMainDlg::ClickInput(int input) {
     SendWindowMessage(m_pages.Find(Window::EdidPage), WM_DEVICE_REPLY, kReplyCrop, input);
     SendWindowMessage(this, WM_DEVICE_COMMAND, kCmdSelectInput, input);
     m_inputs->update();
+    return true;
 }
 
 void CMainDlg::AskSystemInformation() {

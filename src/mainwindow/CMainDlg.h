@@ -17,6 +17,7 @@
 
 #include <QRect>
 #include <array>
+#include <memory>
 
 class QMenu;
 
@@ -30,6 +31,7 @@ class CLayoutDlg;
 class CProgressDlg;
 class CStatusArea;
 class CWarningArea;
+class ControlGateway;
 
 class CMainDlg : public CBaseDialog, public MainWindowCalls {
     Q_OBJECT
@@ -53,6 +55,10 @@ public:
     void SetCanvasMode(std::uint32_t mode);
     // Enables or disables everything but the wait overlay.
     void SetInteractive(bool interactive);
+    // Makes `input` the current input as a confirmed click in its box does: the old input's crop
+    // switched off, the pages told, the input-selection record sent (when synchronised).
+    // False when it already is the current input or is no input.
+    bool SelectInput(int input);
 
     // Stops taking records and closes the link. A worker handing a record to this window must
     // not be waiting for it: the application calls ShutDownWindowMessages() first.
@@ -74,6 +80,8 @@ public:
     bool WaitShown() const { return m_services.WaitShown(); }
     CCorvaneApp& App() { return m_app; }
     LinkEventBoxes& LinkBoxes() { return m_linkBoxes; }
+    // The local control interface, null unless Config.ini switches it on.
+    ControlGateway* ControlInterface() const { return m_control.get(); }
 
     // MainWindowCalls
     bool LayerSwitchOn(int layer) const override;
@@ -121,6 +129,7 @@ private:
     int m_currentPage = -1;
     CWarningArea* m_warning = nullptr;
     LinkEventBoxes m_linkBoxes{this};
+    std::unique_ptr<ControlGateway> m_control; // last: gone before anything it uses
 };
 
 } // namespace corvane

@@ -158,12 +158,16 @@ void CMiscDlg::OnFactoryReset() {
 }
 
 void CMiscDlg::OnGetData() {
-    if (m_context.State().linkState != kLinkSynchronised) {
+    if (!GetData())
         AskToOpenSerial();
-        return;
-    }
+}
+
+bool CMiscDlg::GetData() {
+    if (m_context.State().linkState != kLinkSynchronised)
+        return false;
     m_context.ShowWait(MessageText(kMsgGettingData));
     m_context.RequestAll();
+    return true;
 }
 
 void CMiscDlg::OnWifi() {

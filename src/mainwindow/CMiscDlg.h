@@ -50,6 +50,9 @@ public:
 
     std::intptr_t WindowProc(const WindowMessage& message) override;
     void ApplyLanguage() override;
+    // Asks the processor for its whole state as "Get data" does, with its wait; false, and
+    // nothing sent, unless synchronised.
+    bool GetData();
 
     // The switch as drawn (`backupShown`: the processor's inputBackup last seen).
     bool BackupShown() const { return m_backupShown; }

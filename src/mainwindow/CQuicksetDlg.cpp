@@ -139,15 +139,19 @@ void CQuicksetDlg::PaintChoices(QPainter& p) const {
 }
 
 void CQuicksetDlg::OnSend() {
-    const std::string title = MessageText(kMsgQuickSetting);
+    if (!RecallPreset(m_selection))
+        m_context.ShowMessage(MessageText(kMsgQuickSetting), MessageText(kMsgOpenSerial),
+                              CMessageboxDlg::kModeInformation);
+}
+
+bool CQuicksetDlg::RecallPreset(int index) {
     if (m_context.State().linkState != kLinkSynchronised ||
-        SendWindowMessage(this, WM_DEVICE_COMMAND, kCmdLoadPreset, m_selection) != 0) {
-        m_context.ShowMessage(title, MessageText(kMsgOpenSerial), CMessageboxDlg::kModeInformation);
-        return;
-    }
+        SendWindowMessage(this, WM_DEVICE_COMMAND, kCmdLoadPreset, index) != 0)
+        return false;
     // The processor's acknowledgement ends the wait.
     m_context.ShowWait(Tr("Waiting Data Set...", "正在设置数据..."));
     m_context.StopKeepAlive();
+    return true;
 }
 
 std::intptr_t CQuicksetDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t argument) {

@@ -377,6 +377,25 @@ void CPicSettingDlg::OnReset() {
     RequestCommand(kPictureResetArgument);
 }
 
+bool CPicSettingDlg::ApplyEdit(int output, std::uint32_t item, const PictureSettings& record) {
+    if (m_state.linkState != kLinkSynchronised || output < 0 || output >= kOutputCount)
+        return false;
+    const auto n = static_cast<std::size_t>(output);
+    m_state.picture[n] = record;
+    m_colorTempSel[n] = record.colorTemp;
+    m_changedItem = item;
+    PictureFrameArgs args;
+    args.output = output;
+    args.allOutputs = 0;
+    args.colorTempSel = m_colorTempSel[n];
+    args.changedItem = m_changedItem;
+    const corvane::Frame f = BuildPictureFrame(m_state, args);
+    m_context.SendToDevice(f.data(), f.size());
+    if (static_cast<std::uint32_t>(output) == m_currentOutput)
+        Refresh();
+    return true;
+}
+
 // ---- the processor
 
 std::intptr_t CPicSettingDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t) {

@@ -68,6 +68,13 @@ public:
     // the reset and the set-up).
     void Refresh();
 
+    // One edit of output `output`'s record as the page's controls make it, for an edit that
+    // comes from outside the page (the control interface): the record becomes `record`, with
+    // `item` the item changed (byte 20); its colour temperature is the output's choice; the
+    // command goes for that output alone, whatever output or "ALL" the page shows, through
+    // the page's builder. False, and nothing changed or sent, unless synchronised.
+    bool ApplyEdit(int output, std::uint32_t item, const PictureSettings& record);
+
     // The parts tests look at.
     std::uint32_t CurrentOutput() const { return m_currentOutput; }
     std::uint32_t ColorTempSel(int output) const {

@@ -398,6 +398,16 @@ void CPresetsDlg::OnLoad() {
                               CMessageboxDlg::kModeInformation);
         return;
     }
+    if (SendSlotFile(slot) == SlotLoad::NoFile)
+        m_context.ShowMessage(MessageText(kMsgTips), MessageText(kMsgReadPresetFailed),
+                              CMessageboxDlg::kModeInformation);
+}
+
+CPresetsDlg::SlotLoad CPresetsDlg::SendSlotFile(int slot) {
+    if (slot < 0 || slot >= kSlotCount)
+        return SlotLoad::NoFile;
+    if (m_context.State().linkState != kLinkSynchronised)
+        return SlotLoad::NotSynchronised;
     const std::string path = SlotPath(slot);
     std::vector<std::uint8_t> bytes;
     const PresetReadResult read = ReadPresetFile(path, bytes);
@@ -410,9 +420,7 @@ void CPresetsDlg::OnLoad() {
             << "slot" << slot + 1 << "not loaded:" << QString::fromStdString(path)
             << (read == PresetReadResult::WrongSize ? "is not 1039 bytes long" : "cannot be read");
         RefreshFileFlags();
-        m_context.ShowMessage(MessageText(kMsgTips), MessageText(kMsgReadPresetFailed),
-                              CMessageboxDlg::kModeInformation);
-        return;
+        return SlotLoad::NoFile;
     }
     // The file goes to the processor as it is; the processor judges its content. What the
     // application makes of it is logged, so a refused preset can be told from a lost one.
@@ -427,6 +435,7 @@ void CPresetsDlg::OnLoad() {
     m_context.SendToDevice(m_buffer.data(), m_buffer.size());
     m_context.ShowWait(MessageText(kMsgWaitingSetMachine));
     m_context.StopKeepAlive();
+    return SlotLoad::Sent;
 }
 
 void CPresetsDlg::OnDelete() {

@@ -73,6 +73,11 @@ public:
     // Tests again which slots have a file, and shows it.
     void RefreshFileFlags();
 
+    enum class SlotLoad { Sent, NotSynchronised, NoFile };
+    // Sends slot `slot`'s file to the processor as "Load" does once confirmed, and shows the
+    // wait; shows no message box (the caller tells of a failure).
+    SlotLoad SendSlotFile(int slot);
+
 protected:
     bool OnInitDialog() override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -17,6 +17,7 @@ constexpr const char* kComSet = "ComSet";
 constexpr const char* kPresetSection = "PRESET";
 constexpr const char* kShowButton = "SHOWBTN";
 constexpr const char* kLayerColorSection = "LAYERCLR";
+constexpr const char* kControlSection = "Control";
 
 // A value written with a line break after it leaves an empty line after its key.
 constexpr const char* kLineBreak = "\r\n";
@@ -67,6 +68,22 @@ void WriteComSet(IniText& text, const Config& config) {
     text.Set(kComSet, "ByteSize", Decimal(config.comByteSize));
     text.Set(kComSet, "StopBits", Decimal(config.comStopBits));
     text.Set(kComSet, "Parity", Decimal(config.comParity));
+}
+
+// The control interface's keys; a key that is missing keeps its default (the interface stays
+// off, on loopback, at the default port and rate).
+void ReadControl(const IniText& text, control::ControlSettings& c) {
+    c = control::ControlSettings{};
+    c.enabled = ReadNumber(text, kControlSection, "Enabled") == 1;
+    if (std::string address = ReadValue(text, kControlSection, "Address"); !address.empty())
+        c.address = std::move(address);
+    const std::int32_t port = TextToInt(ReadValue(text, kControlSection, "Port"));
+    if (port > 0 && port <= 65535)
+        c.port = static_cast<std::uint16_t>(port);
+    c.token = ReadValue(text, kControlSection, "Token");
+    const std::int32_t rate = TextToInt(ReadValue(text, kControlSection, "RatePerSecond"));
+    if (rate > 0)
+        c.ratePerSecond = static_cast<std::uint32_t>(rate);
 }
 
 } // namespace
@@ -127,6 +144,7 @@ bool LoadConfig(const std::string& path, Config& config, PresetSlots& presets) {
         c.green = ReadNumber(text, kLayerColorSection, Numbered("G", i + 1));
         c.blue = ReadNumber(text, kLayerColorSection, Numbered("B", i + 1));
     }
+    ReadControl(text, config.control);
     return true;
 }
 

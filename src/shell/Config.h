@@ -3,11 +3,15 @@
 // The application's own settings in "Config.ini" (the "Ini" folder beside the executable):
 // the serial-port settings, the names of the ten preset slots, the switch of the upgrade
 // page's read-back button and the colours of the four layers on the layout canvas. The
-// language name in the same file belongs to the language code (Language.h).
+// language name in the same file belongs to the language code (Language.h). The section
+// "Control" switches on the local control interface (off unless Enabled=1): Address, Port,
+// Token and RatePerSecond; it is only read, never written, so the operator's file keeps it as
+// typed.
 //
 // Every value is decimal text read the way C's atoi reads it: text that is not a number
 // reads as 0, and a key that is missing or empty reads as 0.
 
+#include "control/ControlAccess.h"
 #include "device/DeviceState.h"
 
 #include <array>
@@ -33,6 +37,7 @@ struct Config {
     std::uint32_t showUpgradeLoadBtn = 0;
     std::array<LayerColor, kLayerCount> layerColors{
         {{32, 178, 170}, {128, 128, 128}, {128, 128, 200}, {128, 128, 100}}};
+    control::ControlSettings control;
 };
 
 using PresetSlots = std::array<PresetSlot, kPresetCount>;

@@ -117,6 +117,36 @@ TEST_F(ConfigTest, NumbersAreReadTheWayAtoiReadsThem) {
     EXPECT_EQ(m_config.layerColors[0].blue, static_cast<std::uint32_t>(INT_MAX));
 }
 
+TEST_F(ConfigTest, TheControlInterfaceIsOffUnlessSwitchedOnAndKeepsItsDefaultsForMissingKeys) {
+    ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets)); // a first start: no Control section
+    EXPECT_FALSE(m_config.control.enabled);
+    EXPECT_EQ(m_config.control.address, "127.0.0.1");
+    EXPECT_EQ(m_config.control.port, control::kDefaultPort);
+    EXPECT_TRUE(m_config.control.token.empty());
+
+    WriteBytes(m_path, "[ComSet]\r\nPortNum=1\r\n[Control]\r\nEnabled=1\r\nAddress=0.0.0.0\r\nPort=9100\r\n"
+                       "Token=abcdefghijklmnopq\r\nRatePerSecond=500\r\n");
+    ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
+    EXPECT_TRUE(m_config.control.enabled);
+    EXPECT_EQ(m_config.control.address, "0.0.0.0");
+    EXPECT_EQ(m_config.control.port, 9100);
+    EXPECT_EQ(m_config.control.token, "abcdefghijklmnopq");
+    EXPECT_EQ(m_config.control.ratePerSecond, 500u);
+
+    // Values that make no sense keep the defaults; only 1 switches it on.
+    WriteBytes(m_path, "[Control]\r\nEnabled=yes\r\nPort=70000\r\nRatePerSecond=-5\r\n");
+    ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
+    EXPECT_FALSE(m_config.control.enabled);
+    EXPECT_EQ(m_config.control.port, control::kDefaultPort);
+    EXPECT_EQ(m_config.control.ratePerSecond, control::kDefaultRatePerSecond);
+
+    // Saving leaves the section as the operator typed it.
+    WriteBytes(m_path, "[ComSet]\r\nPortNum=1\r\n[Control]\r\nEnabled=1\r\n");
+    ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
+    ASSERT_TRUE(SaveConfig(m_path, m_config, m_presets));
+    EXPECT_NE(ReadBytes(m_path).find("[Control]\r\nEnabled=1"), std::string::npos);
+}
+
 TEST(TextToInt, AtoiSemantics) {
     const struct {
         const char* text;
