@@ -1,5 +1,6 @@
 #include "platform/SerialFile.h"
 
+#include "SerialFileSystem.h"
 #include "platform/IoStatus.h"
 
 #include <algorithm>
@@ -17,6 +18,15 @@
 #include <utility>
 
 namespace corvane {
+
+std::string SystemErrorReason(int systemError) {
+    return std::string(std::strerror(systemError));
+}
+
+std::string PermissionAdvice() {
+    return " On Linux serial ports belong to the group dialout; add the user to it (sudo usermod -aG "
+           "dialout $USER), then log out and in again.";
+}
 
 namespace {
 
@@ -101,41 +111,6 @@ std::uint32_t IoStatusFromErrno(int error) {
 bool IsSupportedBaudRate(int baudRate) {
     speed_t speed;
     return SpeedFor(baudRate, speed);
-}
-
-std::string DescribeOpenError(const SerialOpenError& error) {
-    std::string what = error.port.empty() ? std::string("The serial port") : error.port;
-    if (!error.device.empty() && error.device != error.port)
-        what += " (" + error.device + ")";
-    const std::string reason =
-        error.systemError ? std::string(std::strerror(error.systemError)) : std::string();
-    switch (error.failure) {
-    case SerialOpenFailure::None:
-        return what + " is open.";
-    case SerialOpenFailure::InvalidPortNumber:
-        return "No serial port was chosen.";
-    case SerialOpenFailure::NoSuchPort:
-        return what + " is not in the list of serial ports. Check that the adapter is plugged in, "
-                      "then refresh the port list.";
-    case SerialOpenFailure::NoSuchDevice:
-        return what + " does not exist any more. Check that the adapter is plugged in, then refresh the "
-                      "port list.";
-    case SerialOpenFailure::Busy:
-        return what + " is in use by another program. Close that program (or the other Corvane window) "
-                      "and connect again.";
-    case SerialOpenFailure::PermissionDenied:
-        return what + ": permission denied. On Linux serial ports belong to the group dialout; add the "
-                      "user to it (sudo usermod -aG dialout $USER), then log out and in again.";
-    case SerialOpenFailure::NotASerialPort:
-        return what + " is not a serial port.";
-    case SerialOpenFailure::InvalidSettings:
-        return what + " does not accept the line settings (baud rate, data bits or stop bits).";
-    case SerialOpenFailure::AlreadyOpen:
-        return "A serial port is already open. Disconnect it first.";
-    case SerialOpenFailure::SystemError:
-        break;
-    }
-    return what + " could not be opened" + (reason.empty() ? std::string(".") : ": " + reason + ".");
 }
 
 bool MakeLineSettings(const termios& current, const SerialSettings& settings, termios& line) {

@@ -6,7 +6,6 @@
 #include <cctype>
 #include <dirent.h>
 #include <fstream>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <sys/stat.h>
@@ -87,9 +86,6 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     return names;
 }
 
-std::mutex g_sourcesMutex;
-std::optional<SerialPortSources> g_sources;
-
 } // namespace
 
 std::uint32_t SystemDeviceComNumber(std::string_view deviceName) {
@@ -128,25 +124,6 @@ SerialPortSources SystemSerialPortSources() {
         sources.portsFolder = ProgramFoldersFor(exe).ports;
     sources.devices = [] { return ScanSystemSerialDevices(); };
     return sources;
-}
-
-void SetSerialPortSources(SerialPortSources sources) {
-    std::lock_guard lock(g_sourcesMutex);
-    g_sources = std::move(sources);
-}
-
-void ResetSerialPortSources() {
-    std::lock_guard lock(g_sourcesMutex);
-    g_sources.reset();
-}
-
-SerialPortSources CurrentSerialPortSources() {
-    std::lock_guard lock(g_sourcesMutex);
-    return g_sources ? *g_sources : SystemSerialPortSources();
-}
-
-std::vector<SerialPortValue> ListSerialPortValues() {
-    return ListSerialPortValues(CurrentSerialPortSources());
 }
 
 std::vector<SerialPortValue> ListSerialPortValues(const SerialPortSources& sources) {

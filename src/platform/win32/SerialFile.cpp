@@ -1,5 +1,6 @@
 #include "platform/SerialFile.h"
 
+#include "SerialFileSystem.h"
 #include "platform/IoStatus.h"
 #include "win32/QueuedOperation.h"
 #include "win32/Win32Text.h"
@@ -12,6 +13,15 @@
 #include <vector>
 
 namespace corvane {
+
+std::string SystemErrorReason(int systemError) {
+    return win32::SystemErrorText(static_cast<std::uint32_t>(systemError));
+}
+
+// Windows guards COM ports with no group: nothing to advise.
+std::string PermissionAdvice() {
+    return {};
+}
 
 namespace {
 
@@ -212,41 +222,6 @@ std::uint32_t IoStatusFromErrno(int error) {
 
 bool IsSupportedBaudRate(int baudRate) {
     return std::find(kBaudRates.begin(), kBaudRates.end(), baudRate) != kBaudRates.end();
-}
-
-std::string DescribeOpenError(const SerialOpenError& error) {
-    std::string what = error.port.empty() ? std::string("The serial port") : error.port;
-    if (!error.device.empty() && error.device != error.port)
-        what += " (" + error.device + ")";
-    const std::string reason = error.systemError
-                                   ? win32::SystemErrorText(static_cast<std::uint32_t>(error.systemError))
-                                   : std::string();
-    switch (error.failure) {
-    case SerialOpenFailure::None:
-        return what + " is open.";
-    case SerialOpenFailure::InvalidPortNumber:
-        return "No serial port was chosen.";
-    case SerialOpenFailure::NoSuchPort:
-        return what + " is not in the list of serial ports. Check that the adapter is plugged in, "
-                      "then refresh the port list.";
-    case SerialOpenFailure::NoSuchDevice:
-        return what + " does not exist any more. Check that the adapter is plugged in, then refresh the "
-                      "port list.";
-    case SerialOpenFailure::Busy:
-        return what + " is in use by another program. Close that program (or the other Corvane window) "
-                      "and connect again.";
-    case SerialOpenFailure::PermissionDenied:
-        return what + ": permission denied.";
-    case SerialOpenFailure::NotASerialPort:
-        return what + " is not a serial port.";
-    case SerialOpenFailure::InvalidSettings:
-        return what + " does not accept the line settings (baud rate, data bits or stop bits).";
-    case SerialOpenFailure::AlreadyOpen:
-        return "A serial port is already open. Disconnect it first.";
-    case SerialOpenFailure::SystemError:
-        break;
-    }
-    return what + " could not be opened" + (reason.empty() ? std::string(".") : ": " + reason + ".");
 }
 
 SerialFile::~SerialFile() {

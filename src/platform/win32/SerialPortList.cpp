@@ -2,16 +2,11 @@
 
 #include "win32/Win32Text.h"
 
-#include <mutex>
-#include <optional>
 #include <windows.h>
 
 namespace corvane {
 
 namespace {
-
-std::mutex g_sourcesMutex;
-std::optional<SerialPortSources> g_sources;
 
 // The decimal number after "COM" (either case) when one or two digits follow and nothing
 // else; 0 otherwise.
@@ -86,25 +81,6 @@ SerialPortSources SystemSerialPortSources() {
     SerialPortSources sources;
     sources.devices = [] { return ReadSerialCommNames(); };
     return sources;
-}
-
-void SetSerialPortSources(SerialPortSources sources) {
-    std::lock_guard lock(g_sourcesMutex);
-    g_sources = std::move(sources);
-}
-
-void ResetSerialPortSources() {
-    std::lock_guard lock(g_sourcesMutex);
-    g_sources.reset();
-}
-
-std::vector<SerialPortValue> ListSerialPortValues() {
-    SerialPortSources sources;
-    {
-        std::lock_guard lock(g_sourcesMutex);
-        sources = g_sources ? *g_sources : SystemSerialPortSources();
-    }
-    return ListSerialPortValues(sources);
 }
 
 std::vector<SerialPortValue> ListSerialPortValues(const SerialPortSources& sources) {

@@ -6,20 +6,6 @@
 
 namespace corvane {
 
-std::string LanguageNameOfLocale(const std::string& locale) {
-    // Language and region: what comes before the encoding (".UTF-8") and modifier ("@...").
-    const std::string tag = locale.substr(0, locale.find_first_of(".@"));
-    const std::string language = tag.substr(0, tag.find_first_of("_-"));
-    if (language == "en")
-        return "English";
-    if (language != "zh")
-        return {};
-    const std::string rest = tag.size() > 2 ? tag.substr(3) : std::string();
-    if (rest == "CN" || rest == "SG" || rest.rfind("Hans", 0) == 0)
-        return "Chinese";
-    return {};
-}
-
 std::string LanguageNameOfLangId(std::uint16_t langId) {
     if ((langId & 0x3FF) == LANG_ENGLISH)
         return "English";
