@@ -84,30 +84,6 @@ int MillisecondsUntil(Clock::time_point deadline, Clock::time_point now) {
 
 } // namespace
 
-std::uint32_t IoStatusFromErrno(int error) {
-    switch (error) {
-    case 0:
-        return kIoSuccess;
-    case ENOENT:
-        return kIoErrorFileNotFound;
-    case EACCES:
-    case EPERM:
-        return kIoErrorAccessDenied;
-    case EBADF:
-        return kIoErrorInvalidHandle;
-    case EBUSY:
-        return kIoErrorSharingViolation;
-    case EINVAL:
-        return kIoErrorInvalidParameter;
-    case EIO:
-    case ENXIO:
-    case ENODEV:
-        return kIoErrorDeviceNotConnected;
-    default:
-        return kIoErrorGenFailure;
-    }
-}
-
 bool IsSupportedBaudRate(int baudRate) {
     speed_t speed;
     return SpeedFor(baudRate, speed);

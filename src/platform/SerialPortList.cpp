@@ -47,20 +47,6 @@ bool StartsWithCom(std::string_view name) {
            std::toupper(static_cast<unsigned char>(name[2])) == 'M';
 }
 
-// Number of a link name for ordering and for the numbers links hold: COM followed by one
-// or two digits; other names sort after every number.
-std::uint32_t LinkNumber(std::string_view name) {
-    if (!StartsWithCom(name) || name.size() < 4 || name.size() > 5)
-        return 0;
-    std::uint32_t value = 0;
-    for (char c : name.substr(3)) {
-        if (c < '0' || c > '9')
-            return 0;
-        value = value * 10 + static_cast<std::uint32_t>(c - '0');
-    }
-    return value;
-}
-
 bool IsCharacterDevice(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
@@ -140,7 +126,8 @@ std::vector<SerialPortValue> ListSerialPortValues(const SerialPortSources& sourc
             const std::string path = JoinPath(sources.portsFolder, name);
             if (!StartsWithCom(name) || !IsSymbolicLink(path) || !IsCharacterDevice(path))
                 continue;
-            const std::uint32_t number = LinkNumber(name);
+            // Links named other than COM<n> sort after every number.
+            const std::uint32_t number = ComNameNumber(name);
             if (number != 0)
                 held.insert(number);
             ranked.push_back({number, 0, {path, name}});

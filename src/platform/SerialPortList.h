@@ -64,6 +64,10 @@ std::vector<SerialPortValue> ListSerialPortValues(const SerialPortSources& sourc
 std::vector<std::string> ScanSystemSerialDevices(const std::string& devFolder = "/dev",
                                                  const std::string& sysTtyFolder = "/sys/class/tty");
 
+// The number of a COM name: "COM" (either case) followed by one or two digits and nothing
+// else; 0 otherwise.
+std::uint32_t ComNameNumber(std::string_view name);
+
 // The fixed COM number of a system device by its name ("ttyUSB0" -> 11); 0 for a name the
 // rule does not cover.
 std::uint32_t SystemDeviceComNumber(std::string_view deviceName);

@@ -34,4 +34,20 @@ std::vector<SerialPortValue> ListSerialPortValues() {
     return ListSerialPortValues(CurrentSerialPortSources());
 }
 
+std::uint32_t ComNameNumber(std::string_view name) {
+    if (name.size() < 4 || name.size() > 5)
+        return 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        if ((name[i] & ~0x20) != "COM"[i])
+            return 0;
+    }
+    std::uint32_t value = 0;
+    for (char c : name.substr(3)) {
+        if (c < '0' || c > '9')
+            return 0;
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return value;
+}
+
 } // namespace corvane

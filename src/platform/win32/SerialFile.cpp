@@ -196,30 +196,6 @@ SerialFile::Win32State* SerialFile::NewWin32State() {
     return new Win32State;
 }
 
-std::uint32_t IoStatusFromErrno(int error) {
-    switch (error) {
-    case 0:
-        return kIoSuccess;
-    case ENOENT:
-        return kIoErrorFileNotFound;
-    case EACCES:
-    case EPERM:
-        return kIoErrorAccessDenied;
-    case EBADF:
-        return kIoErrorInvalidHandle;
-    case EBUSY:
-        return kIoErrorSharingViolation;
-    case EINVAL:
-        return kIoErrorInvalidParameter;
-    case EIO:
-    case ENXIO:
-    case ENODEV:
-        return kIoErrorDeviceNotConnected;
-    default:
-        return kIoErrorGenFailure;
-    }
-}
-
 bool IsSupportedBaudRate(int baudRate) {
     return std::find(kBaudRates.begin(), kBaudRates.end(), baudRate) != kBaudRates.end();
 }

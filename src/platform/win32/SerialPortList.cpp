@@ -6,27 +6,7 @@
 
 namespace corvane {
 
-namespace {
-
-// The decimal number after "COM" (either case) when one or two digits follow and nothing
-// else; 0 otherwise.
-std::uint32_t ComNumber(std::string_view name) {
-    if (name.size() < 4 || name.size() > 5)
-        return 0;
-    for (std::size_t i = 0; i < 3; ++i) {
-        if ((name[i] & ~0x20) != "COM"[i])
-            return 0;
-    }
-    std::uint32_t value = 0;
-    for (char c : name.substr(3)) {
-        if (c < '0' || c > '9')
-            return 0;
-        value = value * 10 + static_cast<std::uint32_t>(c - '0');
-    }
-    return value;
-}
-
-} // namespace
+namespace {} // namespace
 
 std::vector<std::string> ReadSerialCommNames(const std::string& keyPath) {
     std::vector<std::string> names;
@@ -63,14 +43,14 @@ std::vector<std::string> ReadSerialCommNames(const std::string& keyPath) {
 }
 
 std::string ComDeviceName(std::string_view comName) {
-    const std::uint32_t number = ComNumber(comName);
+    const std::uint32_t number = ComNameNumber(comName);
     if (number == 0)
         return std::string(comName);
     return (number >= 10 ? "\\\\.\\COM" : "COM") + std::to_string(number);
 }
 
 std::uint32_t SystemDeviceComNumber(std::string_view deviceName) {
-    return ComNumber(deviceName);
+    return ComNameNumber(deviceName);
 }
 
 std::vector<std::string> ScanSystemSerialDevices(const std::string&, const std::string&) {
