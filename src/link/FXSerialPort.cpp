@@ -43,9 +43,52 @@ void FXSerialPort::SetReadBackExpected(bool expected) {
     m_readBack.store(expected, std::memory_order_release);
 }
 
+void FXSerialPort::ClaimLine() {
+    m_claimedOpening.store(m_opening.load(std::memory_order_acquire), std::memory_order_release);
+}
+
+void FXSerialPort::ReleaseLine() {
+    m_claimedOpening.store(0, std::memory_order_release);
+}
+
+bool FXSerialPort::LineClaimed() const {
+    const std::uint32_t claimed = m_claimedOpening.load(std::memory_order_acquire);
+    return claimed != 0 && claimed == m_opening.load(std::memory_order_acquire) &&
+           m_closedOpening.load(std::memory_order_acquire) != claimed;
+}
+
+LineSend FXSerialPort::SendOnLine(const std::uint8_t* data, std::size_t length, std::uint64_t ticket) {
+    if (data == nullptr || length == 0 || length >= kIoBufferSize || ticket == 0)
+        return LineSend::TooLong;
+    ClaimLine();
+    IoBuffer* buffer = m_port.AcquireWriteBuffer();
+    if (buffer == nullptr)
+        return LineSend::NoBuffer;
+    std::memcpy(buffer->data.data(), data, length);
+    buffer->owner = &m_port;
+    buffer->drain = true;
+    buffer->ticket = ticket;
+    if (!m_port.Write(buffer, static_cast<std::uint32_t>(length))) {
+        m_port.ReleaseWriteBuffer(buffer);
+        return LineSend::NotStarted;
+    }
+    return LineSend::Queued;
+}
+
+void FXSerialPort::OnWritten(std::uint64_t ticket, std::uint32_t status, std::uint32_t bytes,
+                             std::uint32_t length) {
+    if (LinkOwner* owner = m_owner.load(std::memory_order_acquire))
+        owner->OnWriteLeft(ticket, status == kIoSuccess && bytes == length, status);
+}
+
 void FXSerialPort::SendToDevice(const std::uint8_t* data, std::size_t length) {
     if (length == 0)
         return;
+    if (LineClaimed()) {
+        // A firmware transfer owns the line: nothing may come between its frames and packets.
+        m_heldBack.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
     if (data == nullptr || length >= kIoBufferSize) {
         m_dropped.fetch_add(1, std::memory_order_relaxed);
         return;

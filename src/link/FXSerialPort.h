@@ -5,6 +5,7 @@
 // (RecordCutter, kept across reads) and hands each to its LinkOwner, tells the owner when
 // the port was closed under a read, and owns the one send operation, SendToDevice.
 
+#include "link/LineSend.h"
 #include "link/RecordCutter.h"
 #include "link/SerialPort.h"
 
@@ -25,6 +26,9 @@ public:
     virtual void OnReadBackBlock(const std::uint8_t* block) = 0; // kBlockSize bytes
     // The port was closed under its read (WM_PORT_CLOSED to the connection dialog).
     virtual void OnPortClosed() = 0;
+    // A write sent with SendOnLine has ended: `complete` when all its bytes left the port,
+    // otherwise `status` says why not (kIoSuccess: it timed out with bytes left over).
+    virtual void OnWriteLeft(std::uint64_t /*ticket*/, bool /*complete*/, std::uint32_t /*status*/) {}
 };
 
 class FXSerialPort : public SerialPort_Event, private RecordSink {
@@ -67,10 +71,26 @@ public:
 
     std::uint64_t DroppedFrames() const { return m_dropped.load(std::memory_order_relaxed); }
 
+    // The line's one owner: while a firmware transfer runs, it alone writes to the port. A claim
+    // holds for the opening it was made in (a closed port ends it); SendToDevice drops every
+    // frame meanwhile (counted in HeldBack), SendOnLine writes the owner's.
+    void ClaimLine();
+    void ReleaseLine();
+    bool LineClaimed() const;
+    std::uint64_t HeldBack() const { return m_heldBack.load(std::memory_order_relaxed); }
+
+    // A write of the line's owner (it claims the line for the opening in use): its bytes go out
+    // after everything written before, and their leaving the port (the write completed and the
+    // output drained) is reported with LinkOwner::OnWriteLeft(ticket). `ticket` must not be 0.
+    // Safe from any thread.
+    LineSend SendOnLine(const std::uint8_t* data, std::size_t length, std::uint64_t ticket);
+
     CSerialPort& Port() { return m_port; }
 
     void OnReceive(const std::uint8_t* data, std::uint32_t length) override;
     void OnError(std::uint32_t error, const std::uint8_t* data, std::uint32_t length) override;
+    void OnWritten(std::uint64_t ticket, std::uint32_t status, std::uint32_t bytes,
+                   std::uint32_t length) override;
 
 private:
     void OnRecord(const std::uint8_t* record) override;
@@ -90,6 +110,8 @@ private:
     std::atomic<std::uint32_t> m_reportedOpening{0}; // the opening of the close reported
     std::atomic<bool> m_readBack{false};
     std::atomic<std::uint64_t> m_dropped{0};
+    std::atomic<std::uint32_t> m_claimedOpening{0}; // 0: nobody owns the line
+    std::atomic<std::uint64_t> m_heldBack{0};
 };
 
 } // namespace corvane

@@ -18,6 +18,8 @@ IoInfo MakeIoInfo(IoBuffer* buffer) {
     info.bytes = buffer->overlapped.bytes;
     info.status = buffer->overlapped.status;
     info.operation = buffer->operation;
+    info.length = buffer->length;
+    info.ticket = buffer->ticket;
     return info;
 }
 
@@ -41,6 +43,9 @@ void BufferPool::Grow() {
     auto buffer = std::make_unique<IoBuffer>();
     buffer->owner = nullptr;
     buffer->operation = kIoOperationNone;
+    buffer->drain = false;
+    buffer->length = 0;
+    buffer->ticket = 0;
     m_buffers.push_back(std::move(buffer));
 }
 
@@ -59,6 +64,9 @@ IoBuffer* BufferPool::Take() {
     buffer->overlapped = Overlapped{};
     buffer->owner = nullptr;
     buffer->operation = kIoOperationNone;
+    buffer->drain = false;
+    buffer->length = 0;
+    buffer->ticket = 0;
     return buffer;
 }
 

@@ -36,6 +36,11 @@ struct IoBuffer {
     std::array<std::uint8_t, kIoBufferSize> data;
     AsyIODevice* owner; // device whose handlers receive the completion; null: nobody
     std::uint16_t operation;
+    // A write whose leaving the port someone waits for: the port's output is drained before the
+    // write completes, and its completion reports the ticket (0: nobody waits).
+    bool drain;
+    std::uint32_t length; // bytes asked to be written
+    std::uint64_t ticket;
 
     static IoBuffer* FromOverlapped(Overlapped* overlapped);
 };
@@ -46,6 +51,8 @@ struct IoInfo {
     std::uint32_t bytes = 0;  // bytes transferred
     std::uint32_t status = 0; // the operation's status
     std::uint16_t operation = kIoOperationNone;
+    std::uint32_t length = 0; // of a write: the bytes asked to be written
+    std::uint64_t ticket = 0; // of a write: who waits for it to leave the port (0: nobody)
 };
 
 IoInfo MakeIoInfo(IoBuffer* buffer);

@@ -78,14 +78,31 @@ void CSerialPort::OnReadCompleted(IoInfo* info) {
         listener->OnReceive(info->data, info->bytes);
 }
 
-void CSerialPort::OnWriteCompleted(IoInfo*) {}
+void CSerialPort::OnWriteCompleted(IoInfo* info) {
+    ReportWritten(*info, info->status);
+}
+
+void CSerialPort::ReportWritten(const IoInfo& info, std::uint32_t status) {
+    if (info.ticket == 0)
+        return;
+    // The listeners are added once, before the first opening; a write's report must not wait
+    // for a read being handled (that can take as long as the user-interface thread needs).
+    std::vector<SerialPort_Event*> listeners;
+    {
+        std::lock_guard lock(m_listenerLock);
+        listeners = m_listeners;
+    }
+    for (SerialPort_Event* listener : listeners)
+        listener->OnWritten(info.ticket, status, info.bytes, info.length);
+}
 
 void CSerialPort::OnReadEmpty() {}
 
 void CSerialPort::OnOtherCompleted(IoBuffer*) {}
 
-void CSerialPort::OnWriteFailed(std::uint32_t, IoInfo*) {
+void CSerialPort::OnWriteFailed(std::uint32_t error, IoInfo* info) {
     m_file.ClearErrors();
+    ReportWritten(*info, error);
 }
 
 void CSerialPort::OnReadFailed(std::uint32_t error, IoInfo* info) {
@@ -99,7 +116,9 @@ void CSerialPort::OnOtherFailed(std::uint32_t, IoBuffer*) {}
 bool CSerialPort::Write(IoBuffer* buffer, std::uint32_t length) {
     if (buffer == nullptr || length == 0)
         return false;
-    return m_file.Write(&buffer->overlapped, buffer->data.data(), length);
+    buffer->length = length;
+    return buffer->drain ? m_file.WriteDrained(&buffer->overlapped, buffer->data.data(), length)
+                         : m_file.Write(&buffer->overlapped, buffer->data.data(), length);
 }
 
 bool CSerialPort::Read(IoBuffer* buffer) {

@@ -32,6 +32,10 @@ public:
     virtual ~SerialPort_Event();
     virtual void OnReceive(const std::uint8_t* data, std::uint32_t length) = 0;
     virtual void OnError(std::uint32_t error, const std::uint8_t* data, std::uint32_t length) = 0;
+    // A write with a ticket has ended: `status` kIoSuccess and `bytes` == `length` when all of it
+    // left the port. Runs on an I/O worker thread, outside the listener lock.
+    virtual void OnWritten(std::uint64_t /*ticket*/, std::uint32_t /*status*/, std::uint32_t /*bytes*/,
+                           std::uint32_t /*length*/) {}
 };
 
 class AsySerialPort : public AsyIODevice {};
@@ -75,10 +79,14 @@ public:
     void OnWriteFailed(std::uint32_t error, IoInfo* info) override;
     void OnReadFailed(std::uint32_t error, IoInfo* info) override;
     void OnOtherFailed(std::uint32_t error, IoBuffer* buffer) override;
+    // Writes the buffer's bytes; a buffer marked `drain` completes only once they have left the
+    // port (SerialFile::WriteDrained).
     bool Write(IoBuffer* buffer, std::uint32_t length) override;
     bool Read(IoBuffer* buffer) override;
 
 private:
+    void ReportWritten(const IoInfo& info, std::uint32_t status);
+
     SerialFile m_file;
     std::vector<SerialPort_Event*> m_listeners; // not owned
     std::mutex m_listenerLock;                  // guards m_listeners and every call to them

@@ -15,6 +15,7 @@ inline constexpr std::uint32_t kIoErrorInvalidHandle = 6;
 inline constexpr std::uint32_t kIoErrorGenFailure = 31;
 inline constexpr std::uint32_t kIoErrorSharingViolation = 32;
 inline constexpr std::uint32_t kIoErrorInvalidParameter = 87;
+inline constexpr std::uint32_t kIoErrorTimeout = 121; // a drained write whose output did not drain in time
 inline constexpr std::uint32_t kIoErrorOperationAborted = 995; // the file was closed under the operation
 inline constexpr std::uint32_t kIoErrorIoPending = 997;
 inline constexpr std::uint32_t kIoErrorDeviceNotConnected = 1167; // the device went away (hang-up)

@@ -168,6 +168,7 @@ SerialOpenError SerialFile::Open(const std::string& device, const SerialSettings
     m_wakeFd = wakeFd;
     m_device = device;
     m_timeouts = settings.timeouts;
+    m_baudRate = settings.baudRate;
     m_open = true;
     m_stopping = false;
     m_attached = false;
@@ -221,13 +222,22 @@ bool SerialFile::Read(Overlapped* overlapped, std::uint8_t* data, std::uint32_t 
 }
 
 bool SerialFile::Write(Overlapped* overlapped, const std::uint8_t* data, std::uint32_t length) {
+    return StartWrite(overlapped, data, length, false);
+}
+
+bool SerialFile::WriteDrained(Overlapped* overlapped, const std::uint8_t* data, std::uint32_t length) {
+    return StartWrite(overlapped, data, length, true);
+}
+
+bool SerialFile::StartWrite(Overlapped* overlapped, const std::uint8_t* data, std::uint32_t length,
+                            bool drain) {
     if (overlapped == nullptr || data == nullptr)
         return false;
     std::lock_guard lock(m_mutex);
     if (!m_open || !m_attached)
         return false;
     const bool first = m_writes.Empty();
-    PendingWrite write{overlapped, data, length, 0, {}};
+    PendingWrite write{overlapped, data, length, 0, {}, drain, false};
     if (first)
         write.deadline = Clock::now() + m_timeouts.writeConstant + m_timeouts.writeMultiplier * length;
     m_writes.Push(write);
@@ -320,6 +330,8 @@ void SerialFile::TryRead(bool hangUp) {
 void SerialFile::TryWrites() {
     while (!m_writes.Empty()) {
         PendingWrite& write = m_writes.Front();
+        if (write.draining)
+            return; // the service thread watches the queue
         if (write.written < write.length) {
             const ssize_t n = ::write(m_fd, write.data + write.written, write.length - write.written);
             if (n < 0) {
@@ -334,6 +346,12 @@ void SerialFile::TryWrites() {
             if (write.written < write.length)
                 return; // the driver is full; the rest goes when it takes more
         }
+        if (write.drain) {
+            write.draining = true;
+            if (CheckDrain().count() > 0)
+                return;
+            continue; // drained already: completed
+        }
         const PendingWrite done = m_writes.Pop();
         Complete(done.overlapped, kIoSuccess, done.written);
         if (!m_writes.Empty()) {
@@ -344,12 +362,33 @@ void SerialFile::TryWrites() {
     }
 }
 
+std::chrono::milliseconds SerialFile::CheckDrain() {
+    using std::chrono::milliseconds;
+    int queued = 0;
+    // A driver that cannot tell (ENOTTY, EINVAL) counts as drained.
+    if (::ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= 0) {
+        const PendingWrite done = m_writes.Pop();
+        Complete(done.overlapped, kIoSuccess, done.written);
+        if (!m_writes.Empty()) {
+            PendingWrite& next = m_writes.Front();
+            next.deadline =
+                Clock::now() + m_timeouts.writeConstant + m_timeouts.writeMultiplier * next.length;
+        }
+        return milliseconds{0};
+    }
+    // Looked at again when the queued bytes should have gone out at the line's rate (10 bits a
+    // byte), between 1 and 20 ms from now.
+    const long long ms = m_baudRate > 0 ? static_cast<long long>(queued) * 10'000 / m_baudRate : 1;
+    return milliseconds{std::clamp<long long>(ms, 1, 20)};
+}
+
 void SerialFile::ExpireWrites(Clock::time_point now) {
     // A write whose time-out has passed completes with the bytes taken so far, like a COM
     // port's write time-out; the next write starts its own time-out then.
     while (!m_writes.Empty() && m_writes.Front().deadline <= now) {
         const PendingWrite expired = m_writes.Pop();
-        Complete(expired.overlapped, kIoSuccess, expired.written);
+        // Taken by the driver but not drained: the write did not leave the port in time.
+        Complete(expired.overlapped, expired.draining ? kIoErrorTimeout : kIoSuccess, expired.written);
         if (!m_writes.Empty()) {
             PendingWrite& next = m_writes.Front();
             next.deadline = now + m_timeouts.writeConstant + m_timeouts.writeMultiplier * next.length;
@@ -378,8 +417,18 @@ void SerialFile::Service() {
                 timeoutMs = MillisecondsUntil(m_read.deadline, now);
             }
             if (!m_writes.Empty()) {
-                fds[1].events |= POLLOUT;
-                const int ms = MillisecondsUntil(m_writes.Front().deadline, now);
+                int ms = MillisecondsUntil(m_writes.Front().deadline, now);
+                if (m_writes.Front().draining) {
+                    // No event tells that the output queue drained: it is looked at again.
+                    const std::chrono::milliseconds again = CheckDrain();
+                    if (again.count() == 0) {
+                        TryWrites();
+                        continue;
+                    }
+                    ms = std::min(ms, static_cast<int>(again.count()));
+                } else {
+                    fds[1].events |= POLLOUT;
+                }
                 timeoutMs = timeoutMs < 0 ? ms : std::min(timeoutMs, ms);
             }
         }
@@ -403,6 +452,8 @@ void SerialFile::Service() {
         const Clock::time_point now = Clock::now();
         if (m_readPending && m_read.deadline <= now)
             CompleteRead(kIoSuccess, 0); // nothing came within the read time-out
+        if (!m_writes.Empty() && m_writes.Front().draining && CheckDrain().count() == 0)
+            TryWrites();
         if (!m_writes.Empty() && (events & (POLLOUT | POLLHUP | POLLERR | POLLNVAL)))
             TryWrites();
         ExpireWrites(now);

@@ -108,6 +108,12 @@ public:
     // the completion. Returns true when it was started.
     bool Write(Overlapped* overlapped, const std::uint8_t* data, std::uint32_t length);
 
+    // As Write, but the write completes only once its bytes have left the port: the driver took
+    // them and its output queue has drained (tcdrain's condition on POSIX, watched without
+    // blocking; on Windows the overlapped write's own completion). Writes started after it wait
+    // behind it. The write time-out covers the drain too.
+    bool WriteDrained(Overlapped* overlapped, const std::uint8_t* data, std::uint32_t length);
+
     // Throws away bytes received and not yet read, and bytes written and not yet sent.
     void Purge();
 
@@ -140,6 +146,8 @@ private:
         std::uint32_t length = 0;
         std::uint32_t written = 0;
         std::chrono::steady_clock::time_point deadline;
+        bool drain = false;    // completes once the output queue is empty
+        bool draining = false; // every byte was taken; the queue is not empty yet
     };
 
     void Service();
@@ -148,7 +156,11 @@ private:
     void CompleteRead(std::uint32_t status, std::uint32_t bytes);
     // Tries the pending read once; `hangUp` says that poll reported a hang-up or an error.
     void TryRead(bool hangUp);
+    bool StartWrite(Overlapped* overlapped, const std::uint8_t* data, std::uint32_t length, bool drain);
     void TryWrites();
+    // The time to look again at a draining write's queue; 0 when it has drained (and the write
+    // was completed).
+    std::chrono::milliseconds CheckDrain();
     void ExpireWrites(std::chrono::steady_clock::time_point now);
     void Wake();
 
@@ -159,6 +171,7 @@ private:
     bool m_stopping = false;
     std::string m_device;
     SerialTimeouts m_timeouts;
+    int m_baudRate = 0;
     CompletionQueue* m_queue = nullptr;
     std::uintptr_t m_key = 0;
     bool m_attached = false;

@@ -47,6 +47,24 @@ public:
         m_changed.notify_all();
     }
     void OnPortClosed() override { ++portClosed; }
+    void OnWriteLeft(std::uint64_t ticket, bool complete, std::uint32_t status) override {
+        std::lock_guard lock(m_mutex);
+        left.push_back({ticket, complete, status});
+        m_changed.notify_all();
+    }
+    struct Left {
+        std::uint64_t ticket;
+        bool complete;
+        std::uint32_t status;
+    };
+    bool WaitForLeft(std::size_t n, std::chrono::milliseconds timeout = 5000ms) {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [&] { return left.size() >= n; });
+    }
+    std::size_t LeftCount() {
+        std::lock_guard lock(m_mutex);
+        return left.size();
+    }
 
     // While held, OnDeviceRecord does not return: the user-interface thread is busy.
     void Hold(bool hold) {
@@ -69,6 +87,7 @@ public:
 
     std::vector<Bytes> records;
     std::vector<Bytes> blocks;
+    std::vector<Left> left;
     std::atomic<int> portClosed{0};
     std::atomic<int> overlapping{0};
 
@@ -300,6 +319,66 @@ TEST_F(SerialLinkTest, FrameToAClosedPortIsDroppedAndItsBufferKept) {
     m_link.SendToDevice(ping.data(), ping.size());
     EXPECT_EQ(m_link.DroppedFrames(), 1u);
     EXPECT_EQ(m_link.Port().WriteBuffersInUse(), 0u);
+}
+
+TEST_F(SerialLinkTest, TheLinesOwnerAloneWritesAndHearsWhenItsBytesLeft) {
+    Open();
+    const Frame ping = MakeFrameByte6(kCmdPing, 0);
+    const Bytes packet(kBlockSize, 0x3C);
+    ASSERT_EQ(m_link.SendOnLine(packet.data(), packet.size(), 7), LineSend::Queued);
+    EXPECT_TRUE(m_link.LineClaimed());
+    // While the transfer owns the line nothing else goes out: not a frame of a page, not the
+    // answer to a ping.
+    m_link.SendToDevice(ping.data(), ping.size());
+    m_link.SendToDevice(ping.data(), ping.size());
+    EXPECT_EQ(m_link.HeldBack(), 2u);
+    ASSERT_TRUE(m_owner.WaitForLeft(1));
+    EXPECT_EQ(m_owner.left[0].ticket, 7u);
+    EXPECT_TRUE(m_owner.left[0].complete);
+    ASSERT_EQ(m_link.SendOnLine(ping.data(), ping.size(), 8), LineSend::Queued);
+    ASSERT_TRUE(m_owner.WaitForLeft(2));
+    EXPECT_EQ(m_owner.left[1].ticket, 8u);
+    EXPECT_EQ(m_pty.Receive(packet.size() + ping.size(), 5000ms).size(), packet.size() + ping.size());
+    EXPECT_TRUE(m_pty.Receive(1, 50ms).empty()) << "the held-back frames never went";
+    // Given back, the line takes every frame again; writes without a ticket report nothing.
+    m_link.ReleaseLine();
+    EXPECT_FALSE(m_link.LineClaimed());
+    m_link.SendToDevice(ping.data(), ping.size());
+    EXPECT_EQ(m_pty.Receive(ping.size(), 5000ms).size(), ping.size());
+    ASSERT_TRUE(WaitUntil([&] { return m_link.Port().WriteBuffersInUse() == 0; }));
+    EXPECT_EQ(m_owner.left.size(), 2u);
+    // A claim ends with the opening it was made in.
+    ASSERT_EQ(m_link.SendOnLine(ping.data(), ping.size(), 9), LineSend::Queued);
+    ASSERT_TRUE(m_owner.WaitForLeft(3));
+    m_link.Close();
+    EXPECT_FALSE(m_link.LineClaimed());
+    EXPECT_EQ(m_link.SendOnLine(ping.data(), ping.size(), 10), LineSend::NotStarted);
+    ASSERT_TRUE(WaitUntil([&] { return m_owner.portClosed == 1; }));
+    Open();
+    EXPECT_FALSE(m_link.LineClaimed());
+    EXPECT_EQ(m_link.SendOnLine(nullptr, 0, 11), LineSend::TooLong);
+    EXPECT_EQ(m_link.SendOnLine(packet.data(), packet.size(), 0), LineSend::TooLong);
+}
+
+TEST_F(SerialLinkTest, AnOwnersWriteTheFarSideDoesNotTakeIsReportedWhenItFinallyLeaves) {
+    Open();
+    // The far side stops reading: the terminal's buffer fills and the owner's last write waits
+    // for room; its report comes only once the far side takes the bytes.
+    const Bytes packet(kBlockSize, 0x42);
+    std::uint64_t ticket = 0;
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_EQ(m_link.SendOnLine(packet.data(), packet.size(), ++ticket), LineSend::Queued);
+        if (!m_owner.WaitForLeft(static_cast<std::size_t>(ticket), 500ms))
+            break;
+    }
+    ASSERT_LT(m_owner.LeftCount(), ticket) << "the terminal never filled up";
+    EXPECT_FALSE(m_owner.WaitForLeft(static_cast<std::size_t>(ticket), 300ms)) << "reported before it left";
+    ASSERT_TRUE(WaitUntil([&] {
+        m_pty.Drain();
+        return m_owner.LeftCount() == ticket;
+    }));
+    EXPECT_TRUE(m_owner.left.back().complete);
+    EXPECT_EQ(m_owner.left.back().ticket, ticket);
 }
 
 TEST(PortDiscovery, ComNamesAcceptedFirstNumberWinsInListOrder) {

@@ -364,6 +364,12 @@ bool SerialFile::Write(Overlapped* overlapped, const std::uint8_t* data, std::ui
     return true;
 }
 
+bool SerialFile::WriteDrained(Overlapped* overlapped, const std::uint8_t* data, std::uint32_t length) {
+    // A COM port's overlapped write completes once the driver has handed its last byte to the
+    // line: its completion is the drain.
+    return Write(overlapped, data, length);
+}
+
 void SerialFile::Purge() {
     Win32State& s = *m_win;
     std::lock_guard lock(s.mutex);
