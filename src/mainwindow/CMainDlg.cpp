@@ -156,6 +156,10 @@ std::intptr_t CMainDlg::WindowProc(const WindowMessage& m) {
         m_services.OnLinkPortClosed(static_cast<std::uint32_t>(m.wParam));
         return 0;
     }
+    if (m.message == WM_LINK_WRITE_LEFT) {
+        m_services.OnLinkWriteLeft(m.wParam, m.lParam);
+        return 0;
+    }
     if (m.message == WM_SERIAL_ACCESS_HELP) {
         m_services.OfferSerialAccessHelp();
         return 0;

@@ -103,6 +103,24 @@ void MainServices::OnPortClosed() {
     TrySendWindowMessage(&m_main, WM_LINK_PORT_CLOSED, m_app.link.ReportedOpening(), 0);
 }
 
+void MainServices::OnWriteLeft(std::uint64_t ticket, bool complete, std::uint32_t status) {
+    // Posted, not sent: the worker goes on at once, and the dialog takes the report in the
+    // order of the link's other messages.
+    PostWindowMessage(&m_main, WM_LINK_WRITE_LEFT, static_cast<std::uintptr_t>(ticket),
+                      complete ? kWriteLeftWhole : static_cast<std::intptr_t>(status));
+}
+
+void MainServices::OnLinkWriteLeft(std::uintptr_t ticket, std::intptr_t result) {
+    if (auto* upgrade = dynamic_cast<CUpdataDlg*>(m_upgradeDialog))
+        upgrade->OnWriteLeft(ticket, result == kWriteLeftWhole,
+                             result == kWriteLeftWhole ? 0 : static_cast<std::uint32_t>(result));
+}
+
+bool MainServices::TransferRunning() const {
+    const auto* upgrade = dynamic_cast<const CUpdataDlg*>(m_upgradeDialog);
+    return upgrade && upgrade->OwnsLine();
+}
+
 void MainServices::OnLinkPortClosed(std::uint32_t opening) {
     if (opening != m_app.link.Openings()) {
         // The read of a port closed on purpose reports it after the next opening (an attempt
@@ -148,6 +166,22 @@ std::string MainServices::DataFolder() const {
 void MainServices::SendToDevice(const std::uint8_t* data, std::size_t length) {
     qCDebug(lcTraffic).noquote() << "tx" << Hex(data, length);
     m_app.SendToDevice(data, length);
+}
+
+LineSend MainServices::SendOnLine(const std::uint8_t* data, std::size_t length, std::uint64_t ticket) {
+    qCDebug(lcTraffic).noquote() << "tx"
+                                 << (length == kFrameSize ? Hex(data, length)
+                                                          : QStringLiteral("%1 bytes").arg(length));
+    return m_app.link.SendOnLine(data, length, ticket);
+}
+
+void MainServices::ReleaseLine() {
+    if (const std::uint64_t held = m_app.link.HeldBack(); held != m_heldBackLogged) {
+        qCInfo(lcMain) << held - m_heldBackLogged
+                       << "frames were held back while the firmware transfer owned the line";
+        m_heldBackLogged = held;
+    }
+    m_app.link.ReleaseLine();
 }
 
 void MainServices::ShowWait(const std::string& text) {

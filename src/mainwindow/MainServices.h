@@ -28,6 +28,10 @@ inline constexpr std::uint32_t WM_READBACK_RECEIVED = WM_USER + 701; // wParam: 
 inline constexpr std::uint32_t WM_SERIAL_ACCESS_HELP = WM_USER + 702;
 // The link reports a closed port; wParam: the opening it belongs to.
 inline constexpr std::uint32_t WM_LINK_PORT_CLOSED = WM_USER + 703;
+// A write of the firmware transfer has ended; wParam: its ticket, lParam: kWriteLeftWhole when
+// all of it left the port, else the status it ended with.
+inline constexpr std::uint32_t WM_LINK_WRITE_LEFT = WM_USER + 704;
+inline constexpr std::intptr_t kWriteLeftWhole = -1;
 
 class MainServices : public PageContext, public SupervisionHost, public LinkOwner {
 public:
@@ -58,6 +62,11 @@ public:
     void OnDeviceRecord(const std::uint8_t* record) override;
     void OnReadBackBlock(const std::uint8_t* block) override;
     void OnPortClosed() override;
+    void OnWriteLeft(std::uint64_t ticket, bool complete, std::uint32_t status) override;
+    // WM_LINK_WRITE_LEFT: to the upgrade dialog, when it is open.
+    void OnLinkWriteLeft(std::uintptr_t ticket, std::intptr_t result);
+    // A firmware transfer or read-back owns the serial line.
+    bool TransferRunning() const;
 
     ReplyDispatcher& Dispatcher() { return m_dispatcher; }
     LinkSupervision& Supervision() { return m_supervision; }
@@ -70,6 +79,8 @@ public:
     bool SaveSettings() override;
     std::string DataFolder() const override;
     void SendToDevice(const std::uint8_t* data, std::size_t length) override;
+    LineSend SendOnLine(const std::uint8_t* data, std::size_t length, std::uint64_t ticket) override;
+    void ReleaseLine() override;
     void ShowWait(const std::string& text) override;
     void HideWait() override;
     bool WaitShown() const override;
@@ -113,6 +124,7 @@ private:
     LinkSupervision m_supervision;
     bool m_acceptRecords = true;
     MessageWindow* m_upgradeDialog = nullptr; // while it is open
+    std::uint64_t m_heldBackLogged = 0;       // frames held back so far, as the log told
     PortWatcher m_portWatcher;
 };
 

@@ -9,6 +9,7 @@
 
 #include "device/OutputPicks.h"
 #include "device/Windows.h"
+#include "link/LineSend.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,8 +36,14 @@ public:
     // The folder of the preset files ("DataFile" beside the executable).
     virtual std::string DataFolder() const = 0;
 
-    // The one send operation (the frame is dropped unless a port is open).
+    // The one send operation (the frame is dropped unless a port is open, and while a firmware
+    // transfer owns the line).
     virtual void SendToDevice(const std::uint8_t* data, std::size_t length) = 0;
+    // A write of the firmware transfer, which owns the line from its first write until
+    // ReleaseLine (or until the port closes): nothing else reaches the port meanwhile. Its
+    // leaving the port is reported to the upgrade dialog (CUpdataDlg::OnWriteLeft) with `ticket`.
+    virtual LineSend SendOnLine(const std::uint8_t* data, std::size_t length, std::uint64_t ticket) = 0;
+    virtual void ReleaseLine() = 0;
     // Shows the wait overlay with `text`, disables the main window, starts the wait time-out.
     virtual void ShowWait(const std::string& text) = 0;
     // When the overlay is visible: hides it and enables the main window again.

@@ -37,12 +37,6 @@ using std::chrono::milliseconds;
 
 constexpr int kBoxGap = 4;        // between a check box and its label
 constexpr int kDrawnBoxSize = 16; // a check box drawn when its image is missing
-constexpr std::uint32_t kEraseTickWrap = 9999;
-constexpr std::uint32_t kEraseCountLimit = 128;
-constexpr std::uint32_t kEraseCountScale = 130;
-
-// The erase text's dots, for every upgrade dialog of the process.
-std::uint32_t eraseTick = 0;
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -62,8 +56,14 @@ QPixmap DrawnBox(bool on) {
     return pixmap;
 }
 
+bool Upgrading(std::uint32_t state) {
+    return TargetOfState(state) >= 0;
+}
+
+} // namespace
+
 // Reads a whole file; an empty vector and the reason when it cannot be read.
-bool ReadWholeFile(const QString& path, std::vector<std::uint8_t>& data, QString& reason) {
+bool CUpdataDlg::ReadImageFile(const QString& path, std::vector<std::uint8_t>& data, QString& reason) {
     data.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -78,12 +78,6 @@ bool ReadWholeFile(const QString& path, std::vector<std::uint8_t>& data, QString
     data.assign(bytes.begin(), bytes.end());
     return true;
 }
-
-bool Upgrading(std::uint32_t state) {
-    return TargetOfState(state) >= 0;
-}
-
-} // namespace
 
 CUpdataDlg::CUpdataDlg(PageContext& context, QWidget* parent)
     : CBaseDialog(kDialogId, parent, Frame::FloatingWindow), m_context(context) {
@@ -106,15 +100,9 @@ CUpdataDlg::CUpdataDlg(PageContext& context, QWidget* parent)
         connect(timer, &QTimer::timeout, this, onTimeout);
         return timer;
     };
-    m_packetTimer = makeTimer([this] {
-        if (m_sending)
-            SendNextPacket();
-        else
-            EndOfImage();
-    });
+    m_pumpTimer = makeTimer([this] { Pump(); });
     m_resultTimer = makeTimer([this] { ResultWaitOver(); });
     m_summaryTimer = makeTimer([this] { Summarise(); });
-    m_announceTimer = makeTimer([this] { OnAnnounce(); });
     m_context.SetOpenWindow(Window::UpgradeDialog, this);
 }
 
@@ -245,18 +233,6 @@ int CUpdataDlg::ProgressValue() const {
     return m_progress->value();
 }
 
-void CUpdataDlg::ShowTransferLine() {
-    const milliseconds left = m_sender.TimeLeft() + (m_sender.Finished() ? milliseconds{0} : kEndPauseMs);
-    m_detail->setText(Q(ProgressLine(m_sender.SentBytes(), m_sender.TotalBytes(), left, Chinese())));
-}
-
-void CUpdataDlg::ShowReadBackLine(std::uint32_t number) {
-    const std::uint64_t total = std::uint64_t{kReadBackProgressBlocks} * kPacketData;
-    const std::uint64_t got = std::min(total, std::uint64_t{number} * kPacketData);
-    const milliseconds left = EstimateLeft(got, total, milliseconds{m_readBackClock.elapsed()});
-    m_detail->setText(Q(ProgressLine(got, total, left, Chinese())));
-}
-
 int CUpdataDlg::Message(const std::string& title, const std::string& text, std::uint32_t mode) {
     return m_context.ShowMessage(title, text, mode);
 }
@@ -325,7 +301,7 @@ void CUpdataDlg::OnStart() {
         // wrapped.
         std::vector<std::uint8_t> data;
         QString reason;
-        if (!ReadWholeFile(path, data, reason)) {
+        if (!ReadImageFile(path, data, reason)) {
             qCWarning(lcUpgrade).noquote() << "cannot read" << path << ":" << reason;
             Message(MessageText(kMsgTips), name + Tr("File cannot be read: ", "文件无法读取: ") +
                                                path.toStdString() + " (" + reason.toStdString() + ")");
@@ -391,9 +367,10 @@ void CUpdataDlg::OnCloseBox() {
     }
     if (leaveBootLoader) {
         StopTimers();
-        m_sending = false;
+        m_inImage = false;
         m_awaitingResult = false;
         state = kStateIdle;
+        m_leaving = true;
         SendCommand(kCmdEndImage);
         Message(MessageText(kMsgUpgradeMachine), MessageText(kMsgRestartMachine));
         if (MessageWindow* connect = m_context.WindowOf(Window::ConnectDialog))
@@ -405,8 +382,10 @@ void CUpdataDlg::OnCloseBox() {
 void CUpdataDlg::CloseDialog() {
     m_closing = true;
     StopTimers();
-    m_sending = false;
+    m_pacer.Stop();
+    m_inImage = false;
     m_awaitingResult = false;
+    ReleaseLine();
     if (m_readBackFile.isOpen())
         EndReadBack(false);
     if (m_keepAliveStopped) {
@@ -418,437 +397,6 @@ void CUpdataDlg::CloseDialog() {
     if (MessageWindow* owner = dynamic_cast<MessageWindow*>(parentWidget()))
         PostWindowMessage(owner, WM_CLOSE_PAGE, 0, 1);
     EndDialog(0);
-}
-
-void CUpdataDlg::StopTimers() {
-    for (QTimer* timer : {m_packetTimer, m_resultTimer, m_summaryTimer, m_announceTimer})
-        timer->stop();
-}
-
-// ---- a run over the ticked targets
-
-std::intptr_t CUpdataDlg::OnUpgradeNext(std::uintptr_t, std::intptr_t) {
-    if (!m_closing)
-        RunNext();
-    return 0;
-}
-
-void CUpdataDlg::RunNext() {
-    controlsEnabled = 0;
-    EnableControls(false);
-    const auto next = std::find_if(pending.begin(), pending.end(), [](std::uint32_t p) { return p != 0; });
-    if (next == pending.end()) {
-        Summarise();
-        return;
-    }
-    const int i = static_cast<int>(next - pending.begin());
-    const auto k = static_cast<std::size_t>(i);
-    const UpgradeTarget& target = TargetAt(i);
-    const QString path = m_paths[k]->text().trimmed();
-    QString reason;
-    if (!ReadWholeFile(path, fileData, reason))
-        qCWarning(lcUpgrade).noquote() << "cannot read" << path << ":" << reason;
-    fileSize = fileData.size();
-    if (CheckImageSize(fileSize) != ImageCheck::Good) {
-        // The file changed since Start: nothing is announced for it.
-        std::fill(pending.begin(), pending.end(), 0);
-        Message(MessageText(kMsgTips), std::string(target.nameText) +
-                                           Tr("File cannot be read: ", "文件无法读取: ") +
-                                           path.toStdString() + " (" + reason.toStdString() + ")");
-        controlsEnabled = 1;
-        EnableControls(true);
-        return;
-    }
-    m_current = i;
-    sentBytes = 0;
-    SetStatus(QStringLiteral("Wait for a response..."));
-    m_detail->clear();
-    SetProgress(0);
-    m_checker.Reset();
-    state = target.state;
-    SendCommand(kCmdEnterBoot);
-    phase = kPhaseUpgradeRequested;
-    m_sinceEnter.start();
-}
-
-void CUpdataDlg::Summarise() {
-    std::uint32_t chosen = 0;
-    std::uint32_t confirmed = 0;
-    for (std::size_t k = 0; k < selected.size(); ++k) {
-        chosen += selected[k] ? 1 : 0;
-        confirmed += selected[k] && done[k] ? 1 : 0;
-    }
-    if (!m_summaryClock.isValid())
-        m_summaryClock.start();
-    if (chosen != confirmed && m_summaryClock.elapsed() < kSummaryWaitMs.count()) {
-        m_summaryTimer->start(milliseconds{100});
-        return;
-    }
-    m_summaryClock.invalidate();
-    const std::string head = chosen == confirmed ? "Upgrade finsh," : "Upgrade failed,";
-    Message(MessageText(kMsgTips), head + MessageText(kMsgRestartMachine));
-    controlsEnabled = 1;
-    EnableControls(true);
-}
-
-std::intptr_t CUpdataDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t argument) {
-    if (m_context.State().linkState != kLinkSynchronised)
-        return -1;
-    corvane::Frame frame{};
-    switch (code) {
-    case kCmdEnterBoot:
-    case kCmdReadBack:
-    case kCmdEndImage:
-        frame = MakeFrame(static_cast<std::uint16_t>(code));
-        break;
-    case kCmdAnnounceImage:
-        frame = BuildAnnounceFrame(static_cast<std::uint8_t>(argument), fileSize);
-        break;
-    default:
-        return 0;
-    }
-    m_context.SendToDevice(frame.data(), frame.size());
-    return 0;
-}
-
-std::intptr_t CUpdataDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t status) {
-    if (m_closing)
-        return 0;
-    if (code == kReplyBootAnnounce) {
-        switch (status) {
-        case 0:
-            OnAnnounce();
-            break;
-        case 1:
-            if (state == kStateIdle)
-                Message(MessageText(kMsgTips), MessageText(kMsgRestartMachine));
-            phase = kPhaseRestart;
-            break;
-        case 2:
-            OnEraseFinished();
-            break;
-        case 3:
-            OnReadBackFinished();
-            break;
-        case 4:
-            OnErase();
-            break;
-        default:
-            break;
-        }
-    } else if (code == kReplyLinkLost) {
-        if (status == 1)
-            OnLinkLost();
-        else
-            OnReadBackError(status);
-    } else if (code == kAckUpgradeStep) {
-        OnResult(status);
-    }
-    return 0;
-}
-
-void CUpdataDlg::OnAnnounce() {
-    // 0x8000 is followed by a pause before anything else goes to the boot loader.
-    if (state != kStateIdle && m_sinceEnter.isValid() && m_sinceEnter.elapsed() < kBootPauseMs.count()) {
-        m_announceTimer->start(milliseconds{kBootPauseMs.count() - m_sinceEnter.elapsed()});
-        return;
-    }
-    if (state == kStateReadBack) {
-        m_context.SetReadBackExpected(true);
-        m_readBackClock.start();
-        SendCommand(kCmdReadBack);
-    } else if (Upgrading(state)) {
-        if (m_current == 0)
-            eraseCount = 0;
-        if (phase != kPhaseAnnounced)
-            SendCommand(kCmdAnnounceImage, TargetAt(m_current).targetByte);
-        phase = kPhaseAnnounced;
-    } else {
-        SetStatus(Q(Tr("Upgrade ready...", "升级准备中...")));
-        phase = kPhaseBootWaiting;
-    }
-}
-
-void CUpdataDlg::OnErase() {
-    const std::string dots(eraseTick % 4, '.');
-    SetStatus(Q(Tr("Upgrade is erase", "擦除中") + dots));
-    eraseTick = eraseTick + 1 >= kEraseTickWrap ? 0 : eraseTick + 1;
-    if (state == TargetAt(0).state) {
-        ++eraseCount;
-        SetProgress(static_cast<int>(std::min(eraseCount, kEraseCountLimit) * 1000 / kEraseCountScale));
-    }
-}
-
-void CUpdataDlg::OnEraseFinished() {
-    SetStatus(Q(Tr("Upgrade erase finish!", "擦除完成！")));
-    sentBytes = 0;
-    if (!Upgrading(state) || m_sending || m_awaitingResult)
-        return;
-    const UpgradeTarget& target = TargetAt(m_current);
-    SetStatus(Q(Tr(target.sendingEn, target.sendingZh)));
-    if (fileSize == 0)
-        return;
-    if (!m_keepAliveStopped) {
-        m_context.StopKeepAlive();
-        m_keepAliveStopped = true;
-    }
-    m_sender.Start(&fileData, target.pause, ImageSender::Clock::now());
-    m_sending = true;
-    SendNextPacket();
-}
-
-void CUpdataDlg::SendNextPacket() {
-    if (!m_sending)
-        return;
-    if (!Upgrading(state)) {
-        // The link went or the processor refused the image: the rest is not sent.
-        m_sending = false;
-        pending[static_cast<std::size_t>(m_current)] = 0;
-        FinishTarget(false);
-        return;
-    }
-    const auto now = ImageSender::Clock::now();
-    const Packet packet = m_sender.TakeNext(now);
-    m_context.SendToDevice(packet.data(), packet.size());
-    sentBytes = m_sender.SentBytes();
-    SetProgress(static_cast<int>(m_sender.Progress()));
-    ShowTransferLine();
-    // Rounded up: a timer never ends the pause early.
-    const auto due = std::chrono::ceil<milliseconds>(m_sender.NextDue() - ImageSender::Clock::now());
-    if (m_sender.Finished()) {
-        m_sending = false;
-        m_packetTimer->start(std::max(milliseconds{0}, due) + kEndPauseMs);
-    } else {
-        m_packetTimer->start(std::max(milliseconds{0}, due));
-    }
-}
-
-void CUpdataDlg::EndOfImage() {
-    if (!Upgrading(state)) {
-        pending[static_cast<std::size_t>(m_current)] = 0;
-        FinishTarget(false);
-        return;
-    }
-    SendCommand(kCmdEndImage);
-    const auto k = static_cast<std::size_t>(m_current);
-    pending[k] = 0;
-    SetStatus(m_current == 2 ? QStringLiteral("HDMIR upgrade finsh !")
-                             : QString::fromLatin1(TargetAt(m_current).nameText));
-    if (done[k]) {
-        FinishTarget(true);
-        return;
-    }
-    m_awaitingResult = true;
-    m_resultTimer->start(kResultWaitMs);
-}
-
-void CUpdataDlg::ResultWaitOver() {
-    if (m_awaitingResult)
-        FinishTarget(m_current >= 0 && done[static_cast<std::size_t>(m_current)] != 0);
-}
-
-void CUpdataDlg::OnResult(std::intptr_t good) {
-    const bool valid = m_current >= 0;
-    if (!messageShown && valid) {
-        const auto k = static_cast<std::size_t>(m_current);
-        if (good == 1) {
-            done[k] = 1;
-        } else {
-            state = kStateIdle;
-            const std::string text =
-                std::string(TargetAt(m_current).nameText) + Tr("Upgrade Error !", "升级错误!");
-            SetStatus(Q(text));
-            messageShown = 1;
-            Message(MessageText(kMsgUpgradeMachine), text);
-            messageShown = 0;
-            if (m_closing)
-                return;
-        }
-    }
-    controlsEnabled = 1;
-    EnableControls(true);
-    if (m_awaitingResult && valid)
-        FinishTarget(good == 1 && done[static_cast<std::size_t>(m_current)] != 0);
-}
-
-void CUpdataDlg::FinishTarget(bool good) {
-    m_awaitingResult = false;
-    m_resultTimer->stop();
-    m_packetTimer->stop();
-    state = kStateIdle;
-    if (m_keepAliveStopped) {
-        m_context.RestartKeepAlive();
-        m_keepAliveStopped = false;
-    }
-    if (good) {
-        if (m_current == 0)
-            m_verifyImage = fileData;
-        PostWindowMessage(this, WM_UPGRADE_NEXT, 0, 0);
-        return;
-    }
-    Message(MessageText(kMsgTips), std::string("Upgrade failed,") + MessageText(kMsgRestartMachine));
-    controlsEnabled = 1;
-    EnableControls(true);
-}
-
-void CUpdataDlg::OnLinkLost() {
-    if (state == kStateIdle || state > TargetAt(kTargetCount - 1).state)
-        return;
-    const bool transfer = m_sending || m_awaitingResult || m_packetTimer->isActive();
-    StopTimers();
-    m_sending = false;
-    m_awaitingResult = false;
-    if (state == kStateReadBack)
-        EndReadBack(false);
-    state = kStateIdle;
-    const std::string text = Tr("Connect is disconnection !", "系统已经断线!");
-    SetStatus(Q(text));
-    Message(MessageText(kMsgTips), text);
-    if (m_closing)
-        return;
-    controlsEnabled = 1;
-    EnableControls(true);
-    if (transfer) {
-        pending[static_cast<std::size_t>(m_current)] = 0;
-        FinishTarget(false);
-    }
-}
-
-// ---- the read-back
-
-void CUpdataDlg::StartReadBack(bool verify) {
-    if (m_context.State().linkState != kLinkSynchronised) {
-        Message(MessageText(kMsgTips), MessageText(kMsgOpenSerial));
-        return;
-    }
-    SetStatus(QStringLiteral("Wait for a response..."));
-    m_detail->clear();
-    // The image is written beside its final name and renamed when whole: a read-back that ends
-    // early never leaves a file that looks complete.
-    const QString final = Q(ReadBackPath());
-    const QString part = Q(ReadBackPartPath());
-    QFile::remove(final);
-    QFile::remove(part);
-    m_readBackFile.setFileName(part);
-    if (!m_readBackFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qCWarning(lcUpgrade).noquote() << "cannot create" << part << ":" << m_readBackFile.errorString();
-        SetStatus(QStringLiteral("Create 'FPAG.bin' file fail..."));
-        return;
-    }
-    m_verifying = verify;
-    m_verifyResult = -2;
-    SetProgress(0);
-    m_checker.Reset();
-    state = kStateReadBack;
-    SendCommand(kCmdEnterBoot);
-    m_sinceEnter.start();
-    m_readBackClock.start();
-    if (m_context.Session().Link().baudRate != kReadBackBaud) {
-        if (MessageWindow* connect = m_context.WindowOf(Window::ConnectDialog))
-            PostWindowMessage(connect, WM_PORT_CLOSED, 0, 0);
-    }
-    controlsEnabled = 0;
-    EnableControls(false);
-}
-
-void CUpdataDlg::OnReadBackBlock(const std::uint8_t* block) {
-    if (state != kStateReadBack || !m_readBackFile.isOpen())
-        return;
-    switch (m_checker.Take(block)) {
-    case BlockVerdict::BadChecksum:
-        PostWindowMessage(this, WM_DEVICE_REPLY, kReplyLinkLost, 2);
-        return;
-    case BlockVerdict::OutOfOrder:
-        PostWindowMessage(this, WM_DEVICE_REPLY, kReplyLinkLost, 3);
-        return;
-    case BlockVerdict::Accepted:
-        break;
-    }
-    const auto* data = reinterpret_cast<const char*>(block + kPacketDataOffset);
-    if (m_readBackFile.write(data, static_cast<qint64>(kPacketData)) != static_cast<qint64>(kPacketData) ||
-        !m_readBackFile.flush()) {
-        qCWarning(lcUpgrade).noquote()
-            << "cannot write" << m_readBackFile.fileName() << ":" << m_readBackFile.errorString();
-        // No block after the lost one is written: the read-back stops here.
-        m_readBackFile.close();
-        PostWindowMessage(this, WM_DEVICE_REPLY, kReplyLinkLost, 4);
-        return;
-    }
-    SetProgress(static_cast<int>(ReadBackProgress(m_checker.LastBlock())));
-    ShowReadBackLine(m_checker.LastBlock());
-}
-
-void CUpdataDlg::OnReadBackError(std::intptr_t kind) {
-    if (state != kStateReadBack)
-        return;
-    if (kind == 4) {
-        // A hole in the file cannot be mended: the read-back ends, the processor leaves its
-        // boot loader and the part written is removed.
-        EndReadBack(false);
-        SendCommand(kCmdEndImage);
-        state = kStateIdle;
-        controlsEnabled = 1;
-        EnableControls(true);
-    }
-    if (messageShown)
-        return;
-    std::string text;
-    if (kind == 2)
-        text = Tr("Checksum is Error !", "校验码错误！");
-    else if (kind == 3)
-        text = Tr("Frame order is Error！", "帧顺序错误！");
-    else if (kind == 4)
-        text = Tr("Save file is Error", "保存文件错误！");
-    else
-        return;
-    SetStatus(Q(text));
-    messageShown = 1;
-    Message(MessageText(kMsgUpgradeMachine), text);
-    messageShown = 0;
-}
-
-void CUpdataDlg::OnReadBackFinished() {
-    SetStatus(Q(Tr("Upgrade load finish!", "升级导出完成！")));
-    phase = kPhaseReadBackDone;
-    const bool wasReading = state == kStateReadBack;
-    state = kStateIdle;
-    if (!wasReading)
-        return;
-    EndReadBack(true);
-    controlsEnabled = 1;
-    EnableControls(true);
-    if (!m_verifying)
-        return;
-    m_verifying = false;
-    std::vector<std::uint8_t> readBack;
-    QString reason;
-    ReadWholeFile(Q(ReadBackPath()), readBack, reason);
-    const std::optional<std::uint64_t> differs = FirstDifferingBlock(m_verifyImage, readBack);
-    m_verifyResult = differs ? static_cast<long long>(*differs) : -1;
-    const std::string text =
-        differs ? Tr("Verify failed: the image read back differs from the file sent from block ",
-                     "校验失败: 读回的映像与发送的文件从第 ") +
-                      std::to_string(*differs + 1) + Tr("", " 块起不同")
-                : Tr("Verify passed: the image read back equals the file sent.",
-                     "校验通过: 读回的映像与发送的文件一致。");
-    SetStatus(Q(text));
-    Message(MessageText(kMsgUpgradeMachine), text);
-}
-
-void CUpdataDlg::EndReadBack(bool complete) {
-    m_context.SetReadBackExpected(false);
-    const bool open = m_readBackFile.isOpen();
-    if (open)
-        m_readBackFile.close();
-    const QString part = Q(ReadBackPartPath());
-    if (complete && open) {
-        const QString final = Q(ReadBackPath());
-        QFile::remove(final);
-        if (!QFile::rename(part, final))
-            qCWarning(lcUpgrade).noquote() << "cannot rename" << part << "to" << final;
-    } else {
-        QFile::remove(part);
-    }
 }
 
 } // namespace corvane

@@ -9,9 +9,14 @@
 // data packets, each followed by the target's pause -> 0x8004 -> the result (acknowledgement
 // 7). The next target starts only after a good result.
 //
-// The transfer is driven by timers: each packet is written when it is due and the window
-// goes on painting and answering between packets, so the operator sees the progress, the
-// bytes sent and the time left, and can close the dialog at any moment.
+// The exchange goes through an ExchangePacer: every frame and packet is written only when the one
+// before it has left the port and its pause has passed since, so the boot loader gets each pause
+// as quiet on the line at any rate; from 0x8000 to the end of the run (or read-back) the dialog
+// owns the line and nothing else is written to the port. Timers drive it: the window goes on
+// painting and answering between packets, so the operator sees the progress, the bytes sent and
+// the time left, and can close the dialog at any moment. A packet that cannot go out ends the
+// run at once and no 0x8004 follows it. A read-back is whole or it is not kept: the first
+// refused block ends it, and an FPGA.bin already in the folder is kept under another name.
 //
 // Messages:
 //   commands 1033..1035 "Open...", 1036 Start, 1022 Load, 1023 Verify, 1201 close
@@ -21,8 +26,10 @@
 //   WM_DEVICE_REPLY (0x8004, 1..4)     link lost; read-back checksum, order, save errors
 //   WM_DEVICE_REPLY (7, 0 or 1)        the result of an image
 //   WM_UPGRADE_NEXT                    the next pending target
-// Read-back blocks arrive through OnReadBackBlock, on the user-interface thread.
+// Read-back blocks arrive through OnReadBackBlock, and the leaving of each write through
+// OnWriteLeft, on the user-interface thread.
 
+#include "upgrade/ExchangePacer.h"
 #include "upgrade/UpgradeImage.h"
 #include "widgets/CBaseDialog.h"
 
@@ -46,7 +53,7 @@ namespace corvane {
 class CGdipButton;
 class PageContext;
 
-class CUpdataDlg : public CBaseDialog {
+class CUpdataDlg : public CBaseDialog, private ExchangeLine {
     Q_OBJECT
 public:
     static constexpr int kDialogId = 182;
@@ -69,8 +76,8 @@ public:
     static constexpr std::uint32_t kPhaseReadBackDone = 5;
     static constexpr std::uint32_t kPhaseRestart = 88;
 
-    static constexpr std::chrono::milliseconds kBootPauseMs{100};    // after 0x8000
-    static constexpr std::chrono::milliseconds kEndPauseMs{100};     // after the last packet
+    static constexpr std::chrono::milliseconds kBootPauseMs{100}; // quiet after 0x8000
+    static constexpr std::chrono::milliseconds kEndPauseMs{100};  // more quiet after the last packet's pause
     static constexpr std::chrono::milliseconds kResultWaitMs{3000};  // for the result of an image
     static constexpr std::chrono::milliseconds kSummaryWaitMs{3000}; // for missing results at the end
     static constexpr std::chrono::milliseconds kKeepAliveMs{1000};
@@ -86,6 +93,10 @@ public:
 
     // A 1039-byte read-back block from the link (on the user-interface thread).
     void OnReadBackBlock(const std::uint8_t* block);
+    // A write of the exchange has ended: all of it left the port (`complete`), or why not.
+    void OnWriteLeft(std::uint64_t ticket, bool complete, std::uint32_t status);
+    // From the first frame of a run or a read-back to its end the dialog owns the serial line.
+    bool OwnsLine() const { return m_ownsLine; }
 
     // For the operator's tools and the tests.
     bool Selected(int target) const { return selected[static_cast<std::size_t>(target)] != 0; }
@@ -104,6 +115,8 @@ public:
     std::string ReadBackPartPath() const;
     // The first differing block of the last Verify (-1: the images are equal; -2: none yet).
     long long VerifyResult() const { return m_verifyResult; }
+    // Where the FPGA.bin found in the folder by the last read-back was moved; empty: none was.
+    std::string KeptAsidePath() const { return m_keptAside; }
     // Paint events so far (the window repaints during a transfer).
     std::uint64_t Paints() const { return m_paints; }
 
@@ -132,15 +145,33 @@ private:
 
     void RunNext();
     void Summarise();
-    void SendNextPacket();
-    void EndOfImage();
-    void ResultWaitOver();
     // After the result of an image (or none): the next target, or the end of the run.
     void FinishTarget(bool good);
-    void StartReadBack(bool verify);
-    void EndReadBack(bool complete);
     void StopTimers();
     void CloseDialog();
+
+    // The exchange on the line.
+    LineSend Write(const std::uint8_t* data, std::size_t length, std::uint64_t ticket) override;
+    void BeginExchange();
+    void Pump();
+    void OnDeparted(const Departure& departure);
+    void EndOfImage();
+    void ResultWaitOver();
+    void OnLineFailed();
+    // The line is given back once what is queued has left (0x8004 after a refused read-back).
+    void LetGoOfLine();
+    void ReleaseLine();
+    std::chrono::milliseconds QuietBefore(std::uint16_t code) const;
+
+    void StartReadBack(bool verify);
+    // Ends a read-back whose block was refused (or could not be saved): nothing is kept.
+    void RefuseReadBack(std::intptr_t kind, std::uint32_t number);
+    // The one box of a read-back that ended incomplete.
+    void ShowRefusal(const std::string& head);
+    void EndReadBack(bool complete);
+    // The part file made whole: FPGA.bin, an FPGA.bin there before moved aside.
+    void KeepReadBack();
+    static bool ReadImageFile(const QString& path, std::vector<std::uint8_t>& data, QString& reason);
 
     void EnableControls(bool enable);
     void SetStatus(const QString& text);
@@ -180,20 +211,25 @@ private:
     std::uint32_t eraseCount = 0;
 
     int m_current = -1; // target being upgraded
-    ImageSender m_sender;
-    bool m_sending = false;          // packets are going out
-    bool m_awaitingResult = false;   // 0x8004 sent, the result not yet in
-    QTimer* m_packetTimer = nullptr; // the next packet, or 0x8004 after the last
+    ExchangePacer m_pacer;
+    QTimer* m_pumpTimer = nullptr;  // the next write of the exchange is due, or one is overdue
+    bool m_ownsLine = false;        // the line is claimed for the exchange
+    bool m_releaseWhenIdle = false; // give the line back once the pacer is idle
+    bool m_leaving = false;         // the dialog closes: 0x8004 goes out at once
+    bool m_inImage = false;         // packets or their 0x8004 are still to leave
+    bool m_awaitingResult = false;  // 0x8004 left, the result not yet in
     QTimer* m_resultTimer = nullptr;
     QTimer* m_summaryTimer = nullptr;
-    QTimer* m_announceTimer = nullptr; // holds the reaction to an early announce until 0x8000's pause is over
-    QElapsedTimer m_sinceEnter;        // since 0x8000
     QElapsedTimer m_summaryClock;
     QElapsedTimer m_readBackClock;
     bool m_keepAliveStopped = false;
 
     ReadBackChecker m_checker;
     QFile m_readBackFile;
+    std::string m_readBackFinal;   // where the last complete read-back was kept
+    std::string m_keptAside;       // where an FPGA.bin found there was moved
+    std::string m_refusal;         // why the last read-back ended incomplete; empty: it did not
+    bool m_refusalUnshown = false; // its box is still to be shown
     bool m_verifying = false;
     std::vector<std::uint8_t> m_verifyImage; // the FPGA image last confirmed by the processor
     long long m_verifyResult = -2;

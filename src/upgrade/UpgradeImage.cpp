@@ -90,6 +90,31 @@ BlockVerdict ReadBackChecker::Take(const std::uint8_t* block) {
     return BlockVerdict::Accepted;
 }
 
+std::string RefusedBlockText(BlockVerdict verdict, std::uint32_t number, std::uint32_t lastAccepted,
+                             bool chinese) {
+    const std::string n = std::to_string(number);
+    if (verdict == BlockVerdict::BadChecksum)
+        return chinese ? "读回的第 " + n + " 块被拒绝: 校验码错误。"
+                       : "Read-back block " + n + " was refused: its checksum is wrong.";
+    const std::string after = std::to_string(lastAccepted);
+    if (chinese)
+        return "读回的第 " + n + " 块被拒绝: 它跟在第 " + after + " 块之后。";
+    return "Read-back block " + n + " was refused: it came after block " + after + ".";
+}
+
+std::string KeptAsideName(const std::string& name, const std::tm& t, int attempt) {
+    const std::size_t dot = name.find_last_of('.');
+    const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    char stamp[80];
+    std::snprintf(stamp, sizeof stamp, "-%04d%02d%02d-%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1,
+                  t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+    std::string kept = stem + stamp;
+    if (attempt >= 2)
+        kept += "-" + std::to_string(attempt);
+    return kept + extension;
+}
+
 std::uint32_t ReadBackProgress(std::uint32_t number) {
     return std::min<std::uint32_t>(
         1000, static_cast<std::uint32_t>(std::uint64_t{number} * 1000 / kReadBackProgressBlocks));
@@ -105,48 +130,6 @@ std::optional<std::uint64_t> FirstDifferingBlock(const std::vector<std::uint8_t>
     if (readBack.size() < image.size())
         return readBack.size() / kPacketData;
     return std::nullopt;
-}
-
-void ImageSender::Start(const std::vector<std::uint8_t>* image, milliseconds pause, Clock::time_point now) {
-    m_image = image;
-    m_pause = pause;
-    m_sent = 0;
-    m_packets = 0;
-    m_due = now;
-}
-
-bool ImageSender::Finished() const {
-    return !m_image || m_sent >= m_image->size();
-}
-
-std::uint64_t ImageSender::TotalBytes() const {
-    return m_image ? m_image->size() : 0;
-}
-
-Packet ImageSender::TakeNext(Clock::time_point now) {
-    if (Finished())
-        return BuildDataPacket(nullptr, 0);
-    const std::size_t n =
-        static_cast<std::size_t>(std::min<std::uint64_t>(kPacketData, m_image->size() - m_sent));
-    Packet p = BuildDataPacket(m_image->data() + m_sent, n);
-    m_sent += n;
-    ++m_packets;
-    // The pause runs from the moment the packet is written: the processor gets at least the
-    // whole pause before the next packet, even after a late wake-up.
-    m_due = now + m_pause;
-    return p;
-}
-
-std::uint32_t ImageSender::Progress() const {
-    const std::uint64_t total = TotalBytes();
-    if (total == 0)
-        return 0;
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>(1000, m_sent * 1000 / total));
-}
-
-milliseconds ImageSender::TimeLeft() const {
-    const std::uint64_t left = BlockCount(TotalBytes() - std::min(TotalBytes(), m_sent));
-    return m_pause * static_cast<long long>(left);
 }
 
 std::string ProgressLine(std::uint64_t done, std::uint64_t total, milliseconds left, bool chinese) {

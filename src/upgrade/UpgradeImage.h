@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,6 +87,16 @@ private:
     std::uint64_t m_accepted = 0;
 };
 
+// Why a read-back block was refused, for the operator: "Read-back block 63 was refused: its
+// checksum is wrong." / "...: it came after block 61." (or the Chinese counterpart).
+std::string RefusedBlockText(BlockVerdict verdict, std::uint32_t number, std::uint32_t lastAccepted,
+                             bool chinese);
+
+// The name under which a file `name` ("FPGA.bin") found in the way is kept: the name with the
+// local time added before its extension, "FPGA-20261209-101010.bin"; attempt 2 and later add
+// "-2", "-3"... for a name that is taken already.
+std::string KeptAsideName(const std::string& name, const std::tm& localTime, int attempt);
+
 // Progress 0..1000 of the read-back after block `number`.
 std::uint32_t ReadBackProgress(std::uint32_t number);
 
@@ -95,38 +106,6 @@ std::optional<std::uint64_t> FirstDifferingBlock(const std::vector<std::uint8_t>
                                                  const std::vector<std::uint8_t>& readBack);
 
 // ---- the transfer
-
-// Sends an image packet by packet: which packet comes next, when it is due and how far the
-// transfer is. Each packet is written at its due time and the pause runs from that moment,
-// so the wire time of the packet overlaps the pause. Time is passed in, so that the pacing
-// can be followed with a fake clock.
-class ImageSender {
-public:
-    using Clock = std::chrono::steady_clock;
-
-    void Start(const std::vector<std::uint8_t>* image, std::chrono::milliseconds pause,
-               Clock::time_point now);
-    bool Finished() const;
-    // The next packet is due (and may be taken) at this moment.
-    Clock::time_point NextDue() const { return m_due; }
-    // The next packet; its pause starts at `now`.
-    Packet TakeNext(Clock::time_point now);
-
-    std::uint64_t SentBytes() const { return m_sent; }
-    std::uint64_t TotalBytes() const;
-    std::uint64_t PacketsSent() const { return m_packets; }
-    // 0..1000.
-    std::uint32_t Progress() const;
-    // What the packets still to send need at least: their pauses.
-    std::chrono::milliseconds TimeLeft() const;
-
-private:
-    const std::vector<std::uint8_t>* m_image = nullptr;
-    std::chrono::milliseconds m_pause{0};
-    std::uint64_t m_sent = 0;
-    std::uint64_t m_packets = 0;
-    Clock::time_point m_due{};
-};
 
 // "42 % - 430080 of 1048576 bytes - 21 s left" (English) or its Chinese counterpart.
 std::string ProgressLine(std::uint64_t done, std::uint64_t total, std::chrono::milliseconds left,

@@ -17,12 +17,10 @@ std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed = 1) {
 
 TEST(UpgradePackets, AFileOfTwoBlocksAndOneByteGivesThreePackets) {
     const std::vector<std::uint8_t> image = Pattern(2 * 1024 + 1);
-    ImageSender sender;
-    const auto t0 = ImageSender::Clock::time_point{};
-    sender.Start(&image, milliseconds{30}, t0);
     std::vector<Packet> packets;
-    while (!sender.Finished())
-        packets.push_back(sender.TakeNext(t0));
+    for (std::size_t at = 0; at < image.size(); at += kPacketData)
+        packets.push_back(BuildDataPacket(image.data() + at, std::min(kPacketData, image.size() - at)));
+    ASSERT_EQ(packets.size(), BlockCount(image.size()));
     ASSERT_EQ(packets.size(), 3u);
     const std::uint8_t lengths[3][2] = {{0x04, 0x00}, {0x04, 0x00}, {0x00, 0x01}};
     for (std::size_t k = 0; k < 3; ++k) {
@@ -38,8 +36,6 @@ TEST(UpgradePackets, AFileOfTwoBlocksAndOneByteGivesThreePackets) {
     EXPECT_EQ(packets[2][14], image[2048]);
     EXPECT_TRUE(std::all_of(packets[2].begin() + 15, packets[2].begin() + 1038,
                             [](std::uint8_t b) { return b == 0; }));
-    EXPECT_EQ(sender.SentBytes(), image.size());
-    EXPECT_EQ(sender.Progress(), 1000u);
 
     const Frame announce = BuildAnnounceFrame(TargetAt(0).targetByte, image.size());
     EXPECT_EQ(FrameCode(announce.data()), 0x8001);
@@ -89,22 +85,6 @@ TEST(UpgradePackets, TheFileNameIsThePartAfterTheLastSlash) {
     EXPECT_EQ(FileNameOf("/dir/"), "");
 }
 
-TEST(UpgradePackets, EachPacketWaitsItsPauseFromTheWrite) {
-    const std::vector<std::uint8_t> image = Pattern(3 * 1024);
-    ImageSender sender;
-    const auto t0 = ImageSender::Clock::time_point{} + std::chrono::seconds{5};
-    sender.Start(&image, milliseconds{100}, t0);
-    EXPECT_EQ(sender.NextDue(), t0);
-    EXPECT_EQ(sender.TimeLeft(), milliseconds{300});
-    sender.TakeNext(t0);
-    EXPECT_EQ(sender.NextDue(), t0 + milliseconds{100});
-    // A late wake-up still leaves the whole pause before the next packet.
-    sender.TakeNext(t0 + milliseconds{130});
-    EXPECT_EQ(sender.NextDue(), t0 + milliseconds{230});
-    EXPECT_EQ(sender.TimeLeft(), milliseconds{100});
-    EXPECT_EQ(sender.Progress(), 666u);
-}
-
 // Read-back blocks: number in bytes 8..9 low byte first, checksum over bytes 0..1037.
 Packet Block(std::uint16_t number, bool damage = false) {
     Packet b{};
@@ -145,6 +125,28 @@ TEST(ReadBackBlocks, EachBlockIsCheckedAgainstTheLastAccepted) {
     checker.Reset();
     EXPECT_EQ(checker.Take(Block(2).data()), BlockVerdict::OutOfOrder);
     EXPECT_EQ(checker.Take(Block(1).data()), BlockVerdict::Accepted);
+}
+
+TEST(ReadBackBlocks, ARefusedBlockIsNamedWithItsReason) {
+    EXPECT_EQ(RefusedBlockText(BlockVerdict::BadChecksum, 63, 62, false),
+              "Read-back block 63 was refused: its checksum is wrong.");
+    EXPECT_EQ(RefusedBlockText(BlockVerdict::OutOfOrder, 64, 62, false),
+              "Read-back block 64 was refused: it came after block 62.");
+    EXPECT_EQ(RefusedBlockText(BlockVerdict::OutOfOrder, 64, 62, true),
+              "读回的第 64 块被拒绝: 它跟在第 62 块之后。");
+}
+
+TEST(ReadBackBlocks, AFileInTheWayIsKeptUnderTheTimeOfDay) {
+    std::tm t{};
+    t.tm_year = 2026 - 1900;
+    t.tm_mon = 0; // January
+    t.tm_mday = 9;
+    t.tm_hour = 7;
+    t.tm_min = 5;
+    t.tm_sec = 3;
+    EXPECT_EQ(KeptAsideName("FPGA.bin", t, 1), "FPGA-20260109-070503.bin");
+    EXPECT_EQ(KeptAsideName("FPGA.bin", t, 2), "FPGA-20260109-070503-2.bin");
+    EXPECT_EQ(KeptAsideName("FPGA", t, 1), "FPGA-20260109-070503");
 }
 
 TEST(ReadBackBlocks, ProgressRunsOver16383Blocks) {

@@ -40,6 +40,16 @@ void FakePageContext::SendToDevice(const std::uint8_t* data, std::size_t length)
         onSend(data, length);
 }
 
+LineSend FakePageContext::SendOnLine(const std::uint8_t* data, std::size_t length, std::uint64_t ticket) {
+    ++lineWrites;
+    if (lineResult != LineSend::Queued)
+        return lineResult;
+    SendToDevice(data, length);
+    if (onLineWrite)
+        onLineWrite(ticket);
+    return LineSend::Queued;
+}
+
 void FakePageContext::ShowWait(const std::string& text) {
     waitTexts.push_back(text);
     waitShown = true;

@@ -54,6 +54,10 @@ public:
     bool SaveSettings() override;
     std::string DataFolder() const override { return dataFolder; }
     void SendToDevice(const std::uint8_t* data, std::size_t length) override;
+    // Recorded as SendToDevice does; `lineResult` is answered, and `onLineWrite` (when set) is
+    // told of each write that was queued, so that a test can report its leaving.
+    LineSend SendOnLine(const std::uint8_t* data, std::size_t length, std::uint64_t ticket) override;
+    void ReleaseLine() override { ++lineReleases; }
     void ShowWait(const std::string& text) override;
     void HideWait() override;
     bool WaitShown() const override { return waitShown; }
@@ -96,6 +100,10 @@ public:
     int saves = 0;
     // Where sent bytes go besides `sent` (a real link), and how settings are saved.
     std::function<void(const std::uint8_t*, std::size_t)> onSend;
+    std::function<void(std::uint64_t ticket)> onLineWrite;
+    LineSend lineResult = LineSend::Queued;
+    int lineWrites = 0;
+    int lineReleases = 0;
     std::function<bool()> onSave;
     // Where the preset files are (none: every slot is empty and saving fails).
     std::string dataFolder;

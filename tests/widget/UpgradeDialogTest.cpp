@@ -1,8 +1,10 @@
 // The upgrade dialog with real events and the real message dialog, the processor played by the
-// test through the messages the reply handling sends: the checks of Start and their messages in
-// order, a whole exchange with its frames, packets and pauses, the window painting between
-// packets, missing and refused results, a lost link, the read-back with its checks and its file,
-// Verify, and the close questions by state.
+// test through the messages the reply handling sends and the line by the fake context, which
+// reports each write as gone at once: the checks of Start and their messages in order, a whole
+// exchange with its frames, packets and pauses as quiet on the line, the window painting between
+// packets, a packet that cannot go out, missing and refused results, a lost link, the read-back
+// with its checks and its file (whole or nothing, an FPGA.bin there kept), Verify, and the close
+// questions by state.
 
 #include "FakePageContext.h"
 #include "PageFixture.h"
@@ -15,9 +17,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -50,6 +55,13 @@ protected:
     UpgradeDialogTest() : PageFixture(QSize(470, 300)) {
         context.upgradeFolder = m_dir.path().toStdString();
         context.windows[Window::ConnectDialog] = &connect;
+        // The line: every write leaves the port at once (as a pseudo-terminal reports it).
+        context.onLineWrite = [this](std::uint64_t ticket) {
+            lineTimes.push_back(std::chrono::steady_clock::now());
+            auto* dialog = dynamic_cast<Dlg*>(context.WindowOf(Window::UpgradeDialog));
+            if (dialog)
+                QTimer::singleShot(0, dialog, [dialog, ticket] { dialog->OnWriteLeft(ticket, true, 0); });
+        };
     }
     void OnCreated(Dlg&) override {}
 
@@ -100,8 +112,15 @@ protected:
         Reply(kReplyBootAnnounce, 2);
     }
 
+    // The text of a file in the upgrade folder.
+    QByteArray FileText(const QString& path) const {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+    }
+
     RecordingPage connect;
     QTemporaryDir m_dir;
+    std::vector<std::chrono::steady_clock::time_point> lineTimes; // of every write on the line
 };
 
 TEST_F(UpgradeDialogTest, StartChecksComeInOrderWithTheirMessages) {
@@ -167,8 +186,9 @@ TEST_F(UpgradeDialogTest, StartChecksComeInOrderWithTheirMessages) {
     }
 }
 
-TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWhileTheWindowPaints) {
+TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWithItsPausesWhileTheWindowPaints) {
     Connect();
+    context.link.baudRate = 921600;
     const std::vector<std::uint8_t> image = Pattern(12 * 1024 + 1, 3);
     Choose(0, WriteFile("FPGA.bin", image));
     Dlg& d = PageUnderTest();
@@ -208,6 +228,26 @@ TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWhileTheWindowPaints) {
     for (std::size_t k = 1; k < paintsAtPacket.size(); ++k)
         gapsWithPaint += paintsAtPacket[k] > paintsAtPacket[k - 1] ? 1 : 0;
     EXPECT_GE(gapsWithPaint, 3) << "paints: " << paintsAtPacket.front() << ".." << paintsAtPacket.back();
+    // Each write comes after the one before it has left the port (its wire time at 921600 baud)
+    // and its pause has passed as quiet: 100 ms after 0x8000, 30 ms between the packets, 30 +
+    // 100 ms before 0x8004. A machine under load only makes them longer.
+    ASSERT_EQ(lineTimes.size(), context.sentBytes.size());
+    using std::chrono::microseconds;
+    const auto wire = [](std::size_t bytes) {
+        return microseconds{static_cast<long long>(bytes * 10'000'000 / 921600)};
+    };
+    for (std::size_t k = 1; k < lineTimes.size(); ++k) {
+        const std::vector<std::uint8_t>& bytes = context.sentBytes[k];
+        microseconds quiet{30'000};
+        if (bytes.size() == kFrameSize && FrameCode(bytes.data()) == kCmdAnnounceImage)
+            quiet = microseconds{100'000};
+        else if (bytes.size() == kFrameSize && FrameCode(bytes.data()) == kCmdEndImage)
+            quiet = microseconds{130'000};
+        else if (context.sentBytes[k - 1].size() == kFrameSize)
+            continue; // the first packet follows the erase, not a pause
+        EXPECT_GE(lineTimes[k] - lineTimes[k - 1], wire(context.sentBytes[k - 1].size()) + quiet)
+            << "write " << k << " of " << lineTimes.size();
+    }
     // 0x8004 after the last packet; the result confirms the image; the run ends with the summary.
     EXPECT_EQ(Codes().back(), kCmdEndImage);
     EXPECT_EQ(d.StatusText(), "FPGA ");
@@ -308,46 +348,138 @@ TEST_F(UpgradeDialogTest, ARefusedImageAndALostLinkEndTheRun) {
     }
 }
 
-TEST_F(UpgradeDialogTest, TheReadBackChecksItsBlocksAndWritesTheFileWhenWhole) {
+TEST_F(UpgradeDialogTest, APacketThatCannotGoOutEndsTheRunAtOnceWithoutTheEnd) {
+    Connect();
+    Choose(0, WriteFile("FPGA.bin", Pattern(13 * 1024, 7)));
+    Dlg& d = PageUnderTest();
+    // The line takes 0x8000, 0x8001 and two packets; the third packet finds no write buffer.
+    const auto report = context.onLineWrite;
+    context.onLineWrite = [&](std::uint64_t ticket) {
+        report(ticket);
+        if (context.lineWrites == 4)
+            context.lineResult = LineSend::NoBuffer;
+    };
+    MessageBoxAnswerer answerer;
+    Command(Dlg::kStartId);
+    BootLoaderTakesImage();
+    ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+    Drain();
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].title, "Tips");
+    EXPECT_EQ(answerer.boxes[0].message, "Upgrade failed,Restart The Machine\n"
+                                         "Data packet 3 of 13 could not be sent: no write buffer was free.");
+    EXPECT_EQ(Packets().size(), 2u);
+    EXPECT_EQ(Count(kCmdEndImage), 0) << "no 0x8004 as if the image were whole";
+    EXPECT_EQ(d.State(), 0u);
+    EXPECT_TRUE(d.ControlsEnabled());
+    EXPECT_FALSE(d.OwnsLine());
+    EXPECT_EQ(context.lineReleases, 1);
+    EXPECT_EQ(context.keepAliveRestarts, context.keepAliveStops);
+    QTest::qWait(100);
+    EXPECT_EQ(Packets().size(), 2u);
+}
+
+TEST_F(UpgradeDialogTest, AWholeReadBackTakesTheNameAndKeepsTheFileThatWasThere) {
     config.showUpgradeLoadBtn = 1;
     Connect();
     Dlg& d = PageUnderTest();
     EXPECT_TRUE(d.Control<QWidget>(Dlg::kLoadId)->isVisible());
     context.link.baudRate = 921600;
+    const QString final = QString::fromStdString(d.ReadBackPath());
+    {
+        QFile mine(final);
+        ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+        mine.write("the operator's own image");
+    }
     const std::vector<std::uint8_t> image = Pattern(3 * 1024, 9);
     MessageBoxAnswerer answerer;
     Command(Dlg::kLoadId);
     EXPECT_EQ(d.State(), 1u);
+    EXPECT_TRUE(d.OwnsLine());
     EXPECT_TRUE(QFile::exists(QString::fromStdString(d.ReadBackPartPath())));
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPath())));
+    EXPECT_EQ(FileText(final), "the operator's own image") << "untouched while reading";
     EXPECT_EQ(connect.Count(WM_PORT_CLOSED), 0) << "already at 921600 baud";
     Reply(kReplyBootAnnounce, 0);
     ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == 1; }));
     EXPECT_EQ(context.readBackModes, std::vector<bool>{true});
-    d.OnReadBackBlock(Block(1, image.data()).data());
-    Packet bad = Block(2, image.data() + 1024);
-    bad[100] ^= 1;
-    d.OnReadBackBlock(bad.data());
+    for (std::uint16_t n = 1; n <= 3; ++n)
+        d.OnReadBackBlock(Block(n, image.data() + (n - 1) * 1024).data());
     Drain();
-    d.OnReadBackBlock(Block(3, image.data() + 2048).data());
-    Drain();
-    d.OnReadBackBlock(Block(2, image.data() + 1024).data());
-    d.OnReadBackBlock(Block(3, image.data() + 2048).data());
-    Drain();
-    ASSERT_EQ(answerer.boxes.size(), 2u);
-    EXPECT_EQ(answerer.boxes[0].message, "Checksum is Error !");
-    EXPECT_EQ(answerer.boxes[1].message, "Frame order is Error！");
     EXPECT_EQ(d.ProgressValue(), 3 * 1000 / 16383);
     Reply(kReplyBootAnnounce, 3);
     EXPECT_EQ(d.StatusText(), "Upgrade load finish!");
     EXPECT_EQ(d.Phase(), Dlg::kPhaseReadBackDone);
     EXPECT_EQ(context.readBackModes, (std::vector<bool>{true, false}));
-    QFile file(QString::fromStdString(d.ReadBackPath()));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray got = file.readAll();
+    const QByteArray got = FileText(final);
     EXPECT_EQ(std::vector<std::uint8_t>(got.begin(), got.end()), image);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPartPath())));
+    // The operator's file is kept beside it, under the time of day, and the box says where.
+    const QString kept = QString::fromStdString(d.KeptAsidePath());
+    ASSERT_FALSE(kept.isEmpty());
+    EXPECT_TRUE(QFileInfo(kept).fileName().startsWith("FPGA-2")) << kept.toStdString();
+    EXPECT_EQ(FileText(kept), "the operator's own image");
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].message, "Upgrade load finish!\nThe FPGA.bin that was in " +
+                                             QFileInfo(kept).absolutePath().toStdString() + " is kept as " +
+                                             QFileInfo(kept).fileName().toStdString() + ".");
     EXPECT_TRUE(d.ControlsEnabled());
+    EXPECT_FALSE(d.OwnsLine());
+}
+
+TEST_F(UpgradeDialogTest, TheFirstRefusedReadBackBlockEndsItAndNothingIsKept) {
+    struct Case {
+        const char* name;
+        bool damage; // block 2 damaged, else block 3 comes after block 1
+        std::string message;
+    };
+    const Case cases[] = {
+        {"checksum", true,
+         "Checksum is Error !\nRead-back block 2 was refused: its checksum is wrong.\n"
+         "The read-back is incomplete: nothing of it was kept."},
+        {"order", false,
+         "Frame order is Error！\nRead-back block 3 was refused: it came after block 1.\n"
+         "The read-back is incomplete: nothing of it was kept."},
+    };
+    config.showUpgradeLoadBtn = 1;
+    Connect();
+    Dlg& d = PageUnderTest();
+    context.link.baudRate = 921600;
+    const std::vector<std::uint8_t> image = Pattern(4 * 1024, 9);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        context.sentBytes.clear();
+        context.readBackModes.clear();
+        MessageBoxAnswerer answerer;
+        Command(Dlg::kLoadId);
+        Reply(kReplyBootAnnounce, 0);
+        ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == 1; }));
+        d.OnReadBackBlock(Block(1, image.data()).data());
+        if (c.damage) {
+            Packet bad = Block(2, image.data() + 1024);
+            bad[100] ^= 1;
+            d.OnReadBackBlock(bad.data());
+        } else {
+            d.OnReadBackBlock(Block(3, image.data() + 2048).data());
+        }
+        EXPECT_EQ(d.State(), 0u) << "the read-back ended at the refused block";
+        // The processor goes on sending: nothing more is taken, no second box.
+        d.OnReadBackBlock(Block(c.damage ? 2 : 3, image.data() + 1024).data());
+        d.OnReadBackBlock(Block(4, image.data() + 3072).data());
+        Drain();
+        ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+        Reply(kReplyBootAnnounce, 3);
+        Drain();
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].title, "Upgrade Machine");
+        EXPECT_EQ(answerer.boxes[0].message, c.message);
+        EXPECT_NE(d.StatusText(), "Upgrade load finish!");
+        EXPECT_EQ(Codes().back(), kCmdEndImage) << "the boot loader is left";
+        EXPECT_EQ(context.readBackModes, (std::vector<bool>{true, false}));
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPartPath())));
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPath()))) << "no file that looks whole";
+        EXPECT_TRUE(d.ControlsEnabled());
+        EXPECT_FALSE(d.OwnsLine());
+    }
 }
 
 TEST_F(UpgradeDialogTest, ABlockThatCannotBeSavedStopsTheReadBack) {
@@ -374,7 +506,10 @@ TEST_F(UpgradeDialogTest, ABlockThatCannotBeSavedStopsTheReadBack) {
     std::signal(SIGXFSZ, oldHandler);
     Drain();
     ASSERT_EQ(answerer.boxes.size(), 1u);
-    EXPECT_EQ(answerer.boxes[0].message, "Save file is Error");
+    EXPECT_EQ(
+        answerer.boxes[0].message.rfind("Save file is Error\nRead-back block 3 could not be written: ", 0),
+        0u)
+        << answerer.boxes[0].message;
     EXPECT_EQ(d.State(), 0u);
     EXPECT_EQ(Codes().back(), kCmdEndImage);
     EXPECT_EQ(context.readBackModes, (std::vector<bool>{true, false}));
@@ -427,6 +562,19 @@ TEST_F(UpgradeDialogTest, VerifyReportsTheFirstDifferingBlock) {
                   damaged ? "Verify failed: the image read back differs from the file sent from block 5"
                           : "Verify passed: the image read back equals the file sent.");
     }
+    // Over a read-back that ends incomplete, Verify says so and compares nothing.
+    MessageBoxAnswerer answerer;
+    Command(Dlg::kVerifyId);
+    Reply(kReplyBootAnnounce, 0);
+    ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == 3; }));
+    Packet bad = Block(1, image.data());
+    bad[20] ^= 1;
+    d.OnReadBackBlock(bad.data());
+    ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+    EXPECT_EQ(d.VerifyResult(), -2);
+    EXPECT_EQ(answerer.boxes[0].message,
+              "Checksum is Error !\nRead-back block 1 was refused: its checksum is wrong.\n"
+              "The read-back is incomplete: nothing of it was kept.\nVerify compared nothing.");
 }
 
 TEST_F(UpgradeDialogTest, ClosingAsksByStateAndLeavesTheBootLoader) {
