@@ -1,7 +1,11 @@
-// The upgrade dialog against the simulated processor at 921600 baud: the FPGA and MCU images
-// reach its boot loader byte for byte; a result that never comes ends the run before the MCU;
-// a cable pulled during the transfer is reported; the FPGA image read back equals the
-// processor's; Verify finds the first block in which the processor's image differs.
+// The upgrade dialog against the simulated processor, which takes bytes off the line no faster
+// than its rate: images of 300 blocks reach its boot loader byte for byte at 115200 and at
+// 921600 baud; the FPGA and MCU images in one run; a result that never comes ends the run
+// before the MCU; a processor that stops reading ends the transfer without 0x8004; a cable
+// pulled during the transfer is reported; the FPGA image read back equals the processor's, and an
+// FPGA.bin in the folder is kept under another name; a damaged read-back block ends the
+// read-back with nothing kept; Verify finds the first block in which the processor's image
+// differs.
 
 #include "AppHarness.h"
 #include "ProcessorModel.h"
@@ -13,6 +17,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
 #include <algorithm>
@@ -25,8 +30,10 @@ using corvane::test::CommandsWithCode;
 namespace {
 
 constexpr int kSyncTimeoutMs = 12000;
-// 64 blocks at 30 ms and 16 at 100 ms, the erase, the results: a few seconds; room for a loaded machine.
+// 64 blocks at 41 ms and 16 at 111 ms, the erase, the results: a few seconds; room for a loaded machine.
 constexpr int kRunTimeoutMs = 40000;
+// 301 packets at 115200 baud: each 90 ms on the wire and 30 ms of quiet, about 37 s.
+constexpr int kSlowRunTimeoutMs = 150000;
 
 std::vector<std::uint8_t> Pattern(std::size_t n, std::uint8_t seed) {
     std::vector<std::uint8_t> v(n);
@@ -43,8 +50,8 @@ std::vector<std::uint8_t> SimImage(sim::Simulator& s, sim::Target target) {
 
 class UpgradeEndToEnd : public ::testing::Test {
 protected:
-    void Start(sim::Faults faults = {}) {
-        m_sim = &h.AddSimulator(1, 921600, faults);
+    void Start(sim::Faults faults = {}, unsigned baud = 921600) {
+        m_sim = &h.AddSimulator(1, baud, faults);
         h.StartApplication();
         ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, kSyncTimeoutMs));
         h.App().config.showUpgradeLoadBtn = 1;
@@ -84,10 +91,69 @@ protected:
         return {bytes.begin(), bytes.end()};
     }
 
+    // An image of 301 packets goes out at `baud` and the processor holds it byte for byte.
+    void ThreeHundredBlocksArriveWhole(unsigned baud) {
+        Start({}, baud);
+        const auto fpga = Pattern(300 * 1024 + 77, 9);
+        Choose(0, WriteImage("FPGA.bin", fpga));
+        Click(CUpdataDlg::kStartId);
+        ASSERT_TRUE(h.WaitFor([&] { return !h.messages.empty(); }, kSlowRunTimeoutMs))
+            << "no end of the run within " << kSlowRunTimeoutMs << " ms; sent " << m_dialog->SentBytes();
+        EXPECT_EQ(h.messages, std::vector<std::string>{"Tips: Upgrade finsh,Restart The Machine"});
+        EXPECT_EQ(SimImage(*m_sim, sim::Target::Fpga), fpga);
+        std::uint64_t packets = 0;
+        m_sim->Inspect([&](const sim::ProcessorModel& m) { packets = m.PacketsReceived(); });
+        EXPECT_EQ(packets, 301u);
+        EXPECT_EQ(CommandsWithCode(*m_sim, kCmdEndImage), 1u);
+        EXPECT_EQ(h.LinkState(), kLinkSynchronised);
+    }
+
     AppHarness h;
     sim::Simulator* m_sim = nullptr;
     CUpdataDlg* m_dialog = nullptr;
 };
+
+TEST_F(UpgradeEndToEnd, ThreeHundredBlocksArriveWholeAt115200Baud) {
+    ThreeHundredBlocksArriveWhole(115200);
+}
+
+TEST_F(UpgradeEndToEnd, ThreeHundredBlocksArriveWholeAt921600Baud) {
+    ThreeHundredBlocksArriveWhole(921600);
+}
+
+TEST_F(UpgradeEndToEnd, AProcessorThatStopsReadingEndsTheTransferWithoutTheEnd) {
+    Start();
+    const auto fpga = Pattern(128 * 1024, 8);
+    Choose(0, WriteImage("FPGA.bin", fpga));
+    Click(CUpdataDlg::kStartId);
+    const auto packets = [&] {
+        std::uint64_t n = 0;
+        m_sim->Inspect([&](const sim::ProcessorModel& m) { n = m.PacketsReceived(); });
+        return n;
+    };
+    ASSERT_TRUE(h.WaitFor([&] { return packets() >= 5; }, kRunTimeoutMs))
+        << "no packet reached the processor";
+    // Busy (erasing, say): it takes nothing off the line for a long while. The terminal holds a
+    // few packets, then the next one cannot leave the port.
+    ASSERT_EQ(m_sim->Execute("fault stall 30000"), "ok\n");
+    ASSERT_TRUE(h.WaitFor([&] { return !h.messages.empty(); }, kRunTimeoutMs)) << "the transfer did not end";
+    ASSERT_EQ(h.messages.size(), 1u);
+    const std::string head = "Tips: Upgrade failed,Restart The Machine\nData packet ";
+    EXPECT_EQ(h.messages[0].rfind(head, 0), 0u) << h.messages[0];
+    EXPECT_NE(h.messages[0].find(" of 128 did not leave the port within 5 s"), std::string::npos)
+        << h.messages[0];
+    EXPECT_EQ(m_dialog->State(), 0u);
+    EXPECT_TRUE(m_dialog->ControlsEnabled());
+    EXPECT_FALSE(m_dialog->OwnsLine());
+    // What waited in the terminal reaches the processor when it reads again; 0x8004 never does.
+    ASSERT_EQ(m_sim->Execute("fault stall 0"), "ok\n");
+    const std::uint64_t before = packets();
+    ASSERT_TRUE(h.WaitFor([&] { return packets() > before; }, 10000));
+    QTest::qWait(500);
+    EXPECT_EQ(CommandsWithCode(*m_sim, kCmdEndImage), 0u);
+    EXPECT_LT(packets(), 128u);
+    EXPECT_NE(SimImage(*m_sim, sim::Target::Fpga), fpga);
+}
 
 TEST_F(UpgradeEndToEnd, FpgaAndMcuReachTheProcessorByteForByte) {
     Start();
@@ -133,34 +199,53 @@ TEST_F(UpgradeEndToEnd, APulledCableDuringTheTransferIsReported) {
     EXPECT_LT(m_dialog->SentBytes(), 64u * 1024) << "the rest of the image is not sent";
 }
 
-TEST_F(UpgradeEndToEnd, TheFpgaImageReadBackEqualsTheProcessors) {
+TEST_F(UpgradeEndToEnd, TheFpgaImageReadBackEqualsTheProcessorsAndAFileThereIsKept) {
     Start();
     const auto image = SimImage(*m_sim, sim::Target::Fpga);
     ASSERT_EQ(image.size(), 64u * 1024);
+    // The operator keeps the image to send where the read-back goes.
+    const QString final = QString::fromStdString(m_dialog->ReadBackPath());
+    const std::vector<std::uint8_t> mine = Pattern(5000, 4);
+    {
+        QFile f(final);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(mine.data()), static_cast<qint64>(mine.size()));
+    }
     Click(CUpdataDlg::kLoadId);
     ASSERT_TRUE(
         h.WaitFor([&] { return m_dialog->Phase() == CUpdataDlg::kPhaseReadBackDone; }, kRunTimeoutMs));
     EXPECT_EQ(m_dialog->StatusText(), "Upgrade load finish!");
     EXPECT_EQ(ReadBackFile(), image);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(m_dialog->ReadBackPartPath())));
-    EXPECT_TRUE(h.messages.empty());
+    const QString kept = QString::fromStdString(m_dialog->KeptAsidePath());
+    ASSERT_FALSE(kept.isEmpty());
+    QFile k(kept);
+    ASSERT_TRUE(k.open(QIODevice::ReadOnly));
+    const QByteArray keptBytes = k.readAll();
+    EXPECT_EQ(std::vector<std::uint8_t>(keptBytes.begin(), keptBytes.end()), mine);
+    ASSERT_TRUE(h.WaitFor([&] { return !h.messages.empty(); }, 5000));
+    EXPECT_NE(h.messages[0].find(" is kept as " + QFileInfo(kept).fileName().toStdString()),
+              std::string::npos)
+        << h.messages[0];
     EXPECT_TRUE(m_dialog->ControlsEnabled());
+    EXPECT_FALSE(m_dialog->OwnsLine());
 }
 
-TEST_F(UpgradeEndToEnd, DamagedReadBackBlocksAreReportedAndDropped) {
+TEST_F(UpgradeEndToEnd, ADamagedReadBackBlockEndsTheReadBackWithNothingKept) {
     sim::Faults faults;
     faults.upgrade.damageReadBack = 63;
     Start(faults);
     Click(CUpdataDlg::kLoadId);
-    ASSERT_TRUE(
-        h.WaitFor([&] { return m_dialog->Phase() == CUpdataDlg::kPhaseReadBackDone; }, kRunTimeoutMs));
-    ASSERT_TRUE(h.WaitFor([&] { return Told("Upgrade Machine: Checksum is Error !"); }, 5000));
-    // Block 64 follows block 62: out of order, dropped too (its box is not shown while the
-    // checksum's is open).
-    const auto image = SimImage(*m_sim, sim::Target::Fpga);
-    const auto got = ReadBackFile();
-    ASSERT_EQ(got.size(), 62u * 1024) << "only the blocks in order are kept";
-    EXPECT_TRUE(std::equal(got.begin(), got.end(), image.begin()));
+    ASSERT_TRUE(h.WaitFor([&] { return !h.messages.empty(); }, kRunTimeoutMs));
+    QTest::qWait(300); // the rest of the blocks come and are dropped: no second box
+    EXPECT_EQ(h.messages, std::vector<std::string>{"Upgrade Machine: Checksum is Error !\n"
+                                                   "Read-back block 63 was refused: its checksum is wrong.\n"
+                                                   "The read-back is incomplete: nothing of it was kept."});
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(m_dialog->ReadBackPath())));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(m_dialog->ReadBackPartPath())));
+    EXPECT_TRUE(h.WaitFor([&] { return CommandsWithCode(*m_sim, kCmdEndImage) == 1; }, 5000))
+        << "the boot loader is left";
+    EXPECT_TRUE(m_dialog->ControlsEnabled());
 }
 
 TEST_F(UpgradeEndToEnd, VerifyReportsTheFirstDifferingBlock) {
