@@ -89,14 +89,15 @@ int Exchange(int fd, const std::string& request, std::string& buffer) {
     }
 }
 
-std::string Post(const std::string& path, const std::string& body) {
-    return "POST " + path +
-           " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\n\r\n" + body;
+// The headers the interface asks for: its own address and port in Host, JSON in a POST.
+std::string Post(const std::string& path, const std::string& body, quint16 port) {
+    return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+           "\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\n\r\n" + body;
 }
 
-std::string Get(const std::string& path) {
-    return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+std::string Get(const std::string& path, quint16 port) {
+    return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n";
 }
 
 double Ms(Clock::duration d) {
@@ -147,7 +148,7 @@ int main(int argc, char** argv) {
             const std::string body = "{\"layer\":1,\"x\":" + std::to_string(125 + (i % 2) * 120) +
                                      ",\"y\":198,\"w\":1920,\"h\":1080}";
             const Clock::time_point t0 = Clock::now();
-            if (Exchange(fd, Post("/api/layer", body), buffer) != 200)
+            if (Exchange(fd, Post("/api/layer", body, port), buffer) != 200)
                 break;
             const Clock::time_point t1 = Clock::now();
             while (layerFrames() == before && Clock::now() - t0 < std::chrono::seconds(2))
@@ -191,7 +192,7 @@ int main(int argc, char** argv) {
             clients.emplace_back([&] {
                 const int fd = Connect(port);
                 std::string buffer;
-                const std::string request = Get(path);
+                const std::string request = Get(path, port);
                 while (!stop && fd >= 0) {
                     if (Exchange(fd, request, buffer) == 200)
                         ++answers;

@@ -84,6 +84,249 @@ bool Authorised(const ControlSettings& s, std::string_view authorization, std::s
     return !presented.empty() && TokensEqual(s.token, presented);
 }
 
+// ---- the headers a browser sends
+
+namespace {
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
+    return true;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A port of 1..5 digits; false for anything else.
+bool ReadPort(std::string_view text, std::uint32_t& port) {
+    if (text.empty() || text.size() > 5)
+        return false;
+    port = 0;
+    for (char c : text) {
+        if (!IsDigit(c))
+            return false;
+        port = port * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return port <= 65535;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+std::vector<std::string> SplitOriginList(std::string_view text) {
+    std::vector<std::string> entries;
+    std::string entry;
+    for (char c : text) {
+        if (c == ',' || c == ' ' || c == '\t') {
+            if (!entry.empty())
+                entries.push_back(std::move(entry));
+            entry.clear();
+        } else {
+            entry += c;
+        }
+    }
+    if (!entry.empty())
+        entries.push_back(std::move(entry));
+    return entries;
+}
+
+bool IsOrigin(std::string_view text) {
+    std::size_t schemeEnd = text.find("://");
+    if (schemeEnd == std::string_view::npos)
+        return false;
+    const std::string_view scheme = text.substr(0, schemeEnd);
+    if (!EqualNoCase(scheme, "http") && !EqualNoCase(scheme, "https"))
+        return false;
+    std::string_view rest = text.substr(schemeEnd + 3);
+    std::string_view host = rest, port;
+    if (!rest.empty() && rest.front() == '[') {
+        const std::size_t close = rest.find(']');
+        if (close == std::string_view::npos || close < 3)
+            return false;
+        for (char c : rest.substr(1, close - 1))
+            if (!IsDigit(c) && !(Lower(c) >= 'a' && Lower(c) <= 'f') && c != ':' && c != '.')
+                return false;
+        host = rest.substr(0, close + 1);
+        rest.remove_prefix(close + 1);
+        if (!rest.empty()) {
+            if (rest.front() != ':')
+                return false;
+            port = rest.substr(1);
+            if (port.empty())
+                return false;
+        }
+    } else {
+        const std::size_t colon = rest.find(':');
+        host = rest.substr(0, colon);
+        if (colon != std::string_view::npos) {
+            port = rest.substr(colon + 1);
+            if (port.empty())
+                return false;
+        }
+        if (host.empty())
+            return false;
+        for (char c : host) {
+            const char l = Lower(c);
+            if (!IsDigit(c) && !(l >= 'a' && l <= 'z') && c != '.' && c != '-' && c != '_')
+                return false;
+        }
+    }
+    std::uint32_t number = 0;
+    return port.empty() || (ReadPort(port, number) && number > 0);
+}
+
+std::vector<std::string> InvalidOrigins(const ControlSettings& settings) {
+    std::vector<std::string> invalid;
+    for (const std::string& o : settings.allowedOrigins)
+        if (!IsOrigin(o))
+            invalid.push_back(o);
+    return invalid;
+}
+
+bool OriginAllowed(const ControlSettings& settings, std::string_view origin) {
+    // The port is digits: comparing the whole text without regard to case compares the scheme
+    // and the host so, and the port exactly.
+    for (const std::string& allowed : settings.allowedOrigins)
+        if (IsOrigin(allowed) && EqualNoCase(allowed, origin))
+            return true;
+    return false;
+}
+
+bool HostAllowed(std::string_view host, std::string_view localAddress, std::uint16_t localPort) {
+    std::string_view name = host, portText;
+    bool bracketed = false;
+    if (!host.empty() && host.front() == '[') {
+        const std::size_t close = host.find(']');
+        if (close == std::string_view::npos)
+            return false;
+        name = host.substr(1, close - 1);
+        bracketed = true;
+        const std::string_view rest = host.substr(close + 1);
+        if (!rest.empty()) {
+            if (rest.front() != ':')
+                return false;
+            portText = rest.substr(1);
+            if (portText.empty())
+                return false;
+        }
+    } else {
+        const std::size_t colon = host.find(':');
+        name = host.substr(0, colon);
+        if (colon != std::string_view::npos) {
+            portText = host.substr(colon + 1);
+            if (portText.empty())
+                return false;
+        }
+    }
+    std::uint32_t port = 80;
+    if (!portText.empty() && !ReadPort(portText, port))
+        return false;
+    if (port != localPort || name.empty())
+        return false;
+    const bool ipv6 = name.find(':') != std::string_view::npos;
+    if (ipv6 != bracketed)
+        return false; // an IPv6 address is written in brackets, nothing else is
+    if (EqualNoCase(name, localAddress))
+        return true;
+    if (!IsLoopbackAddress(localAddress))
+        return false;
+    return EqualNoCase(name, "127.0.0.1") || EqualNoCase(name, "localhost") || name == "::1";
+}
+
+bool OpensWebSocket(std::string_view upgrade, std::string_view connection) {
+    if (!EqualNoCase(TrimBlanks(upgrade), "websocket"))
+        return false;
+    while (!connection.empty()) {
+        const std::size_t comma = connection.find(',');
+        if (EqualNoCase(TrimBlanks(connection.substr(0, comma)), "upgrade"))
+            return true;
+        if (comma == std::string_view::npos)
+            break;
+        connection.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
+bool IsJsonContentType(std::string_view contentType) {
+    std::string_view media = contentType.substr(0, contentType.find(';'));
+    return EqualNoCase(TrimBlanks(media), "application/json");
+}
+
+std::string LogSafe(std::string_view text, std::size_t maxBytes) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    const bool cut = text.size() > maxBytes;
+    for (char c : text.substr(0, maxBytes)) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F && c != '\\') {
+            out += c;
+        } else {
+            out += "\\x";
+            out += kHex[b >> 4];
+            out += kHex[b & 0xF];
+        }
+    }
+    if (cut)
+        out += "...";
+    return out;
+}
+
+std::string ShellQuoted(std::string_view text) {
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
+    }
+    return out + "'";
+}
+
+// ---- the connections
+
+ConnectionCounter::ConnectionCounter(int maxInAll, int maxPerClient)
+    : m_maxInAll(maxInAll), m_maxPerClient(std::max(maxPerClient, 1)) {}
+
+ConnectionCounter::Admission ConnectionCounter::Admit(const std::string& client) {
+    if (m_open >= m_maxInAll)
+        return Admission::TooManyInAll;
+    int& mine = m_perClient[client];
+    if (mine >= m_maxPerClient)
+        return Admission::TooManyForClient;
+    ++mine;
+    ++m_open;
+    return Admission::Admitted;
+}
+
+void ConnectionCounter::Release(const std::string& client) {
+    const auto it = m_perClient.find(client);
+    if (it == m_perClient.end() || it->second == 0)
+        return; // never admitted: nothing to give back
+    --m_open;
+    if (--it->second == 0)
+        m_perClient.erase(it);
+}
+
+int ConnectionCounter::OpenFor(const std::string& client) const {
+    const auto it = m_perClient.find(client);
+    return it == m_perClient.end() ? 0 : it->second;
+}
+
 // ---- rate limit
 
 RateLimiter::RateLimiter(std::uint32_t ratePerSecond)

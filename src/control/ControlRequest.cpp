@@ -244,29 +244,46 @@ bool ChangesProcessor(const Operation& op) {
     return !std::holds_alternative<ReadStatus>(op) && !std::holds_alternative<ReadState>(op);
 }
 
+namespace {
+
+struct Route {
+    std::string_view path;
+    bool post;
+};
+constexpr std::array<Route, 8> kRoutes{{{"/api/status", false},
+                                        {"/api/state", false},
+                                        {"/api/input", true},
+                                        {"/api/preset/recall", true},
+                                        {"/api/preset/load", true},
+                                        {"/api/layer", true},
+                                        {"/api/picture", true},
+                                        {"/api/sync", true}}};
+
+// One trailing slash is the same path.
+std::string_view WithoutTrailingSlash(std::string_view path) {
+    if (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    return path;
+}
+
+std::size_t FindRoute(std::string_view path) {
+    path = WithoutTrailingSlash(path);
+    for (std::size_t i = 0; i < kRoutes.size(); ++i)
+        if (kRoutes[i].path == path)
+            return i;
+    return kRoutes.size();
+}
+
+} // namespace
+
+bool KnownPath(std::string_view path) {
+    return FindRoute(path) < kRoutes.size() || WithoutTrailingSlash(path) == kEventsPath;
+}
+
 ParsedRequest ParseRequest(std::string_view method, std::string_view path, std::string_view body) {
     if (body.size() > kMaxBodyBytes)
         return Fail(413, "body", "larger than " + std::to_string(kMaxBodyBytes) + " bytes");
-    // One trailing slash is the same path.
-    if (path.size() > 1 && path.back() == '/')
-        path.remove_suffix(1);
-
-    struct Route {
-        std::string_view path;
-        bool post;
-    };
-    static constexpr std::array<Route, 8> kRoutes{{{"/api/status", false},
-                                                   {"/api/state", false},
-                                                   {"/api/input", true},
-                                                   {"/api/preset/recall", true},
-                                                   {"/api/preset/load", true},
-                                                   {"/api/layer", true},
-                                                   {"/api/picture", true},
-                                                   {"/api/sync", true}}};
-    std::size_t route = kRoutes.size();
-    for (std::size_t i = 0; i < kRoutes.size(); ++i)
-        if (kRoutes[i].path == path)
-            route = i;
+    const std::size_t route = FindRoute(path);
     if (route == kRoutes.size())
         return Fail(404, "", "unknown operation");
     const bool post = kRoutes[route].post;

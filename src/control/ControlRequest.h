@@ -21,6 +21,9 @@ namespace corvane::control {
 // The largest body taken; a larger one is refused (413) unread.
 inline constexpr std::size_t kMaxBodyBytes = 4096;
 
+// The event socket's path (a WebSocket on the same port).
+inline constexpr std::string_view kEventsPath = "/api/events";
+
 // Positions and sizes of a layer window on the canvas (the layer page's limits).
 inline constexpr std::uint32_t kCanvasLimit = 59999;
 inline constexpr std::uint32_t kMinLayerSize = 32;
@@ -90,6 +93,9 @@ struct ParsedRequest {
     RequestError error; // when there is no operation
     bool Ok() const { return operation.has_value(); }
 };
+
+// Whether the path names an operation or the event socket (one trailing slash allowed).
+bool KnownPath(std::string_view path);
 
 // Checks a request: its method ("GET", "POST"), its path (without query) and its body.
 ParsedRequest ParseRequest(std::string_view method, std::string_view path, std::string_view body);

@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
-#include <QNetworkRequest>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrlQuery>
@@ -22,8 +21,9 @@ namespace {
 constexpr const char* kBytesInProperty = "corvaneBytesIn";
 // Set on a connection that became an event client: its WebSocket frames are not a request.
 constexpr const char* kEventClientProperty = "corvaneEventClient";
-constexpr const char* kEventsPath = "/api/events";
-constexpr const char* kIdleTimerName = "corvaneIdle";
+// Set on a connection whose WebSocket opening was refused and answered here.
+constexpr const char* kAnsweredProperty = "corvaneAnswered";
+constexpr const char* kRequestTimerName = "corvaneRequestTimer";
 
 std::int64_t NowMs() {
     static QElapsedTimer clock = [] {
@@ -38,6 +38,17 @@ QHttpServerResponder::StatusCode Status(int status) {
     return static_cast<QHttpServerResponder::StatusCode>(status);
 }
 
+// An address as the log and the counts name it: an IPv4 client of an IPv6 socket as IPv4.
+std::string AddressText(const QHostAddress& address) {
+    bool isIpv4 = false;
+    const quint32 v4 = address.toIPv4Address(&isIpv4);
+    return (isIpv4 ? QHostAddress(v4) : address).toString().toStdString();
+}
+
+std::string_view View(const QByteArray& bytes) {
+    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
 } // namespace
 
 // Qt's server, answering every request itself (no routes: the paths are checked by the core).
@@ -50,6 +61,8 @@ protected:
         return m_owner.OnRequest(request, socket);
     }
     void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override {
+        if (socket->property(kAnsweredProperty).toBool())
+            return; // a refused WebSocket opening, answered already
         makeResponder(request, socket)
             .write(QByteArray(ErrorBody("unknown operation").c_str()), "application/json",
                    QHttpServerResponder::StatusCode::NotFound);
@@ -62,12 +75,30 @@ private:
     ControlServer& m_owner;
 };
 
-// The listening socket: counts what each connection sends, so that a request larger than
-// kMaxRequestBytes is cut off before the HTTP server buffers it, and keeps the number of open
-// connections bounded.
+// One admitted connection's place in the count, given back when the socket is destroyed,
+// whichever way it went. A child of the socket rather than a connection to its destroyed()
+// signal: Qt's HTTP server cuts every connection of a socket's signals when it hands the
+// socket to its WebSocket server, and a count kept through them would be lost there.
+class ConnectionSlot : public QObject {
+public:
+    ConnectionSlot(std::shared_ptr<ConnectionCounter> counter, std::string client, QObject* socket)
+        : QObject(socket), m_counter(std::move(counter)), m_client(std::move(client)) {}
+    ~ConnectionSlot() override { m_counter->Release(m_client); }
+
+private:
+    std::shared_ptr<ConnectionCounter> m_counter;
+    std::string m_client;
+};
+
+// The listening socket: counts the open connections (in all and per client address), counts
+// what each connection sends, so that a request larger than kMaxRequestBytes is cut off
+// before the HTTP server buffers it, and closes a connection that sends no complete request
+// in time.
 class ControlServer::TcpServer : public QTcpServer {
 public:
-    using QTcpServer::QTcpServer;
+    TcpServer(int perClient, QObject* parent)
+        : QTcpServer(parent), m_counter(std::make_shared<ConnectionCounter>(kMaxConnections, perClient)) {}
+    int Open() const { return m_counter->Open(); }
 
 protected:
     void incomingConnection(qintptr descriptor) override {
@@ -76,24 +107,33 @@ protected:
             delete socket;
             return;
         }
-        if (m_open >= kMaxConnections) {
-            qCWarning(lcControl).noquote()
-                << socket->peerAddress().toString() << "refused: too many connections";
+        const std::string client = AddressText(socket->peerAddress());
+        const ConnectionCounter::Admission admission = m_counter->Admit(client);
+        if (admission != ConnectionCounter::Admission::Admitted) {
+            qCWarning(lcControl).noquote() << QString::fromStdString(client)
+                                           << (admission == ConnectionCounter::Admission::TooManyForClient
+                                                   ? "refused: too many connections from this address"
+                                                   : "refused: too many connections");
             socket->write(
                 "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-            socket->disconnectFromHost();
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            QTimer::singleShot(kRefusedLingerMs, socket, [socket] { socket->abort(); });
+            socket->disconnectFromHost();
             return;
         }
-        ++m_open;
-        connect(socket, &QObject::destroyed, this, [this] { --m_open; });
-        // Closed when idle; every request answered starts the time again (OnRequest).
-        auto* idle = new QTimer(socket);
-        idle->setObjectName(QLatin1String(kIdleTimerName));
-        idle->setSingleShot(true);
-        idle->setInterval(kIdleTimeoutMs);
-        connect(idle, &QTimer::timeout, socket, [socket] { socket->abort(); });
-        idle->start();
+        new ConnectionSlot(m_counter, client, socket);
+        // Closed unless a request is whole in time; every request answered starts the time
+        // again (OnRequest), an event client stops it.
+        auto* timer = new QTimer(socket);
+        timer->setObjectName(QLatin1String(kRequestTimerName));
+        timer->setSingleShot(true);
+        timer->setInterval(kRequestTimeoutMs);
+        connect(timer, &QTimer::timeout, socket, [socket] {
+            qCDebug(lcControl).noquote()
+                << socket->peerAddress().toString() << "closed: no complete request in time";
+            socket->abort();
+        });
+        timer->start();
         // Connected before the HTTP server's own handler: it sees the bytes first.
         connect(socket, &QTcpSocket::readyRead, socket, [socket] {
             if (socket->property(kEventClientProperty).toBool())
@@ -114,7 +154,7 @@ protected:
     }
 
 private:
-    int m_open = 0;
+    std::shared_ptr<ConnectionCounter> m_counter;
 };
 
 ControlServer::ControlServer(const ControlSettings& settings, ControlTarget& target, QObject* parent)
@@ -150,7 +190,7 @@ bool ControlServer::Start(QString* why) {
             *why = QStringLiteral("%1 is no IP address").arg(name);
         return false;
     }
-    m_tcp = new TcpServer(m_http.get());
+    m_tcp = new TcpServer(static_cast<int>(s.connectionsPerClient), m_http.get());
     if (!m_tcp->listen(address, s.port)) {
         if (why)
             *why = QStringLiteral("cannot listen on %1 port %2: %3")
@@ -177,33 +217,58 @@ int ControlServer::EventClientCount() const {
     return static_cast<int>(m_eventClients.size());
 }
 
+int ControlServer::ConnectionCount() const {
+    return m_tcp ? m_tcp->Open() : 0;
+}
+
 bool ControlServer::OnRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
     // The request is whole: its bytes no longer count against the next one on this connection.
     socket->setProperty(kBytesInProperty, 0);
-    const bool upgrade = request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
-    if (upgrade)
-        socket->setProperty(kEventClientProperty, true);
-    if (auto* idle = socket->findChild<QTimer*>(QLatin1String(kIdleTimerName), Qt::FindDirectChildrenOnly)) {
-        if (upgrade)
-            delete idle; // an event client stays as long as it reads
-        else
-            idle->start();
+    const bool upgrade = OpensWebSocket(View(request.value("upgrade")), View(request.value("connection")));
+    auto* timer = socket->findChild<QTimer*>(QLatin1String(kRequestTimerName), Qt::FindDirectChildrenOnly);
+
+    const auto method = request.method();
+    const char* methodName = method == QHttpServerRequest::Method::Get       ? "GET"
+                             : method == QHttpServerRequest::Method::Post    ? "POST"
+                             : method == QHttpServerRequest::Method::Options ? "OPTIONS"
+                                                                             : "OTHER";
+    // The headers the rules look at; a Host given twice counts as none, an Origin given twice
+    // as one that matches nothing.
+    QByteArray host, origin, contentType;
+    int hosts = 0, origins = 0;
+    for (const auto& [name, value] : request.headers()) {
+        if (name.compare("host", Qt::CaseInsensitive) == 0) {
+            host = value;
+            ++hosts;
+        } else if (name.compare("origin", Qt::CaseInsensitive) == 0) {
+            origin = origins == 0 ? value : QByteArray();
+            ++origins;
+        } else if (name.compare("content-type", Qt::CaseInsensitive) == 0) {
+            contentType = value;
+        }
     }
-    // A WebSocket's opening request is Qt's to answer (OnWebSocket gets the socket after it):
-    // nothing may be written on it here.
-    if (upgrade)
-        return true;
-    static const char* const kMethods[] = {"GET", "POST"};
-    const char* method = request.method() == QHttpServerRequest::Method::Get    ? kMethods[0]
-                         : request.method() == QHttpServerRequest::Method::Post ? kMethods[1]
-                                                                                : "OTHER";
     const QByteArray path = request.url().path().toUtf8();
     const QByteArray body = request.body();
     const QByteArray authorization = request.value("authorization");
-    HttpRequest r{method, std::string_view(path.constData(), static_cast<std::size_t>(path.size())),
-                  std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
-                  std::string_view(authorization.constData(), static_cast<std::size_t>(authorization.size())),
-                  request.remoteAddress().toString().toStdString()};
+    const QByteArray queryToken =
+        upgrade ? request.query().queryItemValue(QStringLiteral("token"), QUrl::FullyDecoded).toUtf8()
+                : QByteArray();
+    HttpRequest r;
+    r.method = methodName;
+    r.path = View(path);
+    r.body = View(body);
+    r.authorization = View(authorization);
+    r.client = AddressText(socket->peerAddress());
+    if (hosts == 1)
+        r.host = View(host);
+    if (origins > 0)
+        r.origin = View(origin);
+    r.contentType = View(contentType);
+    r.localAddress = AddressText(socket->localAddress());
+    r.localPort = socket->localPort();
+    r.upgrade = upgrade;
+    r.queryToken = View(queryToken);
+
     const std::int64_t now = NowMs();
     const HttpResponse answer = m_service.Handle(r, now);
     if (answer.status == 429) {
@@ -223,17 +288,34 @@ bool ControlServer::OnRequest(const QHttpServerRequest& request, QTcpSocket* soc
         qCWarning(lcControl).noquote() << QString::fromStdString(answer.logLine);
     else
         qCDebug(lcControl).noquote() << QString::fromStdString(answer.logLine);
+
+    if (upgrade && answer.status == kStatusUpgrade) {
+        // Qt's WebSocket server answers the handshake and hands the socket to OnWebSocket; an
+        // event client stays as long as it reads.
+        socket->setProperty(kEventClientProperty, true);
+        delete timer;
+        return true;
+    }
+    if (timer && !upgrade)
+        timer->start();
     QHttpServerResponder responder = HttpServer::makeResponder(request, socket);
     const QByteArray payload(answer.body.data(), static_cast<qsizetype>(answer.body.size()));
-    if (answer.status == 401)
-        responder.write(payload,
-                        {{"Content-Type", "application/json"},
-                         {"Cache-Control", "no-store"},
-                         {"WWW-Authenticate", "Bearer"}},
-                        Status(answer.status));
-    else
-        responder.write(payload, {{"Content-Type", "application/json"}, {"Cache-Control", "no-store"}},
-                        Status(answer.status));
+    responder.writeStatusLine(Status(answer.status));
+    if (!payload.isEmpty())
+        responder.writeHeader("Content-Type", "application/json");
+    responder.writeHeader("Content-Length", QByteArray::number(payload.size()));
+    responder.writeHeader("Cache-Control", "no-store");
+    for (const auto& [name, value] : answer.headers)
+        responder.writeHeader(QByteArray::fromStdString(name), QByteArray::fromStdString(value));
+    if (upgrade)
+        responder.writeHeader("Connection", "close");
+    responder.writeBody(payload);
+    if (upgrade) {
+        // A refused opening: false keeps the socket from Qt's WebSocket server, which then
+        // closes it (missingHandler writes nothing more).
+        socket->setProperty(kAnsweredProperty, true);
+        return false;
+    }
     return true;
 }
 
@@ -242,40 +324,10 @@ void ControlServer::OnWebSocket() {
         std::unique_ptr<QWebSocket> owned = m_http->nextPendingWebSocketConnection();
         if (!owned)
             continue;
+        // Its opening request passed the service's rules (OnRequest).
         QWebSocket* socket = owned.release();
         socket->setParent(this);
         const QString client = socket->peerAddress().toString();
-        const QUrl url = socket->requestUrl();
-        const QByteArray authorization = socket->request().rawHeader("Authorization");
-        const QString queryToken = QUrlQuery(url).queryItemValue(QStringLiteral("token"), QUrl::FullyDecoded);
-        const QByteArray query = queryToken.toUtf8();
-        const auto refuse = [&](QWebSocketProtocol::CloseCode code, const QString& why) {
-            qCWarning(lcControl).noquote() << client << "event socket refused:" << why;
-            socket->close(code, why);
-            socket->deleteLater();
-        };
-        if (url.path() != QLatin1String(kEventsPath)) {
-            refuse(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("unknown path"));
-            continue;
-        }
-        if (!m_service.AllowClient(client.toStdString(), NowMs())) {
-            refuse(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("too many requests"));
-            continue;
-        }
-        if (!Authorised(
-                m_service.Settings(),
-                std::string_view(authorization.constData(), static_cast<std::size_t>(authorization.size())),
-                std::string_view(query.constData(), static_cast<std::size_t>(query.size())))) {
-            refuse(QWebSocketProtocol::CloseCodePolicyViolated, authorization.isEmpty() && query.isEmpty()
-                                                                    ? QStringLiteral("a token is required")
-                                                                    : QStringLiteral("wrong token"));
-            continue;
-        }
-        if (m_eventClients.size() >= static_cast<std::size_t>(kMaxConnections)) {
-            refuse(QWebSocketProtocol::CloseCodeAbnormalDisconnection,
-                   QStringLiteral("too many event clients"));
-            continue;
-        }
         // Clients only listen: what they send is small and ignored.
         socket->setMaxAllowedIncomingMessageSize(1024);
         socket->setMaxAllowedIncomingFrameSize(1024);

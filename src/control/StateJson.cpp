@@ -140,7 +140,8 @@ Json LinkToJson(const LinkSummary& link) {
                 {"connected", link.connected},
                 {"port", link.port >= 0 ? Json("COM" + std::to_string(link.port)) : Json(nullptr)},
                 {"baud", link.baud},
-                {"waiting", link.waiting}};
+                {"waiting", link.waiting},
+                {"transfer", link.transferRunning}};
 }
 
 Json StateToJson(const DeviceState& s, const LinkSummary& link) {

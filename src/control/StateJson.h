@@ -19,9 +19,10 @@ namespace corvane::control {
 struct LinkSummary {
     std::uint32_t linkState = kLinkClosed;
     bool connected = false;
-    int port = -1;          // COM number of the open port, -1 when none
-    std::uint32_t baud = 0; // rate of the open port
-    bool waiting = false;   // the wait overlay is shown: the processor is answering something
+    int port = -1;                // COM number of the open port, -1 when none
+    std::uint32_t baud = 0;       // rate of the open port
+    bool waiting = false;         // the wait overlay is shown: the processor is answering something
+    bool transferRunning = false; // a firmware transfer or read-back owns the serial line
 };
 
 nlohmann::json LinkToJson(const LinkSummary& link);

@@ -8,6 +8,7 @@
 #include "mainwindow/CQuicksetDlg.h"
 #include "picture/CPicSettingDlg.h"
 #include "picture/PictureFrames.h"
+#include "platform/Files.h"
 #include "presets/CPresetsDlg.h"
 #include "shell/CorvaneApp.h"
 
@@ -21,6 +22,10 @@ ControlGateway::~ControlGateway() = default;
 
 std::unique_ptr<ControlGateway> ControlGateway::StartIfEnabled(CMainDlg& main) {
     const control::ControlSettings& settings = main.App().config.control;
+    const std::string& path = main.App().configPath;
+    if (!settings.token.empty() && OthersMayRead(path))
+        qCWarning(lcControl).noquote() << "Config.ini holds the control token and others may read it; run:"
+                                       << QString::fromStdString("chmod 600 " + control::ShellQuoted(path));
     if (!settings.enabled)
         return nullptr;
     auto gateway = std::make_unique<ControlGateway>(main);
@@ -37,6 +42,9 @@ bool ControlGateway::Start(const control::ControlSettings& settings) {
         m_server.reset();
         return false;
     }
+    for (const std::string& entry : control::InvalidOrigins(settings))
+        qCWarning(lcControl).noquote() << "AllowedOrigins:" << QString::fromStdString(control::LogSafe(entry))
+                                       << "is no origin (scheme://host or scheme://host:port): ignored";
     qCInfo(lcControl).noquote() << "the control interface listens on"
                                 << QString::fromStdString(settings.address) << "port" << m_server->Port()
                                 << (control::TokenRequired(settings) ? "(token required)"
@@ -56,6 +64,7 @@ control::LinkSummary ControlGateway::Link() const {
     l.port = l.linkState != kLinkClosed ? link.lastPort : -1;
     l.baud = l.linkState != kLinkClosed ? link.baudRate : 0;
     l.waiting = m_main.WaitShown();
+    l.transferRunning = false;
     return l;
 }
 

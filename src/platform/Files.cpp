@@ -66,4 +66,9 @@ bool RemoveFile(const std::string& path) {
     return !path.empty() && ::unlink(path.c_str()) == 0;
 }
 
+bool OthersMayRead(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IRGRP | S_IROTH)) != 0;
+}
+
 } // namespace corvane

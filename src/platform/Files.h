@@ -27,4 +27,8 @@ bool MakeFolder(const std::string& path);
 // Deletes the file `path`; false when it cannot.
 bool RemoveFile(const std::string& path);
 
+// Whether users other than the file's owner may read it (its group or everyone); false when
+// it cannot be told, and always on Windows, whose files inherit their folder's access list.
+bool OthersMayRead(const std::string& path);
+
 } // namespace corvane

@@ -2,6 +2,7 @@
 
 #include "platform/IniFile.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <optional>
@@ -84,6 +85,12 @@ void ReadControl(const IniText& text, control::ControlSettings& c) {
     const std::int32_t rate = TextToInt(ReadValue(text, kControlSection, "RatePerSecond"));
     if (rate > 0)
         c.ratePerSecond = static_cast<std::uint32_t>(rate);
+    // Read whole: an origin cut at the length other values are read with would be another one.
+    if (const std::optional<std::string> origins = text.Find(kControlSection, "AllowedOrigins"))
+        c.allowedOrigins = control::SplitOriginList(*origins);
+    const std::int32_t perClient = TextToInt(ReadValue(text, kControlSection, "ConnectionsPerClient"));
+    if (perClient > 0)
+        c.connectionsPerClient = static_cast<std::uint32_t>(std::min(perClient, control::kMaxConnections));
 }
 
 } // namespace

@@ -5,8 +5,8 @@
 // page's read-back button and the colours of the four layers on the layout canvas. The
 // language name in the same file belongs to the language code (Language.h). The section
 // "Control" switches on the local control interface (off unless Enabled=1): Address, Port,
-// Token and RatePerSecond; it is only read, never written, so the operator's file keeps it as
-// typed.
+// Token, RatePerSecond, AllowedOrigins and ConnectionsPerClient; it is only read, never
+// written, so the operator's file keeps it as typed.
 //
 // Every value is decimal text read the way C's atoi reads it: text that is not a number
 // reads as 0, and a key that is missing or empty reads as 0.

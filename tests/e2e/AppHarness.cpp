@@ -64,6 +64,11 @@ AppHarness::~AppHarness() {
     if (m_main)
         m_main->ShutDownLink();
     m_main.reset();
+    // A link worker may still wait for this thread to take a message it sent before the window
+    // went (the port's last record, its "link lost"): the application's link waits for that
+    // worker when it is destroyed, and would wait forever. Once the window is gone no new
+    // send waits (it finds no window), so running the queued events frees the last one.
+    QTest::qWait(100);
     m_app.reset();
     ResetSerialPortSources();
     for (int fd : m_idleTerminals)

@@ -1,7 +1,13 @@
 // The local control interface against the simulated processor: switched on in Config.ini, it
 // answers HTTP and pushes events over a WebSocket; corvane-cli drives it as a show script
 // does. Each change reaches the processor as the operator's click would send it, and nothing
-// is sent without a synchronised link or a token the address asks for.
+// is sent without a synchronised link or a token the address asks for, nor for a browser's
+// page (Host, Origin, Content-Type); refused event sockets give their connection back, one
+// address holds at most its share of the connections and a silent one is closed.
+//
+// Every wait is bounded and names what it waited for when it gives up; a watchdog ends a case
+// that runs longer than kCaseLimitS (an event handler that never returns, say) saying what it
+// was waiting for, before ctest's own limit would end it without a word.
 
 #include "AppHarness.h"
 #include "ProcessorModel.h"
@@ -13,6 +19,7 @@
 #include "platform/Paths.h"
 #include "widgets/CGdipButton.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,11 +27,20 @@
 #include <QNetworkReply>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QWebSocket>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unistd.h>
 
 using namespace corvane;
 using corvane::test::AppHarness;
@@ -36,7 +52,14 @@ namespace {
 constexpr int kSyncTimeoutMs = 12000;
 constexpr int kAnswerTimeoutMs = 6000;
 constexpr int kCliTimeoutMs = 15000;
+constexpr int kCliStartTimeoutMs = 5000;
+constexpr int kCliKillTimeoutMs = 5000;
+// A connection with no complete request is closed after 5 s: this is the generous bound.
+constexpr int kSilentCloseTimeoutMs = 20000;
+// Below ctest's 90 s for a case.
+constexpr int kCaseLimitS = 80;
 constexpr const char* kToken = "show-token-0123456789";
+constexpr const char* kAllowedOrigin = "http://panel.example:8080";
 
 quint16 FreePort() {
     QTcpServer probe;
@@ -44,13 +67,70 @@ quint16 FreePort() {
     return probe.serverPort();
 }
 
+// Ends the process, saying what the case last waited for, when the case has not ended in time.
+class Watchdog {
+public:
+    explicit Watchdog(std::chrono::seconds limit) : m_thread([this, limit] { Run(limit); }) {}
+    ~Watchdog() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+    void Waiting(const std::string& what) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_what = what;
+    }
+
+private:
+    void Run(std::chrono::seconds limit) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_wake.wait_for(lock, limit, [this] { return m_done; }))
+            return;
+        std::fprintf(stderr, "the case did not end within %d s; it was waiting for: %s\n",
+                     static_cast<int>(limit.count()), m_what.c_str());
+        std::fflush(stderr);
+        // Where each thread stands, when a debugger is at hand.
+        if (access("/usr/bin/gdb", X_OK) == 0)
+            std::system(("timeout 30 /usr/bin/gdb -p " + std::to_string(getpid()) +
+                         " -batch -ex 'thread apply all bt' 1>&2")
+                            .c_str());
+        std::abort();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::string m_what = "the start";
+    std::thread m_thread;
+};
+
 struct Answer {
     int status = 0;
     QJsonObject body;
 };
 
+// What a raw client got: the status (0 when none came) and the head of the answer.
+struct RawAnswer {
+    int status = 0;
+    QByteArray head;
+};
+
+QByteArray Upgrade(quint16 port, const QByteArray& query, const QByteArray& origin = {}) {
+    QByteArray r = "GET /api/events" + query + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) +
+                   "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                   "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n";
+    if (!origin.isEmpty())
+        r += "Origin: " + origin + "\r\n";
+    return r + "\r\n";
+}
+
 class ControlEndToEnd : public ::testing::Test {
 protected:
+    ~ControlEndToEnd() override { m_watchdog.Waiting("the application to shut down"); }
+
     // Config.ini as a first start writes it, with the Control section added.
     void StartWithControl(const std::string& controlKeys, bool synchronise = true, sim::Faults faults = {}) {
         m_port = FreePort();
@@ -60,11 +140,28 @@ protected:
             << "[Control]\r\nEnabled=1\r\nPort=" << m_port << "\r\n"
             << controlKeys;
         m_sim = &h.AddSimulator(1, 921600, faults);
+        m_watchdog.Waiting("the application to start");
         h.StartApplication();
         if (synchronise) {
-            ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, kSyncTimeoutMs));
+            ASSERT_TRUE(Await([&] { return h.LinkState() == kLinkSynchronised; }, kSyncTimeoutMs,
+                              "the link to synchronise"));
         }
         h.messages.clear();
+    }
+
+    // Runs the events until `done`; a failure naming `what` when it does not come in time.
+    bool Await(const std::function<bool()>& done, int timeoutMs, const std::string& what) {
+        m_watchdog.Waiting(what);
+        if (h.WaitFor(done, timeoutMs))
+            return true;
+        ADD_FAILURE() << "gave up after " << timeoutMs << " ms waiting for " << what;
+        return false;
+    }
+
+    // The events of `ms` milliseconds.
+    void Pause(int ms) {
+        m_watchdog.Waiting("a pause of " + std::to_string(ms) + " ms");
+        h.WaitFor([] { return false; }, ms);
     }
 
     Answer Http(const QByteArray& method, const QString& path, const QByteArray& body = {},
@@ -74,15 +171,86 @@ protected:
         if (!token.isEmpty())
             request.setRawHeader("Authorization", "Bearer " + token);
         QNetworkReply* reply = m_network.sendCustomRequest(request, method, body);
-        EXPECT_TRUE(h.WaitFor([&] { return reply->isFinished(); }, kAnswerTimeoutMs)) << path.toStdString();
         Answer a;
-        a.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        a.body = QJsonDocument::fromJson(reply->readAll()).object();
+        if (Await([&] { return reply->isFinished(); }, kAnswerTimeoutMs,
+                  "the answer to " + method.toStdString() + " " + path.toStdString())) {
+            a.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            a.body = QJsonDocument::fromJson(reply->readAll()).object();
+        } else {
+            reply->abort();
+        }
         reply->deleteLater();
         return a;
     }
 
-    // corvane-cli run as a script runs it; its exit code.
+    // A connection of our own to the interface, from `from` when given; null when it could
+    // not be made (a failure says why).
+    std::unique_ptr<QTcpSocket> Connect(const std::string& what, const QHostAddress& from = {}) {
+        auto socket = std::make_unique<QTcpSocket>();
+        if (!from.isNull() && !socket->bind(from)) {
+            ADD_FAILURE() << "cannot bind " << from.toString().toStdString() << " for " << what;
+            return nullptr;
+        }
+        auto connected = std::make_shared<bool>(false);
+        QObject::connect(socket.get(), &QTcpSocket::connected, socket.get(),
+                         [connected] { *connected = true; });
+        socket->connectToHost(QHostAddress::LocalHost, m_port);
+        // A connection the interface refuses is closed at once after its answer: made all the same.
+        if (!Await([connected] { return *connected; }, kAnswerTimeoutMs, "the connection of " + what))
+            return nullptr;
+        return socket;
+    }
+
+    // The answer to raw request bytes on a connection of their own.
+    RawAnswer Raw(const QByteArray& request, const std::string& what, const QHostAddress& from = {}) {
+        RawAnswer a;
+        const std::unique_ptr<QTcpSocket> s = Connect(what, from);
+        if (!s)
+            return a;
+        if (s->state() == QAbstractSocket::ConnectedState)
+            s->write(request);
+        QByteArray in;
+        const bool answered = Await(
+            [&] {
+                in += s->readAll();
+                return in.contains("\r\n\r\n") || s->state() == QAbstractSocket::UnconnectedState;
+            },
+            kAnswerTimeoutMs, "the answer to " + what);
+        in += s->readAll();
+        a.head = in.left(in.indexOf("\r\n\r\n"));
+        if (answered && in.startsWith("HTTP/1.1 "))
+            a.status = in.mid(9, 3).toInt();
+        s->abort();
+        return a;
+    }
+
+    QByteArray RawGet(const QByteArray& path, const QByteArray& host, const QByteArray& more = {}) {
+        return "GET " + path + " HTTP/1.1\r\nHost: " + host + "\r\n" + more + "\r\n";
+    }
+
+    QByteArray RawPost(const QByteArray& path, const QByteArray& contentType, const QByteArray& body,
+                       const QByteArray& more = {}) {
+        return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(m_port) +
+               "\r\nContent-Type: " + contentType + "\r\nContent-Length: " + QByteArray::number(body.size()) +
+               "\r\n" + more + "\r\n" + body;
+    }
+
+    QByteArray OwnHost() const { return "127.0.0.1:" + QByteArray::number(m_port); }
+
+    // An event client that has joined (its hello came); null when it did not.
+    std::unique_ptr<QWebSocket> JoinEvents(const std::string& what, const QString& query = {}) {
+        auto ws = std::make_unique<QWebSocket>();
+        bool hello = false;
+        QObject::connect(ws.get(), &QWebSocket::textMessageReceived, ws.get(), [&hello](const QString& text) {
+            hello = hello || text.contains(QLatin1String("\"hello\""));
+        });
+        ws->open(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/events%2").arg(m_port).arg(query)));
+        const bool joined = Await([&] { return hello; }, kAnswerTimeoutMs, "the hello of " + what);
+        ws->disconnect(ws.get());
+        return joined ? std::move(ws) : nullptr;
+    }
+
+    // corvane-cli run as a script runs it; its exit code (-1 when it did not end by itself).
     int Cli(const QStringList& args, const QByteArray& token = {}, QByteArray* out = nullptr) {
         QProcess cli;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -90,15 +258,33 @@ protected:
         if (!token.isEmpty())
             env.insert(QStringLiteral("CORVANE_TOKEN"), QString::fromLatin1(token));
         cli.setProcessEnvironment(env);
+        const std::string what = "corvane-cli " + args.join(QLatin1Char(' ')).toStdString();
+        m_watchdog.Waiting("the start of " + what);
         cli.start(QString::fromStdString(ExecutableFolder() + "/corvane-cli"), args);
-        EXPECT_TRUE(cli.waitForStarted(5000));
+        if (!cli.waitForStarted(kCliStartTimeoutMs)) {
+            ADD_FAILURE() << what << " did not start within " << kCliStartTimeoutMs << " ms";
+            return -1;
+        }
         // The application answers on this thread: the events run while the client waits.
-        EXPECT_TRUE(h.WaitFor([&] { return cli.state() == QProcess::NotRunning; }, kCliTimeoutMs));
+        if (!Await([&] { return cli.state() == QProcess::NotRunning; }, kCliTimeoutMs,
+                   "the end of " + what)) {
+            // Never left to QProcess's destructor, which would wait 30 s more without a word.
+            cli.kill();
+            if (!cli.waitForFinished(kCliKillTimeoutMs))
+                ADD_FAILURE() << what << " did not end within " << kCliKillTimeoutMs << " ms of being killed";
+            return -1;
+        }
         if (out)
             *out = cli.readAllStandardOutput();
         return cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
     }
 
+    int Connections() {
+        const ControlGateway* g = h.Main().ControlInterface();
+        return g && g->Server() ? g->Server()->ConnectionCount() : -1;
+    }
+
+    Watchdog m_watchdog{std::chrono::seconds(kCaseLimitS)}; // first: it outlives the harness
     AppHarness h;
     sim::Simulator* m_sim = nullptr;
     quint16 m_port = 0;
@@ -116,11 +302,13 @@ TEST_F(ControlEndToEnd, CliPresetRecallReachesTheProcessorAndTheWaitEnds) {
     StartWithControl("");
     ASSERT_NE(h.Main().ControlInterface(), nullptr);
     EXPECT_EQ(Cli({QStringLiteral("preset"), QStringLiteral("recall"), QStringLiteral("3")}), 0);
-    ASSERT_TRUE(h.WaitFor([&] { return CommandsWithCode(*m_sim, kCmdLoadPreset) == 1; }, kAnswerTimeoutMs));
+    ASSERT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdLoadPreset) == 1; }, kAnswerTimeoutMs,
+                      "the recall at the processor"));
     EXPECT_EQ(ReceivedWithCode(*m_sim, kCmdLoadPreset)[0][6], 2);
     // The processor's acknowledgement ends the wait the recall showed, and its layers arrive.
-    EXPECT_TRUE(h.WaitFor([&] { return !h.Main().WaitShown(); }, kAnswerTimeoutMs));
-    EXPECT_TRUE(h.WaitFor([&] { return h.App().state.layers[3].visible == 1; }, kAnswerTimeoutMs));
+    EXPECT_TRUE(Await([&] { return !h.Main().WaitShown(); }, kAnswerTimeoutMs, "the end of the wait"));
+    EXPECT_TRUE(
+        Await([&] { return h.App().state.layers[3].visible == 1; }, kAnswerTimeoutMs, "the preset's layers"));
     EXPECT_TRUE(h.messages.empty()) << h.messages.front();
 }
 
@@ -130,24 +318,24 @@ TEST_F(ControlEndToEnd, ALayerSetReachesTheProcessorAsADragSendsItAndTheCanvasSh
     const Answer a = Http("POST", QStringLiteral("/api/layer"),
                           R"({"layer":2,"on":true,"x":2045,"y":198,"w":1280,"h":720})");
     EXPECT_EQ(a.status, 200);
-    ASSERT_TRUE(
-        h.WaitFor([&] { return CommandsWithCode(*m_sim, kCmdLayer) == before + 1; }, kAnswerTimeoutMs));
+    ASSERT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdLayer) == before + 1; }, kAnswerTimeoutMs,
+                      "the layer command at the processor"));
     const Frame sent = ReceivedWithCode(*m_sim, kCmdLayer).back();
     // The layout page's own builder over the state the window holds: the frame of a drag.
     EXPECT_EQ(sent, BuildLayerFrame(h.App().state, 1));
     EXPECT_EQ(sent[33], 1) << "shown";
-    QTest::qWait(200);
+    Pause(200);
     EXPECT_EQ(CommandsWithCode(*m_sim, kCmdLayer), before + 1) << "one frame for the switch and the window";
 
     // The canvas and the switch show it, also after the processor's answer.
-    ASSERT_TRUE(h.WaitFor(
+    ASSERT_TRUE(Await(
         [&] {
             LayerInfo theirs;
             m_sim->Inspect([&](const sim::ProcessorModel& m) { theirs = m.State().layers[1]; });
             return theirs.x == 2045 && theirs.w == 1280 && theirs.visible == 1;
         },
-        kAnswerTimeoutMs));
-    QTest::qWait(200);
+        kAnswerTimeoutMs, "the layer at the processor"));
+    Pause(200);
     const CCell* cell = h.Main().LayoutPage()->LayerCell(1);
     EXPECT_EQ(cell->devRect, (Rect{2045, 198, 2045 + 1280, 198 + 720}));
     EXPECT_FALSE(cell->Hidden());
@@ -157,32 +345,34 @@ TEST_F(ControlEndToEnd, ALayerSetReachesTheProcessorAsADragSendsItAndTheCanvasSh
     EXPECT_EQ(
         Http("POST", QStringLiteral("/api/layer"), R"({"layer":2,"x":125,"y":198,"w":960,"h":540})").status,
         200);
-    ASSERT_TRUE(
-        h.WaitFor([&] { return CommandsWithCode(*m_sim, kCmdLayer) == before + 2; }, kAnswerTimeoutMs));
+    ASSERT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdLayer) == before + 2; }, kAnswerTimeoutMs,
+                      "the window's layer command"));
     EXPECT_EQ(ReceivedWithCode(*m_sim, kCmdLayer).back(), BuildLayerFrame(h.App().state, 1));
     EXPECT_EQ(Http("POST", QStringLiteral("/api/layer"), R"({"layer":2,"on":false})").status, 200);
-    ASSERT_TRUE(
-        h.WaitFor([&] { return CommandsWithCode(*m_sim, kCmdLayer) == before + 3; }, kAnswerTimeoutMs));
+    ASSERT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdLayer) == before + 3; }, kAnswerTimeoutMs,
+                      "the switch-off's layer command"));
     EXPECT_EQ(ReceivedWithCode(*m_sim, kCmdLayer).back()[33], 0);
-    EXPECT_TRUE(h.WaitFor([&] { return !h.Main().LayerSwitch(1)->isChecked(); }, kAnswerTimeoutMs));
+    EXPECT_TRUE(Await([&] { return !h.Main().LayerSwitch(1)->isChecked(); }, kAnswerTimeoutMs,
+                      "the layer switch to go off"));
 }
 
 TEST_F(ControlEndToEnd, APictureValueReachesTheProcessorForThatOutputAlone) {
     StartWithControl("");
     const Answer a = Http("POST", QStringLiteral("/api/picture"), R"({"output":3,"brightness":77})");
     EXPECT_EQ(a.status, 200);
-    ASSERT_TRUE(h.WaitFor([&] { return CommandsWithCode(*m_sim, kCmdPicture) == 1; }, kAnswerTimeoutMs));
+    ASSERT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdPicture) == 1; }, kAnswerTimeoutMs,
+                      "the picture command at the processor"));
     const Frame f = ReceivedWithCode(*m_sim, kCmdPicture)[0];
     EXPECT_EQ(f[6], 2);
     EXPECT_EQ(f[7], 0) << "for this output only";
     EXPECT_EQ(f[9], 77);
-    EXPECT_TRUE(h.WaitFor(
+    EXPECT_TRUE(Await(
         [&] {
             std::uint8_t b = 0;
             m_sim->Inspect([&](const sim::ProcessorModel& m) { b = m.State().picture[2].brightness; });
             return b == 77;
         },
-        kAnswerTimeoutMs));
+        kAnswerTimeoutMs, "the brightness at the processor"));
 }
 
 TEST_F(ControlEndToEnd, AWebSocketClientSeesTheInputChangesTheProcessorReports) {
@@ -193,7 +383,7 @@ TEST_F(ControlEndToEnd, AWebSocketClientSeesTheInputChangesTheProcessorReports) 
         events.push_back(QJsonDocument::fromJson(text.toUtf8()).object());
     });
     ws.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/events").arg(m_port)));
-    ASSERT_TRUE(h.WaitFor([&] { return !events.empty(); }, kAnswerTimeoutMs));
+    ASSERT_TRUE(Await([&] { return !events.empty(); }, kAnswerTimeoutMs, "the hello event"));
     EXPECT_EQ(events[0][QStringLiteral("event")].toString(), QStringLiteral("hello"));
     EXPECT_EQ(events[0][QStringLiteral("data")].toObject()[QStringLiteral("currentInput")].toInt(), 1);
 
@@ -206,16 +396,17 @@ TEST_F(ControlEndToEnd, AWebSocketClientSeesTheInputChangesTheProcessorReports) 
     };
     // An input chosen through the interface: the processor's report is pushed.
     EXPECT_EQ(Cli({QStringLiteral("input"), QStringLiteral("2")}), 0);
-    EXPECT_TRUE(h.WaitFor([&] { return CommandsWithCode(*m_sim, kCmdSelectInput) == 1; }, kAnswerTimeoutMs));
-    EXPECT_TRUE(h.WaitFor(
+    EXPECT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdSelectInput) == 1; }, kAnswerTimeoutMs,
+                      "the input command at the processor"));
+    EXPECT_TRUE(Await(
         [&] {
             return inputEvent(
                 [](const QJsonObject& d) { return d[QStringLiteral("currentInput")].toInt() == 2; });
         },
-        kAnswerTimeoutMs));
+        kAnswerTimeoutMs, "the input event"));
     // A signal change only the processor knows of: its report is pushed.
     m_sim->Execute("signal 1 on 1280 720 500");
-    EXPECT_TRUE(h.WaitFor(
+    EXPECT_TRUE(Await(
         [&] {
             return inputEvent([](const QJsonObject& d) {
                 const QJsonObject in = d[QStringLiteral("inputs")].toArray()[1].toObject();
@@ -223,7 +414,7 @@ TEST_F(ControlEndToEnd, AWebSocketClientSeesTheInputChangesTheProcessorReports) 
                        in[QStringLiteral("height")].toInt() == 720;
             });
         },
-        kAnswerTimeoutMs))
+        kAnswerTimeoutMs, "the signal's input event"))
         << QJsonDocument(events.back()).toJson().toStdString();
     ws.close();
 }
@@ -232,14 +423,14 @@ TEST_F(ControlEndToEnd, WithoutASynchronisedLinkTheAnswerIsAnErrorAndNothingIsSe
     sim::Faults noReplies;
     noReplies.drop = 1000000; // the port opens, the state never comes
     StartWithControl("", false, noReplies);
-    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkOpen; }, kSyncTimeoutMs));
+    ASSERT_TRUE(Await([&] { return h.LinkState() == kLinkOpen; }, kSyncTimeoutMs, "the port to open"));
     const Answer a = Http("POST", QStringLiteral("/api/input"), R"({"input":2})");
     EXPECT_EQ(a.status, 409);
     EXPECT_TRUE(a.body[QStringLiteral("error")].toString().contains(QStringLiteral("not synchronised")));
     EXPECT_EQ(Cli({QStringLiteral("preset"), QStringLiteral("recall"), QStringLiteral("3")}), 5);
     EXPECT_EQ(Http("POST", QStringLiteral("/api/layer"), R"({"layer":1,"on":false})").status, 409);
     EXPECT_EQ(Http("POST", QStringLiteral("/api/sync")).status, 409);
-    QTest::qWait(300);
+    Pause(300);
     for (std::uint16_t code : {kCmdSelectInput, kCmdLoadPreset, kCmdLayer})
         EXPECT_EQ(CommandsWithCode(*m_sim, code), 0u) << code;
     EXPECT_EQ(h.App().state.currentInput, 0u) << "nothing changed either";
@@ -258,28 +449,30 @@ TEST_F(ControlEndToEnd, OnANonLoopbackAddressARequestWithoutTheTokenIsRefused) {
     EXPECT_EQ(Http("POST", QStringLiteral("/api/input"), R"({"input":2})", "wrong-token-wrong-token").status,
               401);
     EXPECT_EQ(Cli({QStringLiteral("input"), QStringLiteral("2")}), 3);
-    QTest::qWait(200);
+    Pause(200);
     EXPECT_EQ(CommandsWithCode(*m_sim, kCmdSelectInput), 0u);
-    // The event socket asks for it too.
+    // The event socket asks for it too: its opening is answered 401, it never joins.
     QWebSocket ws;
-    bool closed = false;
-    QObject::connect(&ws, &QWebSocket::disconnected, [&] { closed = true; });
+    bool refused = false, joined = false;
+    QObject::connect(&ws, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), &ws,
+                     [&] { refused = true; });
+    QObject::connect(&ws, &QWebSocket::disconnected, &ws, [&] { refused = true; });
+    QObject::connect(&ws, &QWebSocket::textMessageReceived, &ws, [&] { joined = true; });
     ws.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/api/events").arg(m_port)));
-    EXPECT_TRUE(h.WaitFor([&] { return closed; }, kAnswerTimeoutMs));
+    EXPECT_TRUE(Await([&] { return refused; }, kAnswerTimeoutMs, "the refusal of the event socket"));
+    EXPECT_FALSE(joined);
+    EXPECT_EQ(Raw(Upgrade(m_port, ""), "an event socket without the token").status, 401);
     // With the token everything answers, the event socket too.
     EXPECT_EQ(Http("GET", QStringLiteral("/api/state"), {}, kToken).status, 200);
-    QWebSocket withToken;
-    QString hello;
-    QObject::connect(&withToken, &QWebSocket::textMessageReceived,
-                     [&](const QString& text) { hello = text; });
-    withToken.open(
-        QUrl(QStringLiteral("ws://127.0.0.1:%1/api/events?token=%2").arg(m_port).arg(QLatin1String(kToken))));
-    EXPECT_TRUE(h.WaitFor([&] { return hello.contains(QLatin1String("\"hello\"")); }, kAnswerTimeoutMs));
-    withToken.close();
+    std::unique_ptr<QWebSocket> withToken =
+        JoinEvents("an event client with the token", QStringLiteral("?token=") + QLatin1String(kToken));
+    EXPECT_NE(withToken, nullptr);
+    withToken.reset();
     QByteArray out;
     EXPECT_EQ(Cli({QStringLiteral("--json"), QStringLiteral("input"), QStringLiteral("2")}, kToken, &out), 0);
     EXPECT_TRUE(out.contains("\"sent\":true")) << out.toStdString();
-    EXPECT_TRUE(h.WaitFor([&] { return CommandsWithCode(*m_sim, kCmdSelectInput) == 1; }, kAnswerTimeoutMs));
+    EXPECT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdSelectInput) == 1; }, kAnswerTimeoutMs,
+                      "the input command at the processor"));
 }
 
 TEST_F(ControlEndToEnd, ANonLoopbackAddressWithoutATokenDoesNotStart) {
@@ -301,6 +494,107 @@ TEST_F(ControlEndToEnd, BadRequestsAreAnsweredAndTheWindowGoesOn) {
     // Still answering.
     EXPECT_EQ(Http("GET", QStringLiteral("/api/status")).status, 200);
     EXPECT_EQ(CommandsWithCode(*m_sim, kCmdLayer), 0u);
+}
+
+TEST_F(ControlEndToEnd, ABrowsersPageIsRefusedByItsHeadersAndNothingIsSent) {
+    StartWithControl(std::string("AllowedOrigins=") + kAllowedOrigin + "\r\n");
+    // A page's fetch(..., {mode: 'no-cors'}): text/plain and the page's origin.
+    EXPECT_EQ(Raw(RawPost("/api/input", "text/plain", R"({"input":2})", "Origin: https://evil.example\r\n"),
+                  "a foreign page's POST")
+                  .status,
+              403);
+    EXPECT_EQ(Raw(RawPost("/api/input", "text/plain", R"({"input":2})"), "a POST of text").status, 415);
+    // A name of another site that resolves to this PC (DNS rebinding).
+    EXPECT_EQ(
+        Raw(RawGet("/api/state", "rebound.example:" + QByteArray::number(m_port)), "a rebound page's GET")
+            .status,
+        421);
+    EXPECT_EQ(Raw(Upgrade(m_port, "", "https://evil.example"), "a foreign page's event socket").status, 403);
+    Pause(200);
+    EXPECT_EQ(CommandsWithCode(*m_sim, kCmdSelectInput), 0u);
+    EXPECT_EQ(h.App().state.currentInput, 0u);
+
+    // The allowed origin's page: its preflight, then its request, each with what a browser needs.
+    const RawAnswer preflight = Raw(
+        "OPTIONS /api/input HTTP/1.1\r\nHost: " + OwnHost() + "\r\nOrigin: " + kAllowedOrigin +
+            "\r\nAccess-Control-Request-Method: POST\r\nAccess-Control-Request-Headers: content-type\r\n\r\n",
+        "the allowed page's preflight");
+    EXPECT_EQ(preflight.status, 204);
+    EXPECT_TRUE(preflight.head.contains(QByteArray("Access-Control-Allow-Origin: ") + kAllowedOrigin))
+        << preflight.head.toStdString();
+    EXPECT_TRUE(preflight.head.contains("Access-Control-Allow-Headers: Authorization, Content-Type"));
+    const RawAnswer post = Raw(RawPost("/api/input", "application/json", R"({"input":2})",
+                                       QByteArray("Origin: ") + kAllowedOrigin + "\r\n"),
+                               "the allowed page's POST");
+    EXPECT_EQ(post.status, 200);
+    EXPECT_TRUE(post.head.contains(QByteArray("Access-Control-Allow-Origin: ") + kAllowedOrigin));
+    EXPECT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdSelectInput) == 1; }, kAnswerTimeoutMs,
+                      "the allowed page's input command at the processor"));
+}
+
+TEST_F(ControlEndToEnd, RefusedEventSocketsGiveTheirConnectionsBack) {
+    // The rate limit out of the way: the attempts are the count's to bear.
+    StartWithControl(std::string("Token=") + kToken + "\r\nRatePerSecond=100000\r\n");
+    ASSERT_NE(h.Main().ControlInterface(), nullptr);
+    // More than every connection there is, refused for the token and for the origin.
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(
+            Raw(Upgrade(m_port, "?token=wrong-token"), "event socket " + std::to_string(i) + " (wrong token)")
+                .status,
+            401);
+        ASSERT_EQ(Raw(Upgrade(m_port, QByteArray("?token=") + kToken, "https://evil.example"),
+                      "event socket " + std::to_string(i) + " (foreign origin)")
+                      .status,
+                  403);
+    }
+    // And more than every connection there is that joined and left again.
+    for (int i = 0; i < 70; ++i) {
+        std::unique_ptr<QWebSocket> ws = JoinEvents("event client " + std::to_string(i),
+                                                    QStringLiteral("?token=") + QLatin1String(kToken));
+        ASSERT_NE(ws, nullptr);
+        ws->close();
+        QWebSocket* w = ws.get();
+        ASSERT_TRUE(Await([w] { return w->state() == QAbstractSocket::UnconnectedState; }, kAnswerTimeoutMs,
+                          "event client " + std::to_string(i) + " to close"));
+    }
+    EXPECT_TRUE(
+        Await([&] { return Connections() == 0; }, kAnswerTimeoutMs, "every connection to be given back"))
+        << Connections() << " still counted";
+    EXPECT_EQ(Http("GET", QStringLiteral("/api/status"), {}, kToken).status, 200);
+}
+
+TEST_F(ControlEndToEnd, OneAddressHoldsAtMostItsShareOfTheConnections) {
+    StartWithControl("");
+    // Eight event clients from 127.0.0.1 hold its share (they stay as long as they read).
+    std::vector<std::unique_ptr<QWebSocket>> held;
+    for (int i = 0; i < 8; ++i) {
+        held.push_back(JoinEvents("event client " + std::to_string(i)));
+        ASSERT_NE(held.back(), nullptr);
+    }
+    const QByteArray status = RawGet("/api/status", OwnHost());
+    EXPECT_EQ(Raw(status, "a ninth connection from 127.0.0.1").status, 503);
+    // Another address of this PC is still served.
+    EXPECT_EQ(Raw(status, "a connection from 127.0.0.2", QHostAddress(QStringLiteral("127.0.0.2"))).status,
+              200);
+    // One place given back is one place to have again.
+    held.pop_back();
+    EXPECT_TRUE(Await([&] { return Connections() == 7; }, kAnswerTimeoutMs, "the closed client's place"));
+    EXPECT_EQ(Raw(status, "a connection from 127.0.0.1 again").status, 200);
+}
+
+TEST_F(ControlEndToEnd, AConnectionThatSendsNoRequestIsClosedAfterFiveSeconds) {
+    StartWithControl("");
+    QElapsedTimer clock;
+    clock.start();
+    const std::unique_ptr<QTcpSocket> silent = Connect("a silent connection");
+    ASSERT_NE(silent, nullptr);
+    QTcpSocket* s = silent.get();
+    Pause(1000);
+    EXPECT_EQ(s->state(), QAbstractSocket::ConnectedState) << "still open shortly after it opened";
+    EXPECT_TRUE(Await([s] { return s->state() == QAbstractSocket::UnconnectedState; }, kSilentCloseTimeoutMs,
+                      "the silent connection to be closed"));
+    EXPECT_GE(clock.elapsed(), 4500) << "not before its five seconds";
+    EXPECT_TRUE(Await([&] { return Connections() == 0; }, kAnswerTimeoutMs, "its place to be given back"));
 }
 
 } // namespace

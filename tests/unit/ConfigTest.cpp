@@ -2,11 +2,13 @@
 
 #include "ScratchFolder.h"
 #include "device/DeviceState.h"
+#include "platform/Files.h"
 #include "platform/IniFile.h"
 
 #include <climits>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace corvane;
 using corvane::test::ReadBytes;
@@ -140,12 +142,40 @@ TEST_F(ConfigTest, TheControlInterfaceIsOffUnlessSwitchedOnAndKeepsItsDefaultsFo
     EXPECT_EQ(m_config.control.port, control::kDefaultPort);
     EXPECT_EQ(m_config.control.ratePerSecond, control::kDefaultRatePerSecond);
 
+    // The browser origins a page may come from, and the connections a client may hold.
+    WriteBytes(m_path, "[Control]\r\nAllowedOrigins=http://panel.local:8080, https://" +
+                           std::string(300, 'a') + ".example\r\nConnectionsPerClient=3\r\n");
+    ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
+    EXPECT_EQ(m_config.control.allowedOrigins,
+              (std::vector<std::string>{"http://panel.local:8080",
+                                        "https://" + std::string(300, 'a') + ".example"}))
+        << "a long list is read whole";
+    EXPECT_EQ(m_config.control.connectionsPerClient, 3u);
+    WriteBytes(m_path, "[Control]\r\nConnectionsPerClient=1000\r\n");
+    ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
+    EXPECT_TRUE(m_config.control.allowedOrigins.empty());
+    EXPECT_EQ(m_config.control.connectionsPerClient, static_cast<std::uint32_t>(control::kMaxConnections));
+
     // Saving leaves the section as the operator typed it.
     WriteBytes(m_path, "[ComSet]\r\nPortNum=1\r\n[Control]\r\nEnabled=1\r\n");
     ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
     ASSERT_TRUE(SaveConfig(m_path, m_config, m_presets));
     EXPECT_NE(ReadBytes(m_path).find("[Control]\r\nEnabled=1"), std::string::npos);
 }
+
+#ifndef _WIN32
+// Where Config.ini keeps a token, the log asks for the file to be the owner's alone.
+TEST_F(ConfigTest, OthersMayReadTellsAFileOthersCanRead) {
+    WriteBytes(m_path, "[Control]\r\nToken=0123456789abcdef\r\n");
+    ASSERT_EQ(chmod(m_path.c_str(), 0644), 0);
+    EXPECT_TRUE(OthersMayRead(m_path));
+    ASSERT_EQ(chmod(m_path.c_str(), 0640), 0);
+    EXPECT_TRUE(OthersMayRead(m_path)) << "the group are others too";
+    ASSERT_EQ(chmod(m_path.c_str(), 0600), 0);
+    EXPECT_FALSE(OthersMayRead(m_path));
+    EXPECT_FALSE(OthersMayRead(m_folder.File("missing.ini")));
+}
+#endif
 
 TEST(TextToInt, AtoiSemantics) {
     const struct {

@@ -1,6 +1,8 @@
 // The control interface without the network: the checks of every request (a table of what a
-// show controller may get wrong), the token and address rules, the rate limit with time passed
-// in, the answer to a request against a recording target, and the events of state changes.
+// show controller may get wrong), the token and address rules, the headers that keep a
+// browser's page out (a table of Host, Origin and Content-Type), the rate limit with time
+// passed in, the count of connections, the answer to a request against a recording target
+// (a running firmware transfer among its refusals), and the events of state changes.
 
 #include "control/ControlAccess.h"
 #include "control/ControlRequest.h"
@@ -9,7 +11,11 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <ostream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 using namespace corvane;
@@ -272,6 +278,7 @@ public:
         LinkSummary l;
         l.linkState = state.linkState;
         l.waiting = waiting;
+        l.transferRunning = transfer;
         return l;
     }
     Outcome Execute(const Operation& op) override {
@@ -280,12 +287,35 @@ public:
     }
     DeviceState state;
     bool waiting = false;
+    bool transfer = false;
     Outcome outcome = Outcome::Sent;
     std::vector<std::string> executed;
 };
 
+constexpr std::uint16_t kPort = 8642;
+
+// A request as Qt's client sends it to the interface on 127.0.0.1:8642.
+HttpRequest Request(const char* method, const char* path, const char* body = "", const char* auth = "",
+                    std::string client = "127.0.0.1") {
+    HttpRequest r;
+    r.method = method;
+    r.path = path;
+    r.body = body;
+    r.authorization = auth;
+    r.client = std::move(client);
+    r.host = "127.0.0.1:8642";
+    r.contentType = std::string_view(method) == "POST" ? "application/json" : "";
+    r.localAddress = "127.0.0.1";
+    r.localPort = kPort;
+    return r;
+}
+
 HttpRequest Post(const char* path, const char* body, const char* auth = "") {
-    return HttpRequest{"POST", path, body, auth, "127.0.0.1"};
+    return Request("POST", path, body, auth);
+}
+
+HttpRequest Get(const char* path, std::string client = "127.0.0.1") {
+    return Request("GET", path, "", "", std::move(client));
 }
 
 TEST(ControlService, ChangesNeedASynchronisedLinkAndNothingIsExecutedWithout) {
@@ -297,7 +327,7 @@ TEST(ControlService, ChangesNeedASynchronisedLinkAndNothingIsExecutedWithout) {
         EXPECT_EQ(r.status, 409);
         EXPECT_NE(r.body.find("not synchronised"), std::string::npos);
         // Reading is always possible.
-        EXPECT_EQ(service.Handle({"GET", "/api/state", "", "", "127.0.0.1"}, 0).status, 200);
+        EXPECT_EQ(service.Handle(Get("/api/state"), 0).status, 200);
     }
     EXPECT_TRUE(target.executed.empty());
     target.state.linkState = kLinkSynchronised;
@@ -336,7 +366,7 @@ TEST(ControlService, RequestsWithoutTheTokenAreRefusedAndLogged) {
         EXPECT_EQ(r.logLine.find("0123456789abcdef-token"), std::string::npos)
             << "the log never holds the token";
     }
-    EXPECT_EQ(service.Handle({"GET", "/api/state", "", "", "10.0.0.9"}, 0).status, 401);
+    EXPECT_EQ(service.Handle(Get("/api/state", "10.0.0.9"), 0).status, 401);
     EXPECT_TRUE(target.executed.empty());
     EXPECT_EQ(service.Handle(Post("/api/input", R"({"input":2})", "Bearer 0123456789abcdef-token"), 0).status,
               200);
@@ -349,9 +379,282 @@ TEST(ControlService, AFloodingClientGets429AndOthersGoOn) {
     ControlService service(s, target);
     int refused = 0;
     for (int i = 0; i < 100; ++i)
-        refused += service.Handle({"GET", "/api/status", "", "", "10.0.0.1"}, 0).status == 429 ? 1 : 0;
+        refused += service.Handle(Get("/api/status", "10.0.0.1"), 0).status == 429 ? 1 : 0;
     EXPECT_EQ(refused, 90);
-    EXPECT_EQ(service.Handle({"GET", "/api/status", "", "", "10.0.0.2"}, 0).status, 200);
+    EXPECT_EQ(service.Handle(Get("/api/status", "10.0.0.2"), 0).status, 200);
+}
+
+// ---- the headers that keep a browser's page out
+
+struct HeaderCase {
+    const char* what;
+    const char* method;
+    const char* path;
+    std::optional<std::string> host; // none: no Host header
+    std::optional<std::string> origin;
+    std::string contentType;
+    std::string localAddress; // where the connection arrived
+    int status;
+};
+
+void PrintTo(const HeaderCase& c, std::ostream* out) {
+    *out << c.what;
+}
+
+HttpRequest FromCase(const HeaderCase& c) {
+    HttpRequest r =
+        Request(c.method, c.path, std::string_view(c.path) == "/api/input" ? R"({"input":2})" : "");
+    r.host = c.host ? std::optional<std::string_view>(*c.host) : std::nullopt;
+    r.origin = c.origin ? std::optional<std::string_view>(*c.origin) : std::nullopt;
+    r.contentType = c.contentType;
+    r.localAddress = c.localAddress;
+    return r;
+}
+
+class BrowserRules : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(BrowserRules, EachHeaderHasItsAnswerAndARefusalReachesNothing) {
+    const HeaderCase& c = GetParam();
+    RecordingTarget target;
+    ControlSettings s;
+    s.allowedOrigins = {"http://panel.example:8080", "https://[fd00::5]"};
+    ControlService service(s, target);
+    const HttpResponse r = service.Handle(FromCase(c), 0);
+    EXPECT_EQ(r.status, c.status) << c.what << ": " << r.body;
+    const bool changed = c.status == 200 && std::string_view(c.method) == "POST";
+    EXPECT_EQ(target.executed.size(), changed ? 1u : 0u) << c.what;
+    if (c.status >= 400) {
+        EXPECT_EQ(nlohmann::json::parse(r.body)["ok"], false) << c.what;
+    }
+    // The page of an allowed origin may read the answer; no other gets a CORS header.
+    bool cors = false;
+    for (const auto& [name, value] : r.headers)
+        if (name == "Access-Control-Allow-Origin") {
+            cors = true;
+            EXPECT_EQ(value, *c.origin) << c.what;
+        }
+    EXPECT_EQ(cors, c.origin && c.status != 403 && c.status != 421) << c.what;
+}
+
+const char* const kJson = "application/json";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BrowserRules,
+    ::testing::Values(
+        // Host: this interface's address and port, or on loopback the local names
+        HeaderCase{"Qt's client", "POST", "/api/input", "127.0.0.1:8642", {}, kJson, "127.0.0.1", 200},
+        HeaderCase{"localhost", "POST", "/api/input", "localhost:8642", {}, kJson, "127.0.0.1", 200},
+        HeaderCase{"LOCALHOST", "GET", "/api/state", "LOCALHOST:8642", {}, "", "127.0.0.1", 200},
+        HeaderCase{"[::1]", "GET", "/api/state", "[::1]:8642", {}, "", "127.0.0.1", 200},
+        HeaderCase{"[::1] on ::1", "GET", "/api/state", "[::1]:8642", {}, "", "::1", 200},
+        HeaderCase{
+            "the arrival address", "GET", "/api/state", "192.168.10.5:8642", {}, "", "192.168.10.5", 200},
+        HeaderCase{"another site", "POST", "/api/input", "evil.example:8642", {}, kJson, "127.0.0.1", 421},
+        HeaderCase{
+            "rebinding name", "GET", "/api/state", "127.0.0.1.evil.com:8642", {}, "", "127.0.0.1", 421},
+        HeaderCase{"localhost.", "GET", "/api/state", "localhost.:8642", {}, "", "127.0.0.1", 421},
+        HeaderCase{"a wrong port", "GET", "/api/state", "127.0.0.1:8643", {}, "", "127.0.0.1", 421},
+        HeaderCase{"no port is 80", "GET", "/api/state", "127.0.0.1", {}, "", "127.0.0.1", 421},
+        HeaderCase{"an empty port", "GET", "/api/state", "127.0.0.1:", {}, "", "127.0.0.1", 421},
+        HeaderCase{"a port with more", "GET", "/api/state", "127.0.0.1:8642x", {}, "", "127.0.0.1", 421},
+        HeaderCase{"::1 without brackets", "GET", "/api/state", "::1:8642", {}, "", "127.0.0.1", 421},
+        HeaderCase{"an IPv4 in brackets", "GET", "/api/state", "[127.0.0.1]:8642", {}, "", "127.0.0.1", 421},
+        HeaderCase{
+            "local names off loopback", "GET", "/api/state", "localhost:8642", {}, "", "192.168.10.5", 421},
+        HeaderCase{"another address of the PC",
+                   "GET",
+                   "/api/state",
+                   "192.168.10.6:8642",
+                   {},
+                   "",
+                   "192.168.10.5",
+                   421},
+        HeaderCase{"an empty Host", "GET", "/api/state", "", {}, "", "127.0.0.1", 421},
+        HeaderCase{"no Host", "GET", "/api/state", {}, {}, "", "127.0.0.1", 421},
+        // Origin: only the listed ones, whole, scheme and host without regard to case
+        HeaderCase{"an allowed origin", "POST", "/api/input", "127.0.0.1:8642", "http://panel.example:8080",
+                   kJson, "127.0.0.1", 200},
+        HeaderCase{"in capitals", "GET", "/api/state", "127.0.0.1:8642", "HTTP://Panel.Example:8080", "",
+                   "127.0.0.1", 200},
+        HeaderCase{"an IPv6 origin", "GET", "/api/state", "127.0.0.1:8642", "https://[FD00::5]", "",
+                   "127.0.0.1", 200},
+        HeaderCase{"with a trailing slash", "GET", "/api/state", "127.0.0.1:8642",
+                   "http://panel.example:8080/", "", "127.0.0.1", 403},
+        HeaderCase{"another port", "GET", "/api/state", "127.0.0.1:8642", "http://panel.example:8081", "",
+                   "127.0.0.1", 403},
+        HeaderCase{"without its port", "GET", "/api/state", "127.0.0.1:8642", "http://panel.example", "",
+                   "127.0.0.1", 403},
+        HeaderCase{"another scheme", "GET", "/api/state", "127.0.0.1:8642", "https://panel.example:8080", "",
+                   "127.0.0.1", 403},
+        HeaderCase{"a foreign page", "POST", "/api/input", "127.0.0.1:8642", "https://evil.example", kJson,
+                   "127.0.0.1", 403},
+        HeaderCase{"a sandboxed page", "GET", "/api/state", "127.0.0.1:8642", "null", "", "127.0.0.1", 403},
+        HeaderCase{"an empty Origin", "GET", "/api/state", "127.0.0.1:8642", "", "", "127.0.0.1", 403},
+        HeaderCase{"the preflight of an allowed origin", "OPTIONS", "/api/input", "127.0.0.1:8642",
+                   "http://panel.example:8080", "", "127.0.0.1", 204},
+        HeaderCase{"a foreign preflight", "OPTIONS", "/api/input", "127.0.0.1:8642", "https://evil.example",
+                   "", "127.0.0.1", 403},
+        HeaderCase{
+            "OPTIONS without an origin", "OPTIONS", "/api/input", "127.0.0.1:8642", {}, "", "127.0.0.1", 405},
+        // Content-Type of a POST
+        HeaderCase{"with a charset",
+                   "POST",
+                   "/api/input",
+                   "127.0.0.1:8642",
+                   {},
+                   "application/json; charset=utf-8",
+                   "127.0.0.1",
+                   200},
+        HeaderCase{
+            "in capitals", "POST", "/api/input", "127.0.0.1:8642", {}, "Application/JSON", "127.0.0.1", 200},
+        HeaderCase{
+            "a no-cors fetch", "POST", "/api/input", "127.0.0.1:8642", {}, "text/plain", "127.0.0.1", 415},
+        HeaderCase{
+            "a near miss", "POST", "/api/input", "127.0.0.1:8642", {}, "application/jsonx", "127.0.0.1", 415},
+        HeaderCase{"a form",
+                   "POST",
+                   "/api/input",
+                   "127.0.0.1:8642",
+                   {},
+                   "application/x-www-form-urlencoded",
+                   "127.0.0.1",
+                   415},
+        HeaderCase{"none", "POST", "/api/input", "127.0.0.1:8642", {}, "", "127.0.0.1", 415},
+        HeaderCase{"a GET needs none", "GET", "/api/status", "127.0.0.1:8642", {}, "", "127.0.0.1", 200},
+        // the order: Host, then Origin, then Content-Type
+        HeaderCase{"a foreign Host and Origin", "POST", "/api/input", "evil.example", "https://evil.example",
+                   "text/plain", "127.0.0.1", 421},
+        HeaderCase{"a foreign Origin as text", "POST", "/api/input", "127.0.0.1:8642", "https://evil.example",
+                   "text/plain", "127.0.0.1", 403}));
+
+TEST(BrowserRules, ThePreflightSaysWhatThePageMaySend) {
+    RecordingTarget target;
+    ControlSettings s;
+    s.allowedOrigins = {"http://panel.example:8080"};
+    ControlService service(s, target);
+    HttpRequest preflight = Request("OPTIONS", "/api/layer");
+    preflight.origin = "http://panel.example:8080";
+    const HttpResponse r = service.Handle(preflight, 0);
+    ASSERT_EQ(r.status, 204);
+    EXPECT_TRUE(r.body.empty());
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"Access-Control-Allow-Methods", "GET, POST"},
+        {"Access-Control-Allow-Headers", "Authorization, Content-Type"},
+        {"Access-Control-Max-Age", "600"},
+        {"Access-Control-Allow-Origin", "http://panel.example:8080"},
+        {"Vary", "Origin"}};
+    EXPECT_EQ(r.headers, expected);
+    preflight.path = "/api/reboot";
+    EXPECT_EQ(service.Handle(preflight, 0).status, 404);
+    // A list as Config.ini gives it; what is no origin never matches.
+    EXPECT_EQ(SplitOriginList(" http://a.example:1, https://b.example\thttp://c/ ,,"),
+              (std::vector<std::string>{"http://a.example:1", "https://b.example", "http://c/"}));
+    s.allowedOrigins = SplitOriginList("http://a.example:1 http://c/ ftp://d.example http://e.example:0");
+    EXPECT_EQ(InvalidOrigins(s),
+              (std::vector<std::string>{"http://c/", "ftp://d.example", "http://e.example:0"}));
+    EXPECT_FALSE(OriginAllowed(s, "http://c/"));
+}
+
+TEST(BrowserRules, TheEventSocketOpensOnlyForItsPathTheTokenAndAllowedOrigins) {
+    RecordingTarget target;
+    ControlSettings s;
+    s.address = "0.0.0.0";
+    s.token = "0123456789abcdef-token";
+    ControlService service(s, target);
+    const auto open = [&](const char* path, const char* queryToken, std::optional<std::string_view> origin,
+                          const char* method = "GET") {
+        HttpRequest r = Request(method, path);
+        r.upgrade = true;
+        r.queryToken = queryToken;
+        r.origin = origin;
+        return service.Handle(r, 0).status;
+    };
+    EXPECT_EQ(open("/api/events", "0123456789abcdef-token", {}), kStatusUpgrade);
+    EXPECT_EQ(open("/api/events", "wrong", {}), 401);
+    EXPECT_EQ(open("/api/events", "", {}), 401);
+    EXPECT_EQ(open("/api/events", "0123456789abcdef-token", "https://evil.example"), 403);
+    EXPECT_EQ(open("/api/other", "0123456789abcdef-token", {}), 404);
+    EXPECT_EQ(open("/api/events", "0123456789abcdef-token", {}, "POST"), 405);
+    // The query's token is the event socket's alone.
+    HttpRequest get = Get("/api/state");
+    get.queryToken = "0123456789abcdef-token";
+    EXPECT_EQ(service.Handle(get, 0).status, 401);
+}
+
+TEST(ConnectionCounter, EachAddressHasItsShareAndEveryReleaseGivesItBack) {
+    ConnectionCounter counter(5, 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(counter.Admit("10.0.0.1"), ConnectionCounter::Admission::Admitted);
+    EXPECT_EQ(counter.Admit("10.0.0.1"), ConnectionCounter::Admission::TooManyForClient);
+    EXPECT_EQ(counter.Admit("10.0.0.2"), ConnectionCounter::Admission::Admitted);
+    EXPECT_EQ(counter.Admit("10.0.0.3"), ConnectionCounter::Admission::Admitted);
+    EXPECT_EQ(counter.Admit("10.0.0.4"), ConnectionCounter::Admission::TooManyInAll);
+    EXPECT_EQ(counter.Open(), 5);
+    counter.Release("10.0.0.1");
+    counter.Release("10.0.0.9"); // never admitted: nothing changes
+    EXPECT_EQ(counter.Open(), 4);
+    EXPECT_EQ(counter.OpenFor("10.0.0.1"), 2);
+    EXPECT_EQ(counter.Admit("10.0.0.1"), ConnectionCounter::Admission::Admitted);
+    for (const char* c : {"10.0.0.1", "10.0.0.1", "10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.3"})
+        counter.Release(c);
+    EXPECT_EQ(counter.Open(), 0);
+}
+
+TEST(ControlService, TheLogShowsControlCharactersEscaped) {
+    RecordingTarget target;
+    ControlService service({}, target);
+    // A path that would end the log line and clear the terminal, a field name that would too.
+    HttpRequest r = Get("/api/x\n2026-01-01 corvane.control: forged\x1b[2J");
+    const HttpResponse notFound = service.Handle(r, 0);
+    const HttpResponse unknownField =
+        service.Handle(Post("/api/input", "{\"input\":2,\"\\u001b]0;x\\u0007\":1}"), 0);
+    for (const HttpResponse* a : {&notFound, &unknownField}) {
+        for (char c : a->logLine)
+            EXPECT_TRUE(c >= 0x20 && c < 0x7F) << a->logLine;
+        EXPECT_NE(a->logLine.find("\\x1b"), std::string::npos) << a->logLine;
+    }
+    EXPECT_NE(notFound.logLine.find("/api/x\\x0a2026"), std::string::npos) << notFound.logLine;
+    EXPECT_EQ(ShellQuoted("/home/o'brien/Ini/Config.ini"), "'/home/o'\\''brien/Ini/Config.ini'");
+}
+
+TEST(ControlService, ARunningTransferRefusesEveryChangeBeforeTheSynchronisationRule) {
+    RecordingTarget target;
+    ControlSettings s;
+    s.token = "0123456789abcdef-token";
+    ControlService service(s, target);
+    const char* auth = "Bearer 0123456789abcdef-token";
+    target.transfer = true;
+    const auto refusal = [&](const HttpResponse& r) {
+        EXPECT_EQ(r.status, 409);
+        return nlohmann::json::parse(r.body)["error"].get<std::string>();
+    };
+    const std::string kTransfer = "a firmware transfer is running: nothing was sent";
+    for (const char* path : {"/api/input", "/api/preset/recall", "/api/preset/load", "/api/layer",
+                             "/api/picture", "/api/sync"}) {
+        const std::string body = std::string(path) == "/api/sync" ? "" : "{}";
+        // The fields are checked first: the request as it stands is wrong whatever the link.
+        EXPECT_EQ(service.Handle(Post(path, body.c_str(), auth), 0).status,
+                  std::string(path) == "/api/sync" ? 409 : 400)
+            << path;
+    }
+    EXPECT_EQ(refusal(service.Handle(Post("/api/input", R"({"input":2})", auth), 0)), kTransfer);
+    EXPECT_EQ(refusal(service.Handle(Post("/api/layer", R"({"layer":1,"on":true})", auth), 0)), kTransfer);
+    // Its message wins over the link's and the wait's.
+    target.state.linkState = kLinkOpen;
+    target.waiting = true;
+    EXPECT_EQ(refusal(service.Handle(Post("/api/sync", "", auth), 0)), kTransfer);
+    // The token still comes first; reading answers and shows it.
+    EXPECT_EQ(service.Handle(Post("/api/input", R"({"input":2})", "Bearer wrong"), 0).status, 401);
+    HttpRequest status = Get("/api/status");
+    status.authorization = auth;
+    const HttpResponse read = service.Handle(status, 0);
+    EXPECT_EQ(read.status, 200);
+    EXPECT_EQ(nlohmann::json::parse(read.body)["link"]["transfer"], true);
+    EXPECT_TRUE(target.executed.empty());
+    // Over, the link's own rule answers again.
+    target.transfer = false;
+    EXPECT_NE(refusal(service.Handle(Post("/api/input", R"({"input":2})", auth), 0)).find("not synchronised"),
+              std::string::npos);
 }
 
 // ---- JSON of the state and its events
@@ -380,6 +683,7 @@ TEST(StateJson, NumbersAreTheOperatorsAndThePasswordIsNotShown) {
     EXPECT_EQ(j["picture"][0]["colorTemp"], "user");
     EXPECT_EQ(j["link"]["state"], "synchronised");
     EXPECT_EQ(j["link"]["port"], "COM3");
+    EXPECT_EQ(j["link"]["transfer"], false);
     EXPECT_EQ(text.find("58204173"), std::string::npos);
 }
 
@@ -404,6 +708,15 @@ TEST(EventTracker, EachChangedPartIsOneEventAndNothingElse) {
     events = tracker.Changes(s, link);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(nlohmann::json::parse(events[0])["data"]["state"], "synchronised");
+    // A firmware transfer taking the line and giving it back: a link event each.
+    for (bool transfer : {true, false}) {
+        link.transferRunning = transfer;
+        events = tracker.Changes(s, link);
+        ASSERT_EQ(events.size(), 1u);
+        const auto e = nlohmann::json::parse(events[0]);
+        EXPECT_EQ(e["event"], "link");
+        EXPECT_EQ(e["data"]["transfer"], transfer);
+    }
 }
 
 } // namespace

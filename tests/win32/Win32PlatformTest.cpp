@@ -219,6 +219,7 @@ TEST(Win32IniFile, PathsWithChineseCharactersWork) {
     EXPECT_EQ(ReadWholeFile(path, 5, bytes), FileReadResult::TooLarge);
     EXPECT_EQ(ReadWholeFile(JoinPath(sub, "none.ini"), 100, bytes), FileReadResult::Missing);
     EXPECT_EQ(ReadWholeFile(sub, 100, bytes), FileReadResult::Unreadable);
+    EXPECT_FALSE(OthersMayRead(path)) << "Windows files keep their folder's access list";
     EXPECT_TRUE(RemoveFile(path));
     EXPECT_FALSE(RemoveFile(path));
 }

@@ -23,9 +23,10 @@ enum Exit {
     kUsage = 1,
     kNoConnection = 2, // nothing listens, the connection failed or the answer took too long
     kRefused = 3,      // 401: no token or a wrong one
-    kBadRequest = 4,   // 400, 404, 405, 413: the request was refused as it stands
-    kNotReady = 5,     // 409: the processor is not synchronised or answers an earlier change
-    kTooMany = 6,      // 429: the rate limit
+    kBadRequest = 4,   // 400, 403, 404, 405, 413, 415, 421: the request was refused as it stands
+    kNotReady = 5,     // 409: the processor is not synchronised, answers an earlier change or
+                       // a firmware transfer owns the line
+    kTooMany = 6,      // 429: the rate limit; 503: too many connections
     kOther = 7,        // any other answer
 };
 
@@ -47,7 +48,9 @@ const char* const kUsageText =
     "  sync                           ask the processor for its whole state\n"
     "environment: CORVANE_TOKEN (the token), CORVANE_HOST, CORVANE_PORT\n"
     "exit codes: 0 done, 1 usage, 2 no connection or no answer, 3 token refused, 4 bad request,\n"
-    "            5 processor not synchronised or busy, 6 too many requests, 7 other\n";
+    "            5 processor not synchronised, busy or in a firmware transfer, 6 too many requests\n"
+    "            or connections, 7 other\n"
+    "the host is an IP address or localhost: the interface answers no other name\n";
 
 int Usage(const QString& why = {}) {
     if (!why.isEmpty())
@@ -203,36 +206,44 @@ int ExitFor(int status) {
     case 401:
         return kRefused;
     case 400:
+    case 403:
     case 404:
     case 405:
     case 413:
     case 415:
+    case 421:
         return kBadRequest;
     case 409:
         return kNotReady;
     case 429:
+    case 503:
         return kTooMany;
     default:
         return kOther;
     }
 }
 
+// The link's line: its state, the port and rate, a firmware transfer that owns the line.
+void PrintLink(QTextStream& out, const QJsonObject& link) {
+    out << "link: " << link.value(QStringLiteral("state")).toString();
+    if (!link.value(QStringLiteral("port")).isNull())
+        out << " on " << link.value(QStringLiteral("port")).toString() << " at "
+            << link.value(QStringLiteral("baud")).toInt();
+    if (link.value(QStringLiteral("transfer")).toBool())
+        out << ", firmware transfer running";
+    out << "\n";
+}
+
 // The few lines a person reads; --json gives the whole answer.
 void PrintSummary(const Request& r, const QJsonObject& answer) {
     QTextStream out(stdout);
-    const QJsonObject link = answer.value(QStringLiteral("link")).toObject();
     if (r.path == QLatin1String("/api/status")) {
-        out << "link: " << link.value(QStringLiteral("state")).toString();
-        if (!link.value(QStringLiteral("port")).isNull())
-            out << " on " << link.value(QStringLiteral("port")).toString() << " at "
-                << link.value(QStringLiteral("baud")).toInt();
-        out << "\n";
+        PrintLink(out, answer.value(QStringLiteral("link")).toObject());
         return;
     }
     if (r.path == QLatin1String("/api/state")) {
         const QJsonObject s = answer.value(QStringLiteral("state")).toObject();
-        out << "link: "
-            << s.value(QStringLiteral("link")).toObject().value(QStringLiteral("state")).toString() << "\n";
+        PrintLink(out, s.value(QStringLiteral("link")).toObject());
         const int current = s.value(QStringLiteral("currentInput")).toInt();
         for (const QJsonValue v : s.value(QStringLiteral("inputs")).toArray())
             if (v.toObject().value(QStringLiteral("input")).toInt() == current)
@@ -305,8 +316,10 @@ int main(int argc, char** argv) {
     url.setHost(host);
     url.setPort(portNumber);
     url.setPath(r.path);
+    // Qt sets the Host header from the URL, as the interface requires.
     QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    if (r.method == "POST")
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     const QByteArray token = qgetenv("CORVANE_TOKEN");
     if (!token.isEmpty())
         request.setRawHeader("Authorization", "Bearer " + token);

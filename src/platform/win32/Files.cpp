@@ -74,4 +74,8 @@ bool RemoveFile(const std::string& path) {
     return !path.empty() && ::DeleteFileW(WidePath(path).c_str()) != 0;
 }
 
+bool OthersMayRead(const std::string&) {
+    return false;
+}
+
 } // namespace corvane
