@@ -64,11 +64,13 @@ control::LinkSummary ControlGateway::Link() const {
     l.port = l.linkState != kLinkClosed ? link.lastPort : -1;
     l.baud = l.linkState != kLinkClosed ? link.baudRate : 0;
     l.waiting = m_main.WaitShown();
-    l.transferRunning = false;
+    l.transferRunning = m_main.Services().TransferRunning();
     return l;
 }
 
 Outcome ControlGateway::Execute(const control::Operation& operation) {
+    if (m_main.Services().TransferRunning())
+        return Outcome::TransferRunning;
     if (m_main.App().state.linkState != kLinkSynchronised)
         return Outcome::NotSynchronised;
     if (const auto* op = std::get_if<control::SelectInput>(&operation))

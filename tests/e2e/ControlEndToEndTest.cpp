@@ -15,14 +15,21 @@
 #include "layout/CPictureCtrl.h"
 #include "layout/LayerFrames.h"
 #include "link/CommandCodes.h"
+#include "mainwindow/CMiscDlg.h"
 #include "mainwindow/ControlGateway.h"
+#include "mainwindow/Pages.h"
 #include "platform/Paths.h"
+#include "upgrade/CUpdataDlg.h"
 #include "widgets/CGdipButton.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
@@ -440,6 +447,71 @@ TEST_F(ControlEndToEnd, WithoutASynchronisedLinkTheAnswerIsAnErrorAndNothingIsSe
     EXPECT_EQ(status.status, 200);
     EXPECT_EQ(status.body[QStringLiteral("link")].toObject()[QStringLiteral("state")].toString(),
               QStringLiteral("open"));
+}
+
+TEST_F(ControlEndToEnd, WhileAFirmwareTransferRunsChangesGet409AndNothingReachesTheProcessor) {
+    StartWithControl("");
+    // The operator starts an FPGA upgrade from the upgrade window.
+    h.Main().SelectPage(kMisc, 0);
+    auto* misc = static_cast<CMiscDlg*>(h.Main().Page(kMisc));
+    QTest::mouseClick(misc->Control<QAbstractButton>(CMiscDlg::kUpgradeId), Qt::LeftButton);
+    CUpdataDlg* dialog = nullptr;
+    ASSERT_TRUE(Await(
+        [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<CUpdataDlg*>(w); d && d->isVisible())
+                    dialog = d;
+            return dialog != nullptr;
+        },
+        kAnswerTimeoutMs, "the upgrade window"));
+    std::vector<char> image(160 * 1024);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<char>(i * 5 + (i >> 10));
+    const QString path = QString::fromStdString(h.Folder() + "/FPGA.bin");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(image.data(), static_cast<qint64>(image.size()));
+    }
+    dialog->SetSelected(0, true);
+    dialog->Control<QLineEdit>(CUpdataDlg::kPathIds[0])->setText(path);
+    QTest::mouseClick(dialog->Control<QAbstractButton>(CUpdataDlg::kStartId), Qt::LeftButton);
+    const auto packets = [&] {
+        std::uint64_t n = 0;
+        m_sim->Inspect([&](const sim::ProcessorModel& m) { n = m.PacketsReceived(); });
+        return n;
+    };
+    ASSERT_TRUE(Await([&] { return packets() >= 3; }, kSyncTimeoutMs, "the first packets at the processor"));
+    const std::size_t inputs = CommandsWithCode(*m_sim, kCmdSelectInput);
+    const std::size_t layers = CommandsWithCode(*m_sim, kCmdLayer);
+    // A cue now would put its frames between the packets, or a preset file (a 1039-byte block
+    // with the packets' magic) into the boot loader: every change is refused, nothing is sent.
+    const struct {
+        const char* path;
+        const char* body;
+    } changes[] = {{"/api/preset/load", R"({"slot":1})"},
+                   {"/api/input", R"({"input":2})"},
+                   {"/api/layer", R"({"layer":2,"on":true})"},
+                   {"/api/preset/recall", R"({"preset":1})"}};
+    for (const auto& c : changes) {
+        const Answer a = Http("POST", QString::fromLatin1(c.path), c.body);
+        EXPECT_EQ(a.status, 409) << c.path;
+        EXPECT_EQ(a.body.value("error").toString(), "a firmware transfer is running: nothing was sent")
+            << c.path;
+    }
+    const Answer status = Http("GET", QStringLiteral("/api/status"));
+    EXPECT_TRUE(status.body.value("link").toObject().value("transfer").toBool());
+    ASSERT_TRUE(Await([&] { return !h.messages.empty(); }, 60000, "the end of the upgrade"));
+    EXPECT_EQ(h.messages, std::vector<std::string>{"Tips: Upgrade finsh,Restart The Machine"});
+    EXPECT_EQ(packets(), 160u);
+    EXPECT_EQ(CommandsWithCode(*m_sim, kCmdSelectInput), inputs);
+    EXPECT_EQ(CommandsWithCode(*m_sim, kCmdLayer), layers);
+    // Once it is over the line is free again.
+    EXPECT_FALSE(
+        Http("GET", QStringLiteral("/api/status")).body.value("link").toObject().value("transfer").toBool());
+    EXPECT_EQ(Http("POST", QStringLiteral("/api/input"), R"({"input":2})").status, 200);
+    ASSERT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdSelectInput) == inputs + 1; },
+                      kAnswerTimeoutMs, "the input change at the processor"));
 }
 
 TEST_F(ControlEndToEnd, OnANonLoopbackAddressARequestWithoutTheTokenIsRefused) {
