@@ -1,6 +1,7 @@
-// A full synchronisation against the simulator over a pseudo-terminal, paced at the wire
-// speed: from sending 0x00AF to the end of the synchronisation (linkState 2), against the
-// wire time of the records the processor sends.
+// A full synchronisation against the simulator over a pseudo-terminal: from sending 0x00AF to
+// the end of the synchronisation (linkState 2), against the wire time of the request and the
+// records the processor sends. The second argument: 1 paced at the wire speed both ways (as
+// the simulator runs by default), 0 without pacing (--no-pacing).
 
 #include "ProcessorModel.h"
 #include "Simulator.h"
@@ -49,6 +50,7 @@ public:
 
 void BM_Synchronisation(benchmark::State& st) {
     const unsigned baud = static_cast<unsigned>(st.range(0));
+    const bool pacing = st.range(1) != 0;
     char folder[] = "/tmp/corvane-bench-XXXXXX";
     if (!mkdtemp(folder)) {
         st.SkipWithError("no temporary folder");
@@ -60,6 +62,7 @@ void BM_Synchronisation(benchmark::State& st) {
     options.port = 9;
     options.portsFolder = ports;
     options.baud = baud;
+    options.pacing = pacing;
     options.keepAlivePeriodMs = 0ms;
     options.pingPeriodMs = 0ms;
     sim::Simulator simulator(options);
@@ -100,8 +103,11 @@ void BM_Synchronisation(benchmark::State& st) {
 } // namespace
 
 BENCHMARK(BM_Synchronisation)
-    ->Arg(921600)
-    ->Arg(115200)
+    ->ArgNames({"baud", "paced"})
+    ->Args({921600, 1})
+    ->Args({115200, 1})
+    ->Args({921600, 0})
+    ->Args({115200, 0})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(20);

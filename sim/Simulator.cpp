@@ -30,6 +30,7 @@ constexpr milliseconds kSplitGapMs{2};
 constexpr milliseconds kIdleWakeMs{1000};
 // How much of the flood waits on the wire ahead of the line, without pacing.
 constexpr std::size_t kFloodAheadUnpaced = 4096;
+constexpr std::size_t kReceivedLinesDefault = 20;
 
 bool IsPingRecord(const std::uint8_t* bytes, std::size_t length) {
     return length == kFrameSize && FrameCode(bytes) == kReplyPing;
@@ -60,6 +61,46 @@ speed_t SpeedOf(unsigned baud) {
     default:
         return B0;
     }
+}
+
+unsigned BaudOf(speed_t speed) {
+    switch (speed) {
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    case B230400:
+        return 230400;
+    case B460800:
+        return 460800;
+    case B921600:
+        return 921600;
+    default:
+        return 0;
+    }
+}
+
+// About a millisecond of wire time at `baud`, at least one byte: what is sent or taken at once.
+std::size_t SliceBytes(unsigned baud) {
+    return std::max<std::size_t>(1, baud / 10 / 1000);
+}
+
+// How long `bytes` take on the wire at `baud` (10 bits a byte), rounded up.
+Clock::duration WireTime(std::size_t bytes, unsigned baud) {
+    return std::chrono::ceil<Clock::duration>(
+        std::chrono::duration<double>(static_cast<double>(bytes) * 10.0 / baud));
 }
 
 bool StartsWith(const std::uint8_t* p, std::size_t n, const std::uint8_t* magic, std::size_t m) {
@@ -131,7 +172,10 @@ bool Simulator::OpenTerminal(std::string* error) {
     if (symlink(m_terminalPath.c_str(), m_linkPath.c_str()) != 0)
         return fail("cannot make the link " + m_linkPath);
     m_vanished = false;
+    m_inStart += m_in.size();
     m_in.clear();
+    m_slices.clear();
+    m_readLine = {};
     return true;
 }
 
@@ -174,6 +218,8 @@ bool Simulator::Start(std::string* error) {
     if (!m_options.trafficLogPath.empty())
         m_logFile = std::fopen(m_options.trafficLogPath.c_str(), "a");
     m_started = Clock::now();
+    m_stallUntil =
+        m_options.faults.stall.count() > 0 ? m_started + m_options.faults.stall : Clock::time_point{};
     m_floodArmed = m_options.faults.flood.count() > 0;
     m_stop = false;
     m_running = true;
@@ -232,6 +278,15 @@ PingStats Simulator::Pings() {
     return stats;
 }
 
+std::vector<ReceivedItem> Simulator::Received(std::size_t last) {
+    std::vector<ReceivedItem> items;
+    RunOnLine([&] {
+        const std::size_t n = std::min(last, m_receivedItems.size());
+        items.assign(m_receivedItems.end() - static_cast<std::ptrdiff_t>(n), m_receivedItems.end());
+    });
+    return items;
+}
+
 FloodStatus Simulator::Flood() {
     FloodStatus status;
     RunOnLine([&] {
@@ -263,6 +318,22 @@ bool Simulator::BaudMatches() const {
     if (m_master < 0 || tcgetattr(m_master, &t) != 0)
         return true;
     return cfgetospeed(&t) == SpeedOf(m_options.baud);
+}
+
+unsigned Simulator::ApplicationBaud() const {
+    termios t{};
+    if (m_master < 0 || tcgetattr(m_master, &t) != 0)
+        return m_options.baud;
+    const unsigned baud = BaudOf(cfgetospeed(&t));
+    return baud != 0 ? baud : m_options.baud;
+}
+
+bool Simulator::MayRead(Clock::time_point now) const {
+    return !Stalled(now) && (!m_options.pacing || ReadDue() <= now);
+}
+
+Clock::time_point Simulator::ReadDue() const {
+    return m_readLine + WireTime(SliceBytes(m_readBaud), m_readBaud);
 }
 
 void Simulator::Log(bool toProcessor, const std::uint8_t* bytes, std::size_t length, const char* note) {
@@ -321,20 +392,24 @@ void Simulator::Run() {
             WriteToLine(now);
         }
         now = Clock::now();
+        m_readBaud = ApplicationBaud();
+        // The terminal is watched only while a slice may be taken: otherwise the bytes waiting
+        // in it would wake the loop without end.
+        const bool reading = m_master >= 0 && MayRead(now);
         // Sleeps to the microsecond, so that pacing neither spins nor falls behind the line.
         const auto wait = std::clamp<std::chrono::nanoseconds>(NextWake(now) - now,
                                                                std::chrono::nanoseconds(0), kIdleWakeMs);
-        pollfd fds[2] = {{m_wake[0], POLLIN, 0}, {m_master, POLLIN, 0}};
+        pollfd fds[2] = {{m_wake[0], POLLIN, 0}, {reading ? m_master : -1, POLLIN, 0}};
         const timespec timeout{static_cast<time_t>(wait.count() / 1000000000),
                                static_cast<long>(wait.count() % 1000000000)};
-        ppoll(fds, m_master >= 0 ? 2 : 1, &timeout, nullptr);
+        ppoll(fds, 2, &timeout, nullptr);
         if (fds[0].revents & POLLIN) {
             char drain[64];
             while (read(m_wake[0], drain, sizeof drain) > 0) {
             }
         }
-        if (m_master >= 0 && (fds[1].revents & POLLIN))
-            ReadFromLine();
+        if (reading && m_master >= 0 && (fds[1].revents & POLLIN))
+            ReadFromLine(Clock::now());
     }
     std::lock_guard lock(m_commandLock);
     m_running = false;
@@ -350,6 +425,11 @@ Clock::time_point Simulator::NextWake(Clock::time_point now) const {
     Clock::time_point next = now + kIdleWakeMs;
     if (m_vanished)
         return next;
+    // What waits in the terminal is taken when the stall ends, or when the next slice is due.
+    if (m_master >= 0 && Stalled(now))
+        next = std::min(next, m_stallUntil);
+    else if (m_master >= 0 && !MayRead(now))
+        next = std::min(next, ReadDue());
     if (Restarting(now))
         return std::min(next, m_restartUntil);
     if (m_options.keepAlivePeriodMs.count() > 0)
@@ -367,22 +447,85 @@ Clock::time_point Simulator::NextWake(Clock::time_point now) const {
     return next;
 }
 
-void Simulator::ReadFromLine() {
+void Simulator::ReadFromLine(Clock::time_point now) {
+    // Paced, one slice at a time: what the line has carried since the last slice, at most
+    // about a millisecond of it (an idle line saves no more credit than that). Unpaced,
+    // everything that waits.
     std::uint8_t buffer[4096];
-    while (true) {
-        const ssize_t n = read(m_master, buffer, sizeof buffer);
+    const bool matches = BaudMatches();
+    do {
+        std::size_t want = sizeof buffer;
+        if (m_options.pacing) {
+            const std::size_t slice = SliceBytes(m_readBaud);
+            m_readLine = std::max(m_readLine, now - WireTime(slice, m_readBaud));
+            const double due = std::chrono::duration<double>(now - m_readLine).count() * m_readBaud / 10.0;
+            want = std::min(slice, static_cast<std::size_t>(due));
+            if (want == 0)
+                return;
+        }
+        const ssize_t n = read(m_master, buffer, want);
         if (n <= 0)
             break;
-        if (m_options.faults.silent || Restarting(Clock::now()))
+        const Clock::time_point taken = Clock::now();
+        if (m_options.pacing)
+            m_readLine += WireTime(static_cast<std::size_t>(n), m_readBaud);
+        if (m_options.faults.silent || Restarting(taken))
             continue;
-        if (!BaudMatches()) {
+        if (!matches) {
             // Bytes sent at another rate arrive as noise.
             m_notUnderstood += static_cast<std::uint64_t>(n);
             continue;
         }
         m_in.insert(m_in.end(), buffer, buffer + n);
+        m_slices.emplace_back(m_inStart + m_in.size(), taken);
         Cut();
+    } while (!m_options.pacing);
+}
+
+Clock::time_point Simulator::TakenAt(std::uint64_t offset) const {
+    const auto it = std::upper_bound(m_slices.begin(), m_slices.end(), offset,
+                                     [](std::uint64_t o, const auto& slice) { return o < slice.first; });
+    return it == m_slices.end() ? Clock::now() : it->second;
+}
+
+void Simulator::Remember(const std::uint8_t* bytes, std::size_t length, std::size_t at) {
+    ReceivedItem item;
+    if (length == kFrameSize)
+        item.code = FrameCode(bytes);
+    else
+        item.kind = IsDataPacket(bytes) ? ReceivedItem::Kind::DataPacket : ReceivedItem::Kind::PresetFile;
+    item.first = TakenAt(m_inStart + at);
+    item.last = TakenAt(m_inStart + at + length - 1);
+    m_receivedItems.push_back(item);
+    if (m_receivedItems.size() > kReceivedItemsKept)
+        m_receivedItems.pop_front();
+}
+
+std::string Simulator::ReceivedLines(std::size_t last) const {
+    // Times in seconds since the start; the quiet is the time from the previous item's last
+    // byte to this one's first byte.
+    const std::size_t n = std::min(last, m_receivedItems.size());
+    std::string lines;
+    for (std::size_t i = m_receivedItems.size() - n; i < m_receivedItems.size(); ++i) {
+        const ReceivedItem& item = m_receivedItems[i];
+        char quiet[32] = "-";
+        if (i > 0)
+            std::snprintf(
+                quiet, sizeof quiet, "%.3f",
+                std::chrono::duration<double, std::milli>(item.first - m_receivedItems[i - 1].last).count());
+        char what[32];
+        if (item.kind == ReceivedItem::Kind::Frame)
+            std::snprintf(what, sizeof what, "frame 0x%04X", item.code);
+        else
+            std::snprintf(what, sizeof what, "block %s",
+                          item.kind == ReceivedItem::Kind::DataPacket ? "data-packet" : "preset-file");
+        char line[160];
+        std::snprintf(line, sizeof line, "received first-s=%.6f last-s=%.6f quiet-ms=%s %s\n",
+                      std::chrono::duration<double>(item.first - m_started).count(),
+                      std::chrono::duration<double>(item.last - m_started).count(), quiet, what);
+        lines += line;
     }
+    return lines;
 }
 
 void Simulator::Cut() {
@@ -397,6 +540,7 @@ void Simulator::Cut() {
         if (frame && avail >= 4) {
             if (avail < kFrameSize)
                 break;
+            Remember(p, kFrameSize, pos);
             Handle(p, kFrameSize);
             pos += kFrameSize;
             if (Restarting(Clock::now())) {
@@ -406,6 +550,7 @@ void Simulator::Cut() {
         } else if (block && avail >= 8) {
             if (avail < kBlockSize)
                 break;
+            Remember(p, kBlockSize, pos);
             Handle(p, kBlockSize);
             pos += kBlockSize;
         } else if (frame || block) {
@@ -416,6 +561,9 @@ void Simulator::Cut() {
         }
     }
     m_in.erase(m_in.begin(), m_in.begin() + static_cast<std::ptrdiff_t>(pos));
+    m_inStart += pos;
+    while (!m_slices.empty() && m_slices.front().first <= m_inStart)
+        m_slices.pop_front();
 }
 
 void Simulator::Handle(const std::uint8_t* bytes, std::size_t length) {
@@ -654,6 +802,7 @@ std::string Simulator::Help() {
     return "state                         the processor's state\n"
            "log [N]                       the last N lines of the traffic log (default 20)\n"
            "count CODE                    frames received with CODE (hex, e.g. 0x0006)\n"
+           "received [N]                  the last N items received, when read, the quiet before each\n"
            "signal INPUT on|off [W H HZx10] change the signal on input 0..3\n"
            "fault silent on|off           send nothing, ignore everything (link loss)\n"
            "fault drop N                  drop the next N replies\n"
@@ -669,6 +818,7 @@ std::string Simulator::Help() {
            "fault readback-damage N       read-back block N goes out with a bad checksum (0: none)\n"
            "fault readback-skip N         read-back block N is not sent (0: none)\n"
            "fault vanish-after-packets N  the cable is pulled after N data packets (0: never)\n"
+           "fault stall MS                stop reading for MS milliseconds (0 ends it)\n"
            "image TARGET                  size and FNV-1a hash of the stored image (fpga, mcu, hdmirx)\n"
            "image TARGET damage BLOCK     flip a byte of block BLOCK (from 0) of the stored image\n"
            "fault flood SECONDS           every reply kind at line rate for SECONDS (0 stops)\n"
@@ -715,7 +865,10 @@ std::string Simulator::Control(const std::string& line) {
             << " no-announce=" << (f.upgrade.noAnnounce ? 1 : 0)
             << " no-result=" << (f.upgrade.noResult ? 1 : 0) << " damage-packet=" << f.upgrade.damagePacket
             << " readback-damage=" << f.upgrade.damageReadBack << " readback-skip=" << f.upgrade.skipReadBack
-            << " vanish-after-packets=" << f.vanishAfterPackets << "\n";
+            << " vanish-after-packets=" << f.vanishAfterPackets << " stall-ms="
+            << (Stalled(Clock::now()) ? std::chrono::ceil<milliseconds>(m_stallUntil - Clock::now()).count()
+                                      : 0)
+            << "\n";
         const FloodCounts& fc = m_flood.Counts();
         const Clock::time_point now = Clock::now();
         out << "flood " << (FloodRunning(now) ? "on" : (m_floodArmed ? "armed" : "off")) << " remaining-ms="
@@ -728,6 +881,8 @@ std::string Simulator::Control(const std::string& line) {
         const std::size_t first = m_traffic.size() > n ? m_traffic.size() - n : 0;
         for (std::size_t i = first; i < m_traffic.size(); ++i)
             out << m_traffic[i] << "\n";
+    } else if (verb == "received") {
+        out << ReceivedLines(static_cast<std::size_t>(number(1, kReceivedLinesDefault)));
     } else if (verb == "count") {
         const auto code = static_cast<std::uint16_t>(number(1, 0));
         const auto it = m_received.find(code);
@@ -770,7 +925,12 @@ std::string Simulator::Control(const std::string& line) {
             f.upgrade.skipReadBack = static_cast<int>(number(2, 0));
         else if (what == "vanish-after-packets")
             f.vanishAfterPackets = static_cast<int>(number(2, 0));
-        else if (what == "flood") {
+        else if (what == "stall") {
+            if (arg(2).empty() || number(2, -1) < 0)
+                return "error: fault stall needs MS\n";
+            f.stall = milliseconds(number(2, 0));
+            m_stallUntil = Clock::now() + f.stall;
+        } else if (what == "flood") {
             const double seconds = std::strtod(arg(2).c_str(), nullptr);
             if (arg(2).empty() || !(seconds >= 0))
                 return "error: fault flood needs SECONDS\n";
@@ -778,6 +938,7 @@ std::string Simulator::Control(const std::string& line) {
             StartFlood(f.flood);
         } else if (what == "clear") {
             f = Faults{};
+            m_stallUntil = {};
             if (FloodRunning(Clock::now()))
                 StartFlood(milliseconds(0));
             m_floodArmed = false;

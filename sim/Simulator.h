@@ -3,7 +3,8 @@
 // The simulated processor on a pseudo-terminal. Its far end is published as a COM port
 // for the application: a link Ports/COM<n> pointing at the terminal. One thread runs the
 // line: it reads the application's commands, answers through ProcessorModel, sends the
-// keep-alive and the ping, paces what it sends at the wire speed of its baud rate and
+// keep-alive and the ping, paces what it sends at the wire speed of its baud rate, takes what
+// it receives off the terminal no faster than the application's baud rate carries it and
 // applies the faults it has been told to show.
 
 #include "Flood.h"
@@ -36,6 +37,9 @@ struct Faults {
     UpgradeFaults upgrade;              // no announce, no result, damaged packets and read-back blocks
     int vanishAfterPackets = 0;         // the cable is pulled after N data packets (0: never)
     bool refuseResolution = false;      // every change of an output's resolution is refused
+    // Stops reading for this long (a processor busy erasing): what the application sends
+    // meanwhile waits in the terminal. From the start; at run time from the command.
+    std::chrono::milliseconds stall{0};
     // Flood the application with every reply kind at line rate for this long, from the moment
     // it first asks for the whole state (at run time, `fault flood SECONDS` starts at once).
     std::chrono::milliseconds flood{0};
@@ -55,6 +59,18 @@ struct PingStats {
 };
 inline constexpr std::chrono::milliseconds kPingAnswerWindowMs{4000};
 
+// An item the processor received: a 39-byte frame or a 1039-byte block, with the times its
+// first and its last byte were taken off the line.
+struct ReceivedItem {
+    enum class Kind { Frame, DataPacket, PresetFile };
+    Kind kind = Kind::Frame;
+    std::uint16_t code = 0; // the frame's code (0 for a block)
+    std::chrono::steady_clock::time_point first{};
+    std::chrono::steady_clock::time_point last{};
+};
+// How many received items the simulator keeps (the oldest go first).
+inline constexpr std::size_t kReceivedItemsKept = 4096;
+
 struct FloodStatus {
     bool running = false;
     std::chrono::milliseconds remaining{0};
@@ -62,10 +78,11 @@ struct FloodStatus {
 };
 
 struct SimOptions {
-    int port = 1;                                      // the link is <portsFolder>/COM<port>
-    std::string portsFolder;                           // folder of the COM links
-    unsigned baud = 115200;                            // the rate the processor listens at
-    bool pacing = true;                                // send at wire speed (10 bits a byte)
+    int port = 1;            // the link is <portsFolder>/COM<port>
+    std::string portsFolder; // folder of the COM links
+    unsigned baud = 115200;  // the rate the processor listens at
+    // Send at the wire speed and read at the application's (10 bits a byte).
+    bool pacing = true;
     bool bootLoader = false;                           // start in the boot loader
     std::chrono::milliseconds keepAlivePeriodMs{1000}; // 0: no keep-alive
     std::chrono::milliseconds pingPeriodMs{5000};      // 0: no ping
@@ -97,6 +114,9 @@ public:
     // The pings and the flood, read on the line's thread.
     PingStats Pings();
     FloodStatus Flood();
+    // The last `last` items received (of at most kReceivedItemsKept), oldest first, read on
+    // the line's thread.
+    std::vector<ReceivedItem> Received(std::size_t last = kReceivedItemsKept);
 
     std::string LinkPath() const;
     std::string TerminalPath() const;
@@ -117,8 +137,18 @@ private:
     bool OpenTerminal(std::string* error);
     void CloseTerminal();
     void Run();
-    void ReadFromLine();
+    void ReadFromLine(std::chrono::steady_clock::time_point now);
+    // The application's rate on the terminal (the simulator's own when it cannot be read).
+    unsigned ApplicationBaud() const;
+    // Paced reading: the next slice may be taken (a slice's worth of wire time has passed
+    // since the last), and when it may.
+    bool MayRead(std::chrono::steady_clock::time_point now) const;
+    std::chrono::steady_clock::time_point ReadDue() const;
+    bool Stalled(std::chrono::steady_clock::time_point now) const { return now < m_stallUntil; }
     void Cut();
+    std::chrono::steady_clock::time_point TakenAt(std::uint64_t offset) const;
+    void Remember(const std::uint8_t* bytes, std::size_t length, std::size_t at);
+    std::string ReceivedLines(std::size_t last) const;
     void Handle(const std::uint8_t* bytes, std::size_t length);
     void Queue(std::vector<Outgoing> out);
     void QueueNow(const Frame& f, bool reply);
@@ -156,6 +186,14 @@ private:
     std::uint64_t m_restarts = 0;
 
     std::vector<std::uint8_t> m_in;
+    // Paced reading: the wire time up to which the line's bytes have been taken, and the
+    // slices taken that are still in m_in (where in the stream each ends, and when it was read).
+    std::chrono::steady_clock::time_point m_readLine{};
+    unsigned m_readBaud = 115200; // the application's rate, read at each turn of the loop
+    std::chrono::steady_clock::time_point m_stallUntil{}; // nothing is read until then
+    std::uint64_t m_inStart = 0;                          // where in the stream m_in[0] is
+    std::deque<std::pair<std::uint64_t, std::chrono::steady_clock::time_point>> m_slices;
+    std::deque<ReceivedItem> m_receivedItems;
     std::vector<Scheduled> m_queue; // ordered by due time
     std::deque<std::uint8_t> m_wire;
     std::chrono::steady_clock::time_point m_lineFree{};

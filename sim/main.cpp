@@ -37,7 +37,7 @@ void Usage() {
         "  --ports-dir DIR      put the link in the folder DIR instead\n"
         "  --baud RATE          the baud rate the processor listens at: 115200 (default) or 921600;\n"
         "                       bytes sent at another rate are not understood\n"
-        "  --no-pacing          send as fast as possible instead of at the wire speed\n"
+        "  --no-pacing          send and read as fast as possible instead of at the wire speed\n"
         "  --boot-loader        start in the boot loader (announces 0x8002 on its own)\n"
         "  --keep-alive MS      keep-alive period (default 1000, 0 for none)\n"
         "  --restart-ms MS      silence of the restart after a factory reset (default 2000)\n"
@@ -53,6 +53,7 @@ void Usage() {
         "  --garbage            put garbage bytes between records\n"
         "  --refuse-upgrade     every firmware image ends with a failed result\n"
         "  --refuse-resolution  every change of an output's resolution is refused\n"
+        "  --stall MS           read nothing for the first MS milliseconds (a processor busy erasing)\n"
         "  --flood SECONDS      once Corvane asks for the state, flood it with every reply kind at\n"
         "                       line rate for SECONDS (noise, torn and split records included)\n"
         "  -h, --help           this text\n\n"
@@ -115,6 +116,8 @@ int main(int argc, char** argv) {
             options.faults.refuseUpgrade = true;
         } else if (a == "--refuse-resolution") {
             options.faults.refuseResolution = true;
+        } else if (a == "--stall") {
+            options.faults.stall = std::chrono::milliseconds(std::atoi(value().c_str()));
         } else if (a == "--flood") {
             const double seconds = std::strtod(value().c_str(), nullptr);
             if (!(seconds > 0)) {

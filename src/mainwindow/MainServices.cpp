@@ -1,6 +1,7 @@
 #include "mainwindow/MainServices.h"
 
 #include "connection/CConnectDlg.h"
+#include "connection/LinkLog.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "link/PortDiscovery.h"
 #include "mainwindow/CMainDlg.h"
@@ -44,6 +45,9 @@ void MainServices::StartTakingRecords() {
 
 void MainServices::StartWatchingPorts() {
     const SerialPortSources sources = CurrentSerialPortSources();
+    // What goes wrong with a source of the watcher, and what it does about it.
+    m_portWatcher.SetLog(
+        [](const std::string& line) { qCWarning(lcLink).noquote() << QString::fromStdString(line); });
     m_portWatcher.AddSystemSources(sources.portsFolder, static_cast<bool>(sources.devices));
     m_supervision.OnPortListChanged(SerialPortNumbers());
     MessageWindow* main = &m_main;

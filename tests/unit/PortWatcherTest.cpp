@@ -1,15 +1,18 @@
-// The port watcher: a fake udev source and the Ports folder watched with inotify.
+// The port watcher: fake sources on pipes (udev's stand-in, and sources that go into error)
+// and the Ports folder watched with inotify.
 
 #include "platform/PortWatcher.h"
 
 #include "ScratchFolder.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <mutex>
 #include <sys/stat.h>
 #include <thread>
@@ -28,26 +31,135 @@ constexpr auto kReportLimit = 5s;
 // How long to watch for a report that must not come.
 constexpr auto kQuietWatch = 300ms;
 
+// The write end of a fake source's pipe, shared between the test and the source (which makes
+// a new pipe when it is reopened).
+struct FakeEnds {
+    ~FakeEnds() {
+        if (writer >= 0)
+            close(writer);
+    }
+    void Write(const char* events) {
+        std::lock_guard guard(lock);
+        ASSERT_EQ(write(writer, events, strlen(events)), ssize_t(strlen(events)));
+    }
+    void CloseWriter() {
+        std::lock_guard guard(lock);
+        close(writer);
+        writer = -1;
+    }
+    int Reopenings() {
+        std::lock_guard guard(lock);
+        return reopenings;
+    }
+
+    std::mutex lock;
+    int writer = -1;
+    int reopenings = 0;
+};
+
+enum class Reopening { Works, Fails, StaysInError };
+
 // Stands in for udev: each byte written is one event, 's' for a serial device, anything else
-// for another kind of device.
-class FakeUdevSource final : public PortEventSource {
+// for another kind of device; 'c' makes the source close its own descriptor (a descriptor
+// closed by mistake), 'e' makes its read fail. A writer closed is a hang-up.
+class FakeSource final : public PortEventSource {
 public:
-    explicit FakeUdevSource(int readEnd) : m_fd(readEnd) {}
-    ~FakeUdevSource() override { close(m_fd); }
+    FakeSource(std::shared_ptr<FakeEnds> ends, Reopening reopening = Reopening::Works,
+               std::shared_ptr<FakeEnds> fallback = nullptr)
+        : m_ends(std::move(ends)), m_reopening(reopening), m_fallback(std::move(fallback)) {
+        Open();
+    }
+    ~FakeSource() override {
+        if (m_open)
+            close(m_fd);
+    }
     int Descriptor() const override { return m_fd; }
-    bool ReadEvents() override {
+    PortEvents ReadEvents() override {
         bool serial = false;
         char buffer[64];
         ssize_t n;
-        while ((n = read(m_fd, buffer, sizeof buffer)) > 0)
-            for (ssize_t i = 0; i < n; ++i)
+        while ((n = read(m_fd, buffer, sizeof buffer)) > 0) {
+            for (ssize_t i = 0; i < n; ++i) {
+                if (buffer[i] == 'c') {
+                    close(m_fd); // its number stays: poll finds it closed
+                    m_open = false;
+                    return PortEvents::None;
+                }
+                if (buffer[i] == 'e')
+                    return PortEvents::Failed;
                 serial = serial || buffer[i] == 's';
-        return serial;
+            }
+        }
+        if (n == 0)
+            return PortEvents::Failed; // the writer is gone
+        return serial ? PortEvents::Changed : PortEvents::None;
     }
-    std::string Describe() const override { return "fake udev"; }
+    std::string Describe() const override { return m_fallback ? "fake udev" : "fake source"; }
+    bool Reopen() override {
+        {
+            std::lock_guard guard(m_ends->lock);
+            ++m_ends->reopenings;
+        }
+        if (m_reopening == Reopening::Fails)
+            return false;
+        if (m_open)
+            close(m_fd);
+        Open();
+        if (m_reopening == Reopening::StaysInError)
+            m_ends->CloseWriter();
+        return true;
+    }
+    std::unique_ptr<PortEventSource> Fallback() override {
+        return m_fallback ? std::make_unique<FakeSource>(m_fallback) : nullptr;
+    }
 
 private:
-    int m_fd;
+    void Open() {
+        int ends[2];
+        if (pipe2(ends, O_NONBLOCK | O_CLOEXEC) != 0)
+            return;
+        m_fd = ends[0];
+        m_open = true;
+        std::lock_guard guard(m_ends->lock);
+        if (m_ends->writer >= 0)
+            close(m_ends->writer);
+        m_ends->writer = ends[1];
+    }
+
+    std::shared_ptr<FakeEnds> m_ends;
+    Reopening m_reopening;
+    std::shared_ptr<FakeEnds> m_fallback;
+    int m_fd = -1;
+    bool m_open = false;
+};
+
+// The watcher's messages.
+class Messages {
+public:
+    PortWatcher::LogFunction Callback() {
+        return [this](const std::string& line) {
+            std::lock_guard guard(m_lock);
+            m_lines.push_back(line);
+        };
+    }
+    // How many lines hold `part`.
+    int Count(const std::string& part) {
+        std::lock_guard guard(m_lock);
+        return static_cast<int>(std::count_if(m_lines.begin(), m_lines.end(), [&](const std::string& l) {
+            return l.find(part) != std::string::npos;
+        }));
+    }
+    std::string All() {
+        std::lock_guard guard(m_lock);
+        std::string all;
+        for (const std::string& l : m_lines)
+            all += l + "\n";
+        return all;
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<std::string> m_lines;
 };
 
 class Reports {
@@ -77,17 +189,11 @@ private:
 
 class PortWatcherTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(pipe2(m_pipe, O_NONBLOCK | O_CLOEXEC), 0); }
-    void TearDown() override {
-        watcher.Stop();
-        close(m_pipe[1]);
-    }
-    std::unique_ptr<PortEventSource> FakeUdev() { return std::make_unique<FakeUdevSource>(m_pipe[0]); }
-    void Udev(const char* events) {
-        ASSERT_EQ(write(m_pipe[1], events, strlen(events)), ssize_t(strlen(events)));
-    }
+    void TearDown() override { watcher.Stop(); }
+    std::unique_ptr<PortEventSource> FakeUdev() { return std::make_unique<FakeSource>(m_udev); }
+    void Udev(const char* events) { m_udev->Write(events); }
 
-    int m_pipe[2] = {-1, -1};
+    std::shared_ptr<FakeEnds> m_udev = std::make_shared<FakeEnds>();
     Reports reports;
     PortWatcher watcher;
 };
@@ -169,4 +275,92 @@ TEST_F(PortWatcherTest, StopEndsTheThreadAndNothingIsReportedAfterIt) {
     EXPECT_FALSE(watcher.Running());
     std::this_thread::sleep_for(kQuietWatch);
     EXPECT_EQ(reports.Count(), 0);
+}
+
+struct Trouble {
+    const char* name;
+    std::function<void(FakeEnds&)> cause;
+    const char* logged; // what the message says happened
+};
+
+TEST_F(PortWatcherTest, ASourceInErrorIsReopenedAndReportsAgain) {
+    const Trouble troubles[] = {
+        {"writer closed", [](FakeEnds& e) { e.CloseWriter(); }, "hang-up"},
+        {"descriptor closed", [](FakeEnds& e) { e.Write("c"); }, "not open"},
+        {"read fails", [](FakeEnds& e) { e.Write("e"); }, "reading its events failed"},
+    };
+    for (const Trouble& t : troubles) {
+        SCOPED_TRACE(t.name);
+        PortWatcher w;
+        Reports seen;
+        Messages log;
+        auto ends = std::make_shared<FakeEnds>();
+        w.SetLog(log.Callback());
+        w.AddSource(std::make_unique<FakeSource>(ends));
+        ASSERT_TRUE(w.Start(seen.Callback(), kSettle));
+        t.cause(*ends);
+        // Reopened; what happened meanwhile is unknown, so the list is looked at again.
+        ASSERT_TRUE(seen.WaitFor(1)) << log.All();
+        EXPECT_EQ(ends->Reopenings(), 1);
+        ends->Write("s");
+        ASSERT_TRUE(seen.WaitFor(2)) << "events after the reopening are reported";
+        std::this_thread::sleep_for(kQuietWatch);
+        w.Stop();
+        EXPECT_EQ(log.Count(t.logged), 1) << log.All();
+        EXPECT_EQ(log.Count("reopening it"), 1) << log.All();
+        EXPECT_EQ(log.Count("reopened, watching it again"), 1) << log.All();
+        EXPECT_LT(w.WakeUps(), 50u);
+    }
+}
+
+struct Unreopenable {
+    const char* name;
+    Reopening reopening;
+    bool fallback;
+    const char* outcome; // logged once
+};
+
+TEST_F(PortWatcherTest, ASourceThatCannotBeReopenedNeitherSpinsNorSilencesTheOthers) {
+    const Unreopenable cases[] = {
+        {"reopening fails", Reopening::Fails, false, "no longer watched"},
+        {"stays in error after each reopening", Reopening::StaysInError, false, "no longer watched"},
+        {"falls back", Reopening::Fails, true, "watching fake source instead"},
+    };
+    // How long a watcher that gave up is watched for wake-ups.
+    constexpr auto kSpinWatch = 1s;
+    for (const Unreopenable& c : cases) {
+        SCOPED_TRACE(c.name);
+        PortWatcher w;
+        Reports seen;
+        Messages log;
+        auto broken = std::make_shared<FakeEnds>();
+        auto fallback = c.fallback ? std::make_shared<FakeEnds>() : nullptr;
+        auto other = std::make_shared<FakeEnds>();
+        w.SetLog(log.Callback());
+        w.AddSource(std::make_unique<FakeSource>(broken, c.reopening, fallback));
+        w.AddSource(std::make_unique<FakeSource>(other));
+        ASSERT_TRUE(w.Start(seen.Callback(), kSettle));
+        broken->CloseWriter();
+        const auto until = std::chrono::steady_clock::now() + kReportLimit;
+        while (log.Count(c.outcome) == 0 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(10ms);
+        ASSERT_EQ(log.Count(c.outcome), 1) << "never given up: " << log.All();
+        const std::uint64_t wakeUps = w.WakeUps();
+        const int reports = seen.Count();
+        std::this_thread::sleep_for(kSpinWatch);
+        EXPECT_LT(w.WakeUps() - wakeUps, 10u) << "it spins";
+        EXPECT_LT(wakeUps, 100u);
+        EXPECT_EQ(broken->Reopenings(), PortWatcher::kFailuresToGiveUp - 1);
+
+        other->Write("s");
+        EXPECT_TRUE(seen.WaitFor(reports + 1)) << "the other source still reports";
+        if (fallback) {
+            std::this_thread::sleep_for(kQuietWatch);
+            fallback->Write("s");
+            EXPECT_TRUE(seen.WaitFor(reports + 2)) << "the fallback reports";
+        }
+        w.Stop();
+        EXPECT_EQ(log.Count("hang-up"), 1) << log.All();
+        EXPECT_EQ(log.Count(c.outcome), 1) << log.All();
+    }
 }

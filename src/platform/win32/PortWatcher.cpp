@@ -30,6 +30,8 @@ std::vector<std::string> PortWatcher::Describe() const {
     return {};
 }
 
+void PortWatcher::SetLog(LogFunction /*log*/) {}
+
 bool PortWatcher::Start(std::function<void()> /*changed*/, std::chrono::milliseconds /*settle*/) {
     return false;
 }
@@ -38,6 +40,10 @@ void PortWatcher::Stop() {}
 
 bool PortWatcher::Running() const {
     return false;
+}
+
+std::uint64_t PortWatcher::WakeUps() const {
+    return 0;
 }
 
 } // namespace corvane
