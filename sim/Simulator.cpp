@@ -93,6 +93,9 @@ unsigned BaudOf(speed_t speed) {
 }
 
 // About a millisecond of wire time at `baud`, at least one byte: what is sent or taken at once.
+// The read credit a line keeps: a wake-up up to this many slices late loses no time.
+constexpr std::size_t kReadCatchUpSlices = 4;
+
 std::size_t SliceBytes(unsigned baud) {
     return std::max<std::size_t>(1, baud / 10 / 1000);
 }
@@ -448,18 +451,19 @@ Clock::time_point Simulator::NextWake(Clock::time_point now) const {
 }
 
 void Simulator::ReadFromLine(Clock::time_point now) {
-    // Paced, one slice at a time: what the line has carried since the last slice, at most
-    // about a millisecond of it (an idle line saves no more credit than that). Unpaced,
-    // everything that waits.
+    // Paced, a slice at a time: what the line has carried since the last slice. A late wake-up
+    // is caught up (the line went on carrying bytes meanwhile, as a UART's receiver does), but
+    // an idle line saves no more than kReadCatchUpSlices slices of credit. Unpaced, everything
+    // that waits.
     std::uint8_t buffer[4096];
     const bool matches = BaudMatches();
     do {
         std::size_t want = sizeof buffer;
         if (m_options.pacing) {
-            const std::size_t slice = SliceBytes(m_readBaud);
-            m_readLine = std::max(m_readLine, now - WireTime(slice, m_readBaud));
+            const std::size_t most = SliceBytes(m_readBaud) * kReadCatchUpSlices;
+            m_readLine = std::max(m_readLine, now - WireTime(most, m_readBaud));
             const double due = std::chrono::duration<double>(now - m_readLine).count() * m_readBaud / 10.0;
-            want = std::min(slice, static_cast<std::size_t>(due));
+            want = std::min(most, static_cast<std::size_t>(due));
             if (want == 0)
                 return;
         }
