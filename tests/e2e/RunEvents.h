@@ -1,8 +1,9 @@
 #pragma once
 
 // Running the application in the end-to-end tests and the benchmarks: the event loop until
-// something has happened, as the application's own loop runs (without pauses between rounds,
-// which would hold back every record the link's worker hands to the user-interface thread),
+// something has happened, as the application's own loop runs (sleeping until the next event,
+// without pauses between rounds, which would hold back every record the link's worker hands to
+// the user-interface thread),
 // the main window made by the start-up, and the process's resident memory.
 
 #include "mainwindow/CMainDlg.h"

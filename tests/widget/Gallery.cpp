@@ -14,6 +14,8 @@
 #include "ui_dialog102.h"
 #include "upgrade/CPictureEx.h"
 #include "upgrade/CProgressDlg.h"
+#include "upgrade/ExchangePacer.h"
+#include "upgrade/UpgradeImage.h"
 #include "widgets/CBaseDialog.h"
 #include "widgets/CDropButton.h"
 #include "widgets/CGdipButton.h"
@@ -362,6 +364,30 @@ void MessageDialogs(const QString& folder) {
         help.Create();
         help.show();
         Save(help, QString("message-serial-access-%1.png").arg(QString(language).toLower()));
+        // A packet that could not go out, and a read-back that ended at a refused block.
+        const bool chinese = std::string(language) == "Chinese";
+        ExchangeFailure stuck;
+        stuck.kind = ExchangeFailure::Kind::NotLeft;
+        stuck.packet = true;
+        stuck.number = 15;
+        stuck.count = 300;
+        CMessageboxDlg failed(Message(11),
+                              QString::fromStdString("Upgrade failed," + MessageText(kMsgRestartMachine) +
+                                                     "\n" + DescribeFailure(stuck, chinese)),
+                              0);
+        failed.Create();
+        failed.show();
+        Save(failed, QString("message-upgrade-packet-%1.png").arg(QString(language).toLower()));
+        CMessageboxDlg refused(
+            QString::fromStdString(MessageText(kMsgUpgradeMachine)),
+            QString::fromStdString(std::string(chinese ? "校验码错误！" : "Checksum is Error !") + "\n" +
+                                   RefusedBlockText(BlockVerdict::BadChecksum, 63, 62, chinese) + "\n" +
+                                   (chinese ? "读回不完整: 未保存任何内容。"
+                                            : "The read-back is incomplete: nothing of it was kept.")),
+            0);
+        refused.Create();
+        refused.show();
+        Save(refused, QString("message-readback-refused-%1.png").arg(QString(language).toLower()));
     }
     SetLanguage(folder, "English");
 
