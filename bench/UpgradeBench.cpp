@@ -116,8 +116,15 @@ bool Measure(unsigned baud, std::size_t imageSize) {
             continue;
         const double quiet = previous ? Ms(item.first - previous->last) : -1;
         if (item.kind == sim::ReceivedItem::Kind::DataPacket) {
-            if (!packets.empty())
+            if (!packets.empty()) {
                 between.push_back(quiet);
+                if (quiet < kPauseMs)
+                    std::printf(
+                        "  short quiet before packet %zu: %.2f ms (packet %.2f..%.2f ms after the start, "
+                        "the one before %.2f..%.2f)\n",
+                        packets.size() + 1, quiet, Ms(item.first - started), Ms(item.last - started),
+                        Ms(previous->first - started), Ms(previous->last - started));
+            }
             packets.push_back(&item);
         } else if (item.code == kCmdAnnounceImage && previous && previous->code == kCmdEnterBoot) {
             afterEnter = quiet;
@@ -147,12 +154,16 @@ bool Measure(unsigned baud, std::size_t imageSize) {
     std::printf("  against %.0f x max(%.0f ms, %.1f ms) = %.1f ms, the floor if the pause could overlap the "
                 "wire: %+.2f %%\n",
                 n, kPauseMs, packetMs, overlapFloorMs, (spanMs / overlapFloorMs - 1.0) * 100.0);
+    const auto shortQuiets =
+        std::count_if(between.begin(), between.end(), [](double q) { return q < kPauseMs; });
     std::printf(
         "  quiet at the processor: after 0x8000 %.1f ms (at least %.0f), between packets min %.1f "
-        "median %.1f max %.1f ms (at least %.0f), before 0x8004 %.1f ms (at least %.0f)\n",
+        "1st percentile %.1f median %.1f max %.1f ms (at least %.0f; %ld shorter), before 0x8004 %.1f ms "
+        "(at least %.0f)\n",
         afterEnter, kBootQuietMs, between.empty() ? 0 : *std::min_element(between.begin(), between.end()),
-        Quantile(between, 0.5), between.empty() ? 0 : *std::max_element(between.begin(), between.end()),
-        kPauseMs, beforeEnd, kEndQuietMs);
+        Quantile(between, 0.01), Quantile(between, 0.5),
+        between.empty() ? 0 : *std::max_element(between.begin(), between.end()), kPauseMs,
+        static_cast<long>(shortQuiets), beforeEnd, kEndQuietMs);
     std::printf("  the window during the transfer: a %lld ms timer late by at most %.1f ms, 99th percentile "
                 "%.1f ms (%zu ticks)\n",
                 static_cast<long long>(kTickMs.count()),

@@ -145,6 +145,36 @@ std::vector<std::string> SplitOriginList(std::string_view text) {
     return entries;
 }
 
+namespace {
+
+// "host[:port]" or "[v6 address][:port]": the host (brackets kept) and the port's text, empty
+// when there is none. False for a bracket left open, text after the brackets that is not a port,
+// or a colon with no port after it.
+bool SplitHostPort(std::string_view text, std::string_view& host, std::string_view& port) {
+    port = {};
+    if (!text.empty() && text.front() == '[') {
+        const std::size_t close = text.find(']');
+        if (close == std::string_view::npos)
+            return false;
+        host = text.substr(0, close + 1);
+        text.remove_prefix(close + 1);
+        if (text.empty())
+            return true;
+        if (text.front() != ':')
+            return false;
+        port = text.substr(1);
+        return !port.empty();
+    }
+    const std::size_t colon = text.find(':');
+    host = text.substr(0, colon);
+    if (colon == std::string_view::npos)
+        return true;
+    port = text.substr(colon + 1);
+    return !port.empty();
+}
+
+} // namespace
+
 bool IsOrigin(std::string_view text) {
     std::size_t schemeEnd = text.find("://");
     if (schemeEnd == std::string_view::npos)
@@ -152,34 +182,16 @@ bool IsOrigin(std::string_view text) {
     const std::string_view scheme = text.substr(0, schemeEnd);
     if (!EqualNoCase(scheme, "http") && !EqualNoCase(scheme, "https"))
         return false;
-    std::string_view rest = text.substr(schemeEnd + 3);
-    std::string_view host = rest, port;
-    if (!rest.empty() && rest.front() == '[') {
-        const std::size_t close = rest.find(']');
-        if (close == std::string_view::npos || close < 3)
+    std::string_view host, port;
+    if (!SplitHostPort(text.substr(schemeEnd + 3), host, port) || host.empty())
+        return false;
+    if (host.front() == '[') {
+        if (host.size() < 4)
             return false;
-        for (char c : rest.substr(1, close - 1))
+        for (char c : host.substr(1, host.size() - 2))
             if (!IsDigit(c) && !(Lower(c) >= 'a' && Lower(c) <= 'f') && c != ':' && c != '.')
                 return false;
-        host = rest.substr(0, close + 1);
-        rest.remove_prefix(close + 1);
-        if (!rest.empty()) {
-            if (rest.front() != ':')
-                return false;
-            port = rest.substr(1);
-            if (port.empty())
-                return false;
-        }
     } else {
-        const std::size_t colon = rest.find(':');
-        host = rest.substr(0, colon);
-        if (colon != std::string_view::npos) {
-            port = rest.substr(colon + 1);
-            if (port.empty())
-                return false;
-        }
-        if (host.empty())
-            return false;
         for (char c : host) {
             const char l = Lower(c);
             if (!IsDigit(c) && !(l >= 'a' && l <= 'z') && c != '.' && c != '-' && c != '_')
@@ -208,31 +220,12 @@ bool OriginAllowed(const ControlSettings& settings, std::string_view origin) {
 }
 
 bool HostAllowed(std::string_view host, std::string_view localAddress, std::uint16_t localPort) {
-    std::string_view name = host, portText;
-    bool bracketed = false;
-    if (!host.empty() && host.front() == '[') {
-        const std::size_t close = host.find(']');
-        if (close == std::string_view::npos)
-            return false;
-        name = host.substr(1, close - 1);
-        bracketed = true;
-        const std::string_view rest = host.substr(close + 1);
-        if (!rest.empty()) {
-            if (rest.front() != ':')
-                return false;
-            portText = rest.substr(1);
-            if (portText.empty())
-                return false;
-        }
-    } else {
-        const std::size_t colon = host.find(':');
-        name = host.substr(0, colon);
-        if (colon != std::string_view::npos) {
-            portText = host.substr(colon + 1);
-            if (portText.empty())
-                return false;
-        }
-    }
+    std::string_view name, portText;
+    if (!SplitHostPort(host, name, portText))
+        return false;
+    const bool bracketed = !name.empty() && name.front() == '[';
+    if (bracketed)
+        name = name.substr(1, name.size() - 2);
     std::uint32_t port = 80;
     if (!portText.empty() && !ReadPort(portText, port))
         return false;

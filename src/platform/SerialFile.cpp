@@ -352,13 +352,17 @@ void SerialFile::TryWrites() {
                 return;
             continue; // drained already: completed
         }
-        const PendingWrite done = m_writes.Pop();
-        Complete(done.overlapped, kIoSuccess, done.written);
-        if (!m_writes.Empty()) {
-            PendingWrite& next = m_writes.Front();
-            next.deadline =
-                Clock::now() + m_timeouts.writeConstant + m_timeouts.writeMultiplier * next.length;
-        }
+        CompleteFirstWrite(kIoSuccess, Clock::now());
+    }
+}
+
+void SerialFile::CompleteFirstWrite(std::uint32_t status, Clock::time_point now) {
+    const PendingWrite done = m_writes.Pop();
+    Complete(done.overlapped, status, done.written);
+    // The next write's time-out starts when it becomes the first.
+    if (!m_writes.Empty()) {
+        PendingWrite& next = m_writes.Front();
+        next.deadline = now + m_timeouts.writeConstant + m_timeouts.writeMultiplier * next.length;
     }
 }
 
@@ -367,13 +371,7 @@ std::chrono::milliseconds SerialFile::CheckDrain() {
     int queued = 0;
     // A driver that cannot tell (ENOTTY, EINVAL) counts as drained.
     if (::ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= 0) {
-        const PendingWrite done = m_writes.Pop();
-        Complete(done.overlapped, kIoSuccess, done.written);
-        if (!m_writes.Empty()) {
-            PendingWrite& next = m_writes.Front();
-            next.deadline =
-                Clock::now() + m_timeouts.writeConstant + m_timeouts.writeMultiplier * next.length;
-        }
+        CompleteFirstWrite(kIoSuccess, Clock::now());
         return milliseconds{0};
     }
     // Looked at again when the queued bytes should have gone out at the line's rate (10 bits a
@@ -386,13 +384,8 @@ void SerialFile::ExpireWrites(Clock::time_point now) {
     // A write whose time-out has passed completes with the bytes taken so far, like a COM
     // port's write time-out; the next write starts its own time-out then.
     while (!m_writes.Empty() && m_writes.Front().deadline <= now) {
-        const PendingWrite expired = m_writes.Pop();
         // Taken by the driver but not drained: the write did not leave the port in time.
-        Complete(expired.overlapped, expired.draining ? kIoErrorTimeout : kIoSuccess, expired.written);
-        if (!m_writes.Empty()) {
-            PendingWrite& next = m_writes.Front();
-            next.deadline = now + m_timeouts.writeConstant + m_timeouts.writeMultiplier * next.length;
-        }
+        CompleteFirstWrite(m_writes.Front().draining ? kIoErrorTimeout : kIoSuccess, now);
     }
 }
 

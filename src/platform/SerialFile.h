@@ -158,6 +158,8 @@ private:
     void TryRead(bool hangUp);
     bool StartWrite(Overlapped* overlapped, const std::uint8_t* data, std::uint32_t length, bool drain);
     void TryWrites();
+    // Completes the first write with the bytes it wrote; the next one's time-out starts `now`.
+    void CompleteFirstWrite(std::uint32_t status, std::chrono::steady_clock::time_point now);
     // The time to look again at a draining write's queue; 0 when it has drained (and the write
     // was completed).
     std::chrono::milliseconds CheckDrain();

@@ -28,6 +28,16 @@ std::string Item(const ExchangeFailure& f, bool chinese) {
     return text;
 }
 
+ExchangeFailure FailureOf(ExchangeFailure::Kind kind, const Departure& item) {
+    ExchangeFailure failure;
+    failure.kind = kind;
+    failure.packet = item.packet;
+    failure.code = item.code;
+    failure.number = item.number;
+    failure.count = item.count;
+    return failure;
+}
+
 } // namespace
 
 std::string DescribeFailure(const ExchangeFailure& f, bool chinese) {
@@ -110,13 +120,7 @@ std::optional<ExchangePacer::Clock::time_point> ExchangePacer::Pump(ExchangeLine
         const Clock::time_point limit = m_out->written + m_out->wire + kLeaveLimitMs;
         if (now < limit)
             return limit;
-        ExchangeFailure failure;
-        failure.kind = ExchangeFailure::Kind::NotLeft;
-        failure.packet = m_out->departure.packet;
-        failure.code = m_out->departure.code;
-        failure.number = m_out->departure.number;
-        failure.count = m_out->departure.count;
-        Fail(failure);
+        Fail(FailureOf(ExchangeFailure::Kind::NotLeft, m_out->departure));
         return std::nullopt;
     }
     if (m_queue.empty())
@@ -149,13 +153,8 @@ std::optional<ExchangePacer::Clock::time_point> ExchangePacer::Pump(ExchangeLine
     out.wire = WireTime(length);
     const LineSend sent = line.Write(bytes, length, out.ticket);
     if (sent != LineSend::Queued) {
-        ExchangeFailure failure;
-        failure.kind = ExchangeFailure::Kind::NotQueued;
+        ExchangeFailure failure = FailureOf(ExchangeFailure::Kind::NotQueued, out.departure);
         failure.send = sent;
-        failure.packet = out.departure.packet;
-        failure.code = out.departure.code;
-        failure.number = out.departure.number;
-        failure.count = out.departure.count;
         Fail(failure);
         return std::nullopt;
     }
@@ -178,13 +177,8 @@ std::optional<Departure> ExchangePacer::Left(std::uint64_t ticket, bool complete
     if (!m_out || m_out->ticket != ticket || m_failure)
         return std::nullopt;
     if (!complete) {
-        ExchangeFailure failure;
-        failure.kind = ExchangeFailure::Kind::Incomplete;
+        ExchangeFailure failure = FailureOf(ExchangeFailure::Kind::Incomplete, m_out->departure);
         failure.status = status;
-        failure.packet = m_out->departure.packet;
-        failure.code = m_out->departure.code;
-        failure.number = m_out->departure.number;
-        failure.count = m_out->departure.count;
         Fail(failure);
         return std::nullopt;
     }
