@@ -110,8 +110,10 @@ std::string KeptAsideName(const std::string& name, const std::tm& t, int attempt
     std::snprintf(stamp, sizeof stamp, "-%04d%02d%02d-%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1,
                   t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
     std::string kept = stem + stamp;
-    if (attempt >= 2)
-        kept += "-" + std::to_string(attempt);
+    if (attempt >= 2) {
+        kept += '-';
+        kept += std::to_string(attempt);
+    }
     return kept + extension;
 }
 

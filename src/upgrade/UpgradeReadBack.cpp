@@ -142,7 +142,8 @@ void CUpdataDlg::ShowRefusal(const std::string& head) {
         Tr("The read-back is incomplete: nothing of it was kept.", "读回不完整: 未保存任何内容。");
     if (m_verifying) {
         m_verifying = false;
-        text += "\n" + Tr("Verify compared nothing.", "校验未进行比较。");
+        text += '\n';
+        text += Tr("Verify compared nothing.", "校验未进行比较。");
     }
     messageShown = 1;
     Message(MessageText(kMsgUpgradeMachine), text);
