@@ -340,8 +340,7 @@ void CConnectDlg::SaveComSettings(std::uint32_t port, std::uint32_t baud) {
 }
 
 LineSettings CConnectDlg::Line() const {
-    const Config& config = m_context.Settings();
-    return {static_cast<int>(config.comByteSize), static_cast<int>(config.comStopBits)};
+    return PortLineSettings(m_context.Settings());
 }
 
 void CConnectDlg::Message(int titleId, const std::string& text) {

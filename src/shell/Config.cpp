@@ -165,4 +165,14 @@ bool SaveConfig(const std::string& path, const Config& config, const PresetSlots
     return text.Save(path);
 }
 
+LineSettings PortLineSettings(const Config& config) {
+    const LineSettings defaults;
+    LineSettings line;
+    line.dataBits = config.comByteSize >= 5 && config.comByteSize <= 8 ? static_cast<int>(config.comByteSize)
+                                                                       : defaults.dataBits;
+    line.stopBits = config.comStopBits == 1 || config.comStopBits == 2 ? static_cast<int>(config.comStopBits)
+                                                                       : defaults.stopBits;
+    return line;
+}
+
 } // namespace corvane

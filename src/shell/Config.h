@@ -13,6 +13,7 @@
 
 #include "control/ControlAccess.h"
 #include "device/DeviceState.h"
+#include "device/LinkSession.h"
 
 #include <array>
 #include <cstdint>
@@ -56,5 +57,10 @@ bool SaveConfig(const std::string& path, const Config& config, const PresetSlots
 // character; 0 when there are none. Values beyond the range of a 32-bit int are clamped to
 // it.
 std::int32_t TextToInt(std::string_view text);
+
+// The data and stop bits a port is opened with: the stored ones, or 8 and 1 where the file
+// holds values no port takes (5 to 8 data bits, 1 or 2 stop bits). A Config.ini made by hand,
+// with only its Control section, reads them as 0, and then no port could ever be opened.
+LineSettings PortLineSettings(const Config& config);
 
 } // namespace corvane

@@ -119,6 +119,26 @@ TEST_F(ConfigTest, NumbersAreReadTheWayAtoiReadsThem) {
     EXPECT_EQ(m_config.layerColors[0].blue, static_cast<std::uint32_t>(INT_MAX));
 }
 
+TEST(PortLineSettings, ValuesNoPortTakesFallBackToEightDataBitsAndOneStopBit) {
+    struct Case {
+        std::uint32_t byteSize, stopBits;
+        int dataBits, stop;
+    };
+    const Case cases[] = {
+        {8, 1, 8, 1}, {7, 2, 7, 2}, {5, 1, 5, 1},           // as stored
+        {0, 0, 8, 1},                                       // a file with only its Control section
+        {4, 3, 8, 1}, {9, 1, 8, 1}, {0xFFFFFFFFu, 1, 8, 1}, // out of range
+    };
+    for (const Case& c : cases) {
+        Config config;
+        config.comByteSize = c.byteSize;
+        config.comStopBits = c.stopBits;
+        const LineSettings line = PortLineSettings(config);
+        EXPECT_EQ(line.dataBits, c.dataBits) << c.byteSize;
+        EXPECT_EQ(line.stopBits, c.stop) << c.stopBits;
+    }
+}
+
 TEST_F(ConfigTest, TheControlInterfaceIsOffUnlessSwitchedOnAndKeepsItsDefaultsForMissingKeys) {
     ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets)); // a first start: no Control section
     EXPECT_FALSE(m_config.control.enabled);
