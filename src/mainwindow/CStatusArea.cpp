@@ -30,7 +30,9 @@ CStatusArea::CStatusArea(const DeviceState& state, const LinkMembers& link, QWid
     m_blink->setSingleShot(true);
     m_blink->setInterval(static_cast<int>(kBlinkPeriodMs.count()));
     connect(m_blink, &QTimer::timeout, this, [this] {
-        update(LampRect());
+        // The whole area: the port and its rate beside the lamp change with the link, and a
+        // system that keeps a window's pixels (Windows) shows only what was painted again.
+        update();
         emit blinked();
     });
     setAttribute(Qt::WA_TranslucentBackground);
