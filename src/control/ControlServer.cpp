@@ -286,7 +286,7 @@ bool ControlServer::OnRequest(const QHttpServerRequest& request, QTcpSocket* soc
         }
     } else if (answer.refused || answer.status >= 400)
         qCWarning(lcControl).noquote() << QString::fromStdString(answer.logLine);
-    else
+    else if (!answer.logLine.empty()) // reads (status, state) are not logged: clients poll them
         qCDebug(lcControl).noquote() << QString::fromStdString(answer.logLine);
 
     if (upgrade && answer.status == kStatusUpgrade) {
