@@ -5,18 +5,27 @@
 #include "mainwindow/CMainDlg.h"
 #include "mainwindow/MainLog.h"
 #include "platform/Paths.h"
+#include "platform/ui/LogFile.h"
 #include "platform/ui/MessageWindow.h"
 #include "shell/CorvaneApp.h"
 #include "shell/Language.h"
 #include "widgets/Theme.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QTimer>
 
 namespace {
+
+// When main() began.
+QElapsedTimer& StartedAt() {
+    static QElapsedTimer timer;
+    return timer;
+}
 
 class QtStartupUi : public corvane::StartupUi {
 public:
@@ -26,12 +35,25 @@ public:
         box.exec();
     }
     void RunMainWindow(corvane::CCorvaneApp& app) override {
+#ifdef _WIN32
+        // A windowed program on Windows has no console: its log goes to corvane.log beside
+        // Config.ini (%APPDATA%\corvane when installed).
+        if (!app.iniFolder.empty())
+            corvane::StartLogFile(corvane::JoinPath(app.iniFolder, "corvane.log"));
+#endif
         LogWhereFilesAre(app);
         corvane::CMainDlg main(app);
+        // For support and for the start-up figure: when the window first stands on the screen.
+        QTimer::singleShot(0, &main, [&main] {
+            if (main.isVisible())
+                qCInfo(lcMain).noquote()
+                    << "the main window is shown," << StartedAt().elapsed() << "ms after the program started";
+        });
         main.DoModal();
         // Workers handing records to the window must not wait for it any more.
         corvane::ShutDownWindowMessages();
         main.ShutDownLink();
+        corvane::StopLogFile();
     }
 
 private:
@@ -56,8 +78,15 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    // The diagnostic log is off unless asked for (QT_LOGGING_RULES="corvane.*.debug=true").
-    QLoggingCategory::setFilterRules(QStringLiteral("corvane.*.debug=false"));
+    StartedAt().start();
+    // The diagnostic log is off unless asked for: QT_LOGGING_RULES="corvane.*.debug=true", or
+    // the same rules in CORVANE_LOG_RULES (wine does not hand QT_ variables to the program).
+    // The control interface serves plain HTTP: that Qt Network finds no TLS backend (Windows
+    // ships none beside the program) is no news.
+    const QByteArray rules = qgetenv("CORVANE_LOG_RULES");
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.network.ssl.warning=false\n") +
+                                     (rules.isEmpty() ? QStringLiteral("corvane.*.debug=false")
+                                                      : QString::fromUtf8(rules).replace(';', '\n')));
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     // The desktop entry of the installed program, so desktops match the window with its icon.

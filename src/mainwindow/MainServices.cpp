@@ -51,7 +51,13 @@ void MainServices::StartWatchingPorts() {
     m_portWatcher.AddSystemSources(sources.portsFolder, static_cast<bool>(sources.devices));
     m_supervision.OnPortListChanged(SerialPortNumbers());
     MessageWindow* main = &m_main;
-    if (!m_portWatcher.Start([main] { PostWindowMessage(main, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0); })) {
+    const auto changed = [main] { PostWindowMessage(main, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0); };
+    if (!m_portWatcher.Start(changed)) {
+        // Windows tells the windows themselves (WM_DEVICECHANGE).
+        if (m_deviceMessages.Start(changed)) {
+            qCDebug(lcMain) << "watching the serial ports: the system's device messages (WM_DEVICECHANGE)";
+            return;
+        }
         qCWarning(lcMain)
             << "the serial ports are not watched: new ports are found by the search's walk only";
         return;
@@ -90,6 +96,7 @@ void MainServices::OfferSerialAccessHelp() {
 
 void MainServices::ShutDownLink() {
     m_portWatcher.Stop();
+    m_deviceMessages.Stop();
     m_acceptRecords = false;
     m_app.link.SetOwner(nullptr);
     m_app.link.Close();

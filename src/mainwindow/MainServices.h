@@ -13,6 +13,7 @@
 #include "pages/PageContext.h"
 #include "platform/PortWatcher.h"
 #include "platform/WindowMessages.h"
+#include "platform/ui/DeviceMessages.h"
 #include "platform/ui/MessageWindow.h"
 
 namespace corvane {
@@ -126,6 +127,7 @@ private:
     MessageWindow* m_upgradeDialog = nullptr; // while it is open
     std::uint64_t m_heldBackLogged = 0;       // frames held back so far, as the log told
     PortWatcher m_portWatcher;
+    DeviceMessages m_deviceMessages; // Windows: WM_DEVICECHANGE in place of the watcher
 };
 
 } // namespace corvane
