@@ -1,4 +1,4 @@
-# The installed program and its package.
+# The installed program and its package (on Windows: WindowsRuntime.cmake).
 #
 # `cmake --install` lays the program out as the build does: the executable with its Language
 # and Image folders in <prefix>/lib/corvane, and <prefix>/bin/corvane a symbolic link to it
@@ -8,6 +8,11 @@
 # the icons and the AppStream metainfo go where desktops look for them.
 
 if(NOT CORVANE_GUI)
+    return()
+endif()
+# Windows has a layout of its own, and a setup program instead of the package.
+if(WIN32)
+    include(cmake/WindowsRuntime.cmake)
     return()
 endif()
 
