@@ -456,6 +456,9 @@ void Simulator::ReadFromLine(Clock::time_point now) {
     // an idle line saves no more than kReadCatchUpSlices slices of credit. Unpaced, everything
     // that waits.
     std::uint8_t buffer[4096];
+    // The rate as the application set it now: it may have changed it while the loop slept, and
+    // bytes at the new rate must not be taken at the old one.
+    m_readBaud = ApplicationBaud();
     const bool matches = BaudMatches();
     do {
         std::size_t want = sizeof buffer;
