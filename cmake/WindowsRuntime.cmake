@@ -128,9 +128,9 @@ if(CORVANE_MAKENSIS)
                 -DOUTFILE=${setup_exe} -DFILES=${CMAKE_BINARY_DIR}/setup-files.nsh
                 ${PROJECT_SOURCE_DIR}/resources/windows/corvane.nsi
         BYPRODUCTS ${setup_exe}
-        DEPENDS corvane corvane_windows_runtime
         COMMENT "Making corvane-setup-${PROJECT_VERSION}.exe"
         VERBATIM)
+    add_dependencies(setup corvane corvane_windows_runtime)
     if(TARGET corvane-cli)
         add_dependencies(setup corvane-cli)
     endif()
