@@ -1,0 +1,142 @@
+// OSC messages checked into the control interface's operations: the same operations, ranges
+// and refusals as HTTP.
+
+#include "control/OscRequest.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace corvane::control;
+
+namespace {
+
+OscArgument I(std::int64_t v) {
+    return {'i', v, 0.0, {}};
+}
+OscArgument F(double v) {
+    return {'f', 0, v, {}};
+}
+OscArgument S(std::string v) {
+    return {'s', 0, 0.0, std::move(v)};
+}
+OscArgument Bool(bool v) {
+    return {v ? 'T' : 'F', 0, 0.0, {}};
+}
+
+TEST(OscRequest, GoodMessagesBecomeTheOperationsOfTheHttpInterface) {
+    {
+        const ParsedRequest r = ParseOscMessage({"/corvane/input", {I(2)}});
+        ASSERT_TRUE(r.Ok()) << r.error.message;
+        EXPECT_EQ(std::get<SelectInput>(*r.operation).input, 1) << "inputs as the operator counts them";
+    }
+    {
+        const ParsedRequest r = ParseOscMessage({"/corvane/preset/recall", {F(10.0)}});
+        ASSERT_TRUE(r.Ok()) << r.error.message;
+        EXPECT_EQ(std::get<RecallPreset>(*r.operation).preset, 9) << "a whole float, as QLab may send";
+    }
+    {
+        const ParsedRequest r = ParseOscMessage({"/corvane/preset/load", {I(1)}});
+        ASSERT_TRUE(r.Ok()) << r.error.message;
+        EXPECT_EQ(std::get<LoadPresetSlot>(*r.operation).slot, 0);
+    }
+    for (const auto& [argument, on] : std::vector<std::pair<OscArgument, bool>>{
+             {Bool(true), true}, {Bool(false), false}, {I(1), true}, {I(0), false}, {F(1.0), true}}) {
+        const ParsedRequest r = ParseOscMessage({"/corvane/layer/3/on", {argument}});
+        ASSERT_TRUE(r.Ok()) << r.error.message;
+        const SetLayer& layer = std::get<SetLayer>(*r.operation);
+        EXPECT_EQ(layer.layer, 2);
+        EXPECT_EQ(layer.on, on);
+        EXPECT_FALSE(layer.window);
+    }
+    {
+        const ParsedRequest r =
+            ParseOscMessage({"/corvane/layer/1/window", {I(125), I(198), I(1920), I(1080)}});
+        ASSERT_TRUE(r.Ok()) << r.error.message;
+        const SetLayer& layer = std::get<SetLayer>(*r.operation);
+        ASSERT_TRUE(layer.window);
+        EXPECT_EQ(layer.window->x, 125u);
+        EXPECT_EQ(layer.window->h, 1080u);
+        EXPECT_FALSE(layer.on);
+    }
+    {
+        const ParsedRequest r = ParseOscMessage({"/corvane/picture/4/brightness", {I(60)}});
+        ASSERT_TRUE(r.Ok()) << r.error.message;
+        const SetPicture& p = std::get<SetPicture>(*r.operation);
+        EXPECT_EQ(p.output, 3);
+        EXPECT_EQ(p.brightness, 60);
+        EXPECT_FALSE(p.contrast);
+    }
+    {
+        const ParsedRequest r = ParseOscMessage({"/corvane/picture/1/gamma", {F(2.2)}});
+        ASSERT_TRUE(r.Ok()) << r.error.message;
+        EXPECT_EQ(std::get<SetPicture>(*r.operation).gamma, 22) << "kept as tenths";
+    }
+    {
+        const ParsedRequest r = ParseOscMessage({"/corvane/picture/1/gamma", {S("off")}});
+        ASSERT_TRUE(r.Ok()) << r.error.message;
+        EXPECT_EQ(std::get<SetPicture>(*r.operation).gamma, 255);
+    }
+    {
+        const ParsedRequest r = ParseOscMessage({"/corvane/picture/2/colortemp", {S("6500K")}});
+        ASSERT_TRUE(r.Ok()) << r.error.message;
+        EXPECT_EQ(std::get<SetPicture>(*r.operation).colorTemp, 2);
+    }
+    {
+        const ParsedRequest r = ParseOscMessage({"/corvane/sync", {}});
+        ASSERT_TRUE(r.Ok()) << r.error.message;
+        EXPECT_TRUE(std::holds_alternative<Synchronise>(*r.operation));
+    }
+}
+
+TEST(OscRequest, BadMessagesAreRefusedWithTheFieldAtFault) {
+    struct Case {
+        const char* name;
+        OscMessage message;
+        int status;
+        const char* field;
+    };
+    const std::vector<Case> cases = {
+        {"not ours", {"/qlab/go", {}}, 404, ""},
+        {"unknown operation", {"/corvane/output", {I(1)}}, 404, ""},
+        {"unknown picture value", {"/corvane/picture/1/hue", {I(1)}}, 404, ""},
+        {"the root alone", {"/corvane/", {}}, 404, ""},
+        {"a trailing part", {"/corvane/input/1", {I(1)}}, 404, ""},
+        {"missing argument", {"/corvane/input", {}}, 400, "input"},
+        {"too many arguments", {"/corvane/preset/recall", {I(1), I(2)}}, 400, "preset"},
+        {"a text for a number", {"/corvane/input", {S("2")}}, 400, "input"},
+        {"a switch for a number", {"/corvane/input", {Bool(true)}}, 400, "input"},
+        {"input out of range", {"/corvane/input", {I(5)}}, 400, "input"},
+        {"input zero", {"/corvane/input", {I(0)}}, 400, "input"},
+        {"a float that is not whole", {"/corvane/preset/recall", {F(2.5)}}, 400, "preset"},
+        {"a float that is no number", {"/corvane/input", {F(std::nan(""))}}, 400, "input"},
+        {"slot out of range", {"/corvane/preset/load", {I(11)}}, 400, "slot"},
+        {"layer out of range", {"/corvane/layer/5/on", {I(1)}}, 400, "layer"},
+        {"layer is no number", {"/corvane/layer/x/on", {I(1)}}, 400, "layer"},
+        {"a switch of 2", {"/corvane/layer/1/on", {I(2)}}, 400, "on"},
+        {"a switch as text", {"/corvane/layer/1/on", {S("on")}}, 400, "on"},
+        {"window of three", {"/corvane/layer/1/window", {I(1), I(2), I(300)}}, 400, "window"},
+        {"window too small", {"/corvane/layer/1/window", {I(0), I(0), I(8), I(8)}}, 400, "w"},
+        {"window with a text", {"/corvane/layer/1/window", {I(0), S("0"), I(64), I(64)}}, 400, "y"},
+        {"output out of range", {"/corvane/picture/0/contrast", {I(50)}}, 400, "output"},
+        {"brightness out of range", {"/corvane/picture/1/brightness", {I(256)}}, 400, "brightness"},
+        {"a negative gain", {"/corvane/picture/1/red", {I(-1)}}, 400, "red"},
+        {"gamma out of range", {"/corvane/picture/1/gamma", {F(9.0)}}, 400, "gamma"},
+        {"gamma as another text", {"/corvane/picture/1/gamma", {S("on")}}, 400, "gamma"},
+        {"colour temperature unknown", {"/corvane/picture/1/colortemp", {S("3200K")}}, 400, "colorTemp"},
+        {"colour temperature as a number", {"/corvane/picture/1/colortemp", {I(6500)}}, 400, "colorTemp"},
+        {"sync with an argument", {"/corvane/sync", {I(1)}}, 400, ""},
+        {"an unknown type tag", {"/corvane/input", {{'b', 0, 0.0, {}}}}, 400, "input"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ParsedRequest r = ParseOscMessage(c.message);
+        ASSERT_FALSE(r.Ok());
+        EXPECT_EQ(r.error.status, c.status) << r.error.message;
+        EXPECT_EQ(r.error.field, c.field) << r.error.message;
+        EXPECT_FALSE(r.error.message.empty());
+    }
+}
+
+} // namespace
