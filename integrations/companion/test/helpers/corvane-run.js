@@ -32,9 +32,10 @@ function freePort() {
 	})
 }
 
-function getJson(port, urlPath) {
+function getJson(port, urlPath, token) {
 	return new Promise((resolve) => {
-		const req = http.get({ host: '127.0.0.1', port, path: urlPath, timeout: 3000, agent: false }, (res) => {
+		const headers = token ? { Authorization: `Bearer ${token}` } : {}
+		const req = http.get({ host: '127.0.0.1', port, path: urlPath, headers, timeout: 3000, agent: false }, (res) => {
 			let text = ''
 			res.on('data', (c) => (text += c))
 			res.on('end', () => {
@@ -152,9 +153,10 @@ async function stopChild(child, ms = 5000) {
 
 /**
  * Starts corvane-sim and Corvane; resolves once GET /api/status says synchronised.
+ * `control` adds keys to Config.ini's [Control] section (e.g. { Token: '...' }).
  * @returns {Promise<{ port: number, sim: Sim, dir: string, stop: () => Promise<void> }>}
  */
-async function startCorvane({ corvaneBin, simBin, syncMs = 60000, simArgs = [] }) {
+async function startCorvane({ corvaneBin, simBin, syncMs = 60000, simArgs = [], control = {} }) {
 	const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'corvane-companion-'))
 	const folders = {}
 	for (const name of ['app', 'home', 'config', 'data', 'runtime', 'cache']) {
@@ -170,7 +172,8 @@ async function startCorvane({ corvaneBin, simBin, syncMs = 60000, simArgs = [] }
 
 	const port = await freePort()
 	fs.mkdirSync(path.join(folders.config, 'corvane'), { recursive: true })
-	fs.writeFileSync(path.join(folders.config, 'corvane', 'Config.ini'), `[Control]\nEnabled=1\nPort=${port}\n`)
+	const extra = Object.entries(control).map(([k, v]) => `${k}=${v}\n`).join('')
+	fs.writeFileSync(path.join(folders.config, 'corvane', 'Config.ini'), `[Control]\nEnabled=1\nPort=${port}\n${extra}`)
 
 	const env = {
 		...process.env,
@@ -204,7 +207,7 @@ async function startCorvane({ corvaneBin, simBin, syncMs = 60000, simArgs = [] }
 		await waitUntil(
 			async () => {
 				if (appChild.exitCode !== null) throw new Error(`corvane ended with ${appChild.exitCode}`)
-				const status = await getJson(port, '/api/status')
+				const status = await getJson(port, '/api/status', control.Token)
 				return !!(status && status.link && status.link.synchronised)
 			},
 			syncMs,
