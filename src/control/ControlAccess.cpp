@@ -128,7 +128,7 @@ std::string_view TrimBlanks(std::string_view text) {
 
 } // namespace
 
-std::vector<std::string> SplitOriginList(std::string_view text) {
+std::vector<std::string> SplitList(std::string_view text) {
     std::vector<std::string> entries;
     std::string entry;
     for (char c : text) {

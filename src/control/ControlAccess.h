@@ -34,6 +34,11 @@ struct ControlSettings {
     // AllowedOrigins=; empty: no browser page may.
     std::vector<std::string> allowedOrigins;
     std::uint32_t connectionsPerClient = kDefaultConnectionsPerClient; // open at once per address
+    // The UDP port of OSC on `address`; 0: no OSC. OSC has no token: on loopback every sender is
+    // heard, on any other address only the senders listed (IP addresses, as OscAllowedSenders=
+    // lists them; none by default).
+    std::uint16_t oscPort = 0;
+    std::vector<std::string> oscAllowedSenders;
 };
 
 // 127.0.0.0/8, ::1 and "localhost".
@@ -59,8 +64,9 @@ bool Authorised(const ControlSettings& settings, std::string_view authorization,
 
 // ---- the headers a browser sends
 
-// The entries of an AllowedOrigins= value: separated by commas and/or blanks.
-std::vector<std::string> SplitOriginList(std::string_view text);
+// The entries of a list value (AllowedOrigins=, OscAllowedSenders=): separated by commas
+// and/or blanks.
+std::vector<std::string> SplitList(std::string_view text);
 
 // Whether `text` is an origin as a browser sends it: "http://" or "https://", a host (a name,
 // an IPv4 address or an IPv6 address in brackets) and an optional ":port", nothing after.

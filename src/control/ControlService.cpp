@@ -15,6 +15,8 @@ HttpResponse Answer(int status, std::string body) {
     return r;
 }
 
+} // namespace
+
 const char* OutcomeName(Outcome o) {
     switch (o) {
     case Outcome::Sent:
@@ -33,7 +35,33 @@ const char* OutcomeName(Outcome o) {
     return "";
 }
 
-} // namespace
+std::string OutcomeMessage(Outcome o) {
+    switch (o) {
+    case Outcome::Sent:
+    case Outcome::Unchanged:
+        return {};
+    case Outcome::NotSynchronised:
+        return "the processor is not synchronised: nothing was sent";
+    case Outcome::Busy:
+        return "the processor is answering an earlier change: nothing was sent";
+    case Outcome::TransferRunning:
+        return "a firmware transfer is running: nothing was sent";
+    case Outcome::NoPresetFile:
+        return "the slot has no readable preset file: nothing was sent";
+    }
+    return {};
+}
+
+Outcome RunChange(ControlTarget& target, const Operation& operation) {
+    const LinkSummary link = target.Link();
+    if (link.transferRunning)
+        return Outcome::TransferRunning;
+    if (target.State().linkState != kLinkSynchronised)
+        return Outcome::NotSynchronised;
+    if (link.waiting)
+        return Outcome::Busy;
+    return target.Execute(operation);
+}
 
 std::string ErrorBody(const std::string& message, const std::string& field) {
     Json j{{"ok", false}, {"error", message}};
@@ -131,16 +159,7 @@ HttpResponse ControlService::Operate(const HttpRequest& request, const std::stri
         return Answer(200, Dump(j));
     }
 
-    Outcome outcome;
-    if (link.transferRunning)
-        outcome = Outcome::TransferRunning;
-    else if (m_target.State().linkState != kLinkSynchronised)
-        outcome = Outcome::NotSynchronised;
-    else if (link.waiting)
-        outcome = Outcome::Busy;
-    else
-        outcome = m_target.Execute(op);
-
+    const Outcome outcome = RunChange(m_target, op);
     HttpResponse r;
     r.logLine = who + OperationName(op) + " " + OutcomeName(outcome);
     switch (outcome) {
@@ -151,20 +170,14 @@ HttpResponse ControlService::Operate(const HttpRequest& request, const std::stri
             Dump(Json{{"ok", true}, {"operation", OperationName(op)}, {"sent", outcome == Outcome::Sent}});
         break;
     case Outcome::NotSynchronised:
-        r.status = 409;
-        r.body = ErrorBody("the processor is not synchronised: nothing was sent");
-        break;
     case Outcome::Busy:
-        r.status = 409;
-        r.body = ErrorBody("the processor is answering an earlier change: nothing was sent");
-        break;
     case Outcome::TransferRunning:
         r.status = 409;
-        r.body = ErrorBody("a firmware transfer is running: nothing was sent");
+        r.body = ErrorBody(OutcomeMessage(outcome));
         break;
     case Outcome::NoPresetFile:
         r.status = 404;
-        r.body = ErrorBody("the slot has no readable preset file: nothing was sent", "slot");
+        r.body = ErrorBody(OutcomeMessage(outcome), "slot");
         break;
     }
     return r;

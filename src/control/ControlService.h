@@ -87,6 +87,17 @@ private:
     RateLimiter m_limiter;
 };
 
+// A change as the interface runs it, whoever asks (HTTP, OSC): refused while a firmware
+// transfer owns the line, without a synchronised link or while the processor answers a wait;
+// otherwise the target's own outcome.
+Outcome RunChange(ControlTarget& target, const Operation& operation);
+
+// "sent", "not synchronised", ... as the log names an outcome.
+const char* OutcomeName(Outcome outcome);
+// Why nothing was sent, as the answer says it ("the processor is not synchronised: nothing was
+// sent"); empty for Sent and Unchanged.
+std::string OutcomeMessage(Outcome outcome);
+
 // {"ok": false, "error": message, "field": field} (without "field" when empty).
 std::string ErrorBody(const std::string& message, const std::string& field = {});
 

@@ -205,7 +205,9 @@ ParsedRequest ParseOscMessage(const OscMessage& message) {
     const std::optional<Mapping> map = Map(message, error);
     if (!map)
         return error;
-    return ParseRequest("POST", map->path, map->body.dump());
+    // A string argument of any bytes (not UTF-8, say) becomes text JSON can hold, which the
+    // checks then refuse as no name they know; a plain dump would throw.
+    return ParseRequest("POST", map->path, map->body.dump(-1, ' ', false, Json::error_handler_t::replace));
 }
 
 } // namespace corvane::control

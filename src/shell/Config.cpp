@@ -87,10 +87,15 @@ void ReadControl(const IniText& text, control::ControlSettings& c) {
         c.ratePerSecond = static_cast<std::uint32_t>(rate);
     // Read whole: an origin cut at the length other values are read with would be another one.
     if (const std::optional<std::string> origins = text.Find(kControlSection, "AllowedOrigins"))
-        c.allowedOrigins = control::SplitOriginList(*origins);
+        c.allowedOrigins = control::SplitList(*origins);
     const std::int32_t perClient = TextToInt(ReadValue(text, kControlSection, "ConnectionsPerClient"));
     if (perClient > 0)
         c.connectionsPerClient = static_cast<std::uint32_t>(std::min(perClient, control::kMaxConnections));
+    const std::int32_t oscPort = TextToInt(ReadValue(text, kControlSection, "OscPort"));
+    if (oscPort > 0 && oscPort <= 65535)
+        c.oscPort = static_cast<std::uint16_t>(oscPort);
+    if (const std::optional<std::string> senders = text.Find(kControlSection, "OscAllowedSenders"))
+        c.oscAllowedSenders = control::SplitList(*senders);
 }
 
 } // namespace

@@ -175,6 +175,22 @@ TEST_F(ConfigTest, TheControlInterfaceIsOffUnlessSwitchedOnAndKeepsItsDefaultsFo
     ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
     EXPECT_TRUE(m_config.control.allowedOrigins.empty());
     EXPECT_EQ(m_config.control.connectionsPerClient, static_cast<std::uint32_t>(control::kMaxConnections));
+    EXPECT_EQ(m_config.control.oscPort, 0) << "no OSC unless a port is given";
+
+    // OSC: its port (0 or one out of range is none) and the senders heard off loopback.
+    WriteBytes(m_path, "[Control]\r\nOscPort=53000\r\nOscAllowedSenders=192.168.10.20, 10.0.0.7\r\n");
+    ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
+    EXPECT_EQ(m_config.control.oscPort, 53000);
+    EXPECT_EQ(m_config.control.oscAllowedSenders, (std::vector<std::string>{"192.168.10.20", "10.0.0.7"}));
+    EXPECT_FALSE(m_config.control.enabled) << "OSC does not switch HTTP on";
+    for (const char* port : {"0", "65536", "-1", "x"}) {
+        WriteBytes(m_path, std::string("[Control]\r\nOscPort=") + port + "\r\n");
+        ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
+        EXPECT_EQ(m_config.control.oscPort, 0) << port;
+    }
+    WriteBytes(m_path, "[Control]\r\nOscPort=65535\r\n");
+    ASSERT_TRUE(LoadConfig(m_path, m_config, m_presets));
+    EXPECT_EQ(m_config.control.oscPort, 65535) << "the last port is one";
 
     // Saving leaves the section as the operator typed it.
     WriteBytes(m_path, "[ComSet]\r\nPortNum=1\r\n[Control]\r\nEnabled=1\r\n");

@@ -4,6 +4,7 @@
 // passed in, the count of connections, the answer to a request against a recording target
 // (a running firmware transfer among its refusals), and the events of state changes.
 
+#include "RecordingTarget.h"
 #include "control/ControlAccess.h"
 #include "control/ControlRequest.h"
 #include "control/ControlService.h"
@@ -270,28 +271,6 @@ TEST(RateLimiter, TheTableOfClientsIsBounded) {
 
 // ---- the answer to a request
 
-class RecordingTarget : public ControlTarget {
-public:
-    RecordingTarget() { state.linkState = kLinkSynchronised; }
-    const DeviceState& State() const override { return state; }
-    LinkSummary Link() const override {
-        LinkSummary l;
-        l.linkState = state.linkState;
-        l.waiting = waiting;
-        l.transferRunning = transfer;
-        return l;
-    }
-    Outcome Execute(const Operation& op) override {
-        executed.push_back(OperationName(op));
-        return outcome;
-    }
-    DeviceState state;
-    bool waiting = false;
-    bool transfer = false;
-    Outcome outcome = Outcome::Sent;
-    std::vector<std::string> executed;
-};
-
 constexpr std::uint16_t kPort = 8642;
 
 // A request as Qt's client sends it to the interface on 127.0.0.1:8642.
@@ -547,9 +526,9 @@ TEST(BrowserRules, ThePreflightSaysWhatThePageMaySend) {
     preflight.path = "/api/reboot";
     EXPECT_EQ(service.Handle(preflight, 0).status, 404);
     // A list as Config.ini gives it; what is no origin never matches.
-    EXPECT_EQ(SplitOriginList(" http://a.example:1, https://b.example\thttp://c/ ,,"),
+    EXPECT_EQ(SplitList(" http://a.example:1, https://b.example\thttp://c/ ,,"),
               (std::vector<std::string>{"http://a.example:1", "https://b.example", "http://c/"}));
-    s.allowedOrigins = SplitOriginList("http://a.example:1 http://c/ ftp://d.example http://e.example:0");
+    s.allowedOrigins = SplitList("http://a.example:1 http://c/ ftp://d.example http://e.example:0");
     EXPECT_EQ(InvalidOrigins(s),
               (std::vector<std::string>{"http://c/", "ftp://d.example", "http://e.example:0"}));
     EXPECT_FALSE(OriginAllowed(s, "http://c/"));

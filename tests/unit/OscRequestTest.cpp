@@ -128,6 +128,9 @@ TEST(OscRequest, BadMessagesAreRefusedWithTheFieldAtFault) {
         {"colour temperature as a number", {"/corvane/picture/1/colortemp", {I(6500)}}, 400, "colorTemp"},
         {"sync with an argument", {"/corvane/sync", {I(1)}}, 400, ""},
         {"an unknown type tag", {"/corvane/input", {{'b', 0, 0.0, {}}}}, 400, "input"},
+        // Bytes that are no UTF-8 are refused, not thrown at the window.
+        {"a name that is no UTF-8", {"/corvane/picture/1/gamma", {S("o\xff\xfe")}}, 400, "gamma"},
+        {"an address that is no UTF-8", {"/corvane/\xffinput", {I(1)}}, 404, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
