@@ -1,8 +1,19 @@
 #pragma once
 
-// The control interface's log: "corvane.control" (refused requests are warnings; every
-// request is a debug line).
+// The control interface's log: "corvane.control" (refused requests and OSC messages are
+// warnings; every request and message is a debug line).
 
 #include <QLoggingCategory>
+#include <string>
+
+class QHostAddress;
 
 Q_DECLARE_LOGGING_CATEGORY(lcControl)
+
+namespace corvane::control {
+
+// An address as the log, the counts and the OSC senders' list name it: an IPv4 client of an
+// IPv6 socket as IPv4.
+std::string AddressText(const QHostAddress& address);
+
+} // namespace corvane::control

@@ -38,18 +38,17 @@ QHttpServerResponder::StatusCode Status(int status) {
     return static_cast<QHttpServerResponder::StatusCode>(status);
 }
 
-// An address as the log and the counts name it: an IPv4 client of an IPv6 socket as IPv4.
-std::string AddressText(const QHostAddress& address) {
-    bool isIpv4 = false;
-    const quint32 v4 = address.toIPv4Address(&isIpv4);
-    return (isIpv4 ? QHostAddress(v4) : address).toString().toStdString();
-}
-
 std::string_view View(const QByteArray& bytes) {
     return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 } // namespace
+
+std::string AddressText(const QHostAddress& address) {
+    bool isIpv4 = false;
+    const quint32 v4 = address.toIPv4Address(&isIpv4);
+    return (isIpv4 ? QHostAddress(v4) : address).toString().toStdString();
+}
 
 // Qt's server, answering every request itself (no routes: the paths are checked by the core).
 class ControlServer::HttpServer : public QAbstractHttpServer {

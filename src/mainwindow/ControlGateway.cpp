@@ -26,7 +26,7 @@ std::unique_ptr<ControlGateway> ControlGateway::StartIfEnabled(CMainDlg& main) {
     if (!settings.token.empty() && OthersMayRead(path))
         qCWarning(lcControl).noquote() << "Config.ini holds the control token and others may read it; run:"
                                        << QString::fromStdString("chmod 600 " + control::ShellQuoted(path));
-    if (!settings.enabled)
+    if (!settings.enabled && settings.oscPort == 0)
         return nullptr;
     auto gateway = std::make_unique<ControlGateway>(main);
     if (!gateway->Start(settings))
@@ -35,6 +35,12 @@ std::unique_ptr<ControlGateway> ControlGateway::StartIfEnabled(CMainDlg& main) {
 }
 
 bool ControlGateway::Start(const control::ControlSettings& settings) {
+    const bool http = settings.enabled && StartHttp(settings);
+    const bool osc = settings.oscPort != 0 && StartOsc(settings);
+    return http || osc;
+}
+
+bool ControlGateway::StartHttp(const control::ControlSettings& settings) {
     m_server = std::make_unique<control::ControlServer>(settings, *this);
     QString why;
     if (!m_server->Start(&why)) {
@@ -50,6 +56,44 @@ bool ControlGateway::Start(const control::ControlSettings& settings) {
                                 << (control::TokenRequired(settings) ? "(token required)"
                                                                      : "(loopback, no token)");
     return true;
+}
+
+bool ControlGateway::StartOsc(const control::ControlSettings& settings) {
+#ifdef CORVANE_OSC
+    m_osc = std::make_unique<control::OscListener>(settings, *this);
+    QString why;
+    if (!m_osc->Start(&why)) {
+        qCWarning(lcControl).noquote() << "OSC does not start:" << why;
+        m_osc.reset();
+        return false;
+    }
+    for (const std::string& entry : m_osc->InvalidSenders())
+        qCWarning(lcControl).noquote()
+            << "OscAllowedSenders:" << QString::fromStdString(control::LogSafe(entry))
+            << "is no IP address: ignored";
+    qCInfo(lcControl).noquote() << "OSC listens on" << QString::fromStdString(settings.address) << "UDP port"
+                                << m_osc->Port()
+                                << (control::IsLoopbackAddress(settings.address)
+                                        ? "(loopback: every sender on this PC is heard)"
+                                        : "(only the senders of OscAllowedSenders are heard)");
+    if (!m_osc->HearsAnyone())
+        qCWarning(lcControl).noquote()
+            << "OSC hears no sender: OscAllowedSenders lists none, and on an address other than "
+               "loopback only listed senders are heard";
+    return true;
+#else
+    qCWarning(lcControl).noquote() << "OscPort" << settings.oscPort
+                                   << "is set, but this build of Corvane has no OSC: ignored";
+    return false;
+#endif
+}
+
+quint16 ControlGateway::OscPort() const {
+#ifdef CORVANE_OSC
+    return m_osc ? m_osc->Port() : 0;
+#else
+    return 0;
+#endif
 }
 
 const DeviceState& ControlGateway::State() const {

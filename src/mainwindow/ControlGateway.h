@@ -8,6 +8,9 @@
 
 #include "control/ControlServer.h"
 #include "control/ControlService.h"
+#ifdef CORVANE_OSC
+#include "control/OscListener.h"
+#endif
 
 #include <memory>
 
@@ -23,10 +26,14 @@ public:
     // A started gateway when Config.ini's Control section switches it on and its settings allow
     // it; null otherwise (why is logged).
     static std::unique_ptr<ControlGateway> StartIfEnabled(CMainDlg& main);
-    // Listens with `settings` (tests, benchmarks); false (and why is logged) when it cannot.
+    // Listens with `settings` (tests, benchmarks): HTTP when they switch it on, OSC when they
+    // give its port; false (and why is logged) when neither starts.
     bool Start(const control::ControlSettings& settings);
 
+    // Null when HTTP is off or did not start.
     control::ControlServer* Server() const { return m_server.get(); }
+    // The UDP port OSC listens on; 0 when it does not.
+    quint16 OscPort() const;
 
     // ControlTarget
     const DeviceState& State() const override;
@@ -34,11 +41,16 @@ public:
     control::Outcome Execute(const control::Operation& operation) override;
 
 private:
+    bool StartHttp(const control::ControlSettings& settings);
+    bool StartOsc(const control::ControlSettings& settings);
     control::Outcome Layer(const control::SetLayer& op);
     control::Outcome Picture(const control::SetPicture& op);
 
     CMainDlg& m_main;
     std::unique_ptr<control::ControlServer> m_server;
+#ifdef CORVANE_OSC
+    std::unique_ptr<control::OscListener> m_osc;
+#endif
 };
 
 } // namespace corvane
