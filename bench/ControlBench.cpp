@@ -6,6 +6,8 @@
 // - requests a second the interface answers (GET /api/status, and GET /api/state with the
 //   whole state) from four clients at once, with the rate limit set out of the way, while a
 //   10 ms timer on the user-interface thread measures how late the window runs its events.
+// - from an OSC message (a layer's window, sent with liblo over UDP on loopback) to the
+//   processor having read the layer command, over 1,000 messages.
 // Run: QT_QPA_PLATFORM=offscreen build/<preset>/bin/bench_control
 
 #include "AppHarness.h"
@@ -18,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTimer>
+#include <QUdpSocket>
 #include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
@@ -30,6 +33,9 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
+#ifdef CORVANE_OSC
+#include <lo/lo.h>
+#endif
 
 using namespace corvane;
 using Clock = std::chrono::steady_clock;
@@ -37,6 +43,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr int kLatencyRounds = 400;
+constexpr int kOscRounds = 1000;
 constexpr auto kFloodTime = std::chrono::seconds(4);
 constexpr int kFloodClients = 4;
 
@@ -124,10 +131,24 @@ int main(int argc, char** argv) {
     control::ControlSettings settings;
     settings.enabled = true;
     settings.port = port;
+    {
+        QUdpSocket probe;
+        probe.bind(QHostAddress::LocalHost, 0);
+        settings.oscPort = probe.localPort();
+    }
     settings.ratePerSecond = 1000000; // the figure is the interface's, not the limit's
     ControlGateway gateway(h.Main());
     if (!gateway.Start(settings))
         return 1;
+
+    const auto layerFrames = [&] {
+        std::size_t n = 0;
+        sim.Inspect([&](const sim::ProcessorModel& m) {
+            for (const Frame& f : m.ReceivedCommands())
+                n += FrameCode(f.data()) == kCmdLayer ? 1 : 0;
+        });
+        return n;
+    };
 
     // ---- request -> answer (frame handed to the port) -> frame read by the processor
     std::vector<double> answered, received;
@@ -135,14 +156,6 @@ int main(int argc, char** argv) {
     std::thread latency([&] {
         const int fd = Connect(port);
         std::string buffer;
-        const auto layerFrames = [&] {
-            std::size_t n = 0;
-            sim.Inspect([&](const sim::ProcessorModel& m) {
-                for (const Frame& f : m.ReceivedCommands())
-                    n += FrameCode(f.data()) == kCmdLayer ? 1 : 0;
-            });
-            return n;
-        };
         for (int i = 0; i < kLatencyRounds && fd >= 0; ++i) {
             const std::size_t before = layerFrames();
             const std::string body = "{\"layer\":1,\"x\":" + std::to_string(125 + (i % 2) * 120) +
@@ -170,6 +183,46 @@ int main(int argc, char** argv) {
         Percentile(answered, 0.5), Percentile(answered, 0.95), answered.size());
     std::printf("request -> frame read by the processor:                median %.3f ms, p95 %.3f ms\n",
                 Percentile(received, 0.5), Percentile(received, 0.95));
+
+#ifdef CORVANE_OSC
+    // ---- OSC message -> frame read by the processor
+    std::vector<double> oscReceived;
+    done = false;
+    std::thread osc([&] {
+        lo_address target = lo_address_new("127.0.0.1", std::to_string(settings.oscPort).c_str());
+        // The count of every command the processor read (its list keeps only the last 1,024)
+        // and whether the last one is a layer command.
+        const auto commands = [&] {
+            std::pair<std::uint64_t, bool> c;
+            sim.Inspect([&](const sim::ProcessorModel& m) {
+                c = {m.CommandsReceived(), !m.ReceivedCommands().empty() &&
+                                               FrameCode(m.ReceivedCommands().back().data()) == kCmdLayer};
+            });
+            return c;
+        };
+        const auto layerRead = [&](std::uint64_t before) {
+            const auto [count, layer] = commands();
+            return count > before && layer;
+        };
+        for (int i = 0; i < kOscRounds; ++i) {
+            const std::uint64_t before = commands().first;
+            const Clock::time_point t0 = Clock::now();
+            if (lo_send(target, "/corvane/layer/1/window", "iiii", 125 + (i % 2) * 120, 198, 1920, 1080) < 0)
+                break;
+            while (!layerRead(before) && Clock::now() - t0 < std::chrono::seconds(2))
+                std::this_thread::sleep_for(std::chrono::microseconds(50));
+            oscReceived.push_back(Ms(Clock::now() - t0));
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        }
+        lo_address_free(target);
+        done = true;
+    });
+    test::RunEventsUntil([&] { return done.load(); }, std::chrono::seconds(600));
+    osc.join();
+    std::printf(
+        "OSC message -> frame read by the processor:            median %.3f ms, p95 %.3f ms (%zu messages)\n",
+        Percentile(oscReceived, 0.5), Percentile(oscReceived, 0.95), oscReceived.size());
+#endif
 
     // ---- requests a second with the window's event lateness
     for (const char* path : {"/api/status", "/api/state"}) {
