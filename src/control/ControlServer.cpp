@@ -25,15 +25,6 @@ constexpr const char* kEventClientProperty = "corvaneEventClient";
 constexpr const char* kAnsweredProperty = "corvaneAnswered";
 constexpr const char* kRequestTimerName = "corvaneRequestTimer";
 
-std::int64_t NowMs() {
-    static QElapsedTimer clock = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return clock.elapsed();
-}
-
 QHttpServerResponder::StatusCode Status(int status) {
     return static_cast<QHttpServerResponder::StatusCode>(status);
 }
@@ -43,6 +34,15 @@ std::string_view View(const QByteArray& bytes) {
 }
 
 } // namespace
+
+std::int64_t NowMs() {
+    static QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock.elapsed();
+}
 
 std::string AddressText(const QHostAddress& address) {
     bool isIpv4 = false;

@@ -3,7 +3,6 @@
 #include "control/ControlLog.h"
 #include "control/OscPacket.h"
 
-#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QNetworkDatagram>
 #include <QTimer>
@@ -11,15 +10,6 @@
 namespace corvane::control {
 
 namespace {
-
-std::int64_t NowMs() {
-    static QElapsedTimer clock = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return clock.elapsed();
-}
 
 // The listed senders as addresses are written (AddressText), and the entries that are none.
 std::vector<std::string> SenderAddresses(const std::vector<std::string>& entries,
