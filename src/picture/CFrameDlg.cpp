@@ -14,7 +14,6 @@
 #include "ui_dialog189.h"
 #include "widgets/CGdipButton.h"
 #include "widgets/CGroupBox.h"
-#include "widgets/DialogTexts.h"
 #include "widgets/Theme.h"
 
 #include <QLabel>
@@ -27,6 +26,7 @@ CFrameDlg::CFrameDlg(PageContext& context, QWidget* parent)
     ui.setupUi(this);
     m_syncMode = ui.syncMode;
     m_convertMode = ui.convertMode;
+    m_settingGroup = ui.settingGroup;
     m_infoGroup = ui.infoGroup;
     m_inputLabel = ui.inputLabel;
     m_outputLabel = ui.outputLabel;
@@ -56,6 +56,11 @@ std::intptr_t CFrameDlg::WindowProc(const WindowMessage& message) {
 
 void CFrameDlg::ApplyLanguage() {
     CBaseDialog::ApplyLanguage();
+    // The setting group is captioned by the key of its first mode button, as the language
+    // files have always been written for it.
+    const std::string caption = GetLangString("IDD189_1049");
+    if (!caption.empty())
+        m_settingGroup->setTitle(QString::fromStdString(caption));
     NameInfoTexts();
 }
 

@@ -78,6 +78,7 @@ private:
     PageContext& m_context;
     CGdipButton* m_syncMode = nullptr;
     CGdipButton* m_convertMode = nullptr;
+    CGroupBox* m_settingGroup = nullptr;
     CGroupBox* m_infoGroup = nullptr;
     QLabel* m_inputLabel = nullptr;
     QLabel* m_outputLabel = nullptr;

@@ -326,8 +326,10 @@ TEST_F(FramePageTest, TextsAndNamesFollowTheLanguage) {
     Page& page = PageUnderTest();
     page.ApplyLanguage();
     EXPECT_EQ(page.windowTitle(), QString::fromUtf8("帧同步设置"));
+    // The setting group is captioned by the key of the first mode button (IDD189_1049), not
+    // by its own (IDD189_1048).
     EXPECT_EQ(Control<QWidget>(Page::kSettingGroupId)->property("title").toString(),
-              QString::fromUtf8("帧同步设置"));
+              QString::fromUtf8("帧同步模式"));
     EXPECT_EQ(Button(Page::kSyncModeId)->text(), QString::fromUtf8("帧同步模式"));
     EXPECT_EQ(Button(Page::kConvertModeId)->text(), QString::fromUtf8("帧率转换模式"));
     EXPECT_EQ(Control<QWidget>(Page::kInfoGroupId)->property("title").toString(),
