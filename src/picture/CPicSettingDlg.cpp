@@ -49,11 +49,6 @@ std::uint8_t BoxByte(const oSliderEdit* box) {
     return static_cast<std::uint8_t>(std::clamp(std::trunc(box->GetValue()), 0.0f, kByteMax));
 }
 
-bool SameSettings(const PictureSettings& a, const PictureSettings& b) {
-    return std::tie(a.brightness, a.contrast, a.gamma, a.colorTemp, a.red, a.green, a.blue) ==
-           std::tie(b.brightness, b.contrast, b.gamma, b.colorTemp, b.red, b.green, b.blue);
-}
-
 } // namespace
 
 CPicSettingDlg::CPicSettingDlg(PageContext& context, QWidget* parent)
@@ -252,8 +247,6 @@ std::intptr_t CPicSettingDlg::OnValueCommitted(std::uintptr_t id, std::intptr_t)
     if (!isVisible())
         return 0;
     const std::vector<int> affected = AffectedOutputs();
-    const std::array<PictureSettings, kOutputCount> before = m_state.picture;
-    const std::uint32_t itemBefore = m_changedItem;
     auto write = [&](auto apply) {
         for (int k : affected)
             apply(m_state.picture[static_cast<std::size_t>(k)]);
@@ -303,16 +296,8 @@ std::intptr_t CPicSettingDlg::OnValueCommitted(std::uintptr_t id, std::intptr_t)
             m_colorTempSel[static_cast<std::size_t>(k)] = static_cast<std::uint32_t>(selected);
             m_state.picture[static_cast<std::size_t>(k)].colorTemp = static_cast<std::uint8_t>(selected);
         }
-    // A commit that changes no record (a click on a slider's thumb, the same value typed again)
-    // sends nothing.
-    const bool changed = std::any_of(affected.begin(), affected.end(), [&](int k) {
-        return !SameSettings(before[static_cast<std::size_t>(k)],
-                             m_state.picture[static_cast<std::size_t>(k)]);
-    });
-    if (!changed) {
-        m_changedItem = itemBefore;
-        return 0;
-    }
+    // Every commit is sent, also one that changes no record: typing a value again is how an
+    // operator pushes it to a processor that lost it.
     RequestCommand(m_currentOutput);
     return 0;
 }

@@ -159,15 +159,20 @@ TEST_F(PicturePageTest, DraggingBrightnessSendsOneCommandAtRelease) {
     EXPECT_EQ(state.picture[0].brightness, dragged);
     EXPECT_EQ(state.picture[1].brightness, 128) << "one output only";
 
-    // A click on the thumb without moving it changes nothing and sends nothing.
+    // Every commit is sent, also one that changes nothing: a click on the thumb releases the
+    // same value, and typing a value again pushes it to a processor that lost it.
     oBitmapSlider* s = Slider(Page::kBrightnessSliderId);
     QTest::mouseClick(s, Qt::LeftButton, {}, QPoint(s->PositionToPixel(s->GetPos()), s->height() / 2));
     Drain();
-    EXPECT_EQ(context.sent.size(), 1u);
-    Type(Page::kContrastId, "128");
-    EXPECT_EQ(context.sent.size(), 1u) << "the same value typed again";
-    Type(Page::kContrastId, "129");
     ASSERT_EQ(context.sent.size(), 2u);
+    EXPECT_EQ(Last()[9], dragged);
+    EXPECT_EQ(Last()[20], kPictureBrightness);
+    Type(Page::kContrastId, "128");
+    ASSERT_EQ(context.sent.size(), 3u) << "the same value typed again";
+    EXPECT_EQ(Last()[10], 128);
+    EXPECT_EQ(Last()[20], kPictureContrast);
+    Type(Page::kContrastId, "129");
+    ASSERT_EQ(context.sent.size(), 4u);
     EXPECT_EQ(Last()[10], 129);
     EXPECT_EQ(Last()[20], kPictureContrast);
 }
