@@ -694,13 +694,24 @@ void COutputDlg::Arrange(int pattern) {
     if (m_patternSurface)
         m_patternSurface->update();
     // The outputs are sized by what they run: a pick not applied yet is dropped first.
+    const std::array<OutputInfo, kOutputCount> before = m_state.outputs;
     for (int k = 0; k < kOutputCount; ++k)
         TakeReported(k);
     const std::optional<Arrangement> arrangement =
         corvane::Arrange(pattern, ActiveSizes(m_state, m_context.Picks()));
+    if (arrangement)
+        ApplyArrangement(m_state, *arrangement);
+    // A size that changed is re-read by the blend page, as after every other size change.
+    for (std::size_t k = 0; k < before.size(); ++k) {
+        const OutputInfo& o = m_state.outputs[k];
+        if (o.width != before[k].width || o.height != before[k].height || o.winW != before[k].winW ||
+            o.winH != before[k].winH) {
+            TellBlendPage();
+            break;
+        }
+    }
     if (!arrangement)
         return;
-    ApplyArrangement(m_state, *arrangement);
     ShowOutput(m_currentOutput);
     qCInfo(lcLayout) << "outputs arranged in pattern" << pattern << "over" << arrangement->mosaicWidth << "x"
                      << arrangement->mosaicHeight;

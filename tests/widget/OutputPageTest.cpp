@@ -375,6 +375,7 @@ TEST_F(OutputPageTest, ArrangeInOneRowPlacesOutputsAndLayersThenEnds) {
     EXPECT_EQ(layerPage.Count(WM_DEVICE_REPLY), 4);
     EXPECT_EQ(context.main.Count(WM_DEVICE_REPLY), 4);
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set Output position..."});
+    EXPECT_EQ(blendPage.Count(WM_DEVICE_REPLY), 0) << "no output changed its size";
 
     // While the overlay is up the pictures do nothing.
     context.sent.clear();
@@ -396,6 +397,7 @@ TEST_F(OutputPageTest, ArrangeWithoutAProcessorOnlyMovesTheCells) {
     EXPECT_EQ(state.outputs[1].width, 1024);
     EXPECT_EQ(state.layers[1].x, 1920u + 540u) << "parked right of the widest output";
     EXPECT_EQ(std::count(layout.log.begin(), layout.log.end(), "reply ab 2"), 1);
+    EXPECT_EQ(blendPage.Count(WM_DEVICE_REPLY), 1) << "the blend page re-reads the sizes the pattern changed";
 
     // Manual arrangement: the pictures are gone.
     Click(COutputDlg::kManualArrangeId);
