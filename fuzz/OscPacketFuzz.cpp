@@ -4,6 +4,7 @@
 // refused packet yields no message; every message is refused with 400, 404 or 413 (a text
 // too long for a request) or becomes an operation, and only those reach the target.
 
+#include "RecordingTarget.h"
 #include "control/OscPacket.h"
 #include "control/OscService.h"
 
@@ -13,29 +14,6 @@
 using namespace corvane;
 using namespace corvane::control;
 
-namespace {
-
-class CountingTarget : public ControlTarget {
-public:
-    CountingTarget() { m_state.linkState = kLinkSynchronised; }
-    const DeviceState& State() const override { return m_state; }
-    LinkSummary Link() const override {
-        LinkSummary l;
-        l.linkState = m_state.linkState;
-        return l;
-    }
-    Outcome Execute(const Operation&) override {
-        ++executed;
-        return Outcome::Sent;
-    }
-    int executed = 0;
-
-private:
-    DeviceState m_state;
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const OscPacket packet = DecodeOscPacket(data, size);
     if (!packet.Ok() && !packet.messages.empty())
@@ -44,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     ControlSettings settings;
     settings.oscPort = 53000;
-    CountingTarget target;
+    RecordingTarget target;
     OscService service(settings, {}, target);
     int parsed = 0;
     for (const OscMessage& m : packet.messages) {
@@ -56,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (result.ran == result.refused || result.ran != r.Ok())
             std::abort();
     }
-    if (target.executed != parsed)
+    if (static_cast<int>(target.executed.size()) != parsed)
         std::abort();
     return 0;
 }

@@ -35,24 +35,24 @@ EditStep* EditHistory::ValidTop(std::deque<EditStep>& stack, const DeviceState& 
     return nullptr;
 }
 
-bool EditHistory::Undo(const DeviceState& state) {
-    EditStep* step = ValidTop(m_undo, state, true);
-    if (!step || !step->undo || !step->undo())
+bool EditHistory::Move(std::deque<EditStep>& from, std::deque<EditStep>& to, const DeviceState& state,
+                       bool undoing) {
+    EditStep* step = ValidTop(from, state, undoing);
+    const std::function<bool()>* send = step ? &(undoing ? step->undo : step->redo) : nullptr;
+    if (!send || !*send || !(*send)())
         return false;
-    m_redo.push_back(std::move(*step));
-    m_undo.pop_back();
+    to.push_back(std::move(*step));
+    from.pop_back();
     m_sealed = true;
     return true;
 }
 
+bool EditHistory::Undo(const DeviceState& state) {
+    return Move(m_undo, m_redo, state, true);
+}
+
 bool EditHistory::Redo(const DeviceState& state) {
-    EditStep* step = ValidTop(m_redo, state, false);
-    if (!step || !step->redo || !step->redo())
-        return false;
-    m_undo.push_back(std::move(*step));
-    m_redo.pop_back();
-    m_sealed = true;
-    return true;
+    return Move(m_redo, m_undo, state, false);
 }
 
 void EditHistory::Clear() {

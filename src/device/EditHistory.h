@@ -60,6 +60,8 @@ public:
 private:
     // Drops the stale steps on top of `stack`; the valid top or null.
     static EditStep* ValidTop(std::deque<EditStep>& stack, const DeviceState& state, bool undoSide);
+    // Undoes (or redoes) the valid top of `from` and moves it onto `to`.
+    bool Move(std::deque<EditStep>& from, std::deque<EditStep>& to, const DeviceState& state, bool undoing);
 
     std::deque<EditStep> m_undo; // newest at the back
     std::deque<EditStep> m_redo; // the next to redo at the back
