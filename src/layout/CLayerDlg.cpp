@@ -5,6 +5,7 @@
 #include "layout/CPictureCtrl.h"
 #include "layout/LayoutLog.h"
 #include "layout/LayoutPageCalls.h"
+#include "pages/EditAction.h"
 #include "pages/MainWindowCalls.h"
 #include "pages/PageContext.h"
 #include "platform/WindowMessages.h"
@@ -319,6 +320,8 @@ void CLayerDlg::OnChooseLayer(int id) {
 std::intptr_t CLayerDlg::OnValueCommitted(std::uintptr_t id, std::intptr_t) {
     if (!isVisible() || !Current())
         return 0;
+    // A typed value is a step of its own, never merged with the moves before it.
+    const EditAction action(m_context, std::string());
     LayerInfo& layer = *Current();
     switch (static_cast<int>(id)) {
     case kHPosId:

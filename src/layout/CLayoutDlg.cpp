@@ -47,6 +47,7 @@ CLayoutDlg::CLayoutDlg(PageContext& context, QWidget* parent)
     m_canvas = new CPictureCtrl(config, this);
     SetControlId(m_canvas, kCanvasId);
     m_canvas->SetNotifyWindow(this);
+    m_canvas->SetEditContext(&m_context);
     connect(m_canvas, &CPictureCtrl::ScrollRequested, this, [this](int dx, int dy) {
         if (dx != 0)
             SendWindowMessage(this, WM_HSCROLL, dx < 0 ? SB_LINEUP : SB_LINEDOWN, 0);

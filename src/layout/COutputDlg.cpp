@@ -6,6 +6,7 @@
 #include "layout/LayoutPageCalls.h"
 #include "layout/OutputFrames.h"
 #include "link/CommandCodes.h"
+#include "pages/EditAction.h"
 #include "pages/MainWindowCalls.h"
 #include "pages/PageContext.h"
 #include "platform/WindowMessages.h"
@@ -617,6 +618,34 @@ void COutputDlg::OnApply() {
                      << (answer == kApplyOneAnswer ? "for output" : "for all") << current;
 }
 
+bool COutputDlg::ApplyStateResolution(int output) {
+    if (!IsOutput(output) || m_state.linkState != kLinkSynchronised)
+        return false;
+    const OutputInfo& o = m_state.outputs[static_cast<std::size_t>(output)];
+    if (o.resIndex >= static_cast<std::uint32_t>(kResolutionCount))
+        return false;
+    OutputPick& pick = Pick(output);
+    TakeReportedResolution(pick, o);
+    pick.winX = o.winX;
+    pick.winY = o.winY;
+    pick.winW = o.winW;
+    pick.winH = o.winH;
+    // The resolution command carries the resolution of the output shown.
+    ShowOutput(static_cast<std::uint32_t>(output));
+    m_buildingApply = true;
+    const std::intptr_t sent = SendWindowMessage(this, WM_DEVICE_COMMAND, kCmdOutputResolution, output);
+    m_buildingApply = false;
+    if (sent < 0)
+        return false;
+    if (!m_applyBusy) {
+        m_context.StopKeepAlive();
+        m_context.ShowWait(Tr("Set Output Resolution...", "设置输出分辨率..."));
+        m_applyBusy = true;
+    }
+    qCInfo(lcLayout) << "output" << output << "resolution row" << pick.row << "applied again (undo or redo)";
+    return true;
+}
+
 void COutputDlg::EndApply(bool applied) {
     if (!m_applyBusy)
         return;
@@ -715,6 +744,8 @@ void COutputDlg::Arrange(int pattern) {
     ShowOutput(m_currentOutput);
     qCInfo(lcLayout) << "outputs arranged in pattern" << pattern << "over" << arrangement->mosaicWidth << "x"
                      << arrangement->mosaicHeight;
+    // The outputs and layers the pattern placed are one step to undo.
+    const EditAction action(m_context, Tr("Arrange outputs", "排列输出"));
     for (int k = 0; k < kOutputCount; ++k)
         RequestWindowCommand(k);
     // The layers follow, in order, before the end of the arrangement is sent: the layout page

@@ -30,6 +30,7 @@
 
 #include "device/DeviceState.h"
 #include "device/OutputPicks.h"
+#include "layout/OutputPageCalls.h"
 #include "layout/OutputRules.h"
 #include "widgets/CBaseDialog.h"
 
@@ -48,7 +49,7 @@ class CHotSpot;
 class PageContext;
 class oRealEdit;
 
-class COutputDlg : public CBaseDialog {
+class COutputDlg : public CBaseDialog, public OutputPageCalls {
     Q_OBJECT
 public:
     static constexpr int kDialogId = 166;
@@ -81,6 +82,8 @@ public:
 
     // Shows output `n` (0..3): the button marked, the resolution, the window and mosaic boxes.
     void ShowOutput(std::uint32_t n);
+    // OutputPageCalls
+    bool ApplyStateResolution(int output) override;
 
     // The parts tests look at.
     std::uint32_t CurrentOutput() const { return m_currentOutput; }

@@ -1,6 +1,7 @@
 #include "layout/CPictureCtrl.h"
 
 #include "layout/LayoutLog.h"
+#include "pages/EditAction.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/MessageWindow.h"
 #include "widgets/Theme.h"
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QPolygon>
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -437,6 +439,11 @@ void CPictureCtrl::ReportSelected(bool post) {
     MessageWindow* to = NotifyWindow();
     if (!to)
         return;
+    // The cells a drag moved together are one step to undo (commands posted by the arrow keys
+    // leave later, each its own step, those in a row merged).
+    std::optional<EditAction> action;
+    if (m_editContext && !post)
+        action.emplace(*m_editContext, std::string());
     for (const auto& [kind, index] : reports) {
         qCDebug(lcLayout) << "cell reported: kind" << kind << "index" << index;
         if (post)

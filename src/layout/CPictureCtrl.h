@@ -34,6 +34,7 @@ class QPainter;
 namespace corvane {
 
 class MessageWindow;
+class PageContext;
 
 // One layer or output on the canvas. Plain data: the canvas owns it, draws it and moves it.
 struct CCell {
@@ -100,6 +101,8 @@ public:
     std::uint32_t EditMode() const { return m_editMode; }
     // The window that gets WM_LAYOUT_COMMAND; by default the nearest message window above.
     void SetNotifyWindow(MessageWindow* window) { m_notify = window; }
+    // Where a drag's commands become one undo step (none: nothing is recorded).
+    void SetEditContext(PageContext* context) { m_editContext = context; }
 
     const std::list<std::unique_ptr<CCell>>& Cells() const { return m_cells; }
     CCell* Current() const { return m_current; }
@@ -170,6 +173,7 @@ private:
     std::uint32_t m_editMode = 0;
     bool m_captured = false;
     Rect m_confine; // inclusive bounds of the drag position while captured
+    PageContext* m_editContext = nullptr;
     MessageWindow* m_notify = nullptr;
     Scale m_layerScale;
     Scale m_outputScale;

@@ -1,6 +1,7 @@
 #include "mainwindow/CMainDlg.h"
 
 #include "connection/CConnectDlg.h"
+#include "device/EditRecorder.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "layout/CLayoutDlg.h"
@@ -11,6 +12,7 @@
 #include "mainwindow/LinkEventMessages.h"
 #include "mainwindow/MainLog.h"
 #include "pages/CPage.h"
+#include "pages/EditAction.h"
 #include "picture/CropPageCalls.h"
 #include "picture/InputChange.h"
 #include "platform/ui/MessageMap.h"
@@ -22,8 +24,10 @@
 #include "widgets/DialogTexts.h"
 #include "widgets/Theme.h"
 
+#include <QApplication>
 #include <QMenu>
 #include <QPainter>
+#include <QShortcut>
 #include <algorithm>
 
 Q_LOGGING_CATEGORY(lcMain, "corvane.main", QtWarningMsg)
@@ -112,6 +116,22 @@ bool CMainDlg::OnInitDialog() {
     m_logoMenu = new QMenu(this);
     m_logoMenu->addAction(QString::fromUtf8(CAboutDlg::kMenuText).remove(QLatin1Char('&')), this,
                           [this] { PostWindowMessage(this, WM_SYSCOMMAND, kAboutCommand, 0); });
+    // Undo and redo of the operator's edits, whichever page is shown: the keys anywhere in the
+    // application (a value box's own Ctrl+Z undoes its typing first), the items in the menu.
+    m_logoMenu->addSeparator();
+    m_undoItem = m_logoMenu->addAction(QString(), this, [this] { UndoEdit(false); });
+    m_undoItem->setObjectName(QString::fromLatin1(kUndoItemName));
+    m_redoItem = m_logoMenu->addAction(QString(), this, [this] { UndoEdit(true); });
+    m_redoItem->setObjectName(QString::fromLatin1(kRedoItemName));
+    connect(m_logoMenu, &QMenu::aboutToShow, this, &CMainDlg::RefreshUndoItems);
+    const std::pair<QKeySequence, bool> keys[] = {{QKeySequence(Qt::CTRL | Qt::Key_Z), false},
+                                                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), true},
+                                                  {QKeySequence(Qt::CTRL | Qt::Key_Y), true}};
+    for (const auto& [sequence, redo] : keys) {
+        auto* shortcut = new QShortcut(sequence, this);
+        shortcut->setContext(Qt::ApplicationShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, redo = redo] { UndoEdit(redo); });
+    }
 
     m_pages.CreateAll(m_services, this);
     ApplyAllLanguage();
@@ -261,6 +281,7 @@ std::intptr_t CMainDlg::OnSetLanguage(std::uintptr_t language, std::intptr_t) {
 
 void CMainDlg::ApplyAllLanguage() {
     ReloadMessageTable();
+    m_services.Edits()->SetChinese(m_services.LanguageName() == "Chinese");
     ApplyDialogTexts(this, kDialogId);
     for (const PageSet::Entry& e : m_pages.Entries())
         e.page->ApplyLanguage();
@@ -347,20 +368,60 @@ void CMainDlg::OnLayerMode() {
 }
 
 void CMainDlg::OnLayerSwitch(int id) {
-    const int i = id - kLayerFirst;
+    SwitchLayer(id - kLayerFirst, true);
+}
+
+void CMainDlg::SwitchLayer(int i, bool post) {
     const bool on = LayerSwitchOn(i);
     m_app.state.layers[static_cast<std::size_t>(i)].visible = on ? 1 : 0;
     LayoutPage()->LayerSwitched(i, on);
-    PostWindowMessage(LayoutPage(), WM_LAYOUT_COMMAND, 0, i);
+    if (post)
+        PostWindowMessage(LayoutPage(), WM_LAYOUT_COMMAND, 0, i);
+    else
+        SendWindowMessage(LayoutPage(), WM_LAYOUT_COMMAND, 0, i);
     PostWindowMessage(m_pages.Find(Window::LayerPage), WM_DEVICE_REPLY, kReplyShowLayer, i);
 }
 
 void CMainDlg::OnClearLayers() {
+    // One step to undo: the layer commands leave now, inside it.
+    const EditAction action(m_services, Tr("Clear all layers", "清除所有图层"));
     for (int i = 0; i < kLayerCount; ++i)
         if (LayerSwitchOn(i)) {
             m_layerButtons[static_cast<std::size_t>(i)]->setChecked(false);
-            OnLayerSwitch(kLayerFirst + i);
+            SwitchLayer(i, false);
         }
+}
+
+bool CMainDlg::UndoEdit(bool redo) {
+    if (QApplication::activeModalWidget() || WaitShown())
+        return false;
+    if (m_app.state.linkState != kLinkSynchronised) {
+        m_services.ShowMessage(MessageText(kMsgTips), MessageText(kMsgOpenSerial),
+                               CMessageboxDlg::kModeInformation);
+        return false;
+    }
+    EditRecorder& edits = *m_services.Edits();
+    const std::string what = redo ? edits.RedoText() : edits.UndoText();
+    if (what.empty())
+        return false;
+    const bool sent = redo ? edits.Redo() : edits.Undo();
+    qCInfo(lcMain).noquote() << (redo ? "redo" : "undo") << QString::fromStdString(what)
+                             << (sent ? "sent" : "could not be sent");
+    return sent;
+}
+
+void CMainDlg::RefreshUndoItems() {
+    if (!m_undoItem)
+        return;
+    EditRecorder& edits = *m_services.Edits();
+    edits.SetChinese(m_services.LanguageName() == "Chinese");
+    const std::string undo = edits.UndoText(), redo = edits.RedoText();
+    const QString undoWord = QString::fromStdString(Tr("Undo", "撤销"));
+    const QString redoWord = QString::fromStdString(Tr("Redo", "重做"));
+    m_undoItem->setText(undo.empty() ? undoWord : undoWord + QLatin1Char(' ') + QString::fromStdString(undo));
+    m_undoItem->setEnabled(!undo.empty());
+    m_redoItem->setText(redo.empty() ? redoWord : redoWord + QLatin1Char(' ') + QString::fromStdString(redo));
+    m_redoItem->setEnabled(!redo.empty());
 }
 
 bool CMainDlg::LayerSwitchOn(int layer) const {
@@ -411,6 +472,8 @@ void CMainDlg::ClickInput(int input) {
 bool CMainDlg::SelectInput(int input) {
     if (input < 0 || input >= kInputCount || input == static_cast<int>(m_app.state.currentInput))
         return false;
+    // An input change is not undone (nor is the old input's crop it switches off).
+    const EditAction unrecorded(m_services, std::string(), false);
     const auto previous = static_cast<int>(m_app.state.currentInput);
     if (!ChangeCurrentInput(m_app.state, input))
         return false;

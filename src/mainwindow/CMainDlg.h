@@ -19,6 +19,7 @@
 #include <array>
 #include <memory>
 
+class QAction;
 class QMenu;
 
 namespace corvane {
@@ -40,6 +41,9 @@ public:
     static constexpr int kLogoId = 1000;
     // The about item of the window's menu (the logo's menu on this platform).
     static constexpr int kAboutCommand = 0x10;
+    // Object names of the menu's undo and redo items.
+    static constexpr const char* kUndoItemName = "undo";
+    static constexpr const char* kRedoItemName = "redo";
 
     explicit CMainDlg(CCorvaneApp& app);
     ~CMainDlg() override;
@@ -59,6 +63,13 @@ public:
     // switched off, the pages told, the input-selection record sent (when synchronised).
     // False when it already is the current input or is no input.
     bool SelectInput(int input);
+    // Undoes (redoes) the operator's newest edit, as Ctrl+Z (Ctrl+Shift+Z, Ctrl+Y) does: told
+    // "Please open the serial!" without a synchronised link; nothing while a wait or a modal
+    // box is shown. False when nothing was sent.
+    bool UndoEdit(bool redo);
+    // The menu items' texts and states as the history stands ("Undo Layer2", disabled when
+    // there is nothing to undo).
+    void RefreshUndoItems();
 
     // Stops taking records and closes the link. A worker handing a record to this window must
     // not be waiting for it: the application calls ShutDownWindowMessages() first.
@@ -110,6 +121,9 @@ private:
     void OnLayerMode();
     void OnClearLayers();
     void OnLogo();
+    // The layer's switch changed: the state, the canvas, the layer command (posted, or sent at
+    // once), the layer page.
+    void SwitchLayer(int layer, bool post);
 
     void LayOut();
     void ShowPageAt(int index, bool show);
@@ -123,6 +137,8 @@ private:
     CInputBoxes* m_inputs = nullptr;
     CStatusArea* m_status = nullptr;
     QMenu* m_logoMenu = nullptr;
+    QAction* m_undoItem = nullptr;
+    QAction* m_redoItem = nullptr;
     std::array<CGdipButton*, kPageCount> m_tabs{};
     std::array<CGdipButton*, kLayerCount> m_layerButtons{};
 

@@ -36,7 +36,10 @@ void CentreOn(QWidget* child, const QWidget* parent) {
 
 MainServices::MainServices(CCorvaneApp& app, CMainDlg& main)
     : m_app(app), m_main(main), m_port(app.link), m_session(app.state, *this, &m_port),
-      m_dispatcher(app.state, m_session, *this, &m_picks), m_supervision(m_session, *this) {}
+      m_dispatcher(app.state, m_session, *this, &m_picks), m_supervision(m_session, *this),
+      m_edits(app.state) {
+    m_edits.SetReplayTarget(&m_replay);
+}
 
 void MainServices::StartTakingRecords() {
     m_acceptRecords = true;
@@ -153,7 +156,14 @@ std::intptr_t MainServices::OnReceived(const WindowMessage& message) {
         return 0;
     const auto* r = reinterpret_cast<const std::uint8_t*>(message.wParam);
     qCDebug(lcTraffic).noquote() << "rx" << Hex(r, kFrameSize);
-    return m_dispatcher.OnDeviceRecord(r);
+    const bool wasSynchronised = m_app.state.linkState == kLinkSynchronised;
+    const int handled = m_dispatcher.OnDeviceRecord(r);
+    // The processor's values move the edit history's view of them; a new synchronisation
+    // empties the history (the processor's state may have changed meanwhile).
+    m_edits.Reported(r);
+    if (!wasSynchronised && m_app.state.linkState == kLinkSynchronised)
+        m_edits.Synchronised();
+    return handled;
 }
 
 DeviceState& MainServices::State() {
@@ -177,6 +187,8 @@ std::string MainServices::DataFolder() const {
 void MainServices::SendToDevice(const std::uint8_t* data, std::size_t length) {
     qCDebug(lcTraffic).noquote() << "tx" << Hex(data, length);
     m_app.SendToDevice(data, length);
+    if (m_app.state.linkState == kLinkSynchronised && !TransferRunning())
+        m_edits.Sent(data, length);
 }
 
 LineSend MainServices::SendOnLine(const std::uint8_t* data, std::size_t length, std::uint64_t ticket) {

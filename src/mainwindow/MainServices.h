@@ -5,11 +5,13 @@
 // reply dispatcher and the link supervision, routes a message for a Window to the page of the
 // page table that is that window, and runs the wait overlay and the main window's timers.
 
+#include "device/EditRecorder.h"
 #include "device/LinkSession.h"
 #include "device/LinkSupervision.h"
 #include "device/OutputPicks.h"
 #include "device/ReplyDispatcher.h"
 #include "link/FXSerialPort.h"
+#include "mainwindow/EditReplay.h"
 #include "pages/PageContext.h"
 #include "platform/PortWatcher.h"
 #include "platform/WindowMessages.h"
@@ -95,6 +97,7 @@ public:
     void SetOpenWindow(Window window, MessageWindow* open) override;
     std::string UpgradeFolder() const override;
     void SetReadBackExpected(bool expected) override;
+    EditRecorder* Edits() override { return &m_edits; }
 
     // DispatcherHost
     std::intptr_t SendMessageTo(Window window, std::uint32_t message, std::uintptr_t wParam,
@@ -123,6 +126,8 @@ private:
     LinkSession m_session;
     ReplyDispatcher m_dispatcher;
     LinkSupervision m_supervision;
+    EditRecorder m_edits;
+    EditReplay m_replay{*this};
     bool m_acceptRecords = true;
     MessageWindow* m_upgradeDialog = nullptr; // while it is open
     std::uint64_t m_heldBackLogged = 0;       // frames held back so far, as the log told

@@ -3,9 +3,9 @@
 // The services every page and dialog of the main window gets: the processor's state and the
 // link session, the application's settings, sending to the processor, the wait overlay, the
 // full-state request, the keep-alive timer, the application's message box, the language in
-// use, and the other windows by their Window id. The main window provides it; the pages'
-// tests fake it. A call a page makes of one particular other window goes through that
-// window's "Calls" interface (MainWindowCalls, LayoutPageCalls, ...), found with CallsOf.
+// use, the operator's edits (to undo), and the other windows by their Window id. The main window provides it;
+// the pages' tests fake it. A call a page makes of one particular other window goes through that window's
+// "Calls" interface (MainWindowCalls, LayoutPageCalls, ...), found with CallsOf.
 
 #include "device/OutputPicks.h"
 #include "device/Windows.h"
@@ -19,6 +19,7 @@ namespace corvane {
 
 struct Config;
 struct DeviceState;
+class EditRecorder;
 class LinkSession;
 class MessageWindow;
 
@@ -76,6 +77,10 @@ public:
     // Whether the link cuts the bytes that do not start a record into 1039-byte read-back
     // blocks (while the FPGA image is read back), from the next bytes received.
     virtual void SetReadBackExpected(bool) {}
+    // The operator's edits, to undo (null where nothing is recorded): every frame sent and
+    // every record dispatched reach it; a page brackets an action that is one step with an
+    // EditAction.
+    virtual EditRecorder* Edits() { return nullptr; }
     // The calls `window` offers (one of the "Calls" interfaces), null when it offers none.
     template <class Calls> Calls* CallsOf(Window window) { return dynamic_cast<Calls*>(WindowOf(window)); }
 };

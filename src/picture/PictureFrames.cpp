@@ -72,4 +72,14 @@ std::uint8_t GammaTenths(float shown, bool on) {
     return static_cast<std::uint8_t>(std::clamp<long>(tenths, kGammaTenthsMin, kGammaTenthsMax));
 }
 
+Frame BuildPictureRecordFrame(const DeviceState& state, int output) {
+    PictureFrameArgs args;
+    args.output = output;
+    args.allOutputs = 0;
+    args.reset = false;
+    args.colorTempSel = state.picture[static_cast<std::size_t>(output & 3)].colorTemp;
+    args.changedItem = kFiller;
+    return BuildPictureFrame(state, args);
+}
+
 } // namespace corvane

@@ -74,6 +74,10 @@ struct PictureFrameArgs {
 // for 0..7, the record's for 8, left at 0x55 for anything else), 16..19 aux0..aux3, 20 the item
 // changed, 21..37 0x55.
 Frame BuildPictureFrame(const DeviceState& state, const PictureFrameArgs& args);
+// The settings of one output as its record holds them, as a preset file keeps them and an undo
+// sends them: not for all outputs, no reset, the record's own colour temperature, no item
+// changed (byte 20 stays filler).
+Frame BuildPictureRecordFrame(const DeviceState& state, int output);
 
 // The output a picture WM_DEVICE_COMMAND's argument names: 0..3 that output, the reset's 4 the
 // output shown; anything else none (nothing is sent).

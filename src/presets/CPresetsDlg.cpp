@@ -3,6 +3,7 @@
 #include "device/DeviceState.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "link/CommandCodes.h"
+#include "pages/EditAction.h"
 #include "pages/PageContext.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/DialogTemplate.h"
@@ -431,11 +432,20 @@ CPresetsDlg::SlotLoad CPresetsDlg::SendSlotFile(int slot) {
     else
         qCWarning(lcPresets).noquote()
             << "slot" << slot + 1 << "sent as it is, but" << QString::fromStdString(check.Describe());
+    // Loading the file is one step to undo: its undo sends the file of the state before it.
+    const EditAction action(m_context, MessageText(kMsgLoadPreset) + " " + ShownName(slot));
+    SendPresetFile(bytes);
+    return SlotLoad::Sent;
+}
+
+bool CPresetsDlg::SendPresetFile(const std::vector<std::uint8_t>& bytes) {
+    if (m_context.State().linkState != kLinkSynchronised || bytes.size() != m_buffer.size())
+        return false;
     std::copy(bytes.begin(), bytes.end(), m_buffer.begin());
     m_context.SendToDevice(m_buffer.data(), m_buffer.size());
     m_context.ShowWait(MessageText(kMsgWaitingSetMachine));
     m_context.StopKeepAlive();
-    return SlotLoad::Sent;
+    return true;
 }
 
 void CPresetsDlg::OnDelete() {

@@ -20,6 +20,7 @@
 // In the name box Enter does nothing and Esc closes it keeping the old name; the box takes at
 // most nine characters, and a name that is blank once its blanks are removed keeps the old one.
 
+#include "presets/PresetsPageCalls.h"
 #include "widgets/CBaseDialog.h"
 
 #include <array>
@@ -35,7 +36,7 @@ class CMyEdit;
 class CPaintSurface;
 class PageContext;
 
-class CPresetsDlg : public CBaseDialog {
+class CPresetsDlg : public CBaseDialog, public PresetsPageCalls {
     Q_OBJECT
 public:
     static constexpr int kDialogId = 187;
@@ -77,6 +78,8 @@ public:
     // Sends slot `slot`'s file to the processor as "Load" does once confirmed, and shows the
     // wait; shows no message box (the caller tells of a failure).
     SlotLoad SendSlotFile(int slot);
+    // PresetsPageCalls
+    bool SendPresetFile(const std::vector<std::uint8_t>& bytes) override;
 
 protected:
     bool OnInitDialog() override;

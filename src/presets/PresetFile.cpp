@@ -24,22 +24,6 @@ const std::array<std::uint16_t, kPresetRecordCount> kPresetRecordCodes = {
     kCmdInputBackup,                                                        // 23
 };
 
-namespace {
-
-// The picture settings of one output as the file keeps them: not for all outputs, no reset,
-// the record's own colour temperature, and no item changed (byte 20 stays filler).
-Frame PresetPictureFrame(const DeviceState& state, int output) {
-    PictureFrameArgs args;
-    args.output = output;
-    args.allOutputs = 0;
-    args.reset = false;
-    args.colorTempSel = state.picture[static_cast<std::size_t>(output & 3)].colorTemp;
-    args.changedItem = kFiller;
-    return BuildPictureFrame(state, args);
-}
-
-} // namespace
-
 Frame BuildPresetRecord(const DeviceState& state, const OutputPicks& picks, int k) {
     if (k <= 0)
         return MakeFrameByte6(kCmdSelectInput, static_cast<std::uint8_t>(state.currentInput));
@@ -48,7 +32,7 @@ Frame BuildPresetRecord(const DeviceState& state, const OutputPicks& picks, int 
     if (k <= 8)
         return BuildLayerFrame(state, k - 5);
     if (k <= 12)
-        return PresetPictureFrame(state, k - 9);
+        return BuildPictureRecordFrame(state, k - 9);
     if (k <= 16)
         return BuildBlendFrame(state, k - 13);
     if (k <= 20)

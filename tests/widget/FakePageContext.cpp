@@ -36,6 +36,8 @@ void FakePageContext::SendToDevice(const std::uint8_t* data, std::size_t length)
     sentBytes.emplace_back(data, data + length);
     if (length == kFrameSize && FrameCode(data) == kCmdRequestAll)
         ++requests;
+    if (edits && m_state.linkState == kLinkSynchronised)
+        edits->Sent(data, length);
     if (onSend)
         onSend(data, length);
 }

@@ -7,6 +7,7 @@
 
 #include "WidgetTestSupport.h"
 #include "device/DeviceState.h"
+#include "device/EditRecorder.h"
 #include "device/LinkSession.h"
 #include "device/NullDispatcherHost.h"
 #include "device/ReplyCodes.h"
@@ -58,6 +59,8 @@ public:
     // told of each write that was queued, so that a test can report its leaving.
     LineSend SendOnLine(const std::uint8_t* data, std::size_t length, std::uint64_t ticket) override;
     void ReleaseLine() override { ++lineReleases; }
+    // The edit history when a test set one (`edits`): what is sent while synchronised reaches it.
+    EditRecorder* Edits() override { return edits; }
     void ShowWait(const std::string& text) override;
     void HideWait() override;
     bool WaitShown() const override { return waitShown; }
@@ -87,6 +90,7 @@ public:
     FakeMainWindow main;
     std::map<Window, MessageWindow*> windows; // the other windows a page may reach
 
+    EditRecorder* edits = nullptr;
     std::vector<Frame> sent;
     std::vector<std::vector<std::uint8_t>> sentBytes; // every send whole (a preset file is 1039 bytes)
     std::vector<std::string> waitTexts;

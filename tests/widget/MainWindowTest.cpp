@@ -155,7 +155,7 @@ TEST_F(MainWindowTest, TheAboutBoxOpensFromTheLogoAndFromTheWindowMenuCommand) {
     QTest::mouseClick(main->Control<QAbstractButton>(CMainDlg::kLogoId), Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return main->LogoMenu()->isVisible(); }, 2000));
     const QList<QAction*> actions = main->LogoMenu()->actions();
-    ASSERT_EQ(actions.size(), 1);
+    ASSERT_EQ(actions.size(), 4); // about, a separator, undo, redo
     EXPECT_EQ(actions[0]->text(), QString::fromUtf8("关于 Corvane(A)..."));
     EXPECT_TRUE(AboutBoxOf([&] { actions[0]->trigger(); }).contains(QStringLiteral("1.8.7")));
     main->LogoMenu()->hide();
@@ -166,6 +166,24 @@ TEST_F(MainWindowTest, TheAboutBoxOpensFromTheLogoAndFromTheWindowMenuCommand) {
     // Other window commands still reach the base dialog.
     EXPECT_TRUE(
         AboutBoxOf([&] { SendWindowMessage(main.get(), WM_SYSCOMMAND, SC_MAXIMIZE, 0); }, 300).isEmpty());
+}
+
+TEST_F(MainWindowTest, UndoAndRedoAreInTheMenuDisabledWithNothingToDoAndAskForALinkFirst) {
+    QMenu* menu = main->LogoMenu();
+    auto* undo = menu->findChild<QAction*>(QString::fromLatin1(CMainDlg::kUndoItemName));
+    auto* redo = menu->findChild<QAction*>(QString::fromLatin1(CMainDlg::kRedoItemName));
+    ASSERT_TRUE(undo && redo);
+    main->RefreshUndoItems();
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+    EXPECT_EQ(undo->text(), QStringLiteral("Undo"));
+
+    // Ctrl+Z without a processor: the operator is told, nothing is sent.
+    MessageBoxAnswerer answerer;
+    QTest::keyClick(main.get(), Qt::Key_Z, Qt::ControlModifier);
+    Drain();
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
 }
 
 TEST_F(MainWindowTest, AClosedLinkEndsTheWaitAndItsTimeOut) {
