@@ -67,10 +67,18 @@ void CBezierDlg::SetPixelsPerInch(double dpiX, double dpiY) {
 }
 
 void CBezierDlg::ShowTable(int output, int table) {
-    m_output = std::clamp(output, 0, kOutputCount - 1);
-    m_table = std::clamp(table, 1, kCurveTableCount);
+    output = std::clamp(output, 0, kOutputCount - 1);
+    table = std::clamp(table, 1, kCurveTableCount);
+    // An open box belongs to the table it was opened on.
+    if (BoxOpen() && (output != m_output || table != m_table))
+        EndBox();
+    m_output = output;
+    m_table = table;
     for (int i = 0; i < 2; ++i)
         m_points[static_cast<std::size_t>(i)] = ValueToPixel(m_plot, Stored(i));
+    // The open box shows the values too, unless the operator is typing into it.
+    if (BoxOpen())
+        m_box->RefreshText(QString::fromStdString(TypedPointText(Stored(m_boxPoint))));
     update();
 }
 
@@ -134,7 +142,7 @@ void CBezierDlg::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     if (BoxOpen())
-        CommitBox(); // a press elsewhere in the editor
+        EndBox(); // a press elsewhere in the editor
     setFocus(Qt::MouseFocusReason);
     const int point = PointAt(event->position().toPoint());
     if (point == kNone)
@@ -189,7 +197,7 @@ void CBezierDlg::OpenBox(int point) {
     }
     m_boxPoint = point;
     m_box->setGeometry(LabelRect(point));
-    m_box->setText(QString::fromStdString(TypedPointText(Stored(point))));
+    m_box->ShowText(QString::fromStdString(TypedPointText(Stored(point))));
     m_box->show();
     m_box->raise();
     m_box->setFocus(Qt::OtherFocusReason);
@@ -215,6 +223,15 @@ void CBezierDlg::CommitBox() {
     update();
 }
 
+void CBezierDlg::EndBox() {
+    // Text as it was shown changes nothing: the values stay as the table holds them, which a
+    // reply may have changed while the operator was typing.
+    if (m_box && m_box->Changed())
+        CommitBox();
+    else
+        CloseBox();
+}
+
 bool CBezierDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_box && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -228,7 +245,7 @@ bool CBezierDlg::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     if (watched == m_box && event->type() == QEvent::FocusOut && BoxOpen())
-        CommitBox();
+        EndBox();
     return CBaseDialog::eventFilter(watched, event);
 }
 
@@ -236,7 +253,7 @@ std::intptr_t CBezierDlg::OnEditFinished(std::uintptr_t, std::intptr_t) {
     // The box lost the focus. One that was opened again and has the focus is not committed by
     // the notice of an earlier one.
     if (BoxOpen() && !m_box->hasFocus())
-        CommitBox();
+        EndBox();
     return 0;
 }
 

@@ -9,7 +9,10 @@
 //
 // Coordinate box: Enter, a press elsewhere in the editor or the box losing the focus commits
 // ("x,y", also with the full-width comma, each kept within 0..255); Esc closes it and keeps the
-// old values. Esc while no box is open goes on to the page.
+// old values. Esc while no box is open goes on to the page. A table shown again while the box is
+// open (a reply) refreshes the box too, unless the operator is typing into it: then the typing
+// stays, and a press elsewhere or the lost focus with the text as it was shown closes the box
+// on the table's values, committing nothing.
 //
 // The plot and the window follow the screen's pixels per inch (SetPixelsPerInch, called at
 // set-up with the screen's logical resolution).
@@ -82,6 +85,8 @@ private:
     void OpenBox(int point);
     void CommitBox();
     void CloseBox();
+    // A press elsewhere or the lost focus: commits the box when its text changed, else closes it.
+    void EndBox();
 
     DeviceState& m_state;
     int m_output = 0;

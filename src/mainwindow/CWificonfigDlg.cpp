@@ -16,6 +16,7 @@
 #include "widgets/Theme.h"
 
 #include <QAbstractButton>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -74,6 +75,8 @@ CWificonfigDlg::CWificonfigDlg(PageContext& context, QWidget* parent)
     const QRect field = m_password->geometry();
     eye->setGeometry(field.right() + 6, field.top(), 28, field.height());
     m_eye = eye;
+    for (CMyEdit* field : {m_address, m_ssid, m_password})
+        field->installEventFilter(this);
     // Closing it only hides it: it is no page of a tab.
     SetNotifyParentOnClose(false);
     hide();
@@ -97,10 +100,32 @@ std::intptr_t CWificonfigDlg::WindowProc(const WindowMessage& message) {
 }
 
 void CWificonfigDlg::ShowSettings() {
+    for (CMyEdit* field : {m_address, m_ssid, m_password})
+        field->RefreshText(QString::fromStdString(StateText(field)));
+}
+
+std::string CWificonfigDlg::StateText(const CMyEdit* field) const {
     const WifiConfig& wifi = m_context.State().wifi;
-    m_address->setText(QString::fromStdString(wifi.ip));
-    m_ssid->setText(QString::fromStdString(wifi.ssid));
-    m_password->setText(QString::fromStdString(wifi.password));
+    if (field == m_address)
+        return wifi.ip;
+    return field == m_ssid ? wifi.ssid : wifi.password;
+}
+
+bool CWificonfigDlg::eventFilter(QObject* watched, QEvent* event) {
+    for (CMyEdit* field : {m_address, m_ssid, m_password}) {
+        if (watched != field)
+            continue;
+        // Esc drops what was typed; leaving the field with its text as it was shown ends an edit
+        // that changed nothing. Either way the field shows what the processor reported last.
+        // Leaving it changed keeps the typing for Apply.
+        const bool escape =
+            event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+        const bool leftUnchanged = event->type() == QEvent::FocusOut && !field->Changed();
+        if (escape || leftUnchanged)
+            field->ShowText(QString::fromStdString(StateText(field)));
+        break; // the field goes on with the event (Esc also selects its text)
+    }
+    return CBaseDialog::eventFilter(watched, event);
 }
 
 void CWificonfigDlg::OnEye() {
@@ -124,7 +149,8 @@ void CWificonfigDlg::OnApply() {
         return;
     }
     m_context.State().wifi = check.settings;
-    m_address->setText(QString::fromStdString(check.settings.ip));
+    for (CMyEdit* field : {m_address, m_ssid, m_password})
+        field->ShowText(QString::fromStdString(StateText(field)));
     if (SendWindowMessage(this, WM_DEVICE_COMMAND, kCmdWifi, 0) != 0)
         return;
     if (MessageWindow* main = m_context.WindowOf(Window::MainWindow))

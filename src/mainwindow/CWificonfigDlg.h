@@ -8,7 +8,10 @@
 // Messages:
 //   command 1104 "Apply"               checks, stores, sends, waits ("Set WIFI Configure...")
 //   command 1311 (eye button)          shows or masks the password
-//   WM_DEVICE_REPLY (0xB1, 0)          the three fields from DeviceState
+//   WM_DEVICE_REPLY (0xB1, 0)          the three fields from DeviceState; a field the operator
+//                                      is typing into keeps the typing, and shows DeviceState
+//                                      when the edit ends without a change (Esc, or leaving the
+//                                      field with its text as it was shown)
 //   WM_DEVICE_COMMAND (0x000E, 0)      builds and sends the command from DeviceState; -1 and
 //                                      nothing sent unless synchronised and the settings fit
 //
@@ -19,12 +22,13 @@
 #include "widgets/CBaseDialog.h"
 
 #include <cstdint>
+#include <string>
 
 class QAbstractButton;
-class QLineEdit;
 
 namespace corvane {
 
+class CMyEdit;
 class PageContext;
 
 class CWificonfigDlg : public CBaseDialog {
@@ -55,13 +59,17 @@ private:
     std::intptr_t OnDeviceReply(std::uintptr_t code, std::intptr_t index);
     std::intptr_t OnDeviceCommand(std::uintptr_t code, std::intptr_t argument);
 
-    // The three edits from DeviceState.
+    // The three edits from DeviceState; fields the operator is typing into keep the typing.
     void ShowSettings();
+    // The text of `field` in DeviceState.
+    std::string StateText(const CMyEdit* field) const;
+    // Esc and leaving a field: the end of an edit.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     PageContext& m_context;
-    QLineEdit* m_address = nullptr;
-    QLineEdit* m_ssid = nullptr;
-    QLineEdit* m_password = nullptr;
+    CMyEdit* m_address = nullptr;
+    CMyEdit* m_ssid = nullptr;
+    CMyEdit* m_password = nullptr;
     QAbstractButton* m_eye = nullptr;
     bool m_passwordShown = false;
 };

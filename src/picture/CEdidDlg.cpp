@@ -126,10 +126,16 @@ EdidBoxes CEdidDlg::Boxes() const {
 }
 
 void CEdidDlg::ShowSlot() {
-    const EdidBoxes shown =
-        EdidBoxesOf(m_state.edidTimings[std::min<std::uint32_t>(m_edidSlot, kEdidSlotCount - 1)]);
-    for (EdidField f : kEdidFields)
-        Box(f)->SetValue(static_cast<float>(shown[f]));
+    const std::uint32_t slot = std::min<std::uint32_t>(m_edidSlot, kEdidSlotCount - 1);
+    const EdidBoxes shown = EdidBoxesOf(m_state.edidTimings[slot]);
+    for (EdidField f : kEdidFields) {
+        // What is typed for one input is no value of another: another input drops the typing.
+        if (slot != m_shownSlot)
+            Box(f)->DropTyped();
+        // As reported, also outside the box's range; a box being typed into keeps the typing.
+        Box(f)->SetReportedValue(static_cast<float>(shown[f]));
+    }
+    m_shownSlot = slot;
     m_checked = Boxes();
 }
 
@@ -205,12 +211,16 @@ void CEdidDlg::OnApply() {
     if (!CheckLink() || m_resetPending)
         return;
     CatchUpCommits();
-    // A timing beyond the pixel-rate limit (the processor may report one) goes with its frame
-    // rate lowered to fit; the FPS box shows what is sent.
-    const EdidBoxes boxes = EdidFitPixelRate(Boxes());
-    if (boxes[EdidField::Fps] != Boxes()[EdidField::Fps]) {
-        Box(EdidField::Fps)->SetValue(static_cast<float>(boxes[EdidField::Fps]));
-        m_checked[EdidField::Fps] = boxes[EdidField::Fps];
+    // Untouched boxes go as the processor reported them; a timing beyond the pixel-rate limit
+    // (the processor may report one) goes with its frame rate lowered to fit. The boxes show
+    // what is sent.
+    const EdidBoxes shown = Boxes();
+    const EdidBoxes boxes = EdidFitPixelRate(shown);
+    for (EdidField f : kEdidFields) {
+        if (boxes[f] == shown[f])
+            continue;
+        Box(f)->SetValue(static_cast<float>(boxes[f]));
+        m_checked[f] = boxes[f];
     }
     m_state.edidTimings[m_edidSlot] = EdidTimingOf(boxes);
     if (SendWindowMessage(this, WM_DEVICE_COMMAND, kCmdEdid, static_cast<std::intptr_t>(m_edidSlot)) < 0)

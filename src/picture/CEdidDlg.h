@@ -4,8 +4,10 @@
 // inputs (the input the processor shows, `edidSlot`), with "Apply" to send the timing the boxes
 // hold and "Reset" to return the input to the processor's built-in timing.
 //
-// The boxes keep a typed timing plausible (EdidRules): horizontal sizes multiples of 4, porches
-// and sync widths inside the blanking, a pixel rate of at most 594 MHz. Only "H Active :",
+// The boxes show the timing as the processor reports it, also values outside their ranges, and
+// keep a typed timing plausible (EdidRules): typed values inside the ranges, horizontal sizes
+// multiples of 4, porches and sync widths inside the blanking, a pixel rate of at most 594 MHz.
+// A reply leaves a box the operator is typing into showing the typing (ValueEdit). Only "H Active :",
 // "V Active :" and "FPS :" are shown until "Advanced" is checked, which also makes Apply send
 // the full timing (mode 2) instead of the active size and frame rate (mode 1).
 //
@@ -123,6 +125,8 @@ private:
     std::array<QWidget*, kEdidFieldCount> m_labels{};
 
     std::uint32_t m_edidSlot = 0;
+    // The slot the boxes show.
+    std::uint32_t m_shownSlot = 0;
     // What the rules last left in each box (the boxes after a slot was shown or corrected).
     EdidBoxes m_checked;
     // A reset whose frame went out and whose pause has not ended.

@@ -81,6 +81,10 @@ EdidBoxes EdidBoxesOf(const EdidTiming& t) {
     b[EdidField::HFront] = t.hFront;
     b[EdidField::VFront] = t.vFront;
     b[EdidField::Fps] = t.refreshX10 / kTenths;
+    return b;
+}
+
+EdidBoxes EdidWithinRanges(EdidBoxes b) {
     for (EdidField f : kEdidFields)
         b[f] = std::clamp(b[f], EdidRangeOf(f).min, EdidRangeOf(f).max);
     return b;
@@ -155,6 +159,13 @@ bool EdidWithinPixelRate(const EdidBoxes& b) {
 }
 
 EdidBoxes EdidFitPixelRate(EdidBoxes b) {
+    if (EdidWithinPixelRate(b))
+        return b;
+    EdidBoxes lowered = b;
+    lowered[EdidField::Fps] = EdidCorrected(b, EdidField::Fps);
+    if (EdidWithinPixelRate(lowered))
+        return lowered;
+    b = EdidWithinRanges(b);
     b[EdidField::Fps] = EdidCorrected(b, EdidField::Fps);
     return b;
 }

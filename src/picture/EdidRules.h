@@ -9,9 +9,14 @@
 // subtracts the remainder of the division by 4. Only the box that changed is corrected, and the
 // corrected value is always kept inside that box's own range: where a rule's limit lies below
 // the box's minimum (possible only when the other boxes already hold a timing beyond the limit,
-// as a processor may report one) the box takes its minimum. Apply lowers the frame rate with
-// the FPS rule before sending, which always brings an in-range timing under the limit (at 20 Hz
-// even the largest timing the boxes can hold runs at 521 MHz).
+// as a processor may report one) the box takes its minimum.
+//
+// The boxes show what the processor reports, also values outside their ranges (the reset timing's
+// Vfp of 3); only typed values are kept inside the ranges. Apply sends such untouched values as
+// they are, with one exception: a timing beyond the pixel-rate limit goes with its frame rate
+// lowered by the FPS rule, which brings any in-range timing under the limit (at 20 Hz even the
+// largest timing the boxes can hold runs at 521 MHz); where out-of-range values keep it above
+// the limit even then, those values are first brought into their ranges.
 
 #include "device/DeviceState.h"
 
@@ -48,9 +53,12 @@ struct EdidBoxes {
     bool operator==(const EdidBoxes&) const = default;
 };
 
-// What the boxes show for a record: the frame rate truncated to whole hertz, every value brought
-// into its box's range (a processor may report values the boxes do not take).
+// What the boxes show for a record: the values as reported, the frame rate truncated to whole
+// hertz. They may lie outside the boxes' ranges.
 EdidBoxes EdidBoxesOf(const EdidTiming& timing);
+
+// Every value brought into its box's range.
+EdidBoxes EdidWithinRanges(EdidBoxes boxes);
 
 // The record for the boxes (the frame rate stored in tenths of a hertz).
 EdidTiming EdidTimingOf(const EdidBoxes& boxes);
@@ -63,8 +71,9 @@ int EdidCorrected(const EdidBoxes& boxes, EdidField changed);
 double EdidPixelRate(const EdidBoxes& boxes);
 bool EdidWithinPixelRate(const EdidBoxes& boxes);
 
-// The boxes as Apply sends them: the frame rate lowered by the FPS rule when the timing asks for
-// more than the limit; everything else unchanged.
+// The boxes as Apply sends them: a timing within the limit unchanged; beyond it, the frame rate
+// lowered by the FPS rule, and where that is not enough (values beyond their ranges), every value
+// brought into its range first. The result is always within the limit.
 EdidBoxes EdidFitPixelRate(EdidBoxes boxes);
 
 // The timing "Reset" writes into the record: 3840 x 2160 at 60 Hz.

@@ -50,6 +50,26 @@ void CMyEdit::UpdateFilter() {
     delete old;
 }
 
+void CMyEdit::ShowText(const QString& shown) {
+    // A box whose whole text was selected (ready to be typed over) stays so.
+    const bool allSelected = hasSelectedText() && selectedText() == text();
+    setText(shown);   // also clears the edited flag
+    m_shown = text(); // as the box took it, within its length
+    if (allSelected)
+        selectAll();
+}
+
+bool CMyEdit::RefreshText(const QString& shown) {
+    if (IsTyping())
+        return false;
+    ShowText(shown);
+    return true;
+}
+
+bool CMyEdit::IsTyping() const {
+    return hasFocus() && isModified();
+}
+
 void CMyEdit::Finished() {
     PostWindowMessage(OwnerWindow(this), WM_EDIT_FINISHED, 0, 0);
 }

@@ -129,10 +129,25 @@ void oValueEdit::Setup(const QString& format, bool enable, float minimum, float 
 }
 
 void oValueEdit::SetValue(float value) {
-    m_value = std::clamp(value, m_min, m_max);
+    TakeValue(std::clamp(value, m_min, m_max));
+}
+
+void oValueEdit::SetReportedValue(float value) {
+    TakeValue(value);
+}
+
+void oValueEdit::TakeValue(float value) {
+    m_value = value;
+    if (!IsTyping()) {
+        m_typed = false;
+        ShowValue();
+    }
+    ValueChanged();
+}
+
+void oValueEdit::DropTyped() {
     m_typed = false;
     ShowValue();
-    ValueChanged();
 }
 
 void oValueEdit::SetRange(float minimum, float maximum) {
@@ -172,7 +187,8 @@ void oValueEdit::UpdateFilter() {
 }
 
 // Room for every value of the range: the digits of the largest magnitude, a sign when the range
-// goes below zero, and the point with the decimals when the format has them.
+// goes below zero, and the point with the decimals when the format has them; more when the value
+// shown (a reported one) lies outside the range and needs it.
 void oValueEdit::UpdateTextLimit() {
     const FormatSpec parsed = ParseFormat(m_format);
     int limit = DigitCount(std::max(std::fabs(m_min), std::fabs(m_max)));
@@ -180,7 +196,9 @@ void oValueEdit::UpdateTextLimit() {
         ++limit;
     if (parsed.hasPoint)
         limit += 1 + parsed.decimals;
-    setMaxLength(limit);
+    limit = std::max(limit, static_cast<int>(FormatValue(m_value).size()));
+    if (maxLength() != limit)
+        setMaxLength(limit);
 }
 
 QString oValueEdit::FormatValue(float value) const {
@@ -202,9 +220,10 @@ QString oValueEdit::FormatValue(float value) const {
 }
 
 void oValueEdit::ShowValue() {
-    const QString shown = FormatValue(m_value);
-    if (text() != shown)
-        setText(shown);
+    UpdateTextLimit(); // before the text: a longer one would be cut
+    m_shown = FormatValue(m_value);
+    if (text() != m_shown)
+        setText(m_shown);
 }
 
 void oValueEdit::ShowFromSlider(float value) {
@@ -259,7 +278,13 @@ void oValueEdit::focusInEvent(QFocusEvent* event) {
 void oValueEdit::focusOutEvent(QFocusEvent* event) {
     m_focused = false;
     QLineEdit::focusOutEvent(event);
-    if (m_typed)
+    if (!m_typed)
+        return;
+    // Typing that came back to what the box showed changes nothing: the box shows its value,
+    // which a reply may have changed meanwhile.
+    if (text() == m_shown && FormatValue(m_value) != m_shown)
+        DropTyped();
+    else
         Commit();
 }
 

@@ -4,6 +4,12 @@
 // attached slider (oBitmapSlider); oRealEdit stands alone. A final change - typing and leaving
 // the box, Enter, or a slider's final move - posts WM_VALUE_COMMITTED (0x4A1, wParam = the box's
 // control id, lParam 0) to the page that owns the box. Values set from code post nothing.
+//
+// What the operator is typing is never overwritten: a value set from code (a reply of the
+// processor) while the box has the focus and holds typed text becomes the box's value at once,
+// but the box goes on showing the typed text. Enter, or leaving the box with the text changed,
+// commits the typed text; Esc, or leaving it with the text as it was shown, drops the typing and
+// shows the latest value.
 
 #include <QLineEdit>
 #include <QPointer>
@@ -24,8 +30,15 @@ public:
     // round, and the value is kept inside them.
     void Setup(const QString& format, bool enable, float minimum, float maximum, float value);
 
-    // From code: shown formatted (and the slider follows); the page is not told.
+    // From code: kept inside the range and shown formatted (and the slider follows), or, while
+    // the operator is typing, shown when the typing ends without a commit; the page is not told.
     void SetValue(float value);
+    // A value the processor reported, shown as it is also where it lies outside the range (the
+    // text limit widens to fit it); only what is typed is kept inside the range. Otherwise as
+    // SetValue.
+    void SetReportedValue(float value);
+    // Drops what was typed, also while the box has the focus, and shows the value.
+    void DropTyped();
     float GetValue() const { return m_value; }
     void SetRange(float minimum, float maximum);
     float Minimum() const { return m_min; }
@@ -39,6 +52,8 @@ public:
     int CharFlags() const { return m_charFlags; }
     // True when something was typed since the last commit.
     bool IsTyped() const { return m_typed; }
+    // True while the operator is typing: the box has the focus and holds typed text.
+    bool IsTyping() const { return m_focused && m_typed; }
 
     // The value as the box shows it.
     QString FormatValue(float value) const;
@@ -69,11 +84,15 @@ protected:
 private:
     void UpdateFilter();
     void UpdateTextLimit();
+    // `value` as the box's value; shown unless the operator is typing.
+    void TakeValue(float value);
 
     QString m_format = QStringLiteral("%d");
     int m_charFlags = kDigits;
     bool m_typed = false;
     bool m_focused = false;
+    // The text the box showed last from its value: the text that typing started from.
+    QString m_shown;
 };
 
 class oSliderEdit : public oValueEdit {

@@ -112,9 +112,19 @@ TEST(EdidRules, EveryBoxAsTyped) {
 
 TEST(EdidRules, OnlyTheChangedBoxMovesAndACorrectValueStays) {
     // A timing that satisfies every rule: each rule leaves its own box as it is.
-    for (const EdidBoxes& b : {Defaults(), Uhd(60), EdidBoxesOf(kEdidResetTiming)})
+    for (const EdidBoxes& b : {Defaults(), With(Uhd(60), {{F::VFront, 4}}), With(Uhd(30), {{F::VFront, 4}})})
         for (F f : kEdidFields)
             EXPECT_EQ(EdidCorrected(b, f), b[f]) << static_cast<int>(f);
+    // The reset timing as shown: an untouched Vfp of 3, below its box's range, disturbs no rule
+    // of another box; typed, it is first taken as 4 by the box, which its rule keeps.
+    const EdidBoxes reset = EdidBoxesOf(kEdidResetTiming);
+    ASSERT_EQ(reset[F::VFront], 3);
+    for (F f : kEdidFields) {
+        if (f != F::VFront) {
+            EXPECT_EQ(EdidCorrected(reset, f), reset[f]) << static_cast<int>(f);
+        }
+    }
+    EXPECT_EQ(EdidCorrected(With(reset, {{F::VFront, 4}}), F::VFront), 4);
 }
 
 TEST(EdidRules, ABoxNeverLeavesItsRangeAndARateWithinTheLimitStaysThere) {
@@ -154,6 +164,46 @@ TEST(EdidRules, ABoxNeverLeavesItsRangeAndARateWithinTheLimitStaysThere) {
     }
 }
 
+TEST(EdidRules, ApplySendsAReportedTimingAsItIsUnlessItIsBeyondTheLimit) {
+    // Values of 0..65535 as a processor may report them, mostly beyond the boxes' ranges.
+    std::mt19937 random(2367);
+    auto any = [&](F f) {
+        const int max = f == F::Fps ? 250 : 3 * EdidRangeOf(f).max;
+        return std::uniform_int_distribution<int>(0, max)(random);
+    };
+    int lowered = 0, clamped = 0;
+    for (int round = 0; round < 20000; ++round) {
+        EdidBoxes b;
+        for (F f : kEdidFields)
+            b[f] = any(f);
+        const EdidBoxes fitted = EdidFitPixelRate(b);
+        ASSERT_TRUE(EdidWithinPixelRate(fitted)) << round;
+        if (EdidWithinPixelRate(b)) {
+            ASSERT_EQ(fitted, b) << "a timing within the limit goes as reported, round " << round;
+            continue;
+        }
+        EdidBoxes others = fitted;
+        others[F::Fps] = b[F::Fps];
+        if (others == b) {
+            ++lowered; // the frame rate alone was enough
+            ASSERT_LT(fitted[F::Fps], b[F::Fps]);
+        } else {
+            ++clamped; // not even 20 Hz fits: the values went into their ranges first
+            EdidBoxes inRanges = EdidWithinRanges(b);
+            inRanges[F::Fps] = b[F::Fps];
+            ASSERT_EQ(others, inRanges) << round;
+            ASSERT_FALSE(EdidWithinPixelRate(With(b, {{F::Fps, EdidRangeOf(F::Fps).min}}))) << round;
+        }
+    }
+    EXPECT_GT(lowered, 0);
+    EXPECT_GT(clamped, 0);
+
+    // 3840 x 2160 at 144 Hz reported, beyond the FPS box's range: cut to what the rate allows.
+    EXPECT_EQ(EdidFitPixelRate(Uhd(144))[F::Fps], 66);
+    // 1920 x 1080 at 144 Hz fits the limit and goes as reported.
+    EXPECT_EQ(EdidFitPixelRate(With(Defaults(), {{F::Fps, 144}}))[F::Fps], 144);
+}
+
 TEST(EdidRules, ApplyLowersTheFrameRateOfTheLargestTiming) {
     // A processor may report a timing far beyond the limit.
     const EdidBoxes largest = With(Uhd(120), {{F::HActive, 4092}, {F::HBlank, 4092}, {F::VBlank, 1024}});
@@ -165,11 +215,18 @@ TEST(EdidRules, ApplyLowersTheFrameRateOfTheLargestTiming) {
 
 TEST(EdidRules, RecordsAndBoxes) {
     EXPECT_EQ(Defaults().values, (std::array<int, 9>{280, 45, 1920, 1080, 44, 4, 148, 4, 60}));
-    // The frame rate in whole hertz, truncated; values the boxes do not take at their nearest end.
+    // The frame rate in whole hertz, truncated; values the boxes do not take as reported.
     EdidTiming odd{0, 2000, 640, 4000, 300, 0, 600, 65, 599};
-    EXPECT_EQ(EdidBoxesOf(odd).values, (std::array<int, 9>{96, 1024, 800, 2160, 256, 4, 512, 64, 59}));
+    EXPECT_EQ(EdidBoxesOf(odd).values, (std::array<int, 9>{0, 2000, 640, 4000, 300, 0, 600, 65, 59}));
+    EXPECT_EQ(EdidWithinRanges(EdidBoxesOf(odd)).values,
+              (std::array<int, 9>{96, 1024, 800, 2160, 256, 4, 512, 64, 59}));
     odd.refreshX10 = 1250;
-    EXPECT_EQ(EdidBoxesOf(odd)[F::Fps], 120);
+    EXPECT_EQ(EdidBoxesOf(odd)[F::Fps], 125);
+    EXPECT_EQ(EdidTimingOf(EdidBoxesOf(odd)).refreshX10, 1250);
+    const EdidTiming largest{65535, 65535, 65535, 65535, 65535, 65535, 65535, 65535, 65535};
+    const EdidTiming largestBack = EdidTimingOf(EdidBoxesOf(largest));
+    EXPECT_EQ(largestBack.hActive, 65535);
+    EXPECT_EQ(largestBack.refreshX10, 65530) << "6553 Hz in whole hertz";
     const EdidTiming back = EdidTimingOf(EdidBoxesOf(kEdidResetTiming));
     EXPECT_EQ(back.hActive, 3840);
     EXPECT_EQ(back.vActive, 2160);
@@ -179,5 +236,5 @@ TEST(EdidRules, RecordsAndBoxes) {
     EXPECT_EQ(back.hSync, 32);
     EXPECT_EQ(back.vSync, 5);
     EXPECT_EQ(back.hFront, 48);
-    EXPECT_EQ(back.vFront, 4) << "the reset timing's Vfp of 3 is below the box's range: shown as 4";
+    EXPECT_EQ(back.vFront, 3) << "the reset timing's Vfp of 3, below the box's range, as it is";
 }

@@ -468,6 +468,89 @@ TEST_F(BlendPageTest, TheCoordinateBoxCommitsOnAPressOrLostFocusAndEscKeepsTheOl
         ADD_FAILURE() << nameless.toStdString();
 }
 
+TEST_F(BlendPageTest, AReportLeavesTheZoneBoxBeingTypedIntoUntilItsEditEnds) {
+    Connect();
+    SwitchOn();
+    context.sent.clear();
+    oRealEdit* start = Box(Page::kHStartId);
+    const auto startTyping = [&](const QString& text) {
+        start->setFocus();
+        start->selectAll();
+        QTest::keyClicks(start, text);
+    };
+    startTyping("300");
+    SideOf(0, kSideH1).start = 40;
+    SideOf(0, kSideH1).size = 500;
+    Reply(kReplyBlend, 0);
+    EXPECT_EQ(start->text(), "300") << "the typing stays";
+    EXPECT_EQ(Shown(Page::kHSizeId), 500) << "the box not typed into shows the report";
+    QTest::keyClick(start, Qt::Key_Escape);
+    Drain();
+    EXPECT_EQ(start->text(), "40") << "Esc shows the report";
+    EXPECT_TRUE(context.sent.empty());
+
+    // Enter commits the typing over the report and sends it.
+    startTyping("500");
+    SideOf(0, kSideH1).start = 60;
+    Reply(kReplyBlend, 0);
+    EXPECT_EQ(start->text(), "500");
+    QTest::keyClick(start, Qt::Key_Return);
+    Drain();
+    EXPECT_EQ(SideOf(0, kSideH1).start, 500);
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(GetLE16(&context.sent[0][10]), 500);
+    EXPECT_EQ(context.sent[0], BuildBlendFrame(state, 0));
+}
+
+TEST_F(BlendPageTest, AReportLeavesTheCoordinateBoxBeingTypedIntoUntilItsEditEnds) {
+    PageUnderTest();
+    SwitchOn();
+    StoreTablePoint(state.outputs[0], 1, 0, {10, 20});
+    Reply(kReplyCurve, 0);
+
+    // Open, nothing typed: a report shows in the box at once.
+    CMyEdit* box = OpenBox(0);
+    EXPECT_EQ(box->text(), "10,20");
+    StoreTablePoint(state.outputs[0], 1, 0, {11, 21});
+    Reply(kReplyCurve, 0);
+    EXPECT_EQ(box->text(), "11,21");
+
+    // Typing stays over a report; Esc closes the box on the reported values.
+    QTest::keyClicks(box, "1,2");
+    StoreTablePoint(state.outputs[0], 1, 0, {30, 40});
+    Reply(kReplyCurve, 0);
+    EXPECT_EQ(box->text(), "1,2");
+    EXPECT_TRUE(Editor().BoxOpen());
+    QTest::keyClick(box, Qt::Key_Escape);
+    Drain();
+    EXPECT_FALSE(Editor().BoxOpen());
+    EXPECT_EQ(Point(0, 1, 0), (CurvePoint{30, 40}));
+    const PlotPixel reported = ValueToPixel(Editor().Plot(), {30, 40});
+    EXPECT_EQ(Editor().PointPixel(0), QPoint(reported.x, reported.y));
+
+    // Typing back to the text shown, then the focus leaving: nothing committed.
+    box = OpenBox(0);
+    box->selectAll();
+    QTest::keyClicks(box, "30,40");
+    StoreTablePoint(state.outputs[0], 1, 0, {50, 60});
+    Reply(kReplyCurve, 0);
+    EXPECT_EQ(box->text(), "30,40");
+    Control<QWidget>(Page::kTablesId)->setFocus(Qt::MouseFocusReason);
+    Drain();
+    EXPECT_FALSE(Editor().BoxOpen());
+    EXPECT_EQ(Point(0, 1, 0), (CurvePoint{50, 60})) << "the report stays";
+
+    // Enter commits the typing over the report.
+    box = OpenBox(0);
+    QTest::keyClicks(box, "7,8");
+    StoreTablePoint(state.outputs[0], 1, 0, {70, 80});
+    Reply(kReplyCurve, 0);
+    QTest::keyClick(box, Qt::Key_Return);
+    Drain();
+    EXPECT_EQ(Point(0, 1, 0), (CurvePoint{7, 8}));
+    EXPECT_TRUE(context.sent.empty()) << "the editor sends nothing";
+}
+
 TEST_F(BlendPageTest, WithTheSideOffTheEditorTakesNoMouse) {
     PageUnderTest();
     const std::array<std::uint8_t, 16> before = state.outputs[0].curve;

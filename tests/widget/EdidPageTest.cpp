@@ -172,14 +172,14 @@ TEST_F(EdidPageTest, TheRulesCorrectTheBoxAsTypedAndChangeNothingElse) {
     EXPECT_TRUE(context.sent.empty()) << "and send nothing";
 }
 
-TEST_F(EdidPageTest, ABoxNeverLeavesItsRangeAndApplyStaysWithinThePixelRate) {
+TEST_F(EdidPageTest, ATypedValueNeverLeavesItsRangeAndApplyStaysWithinThePixelRate) {
     Connect();
     // The processor reports a timing far beyond 594 MHz, and values the boxes do not take.
     state.edidTimings[0] = EdidTiming{4092, 1024, 4092, 2160, 300, 0, 600, 65, 1200};
     PageUnderTest();
     Click(Page::kAdvancedId);
-    EXPECT_EQ(Shown(F::HSync), 256);
-    EXPECT_EQ(Shown(F::VSync), 4);
+    EXPECT_EQ(Shown(F::HSync), 300) << "shown as reported";
+    EXPECT_EQ(Shown(F::VSync), 0);
 
     // Every limit lies below the box's minimum, or below zero: the box takes its minimum.
     Type(F::HActive, "1920");
@@ -188,14 +188,16 @@ TEST_F(EdidPageTest, ABoxNeverLeavesItsRangeAndApplyStaysWithinThePixelRate) {
     EXPECT_EQ(Shown(F::VActive), 600);
     Type(F::VBlank, "16");
     Type(F::VSync, "10");
-    EXPECT_EQ(Shown(F::VSync), 4) << "Vfp 64 is wider than the blanking of 16";
+    EXPECT_EQ(Shown(F::VSync), 4) << "Vfp 65 is wider than the blanking of 16";
     Type(F::HBlank, "96");
     Type(F::HFront, "100");
-    EXPECT_EQ(Shown(F::HFront), 4) << "H Sync 256 is wider than the blanking of 96";
-    for (F f : kEdidFields) {
+    EXPECT_EQ(Shown(F::HFront), 4) << "H Sync 300 is wider than the blanking of 96";
+    for (F f : {F::HActive, F::VActive, F::VBlank, F::VSync, F::HBlank, F::HFront}) {
         EXPECT_GE(Shown(f), EdidRangeOf(f).min) << static_cast<int>(f);
         EXPECT_LE(Shown(f), EdidRangeOf(f).max) << static_cast<int>(f);
     }
+    EXPECT_EQ(Shown(F::HSync), 300) << "untouched: as reported";
+    EXPECT_EQ(Shown(F::VFront), 65);
 
     // The largest timing the boxes hold, as the processor reported it: Apply lowers the rate.
     state.edidTimings[0] = EdidTiming{4092, 1024, 4092, 2160, 4, 4, 4, 4, 1200};
@@ -209,6 +211,51 @@ TEST_F(EdidPageTest, ABoxNeverLeavesItsRangeAndApplyStaysWithinThePixelRate) {
     EXPECT_EQ(state.edidTimings[0].refreshX10, 220);
     EXPECT_LE((sent.hActive + sent.hBlank) * double(sent.vActive + sent.vBlank) * (sent.refreshX10 / 10),
               kEdidPixelRateLimit);
+
+    // Beyond the ranges so far that not even 20 Hz fits: the values go into their ranges first,
+    // and the boxes show what went.
+    state.edidTimings[0] = EdidTiming{6000, 2000, 9000, 4000, 4, 4, 4, 4, 600};
+    Reply(kReplyEdid, 0);
+    EXPECT_EQ(Shown(F::HActive), 9000);
+    Click(Page::kApplyId);
+    ASSERT_EQ(context.sent.size(), 2u);
+    EXPECT_EQ(Values(TimingIn(Last())), (std::array<int, 9>{4092, 1024, 4092, 2160, 4, 4, 4, 4, 220}));
+    EXPECT_EQ(PageUnderTest().Boxes().values, (std::array<int, 9>{4092, 1024, 4092, 2160, 4, 4, 4, 4, 22}));
+}
+
+TEST_F(EdidPageTest, AReportedTimingIsShownAndSentAsReportedOnlyTypedValuesAreClamped) {
+    Connect();
+    // Within 594 MHz (5640 x 496 x 144 = 403 MHz), yet hardly a value inside its box's range.
+    const EdidTiming reported{5000, 16, 640, 480, 300, 2, 3, 100, 1440};
+    state.edidTimings[0] = reported;
+    PageUnderTest();
+    Click(Page::kAdvancedId);
+    EXPECT_EQ(PageUnderTest().Boxes().values, (std::array<int, 9>{5000, 16, 640, 480, 300, 2, 3, 100, 144}));
+    EXPECT_EQ(Box(F::VFront)->text(), "100") << "the text limit widens: 3 digits where 64 needs 2";
+    EXPECT_EQ(Box(F::Fps)->text(), "144");
+
+    // Apply with nothing typed sends what the processor reported.
+    Click(Page::kApplyId);
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(Values(TimingIn(Last())), Values(reported));
+    EXPECT_EQ(Values(state.edidTimings[0]), Values(reported));
+
+    // Typed values are kept inside the box's range first, then by the rules.
+    Type(F::VFront, "100");
+    EXPECT_EQ(Shown(F::VFront), 13) << "64 at most, then below V Blank 16 - V Sync 2";
+    Type(F::HActive, "700");
+    EXPECT_EQ(Shown(F::HActive), 800);
+    Type(F::Fps, "144");
+    EXPECT_EQ(Shown(F::Fps), 120);
+    Click(Page::kApplyId);
+    ASSERT_EQ(context.sent.size(), 2u);
+    EXPECT_EQ(Values(TimingIn(Last())), (std::array<int, 9>{5000, 16, 800, 480, 300, 2, 3, 13, 1200}))
+        << "the untouched boxes still as reported";
+    // Another report replaces the typed ones as it does every box.
+    state.edidTimings[0] = reported;
+    Reply(kReplyEdid, 0);
+    EXPECT_EQ(Shown(F::VFront), 100);
+    EXPECT_EQ(Shown(F::HActive), 640);
 }
 
 TEST_F(EdidPageTest, ApplyWritesTheBoxesSendsAndWaits) {
@@ -298,10 +345,21 @@ TEST_F(EdidPageTest, ResetSendsTheOldRecordThenShowsTheResetTiming) {
     ASSERT_TRUE(WaitFor([&] { return !page.ResetPending(); }, kPauseTimeoutMs));
     Drain();
     EXPECT_EQ(Values(state.edidTimings[1]), Values(kEdidResetTiming));
-    // Vfp 3 lies below its box's range: the box shows 4 (the record keeps 3).
-    EXPECT_EQ(page.Boxes().values, (std::array<int, 9>{160, 62, 3840, 2160, 32, 5, 48, 4, 60}));
+    // Vfp 3 lies below its box's range: the box shows it as it is.
+    EXPECT_EQ(page.Boxes().values, (std::array<int, 9>{160, 62, 3840, 2160, 32, 5, 48, 3, 60}));
+    EXPECT_EQ(Box(F::VFront)->text(), "3");
     EXPECT_EQ(Values(state.edidTimings[0]), Values(EdidTiming{})) << "only the slot reset";
     EXPECT_EQ(context.sent.size(), 1u) << "nothing more is sent";
+
+    // Apply after the reset sends the reset timing as shown, the Vfp of 3 included.
+    Click(Page::kApplyId);
+    ASSERT_EQ(context.sent.size(), 2u);
+    EXPECT_EQ(Last()[6], 1);
+    EXPECT_EQ(Last()[7], static_cast<std::uint8_t>(EdidMode::Full));
+    EXPECT_EQ(Values(TimingIn(Last())), Values(kEdidResetTiming));
+    // A Vfp typed as 3 is kept inside the range.
+    Type(F::VFront, "3");
+    EXPECT_EQ(Shown(F::VFront), 4);
 }
 
 TEST_F(EdidPageTest, ResetWhoseLinkGoesDuringThePauseStopsThere) {
@@ -372,6 +430,67 @@ TEST_F(EdidPageTest, RepliesChooseTheInputAndShowItsRecord) {
     Reply(kReplyCrop, 1);
     EXPECT_EQ(Shown(F::HActive), 800);
     EXPECT_TRUE(context.sent.empty());
+}
+
+TEST_F(EdidPageTest, AReplyLeavesWhatIsBeingTypedAndTheEditsEndShowsTheReport) {
+    Connect();
+    PageUnderTest();
+    oRealEdit* box = Box(F::HActive);
+    const auto startTyping = [&](const QString& text) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+    };
+    // Typing, and the reply that every showing of the page asks for.
+    startTyping("1280");
+    state.edidTimings[0].hActive = 1024;
+    state.edidTimings[0].vActive = 600;
+    Reply(kReplyEdid, 0);
+    EXPECT_EQ(box->text(), "1280") << "the typing stays";
+    EXPECT_EQ(Shown(F::VActive), 600) << "a box not typed into shows the report at once";
+    // Esc drops the typing and shows what was reported.
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(box->text(), "1024");
+    EXPECT_EQ(PageUnderTest().Boxes()[F::HActive], 1024);
+
+    // Typing that comes back to what was shown, then leaving the box: no commit, the report.
+    startTyping("1024");
+    state.edidTimings[0].hActive = 1100;
+    Reply(kReplyEdid, 0);
+    EXPECT_EQ(box->text(), "1024");
+    Box(F::Fps)->setFocus();
+    Drain();
+    EXPECT_EQ(box->text(), "1100");
+
+    // Leaving the box with a change commits the typing over the report.
+    startTyping("1600");
+    state.edidTimings[0].hActive = 1200;
+    Reply(kReplyEdid, 0);
+    Box(F::Fps)->setFocus();
+    Drain();
+    EXPECT_EQ(box->text(), "1600");
+
+    // Enter commits the typing (through the rules), and Apply sends it.
+    startTyping("1281");
+    state.edidTimings[0].hActive = 1300;
+    Reply(kReplyEdid, 0);
+    EXPECT_EQ(box->text(), "1281");
+    QTest::keyClick(box, Qt::Key_Return);
+    Drain();
+    EXPECT_EQ(box->text(), "1280") << "rounded down to 4";
+    Click(Page::kApplyId);
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(Values(TimingIn(Last())), (std::array<int, 9>{280, 45, 1280, 600, 44, 4, 148, 4, 600}));
+
+    // What is typed for one input does not stay when the page turns to another.
+    state.edidTimings[2].hActive = 3840;
+    startTyping("2000");
+    Reply(kReplyCrop, 2);
+    EXPECT_EQ(box->text(), "3840");
+    box->clearFocus();
+    Drain();
+    EXPECT_EQ(PageUnderTest().Boxes()[F::HActive], 3840);
+    EXPECT_EQ(context.sent.size(), 1u);
 }
 
 TEST_F(EdidPageTest, TheCommandBuildsOnlyWhatItsArgumentNames) {

@@ -168,6 +168,85 @@ TEST_F(ValuePage, ValuesFromCodeMoveTheSliderAndPostNothing) {
     EXPECT_TRUE(Commits().empty());
 }
 
+TEST_F(ValuePage, AValueFromCodeLeavesWhatIsBeingTypedUntilTheEditEnds) {
+    // Not focused: shown at once, also over text typed and left.
+    free->Setup("%d", true, 0, 999, 5);
+    free->SetValue(6);
+    EXPECT_EQ(free->text(), "6");
+
+    // Focused and typed: the value is taken (the slider follows), the typing stays.
+    TypeInto(box, "70");
+    box->SetValue(20);
+    EXPECT_EQ(box->text(), "70");
+    EXPECT_EQ(box->GetValue(), 20.0f);
+    EXPECT_EQ(slider->GetPos(), 20);
+    EXPECT_TRUE(box->IsTyping());
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(box->text(), "20") << "Esc shows the latest value";
+    EXPECT_TRUE(Commits().empty());
+
+    // Focused but nothing typed: shown at once.
+    box->SetValue(21);
+    EXPECT_EQ(box->text(), "21");
+
+    // Enter commits the typing over the value from code.
+    TypeInto(box, "70");
+    box->SetValue(22);
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(box->text(), "70");
+    EXPECT_EQ(box->GetValue(), 70.0f);
+    EXPECT_EQ(slider->GetPos(), 70);
+    EXPECT_EQ(Commits().size(), 1u);
+
+    // Typing back to the text shown, then leaving: no commit, the latest value.
+    TypeInto(box, "70");
+    box->SetValue(23);
+    free->setFocus();
+    EXPECT_EQ(box->text(), "23");
+    EXPECT_EQ(Commits().size(), 1u);
+
+    // Leaving with a change commits it, kept in the range.
+    TypeInto(box, "170");
+    box->SetValue(24);
+    free->setFocus();
+    EXPECT_EQ(box->text(), "100");
+    EXPECT_EQ(box->GetValue(), 100.0f);
+    EXPECT_EQ(Commits().size(), 2u);
+
+    // Dropped on purpose: shown at once, also while focused.
+    TypeInto(box, "9");
+    box->SetValue(25);
+    box->DropTyped();
+    EXPECT_EQ(box->text(), "25");
+    EXPECT_FALSE(box->IsTyped());
+}
+
+TEST_F(ValuePage, AReportedValueIsShownAsItIsOnlyTypingIsKeptInTheRange) {
+    free->Setup("%d", true, 4, 64, 10);
+    EXPECT_EQ(free->maxLength(), 2);
+    free->SetReportedValue(3);
+    EXPECT_EQ(free->text(), "3");
+    EXPECT_EQ(free->GetValue(), 3.0f);
+    free->SetReportedValue(12345);
+    EXPECT_EQ(free->text(), "12345") << "the text limit widens for it";
+    EXPECT_EQ(free->maxLength(), 5);
+    free->SetValue(12345);
+    EXPECT_EQ(free->text(), "64") << "a value from code is kept in the range";
+    EXPECT_EQ(free->maxLength(), 2);
+
+    free->SetReportedValue(100);
+    TypeInto(free, "100");
+    QTest::keyClick(free, Qt::Key_Return);
+    EXPECT_EQ(free->text(), "64") << "typed: kept in the range";
+    EXPECT_EQ(Commits().size(), 1u);
+    // While typing, a reported value waits like any other.
+    TypeInto(free, "50");
+    free->SetReportedValue(2);
+    EXPECT_EQ(free->text(), "50");
+    QTest::keyClick(free, Qt::Key_Escape);
+    EXPECT_EQ(free->text(), "2");
+}
+
 // The slider counts from the box's minimum, in slider units of `scale` per value unit.
 TEST_F(ValuePage, TheSliderCountsFromTheMinimum) {
     box->Setup("%.1f", true, 50, -50, 0); // given the wrong way round

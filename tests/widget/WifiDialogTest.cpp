@@ -159,6 +159,57 @@ TEST_F(WifiDialogTest, ATypedGoodSettingIsStoredSentAndWaitedFor) {
     EXPECT_EQ(context.keepAliveStops, 1);
 }
 
+TEST_F(WifiDialogTest, AReportLeavesTheFieldBeingTypedIntoUntilItsEditEnds) {
+    Connect();
+    PageUnderTest();
+    QLineEdit* ssid = Edit(Dialog::kSsidId);
+    const auto startTyping = [&](const QString& text) {
+        ssid->setFocus();
+        ssid->selectAll();
+        QTest::keyClicks(ssid, text);
+    };
+    const auto report = [&](const std::string& reportedSsid) {
+        state.wifi = WifiConfig{"10.0.0.9", reportedSsid, "pass1234"};
+        Reply(kReplyWifi, 0);
+    };
+
+    startTyping("Stage-7");
+    report("Reported");
+    EXPECT_EQ(Text(Dialog::kSsidId), "Stage-7") << "the typing stays";
+    EXPECT_EQ(Text(Dialog::kAddressId), "10.0.0.9") << "the fields not typed into show the report";
+    EXPECT_EQ(Text(Dialog::kPasswordId), "pass1234");
+    QTest::keyClick(ssid, Qt::Key_Escape);
+    EXPECT_EQ(Text(Dialog::kSsidId), "Reported") << "Esc shows the report";
+
+    // Typing back to the text shown, then leaving: the report.
+    startTyping("Reported");
+    report("Newer");
+    EXPECT_EQ(Text(Dialog::kSsidId), "Reported");
+    Edit(Dialog::kAddressId)->setFocus();
+    Drain();
+    EXPECT_EQ(Text(Dialog::kSsidId), "Newer");
+
+    // Leaving with a change keeps the typing for Apply; a later report, with the field left,
+    // shows at once.
+    startTyping("Mine");
+    report("Other");
+    Edit(Dialog::kAddressId)->setFocus();
+    Drain();
+    EXPECT_EQ(Text(Dialog::kSsidId), "Mine");
+    report("Later");
+    EXPECT_EQ(Text(Dialog::kSsidId), "Later");
+
+    // Enter ends the typing with the text kept, and Apply sends it.
+    startTyping("Typed-1");
+    report("Other-2");
+    QTest::keyClick(ssid, Qt::Key_Return);
+    EXPECT_EQ(Text(Dialog::kSsidId), "Typed-1");
+    Apply();
+    EXPECT_EQ(state.wifi.ssid, "Typed-1");
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(context.sent[0], *BuildWifiFrame(WifiConfig{"10.0.0.9", "Typed-1", "pass1234"}));
+}
+
 TEST_F(WifiDialogTest, AChineseSsidTravelsInCodePage936AndTheWaitSpeaksChinese) {
     TempLanguage chinese("Chinese");
     Connect();
