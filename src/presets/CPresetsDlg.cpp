@@ -356,8 +356,9 @@ void CPresetsDlg::OnSave() {
         IDOK)
         return;
     const std::string path = SlotPath(slot);
-    // Saving needs no link: the file is built from the state the application holds.
-    m_buffer = BuildPresetFile(m_context.State(), m_context.Picks());
+    // Saving needs no link: the file is built from the state the application holds, with what
+    // the outputs run (a resolution picked on the output page and not applied is no part of it).
+    m_buffer = BuildPresetFile(m_context.State());
     const PresetSaveResult result = SavePresetFile(path, m_buffer);
     switch (result) {
     case PresetSaveResult::Saved:

@@ -165,7 +165,7 @@ TEST_F(PresetsEndToEnd, ASavedPresetBringsBackLayoutPictureCropAndBlendAfterEver
     ASSERT_TRUE(PresetFileExists(path));
     std::vector<std::uint8_t> file;
     ASSERT_EQ(ReadPresetFile(path, file), PresetReadResult::Read);
-    const PresetFile expected = BuildPresetFile(h.App().state, h.Main().Services().Picks());
+    const PresetFile expected = BuildPresetFile(h.App().state);
     EXPECT_TRUE(std::equal(file.begin(), file.end(), expected.begin()));
     EXPECT_TRUE(CheckPresetFile(file.data(), file.size()).Valid());
     EXPECT_TRUE(page->Control<CGdipButton>(CPresetsDlg::kLoadId)->isEnabled());
@@ -201,7 +201,7 @@ TEST_F(PresetsEndToEnd, AFileThatIsNoGoodPresetIsSentAsItIsAndTheProcessorsRefus
     CPresetsDlg* page = ShowPresetsPage();
     DeviceState other = h.App().state;
     other.layers[0].x = 12345;
-    PresetFile file = BuildPresetFile(other, {});
+    PresetFile file = BuildPresetFile(other);
     file[1038] = static_cast<std::uint8_t>(file[1038] + 1); // a wrong checksum
     std::ofstream(page->SlotPath(0), std::ios::binary)
         .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));

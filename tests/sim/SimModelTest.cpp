@@ -583,7 +583,7 @@ TEST_F(Model, ApplicationsPresetFileBecomesTheProcessorsStateAndIsReportedBack) 
         dispatcher.OnDeviceRecord(f.data());
     DeviceState saved = app;
     ChangeEverythingAPresetCarries(saved);
-    const PresetFile file = BuildPresetFile(saved, {});
+    const PresetFile file = BuildPresetFile(saved);
     const auto out = model.OnBlock(file.data());
     ASSERT_FALSE(out.empty());
     EXPECT_EQ(Kinds(out).back(), "ack9/1");
@@ -602,7 +602,7 @@ TEST_F(Model, ApplicationsPresetFileBecomesTheProcessorsStateAndIsReportedBack) 
 TEST_F(Model, APresetFileThatFailsItsCheckChangesNothingAndIsAnsweredWithStatusZero) {
     DeviceState wanted = model.State();
     ChangeEverythingAPresetCarries(wanted);
-    const PresetFile good = BuildPresetFile(wanted, {});
+    const PresetFile good = BuildPresetFile(wanted);
     struct Case {
         const char* name;
         std::size_t at;

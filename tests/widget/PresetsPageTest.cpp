@@ -52,7 +52,7 @@ protected:
     std::string PutFile(int slot, std::uint32_t input = 1) {
         DeviceState s;
         s.currentInput = input;
-        const PresetFile f = BuildPresetFile(s, {});
+        const PresetFile f = BuildPresetFile(s);
         const std::string bytes(reinterpret_cast<const char*>(f.data()), f.size());
         Write(SlotFile(slot), bytes);
         return bytes;
@@ -171,7 +171,7 @@ TEST_F(PresetsPageTest, SaveAsksThenWritesTheFileTheCoreBuildsWithoutALink) {
     ASSERT_EQ(yes.boxes.size(), 1u);
     EXPECT_EQ(yes.boxes[0].title, "Presets Setting");
     EXPECT_EQ(yes.boxes[0].message, "Save The Preset: 【Show】?");
-    const PresetFile expected = BuildPresetFile(state, context.picks);
+    const PresetFile expected = BuildPresetFile(state);
     EXPECT_EQ(Bytes(SlotFile(2)),
               std::string(reinterpret_cast<const char*>(expected.data()), expected.size()));
     EXPECT_TRUE(PageUnderTest().HasFile(2));
