@@ -1,6 +1,7 @@
 #include "presets/CPresetsDlg.h"
 
 #include "device/DeviceState.h"
+#include "device/LinkSession.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "link/CommandCodes.h"
 #include "pages/PageContext.h"
@@ -433,6 +434,9 @@ CPresetsDlg::SlotLoad CPresetsDlg::SendSlotFile(int slot) {
         qCWarning(lcPresets).noquote()
             << "slot" << slot + 1 << "sent as it is, but" << QString::fromStdString(check.Describe());
     std::copy(bytes.begin(), bytes.end(), m_buffer.begin());
+    // Once the processor has taken the file, the state it now runs is read back (unless it
+    // reports it by itself first).
+    m_context.Session().FollowUp().CommandSent();
     m_context.SendToDevice(m_buffer.data(), m_buffer.size());
     m_context.ShowWait(MessageText(kMsgWaitingSetMachine));
     m_context.StopKeepAlive();
@@ -467,6 +471,8 @@ std::intptr_t CPresetsDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t ar
     if (m_context.State().linkState != kLinkSynchronised || code != kCmdLoadPreset)
         return -1;
     const corvane::Frame f = BuildPresetRecallFrame(argument);
+    // The processor only acknowledges a recall: the state it now runs is read back then.
+    m_context.Session().FollowUp().CommandSent();
     m_context.SendToDevice(f.data(), f.size());
     return 0;
 }
