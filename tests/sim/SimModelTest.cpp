@@ -654,6 +654,39 @@ TEST_F(Model, TheProcessorsOwnPresetsAreRecalledByIndex) {
         EXPECT_EQ(app.layers[i].y, model.State().layers[0].y) << "one row across the middle";
 }
 
+// A setting stored as a preset comes back whole when it is recalled, also over a built-in slot;
+// the answer reports the layers, the rest only a request for the state does.
+TEST_F(Model, AStoredPresetBringsBackTheWholeSettingItHeld) {
+    DeviceState& s = model.MutableState();
+    for (std::size_t i = 0; i < 4; ++i) {
+        s.layers[i].x = 500 + 100 * static_cast<std::uint32_t>(i);
+        s.layers[i].visible = static_cast<std::uint8_t>(i != 2);
+        s.outputs[i].canvasX = 1920 * static_cast<std::uint32_t>(3 - i);
+        s.picture[i].brightness = static_cast<std::uint8_t>(40 + i);
+    }
+    s.crop.inputBackup = 1;
+    const DeviceState stored = s;
+    ASSERT_TRUE(model.StorePreset(4));
+    ASSERT_TRUE(model.StorePreset(0));
+    EXPECT_FALSE(model.StorePreset(10));
+    EXPECT_FALSE(model.HasStoredPreset(5));
+
+    Command(BuildPresetRecallFrame(2)); // the built-in rows change the layers
+    for (std::size_t i = 0; i < 4; ++i) {
+        s.outputs[i].canvasX = 0;
+        s.picture[i].brightness = 128;
+    }
+    s.crop.inputBackup = 0;
+    for (int slot : {4, 0}) {
+        SCOPED_TRACE(slot);
+        EXPECT_EQ(Kinds(Command(BuildPresetRecallFrame(slot))),
+                  (std::vector<std::string>{"00A8", "00A8", "00A8", "00A8", "ack9/1"}));
+        ExpectPresetFields(stored, model.State());
+        Command(BuildPresetRecallFrame(1));
+    }
+    EXPECT_EQ(Kinds(Command(BuildPresetRecallFrame(5))), std::vector<std::string>{"ack9/0"}) << "empty";
+}
+
 // The crop page's commands as the application builds them, answered by the processor and
 // taken back by the application's dispatcher: what the processor stores is what the page sent.
 TEST_F(Model, CropCommandsAreStoredAndReportedBack) {
