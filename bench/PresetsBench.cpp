@@ -55,9 +55,8 @@ void Report(benchmark::State& state, std::vector<double>& ms) {
 
 void BM_BuildPresetFile(benchmark::State& state) {
     const DeviceState s = BusyState();
-    const OutputPicks picks{};
     for (auto _ : state) {
-        PresetFile f = BuildPresetFile(s, picks);
+        PresetFile f = BuildPresetFile(s);
         benchmark::DoNotOptimize(f);
     }
 }
@@ -67,11 +66,10 @@ void BM_BuildAndSavePresetFile(benchmark::State& state) {
     Scratch scratch;
     const std::string path = PresetFilePath(scratch.folder, "P03.bin");
     DeviceState s = BusyState();
-    const OutputPicks picks{};
     std::vector<double> ms;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        const PresetFile f = BuildPresetFile(s, picks);
+        const PresetFile f = BuildPresetFile(s);
         if (SavePresetFile(path, f) != PresetSaveResult::Saved) {
             state.SkipWithError("the save failed");
             break;

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         state.crop.inputBackup = data[1];
     for (std::size_t i = 0; i + 2 < size && i < 16; ++i)
         state.outputs[i % 4].curve[i] = data[i + 2];
-    const PresetFile built = BuildPresetFile(state, {});
+    const PresetFile built = BuildPresetFile(state);
     if (!CheckPresetFile(built.data(), built.size()).Valid())
         std::abort();
     return 0;

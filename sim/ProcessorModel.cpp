@@ -462,6 +462,35 @@ void ProcessorModel::ApplyPreset(int slot) {
     }
 }
 
+bool ProcessorModel::StorePreset(int slot) {
+    if (slot < 0 || slot >= kStoredPresets)
+        return false;
+    m_storedPresets[static_cast<std::size_t>(slot)] = m_state;
+    return true;
+}
+
+bool ProcessorModel::HasStoredPreset(int slot) const {
+    return slot >= 0 && slot < kStoredPresets && m_storedPresets[static_cast<std::size_t>(slot)].has_value();
+}
+
+bool ProcessorModel::RecallPreset(int slot) {
+    if (HasStoredPreset(slot)) {
+        // What a preset holds; the signals, EDIDs, frame mode and WiFi stay as they are.
+        const DeviceState& p = *m_storedPresets[static_cast<std::size_t>(slot)];
+        m_state.layers = p.layers;
+        m_state.outputs = p.outputs;
+        m_state.picture = p.picture;
+        m_state.crop.rects = p.crop.rects;
+        m_state.crop.inputBackup = p.crop.inputBackup;
+        SetCurrentInput(static_cast<int>(p.currentInput));
+        return true;
+    }
+    if (slot < 0 || slot >= 3)
+        return false;
+    ApplyPreset(slot);
+    return true;
+}
+
 std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
     ++m_commands;
     Frame kept;
@@ -504,16 +533,18 @@ std::vector<Outgoing> ProcessorModel::OnCommand(const std::uint8_t* f) {
             out.push_back(Out(CropReply(m_state, group)));
         }
         break;
-    case kCmdLoadPreset:
-        // Three presets are stored; any other index recalls nothing and is answered with
-        // status 0 (the wait ends all the same).
-        if (b6 < 3) {
-            ApplyPreset(b6);
+    case kCmdLoadPreset: {
+        // Slots 0..2 hold the built-in arrangements until a setting is stored over them; an
+        // empty slot recalls nothing and is answered with status 0 (the wait ends all the same).
+        // The answer reports the layers only: the rest of a recalled setting (the outputs, the
+        // picture, ...) the application learns when it asks for the state.
+        const bool recalled = RecallPreset(b6);
+        if (recalled)
             for (int i = 0; i < 4; ++i)
                 out.push_back(Out(LayerReply(m_state, i)));
-        }
-        out.push_back(Out(AckReply(kAckGeneric, b6 < 3 ? 1 : 0, b6)));
+        out.push_back(Out(AckReply(kAckGeneric, recalled ? 1 : 0, b6)));
         break;
+    }
     case kCmdLayer:
         if (b6 < 4)
             out.push_back(Out(LayerReply(m_state, b6)));
@@ -809,7 +840,14 @@ std::string ProcessorModel::Describe() const {
     t << "wifi ssid=" << s.wifi.ssid << " ip=" << s.wifi.ip << "\n";
     t << "upgrade packets=" << m_packets << " bad=" << m_badPackets << " fpga=" << m_images[1].size()
       << " mcu=" << m_images[0].size() << " hdmirx=" << m_images[2].size() << "\n";
-    t << "presets received=" << m_presetFiles << " refused=" << m_refusedPresetFiles << "\n";
+    t << "presets received=" << m_presetFiles << " refused=" << m_refusedPresetFiles << " stored=";
+    const char* separator = "";
+    for (int slot = 0; slot < kStoredPresets; ++slot)
+        if (HasStoredPreset(slot)) {
+            t << separator << slot;
+            separator = ",";
+        }
+    t << (*separator ? "" : "none") << "\n";
     t << "pings answered=" << m_pingAnswers << " commands=" << m_commands << "\n";
     return t.str();
 }

@@ -31,6 +31,8 @@ inline constexpr std::array<std::uint8_t, 8> kBlockMagic = {0xD2, 0xE3, 0xF4, 0x
 
 // Records in a preset file.
 inline constexpr int kPresetRecords = 24;
+// Presets the processor keeps, recalled by command 0x0005 with their index.
+inline constexpr int kStoredPresets = 10;
 
 // Pause between two erase-progress announcements of the boot loader.
 inline constexpr std::chrono::milliseconds kErasePeriodMs{50};
@@ -89,6 +91,12 @@ public:
         return restart;
     }
 
+    // Stores the setting the processor runs (the current input, layers, outputs with their
+    // blending, picture settings, crops and the input backup switch) as its preset `slot`
+    // (0..kStoredPresets - 1), as its front panel's save does; false for another slot.
+    bool StorePreset(int slot);
+    bool HasStoredPreset(int slot) const;
+
     // The presence flags of the thirteen components, as reply 0xB2 reports them.
     const std::array<std::uint8_t, 13>& SysInfo() const { return m_sysInfo; }
     void SetSysInfo(const std::array<std::uint8_t, 13>& flags) { m_sysInfo = flags; }
@@ -127,6 +135,9 @@ private:
     OutputOutcome ApplyOutputWindow(const std::uint8_t* f);
     OutputOutcome ApplyOutputResolution(const std::uint8_t* f);
     std::vector<Outgoing> BootCommand(const std::uint8_t* f);
+    // Recalls preset `slot`: a stored one, else for slots 0..2 the built-in arrangement of
+    // the layers; false (nothing changed) for an empty slot.
+    bool RecallPreset(int slot);
     void ApplyPreset(int slot);
     // Command 0x000E: stores the settings unless the processor would not take them.
     bool ApplyWifi(const std::uint8_t* f);
@@ -138,6 +149,7 @@ private:
     void AddState(std::vector<Outgoing>& out) const;
 
     DeviceState m_state;
+    std::array<std::optional<DeviceState>, kStoredPresets> m_storedPresets;
     std::array<std::uint8_t, 4> m_inputPresent{}; // signals on the inputs, as the processor sees them
     std::array<InputInfo, 4> m_inputSignal{};
     FirmwareVersions m_versions;

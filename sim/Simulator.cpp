@@ -830,6 +830,7 @@ std::string Simulator::Help() {
            "image TARGET damage BLOCK     flip a byte of block BLOCK (from 0) of the stored image\n"
            "fault flood SECONDS           every reply kind at line rate for SECONDS (0 stops)\n"
            "fault clear                   no faults\n"
+           "preset store SLOT             store the setting the processor runs as its preset SLOT (0..9)\n"
            "takeover                      acknowledgement 11: another client took the processor\n"
            "announce [STATUS]             boot-loader announce 0x8002 (0 enters the boot loader)\n"
            "ping                          send a ping now\n"
@@ -954,6 +955,11 @@ std::string Simulator::Control(const std::string& line) {
         m_model.SetRefuseUpgrade(f.refuseUpgrade);
         m_model.SetRefuseResolution(f.refuseResolution);
         m_model.SetUpgradeFaults(f.upgrade);
+    } else if (verb == "preset") {
+        if (arg(1) != "store" || w.size() != 3)
+            return "error: preset store SLOT\n";
+        if (!m_model.StorePreset(static_cast<int>(number(2, -1))))
+            return "error: the slot is 0..9\n";
     } else if (verb == "takeover") {
         QueueNow(AckReply(kAckTakenOver, 1, 0), false);
     } else if (verb == "announce") {

@@ -92,6 +92,7 @@ void LinkSession::ClosePort(bool byOperator) {
     m_state.linkState = kLinkClosed;
     ForgetConnected();
     // A closed link ends the wait and its time-out: nothing can answer any more.
+    m_followUp.Cancel();
     m_host.HideWait();
     m_host.StopTimer(kTimerWait);
     m_host.SendMessageTo(Window::OutputPage, WM_DEVICE_REPLY, kReplyWaitEnded, kWaitLinkClosed);
@@ -146,6 +147,7 @@ void LinkSession::ForgetRestart() {
 }
 
 void LinkSession::MarkWaitTimedOut() {
+    m_followUp.Cancel();
     m_link.idle = true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "device/DispatcherHost.h"
 #include "device/LinkMembers.h"
+#include "device/StateFollowUp.h"
 
 #include <chrono>
 #include <cstdint>
@@ -87,6 +88,9 @@ public:
 
     // The processor's whole state has arrived (or its boot loader announced itself).
     void MarkSynchronised();
+    // The read-back after a preset recall or a preset file load: the pages tell it of the
+    // command, the dispatcher of the answer and of the state's end.
+    StateFollowUp& FollowUp() { return m_followUp; }
     // The port search tried `port` (whether or not it could be opened).
     void NoteSearchAttempt(int port);
     // Another client took the processor: the search stays off until the operator acts.
@@ -114,6 +118,7 @@ private:
     DispatcherHost& m_host;
     SessionPort* m_port;
     LinkMembers m_link;
+    StateFollowUp m_followUp;
     std::uint32_t m_opens = 0;
 };
 

@@ -19,6 +19,34 @@ OutputPick PickFor(const OutputPicks& picks, const DeviceState& state, int outpu
     return pick;
 }
 
+OutputPick AppliedPick(const DeviceState& state, int output) {
+    const OutputInfo& o = state.outputs[static_cast<std::size_t>(output & 3)];
+    OutputPick pick;
+    pick.row = o.resIndex < static_cast<std::uint32_t>(kResolutionCount) ? static_cast<int>(o.resIndex) : 0;
+    if (pick.row == kCustomResolutionRow) {
+        pick.customWidth = o.hActive;
+        pick.customHeight = o.vActive;
+        pick.customTag = o.resTag;
+    } else {
+        const ResolutionEntry& custom = state.resolutions[kCustomResolutionRow];
+        pick.customWidth = custom.width;
+        pick.customHeight = custom.height;
+        pick.customTag = custom.tag;
+    }
+    pick.winX = o.winX;
+    pick.winY = o.winY;
+    pick.winW = o.winW;
+    pick.winH = o.winH;
+    return pick;
+}
+
+OutputPicks AppliedPicks(const DeviceState& state) {
+    OutputPicks picks;
+    for (int k = 0; k < kOutputCount; ++k)
+        picks[static_cast<std::size_t>(k)] = AppliedPick(state, k);
+    return picks;
+}
+
 std::uint16_t WholeWindowValue(double value) {
     if (!(value > 0))
         return 0;

@@ -30,6 +30,14 @@ using OutputPicks = std::array<std::optional<OutputPick>, kOutputCount>;
 // picked for (its resolution row, the custom timing, its window).
 OutputPick PickFor(const OutputPicks& picks, const DeviceState& state, int output);
 
+// What `output` runs as the processor reported it (or acknowledged it): its resolution row
+// (row 0 for a row outside the list), for the custom row the output's own active size and rate
+// flag, and its window. Whatever the output page picked and did not apply plays no part.
+OutputPick AppliedPick(const DeviceState& state, int output);
+
+// The applied pick of every output, as OutputPicks.
+OutputPicks AppliedPicks(const DeviceState& state);
+
 // A window value of the output page as the processor's 16-bit field (0..65535, fraction dropped).
 std::uint16_t WholeWindowValue(double value);
 

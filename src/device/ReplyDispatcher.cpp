@@ -220,6 +220,7 @@ int ReplyDispatcher::OnCurve(const std::uint8_t* r) {
 }
 
 void ReplyDispatcher::EndSynchronisation() {
+    m_session.FollowUp().StateArrived();
     EndWait();
     m_host.StartTimer(kTimerKeepAlive, kKeepAlivePeriodMs);
     m_host.RefreshConnectDialog();
@@ -356,7 +357,7 @@ int ReplyDispatcher::OnAck(const std::uint8_t* r) {
         Notify(Window::FramePage, kReplyAck, kAckStatus);
         break;
     case kAckGeneric:
-        EndWait();
+        WaitAnswered();
         break;
     case kAckWifi:
         EndWait();
@@ -377,8 +378,23 @@ int ReplyDispatcher::OnAck(const std::uint8_t* r) {
 }
 
 int ReplyDispatcher::OnDone() {
-    EndWait();
+    WaitAnswered();
     return 1;
+}
+
+void ReplyDispatcher::WaitAnswered() {
+    switch (m_session.FollowUp().Answered()) {
+    case StateFollowUp::Action::EndWait:
+        EndWait();
+        break;
+    case StateFollowUp::Action::RequestState:
+        // The processor runs the recalled setting but has not told which: the wait (and its
+        // time-out) goes on until the end of the state, which ends it as any synchronisation.
+        m_session.RequestAll();
+        break;
+    case StateFollowUp::Action::KeepWaiting:
+        break;
+    }
 }
 
 int ReplyDispatcher::OnWifi(const std::uint8_t* r) {

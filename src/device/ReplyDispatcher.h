@@ -47,6 +47,9 @@ private:
 
     void AckOutputApplied(std::uint8_t status, std::uint8_t which);
     void EndSynchronisation();
+    // Acknowledgement 9 or 0x00B0: ends the wait, unless the command it answers (a preset
+    // recall, a preset file) calls for the whole state first.
+    void WaitAnswered();
     // Hides the wait overlay and stops its time-out.
     void EndWait();
     void Notify(Window window, std::uint32_t code, std::intptr_t index);

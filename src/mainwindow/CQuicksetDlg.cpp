@@ -1,6 +1,7 @@
 #include "mainwindow/CQuicksetDlg.h"
 
 #include "device/DeviceState.h"
+#include "device/LinkSession.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "link/CommandCodes.h"
 #include "pages/PageContext.h"
@@ -148,7 +149,8 @@ bool CQuicksetDlg::RecallPreset(int index) {
     if (m_context.State().linkState != kLinkSynchronised ||
         SendWindowMessage(this, WM_DEVICE_COMMAND, kCmdLoadPreset, index) != 0)
         return false;
-    // The processor's acknowledgement ends the wait.
+    // The wait goes on through the processor's acknowledgement until the state it then runs
+    // is in (the state is asked for at the acknowledgement unless it came by itself).
     m_context.ShowWait(Tr("Waiting Data Set...", "正在设置数据..."));
     m_context.StopKeepAlive();
     return true;
@@ -158,6 +160,8 @@ std::intptr_t CQuicksetDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t a
     if (code != kCmdLoadPreset || m_context.State().linkState != kLinkSynchronised)
         return -1;
     const corvane::Frame f = BuildPresetRecallFrame(argument);
+    // The processor only acknowledges a recall: the state it now runs is read back then.
+    m_context.Session().FollowUp().CommandSent();
     m_context.SendToDevice(f.data(), f.size());
     return 0;
 }

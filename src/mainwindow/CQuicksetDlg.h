@@ -38,8 +38,9 @@ public:
     std::intptr_t WindowProc(const WindowMessage& message) override;
 
     int Selection() const { return m_selection; }
-    // Recalls the processor's preset `index` (0..9) as "Send" does: command 0x0005, then the wait
-    // that the processor's acknowledgement ends. False, and nothing sent, unless synchronised.
+    // Recalls the processor's preset `index` (0..9) as "Send" does: command 0x0005, then the wait,
+    // which lasts until the state the processor runs after its acknowledgement is in. False, and
+    // nothing sent, unless synchronised.
     bool RecallPreset(int index);
     bool ChoiceMarked(int choice) const;
     // Where choice `choice` is drawn, in the page's coordinates.

@@ -95,7 +95,7 @@ bool EditReplay::SendPresetFile(const std::vector<std::uint8_t>& bytes) {
 
 bool EditReplay::SendStateAsPresetFile() {
     // The outputs as they run: nothing the output page picked and did not apply.
-    const PresetFile file = BuildPresetFile(m_context.State(), OutputPicks{});
+    const PresetFile file = BuildPresetFile(m_context.State());
     return SendPresetFile(std::vector<std::uint8_t>(file.begin(), file.end()));
 }
 

@@ -1,6 +1,7 @@
 #include "presets/CPresetsDlg.h"
 
 #include "device/DeviceState.h"
+#include "device/LinkSession.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "link/CommandCodes.h"
 #include "pages/EditAction.h"
@@ -357,8 +358,9 @@ void CPresetsDlg::OnSave() {
         IDOK)
         return;
     const std::string path = SlotPath(slot);
-    // Saving needs no link: the file is built from the state the application holds.
-    m_buffer = BuildPresetFile(m_context.State(), m_context.Picks());
+    // Saving needs no link: the file is built from the state the application holds, with what
+    // the outputs run (a resolution picked on the output page and not applied is no part of it).
+    m_buffer = BuildPresetFile(m_context.State());
     const PresetSaveResult result = SavePresetFile(path, m_buffer);
     switch (result) {
     case PresetSaveResult::Saved:
@@ -442,6 +444,9 @@ bool CPresetsDlg::SendPresetFile(const std::vector<std::uint8_t>& bytes) {
     if (m_context.State().linkState != kLinkSynchronised || bytes.size() != m_buffer.size())
         return false;
     std::copy(bytes.begin(), bytes.end(), m_buffer.begin());
+    // Once the processor has taken the file, the state it now runs is read back (unless it
+    // reports it by itself first).
+    m_context.Session().FollowUp().CommandSent();
     m_context.SendToDevice(m_buffer.data(), m_buffer.size());
     m_context.ShowWait(MessageText(kMsgWaitingSetMachine));
     m_context.StopKeepAlive();
@@ -476,6 +481,8 @@ std::intptr_t CPresetsDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t ar
     if (m_context.State().linkState != kLinkSynchronised || code != kCmdLoadPreset)
         return -1;
     const corvane::Frame f = BuildPresetRecallFrame(argument);
+    // The processor only acknowledges a recall: the state it now runs is read back then.
+    m_context.Session().FollowUp().CommandSent();
     m_context.SendToDevice(f.data(), f.size());
     return 0;
 }

@@ -24,11 +24,11 @@ const std::array<std::uint16_t, kPresetRecordCount> kPresetRecordCodes = {
     kCmdInputBackup,                                                        // 23
 };
 
-Frame BuildPresetRecord(const DeviceState& state, const OutputPicks& picks, int k) {
+Frame BuildPresetRecord(const DeviceState& state, int k) {
     if (k <= 0)
         return MakeFrameByte6(kCmdSelectInput, static_cast<std::uint8_t>(state.currentInput));
     if (k <= 4)
-        return BuildOutputWindowFrame(state, picks, k - 1);
+        return BuildOutputWindowFrame(state, AppliedPicks(state), k - 1);
     if (k <= 8)
         return BuildLayerFrame(state, k - 5);
     if (k <= 12)
@@ -42,11 +42,11 @@ Frame BuildPresetRecord(const DeviceState& state, const OutputPicks& picks, int 
     return MakeFrameByte6(kCmdInputBackup, state.crop.inputBackup);
 }
 
-PresetFile BuildPresetFile(const DeviceState& state, const OutputPicks& picks) {
+PresetFile BuildPresetFile(const DeviceState& state) {
     PresetFile file{};
     std::copy(kPresetHeader.begin(), kPresetHeader.end(), file.begin());
     for (int k = 0; k < kPresetRecordCount; ++k) {
-        const Frame record = BuildPresetRecord(state, picks, k);
+        const Frame record = BuildPresetRecord(state, k);
         std::copy(record.begin(), record.end(),
                   file.begin() + static_cast<std::ptrdiff_t>(kPresetRecordsOffset + kFrameSize * k));
     }

@@ -44,11 +44,13 @@ extern const std::array<std::uint16_t, kPresetRecordCount> kPresetRecordCodes;
 using PresetFile = std::array<std::uint8_t, kPresetFileSize>;
 
 // Record k (0..23) as the file carries it.
-Frame BuildPresetRecord(const DeviceState& state, const OutputPicks& picks, int k);
+Frame BuildPresetRecord(const DeviceState& state, int k);
 
-// The whole file from the state the application holds (the output windows as the output page
-// builds them, with its picks).
-PresetFile BuildPresetFile(const DeviceState& state, const OutputPicks& picks);
+// The whole file from what the processor runs as the application holds it: each output's
+// record (built as the output page builds code 0x0009) carries the resolution the output runs
+// (AppliedPick), never a row the output page picked and did not apply, so loading the file
+// applies nothing nobody applied.
+PresetFile BuildPresetFile(const DeviceState& state);
 
 // The low byte of the sum of bytes 0..1037 of a 1039-byte file.
 std::uint8_t PresetFileChecksum(const std::uint8_t* file);

@@ -6,7 +6,10 @@
 #include "AppHarness.h"
 #include "ProcessorModel.h"
 #include "blend/BlendFrames.h"
+#include "layout/CLayoutDlg.h"
+#include "layout/CPictureCtrl.h"
 #include "layout/LayerFrames.h"
+#include "layout/OutputFrames.h"
 #include "link/CommandCodes.h"
 #include "mainwindow/CQuicksetDlg.h"
 #include "mainwindow/Pages.h"
@@ -63,6 +66,27 @@ auto PresetFields(const DeviceState& s) {
     return v;
 }
 
+// The layout: the layers' windows and switches, the outputs' places on the canvas.
+auto LayoutOf(const DeviceState& s) {
+    std::vector<std::uint32_t> v;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const LayerInfo& l = s.layers[i];
+        v.insert(v.end(), {l.x, l.y, l.w, l.h, l.visible});
+        const OutputInfo& o = s.outputs[i];
+        v.insert(v.end(), {o.canvasX, o.canvasY, o.width, o.height});
+    }
+    return v;
+}
+
+std::size_t RequestsReceived(sim::Simulator& s) {
+    std::size_t n = 0;
+    s.Inspect([&](const sim::ProcessorModel& m) {
+        for (const Frame& f : m.ReceivedCommands())
+            n += FrameCode(f.data()) == kCmdRequestAll ? 1 : 0;
+    });
+    return n;
+}
+
 class PresetsEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -102,6 +126,18 @@ protected:
             << "and has reported them";
     }
     void Send(const Frame& f) { h.Main().Services().SendToDevice(f.data(), f.size()); }
+    // The layers and the outputs' places take `to`'s, as the layout and output pages send them;
+    // the processor runs them and has reported them.
+    void LayOut(const DeviceState& to) {
+        for (int i = 0; i < 4; ++i) {
+            Send(BuildLayerFrame(to, i));
+            Send(BuildOutputWindowFrame(to, {}, i));
+        }
+        ASSERT_TRUE(h.WaitFor([&] { return LayoutOf(SimState(*m_sim)) == LayoutOf(to); }, kAnswerTimeoutMs))
+            << "the processor runs the layout";
+        ASSERT_TRUE(h.WaitFor([&] { return LayoutOf(h.App().state) == LayoutOf(to); }, kAnswerTimeoutMs))
+            << "and has reported it";
+    }
 
     CPresetsDlg* ShowPresetsPage() {
         h.Main().SelectPage(kPresets, 0);
@@ -165,7 +201,7 @@ TEST_F(PresetsEndToEnd, ASavedPresetBringsBackLayoutPictureCropAndBlendAfterEver
     ASSERT_TRUE(PresetFileExists(path));
     std::vector<std::uint8_t> file;
     ASSERT_EQ(ReadPresetFile(path, file), PresetReadResult::Read);
-    const PresetFile expected = BuildPresetFile(h.App().state, h.Main().Services().Picks());
+    const PresetFile expected = BuildPresetFile(h.App().state);
     EXPECT_TRUE(std::equal(file.begin(), file.end(), expected.begin()));
     EXPECT_TRUE(CheckPresetFile(file.data(), file.size()).Valid());
     EXPECT_TRUE(page->Control<CGdipButton>(CPresetsDlg::kLoadId)->isEnabled());
@@ -201,7 +237,7 @@ TEST_F(PresetsEndToEnd, AFileThatIsNoGoodPresetIsSentAsItIsAndTheProcessorsRefus
     CPresetsDlg* page = ShowPresetsPage();
     DeviceState other = h.App().state;
     other.layers[0].x = 12345;
-    PresetFile file = BuildPresetFile(other, {});
+    PresetFile file = BuildPresetFile(other);
     file[1038] = static_cast<std::uint8_t>(file[1038] + 1); // a wrong checksum
     std::ofstream(page->SlotPath(0), std::ios::binary)
         .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
@@ -247,4 +283,67 @@ TEST_F(PresetsEndToEnd, QuickSetSendsTheChoiceAndTheProcessorArrangesItsLayers) 
     EXPECT_EQ(sim.layers[1].x, sim.layers[0].x);
     EXPECT_GT(sim.layers[1].y, sim.layers[0].y);
     EXPECT_TRUE(h.messages.empty());
+}
+
+// A preset of the processor holding another layout, recalled by the quick set page: the processor
+// answers with its layers and the acknowledgement only, so the window asks for the state and
+// shows the whole layout - the outputs' places too - before the wait ends.
+TEST_F(PresetsEndToEnd, QuickSetRecallOfAStoredLayoutShowsAllOfItInTheWindow) {
+    const DeviceState original = h.App().state;
+    DeviceState stored = original;
+    for (std::size_t i = 0; i < 4; ++i) {
+        LayerInfo& l = stored.layers[i];
+        l.x = 300 + 2100 * static_cast<std::uint32_t>(i);
+        l.y = 400;
+        l.w = 1280;
+        l.h = 720;
+        l.visible = static_cast<std::uint8_t>(i != 1);
+        OutputInfo& o = stored.outputs[i];
+        o.canvasX = 1920 * static_cast<std::uint32_t>(3 - i); // the outputs in the reverse order
+        o.canvasY = 100;
+    }
+    ASSERT_NE(LayoutOf(stored), LayoutOf(original));
+    LayOut(stored);
+    ASSERT_EQ(m_sim->Execute("preset store 2"), "ok\n");
+    LayOut(original);
+
+    h.Main().SelectPage(kQuickSet, 0);
+    auto* page = static_cast<CQuicksetDlg*>(h.Main().Pages().Find(Window::QuickSetPage));
+    QTest::mouseClick(page, Qt::LeftButton, {}, page->PictureRect(2).center());
+    const std::size_t requests = RequestsReceived(*m_sim);
+    Click(page, CQuicksetDlg::kSendId);
+    EXPECT_TRUE(h.Main().WaitShown());
+    ASSERT_TRUE(WaitEnded()) << "the state's end ends the wait, not the time-out";
+    EXPECT_EQ(RequestsReceived(*m_sim), requests + 1) << "one synchronisation request, after the answer";
+    EXPECT_EQ(LayoutOf(SimState(*m_sim)), LayoutOf(stored)) << "the processor runs the preset";
+    EXPECT_EQ(LayoutOf(h.App().state), LayoutOf(stored)) << "the state was in when the wait ended";
+    CLayoutDlg* layout = h.Main().LayoutPage();
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const OutputInfo& o = stored.outputs[static_cast<std::size_t>(i)];
+        EXPECT_EQ(layout->OutputCell(i)->devRect.left, static_cast<int>(o.canvasX)) << "the canvas shows it";
+        EXPECT_EQ(layout->OutputCell(i)->devRect.top, static_cast<int>(o.canvasY));
+        EXPECT_EQ(layout->LayerCell(i)->devRect.left,
+                  static_cast<int>(stored.layers[static_cast<std::size_t>(i)].x));
+    }
+    EXPECT_TRUE(h.messages.empty());
+    EXPECT_EQ(h.LinkState(), kLinkSynchronised);
+}
+
+// A preset file is answered with the whole state before the acknowledgement: nothing more is
+// asked for.
+TEST_F(PresetsEndToEnd, APresetFileThatTheProcessorReportsIsNotReadBackAgain) {
+    CPresetsDlg* page = ShowPresetsPage();
+    DeviceState other = h.App().state;
+    other.layers[2].x = 4321;
+    const PresetFile file = BuildPresetFile(other);
+    std::ofstream(page->SlotPath(0), std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    page->RefreshFileFlags();
+    const std::size_t requests = RequestsReceived(*m_sim);
+    Click(page, CPresetsDlg::kLoadId);
+    ASSERT_TRUE(WaitEnded());
+    EXPECT_EQ(h.App().state.layers[2].x, 4321u);
+    QTest::qWait(300); // room for a request that should not come
+    EXPECT_EQ(RequestsReceived(*m_sim), requests);
 }

@@ -583,7 +583,7 @@ TEST_F(Model, ApplicationsPresetFileBecomesTheProcessorsStateAndIsReportedBack) 
         dispatcher.OnDeviceRecord(f.data());
     DeviceState saved = app;
     ChangeEverythingAPresetCarries(saved);
-    const PresetFile file = BuildPresetFile(saved, {});
+    const PresetFile file = BuildPresetFile(saved);
     const auto out = model.OnBlock(file.data());
     ASSERT_FALSE(out.empty());
     EXPECT_EQ(Kinds(out).back(), "ack9/1");
@@ -602,7 +602,7 @@ TEST_F(Model, ApplicationsPresetFileBecomesTheProcessorsStateAndIsReportedBack) 
 TEST_F(Model, APresetFileThatFailsItsCheckChangesNothingAndIsAnsweredWithStatusZero) {
     DeviceState wanted = model.State();
     ChangeEverythingAPresetCarries(wanted);
-    const PresetFile good = BuildPresetFile(wanted, {});
+    const PresetFile good = BuildPresetFile(wanted);
     struct Case {
         const char* name;
         std::size_t at;
@@ -652,6 +652,39 @@ TEST_F(Model, TheProcessorsOwnPresetsAreRecalledByIndex) {
     Deliver(Command(BuildPresetRecallFrame(1)));
     for (std::size_t i = 0; i < 4; ++i)
         EXPECT_EQ(app.layers[i].y, model.State().layers[0].y) << "one row across the middle";
+}
+
+// A setting stored as a preset comes back whole when it is recalled, also over a built-in slot;
+// the answer reports the layers, the rest only a request for the state does.
+TEST_F(Model, AStoredPresetBringsBackTheWholeSettingItHeld) {
+    DeviceState& s = model.MutableState();
+    for (std::size_t i = 0; i < 4; ++i) {
+        s.layers[i].x = 500 + 100 * static_cast<std::uint32_t>(i);
+        s.layers[i].visible = static_cast<std::uint8_t>(i != 2);
+        s.outputs[i].canvasX = 1920 * static_cast<std::uint32_t>(3 - i);
+        s.picture[i].brightness = static_cast<std::uint8_t>(40 + i);
+    }
+    s.crop.inputBackup = 1;
+    const DeviceState stored = s;
+    ASSERT_TRUE(model.StorePreset(4));
+    ASSERT_TRUE(model.StorePreset(0));
+    EXPECT_FALSE(model.StorePreset(10));
+    EXPECT_FALSE(model.HasStoredPreset(5));
+
+    Command(BuildPresetRecallFrame(2)); // the built-in rows change the layers
+    for (std::size_t i = 0; i < 4; ++i) {
+        s.outputs[i].canvasX = 0;
+        s.picture[i].brightness = 128;
+    }
+    s.crop.inputBackup = 0;
+    for (int slot : {4, 0}) {
+        SCOPED_TRACE(slot);
+        EXPECT_EQ(Kinds(Command(BuildPresetRecallFrame(slot))),
+                  (std::vector<std::string>{"00A8", "00A8", "00A8", "00A8", "ack9/1"}));
+        ExpectPresetFields(stored, model.State());
+        Command(BuildPresetRecallFrame(1));
+    }
+    EXPECT_EQ(Kinds(Command(BuildPresetRecallFrame(5))), std::vector<std::string>{"ack9/0"}) << "empty";
 }
 
 // The crop page's commands as the application builds them, answered by the processor and

@@ -90,8 +90,7 @@ Frame RecordOf(const PresetFile& f, int k) {
 
 TEST(PresetFile, HeaderRecordsZerosAndChecksumOfAKnownState) {
     const DeviceState s = KnownState();
-    OutputPicks picks;
-    const PresetFile f = BuildPresetFile(s, picks);
+    const PresetFile f = BuildPresetFile(s);
     ASSERT_EQ(f.size(), 1039u);
 
     const std::uint8_t header[14] = {0xD2, 0xE3, 0xF4, 0x05, 0x16, 0x27, 0x38,
@@ -137,20 +136,14 @@ TEST(PresetFile, HeaderRecordsZerosAndChecksumOfAKnownState) {
 }
 
 TEST(PresetFile, EveryRecordIsTheOwningSubsystemsOwnFrame) {
-    DeviceState s = KnownState();
-    OutputPicks picks;
-    OutputPick custom;
-    custom.row = kCustomResolutionRow;
-    custom.customWidth = 2560;
-    custom.customHeight = 1440;
-    custom.winW = 2500;
-    picks[1] = custom; // an output the page picked for: its pick, as the page would send it
-    const PresetFile f = BuildPresetFile(s, picks);
+    const DeviceState s = KnownState();
+    const PresetFile f = BuildPresetFile(s);
 
     EXPECT_EQ(RecordOf(f, 0), MakeFrameByte6(kCmdSelectInput, 2));
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(RecordOf(f, 1 + i), BuildOutputWindowFrame(s, picks, i));
+        // The output page's own frame of what the output runs.
+        EXPECT_EQ(RecordOf(f, 1 + i), BuildOutputWindowFrame(s, {}, i));
         EXPECT_EQ(RecordOf(f, 5 + i), BuildLayerFrame(s, i));
         EXPECT_EQ(RecordOf(f, 13 + i), BuildBlendFrame(s, i));
         EXPECT_EQ(RecordOf(f, 17 + i), BuildBlendCurveFrame(s, i));
@@ -158,13 +151,54 @@ TEST(PresetFile, EveryRecordIsTheOwningSubsystemsOwnFrame) {
     EXPECT_EQ(RecordOf(f, 21), BuildCropPresetFrame(s, 0));
     EXPECT_EQ(RecordOf(f, 22), BuildCropPresetFrame(s, 2));
     EXPECT_EQ(RecordOf(f, 23), MakeFrameByte6(kCmdInputBackup, 1));
-    EXPECT_EQ(GetLE16(RecordAt(f, 2) + 26), 2560) << "output 1 with the page's custom timing";
+}
+
+// An output's record carries the resolution the output runs, whatever the output page holds.
+TEST(PresetFile, OutputRecordsCarryTheAppliedResolution) {
+    struct Case {
+        const char* name;
+        std::uint32_t resIndex; // what the output runs
+        std::uint16_t hActive, vActive;
+        std::uint32_t resTag;
+        int row; // expected in byte 25
+        std::uint16_t width, height;
+        std::uint8_t tag; // expected in byte 30
+    };
+    DeviceState base = KnownState();
+    const ResolutionEntry& row2 = base.resolutions[2];
+    const Case cases[] = {
+        {"a listed row: the row's size and tag", 2, 1, 1, 7, 2, row2.width, row2.height,
+         static_cast<std::uint8_t>(row2.tag)},
+        {"the custom timing: the output's own size and rate flag", kCustomResolutionRow, 2560, 1440, 1,
+         kCustomResolutionRow, 2560, 1440, 1},
+        {"a row outside the list: row 0", 40, 1, 1, 0, 0, base.resolutions[0].width,
+         base.resolutions[0].height, static_cast<std::uint8_t>(base.resolutions[0].tag)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeviceState s = base;
+        OutputInfo& o = s.outputs[1];
+        o.resIndex = c.resIndex;
+        o.hActive = c.hActive;
+        o.vActive = c.vActive;
+        o.resTag = c.resTag;
+        // The shared custom record (the output page's last custom pick) is not what runs.
+        s.customResolution.hActive = 1000;
+        s.customResolution.vActive = 1000;
+        const PresetFile f = BuildPresetFile(s);
+        const std::uint8_t* r = RecordAt(f, 2);
+        EXPECT_EQ(r[25], c.row);
+        EXPECT_EQ(GetLE16(r + 26), c.width);
+        EXPECT_EQ(GetLE16(r + 28), c.height);
+        EXPECT_EQ(r[30], c.tag);
+        EXPECT_EQ(GetLE16(r + 21), o.winW) << "the output's window";
+    }
 }
 
 TEST(PresetFile, PictureRecordsKeepTheirOwnColourTemperatureAndNoItemOrAllOutputs) {
     DeviceState s = KnownState();
     s.pictureAllOutputs = 1; // the page's "ALL" mode is not the preset's business
-    const PresetFile f = BuildPresetFile(s, {});
+    const PresetFile f = BuildPresetFile(s);
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         const PictureSettings& p = s.picture[static_cast<std::size_t>(i)];
@@ -202,7 +236,7 @@ TEST(PresetFile, RecallCommandCarriesTheLowByteOfTheIndex) {
 // ---- The check ---------------------------------------------------------------------------
 
 TEST(PresetFileCheck, AFileAsBuiltIsValid) {
-    const PresetFile f = BuildPresetFile(KnownState(), {});
+    const PresetFile f = BuildPresetFile(KnownState());
     const PresetFileCheck c = CheckPresetFile(f.data(), f.size());
     EXPECT_TRUE(c.Valid());
     ASSERT_EQ(c.records.size(), 24u);
@@ -213,7 +247,7 @@ TEST(PresetFileCheck, AFileAsBuiltIsValid) {
 }
 
 TEST(PresetFileCheck, EachFaultIsFoundAndNamed) {
-    const PresetFile good = BuildPresetFile(KnownState(), {});
+    const PresetFile good = BuildPresetFile(KnownState());
     struct Case {
         const char* name;
         std::size_t at;
@@ -248,7 +282,7 @@ TEST(PresetFileCheck, EachFaultIsFoundAndNamed) {
 }
 
 TEST(PresetFileCheck, ShortAndLongInputsAreReadOnlyWithinTheirBounds) {
-    const PresetFile good = BuildPresetFile(KnownState(), {});
+    const PresetFile good = BuildPresetFile(KnownState());
     for (std::size_t size : {std::size_t{0}, std::size_t{5}, std::size_t{13}, std::size_t{14 + 39 * 3 + 10},
                              std::size_t{1038}}) {
         SCOPED_TRACE(size);

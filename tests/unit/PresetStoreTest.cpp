@@ -25,7 +25,7 @@ namespace {
 PresetFile FileOfInput(int input) {
     DeviceState s;
     s.currentInput = static_cast<std::uint32_t>(input);
-    return BuildPresetFile(s, {});
+    return BuildPresetFile(s);
 }
 
 std::string AsText(const PresetFile& f) {

@@ -6,6 +6,9 @@
 
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
+#include "device/ReplyDispatcher.h"
+#include "layout/COutputDlg.h"
+#include "link/ByteOrder.h"
 #include "link/CommandCodes.h"
 #include "platform/WindowMessages.h"
 #include "presets/CPresetsDlg.h"
@@ -52,7 +55,7 @@ protected:
     std::string PutFile(int slot, std::uint32_t input = 1) {
         DeviceState s;
         s.currentInput = input;
-        const PresetFile f = BuildPresetFile(s, {});
+        const PresetFile f = BuildPresetFile(s);
         const std::string bytes(reinterpret_cast<const char*>(f.data()), f.size());
         Write(SlotFile(slot), bytes);
         return bytes;
@@ -171,7 +174,7 @@ TEST_F(PresetsPageTest, SaveAsksThenWritesTheFileTheCoreBuildsWithoutALink) {
     ASSERT_EQ(yes.boxes.size(), 1u);
     EXPECT_EQ(yes.boxes[0].title, "Presets Setting");
     EXPECT_EQ(yes.boxes[0].message, "Save The Preset: 【Show】?");
-    const PresetFile expected = BuildPresetFile(state, context.picks);
+    const PresetFile expected = BuildPresetFile(state);
     EXPECT_EQ(Bytes(SlotFile(2)),
               std::string(reinterpret_cast<const char*>(expected.data()), expected.size()));
     EXPECT_TRUE(PageUnderTest().HasFile(2));
@@ -230,6 +233,110 @@ TEST_F(PresetsPageTest, LoadNeedsTheLinkThenSendsTheFileWholeAndWaits) {
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Waiting set the machine..."});
     EXPECT_EQ(context.keepAliveStops, 1);
     EXPECT_EQ(yes.boxes.size(), 1u);
+}
+
+// The processor takes a file and acknowledges it (acknowledgement 9); when it has not reported
+// its state by then, the page's wait lasts until the state asked for at the answer is in.
+TEST_F(PresetsPageTest, LoadReadsTheStateBackUnlessTheProcessorReportedItAfterTheFile) {
+    PutFile(0);
+    Connect();
+    ReplyDispatcher dispatcher(state, context.session, context, &context.picks);
+    const auto apply = [&](std::uint16_t code, std::uint8_t b6, std::uint8_t b7 = 0x55) {
+        Frame r = MakeFrameByte6(code, b6);
+        r[7] = b7;
+        SealFrame(r);
+        dispatcher.OnDeviceRecord(r.data());
+        Drain();
+    };
+    PageUnderTest();
+    struct Case {
+        const char* name;
+        bool stateFirst; // the processor reports its whole state before it acknowledges
+    };
+    for (const Case c : {Case{"acknowledged alone", false}, Case{"state, then acknowledged", true}}) {
+        SCOPED_TRACE(c.name);
+        context.sentBytes.clear();
+        context.requests = 0;
+        MessageBoxAnswerer yes;
+        ClickAndDrain(Button(Page::kLoadId));
+        ASSERT_EQ(context.sentBytes.size(), 1u);
+        ASSERT_EQ(context.sentBytes[0].size(), kPresetFileSize);
+        ASSERT_TRUE(context.waitShown);
+        if (c.stateFirst) {
+            apply(0x00AA, 3);
+            EXPECT_FALSE(context.waitShown) << "the state ends the wait";
+        }
+        apply(0x00AE, 9, 1);
+        if (c.stateFirst) {
+            EXPECT_EQ(context.requests, 0) << "the state came after the file: nothing to ask for";
+            EXPECT_EQ(context.sentBytes.size(), 1u);
+            continue;
+        }
+        ASSERT_EQ(context.requests, 1);
+        EXPECT_EQ(context.sent.back(), MakeFrame(kCmdRequestAll));
+        EXPECT_TRUE(context.waitShown) << "the acknowledgement does not end the wait";
+        apply(0x00B0, 0); // a further answer neither
+        EXPECT_TRUE(context.waitShown);
+        apply(0x00AA, 3);
+        EXPECT_FALSE(context.waitShown) << "the state is in";
+        EXPECT_EQ(context.requests, 1);
+    }
+}
+
+// A row picked on the output page and not applied is no part of a saved preset, so the file
+// loaded later applies only what the outputs ran.
+TEST_F(PresetsPageTest, SaveHoldsTheAppliedResolutionNotAnUnappliedPickOfTheOutputPage) {
+    RecordingPage layoutPage, blendPage, layerPage;
+    context.windows[Window::LayoutPage] = &layoutPage;
+    context.windows[Window::FusePage] = &blendPage;
+    context.windows[Window::LayerPage] = &layerPage;
+    for (int k = 0; k < kOutputCount; ++k) {
+        OutputInfo& o = state.outputs[static_cast<std::size_t>(k)];
+        o.resIndex = 0; // what the processor reported
+        o.winW = o.width = o.hActive = state.resolutions[0].width;
+        o.winH = o.height = o.vActive = state.resolutions[0].height;
+    }
+    COutputDlg output(context, nullptr);
+    output.resize(320, 634);
+    output.Create();
+    output.ShowPage(true);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&output));
+    SendWindowMessage(&output, WM_ITEM_PICKED, COutputDlg::kResolutionListId, 3);
+    Drain();
+    ASSERT_TRUE(context.picks[0].has_value());
+    ASSERT_EQ(context.picks[0]->row, 3) << "picked, not applied";
+    ASSERT_NE(state.resolutions[3].width, state.resolutions[0].width);
+    EXPECT_TRUE(context.sent.empty());
+
+    PageUnderTest();
+    {
+        MessageBoxAnswerer yes;
+        ClickAndDrain(Button(Page::kSaveId));
+    }
+    const std::string saved = Bytes(SlotFile(0));
+    ASSERT_EQ(saved.size(), kPresetFileSize);
+    const auto* record =
+        reinterpret_cast<const std::uint8_t*>(saved.data()) + kPresetRecordsOffset + kFrameSize;
+    EXPECT_EQ(FrameCode(record), kCmdOutputWindow);
+    EXPECT_EQ(record[6], 0);
+    EXPECT_EQ(record[25], 0) << "the applied row";
+    EXPECT_EQ(GetLE16(record + 26), state.resolutions[0].width);
+    EXPECT_EQ(GetLE16(record + 28), state.resolutions[0].height);
+
+    // Loaded later: the file sent carries the rows the outputs ran, and nothing else.
+    Connect();
+    MessageBoxAnswerer yes;
+    ClickAndDrain(Button(Page::kLoadId));
+    ASSERT_EQ(context.sentBytes.size(), 1u);
+    const std::vector<std::uint8_t>& sent = context.sentBytes[0];
+    ASSERT_EQ(sent.size(), kPresetFileSize);
+    for (int k = 0; k < kOutputCount; ++k) {
+        SCOPED_TRACE(k);
+        const std::uint8_t* r =
+            sent.data() + kPresetRecordsOffset + kFrameSize * static_cast<std::size_t>(1 + k);
+        EXPECT_EQ(r[25], 0);
+        EXPECT_EQ(GetLE16(r + 26), state.resolutions[0].width);
+    }
 }
 
 TEST_F(PresetsPageTest, ADoubleClickOnAnIconWithAFileLoadsIt) {

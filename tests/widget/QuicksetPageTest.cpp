@@ -4,6 +4,7 @@
 
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
+#include "device/ReplyDispatcher.h"
 #include "link/CommandCodes.h"
 #include "mainwindow/CQuicksetDlg.h"
 #include "platform/WindowMessages.h"
@@ -108,6 +109,45 @@ TEST_F(QuicksetPageTest, SendSendsTheChoiceAndWaits) {
     EXPECT_EQ(context.sent[1][38], FrameChecksum(context.sent[1].data()));
     EXPECT_EQ(context.waitTexts, (std::vector<std::string>{"Waiting Data Set...", "Waiting Data Set..."}));
     EXPECT_EQ(context.keepAliveStops, 2);
+}
+
+// The processor answers a recall with acknowledgement 9 alone (or with some records first): the
+// page's wait lasts until the state asked for at the answer is in.
+TEST_F(QuicksetPageTest, SendReadsTheStateBackAfterTheAcknowledgementAndWaitsUntilItIsIn) {
+    Connect();
+    ReplyDispatcher dispatcher(state, context.session, context, &context.picks);
+    const auto apply = [&](std::uint16_t code, std::uint8_t b6, std::uint8_t b7 = 0x55) {
+        Frame r = MakeFrameByte6(code, b6);
+        r[7] = b7;
+        SealFrame(r);
+        dispatcher.OnDeviceRecord(r.data());
+        Drain();
+    };
+    PageUnderTest();
+    ClickAt(PageUnderTest().PictureRect(1).center());
+    Send();
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(context.sent[0], BuildPresetRecallFrame(1));
+    ASSERT_TRUE(context.waitShown);
+
+    apply(0x00A8, 0); // a layer record is no whole state
+    apply(0x00AE, 9, 1);
+    ASSERT_EQ(context.requests, 1) << "the acknowledgement asks for the whole state";
+    EXPECT_EQ(context.sent.back(), MakeFrame(kCmdRequestAll));
+    EXPECT_TRUE(context.waitShown) << "the acknowledgement does not end the wait";
+    apply(0x00A8, 1);
+    apply(0x00AA, 2);
+    EXPECT_TRUE(context.waitShown) << "not before the state's last record";
+    apply(0x00AA, 3);
+    EXPECT_FALSE(context.waitShown) << "the state is in";
+    EXPECT_EQ(context.requests, 1);
+
+    // The state reported before the acknowledgement: nothing more is asked for.
+    Send();
+    apply(0x00AA, 3);
+    apply(0x00AE, 9, 1);
+    EXPECT_EQ(context.requests, 1);
+    EXPECT_FALSE(context.waitShown);
 }
 
 TEST_F(QuicksetPageTest, TheWaitTextFollowsTheLanguageAndTheCommandTheLink) {
