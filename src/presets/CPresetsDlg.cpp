@@ -435,7 +435,7 @@ CPresetsDlg::SlotLoad CPresetsDlg::SendSlotFile(int slot) {
         qCWarning(lcPresets).noquote()
             << "slot" << slot + 1 << "sent as it is, but" << QString::fromStdString(check.Describe());
     // Loading the file is one step to undo: its undo sends the file of the state before it.
-    const EditAction action(m_context, MessageText(kMsgLoadPreset) + " " + ShownName(slot));
+    const EditAction action(m_context, MessageText(kMsgLoadPreset) + ": " + ShownName(slot));
     SendPresetFile(bytes);
     return SlotLoad::Sent;
 }

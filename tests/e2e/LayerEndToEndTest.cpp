@@ -93,6 +93,56 @@ TEST(Layers, DraggingLayerTwoReachesTheProcessorAndComesBack) {
     EXPECT_TRUE(layer2->isChecked());
 }
 
+// Ctrl+Z after a drag: the processor's layer goes back where it was, Ctrl+Y forward again;
+// "Clear all layers" is one step, undone with the switches and cells on again.
+TEST(Layers, CtrlZPutsADraggedLayerBackOnTheProcessorAndCtrlYMovesItAgain) {
+    AppHarness h;
+    sim::Simulator& s = h.AddSimulator(1, 921600);
+    h.StartApplication();
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
+    CMainDlg& main = h.Main();
+    CLayoutDlg* layout = main.LayoutPage();
+    // The keys as the operator presses them, in the active main window.
+    const auto press = [&](Qt::Key key) {
+        main.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+        QTest::keyClick(&main, key, Qt::ControlModifier);
+    };
+    QTest::mouseClick(main.LayerSwitch(1), Qt::LeftButton);
+    ASSERT_TRUE(h.WaitFor([&] { return SimLayer(s, 1).visible == 1; }, 3000));
+
+    const CCell* cell = layout->LayerCell(1);
+    const Rect start = cell->devRect;
+    DragBy(layout->Canvas(), Centre(cell), QPoint(40, 25));
+    ASSERT_TRUE(h.WaitFor([&] { return static_cast<int>(SimLayer(s, 1).x) == start.left + 240; }, 3000));
+    ASSERT_TRUE(h.WaitFor([&] { return h.App().state.layers[1].x == SimLayer(s, 1).x; }, 3000))
+        << "the processor's answer is in before the undo";
+
+    press(Qt::Key_Z);
+    ASSERT_TRUE(h.WaitFor([&] { return static_cast<int>(SimLayer(s, 1).x) == start.left; }, 3000))
+        << "the processor's layer is back where it was";
+    EXPECT_EQ(static_cast<int>(SimLayer(s, 1).y), start.top);
+    EXPECT_TRUE(h.WaitFor([&] { return cell->devRect == start; }, 3000)) << "and the canvas shows it";
+    EXPECT_EQ(SimLayer(s, 1).visible, 1) << "the switch was an earlier step";
+
+    press(Qt::Key_Y);
+    ASSERT_TRUE(h.WaitFor([&] { return static_cast<int>(SimLayer(s, 1).x) == start.left + 240; }, 3000));
+    EXPECT_TRUE(h.WaitFor([&] { return cell->devRect.left == start.left + 240; }, 3000));
+
+    // Clear all layers, then Ctrl+Z: layers 1 and 2 are shown again.
+    ASSERT_TRUE(h.WaitFor([&] { return h.App().state.layers[1].x == SimLayer(s, 1).x; }, 3000));
+    QTest::mouseClick(main.Control<CGdipButton>(1033), Qt::LeftButton);
+    ASSERT_TRUE(h.WaitFor([&] { return SimLayer(s, 0).visible == 0 && SimLayer(s, 1).visible == 0; }, 3000));
+    ASSERT_TRUE(h.WaitFor([&] { return !main.LayerSwitch(0)->isChecked(); }, 3000));
+    press(Qt::Key_Z);
+    ASSERT_TRUE(h.WaitFor([&] { return SimLayer(s, 0).visible == 1 && SimLayer(s, 1).visible == 1; }, 3000));
+    EXPECT_TRUE(h.WaitFor(
+        [&] { return main.LayerSwitch(0)->isChecked() && main.LayerSwitch(1)->isChecked(); }, 3000));
+    EXPECT_FALSE(layout->LayerCell(1)->Hidden());
+    EXPECT_EQ(static_cast<int>(SimLayer(s, 1).x), start.left + 240) << "only the clearing was undone";
+    EXPECT_TRUE(h.messages.empty());
+}
+
 TEST(Layers, WithoutASynchronisedProcessorTheDragIsKeptButNotSent) {
     AppHarness h;
     sim::Faults noReplies;
