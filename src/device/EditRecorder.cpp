@@ -328,6 +328,7 @@ std::int64_t EditRecorder::Now() const {
 void EditRecorder::Synchronised() {
     m_baseline = CaptureEditValues(m_state);
     m_history.Clear();
+    m_answer = Answer{};
     m_replayedResolutions = 0;
 }
 
@@ -342,6 +343,11 @@ void EditRecorder::Reported(const std::uint8_t* record) {
     }
     if (!slices)
         return;
+    if (m_answer.values && (slices & m_answer.slices) && Now() <= m_answer.untilMs)
+        // The processor's answer to the newest step (or the one just undone or redone): what it
+        // runs is that step's values, also where it made more of the command than was sent (an
+        // "ALL" picture edit sets every field of every output).
+        CopyEditValues(*m_answer.values, CaptureEditValues(m_state), slices & m_answer.slices);
     if (FrameCode(record) == kReplyAck && !m_replaying && m_actionDepth == 0) {
         // A resolution the operator applied runs now: that is the step.
         const EditValues before = m_baseline;
@@ -420,8 +426,8 @@ void EditRecorder::EndAction() {
 
 void EditRecorder::RecordStep(std::string what, EditSlices slices, const EditValues& before,
                               std::string coalesceKey, std::vector<std::uint8_t> presetFile) {
-    const auto after = std::make_shared<const EditValues>(CaptureEditValues(m_state));
-    const auto earlier = std::make_shared<const EditValues>(before);
+    const auto after = std::make_shared<EditValues>(CaptureEditValues(m_state));
+    const auto earlier = std::make_shared<EditValues>(before);
     EditStep step;
     step.what = std::move(what);
     step.coalesceKey = std::move(coalesceKey);
@@ -432,13 +438,14 @@ void EditRecorder::RecordStep(std::string what, EditSlices slices, const EditVal
         step.holdsBefore = [earlier, slices](const DeviceState& s) {
             return HoldsEditValues(s, *earlier, slices);
         };
-        step.undo = [this, earlier, slices] { return Replay(slices, *earlier, false); };
-        step.redo = [this, after, slices] { return Replay(slices, *after, false); };
+        step.undo = [this, earlier, slices] { return Replay(slices, earlier, false); };
+        step.redo = [this, after, slices] { return Replay(slices, after, false); };
+        Await(after, slices);
     } else {
         // The file's values reach the state when the processor reports them; nothing to test.
         auto file = std::make_shared<const std::vector<std::uint8_t>>(std::move(presetFile));
         const EditSlices fileSlices = slices | PresetFileSlices();
-        step.undo = [this, earlier, fileSlices] { return Replay(fileSlices, *earlier, true); };
+        step.undo = [this, earlier, fileSlices] { return Replay(fileSlices, earlier, true); };
         step.redo = [this, file] {
             if (!m_target || m_state.linkState != kLinkSynchronised)
                 return false;
@@ -451,10 +458,18 @@ void EditRecorder::RecordStep(std::string what, EditSlices slices, const EditVal
     m_history.Record(std::move(step), Now());
 }
 
-bool EditRecorder::Replay(EditSlices slices, const EditValues& values, bool asPresetFile) {
+void EditRecorder::Await(std::shared_ptr<EditValues> values, EditSlices slices) {
+    m_answer.values = std::move(values);
+    m_answer.slices = slices;
+    m_answer.untilMs = Now() + kAnswerMs;
+}
+
+bool EditRecorder::Replay(EditSlices slices, const std::shared_ptr<EditValues>& values, bool asPresetFile) {
     if (!m_target || m_state.linkState != kLinkSynchronised)
         return false; // nothing would leave: the state keeps what the processor has
-    RestoreEditValues(m_state, values, slices);
+    RestoreEditValues(m_state, *values, slices);
+    if (!asPresetFile)
+        Await(values, slices);
     m_replaying = true;
     bool sent = true;
     if (asPresetFile) {

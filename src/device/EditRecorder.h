@@ -29,6 +29,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,9 @@ public:
 class EditRecorder {
 public:
     using Clock = std::function<std::int64_t()>; // steady milliseconds
+    // How long after a step (or its undo or redo) the processor's records of its slices are its
+    // answer, taken as the step's values, rather than a later change of someone else.
+    static constexpr std::int64_t kAnswerMs = 2000;
 
     EditRecorder(DeviceState& state, Clock clock = {});
 
@@ -145,7 +149,9 @@ private:
     void Take(EditSlices slices, const std::uint8_t* data, std::size_t length, bool presetFile);
     void RecordStep(std::string what, EditSlices slices, const EditValues& before, std::string coalesceKey,
                     std::vector<std::uint8_t> presetFile);
-    bool Replay(EditSlices slices, const EditValues& values, bool asPresetFile);
+    bool Replay(EditSlices slices, const std::shared_ptr<EditValues>& values, bool asPresetFile);
+    // The processor's records for `slices` within kAnswerMs are its answer: `values` take them.
+    void Await(std::shared_ptr<EditValues> values, EditSlices slices);
 
     DeviceState& m_state;
     Clock m_clock;
@@ -156,6 +162,12 @@ private:
     bool m_replaying = false;
     int m_actionDepth = 0;
     Action m_action;
+    struct Answer {
+        std::shared_ptr<EditValues> values;
+        EditSlices slices = 0;
+        std::int64_t untilMs = 0;
+    };
+    Answer m_answer;
     int m_replayedResolutions = 0; // resolutions a replay sent, whose acknowledgements are no step
 };
 

@@ -231,12 +231,40 @@ TEST_F(EditRecorderTest, AStepTheProcessorHasSinceReportedOtherwiseIsDropped) {
     MoveLayer(0, 10);
     now += 5000;
     MoveLayer(1, 20);
+    now += EditRecorder::kAnswerMs + 1;
     ReportLayer(1, 25); // someone else moved layer 2 meanwhile
     EXPECT_EQ(recorder.UndoText(), "Layer1");
     ASSERT_TRUE(recorder.Undo());
     EXPECT_EQ(state.layers[0].x, start);
     EXPECT_EQ(state.layers[1].x, 25u) << "the stale step was dropped, not undone";
     EXPECT_FALSE(recorder.Undo());
+}
+
+TEST_F(EditRecorderTest, TheProcessorsAnswerIsTheStepsValuesEvenWhereItMadeMoreOfTheCommand) {
+    // An "ALL" picture edit: the page changed the brightness of every output, the processor set
+    // every field of every output from the one record sent, and reports the pairs.
+    const PictureSettings start = state.picture[3];
+    for (PictureSettings& p : state.picture)
+        p.brightness = 200;
+    const Frame all = Command(kCmdPicture, 0, 1);
+    recorder.Sent(all.data(), all.size());
+    now += 50;
+    state.picture[3].contrast = 10; // output 1's contrast, which the processor also applied
+    const Frame pair = RecordBuilder(kReplyPicture).B(6, 0x34).Build();
+    recorder.Reported(pair.data());
+    ASSERT_EQ(recorder.UndoText(), "Picture ALL") << "the answer does not make the step stale";
+    ASSERT_TRUE(recorder.Undo());
+    EXPECT_EQ(state.picture[3].brightness, start.brightness);
+    EXPECT_EQ(state.picture[3].contrast, start.contrast);
+    EXPECT_EQ(replay.resent.size(), 4u);
+    ASSERT_TRUE(recorder.Redo());
+    EXPECT_EQ(state.picture[3].contrast, 10) << "redo brings back what the processor ran";
+
+    // Past the answer's time, a report of other values is someone else's change.
+    now += EditRecorder::kAnswerMs + 1;
+    state.picture[3].contrast = 11;
+    recorder.Reported(pair.data());
+    EXPECT_EQ(recorder.UndoText(), "");
 }
 
 TEST_F(EditRecorderTest, NothingIsUndoneUnlinkedAndASynchronisationEmptiesTheHistory) {
