@@ -250,6 +250,18 @@ void oValueEdit::PostCommitted() {
     PostWindowMessage(OwnerWindow(this), WM_VALUE_COMMITTED, static_cast<std::uintptr_t>(ControlId(this)), 0);
 }
 
+bool oValueEdit::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && !m_typed) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y)) {
+            event->ignore(); // not the box's: the shortcut of the window runs
+            return false;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
 void oValueEdit::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:

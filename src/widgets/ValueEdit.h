@@ -71,6 +71,9 @@ protected:
     // The value from the attached slider; what was typed is dropped.
     void ShowFromSlider(float value);
 
+    // Ctrl+Z (and redo) undo the typing while there is some; else they are the window's undo
+    // of the operator's last change.
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;

@@ -4,6 +4,7 @@
 #include "widgets/ValueEdit.h"
 #include "widgets/oBitmapSlider.h"
 
+#include <QShortcut>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -219,6 +220,25 @@ TEST_F(ValuePage, AValueFromCodeLeavesWhatIsBeingTypedUntilTheEditEnds) {
     box->DropTyped();
     EXPECT_EQ(box->text(), "25");
     EXPECT_FALSE(box->IsTyped());
+}
+
+TEST_F(ValuePage, CtrlZUndoesTheTypingFirstAndIsTheWindowsUndoWithoutIt) {
+    int windowUndos = 0;
+    QShortcut undo(QKeySequence(Qt::CTRL | Qt::Key_Z), &page);
+    undo.setContext(Qt::ApplicationShortcut);
+    QObject::connect(&undo, &QShortcut::activated, [&] { ++windowUndos; });
+
+    TypeInto(box, "70");
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(windowUndos, 0) << "the box's own typing is undone";
+    EXPECT_EQ(box->text(), "50");
+
+    TypeInto(box, "70");
+    QTest::keyClick(box, Qt::Key_Return);
+    ASSERT_EQ(box->text(), "70");
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(windowUndos, 1) << "after Enter, Ctrl+Z in the box is the window's undo";
+    EXPECT_EQ(box->text(), "70");
 }
 
 TEST_F(ValuePage, AReportedValueIsShownAsItIsOnlyTypingIsKeptInTheRange) {
