@@ -267,9 +267,10 @@ EditSlices SlicesOfRecord(const std::uint8_t* r) {
 }
 
 EditSlices PresetFileSlices() {
-    return EditKindSlices(EditKind::OutputWindow) | EditKindSlices(EditKind::Layer) |
-           EditKindSlices(EditKind::Picture) | EditKindSlices(EditKind::Blend) |
-           EditKindSlices(EditKind::Crop) | EditSlice(EditKind::Input, 0) |
+    // An output's record carries the resolution the output runs, with its window.
+    return EditKindSlices(EditKind::OutputWindow) | EditKindSlices(EditKind::Resolution) |
+           EditKindSlices(EditKind::Layer) | EditKindSlices(EditKind::Picture) |
+           EditKindSlices(EditKind::Blend) | EditKindSlices(EditKind::Crop) | EditSlice(EditKind::Input, 0) |
            EditSlice(EditKind::InputBackup, 0);
 }
 
@@ -374,11 +375,15 @@ void EditRecorder::Sent(const std::uint8_t* data, std::size_t length) {
 }
 
 void EditRecorder::Take(EditSlices slices, const std::uint8_t* data, std::size_t length, bool presetFile) {
+    if (presetFile)
+        slices |= PresetFileSlices(); // the processor runs the whole file, whatever records it holds
     const EditValues now = CaptureEditValues(m_state);
     if (m_replaying) {
         CopyEditValues(m_baseline, now, slices);
         return;
     }
+    if (m_actionDepth > 0 && m_action.awaitsAcknowledgement)
+        return; // the processor's acknowledgement is the step, from the baseline as it stands
     if (m_actionDepth > 0) {
         // The first time the action sends a slice, its earlier values are the baseline's.
         CopyEditValues(m_action.before, m_baseline, slices & ~m_action.slices);
@@ -407,6 +412,11 @@ void EditRecorder::BeginAction(std::string what, bool record) {
     m_action = Action{};
     m_action.what = std::move(what);
     m_action.record = record;
+}
+
+void EditRecorder::AwaitAcknowledgement() {
+    if (m_actionDepth > 0)
+        m_action.awaitsAcknowledgement = true;
 }
 
 void EditRecorder::EndAction() {

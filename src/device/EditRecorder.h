@@ -15,7 +15,8 @@
 // action that records nothing (an input change, which switches the old input's crop off) only
 // moves the baseline. A preset file sent whole is one step too: its undo sends the preset file
 // built from the state before it, its redo the file again. An output's resolution changes the
-// state when the processor acknowledges it: that acknowledgement is the step.
+// state when the processor acknowledges it: that acknowledgement is the step (with the window the
+// Apply gave the output, sent in an action that awaits it).
 //
 // Undo writes the step's earlier values into the state and asks the replay target to send each
 // slice again through the pages (the same builders and pages as the change); redo the same with
@@ -121,6 +122,10 @@ public:
     // The operator's action begins: what it sends until its end is one step named `what` (a
     // name from its slices when empty); with `record` false nothing of it is recorded.
     void BeginAction(std::string what, bool record = true);
+    // What the action sends waits for the processor's acknowledgement (a resolution applied to
+    // one output travels in its window command): it moves no baseline and records nothing; the
+    // acknowledgement is the step, from the values before the action to those acknowledged.
+    void AwaitAcknowledgement();
     void EndAction();
     bool InAction() const { return m_actionDepth > 0; }
 
@@ -139,6 +144,7 @@ private:
     struct Action {
         std::string what;
         bool record = true;
+        bool awaitsAcknowledgement = false;
         EditSlices slices = 0;
         EditValues before;
         std::vector<std::uint8_t> presetFile; // the last preset file sent in it

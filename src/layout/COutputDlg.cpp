@@ -605,9 +605,14 @@ void COutputDlg::OnApply() {
     }
     ShowWindowBoxes();
     TellBlendPage();
-    m_buildingApply = true;
-    const std::intptr_t sent = SendWindowMessage(this, WM_DEVICE_COMMAND, code, argument);
-    m_buildingApply = false;
+    std::intptr_t sent = -1;
+    {
+        // The step to undo is the processor's acknowledgement, with the windows reset here.
+        const EditAction apply(m_context, AwaitingAcknowledgement{});
+        m_buildingApply = true;
+        sent = SendWindowMessage(this, WM_DEVICE_COMMAND, code, argument);
+        m_buildingApply = false;
+    }
     if (sent < 0)
         return;
     m_beforeApply = before;

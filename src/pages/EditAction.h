@@ -12,9 +12,14 @@ namespace corvane {
 class EditRecorder;
 class PageContext;
 
+// An action whose frames wait for the processor's acknowledgement (a resolution Apply): they are
+// no step and move nothing; the acknowledgement is the step.
+struct AwaitingAcknowledgement {};
+
 class EditAction {
 public:
     EditAction(PageContext& context, std::string what, bool record = true);
+    EditAction(PageContext& context, AwaitingAcknowledgement);
     ~EditAction();
     EditAction(const EditAction&) = delete;
     EditAction& operator=(const EditAction&) = delete;

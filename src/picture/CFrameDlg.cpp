@@ -116,9 +116,14 @@ void CFrameDlg::ChangeMode(FrameMode mode) {
     const int question = mode == FrameMode::Sync ? kMsgSetFrameSyncMode : kMsgSetFrameTransformMode;
     if (m_context.ShowMessage(title, MessageText(question), CMessageboxDlg::kModeQuestion) != IDOK)
         return;
-    // The link may have gone while the operator answered: then nothing was sent, and nothing
-    // changes (no wait for an answer that cannot come).
+    // The state holds the mode sent, as after every change the operator makes (the edit history
+    // takes its earlier value from there). The link may have gone while the operator answered:
+    // then nothing was sent, and nothing changes (no wait for an answer that cannot come).
+    std::uint32_t& stateMode = m_context.State().crop.frameMode;
+    const std::uint32_t earlier = stateMode;
+    stateMode = static_cast<std::uint32_t>(mode);
     if (SendWindowMessage(this, WM_DEVICE_COMMAND, kCmdFrameMode, static_cast<std::intptr_t>(mode)) != 0) {
+        stateMode = earlier;
         m_context.ShowMessage(title, MessageText(kMsgOpenSerial), CMessageboxDlg::kModeInformation);
         return;
     }

@@ -318,4 +318,48 @@ TEST_F(EditRecorderTest, AResolutionIsAStepWhenAcknowledgedButNotWhenReplayed) {
     EXPECT_EQ(recorder.RedoText(), "Output3 resolution");
 }
 
+TEST_F(EditRecorderTest, AnApplysWindowCommandAwaitsTheAcknowledgementAndIsPartOfItsStep) {
+    // The output page resets the window for the row it applies and sends it in the window command.
+    state.outputs[1].winW = state.outputs[1].width = 1366;
+    recorder.BeginAction({}, false);
+    recorder.AwaitAcknowledgement();
+    const Frame window = Command(kCmdOutputWindow, 1);
+    recorder.Sent(window.data(), window.size());
+    recorder.EndAction();
+    EXPECT_EQ(recorder.History().UndoCount(), 0u);
+    EXPECT_EQ(recorder.Baseline().outputs[1].winW, 0)
+        << "the processor runs the earlier window until it answers";
+
+    state.outputs[1].resIndex = 2; // the dispatcher applied the pick
+    const Frame ack = RecordBuilder(kReplyAck).B(6, kAckOutput).B(7, 1).B(8, 1).Build();
+    recorder.Reported(ack.data());
+    ASSERT_EQ(recorder.History().UndoCount(), 1u);
+    ASSERT_TRUE(recorder.Undo());
+    EXPECT_EQ(state.outputs[1].resIndex, 0u);
+    EXPECT_EQ(state.outputs[1].winW, 0) << "one undo: the row and the window";
+    EXPECT_EQ(state.outputs[1].width, 1920);
+}
+
+TEST_F(EditRecorderTest, APresetFilesUndoPutsBackTheResolutionsToo) {
+    state.outputs[2].canvasY = 500;
+    recorder.Synchronised();
+    const std::uint32_t layer3 = state.layers[2].x;
+    std::vector<std::uint8_t> file(kBlockSize, 0);
+    const Frame output = Command(kCmdOutputWindow, 0);
+    std::copy(output.begin(), output.end(), file.begin() + 14 + kFrameSize);
+    recorder.BeginAction("Load preset 2");
+    recorder.Sent(file.data(), file.size());
+    recorder.EndAction();
+    // The processor runs the file's row on output 1 and reports it.
+    state.outputs[0].resIndex = 3;
+    state.outputs[0].hActive = 1280;
+    state.layers[2].x = layer3 + 77; // a slice the file holds no record of
+    recorder.Reported(RecordBuilder(kReplyOutput).B(6, 0).Build().data());
+    ASSERT_TRUE(recorder.Undo());
+    EXPECT_EQ(state.outputs[0].resIndex, 0u) << "the file of the earlier state carries its row";
+    EXPECT_EQ(state.outputs[0].hActive, 0);
+    EXPECT_EQ(state.layers[2].x, layer3);
+    EXPECT_EQ(state.outputs[2].canvasY, 500u) << "the baseline's, not a blank";
+}
+
 } // namespace

@@ -19,6 +19,8 @@ void FakeMainWindow::SetLayerSwitch(int layer, bool on) {
     switchOn[static_cast<std::size_t>(layer & 3)] = on;
     if (m_state)
         m_state->layers[static_cast<std::size_t>(layer & 3)].visible = on ? 1 : 0;
+    if (onLayerSwitch)
+        onLayerSwitch(layer & 3, on);
 }
 
 FakePageContext::FakePageContext(DeviceState& state, Config& config, SessionPort* port)

@@ -39,6 +39,9 @@ public:
     bool redPhase = true;
     bool blendShown = false;
     std::vector<bool> blendRequests; // every ShowBlendPage, in order
+    // What the main window does after a switch besides setting it (the layout page commits the
+    // layer), when a test plays that part.
+    std::function<void(int layer, bool on)> onLayerSwitch;
 
 private:
     DeviceState* m_state;
