@@ -733,7 +733,7 @@ TEST_F(UndoTest, APresetFileLoadIsUndoneWithTheFileOfTheStateBeforeIt) {
     ASSERT_EQ(context.sentBytes.size(), 1u);
     ASSERT_EQ(context.sentBytes[0], std::vector<std::uint8_t>(file.begin(), file.end()));
     ASSERT_EQ(edits.History().UndoCount(), 1u);
-    EXPECT_EQ(edits.UndoText().rfind("Load Preset ", 0), 0u) << edits.UndoText();
+    EXPECT_EQ(edits.UndoText().rfind("Load Preset: ", 0), 0u) << edits.UndoText();
     // The processor runs the file and reports what it runs.
     state.layers = other.layers;
     state.picture = other.picture;
@@ -775,7 +775,9 @@ TEST_F(UndoTest, AStepTheProcessorHasSinceReportedOtherwiseIsDropped) {
     EXPECT_EQ(edits.UndoText(), "Layer2");
 
     // The processor reports layer 2 somewhere else (another operator, a recall on its panel): the
-    // dispatcher writes the record and tells the pages, and the recorder sees it.
+    // dispatcher writes the record and tells the pages, and the recorder sees it. Later than the
+    // processor's answer to the drag could be.
+    Later();
     state.layers[1].x = 4000;
     state.layers[1].y = 300;
     for (CBaseDialog* page :
