@@ -629,12 +629,9 @@ bool COutputDlg::ApplyStateResolution(int output) {
     const OutputInfo& o = m_state.outputs[static_cast<std::size_t>(output)];
     if (o.resIndex >= static_cast<std::uint32_t>(kResolutionCount))
         return false;
+    // The pick is what the state holds (the step's values), as the processor will run it.
     OutputPick& pick = Pick(output);
-    TakeReportedResolution(pick, o);
-    pick.winX = o.winX;
-    pick.winY = o.winY;
-    pick.winW = o.winW;
-    pick.winH = o.winH;
+    pick = AppliedPick(m_state, output);
     // The resolution command carries the resolution of the output shown.
     ShowOutput(static_cast<std::uint32_t>(output));
     m_buildingApply = true;
