@@ -57,6 +57,8 @@ public:
     static constexpr int kResolutionGroupId = 1431;
     static constexpr int kResolutionListId = 1464;
     static constexpr int kRateListId = 1487;
+    static constexpr int kRate50Item = 0; // the rate list's items
+    static constexpr int kRate60Item = 1;
     static constexpr int kRateLabelId = 1434;
     static constexpr int kApplyId = 1435;
     static constexpr int kWindowGroupId = 1468;
