@@ -11,11 +11,11 @@
 #include "mainwindow/ControlGateway.h"
 #include "mainwindow/LinkEventMessages.h"
 #include "mainwindow/MainLog.h"
-#include "pages/CPage.h"
 #include "pages/EditAction.h"
 #include "picture/CropPageCalls.h"
 #include "picture/InputChange.h"
 #include "platform/ui/MessageMap.h"
+#include "presets/PresetFile.h"
 #include "shell/CorvaneApp.h"
 #include "shell/Language.h"
 #include "ui_dialog102.h"
@@ -24,11 +24,7 @@
 #include "widgets/DialogTexts.h"
 #include "widgets/Theme.h"
 
-#include <QApplication>
 #include <QMenu>
-#include <QPainter>
-#include <QShortcut>
-#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcMain, "corvane.main", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcTraffic, "corvane.traffic", QtWarningMsg)
@@ -37,21 +33,7 @@ namespace corvane {
 
 namespace {
 
-constexpr int kColumnWidth = 110;
-constexpr int kTopBand = 96;
-constexpr int kPageLeft = 112;
-constexpr int kPageTop = 94;
-constexpr int kPageWidth = 320;
-constexpr int kTabTop = 64;
-constexpr int kTabWidth = 98;
-constexpr int kTabHeight = 28;
-
 constexpr int kTabFirst = 1001;
-constexpr int kLayerFirst = 1024;
-constexpr int kOutputModeId = 1028;
-constexpr int kLayerModeId = 1029;
-constexpr int kStatusLabelId = 1030;
-constexpr int kClearLayersId = 1033;
 
 QColor Rgb(QRgb c) {
     return QColor::fromRgb(c);
@@ -116,22 +98,7 @@ bool CMainDlg::OnInitDialog() {
     m_logoMenu = new QMenu(this);
     m_logoMenu->addAction(QString::fromUtf8(CAboutDlg::kMenuText).remove(QLatin1Char('&')), this,
                           [this] { PostWindowMessage(this, WM_SYSCOMMAND, kAboutCommand, 0); });
-    // Undo and redo of the operator's edits, whichever page is shown: the keys anywhere in the
-    // application (a value box's own Ctrl+Z undoes its typing first), the items in the menu.
-    m_logoMenu->addSeparator();
-    m_undoItem = m_logoMenu->addAction(QString(), this, [this] { UndoEdit(false); });
-    m_undoItem->setObjectName(QString::fromLatin1(kUndoItemName));
-    m_redoItem = m_logoMenu->addAction(QString(), this, [this] { UndoEdit(true); });
-    m_redoItem->setObjectName(QString::fromLatin1(kRedoItemName));
-    connect(m_logoMenu, &QMenu::aboutToShow, this, &CMainDlg::RefreshUndoItems);
-    const std::pair<QKeySequence, bool> keys[] = {{QKeySequence(Qt::CTRL | Qt::Key_Z), false},
-                                                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), true},
-                                                  {QKeySequence(Qt::CTRL | Qt::Key_Y), true}};
-    for (const auto& [sequence, redo] : keys) {
-        auto* shortcut = new QShortcut(sequence, this);
-        shortcut->setContext(Qt::ApplicationShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, redo = redo] { UndoEdit(redo); });
-    }
+    SetUpUndo();
 
     m_pages.CreateAll(m_services, this);
     ApplyAllLanguage();
@@ -240,7 +207,11 @@ std::intptr_t CMainDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t index) 
 std::intptr_t CMainDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t argument) {
     if (m_app.state.linkState != kLinkSynchronised)
         return -1;
-    if (code == kCmdSelectInput || code == kCmdLoadPreset || code == kCmdSysInfo || code == kCmdPing) {
+    if (code == kCmdLoadPreset) {
+        // The recall of a preset the processor keeps is built where the preset files are.
+        const corvane::Frame f = BuildPresetRecallFrame(argument);
+        m_services.SendToDevice(f.data(), f.size());
+    } else if (code == kCmdSelectInput || code == kCmdSysInfo || code == kCmdPing) {
         const corvane::Frame f =
             MakeFrameByte6(static_cast<std::uint16_t>(code), static_cast<std::uint8_t>(argument));
         m_services.SendToDevice(f.data(), f.size());
@@ -345,117 +316,17 @@ void CMainDlg::OnTab(int id) {
     SelectPage(id - kTabFirst, 1);
 }
 
-void CMainDlg::SetCanvasMode(std::uint32_t mode) {
-    if (auto* b = Control<CGdipButton>(kOutputModeId))
-        b->setChecked(mode == 1);
-    if (auto* b = Control<CGdipButton>(kLayerModeId))
-        b->setChecked(mode == 0);
-    // Output editing hides the layer switches and "Clear all layers".
-    for (CGdipButton* b : m_layerButtons)
-        if (b)
-            b->setVisible(mode == 0);
-    if (auto* clear = Control<QWidget>(kClearLayersId))
-        clear->setVisible(mode == 0);
-    if (CLayoutDlg* layout = LayoutPage())
-        layout->SetMode(mode);
-}
-
-void CMainDlg::OnOutputMode() {
-    SetCanvasMode(1);
-}
-void CMainDlg::OnLayerMode() {
-    SetCanvasMode(0);
-}
-
-void CMainDlg::OnLayerSwitch(int id) {
-    SwitchLayer(id - kLayerFirst, true);
-}
-
-void CMainDlg::SwitchLayer(int i, bool post) {
-    const bool on = LayerSwitchOn(i);
-    m_app.state.layers[static_cast<std::size_t>(i)].visible = on ? 1 : 0;
-    LayoutPage()->LayerSwitched(i, on);
-    if (post)
-        PostWindowMessage(LayoutPage(), WM_LAYOUT_COMMAND, 0, i);
-    else
-        SendWindowMessage(LayoutPage(), WM_LAYOUT_COMMAND, 0, i);
-    PostWindowMessage(m_pages.Find(Window::LayerPage), WM_DEVICE_REPLY, kReplyShowLayer, i);
-}
-
-void CMainDlg::OnClearLayers() {
-    // One step to undo: the layer commands leave now, inside it.
-    const EditAction action(m_services, Tr("Clear all layers", "清除所有图层"));
-    for (int i = 0; i < kLayerCount; ++i)
-        if (LayerSwitchOn(i)) {
-            m_layerButtons[static_cast<std::size_t>(i)]->setChecked(false);
-            SwitchLayer(i, false);
-        }
-}
-
-bool CMainDlg::UndoEdit(bool redo) {
-    if (QApplication::activeModalWidget() || WaitShown())
-        return false;
-    if (m_app.state.linkState != kLinkSynchronised) {
-        m_services.ShowMessage(MessageText(kMsgTips), MessageText(kMsgOpenSerial),
-                               CMessageboxDlg::kModeInformation);
-        return false;
-    }
-    EditRecorder& edits = *m_services.Edits();
-    const std::string what = redo ? edits.RedoText() : edits.UndoText();
-    if (what.empty())
-        return false;
-    const bool sent = redo ? edits.Redo() : edits.Undo();
-    qCInfo(lcMain).noquote() << (redo ? "redo" : "undo") << QString::fromStdString(what)
-                             << (sent ? "sent" : "could not be sent");
-    return sent;
-}
-
-void CMainDlg::RefreshUndoItems() {
-    if (!m_undoItem)
-        return;
-    EditRecorder& edits = *m_services.Edits();
-    edits.SetChinese(m_services.LanguageName() == "Chinese");
-    const std::string undo = edits.UndoText(), redo = edits.RedoText();
-    const QString undoWord = QString::fromStdString(Tr("Undo", "撤销"));
-    const QString redoWord = QString::fromStdString(Tr("Redo", "重做"));
-    m_undoItem->setText(undo.empty() ? undoWord : undoWord + QLatin1Char(' ') + QString::fromStdString(undo));
-    m_undoItem->setEnabled(!undo.empty());
-    m_redoItem->setText(redo.empty() ? redoWord : redoWord + QLatin1Char(' ') + QString::fromStdString(redo));
-    m_redoItem->setEnabled(!redo.empty());
-}
-
-bool CMainDlg::LayerSwitchOn(int layer) const {
-    const CGdipButton* b = m_layerButtons[static_cast<std::size_t>(layer & 3)];
-    return b && b->isChecked();
-}
-
-void CMainDlg::SetLayerSwitch(int layer, bool on) {
-    CGdipButton* b = m_layerButtons[static_cast<std::size_t>(layer & 3)];
-    if (!b)
-        return;
-    b->setChecked(on);
-    b->update();
-    OnLayerSwitch(kLayerFirst + (layer & 3));
-}
-
 bool CMainDlg::LampRedPhase() const {
     return m_status && m_status->RedPhase();
 }
 
-bool CMainDlg::ShowBlendPage(bool show) {
-    CBaseDialog* page = m_pages.Find(Window::FusePage);
-    // A page of its template only has nothing to show yet.
-    if (!page || qobject_cast<CPage*>(page))
-        return false;
-    if (!show) {
-        page->ShowPage(false);
-        return false;
+void CMainDlg::SetInteractive(bool interactive) {
+    const QWidget* wait = WaitOverlay();
+    for (QObject* child : children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (w && w != wait)
+            w->setEnabled(interactive);
     }
-    // Beside the page column, over the canvas, so that the output page stays in view.
-    page->move(mapToGlobal(QPoint(kPageLeft + kPageWidth, kTopBand)));
-    page->ShowPage(true);
-    page->raise();
-    return true;
 }
 
 // ---- input boxes, status area, warning
@@ -500,56 +371,4 @@ void CMainDlg::reject() {
     // Closing the main window ends the program.
     EndDialog(IDCANCEL);
 }
-
-void CMainDlg::resizeEvent(QResizeEvent* event) {
-    CBaseDialog::resizeEvent(event);
-    LayOut();
-}
-
-void CMainDlg::LayOut() {
-    const int W = width(), H = height();
-    const int statusWidth = std::min(360, W / 4);
-    if (m_inputs)
-        m_inputs->setGeometry(kPageLeft, 6, W - statusWidth - 24 - kPageLeft, 52);
-    for (int i = 0; i < kPageCount; ++i)
-        if (CGdipButton* tab = m_tabs[static_cast<std::size_t>(i)])
-            tab->setGeometry(kPageLeft + i * (kTabWidth + 2), kTabTop, kTabWidth, kTabHeight);
-    const QRect statusRect(W - statusWidth - 12, 6, statusWidth, 52);
-    if (m_status)
-        m_status->setGeometry(statusRect);
-    if (auto* label = Control<QWidget>(kStatusLabelId))
-        label->setGeometry(statusRect.left() + 12, statusRect.top() + 8, 150, 20);
-    if (m_warning)
-        m_warning->setGeometry(4, H - 190, kColumnWidth - 8, 140);
-    for (const PageSet::Entry& e : m_pages.Entries()) {
-        if (e.row->placement == PagePlace::Tab) {
-            e.page->setGeometry(kPageLeft, kPageTop, kPageWidth, H - kPageTop);
-        } else if (e.row->placement == PagePlace::Canvas) {
-            const int left = m_currentPage < 0 ? kColumnWidth : kPageLeft + kPageWidth;
-            e.page->setGeometry(QRect(QPoint(left, kTopBand), QPoint(W - 24, H - 45)));
-        }
-    }
-    update();
-}
-
-void CMainDlg::paintEvent(QPaintEvent* event) {
-    CBaseDialog::paintEvent(event);
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    // The column and the top band on the panel colour.
-    p.fillRect(QRect(0, 0, kColumnWidth, height()), Rgb(theme::kPanel));
-    p.fillRect(QRect(kColumnWidth, 0, width() - kColumnWidth, kTopBand - 36), Rgb(theme::kPanel));
-    p.setPen(Rgb(theme::kFrameLine));
-    p.drawLine(kColumnWidth - 1, 0, kColumnWidth - 1, height());
-}
-
-void CMainDlg::SetInteractive(bool interactive) {
-    const QWidget* wait = WaitOverlay();
-    for (QObject* child : children()) {
-        auto* w = qobject_cast<QWidget*>(child);
-        if (w && w != wait)
-            w->setEnabled(interactive);
-    }
-}
-
 } // namespace corvane

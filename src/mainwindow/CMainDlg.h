@@ -5,7 +5,9 @@
 // table beside the layout canvas. It routes: the link's records to the dispatcher (handed over
 // from the serial link's worker thread, one at a time, in arrival order), the link events to
 // message boxes, the tabs to their pages; and lays the window out. The services behind it
-// (pages' context, the link session, dispatcher and supervision) are MainServices.
+// (pages' context, the link session, dispatcher and supervision) are MainServices. Its member
+// functions are spread by job: the layout of the window (CMainDlgLayout.cpp), the canvas modes
+// and the layer switches (CMainDlgLayers.cpp), undo and redo (CMainDlgUndo.cpp).
 
 #include "link/FXSerialPort.h"
 #include "mainwindow/LinkEventBoxes.h"
@@ -39,6 +41,13 @@ class CMainDlg : public CBaseDialog, public MainWindowCalls {
 public:
     static constexpr int kDialogId = 102;
     static constexpr int kLogoId = 1000;
+    // The column's controls: the layer switches 1024..1027, the canvas modes, "Clear all
+    // layers"; and the status area's caption.
+    static constexpr int kLayerFirst = 1024;
+    static constexpr int kOutputModeId = 1028;
+    static constexpr int kLayerModeId = 1029;
+    static constexpr int kStatusLabelId = 1030;
+    static constexpr int kClearLayersId = 1033;
     // The about item of the window's menu (the logo's menu on this platform).
     static constexpr int kAboutCommand = 0x10;
     // Object names of the menu's undo and redo items.
@@ -125,6 +134,8 @@ private:
     // once), the layer page.
     void SwitchLayer(int layer, bool post);
 
+    // The keys and the menu's items of undo and redo.
+    void SetUpUndo();
     void LayOut();
     void ShowPageAt(int index, bool show);
     void PaintTab(int index, bool shown);
