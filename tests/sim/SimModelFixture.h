@@ -29,6 +29,7 @@ public:
 
 // Codes and, for acknowledgements, operations of what the model answered.
 std::vector<std::string> Kinds(const std::vector<Outgoing>& out);
+using Answer = std::vector<std::string>;
 
 class Model : public ::testing::Test {
 protected:

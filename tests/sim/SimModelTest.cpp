@@ -5,6 +5,7 @@
 #include "RecordBuilder.h"
 #include "SimModelFixture.h"
 #include "blend/BlendFrames.h"
+#include "picture/EdidFrames.h"
 #include "picture/PictureFrames.h"
 
 #include <gtest/gtest.h>

@@ -102,8 +102,6 @@ Frame Patched(Frame f, int offset, std::uint8_t value) {
     return f;
 }
 
-using Answer = std::vector<std::string>;
-
 TEST_F(OutputCommands, PlacementAtTheRunningResolutionIsStoredAsAWindowChange) {
     app.outputs[1].canvasX = 4000; // the page moved the output on the canvas and sized it
     app.outputs[1].width = 1600;

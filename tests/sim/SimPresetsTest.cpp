@@ -3,6 +3,7 @@
 
 #include "RecordBuilder.h"
 #include "SimModelFixture.h"
+#include "picture/PictureFrames.h"
 #include "presets/PresetFile.h"
 
 #include <gtest/gtest.h>
