@@ -4,7 +4,9 @@
 // application keeps), its stored presets, its boot loader and firmware images. Pure logic,
 // no I/O: every command returns the records to send, each with a delay from now.
 
+#include "Blocks.h"
 #include "ReplyRecords.h"
+#include "SettingRules.h"
 #include "device/DeviceState.h"
 #include "link/CommandFrame.h"
 
@@ -26,8 +28,6 @@ struct Outgoing {
 
 // The firmware targets of the boot loader, by the target byte of 0x8001.
 enum class Target : std::uint8_t { Mcu = 0, Fpga = 1, HdmiRx = 2 };
-
-inline constexpr std::array<std::uint8_t, 8> kBlockMagic = {0xD2, 0xE3, 0xF4, 0x05, 0x16, 0x27, 0x38, 0x49};
 
 // Records in a preset file.
 inline constexpr int kPresetRecords = 24;
@@ -135,6 +135,10 @@ private:
     OutputOutcome ApplyOutputWindow(const std::uint8_t* f);
     OutputOutcome ApplyOutputResolution(const std::uint8_t* f);
     std::vector<Outgoing> BootCommand(const std::uint8_t* f);
+    // The two kinds of 1039-byte block: an image's data packet (for the boot loader), a preset
+    // file (applied record by record).
+    std::vector<Outgoing> TakeDataPacket(const std::uint8_t* b);
+    std::vector<Outgoing> TakePresetFile(const std::uint8_t* b);
     // Recalls preset `slot`: a stored one, else for slots 0..2 the built-in arrangement of
     // the layers; false (nothing changed) for an empty slot.
     bool RecallPreset(int slot);
@@ -177,24 +181,5 @@ private:
     std::uint64_t m_presetFiles = 0;
     std::uint64_t m_refusedPresetFiles = 0;
 };
-
-// The built-in EDID timing of every input, which an EDID command of mode 0 returns to:
-// 3840 x 2160 at 60 Hz.
-inline constexpr EdidTiming kBuiltInEdid{160, 62, 3840, 2160, 32, 5, 48, 3, 600};
-
-// The timing an input presents after the EDID command `frame` (byte 7: 0 the built-in timing, 1
-// the active size and frame rate of bytes 8..13 with the blanking kept, 2 the whole timing); none
-// when the processor refuses it: another mode, a value outside its bounds, or a pixel rate above
-// 594 MHz.
-std::optional<EdidTiming> EdidAfter(const EdidTiming& current, const std::uint8_t* frame);
-
-// True when the block is a firmware data packet (bytes 8..11 zero) rather than a preset file.
-bool IsDataPacket(const std::uint8_t* block);
-
-// The block that carries `n` bytes of firmware (n <= 1024), as the application builds it.
-std::vector<std::uint8_t> MakeDataPacket(const std::uint8_t* data, std::size_t n);
-
-// Read-back block number `number` carrying 1024 bytes from `data` (zero-padded).
-std::vector<std::uint8_t> MakeReadBackBlock(std::uint16_t number, const std::uint8_t* data, std::size_t n);
 
 } // namespace corvane::sim

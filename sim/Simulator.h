@@ -9,6 +9,7 @@
 
 #include "Flood.h"
 #include "ProcessorModel.h"
+#include "SimFaults.h"
 
 #include <atomic>
 #include <chrono>
@@ -25,25 +26,6 @@
 #include <vector>
 
 namespace corvane::sim {
-
-struct Faults {
-    bool silent = false;                // sends nothing, ignores everything (link loss)
-    int drop = 0;                       // drop the next N replies
-    std::chrono::milliseconds delay{0}; // delay every reply by this much
-    int corrupt = 0;                    // corrupt the checksum of the next N records
-    bool split = false;                 // write records in small pieces
-    bool garbage = false;               // put garbage bytes between records
-    bool refuseUpgrade = false;         // every image ends with a failed result
-    UpgradeFaults upgrade;              // no announce, no result, damaged packets and read-back blocks
-    int vanishAfterPackets = 0;         // the cable is pulled after N data packets (0: never)
-    bool refuseResolution = false;      // every change of an output's resolution is refused
-    // Stops reading for this long (a processor busy erasing): what the application sends
-    // meanwhile waits in the terminal. From the start; at run time from the command.
-    std::chrono::milliseconds stall{0};
-    // Flood the application with every reply kind at line rate for this long, from the moment
-    // it first asks for the whole state (at run time, `fault flood SECONDS` starts at once).
-    std::chrono::milliseconds flood{0};
-};
 
 // The pings the processor sent and the application's answers. A ping is sent when its last
 // byte is written to the line; an answer is matched with the oldest ping still unanswered,
@@ -134,6 +116,13 @@ private:
         const std::function<void()>* task = nullptr;
     };
 
+    // How much of the traffic log is kept in memory, in lines.
+    static constexpr std::size_t kTrafficLines = 2000;
+    // The pause between the pieces of a split record.
+    static constexpr std::chrono::milliseconds kSplitGapMs{2};
+
+    // The terminal can be set to `baud`.
+    static bool RateSupported(unsigned baud);
     bool OpenTerminal(std::string* error);
     void CloseTerminal();
     void Run();

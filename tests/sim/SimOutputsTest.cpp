@@ -1,0 +1,307 @@
+// The output page's commands answered by the simulated processor and taken back by the
+// application's dispatcher: windows, resolutions, refused resolutions.
+
+#include "SimModelFixture.h"
+#include "Simulator.h"
+#include "layout/OutputFrames.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+#include <tuple>
+
+using namespace corvane;
+using namespace corvane::sim;
+using namespace corvane::sim::modeltest;
+
+namespace {
+
+// The output page's commands as the application builds them, from the state the processor
+// reported and what the page picked, answered by the processor and taken back by the
+// application's dispatcher.
+class OutputCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Windows that do not cover the whole picture, so that a reset shows.
+        for (int k = 0; k < 4; ++k) {
+            OutputInfo& o = model.MutableState().outputs[k];
+            o.winX = static_cast<std::uint16_t>(10 * (k + 1));
+            o.winY = 20;
+            o.winW = o.width = 1280;
+            o.winH = o.height = 720;
+        }
+        Synchronise();
+    }
+
+    // The application takes the processor's whole state, as after connecting.
+    void Synchronise() {
+        app.linkState = kLinkOpen;
+        for (const Frame& r : model.StateRecords())
+            dispatcher.OnDeviceRecord(r.data());
+        host.events.clear();
+        picks = {};
+    }
+    std::vector<Outgoing> Command(const Frame& f) { return model.OnCommand(f.data()); }
+    void Deliver(const std::vector<Outgoing>& out) {
+        for (const Outgoing& o : out)
+            dispatcher.OnDeviceRecord(o.bytes.data());
+    }
+
+    ProcessorModel model;
+    DeviceState app;
+    OutputPicks picks;
+    QuietHost host;
+    LinkSession session{app, host};
+    ReplyDispatcher dispatcher{app, session, host, &picks};
+};
+
+// A pick of the output page: a row of the list, or the custom timing (row 9).
+OutputPick Row(int row) {
+    OutputPick p;
+    p.row = row;
+    return p;
+}
+OutputPick Custom(std::uint16_t width, std::uint16_t height, std::uint32_t rateFlag) {
+    OutputPick p = Row(kCustomResolutionRow);
+    p.customWidth = width;
+    p.customHeight = height;
+    p.customTag = rateFlag;
+    return p;
+}
+OutputPick WithWindow(OutputPick p, double x, double y, double w, double h) {
+    p.winX = x;
+    p.winY = y;
+    p.winW = w;
+    p.winH = h;
+    return p;
+}
+
+std::string Describe(const OutputInfo& o) {
+    std::ostringstream t;
+    t << "canvas=" << o.canvasX << "," << o.canvasY << " size=" << o.width << "x" << o.height
+      << " window=" << o.winX << "," << o.winY << "," << o.winW << "," << o.winH << " res=" << o.resIndex
+      << " active=" << o.hActive << "x" << o.vActive << " tag=" << o.resTag;
+    return t.str();
+}
+
+// An output at its place on the canvas running (row, width x height, tag) with its window the
+// whole active picture.
+std::string Running(const OutputInfo& at, std::uint32_t row, std::uint16_t width, std::uint16_t height,
+                    std::uint32_t tag) {
+    OutputInfo o = at;
+    o.resIndex = row;
+    o.hActive = o.width = o.winW = width;
+    o.vActive = o.height = o.winH = height;
+    o.winX = o.winY = 0;
+    o.resTag = tag;
+    return Describe(o);
+}
+
+Frame Patched(Frame f, int offset, std::uint8_t value) {
+    f[static_cast<std::size_t>(offset)] = value;
+    SealFrame(f);
+    return f;
+}
+
+TEST_F(OutputCommands, PlacementAtTheRunningResolutionIsStoredAsAWindowChange) {
+    app.outputs[1].canvasX = 4000; // the page moved the output on the canvas and sized it
+    app.outputs[1].width = 1600;
+    app.outputs[1].height = 900;
+    picks[1] = WithWindow(Row(0), 100, 60, 1600, 900); // row 0: what output 1 runs
+    const auto out = Command(BuildOutputWindowFrame(app, picks, 1));
+    ASSERT_EQ(Kinds(out), (Answer{"ack1/0", "00AB"}));
+    EXPECT_EQ(out[0].bytes[8], 1);
+    EXPECT_EQ(out[1].bytes[6], 1);
+    EXPECT_EQ(Describe(model.State().outputs[1]),
+              "canvas=4000,198 size=1600x900 window=100,60,1600,900 res=0 active=1920x1080 tag=0");
+    Deliver(out);
+    ExpectSameState(app, model.State());
+    EXPECT_TRUE(host.events.empty()) << "a window stored shows no message";
+}
+
+TEST_F(OutputCommands, PlacementWithANewResolutionChangesTheOutputsResolution) {
+    struct Case {
+        const char* name;
+        OutputPick pick;
+        std::uint32_t row;
+        std::uint16_t width, height;
+        std::uint32_t tag;
+    };
+    // One after another on output 2, each a change from the one before ("Apply One").
+    const Case cases[] = {
+        {"a row of the list", Row(2), 2, 1366, 768, 0},
+        {"the custom timing at 50 Hz", Custom(1600, 900, 1), 9, 1600, 900, 1},
+        {"the rate alone", Custom(1600, 900, 0), 9, 1600, 900, 0},
+        {"the largest picture, 2304000 pixels", Custom(1920, 1200, 0), 9, 1920, 1200, 0},
+    };
+    const int k = 2;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const OutputInfo before = model.State().outputs[k];
+        // Apply One: the window becomes the whole active picture of the new resolution.
+        picks[k] = WithWindow(c.pick, 0, 0, c.width, c.height);
+        app.outputs[k].width = c.width;
+        app.outputs[k].height = c.height;
+        const auto out = Command(BuildOutputWindowFrame(app, picks, k));
+        ASSERT_EQ(Kinds(out), (Answer{"ack0/1", "00AB"}));
+        EXPECT_EQ(out[0].bytes[8], k);
+        EXPECT_EQ(out[1].bytes[6], k);
+        EXPECT_EQ(Describe(model.State().outputs[k]), Running(before, c.row, c.width, c.height, c.tag));
+        host.events.clear();
+        Deliver(out);
+        ExpectSameState(app, model.State());
+        EXPECT_EQ(host.events, (std::vector<std::pair<int, int>>{{0xAB, 0}})) << "Set up success!";
+    }
+}
+
+TEST_F(OutputCommands, RefusedResolutionLeavesTheOutputAsItWas) {
+    struct Case {
+        const char* name;
+        OutputPick pick;
+        int rowByte; // written over byte 25 when not negative
+        bool fault;
+    };
+    const Case cases[] = {
+        {"row 10", Row(0), 10, false},
+        {"2880 x 1080 custom", Custom(2880, 1080, 0), -1, false},
+        {"one line too many for 1920 wide", Custom(1920, 1201, 0), -1, false},
+        {"no active width", Custom(0, 1080, 0), -1, false},
+        {"no active height", Custom(1280, 0, 0), -1, false},
+        {"refuse-resolution", Row(2), -1, true},
+    };
+    const int k = 3;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Synchronise();
+        model.SetRefuseResolution(c.fault);
+        const DeviceState before = model.State();
+        // A new place and window come with the resolution; none of it may be stored.
+        app.outputs[k].canvasX += 500;
+        picks[k] = WithWindow(c.pick, 50, 40, 800, 600);
+        Frame f = BuildOutputWindowFrame(app, picks, k);
+        if (c.rowByte >= 0)
+            f = Patched(f, 25, static_cast<std::uint8_t>(c.rowByte));
+        const auto out = Command(f);
+        ASSERT_EQ(Kinds(out), (Answer{"ack0/0", "00AB"}));
+        EXPECT_EQ(out[0].bytes[8], k);
+        ExpectSameState(model.State(), before);
+        Deliver(out);
+        ExpectSameState(app, model.State());
+        EXPECT_EQ(host.events, (std::vector<std::pair<int, int>>{{0xAB, 1}})) << "Set up failure!";
+    }
+}
+
+TEST_F(OutputCommands, ResolutionCommandResetsTheWindowsToTheActivePicture) {
+    // One output: output 2 takes row 3.
+    const DeviceState before = model.State();
+    picks[2] = Row(3);
+    auto out = Command(BuildOutputResolutionFrame(app, picks, 2, 2));
+    ASSERT_EQ(Kinds(out), (Answer{"ack0/1", "00AB"}));
+    EXPECT_EQ(out[0].bytes[8], 2);
+    EXPECT_EQ(out[1].bytes[6], 2);
+    for (int k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(Describe(model.State().outputs[k]),
+                  k == 2 ? Running(before.outputs[2], 3, 1440, 900, 0) : Describe(before.outputs[k]));
+    }
+    Deliver(out);
+    ExpectSameState(app, model.State());
+
+    // All four ("Apply All"): the custom timing the page copied to every output.
+    const DeviceState beforeAll = model.State();
+    for (auto& p : picks)
+        p = Custom(1600, 1200, 1);
+    out = Command(BuildOutputResolutionFrame(app, picks, 1, kAllOutputs));
+    ASSERT_EQ(Kinds(out), (Answer{"ack0/1", "00AB", "00AB", "00AB", "00AB"}));
+    EXPECT_EQ(out[0].bytes[8], kAllOutputs);
+    for (int k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(out[static_cast<std::size_t>(k) + 1].bytes[6], k);
+        EXPECT_EQ(Describe(model.State().outputs[k]), Running(beforeAll.outputs[k], 9, 1600, 1200, 1));
+    }
+    host.events.clear();
+    Deliver(out);
+    ExpectSameState(app, model.State());
+    EXPECT_EQ(host.events, (std::vector<std::pair<int, int>>{{0xAB, 0}}));
+}
+
+TEST_F(OutputCommands, RefusedResolutionCommandChangesNoOutput) {
+    struct Case {
+        const char* name;
+        OutputPick pick;
+        int argument;
+        int rowByte; // written over byte 7 when not negative
+        bool fault;
+        Answer answer;
+    };
+    const Case cases[] = {
+        {"row 10", Row(0), 1, 10, false, {"ack0/0", "00AB"}},
+        {"2880 x 1080 custom for all",
+         Custom(2880, 1080, 0),
+         kAllOutputs,
+         -1,
+         false,
+         {"ack0/0", "00AB", "00AB", "00AB", "00AB"}},
+        {"no output 5", Row(2), 5, -1, false, {"ack0/0"}},
+        {"refuse-resolution", Row(2), 0, -1, true, {"ack0/0", "00AB"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Synchronise();
+        model.SetRefuseResolution(c.fault);
+        const DeviceState before = model.State();
+        picks[1] = c.pick;
+        Frame f = BuildOutputResolutionFrame(app, picks, 1, c.argument);
+        if (c.rowByte >= 0)
+            f = Patched(f, 7, static_cast<std::uint8_t>(c.rowByte));
+        const auto out = Command(f);
+        ASSERT_EQ(Kinds(out), c.answer);
+        EXPECT_EQ(out[0].bytes[8], c.argument);
+        ExpectSameState(model.State(), before);
+        Deliver(out);
+        ExpectSameState(app, model.State());
+        EXPECT_EQ(host.events, (std::vector<std::pair<int, int>>{{0xAB, 1}})) << "Set up failure!";
+    }
+}
+
+TEST_F(OutputCommands, RefuseResolutionKeepsWindowChangesAndOutlivesAFactoryReset) {
+    model.SetRefuseResolution(true);
+    picks[0] = WithWindow(Row(0), 8, 6, 1024, 576);
+    EXPECT_EQ(Kinds(Command(BuildOutputWindowFrame(app, picks, 0))), (Answer{"ack1/0", "00AB"}));
+    EXPECT_EQ(model.State().outputs[0].winW, 1024);
+
+    EXPECT_TRUE(Command(MakeFrame(0x000A)).empty()) << "the processor restarts, silent";
+    EXPECT_TRUE(model.TakeRestart());
+    EXPECT_TRUE(model.RefusesResolution());
+    picks[0] = Row(4);
+    EXPECT_EQ(Kinds(Command(BuildOutputResolutionFrame(app, picks, 0, 0))), (Answer{"ack0/0", "00AB"}));
+    EXPECT_EQ(model.State().outputs[0].resIndex, 0u);
+}
+
+TEST(SimulatorFaults, RefuseResolutionIsSwitchedByTheControlChannel) {
+    Simulator sim(SimOptions{});
+    auto refuses = [&] {
+        bool r = false;
+        sim.Inspect([&](const ProcessorModel& m) { r = m.RefusesResolution(); });
+        return r;
+    };
+    EXPECT_FALSE(refuses());
+    EXPECT_NE(sim.Execute("state").find("refuse-resolution=0"), std::string::npos);
+    EXPECT_EQ(sim.Execute("fault refuse-resolution on"), "ok\n");
+    EXPECT_TRUE(refuses());
+    EXPECT_NE(sim.Execute("state").find("refuse-resolution=1"), std::string::npos);
+    EXPECT_EQ(sim.Execute("fault refuse-resolution off"), "ok\n");
+    EXPECT_FALSE(refuses());
+    sim.Execute("fault refuse-resolution on");
+    sim.Execute("fault clear");
+    EXPECT_FALSE(refuses());
+    EXPECT_NE(Simulator::Help().find("fault refuse-resolution on|off"), std::string::npos);
+
+    SimOptions options; // --refuse-resolution
+    options.faults.refuseResolution = true;
+    Simulator refusing(options);
+    bool r = false;
+    refusing.Inspect([&](const ProcessorModel& m) { r = m.RefusesResolution(); });
+    EXPECT_TRUE(r);
+}
+
+} // namespace
