@@ -3,6 +3,8 @@
 // plot, the Bezier curve, both crosses and both labels. Median and 99th percentile per frame,
 // in milliseconds (the aim is under 2 ms).
 
+#include "BenchFigures.h"
+#include "WidgetBench.h"
 #include "blend/CBezierDlg.h"
 #include "device/DeviceState.h"
 
@@ -17,19 +19,10 @@
 #include <vector>
 
 using namespace corvane;
+using bench::Percentile;
+using bench::SendMouse;
 
 namespace {
-
-double Percentile(std::vector<double> v, double p) {
-    std::sort(v.begin(), v.end());
-    const std::size_t i = std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())));
-    return v[i];
-}
-
-void SendMouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButtons buttons) {
-    QMouseEvent e(type, QPointF(p), w->mapToGlobal(QPointF(p)), Qt::LeftButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
 
 void BM_CurveDragRepaint(benchmark::State& state) {
     DeviceState device;

@@ -11,6 +11,8 @@
 // Run: QT_QPA_PLATFORM=offscreen build/<preset>/bin/bench_control
 
 #include "AppHarness.h"
+#include "BenchFigures.h"
+#include "HarnessBench.h"
 #include "ProcessorModel.h"
 #include "RunEvents.h"
 #include "link/CommandCodes.h"
@@ -39,6 +41,8 @@
 
 using namespace corvane;
 using Clock = std::chrono::steady_clock;
+using bench::Ms;
+using bench::Percentile;
 
 namespace {
 
@@ -46,13 +50,6 @@ constexpr int kLatencyRounds = 400;
 constexpr int kOscRounds = 1000;
 constexpr auto kFloodTime = std::chrono::seconds(4);
 constexpr int kFloodClients = 4;
-
-double Percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
-}
 
 int Connect(quint16 port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -107,21 +104,15 @@ std::string Get(const std::string& path, quint16 port) {
     return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n";
 }
 
-double Ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     test::AppHarness h;
-    sim::Simulator& sim = h.AddSimulator(1, 921600);
-    h.StartApplication();
-    if (!h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 15000)) {
-        std::fprintf(stderr, "no synchronised link\n");
+    sim::Simulator* simulator = bench::StartSynchronised(h);
+    if (simulator == nullptr)
         return 1;
-    }
+    sim::Simulator& sim = *simulator;
     quint16 port = 0;
     {
         QTcpServer probe;

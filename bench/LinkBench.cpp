@@ -10,6 +10,7 @@
 // it allocates nothing either).
 
 #include "AllocationCounter.h"
+#include "BenchFigures.h"
 #include "link/ByteOrder.h"
 #include "link/FXSerialPort.h"
 #include "link/IoEngine.h"
@@ -31,6 +32,7 @@
 
 using namespace corvane;
 using Clock = std::chrono::steady_clock;
+using bench::Percentile;
 
 namespace {
 
@@ -120,12 +122,6 @@ void WaitFor(const std::atomic<std::uint64_t>& count, std::uint64_t n) {
 void PollFor(const std::atomic<std::uint64_t>& count, std::uint64_t n) {
     while (count.load(std::memory_order_acquire) < n)
         std::this_thread::sleep_for(std::chrono::microseconds(500));
-}
-
-double Percentile(std::vector<double> v, double p) {
-    std::sort(v.begin(), v.end());
-    const std::size_t i = std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())));
-    return v[i];
 }
 
 void BM_RecordLatency(benchmark::State& state) {

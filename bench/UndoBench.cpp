@@ -8,6 +8,8 @@
 // Run: QT_QPA_PLATFORM=offscreen build/<preset>/bin/bench_undo
 
 #include "AppHarness.h"
+#include "BenchFigures.h"
+#include "HarnessBench.h"
 #include "ProcessorModel.h"
 #include "RunEvents.h"
 #include "device/EditRecorder.h"
@@ -26,22 +28,13 @@
 
 using namespace corvane;
 using Clock = std::chrono::steady_clock;
+using bench::Ms;
+using bench::Percentile;
 
 namespace {
 
 constexpr int kUndoRounds = 200;
 constexpr int kAnswerTimeoutMs = 5000;
-
-double Percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
-}
-
-double Ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 std::size_t HeapInUse() {
     return mallinfo2().uordblks;
@@ -85,12 +78,10 @@ Frame Command(std::uint16_t code, int b6) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     test::AppHarness h;
-    sim::Simulator& sim = h.AddSimulator(1, 921600);
-    h.StartApplication();
-    if (!h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 15000)) {
-        std::fprintf(stderr, "no synchronised link\n");
+    sim::Simulator* simulator = bench::StartSynchronised(h);
+    if (simulator == nullptr)
         return 1;
-    }
+    sim::Simulator& sim = *simulator;
     CMainDlg& main = h.Main();
     main.activateWindow();
     if (!QTest::qWaitForWindowActive(&main))

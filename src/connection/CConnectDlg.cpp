@@ -17,6 +17,7 @@
 #include "widgets/CGdipButton.h"
 #include "widgets/CGroupBox.h"
 #include "widgets/DialogTexts.h"
+#include "widgets/LampPainter.h"
 #include "widgets/Theme.h"
 #include "widgets/ValueEdit.h"
 
@@ -35,9 +36,6 @@ constexpr int kPortListWidth = 80;
 constexpr int kPortListHeight = 22;
 constexpr int kLampSize = 14;
 constexpr int kLampTextGap = 10;
-
-const QColor kLampGreen(0, 255, 0);
-const QColor kLampRed(255, 0, 0);
 
 QString PortName(std::uint32_t port) {
     return QStringLiteral("COM%1").arg(port);
@@ -182,20 +180,11 @@ void CConnectDlg::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect lamp = LampRect();
     if (m_session.Link().connected) {
-        p.fillRect(lamp, kLampGreen);
+        PaintLamp(p, lamp, LampPhase::Green, LampStyle::Plain);
     } else {
-        // Blinks with the main window's lamp: the red square with both diagonals in its red
-        // phase, nothing in the other. Drawn again when timer 6 fires.
+        // Blinks with the main window's lamp. Drawn again when timer 6 fires.
         const auto* main = m_context.CallsOf<MainWindowCalls>(Window::MainWindow);
-        if (main && main->LampRedPhase()) {
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setPen(QPen(kLampRed, 1.5));
-            p.setBrush(Qt::NoBrush);
-            const QRectF square = QRectF(lamp).adjusted(0.75, 0.75, -0.75, -0.75);
-            p.drawRect(square);
-            p.drawLine(square.topLeft(), square.bottomRight());
-            p.drawLine(square.topRight(), square.bottomLeft());
-        }
+        PaintLamp(p, lamp, main && main->LampRedPhase() ? LampPhase::Red : LampPhase::Dark, LampStyle::Plain);
         if (!IsTimerActive(kTimerLamp))
             SetTimer(kTimerLamp, kLampPeriodMs);
     }

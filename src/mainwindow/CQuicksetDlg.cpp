@@ -7,7 +7,7 @@
 #include "pages/PageContext.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/MessageMap.h"
-#include "presets/PresetFile.h"
+#include "presets/PresetRecall.h"
 #include "shell/Language.h"
 #include "ui_dialog183.h"
 #include "widgets/CHotSpot.h"
@@ -157,13 +157,9 @@ bool CQuicksetDlg::RecallPreset(int index) {
 }
 
 std::intptr_t CQuicksetDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t argument) {
-    if (code != kCmdLoadPreset || m_context.State().linkState != kLinkSynchronised)
+    if (code != kCmdLoadPreset)
         return -1;
-    const corvane::Frame f = BuildPresetRecallFrame(argument);
-    // The processor only acknowledges a recall: the state it now runs is read back then.
-    m_context.Session().FollowUp().CommandSent();
-    m_context.SendToDevice(f.data(), f.size());
-    return 0;
+    return RecallProcessorPreset(m_context, argument);
 }
 
 } // namespace corvane

@@ -3,6 +3,7 @@
 #include "device/DeviceState.h"
 #include "device/LinkMembers.h"
 #include "shell/Language.h"
+#include "widgets/LampPainter.h"
 #include "widgets/Theme.h"
 
 #include <QMouseEvent>
@@ -59,20 +60,11 @@ void CStatusArea::paintEvent(QPaintEvent*) {
     p.setPen(QPen(QColor::fromRgb(theme::kFrameLine), 1));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
-    const QRectF lamp(LampRect());
     if (m_link.connected) {
-        p.setPen(QPen(QColor(0, 120, 0), 1));
-        p.setBrush(QColor(0, 255, 0));
-        p.drawRect(lamp);
+        PaintLamp(p, LampRect(), LampPhase::Green, LampStyle::Framed);
     } else {
         m_red = !m_red;
-        if (m_red) {
-            p.setPen(QPen(QColor(255, 0, 0), 1.5));
-            p.setBrush(QColor(255, 0, 0, 60));
-            p.drawRect(lamp);
-            p.drawLine(lamp.topLeft(), lamp.bottomRight());
-            p.drawLine(lamp.topRight(), lamp.bottomLeft());
-        }
+        PaintLamp(p, LampRect(), m_red ? LampPhase::Red : LampPhase::Dark, LampStyle::Framed);
         m_blink->start();
     }
     const QString where = PortText();

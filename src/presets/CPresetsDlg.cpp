@@ -11,6 +11,7 @@
 #include "platform/ui/MessageMap.h"
 #include "presets/PresetFile.h"
 #include "presets/PresetNames.h"
+#include "presets/PresetRecall.h"
 #include "presets/PresetStore.h"
 #include "presets/PresetsLog.h"
 #include "shell/Language.h"
@@ -478,13 +479,9 @@ void CPresetsDlg::OnDelete() {
 // ---- the processor's own presets
 
 std::intptr_t CPresetsDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t argument) {
-    if (m_context.State().linkState != kLinkSynchronised || code != kCmdLoadPreset)
+    if (code != kCmdLoadPreset)
         return -1;
-    const corvane::Frame f = BuildPresetRecallFrame(argument);
-    // The processor only acknowledges a recall: the state it now runs is read back then.
-    m_context.Session().FollowUp().CommandSent();
-    m_context.SendToDevice(f.data(), f.size());
-    return 0;
+    return RecallProcessorPreset(m_context, argument);
 }
 
 } // namespace corvane

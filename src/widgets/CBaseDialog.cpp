@@ -1,6 +1,7 @@
 #include "widgets/CBaseDialog.h"
 
 #include "platform/WindowMessages.h"
+#include "platform/ui/DialogTemplate.h"
 #include "platform/ui/MessageMap.h"
 #include "shell/Language.h"
 #include "widgets/CGdipButton.h"
@@ -23,17 +24,6 @@ namespace {
 
 constexpr char kCommandWired[] = "commandWired";
 constexpr int kTitleButtonSize = 24;
-
-// The widgets of `dialog` itself, without those of dialogs nested in it.
-void CollectWidgets(QWidget* parent, std::vector<QWidget*>& out) {
-    for (QObject* child : parent->children()) {
-        auto* w = qobject_cast<QWidget*>(child);
-        if (!w || w->isWindow() || AsMessageWindow(w))
-            continue;
-        out.push_back(w);
-        CollectWidgets(w, out);
-    }
-}
 
 // Offers each key release to the dialog around the one it happens in, before the control with
 // the focus gets it: watches the application's events once for all dialogs.
@@ -207,8 +197,7 @@ void CBaseDialog::SetCloseBox(bool shown) {
 
 void CBaseDialog::SetChildFonts() {
     const QFont controlFont = theme::ControlFont();
-    std::vector<QWidget*> widgets;
-    CollectWidgets(this, widgets);
+    const std::vector<QWidget*> widgets = DialogWidgets(this);
     for (QWidget* w : widgets)
         w->setFont(controlFont);
 }
@@ -223,8 +212,7 @@ QColor CBaseDialog::StaticTextColour(int controlId, bool enabled) {
 }
 
 void CBaseDialog::ApplyControlColours() {
-    std::vector<QWidget*> widgets;
-    CollectWidgets(this, widgets);
+    const std::vector<QWidget*> widgets = DialogWidgets(this);
     const QColor dark(theme::kBackground);
     for (QWidget* w : widgets) {
         if (auto* edit = qobject_cast<QLineEdit*>(w)) {

@@ -108,6 +108,13 @@ std::vector<QWidget*> DialogControls(const QWidget* dialog) {
     return controls;
 }
 
+std::vector<QWidget*> DialogWidgets(const QWidget* dialog) {
+    std::vector<QWidget*> widgets;
+    if (dialog)
+        CollectWidgets(dialog, widgets);
+    return widgets;
+}
+
 QWidget* FindControl(const QWidget* dialog, int id) {
     for (QWidget* w : DialogControls(dialog))
         if (ControlId(w) == id)

@@ -40,6 +40,9 @@ void SetControlId(QObject* control, int id);
 // The controls of `dialog` in window order: its descendants with a control id, without those of
 // other dialogs or windows nested in it.
 std::vector<QWidget*> DialogControls(const QWidget* dialog);
+// Every widget of `dialog` in window order, with a control id or without, without those of
+// other dialogs or windows nested in it.
+std::vector<QWidget*> DialogWidgets(const QWidget* dialog);
 
 // The control of `dialog` with `id`, or null.
 QWidget* FindControl(const QWidget* dialog, int id);
