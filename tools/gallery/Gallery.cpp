@@ -6,9 +6,9 @@
 // The pictures are for looking at the theme as a whole, after any change to a control or an
 // image.
 
-#include "WidgetTestSupport.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CMessageboxDlg.h"
+#include "platform/ui/DialogTemplate.h"
 #include "shell/Language.h"
 #include "shell/SerialAccessHelp.h"
 #include "ui_dialog102.h"
@@ -38,9 +38,19 @@
 #include <cstdio>
 
 using namespace corvane;
-using corvane::test::Add;
 
 namespace {
+
+// A control of kind W with a control id, a place and a text, made inside `parent` as a
+// template would make it.
+template <class W> W* Add(QWidget* parent, int id, const QRect& place, const QString& text = {}) {
+    auto* w = new W(parent);
+    SetControlId(w, id);
+    w->setGeometry(place);
+    if (!text.isEmpty())
+        SetControlText(w, text);
+    return w;
+}
 
 QString g_out;
 int g_failures = 0;
