@@ -8,6 +8,8 @@
 //   four placements, four layers, the end), and to the processor having read it.
 // Run: QT_QPA_PLATFORM=offscreen build/<preset>/bin/bench_app
 
+#include "BenchFigures.h"
+#include "BenchPorts.h"
 #include "ProcessorModel.h"
 #include "RunEvents.h"
 #include "Simulator.h"
@@ -45,11 +47,6 @@ namespace {
 // How long a Connect may take to end in a synchronised link.
 constexpr std::chrono::milliseconds kSyncTimeoutMs{5000};
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -58,12 +55,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     ApplyApplicationTheme(application);
 
-    char folder[] = "/tmp/corvane-bench-app-XXXXXX";
-    if (!mkdtemp(folder))
+    const std::string root = bench::MakePortsFolder("app");
+    if (root.empty())
         return 1;
-    const std::string root = folder;
-    std::system(("mkdir -p " + root + "/Ports " + root + "/runtime").c_str());
-    SetSerialPortSources({root + "/Ports", {}});
 
     std::vector<std::unique_ptr<sim::Simulator>> sims;
     for (unsigned baud : {921600u, 115200u}) {
@@ -116,8 +110,9 @@ int main(int argc, char** argv) {
         }
         std::printf("Connect to synchronised at %6u baud: median %.1f ms, worst %.1f ms; wire time %.1f ms "
                     "(%zu records and the request); over the wire time: %.1f ms\n",
-                    baud, Median(times), times.empty() ? 0 : *std::max_element(times.begin(), times.end()),
-                    wireMs, records, Median(times) - wireMs);
+                    baud, bench::Percentile(times, 0.5),
+                    times.empty() ? 0 : *std::max_element(times.begin(), times.end()), wireMs, records,
+                    bench::Percentile(times, 0.5) - wireMs);
     }
     // The rest at 921600 baud, on the first processor.
     SendWindowMessage(connect, WM_DEVICE_REPLY, 0, 1);
@@ -161,8 +156,8 @@ int main(int argc, char** argv) {
         "arrangement at 921600 baud: the application's own time, click to the last frame handed to the "
         "port: median %.2f ms, worst %.2f ms (%zu arrangements); read by the processor after median "
         "%.2f ms over the pseudo-terminal; the %d frames take %.2f ms on the wire after that\n",
-        Median(handed), handed.empty() ? 0 : *std::max_element(handed.begin(), handed.end()), handed.size(),
-        Median(read), kArrangeFrames, arrangeWireMs);
+        bench::Percentile(handed, 0.5), handed.empty() ? 0 : *std::max_element(handed.begin(), handed.end()),
+        handed.size(), bench::Percentile(read, 0.5), kArrangeFrames, arrangeWireMs);
 
     for (auto& s : sims)
         s->Stop();
@@ -173,6 +168,6 @@ int main(int argc, char** argv) {
     app.reset();
     IoEngine::Instance().Stop();
     ResetSerialPortSources();
-    std::system(("rm -rf " + root).c_str());
+    bench::RemovePortsFolder(root);
     return 0;
 }

@@ -8,6 +8,7 @@
 // Run: QT_QPA_PLATFORM=offscreen build/<preset>/bin/bench_flood [--seconds N] [--answer-ms MS]
 //   --answer-ms: the operator answers the open box every MS milliseconds (default 50; 0: never).
 
+#include "BenchPorts.h"
 #include "RunEvents.h"
 #include "Simulator.h"
 #include "dialogs/CMessageboxDlg.h"
@@ -73,12 +74,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     ApplyApplicationTheme(application);
 
-    char folder[] = "/tmp/corvane-bench-flood-XXXXXX";
-    if (!mkdtemp(folder))
+    const std::string root = bench::MakePortsFolder("flood");
+    if (root.empty())
         return 1;
-    const std::string root = folder;
-    std::system(("mkdir -p " + root + "/Ports " + root + "/runtime").c_str());
-    SetSerialPortSources({root + "/Ports", {}});
 
     sim::SimOptions o;
     o.port = 1;
@@ -163,6 +161,6 @@ int main(int argc, char** argv) {
     app.reset();
     IoEngine::Instance().Stop();
     ResetSerialPortSources();
-    std::system(("rm -rf " + root).c_str());
+    bench::RemovePortsFolder(root);
     return 0;
 }
