@@ -29,10 +29,6 @@ constexpr std::uint32_t kPreviewOutline = 0xFF4500;
 // The refusal while a layer zooms: this, with the layer's number from 1, then "Zoom is open!".
 constexpr const char* kZoomedLayerFormat = "The Layer%d ";
 
-int BoxInt(const oRealEdit* box) {
-    return static_cast<int>(box->GetValue()); // the boxes take digits only: whole numbers
-}
-
 } // namespace
 
 CCropDlg::CCropDlg(PageContext& context, QWidget* parent)

@@ -125,4 +125,9 @@ public:
     explicit oRealEdit(QWidget* parent = nullptr);
 };
 
+// The whole number a value box holds (the pages' boxes take digits only).
+inline int BoxInt(const oValueEdit* box) {
+    return static_cast<int>(box->GetValue());
+}
+
 } // namespace corvane
