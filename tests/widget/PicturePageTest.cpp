@@ -150,25 +150,6 @@ TEST_F(PicturePageTest, EveryByteBoxTakesItsWholeRangeAndSendsTheBuildersFrame) 
     EXPECT_EQ(context.sent.size(), 21u);
 }
 
-TEST_F(PicturePageTest, DraggingASliderSendsOneCommandAtRelease) {
-    Connect();
-    state.picture[0].colorTemp = kUserColorTemp;
-    PageUnderTest();
-    Drag(Page::kBrightnessSliderId, 200);
-    ASSERT_EQ(context.sent.size(), 1u);
-    // 255 steps over fewer pixels: the release lands on the step of its pixel.
-    const int dragged = Shown(Page::kBrightnessId).toInt();
-    EXPECT_NEAR(dragged, 200, 3);
-    EXPECT_EQ(state.picture[0].brightness, dragged);
-    EXPECT_EQ(Last(), Expected(0, kPictureBrightness));
-    // A click on the thumb releases the same value, and sends it.
-    oBitmapSlider* s = Slider(Page::kBrightnessSliderId);
-    QTest::mouseClick(s, Qt::LeftButton, {}, QPoint(s->PositionToPixel(s->GetPos()), s->height() / 2));
-    Drain();
-    ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(Last()[9], dragged);
-}
-
 TEST_F(PicturePageTest, APresetThenUserSendTheirGainsAndKeepTheRecordsOwn) {
     Connect();
     PictureSettings& r = state.picture[0];
