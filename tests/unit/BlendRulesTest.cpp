@@ -24,6 +24,7 @@ TEST(BlendRules, TheWidthBoxAppliesTheMinimumBeforeTheCutAtTheEdge) {
         {"a width that fits is kept", {100, 256}, 800, 1920, {100, 800}},
         {"ending exactly at the edge is kept", {1664, 256}, 256, 1920, {1664, 256}},
         {"a start outside a smaller output moves the zone to its edge", {2000, 256}, 300, 1920, {1620, 300}},
+        {"a start exactly at the edge moves the zone too", {1920, 256}, 300, 1920, {1620, 300}},
         {"a zone wider than the output starts at 0", {2000, 256}, 3000, 1920, {0, 3000}},
         {"an unknown output size cuts nothing", {1700, 256}, 400, 0, {1700, 400}},
         {"a negative width reads 256", {0, 300}, -5, 1920, {0, 256}},

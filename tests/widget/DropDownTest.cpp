@@ -163,3 +163,15 @@ TEST_F(DropPage, TheListCanBeRefilledWhileItOpens) {
     ASSERT_EQ(page.Count(WM_ITEM_PICKED), 1);
     EXPECT_EQ(drop->text(), "COM3");
 }
+
+TEST_F(DropPage, ASelectionOutsideTheItemsIsRefused) {
+    drop->SetCurSel(2);
+    for (int index : {4, -2}) {
+        SCOPED_TRACE(index);
+        drop->SetCurSel(index); // one past the last item, and below "none"
+        EXPECT_EQ(drop->GetCurSel(), 2);
+        EXPECT_EQ(drop->text(), "3840x2160@30");
+    }
+    drop->SetCurSel(-1);
+    EXPECT_EQ(drop->GetCurSel(), -1);
+}

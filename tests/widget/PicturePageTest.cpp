@@ -1,6 +1,7 @@
 // The picture page with real mouse and key events: what each edit writes into the records and
 // sends to the processor, the colour temperature list, the gamma switch, "ALL" and the reset.
-// The main window is played by the fake context, which keeps every frame sent.
+// The main window is played by the fake context, which keeps every frame sent. The command's
+// bytes are checked in PictureFramesTest; here each edit's frame is compared with the builder's.
 
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
@@ -15,13 +16,9 @@
 #include "widgets/ValueEdit.h"
 #include "widgets/oBitmapSlider.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <memory>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -40,22 +37,23 @@ protected:
     template <class W = oSliderEdit> W* Control(int id) { return PageUnderTest().Control<W>(id); }
     oBitmapSlider* Slider(int id) { return Control<oBitmapSlider>(id); }
     CDropButton* List() { return Control<CDropButton>(Page::kColorTempListId); }
-
+    CGdipButton* Button(int id) { return Control<CGdipButton>(id); }
     void Click(int id) { ClickAndDrain(Control<QAbstractButton>(id)); }
     void Type(int id, const QString& text) { TypeInto(Control(id), text); }
     QString Shown(int id) { return Control(id)->text(); }
 
-    // Drags the slider's thumb to `position` in a few moves, then releases it there.
+    // Drags the slider's thumb to `position` in a few moves (nothing is sent on the way), then
+    // releases it there.
     void Drag(int sliderId, int position) {
         oBitmapSlider* s = Slider(sliderId);
-        const int y = s->height() / 2;
-        const int from = s->PositionToPixel(s->GetPos());
-        const int to = s->PositionToPixel(position);
+        const std::size_t before = context.sent.size();
+        const int y = s->height() / 2, from = s->PositionToPixel(s->GetPos()),
+                  to = s->PositionToPixel(position);
         QTest::mousePress(s, Qt::LeftButton, {}, QPoint(from, y));
         for (int step = 1; step <= 4; ++step) {
             QTest::mouseMove(s, QPoint(from + (to - from) * step / 4, y));
             Drain();
-            EXPECT_TRUE(context.sent.size() == sentBeforeDrag) << "nothing is sent while dragging";
+            EXPECT_EQ(context.sent.size(), before) << "nothing is sent while dragging";
         }
         QTest::mouseRelease(s, Qt::LeftButton, {}, QPoint(to, y));
         Drain();
@@ -80,107 +78,82 @@ protected:
         EXPECT_FALSE(context.sent.empty());
         return context.sent.back();
     }
-
-    std::size_t sentBeforeDrag = 0;
+    // The frame the builder makes of the records for an edit of `item`.
+    Frame Expected(int output, std::uint32_t item, std::uint32_t all = 0, bool reset = false) {
+        return BuildPictureFrame(state, {output, all, reset, PageUnderTest().ColorTempSel(output), item});
+    }
 };
 
 } // namespace
 
 TEST_F(PicturePageTest, OpensOnTheFirstOutputWithItsRecord) {
     state.picture[0].brightness = 90;
-    state.picture[0].contrast = 140;
     state.picture[0].gamma = 23;
     Page& page = PageUnderTest();
     EXPECT_EQ(page.CurrentOutput(), 0u);
     EXPECT_EQ(Shown(Page::kBrightnessId), "90");
     EXPECT_EQ(Slider(Page::kBrightnessSliderId)->GetPos(), 90);
     EXPECT_EQ(Slider(Page::kBrightnessSliderId)->GetRangeMax(), 255);
-    EXPECT_EQ(Shown(Page::kContrastId), "140");
     EXPECT_EQ(Shown(Page::kGammaId), "2.3");
     EXPECT_EQ(Slider(Page::kGammaSliderId)->GetRangeMax(), 45) << "0.5..5.0 in steps of 0.1";
     EXPECT_EQ(Slider(Page::kGammaSliderId)->GetPos(), 18);
-    EXPECT_TRUE(page.GammaOn());
-    EXPECT_TRUE(Control<CGdipButton>(Page::kGammaSwitchId)->isChecked());
-    EXPECT_TRUE(Control(Page::kGammaId)->isEnabled());
-
+    EXPECT_TRUE(Button(Page::kGammaSwitchId)->isChecked());
     // The colour temperature: the nine labels, the record's preset and its gains.
     ASSERT_EQ(List()->GetCount(), 9);
     EXPECT_EQ(List()->GetText(0), " 4000K ");
-    EXPECT_EQ(List()->GetText(7), " 11500K ");
     EXPECT_EQ(List()->GetText(8), " User ");
     EXPECT_EQ(List()->GetCurSel(), 0);
-    EXPECT_EQ(page.ColorTempSel(0), 0u);
-    EXPECT_EQ(Shown(Page::kRedId), "128");
     EXPECT_EQ(Shown(Page::kGreenId), "107");
-    EXPECT_EQ(Shown(Page::kBlueId), "81");
     EXPECT_EQ(page.ChangedItem(), static_cast<std::uint32_t>(kPictureColorTemp)) << "a preset shown";
-
-    auto* first = Control<CGdipButton>(Page::kOutputButtonFirst);
-    EXPECT_TRUE(first->isChecked());
-    EXPECT_EQ(first->TextColour(), kOrangeText);
-    for (int id : {Page::kOutputButtonFirst + 1, Page::kAllOutputsId}) {
-        EXPECT_FALSE(Control<CGdipButton>(id)->isChecked()) << id;
-        EXPECT_EQ(Control<CGdipButton>(id)->TextColour(), kInactiveText) << id;
-    }
-    EXPECT_TRUE(context.sent.empty()) << "showing sends nothing";
-}
-
-TEST_F(PicturePageTest, TemplateControlsWithoutAFunctionStayHidden) {
-    Page& page = PageUnderTest();
+    EXPECT_EQ(Button(Page::kOutputButtonFirst)->TextColour(), kOrangeText);
+    EXPECT_EQ(Button(Page::kAllOutputsId)->TextColour(), kInactiveText);
+    // Template controls without a function stay hidden, also after a language switch.
     page.ApplyLanguage();
     page.ShowPage(false);
     page.ShowPage(true);
     Drain();
-    for (int id : {Page::kPictureModeGroupId, Page::kOutputLabelId, Page::kOldResetId}) {
-        ASSERT_NE(Control<QWidget>(id), nullptr) << id;
+    for (int id : {Page::kPictureModeGroupId, Page::kOutputLabelId, Page::kOldResetId})
         EXPECT_FALSE(Control<QWidget>(id)->isVisible()) << id;
-    }
     EXPECT_TRUE(NamelessControls(&page).empty());
+    EXPECT_TRUE(context.sent.empty()) << "showing sends nothing";
 }
 
-TEST_F(PicturePageTest, DraggingBrightnessSendsOneCommandAtRelease) {
+TEST_F(PicturePageTest, EveryByteBoxTakesItsWholeRangeAndSendsTheBuildersFrame) {
     Connect();
-    state.picture[0].colorTemp = 8;
+    state.picture[0].colorTemp = kUserColorTemp;
     PageUnderTest();
-    sentBeforeDrag = context.sent.size();
-    Drag(Page::kBrightnessSliderId, 200);
-    ASSERT_EQ(context.sent.size(), 1u);
-    const Frame& f = context.sent[0];
-    EXPECT_EQ(FrameCode(f.data()), kCmdPicture);
-    EXPECT_EQ(f[6], 0);
-    EXPECT_EQ(f[7], 0);
-    EXPECT_EQ(f[8], 0);
-    // 255 steps over fewer pixels: the release lands on the step of its pixel.
-    const int dragged = Shown(Page::kBrightnessId).toInt();
-    EXPECT_NEAR(dragged, 200, 3);
-    EXPECT_EQ(f[9], dragged);
-    EXPECT_EQ(f[12], 8);
-    EXPECT_EQ(f[20], kPictureBrightness);
-    EXPECT_EQ(state.picture[0].brightness, dragged);
+    struct Box {
+        int id;
+        PictureItem item;
+        std::size_t byte;
+    };
+    const Box boxes[] = {{Page::kBrightnessId, kPictureBrightness, 9},
+                         {Page::kContrastId, kPictureContrast, 10},
+                         {Page::kRedId, kPictureRed, 13},
+                         {Page::kGreenId, kPictureGreen, 14},
+                         {Page::kBlueId, kPictureBlue, 15}};
+    // Both ends are taken as typed; beyond them the box holds its end.
+    const std::pair<const char*, int> typed[] = {{"255", 255}, {"0", 0}, {"300", 255}, {"77", 77}};
+    for (const Box& b : boxes)
+        for (const auto& [text, value] : typed) {
+            SCOPED_TRACE(std::to_string(b.id) + " " + text);
+            const std::size_t before = context.sent.size();
+            Type(b.id, text);
+            EXPECT_EQ(Shown(b.id).toInt(), value);
+            ASSERT_EQ(context.sent.size(), before + 1);
+            EXPECT_EQ(Last(), Expected(0, b.item));
+            EXPECT_EQ(Last()[b.byte], value);
+        }
     EXPECT_EQ(state.picture[1].brightness, 128) << "one output only";
-
-    // Every commit is sent, also one that changes nothing: a click on the thumb releases the
-    // same value, and typing a value again pushes it to a processor that lost it.
-    oBitmapSlider* s = Slider(Page::kBrightnessSliderId);
-    QTest::mouseClick(s, Qt::LeftButton, {}, QPoint(s->PositionToPixel(s->GetPos()), s->height() / 2));
-    Drain();
-    ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(Last()[9], dragged);
-    EXPECT_EQ(Last()[20], kPictureBrightness);
-    Type(Page::kContrastId, "128");
-    ASSERT_EQ(context.sent.size(), 3u) << "the same value typed again";
-    EXPECT_EQ(Last()[10], 128);
-    EXPECT_EQ(Last()[20], kPictureContrast);
-    Type(Page::kContrastId, "129");
-    ASSERT_EQ(context.sent.size(), 4u);
-    EXPECT_EQ(Last()[10], 129);
-    EXPECT_EQ(Last()[20], kPictureContrast);
+    // Every commit is sent, also one that changes nothing: a processor that lost it gets it again.
+    Type(Page::kContrastId, "77");
+    EXPECT_EQ(context.sent.size(), 21u);
 }
 
 TEST_F(PicturePageTest, APresetThenUserSendTheirGainsAndKeepTheRecordsOwn) {
     Connect();
     PictureSettings& r = state.picture[0];
-    r.colorTemp = 8;
+    r.colorTemp = kUserColorTemp;
     r.red = 1;
     r.green = 2;
     r.blue = 3;
@@ -188,25 +161,16 @@ TEST_F(PicturePageTest, APresetThenUserSendTheirGainsAndKeepTheRecordsOwn) {
     Pick(2);
     EXPECT_EQ(List()->text(), " 6500K ");
     ASSERT_EQ(context.sent.size(), 1u);
-    const Frame preset = Last();
-    EXPECT_EQ(preset[12], 2);
-    EXPECT_EQ(preset[13], 0x80);
-    EXPECT_EQ(preset[14], 0x80);
-    EXPECT_EQ(preset[15], 0x80);
-    EXPECT_EQ(preset[20], kPictureColorTemp);
+    EXPECT_EQ(Last(), Expected(0, kPictureColorTemp));
+    EXPECT_EQ(Last()[13], 0x80);
     EXPECT_EQ(Shown(Page::kRedId), "128");
     EXPECT_EQ(r.colorTemp, 2);
     EXPECT_EQ(page.ColorTempSel(0), 2u);
     EXPECT_EQ(std::tie(r.red, r.green, r.blue), std::make_tuple(1, 2, 3)) << "a preset keeps the user gains";
-
     Pick(8);
     ASSERT_EQ(context.sent.size(), 2u);
-    const Frame user = Last();
-    EXPECT_EQ(user[12], 8);
-    EXPECT_EQ(user[13], 1);
-    EXPECT_EQ(user[14], 2);
-    EXPECT_EQ(user[15], 3);
-    EXPECT_EQ(Shown(Page::kRedId), "1");
+    EXPECT_EQ(Last(), Expected(0, kPictureColorTemp));
+    EXPECT_EQ(Last()[14], 2);
     EXPECT_EQ(Shown(Page::kBlueId), "3");
 }
 
@@ -220,18 +184,12 @@ TEST_F(PicturePageTest, MovingTheRedSliderSwitchesToUserWithTheGainsShown) {
     PageUnderTest();
     Drag(Page::kRedSliderId, 140);
     ASSERT_EQ(context.sent.size(), 1u);
-    const Frame& f = Last();
-    EXPECT_EQ(List()->GetCurSel(), 8);
     EXPECT_EQ(List()->text(), " User ");
-    EXPECT_EQ(f[12], 8);
-    EXPECT_EQ(f[20], kPictureRed);
     // What the operator saw is what the processor gets: 140 and the preset's other two gains.
     const int red = Shown(Page::kRedId).toInt();
     EXPECT_NEAR(red, 140, 3);
-    EXPECT_EQ(f[13], red);
-    EXPECT_EQ(f[14], 107);
-    EXPECT_EQ(f[15], 81);
     EXPECT_EQ(std::tie(r.red, r.green, r.blue, r.colorTemp), std::make_tuple(red, 107, 81, 8));
+    EXPECT_EQ(Last(), Expected(0, kPictureRed));
 }
 
 TEST_F(PicturePageTest, GammaSwitchOffThenOn) {
@@ -245,20 +203,16 @@ TEST_F(PicturePageTest, GammaSwitchOffThenOn) {
     EXPECT_FALSE(Control(Page::kGammaId)->isEnabled());
     EXPECT_FALSE(Slider(Page::kGammaSliderId)->isEnabled());
     EXPECT_FALSE(page.GammaOn());
-    EXPECT_EQ(state.picture[0].gamma, kGammaOff);
-
     Click(Page::kGammaSwitchId);
     ASSERT_EQ(context.sent.size(), 2u);
     EXPECT_EQ(Last()[11], 10) << "the 1.0 the box then holds";
-    EXPECT_TRUE(Control(Page::kGammaId)->isEnabled());
     EXPECT_TRUE(Slider(Page::kGammaSliderId)->isEnabled());
-
     const std::pair<const char*, int> typed[] = {{"0.7", 7}, {"2.3", 23}, {"5", 50}, {"9.9", 50}};
     for (const auto& [text, tenths] : typed) {
         SCOPED_TRACE(text);
         Type(Page::kGammaId, text);
-        EXPECT_EQ(Last()[11], tenths);
-        EXPECT_EQ(Last()[20], kPictureGamma);
+        EXPECT_EQ(state.picture[0].gamma, tenths);
+        EXPECT_EQ(Last(), Expected(0, kPictureGamma));
     }
     EXPECT_EQ(Shown(Page::kGammaId), "5.0");
 }
@@ -275,22 +229,16 @@ TEST_F(PicturePageTest, GammaFromTheProcessorOutsideItsRangeIsShownAtTheNearestE
     for (const Case& c : cases) {
         SCOPED_TRACE(int{c.reported});
         state.picture[0].gamma = c.reported;
-        SendWindowMessage(&PageUnderTest(), WM_DEVICE_REPLY, kReplyPicture, 0x12);
+        Reply(kReplyPicture, 0x12);
         EXPECT_EQ(Shown(Page::kGammaId), c.shown);
-        oBitmapSlider* s = Slider(Page::kGammaSliderId);
-        EXPECT_EQ(s->GetPos(), c.position);
-        EXPECT_GE(s->GetPos(), s->GetRangeMin());
-        EXPECT_LE(s->GetPos(), s->GetRangeMax());
+        EXPECT_EQ(Slider(Page::kGammaSliderId)->GetPos(), c.position);
         EXPECT_TRUE(PageUnderTest().GammaOn());
-        EXPECT_EQ(state.picture[0].gamma, c.reported) << "the record keeps what the processor said";
-
         // Another edit carries the processor's gamma back unchanged ...
         Type(Page::kBrightnessId, std::to_string(100 + c.reported % 50).c_str());
         EXPECT_EQ(Last()[11], c.reported);
         // ... until the operator edits the gamma itself.
         Type(Page::kGammaId, c.shown);
         EXPECT_EQ(Last()[11], c.position + 5);
-        EXPECT_EQ(state.picture[0].gamma, c.position + 5);
     }
 }
 
@@ -304,74 +252,46 @@ TEST_F(PicturePageTest, AllOutputsWritesEveryRecordUntilAnOutputIsChosen) {
     Click(Page::kAllOutputsId);
     EXPECT_EQ(state.pictureAllOutputs, 1u);
     EXPECT_TRUE(context.sent.empty()) << "choosing ALL sends nothing";
-    for (int i = 0; i < 4; ++i) {
-        auto* b = Control<CGdipButton>(Page::kOutputButtonFirst + i);
-        EXPECT_FALSE(b->isChecked()) << i;
-        EXPECT_EQ(b->TextColour(), kOrangeText) << i;
-    }
-    EXPECT_TRUE(Control<CGdipButton>(Page::kAllOutputsId)->isChecked());
-    EXPECT_EQ(Control<CGdipButton>(Page::kAllOutputsId)->TextColour(), kOrangeText);
-
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(Button(Page::kOutputButtonFirst + i)->TextColour(), kOrangeText) << i;
+    EXPECT_TRUE(Button(Page::kAllOutputsId)->isChecked());
     Type(Page::kContrastId, "200");
     for (const PictureSettings& p : state.picture)
         EXPECT_EQ(p.contrast, 200);
     ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(Last()[6], 2) << "the output selected last";
-    EXPECT_EQ(Last()[7], 1);
-    EXPECT_EQ(Last()[10], 200);
-
+    EXPECT_EQ(Last(), Expected(2, kPictureContrast, 1)) << "for the output selected last";
     Pick(5);
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(state.picture[static_cast<std::size_t>(k)].colorTemp, 5) << k;
+    for (int k = 0; k < 4; ++k)
         EXPECT_EQ(page.ColorTempSel(k), 5u) << k;
-    }
     EXPECT_EQ(Last()[7], 1);
-
     // Choosing an output leaves ALL, and the next edit is for that output alone.
     Click(Page::kOutputButtonFirst + 2);
     EXPECT_EQ(state.pictureAllOutputs, 0u);
-    EXPECT_TRUE(Control<CGdipButton>(Page::kOutputButtonFirst + 2)->isChecked());
-    EXPECT_FALSE(Control<CGdipButton>(Page::kAllOutputsId)->isChecked());
-    EXPECT_EQ(Control<CGdipButton>(Page::kOutputButtonFirst)->TextColour(), kInactiveText);
+    EXPECT_FALSE(Button(Page::kAllOutputsId)->isChecked());
+    EXPECT_EQ(Button(Page::kOutputButtonFirst)->TextColour(), kInactiveText);
     Type(Page::kContrastId, "60");
-    EXPECT_EQ(state.picture[2].contrast, 60);
     EXPECT_EQ(state.picture[0].contrast, 200);
-    EXPECT_EQ(Last()[7], 0);
+    EXPECT_EQ(Last(), Expected(2, kPictureContrast));
 }
 
 TEST_F(PicturePageTest, ResetSendsTheResetAndShowsItsValues) {
     Connect();
-    PictureSettings& r = state.picture[1];
-    r = PictureSettings{30, 40, 23, 3, 9, 8, 7, 1, 2, 3, 4};
+    state.picture[1] = PictureSettings{30, 40, 23, 3, 9, 8, 7, 1, 2, 3, 4};
     Page& page = PageUnderTest();
     Click(Page::kOutputButtonFirst + 1);
-    EXPECT_TRUE(context.sent.empty());
     Click(Page::kResetId);
     ASSERT_EQ(context.sent.size(), 1u);
-    const Frame& f = Last();
-    EXPECT_EQ(f[6], 1);
-    EXPECT_EQ(f[8], 1);
-    EXPECT_EQ(f[9], 128);
-    EXPECT_EQ(f[10], 128);
-    EXPECT_EQ(f[11], 0xFF);
-    EXPECT_EQ(f[12], 8);
-    EXPECT_EQ(f[13], 128);
-    EXPECT_EQ(f[16], 1) << "aux0 travels unchanged";
-    EXPECT_EQ(f[20], 0x55);
-    EXPECT_EQ(Shown(Page::kBrightnessId), "128");
+    const PictureSettings& r = state.picture[1];
+    EXPECT_EQ(std::tie(r.brightness, r.contrast, r.gamma, r.colorTemp, r.red, r.aux0),
+              std::make_tuple(128, 128, kGammaOff, 8, 128, 1));
+    EXPECT_EQ(Last(), Expected(1, kFiller, 0, true));
     EXPECT_EQ(Shown(Page::kContrastId), "128");
-    EXPECT_FALSE(page.GammaOn());
-    EXPECT_FALSE(Control<CGdipButton>(Page::kGammaSwitchId)->isChecked());
+    EXPECT_FALSE(Button(Page::kGammaSwitchId)->isChecked());
     EXPECT_EQ(Shown(Page::kGammaId), "1.0");
-    EXPECT_FALSE(Control(Page::kGammaId)->isEnabled());
     EXPECT_EQ(List()->text(), " User ");
-    for (int id : {Page::kRedId, Page::kGreenId, Page::kBlueId})
-        EXPECT_EQ(Shown(id), "128") << id;
-    EXPECT_EQ(state.picture[0].brightness, 128);
+    EXPECT_EQ(Shown(Page::kBlueId), "128");
     EXPECT_EQ(state.picture[0].colorTemp, 0) << "another output is not reset";
-
     // In ALL mode every output is reset, each as " User ".
-    state.picture[3].colorTemp = 4;
     state.picture[3].brightness = 9;
     Click(Page::kAllOutputsId);
     Click(Page::kResetId);
@@ -384,26 +304,22 @@ TEST_F(PicturePageTest, ResetSendsTheResetAndShowsItsValues) {
 }
 
 TEST_F(PicturePageTest, ARecordsReplyShowsTheOutputShownAgain) {
-    Page& page = PageUnderTest();
+    PageUnderTest();
     // Outputs 2 and 3 reported while output 0 is shown: output 0 is read again.
     state.picture[0].brightness = 17;
     state.picture[0].colorTemp = 8;
     state.picture[0].red = 5;
-    state.picture[2].brightness = 99;
-    SendWindowMessage(&page, WM_DEVICE_REPLY, kReplyPicture, 0x34);
+    Reply(kReplyPicture, 0x34);
     EXPECT_EQ(Shown(Page::kBrightnessId), "17");
     EXPECT_EQ(List()->GetCurSel(), 8);
     EXPECT_EQ(Shown(Page::kRedId), "5");
-    SendWindowMessage(&page, WM_DEVICE_REPLY, kReplyLayer, 0);
     state.picture[0].brightness = 18;
-    SendWindowMessage(&page, WM_DEVICE_REPLY, kReplyLayer, 0);
+    Reply(kReplyLayer, 0);
     EXPECT_EQ(Shown(Page::kBrightnessId), "17") << "other replies are not the page's";
-
-    // A colour temperature no row has selects nothing; an edit then keeps it in the record and
-    // the command carries no gains.
+    // A colour temperature no row has selects nothing; an edit keeps it and sends no gains.
     Connect();
     state.picture[0].colorTemp = 12;
-    SendWindowMessage(&page, WM_DEVICE_REPLY, kReplyPicture, 0x12);
+    Reply(kReplyPicture, 0x12);
     EXPECT_EQ(List()->GetCurSel(), -1);
     EXPECT_EQ(List()->text(), "");
     EXPECT_EQ(Shown(Page::kRedId), "5") << "the boxes stay as they were";
@@ -411,7 +327,6 @@ TEST_F(PicturePageTest, ARecordsReplyShowsTheOutputShownAgain) {
     EXPECT_EQ(state.picture[0].colorTemp, 12);
     EXPECT_EQ(Last()[12], 12);
     EXPECT_EQ(Last()[13], 0x55);
-    EXPECT_EQ(Last()[15], 0x55);
 }
 
 TEST_F(PicturePageTest, WithoutASynchronisedLinkEditsAreKeptAndNothingIsSent) {
@@ -425,14 +340,12 @@ TEST_F(PicturePageTest, WithoutASynchronisedLinkEditsAreKeptAndNothingIsSent) {
     EXPECT_EQ(state.picture[0].colorTemp, 8);
     EXPECT_EQ(state.picture[0].brightness, 128);
     EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdPicture, 0), -1);
-
     Connect();
     EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdCrop, 0), -1) << "another code builds nothing";
     EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdPicture, 7), -1) << "no such output";
     EXPECT_TRUE(context.sent.empty());
     EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdPicture, 3), 0);
     EXPECT_EQ(context.sent.size(), 1u);
-
     // A hidden page takes no committed values.
     page.ShowPage(false);
     Control(Page::kBrightnessId)->SetValue(10);
@@ -451,11 +364,9 @@ TEST_F(PicturePageTest, UserLabelFollowsTheLanguage) {
         TempLanguage lang("Chinese", {{"Chinese.ini", chinese}});
         lang.Select("Chinese");
         page.ApplyLanguage();
-        EXPECT_EQ(List()->GetText(8), QString::fromUtf8(" 自定义 "));
         EXPECT_EQ(List()->text(), QString::fromUtf8(" 自定义 ")) << "the choice stays selected";
         EXPECT_EQ(Control<CGroupBox>(Page::kColorTempGroupId)->title(), QString::fromUtf8("色温"));
         EXPECT_EQ(state.colorTemps[8].label, " 自定义 ");
-        EXPECT_FALSE(Control<QWidget>(Page::kOldResetId)->isVisible());
     }
     TempLanguage lang("English");
     lang.Select("English");
@@ -466,7 +377,6 @@ TEST_F(PicturePageTest, UserLabelFollowsTheLanguage) {
 #ifdef CORVANE_GALLERY_DIR
 TEST_F(PicturePageTest, RendersForTheGallery) {
     state.picture[0] = PictureSettings{150, 120, 22, 8, 140, 120, 110, 10, 10, 10, 10};
-    PageUnderTest();
     RenderForGallery(PageUnderTest(), CORVANE_GALLERY_DIR, CORVANE_LANG_DIR, "picture_page");
 }
 #endif
