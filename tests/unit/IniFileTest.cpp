@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "ScratchFolder.h"
+#include "platform/Files.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -354,4 +355,16 @@ TEST(IniText, TruncateCountsCharacters) {
     EXPECT_EQ(TruncateToChars("abc", 10), "abc");
     EXPECT_EQ(TruncateToChars("abc", 0), "");
     EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80|\xC0\x80|\xFF"), "\xEF\xBF\xBD|\xEF\xBF\xBD|\xEF\xBF\xBD");
+}
+
+// A file of exactly the largest size allowed is read whole; one byte more is refused.
+TEST(WholeFile, SizeLimitIsInclusive) {
+    ScratchFolder folder;
+    const std::string path = folder.File("f");
+    std::string bytes;
+    WriteBytes(path, "12345");
+    EXPECT_EQ(ReadWholeFile(path, 5, bytes), FileReadResult::Read);
+    EXPECT_EQ(bytes, "12345");
+    EXPECT_EQ(ReadWholeFile(path, 4, bytes), FileReadResult::TooLarge);
+    EXPECT_TRUE(bytes.empty());
 }
