@@ -18,7 +18,7 @@ namespace {
 // The output page's commands as the application builds them, from the state the processor
 // reported and what the page picked, answered by the processor and taken back by the
 // application's dispatcher.
-class OutputCommands : public ::testing::Test {
+class OutputCommands : public Model {
 protected:
     void SetUp() override {
         // Windows that do not cover the whole picture, so that a reset shows.
@@ -40,18 +40,6 @@ protected:
         host.events.clear();
         picks = {};
     }
-    std::vector<Outgoing> Command(const Frame& f) { return model.OnCommand(f.data()); }
-    void Deliver(const std::vector<Outgoing>& out) {
-        for (const Outgoing& o : out)
-            dispatcher.OnDeviceRecord(o.bytes.data());
-    }
-
-    ProcessorModel model;
-    DeviceState app;
-    OutputPicks picks;
-    QuietHost host;
-    LinkSession session{app, host};
-    ReplyDispatcher dispatcher{app, session, host, &picks};
 };
 
 // A pick of the output page: a row of the list, or the custom timing (row 9).
