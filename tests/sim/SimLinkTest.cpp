@@ -4,6 +4,7 @@
 #include "ProcessorModel.h"
 #include "RecordBuilder.h"
 #include "RecordingHost.h"
+#include "SimModelFixture.h"
 #include "Simulator.h"
 #include "device/ReplyDispatcher.h"
 #include "link/ByteOrder.h"
@@ -157,16 +158,7 @@ TEST_F(SimOverLink, SynchronisationLoadsExactlyTheSimulatorsState) {
         EXPECT_EQ(app.currentInput, 1u);
         EXPECT_EQ(app.inputs[1].width, 1280);
         EXPECT_EQ(app.inputs[1].refreshX10, 500);
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(app.layers[i].x, model.layers[i].x);
-            EXPECT_EQ(app.layers[i].w, model.layers[i].w);
-            EXPECT_EQ(app.layers[i].visible, model.layers[i].visible);
-            EXPECT_EQ(app.outputs[i].canvasX, model.outputs[i].canvasX);
-            EXPECT_EQ(app.outputs[i].hActive, model.outputs[i].hActive);
-            EXPECT_EQ(app.outputs[i].curve, model.outputs[i].curve);
-            EXPECT_EQ(app.edidTimings[i].hActive, model.edidTimings[i].hActive);
-        }
-        EXPECT_EQ(app.wifi.ssid, model.wifi.ssid);
+        modeltest::ExpectSameState(app, model);
         EXPECT_EQ(app.verPrimary, "0102");
         EXPECT_EQ(m_app.m_badChecksums, 0);
         return 0;
