@@ -261,20 +261,18 @@ TEST_F(SerialFileTest, OpenFailuresSayWhy) {
     ::close(fd);
     struct Case {
         std::string device;
-        int baud, dataBits, stopBits;
+        int baud;
         SerialOpenFailure failure;
     };
     const Case cases[] = {
-        {"/dev/corvane-no-such-device", 115200, 8, 1, SerialOpenFailure::NoSuchDevice},
-        {regular, 115200, 8, 1, SerialOpenFailure::NotASerialPort},
-        {m_pty.DevicePath(), 12345, 8, 1, SerialOpenFailure::InvalidSettings},
+        {"/dev/corvane-no-such-device", 115200, SerialOpenFailure::NoSuchDevice},
+        {regular, 115200, SerialOpenFailure::NotASerialPort},
+        {m_pty.DevicePath(), 12345, SerialOpenFailure::InvalidSettings},
     };
     for (const Case& c : cases) {
         SerialFile file;
         SerialSettings s = Settings();
         s.baudRate = c.baud;
-        s.dataBits = c.dataBits;
-        s.stopBits = c.stopBits;
         const SerialOpenError error = file.Open(c.device, s);
         EXPECT_EQ(error.failure, c.failure) << c.device << " " << DescribeOpenError(error);
         EXPECT_FALSE(file.IsOpen());

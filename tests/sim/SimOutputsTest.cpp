@@ -42,18 +42,13 @@ protected:
     }
 };
 
-// A pick of the output page: a row of the list, or the custom timing (row 9).
+// A pick of the output page: a row of the list, or the custom timing (row 9); with a window.
 OutputPick Row(int row) {
-    OutputPick p;
-    p.row = row;
-    return p;
+    return OutputPick{.row = row};
 }
 OutputPick Custom(std::uint16_t width, std::uint16_t height, std::uint32_t rateFlag) {
-    OutputPick p = Row(kCustomResolutionRow);
-    p.customWidth = width;
-    p.customHeight = height;
-    p.customTag = rateFlag;
-    return p;
+    return OutputPick{
+        .row = kCustomResolutionRow, .customWidth = width, .customHeight = height, .customTag = rateFlag};
 }
 OutputPick WithWindow(OutputPick p, double x, double y, double w, double h) {
     p.winX = x;
