@@ -125,6 +125,11 @@ TEST_F(IniFileTest, WriteCreatesFileAndSection) {
     EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n");
     ASSERT_TRUE(WritePrivateProfileString("PRESET", "Name1", "Preset 1", m_path));
     EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n[PRESET]\r\nName1=Preset 1\r\n");
+    // Names are written trimmed and found again without regard to case.
+    ASSERT_TRUE(WritePrivateProfileString(" Setting ", " Language ", "Chinese", m_path));
+    ASSERT_TRUE(WritePrivateProfileString("SETTING", "language", "English", m_path));
+    EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n[PRESET]\r\nName1=Preset 1\r\n"
+                                 "[Setting]\r\nLanguage=English\r\n");
 }
 
 TEST_F(IniFileTest, WriteReplacesInPlaceAndKeepsEveryOtherLine) {
@@ -185,13 +190,6 @@ TEST_F(IniFileTest, UnusableNamesAreRefusedAndWriteNothing) {
         EXPECT_FALSE(WritePrivateProfileString(n.section, n.key, "v", m_path));
         EXPECT_FALSE(FileExists(m_path));
     }
-}
-
-TEST_F(IniFileTest, NamesAreWrittenTrimmedAndFoundAgain) {
-    ASSERT_TRUE(WritePrivateProfileString(" Setting ", " Language ", "Chinese", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[Setting]\r\nLanguage=Chinese\r\n");
-    ASSERT_TRUE(WritePrivateProfileString("SETTING", "language", "English", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[Setting]\r\nLanguage=English\r\n");
 }
 
 TEST_F(IniFileTest, WindowsMadeUtf16FileIsReadAndStaysUtf16) {
