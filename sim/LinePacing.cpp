@@ -75,7 +75,7 @@ void Simulator::WriteToLine(Clock::time_point now) {
         if (m_options.faults.split)
             chunk = std::min<std::size_t>(chunk, 1 + m_random() % 20);
         else if (m_options.pacing)
-            chunk = std::min<std::size_t>(chunk, std::max<std::size_t>(1, m_options.baud / 10 / 1000));
+            chunk = std::min(chunk, SliceBytes(m_options.baud));
         std::uint8_t buffer[4096];
         chunk = std::min(chunk, sizeof buffer);
         std::copy(m_wire.begin(), m_wire.begin() + static_cast<std::ptrdiff_t>(chunk), buffer);

@@ -1,6 +1,7 @@
 // What the processor sends: replies queued with their delays (the drop and delay faults),
 // put on the wire (the silent, corrupt and garbage faults), the flood fed to the wire as fast as
 // the line takes it, and the pings timed from the moment they are written to their answers.
+#include "LinePacing.h"
 #include "Simulator.h"
 #include "device/ReplyDispatcher.h"
 
@@ -174,7 +175,7 @@ void Simulator::FeedFlood(Clock::time_point now) {
     }
     // Only a little ahead of the line: the flood goes at the speed the line takes it, and
     // what the application has not read yet waits in the terminal, not here.
-    const std::size_t slice = std::max<std::size_t>(1, m_options.baud / 10 / 1000);
+    const std::size_t slice = SliceBytes(m_options.baud);
     const std::size_t ahead = m_options.pacing ? std::max(2 * kFrameSize, 2 * slice) : kFloodAheadUnpaced;
     const FloodContext context{m_model.State(), m_model.Versions(), m_model.SysInfo()};
     while (m_wire.size() < ahead && !m_floodPause && (running || m_flood.SplitPending())) {

@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -101,17 +101,9 @@ PortsFolder::PortsFolder() {
 }
 
 PortsFolder::~PortsFolder() {
-    if (m_path.empty())
-        return;
-    if (DIR* dir = ::opendir(m_path.c_str())) {
-        while (const dirent* e = ::readdir(dir)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != "..")
-                ::unlink((m_path + "/" + name).c_str());
-        }
-        ::closedir(dir);
-    }
-    ::rmdir(m_path.c_str());
+    std::error_code ignored;
+    if (!m_path.empty())
+        std::filesystem::remove_all(m_path, ignored);
 }
 
 void PortsFolder::Link(const std::string& name, const std::string& target) {

@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <set>
 #include <tuple>
 #include <unistd.h>
 
@@ -23,13 +24,13 @@ class SerialFileTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_pty.Ok()); }
 
-    SerialSettings Settings(std::chrono::milliseconds readTotal = 5000ms) {
+    static SerialSettings Settings(std::chrono::milliseconds readTotal = 5000ms) {
         SerialSettings s;
         s.timeouts.readTotal = readTotal;
         return s;
     }
 
-    void OpenAttached(SerialFile& file, const SerialSettings& settings) {
+    void OpenAttached(SerialFile& file, const SerialSettings& settings = Settings()) {
         const SerialOpenError error = file.Open(m_pty.DevicePath(), settings);
         ASSERT_EQ(error.failure, SerialOpenFailure::None) << DescribeOpenError(error);
         file.Attach(m_queue, kKey);
@@ -49,12 +50,14 @@ protected:
     CompletionQueue m_queue;
     Overlapped m_read;
     std::uint8_t m_data[1039] = {};
+    SerialFile m_file; // closed first: its operations use the members above
 };
 
-TEST_F(SerialFileTest, ReadCompletesWithTheBytesThatCame) {
-    SerialFile file;
-    OpenAttached(file, Settings());
-    ASSERT_TRUE(file.Read(&m_read, m_data, sizeof m_data));
+TEST_F(SerialFileTest, ReadCompletesWithTheBytesThatCameOneReadAtATime) {
+    OpenAttached(m_file);
+    ASSERT_TRUE(m_file.Read(&m_read, m_data, sizeof m_data));
+    Overlapped second;
+    EXPECT_FALSE(m_file.Read(&second, m_data, sizeof m_data));
     m_pty.Send({1, 2, 3});
     const CompletionPacket p = Next();
     ASSERT_EQ(p.overlapped, &m_read);
@@ -64,14 +67,6 @@ TEST_F(SerialFileTest, ReadCompletesWithTheBytesThatCame) {
     EXPECT_EQ(m_read.bytes, 3u);
     EXPECT_EQ(m_data[0], 1);
     EXPECT_EQ(m_data[2], 3);
-}
-
-TEST_F(SerialFileTest, OnlyOneReadAtATime) {
-    SerialFile file;
-    OpenAttached(file, Settings());
-    Overlapped second;
-    ASSERT_TRUE(file.Read(&m_read, m_data, sizeof m_data));
-    EXPECT_FALSE(file.Read(&second, m_data, sizeof m_data));
 }
 
 TEST_F(SerialFileTest, ReadWithoutAnyByteCompletesEmptyAfterTheTotalTimeout) {
@@ -97,44 +92,48 @@ TEST_F(SerialFileTest, OperationsOfAFileNotAttachedOrClosedAreNotStarted) {
     EXPECT_EQ(m_queue.Pending(), 0u);
 }
 
-TEST_F(SerialFileTest, CloseAbortsTheReadInFlightExactlyOnce) {
-    SerialFile file;
-    OpenAttached(file, Settings());
-    ASSERT_TRUE(file.Read(&m_read, m_data, sizeof m_data));
-    file.Close();
-    const CompletionPacket p = Next();
-    ASSERT_EQ(p.overlapped, &m_read);
-    EXPECT_EQ(p.status, kIoErrorOperationAborted);
+TEST_F(SerialFileTest, CloseAbortsTheReadAndTheWriteInFlightExactlyOnce) {
+    OpenAttached(m_file);
+    ASSERT_TRUE(m_file.Read(&m_read, m_data, sizeof m_data));
+    std::vector<std::uint8_t> block(64000, 0xAA); // more than the line takes: it stays pending
+    Overlapped write;
+    ASSERT_TRUE(m_file.Write(&write, block.data(), static_cast<std::uint32_t>(block.size())));
+    m_file.Close();
+    std::set<Overlapped*> aborted;
+    for (int i = 0; i < 2; ++i) {
+        const CompletionPacket p = Next();
+        EXPECT_EQ(p.status, kIoErrorOperationAborted);
+        aborted.insert(p.overlapped);
+    }
+    EXPECT_EQ(aborted, (std::set<Overlapped*>{&m_read, &write}));
     EXPECT_EQ(Next(50ms).overlapped, nullptr);
-    EXPECT_FALSE(file.Read(&m_read, m_data, sizeof m_data));
+    EXPECT_FALSE(m_file.Read(&m_read, m_data, sizeof m_data));
 }
 
 TEST_F(SerialFileTest, ReadBeingHandledAtCloseReportsTheCloseWhenStartedAgain) {
-    SerialFile file;
-    OpenAttached(file, Settings());
-    ASSERT_TRUE(file.Read(&m_read, m_data, sizeof m_data));
+    OpenAttached(m_file);
+    ASSERT_TRUE(m_file.Read(&m_read, m_data, sizeof m_data));
     m_pty.Send({9});
     ASSERT_EQ(Next().bytes, 1u);
-    file.Close(); // the read is with its handler now, not in flight
+    m_file.Close(); // the read is with its handler now, not in flight
     EXPECT_EQ(Next(50ms).overlapped, nullptr);
-    ASSERT_TRUE(file.Read(&m_read, m_data, sizeof m_data)); // the handler starts it again
+    ASSERT_TRUE(m_file.Read(&m_read, m_data, sizeof m_data)); // the handler starts it again
     const CompletionPacket p = Next();
     ASSERT_EQ(p.overlapped, &m_read);
     EXPECT_EQ(p.status, kIoErrorOperationAborted);
-    EXPECT_FALSE(file.Read(&m_read, m_data, sizeof m_data)); // reported once only
+    EXPECT_FALSE(m_file.Read(&m_read, m_data, sizeof m_data)); // reported once only
 }
 
 TEST_F(SerialFileTest, ReadOfAnEarlierOpeningEndsQuietlyAfterReopening) {
-    SerialFile file;
-    OpenAttached(file, Settings());
-    ASSERT_TRUE(file.Read(&m_read, m_data, sizeof m_data));
+    OpenAttached(m_file);
+    ASSERT_TRUE(m_file.Read(&m_read, m_data, sizeof m_data));
     m_pty.Send({9});
     ASSERT_EQ(Next().bytes, 1u);
-    file.Close();
-    OpenAttached(file, Settings());
+    m_file.Close();
+    OpenAttached(m_file);
     Overlapped fresh;
-    ASSERT_TRUE(file.Read(&fresh, m_data, sizeof m_data));
-    EXPECT_FALSE(file.Read(&m_read, m_data, sizeof m_data)); // the old read ends, no 995
+    ASSERT_TRUE(m_file.Read(&fresh, m_data, sizeof m_data));
+    EXPECT_FALSE(m_file.Read(&m_read, m_data, sizeof m_data)); // the old read ends, no 995
     m_pty.Send({5});
     const CompletionPacket p = Next();
     EXPECT_EQ(p.overlapped, &fresh);
@@ -142,9 +141,8 @@ TEST_F(SerialFileTest, ReadOfAnEarlierOpeningEndsQuietlyAfterReopening) {
 }
 
 TEST_F(SerialFileTest, FarSideGoneFailsTheRead) {
-    SerialFile file;
-    OpenAttached(file, Settings());
-    ASSERT_TRUE(file.Read(&m_read, m_data, sizeof m_data));
+    OpenAttached(m_file);
+    ASSERT_TRUE(m_file.Read(&m_read, m_data, sizeof m_data));
     m_pty.HangUp();
     const CompletionPacket p = Next();
     ASSERT_EQ(p.overlapped, &m_read);
@@ -152,15 +150,14 @@ TEST_F(SerialFileTest, FarSideGoneFailsTheRead) {
 }
 
 TEST_F(SerialFileTest, WritesGoOutInOrderAndWaitForTheLine) {
-    SerialFile file;
-    OpenAttached(file, Settings());
+    OpenAttached(m_file);
     // More than a pseudo-terminal holds, so later writes wait until the far side reads.
     constexpr int kWrites = 8;
     std::vector<std::vector<std::uint8_t>> blocks(kWrites);
     Overlapped ops[kWrites];
     for (int i = 0; i < kWrites; ++i) {
         blocks[i].assign(4000, static_cast<std::uint8_t>(i + 1));
-        ASSERT_TRUE(file.Write(&ops[i], blocks[i].data(), 4000));
+        ASSERT_TRUE(m_file.Write(&ops[i], blocks[i].data(), 4000));
     }
     const std::vector<std::uint8_t> got = m_pty.Receive(kWrites * 4000, 5000ms);
     ASSERT_EQ(got.size(), kWrites * 4000u);
@@ -188,18 +185,6 @@ TEST_F(SerialFileTest, WriteThatCannotGoOutCompletesShortAfterItsTimeout) {
     EXPECT_EQ(p.status, kIoSuccess);
     EXPECT_GT(p.bytes, 0u);
     EXPECT_LT(p.bytes, block.size());
-}
-
-TEST_F(SerialFileTest, CloseAbortsPendingWrites) {
-    SerialFile file;
-    OpenAttached(file, Settings());
-    std::vector<std::uint8_t> block(64000, 0xAA);
-    Overlapped op;
-    ASSERT_TRUE(file.Write(&op, block.data(), static_cast<std::uint32_t>(block.size())));
-    file.Close();
-    const CompletionPacket p = Next();
-    ASSERT_EQ(p.overlapped, &op);
-    EXPECT_EQ(p.status, kIoErrorOperationAborted);
 }
 
 TEST_F(SerialFileTest, SecondOpenerIsRefusedUntilTheFirstCloses) {
@@ -273,20 +258,18 @@ TEST_F(SerialFileTest, OpenFailuresSayWhy) {
     ::close(fd);
     struct Case {
         std::string device;
-        int baud, dataBits, stopBits;
+        int baud;
         SerialOpenFailure failure;
     };
     const Case cases[] = {
-        {"/dev/corvane-no-such-device", 115200, 8, 1, SerialOpenFailure::NoSuchDevice},
-        {regular, 115200, 8, 1, SerialOpenFailure::NotASerialPort},
-        {m_pty.DevicePath(), 12345, 8, 1, SerialOpenFailure::InvalidSettings},
+        {"/dev/corvane-no-such-device", 115200, SerialOpenFailure::NoSuchDevice},
+        {regular, 115200, SerialOpenFailure::NotASerialPort},
+        {m_pty.DevicePath(), 12345, SerialOpenFailure::InvalidSettings},
     };
     for (const Case& c : cases) {
         SerialFile file;
         SerialSettings s = Settings();
         s.baudRate = c.baud;
-        s.dataBits = c.dataBits;
-        s.stopBits = c.stopBits;
         const SerialOpenError error = file.Open(c.device, s);
         EXPECT_EQ(error.failure, c.failure) << c.device << " " << DescribeOpenError(error);
         EXPECT_FALSE(file.IsOpen());

@@ -55,6 +55,10 @@ TEST_F(Model, EdidTimingsAreKeptByModeAndRefusedAboveThePixelRate) {
     EXPECT_EQ(fields(model.State().edidTimings[1]), fields(before));
     EXPECT_EQ(fields(app.edidTimings[1]), fields(before)) << "the application shows what the processor runs";
     EXPECT_EQ(host.events, (std::vector<std::pair<int, int>>{{4, 1}})) << "\"Set up failure!\"";
+    // Exactly 594 MHz (4400 x 2250 x 60 Hz) is taken.
+    app.edidTimings[1] = EdidTiming{560, 90, 3840, 2160, 88, 10, 176, 8, 600};
+    EXPECT_EQ(send(1, EdidMode::Full), taken);
+    app.edidTimings[1] = EdidTiming{160, 62, 3840, 2160, 32, 5, 48, 4, 600};
     // Just within: 4000 x 2222 x 66.8 Hz; 66.9 Hz is over.
     app.edidTimings[1].refreshX10 = 668;
     EXPECT_EQ(send(1, EdidMode::Full), taken);

@@ -3,6 +3,7 @@
 // the full terminal, a stall stops the reading, and the times of what was read are kept.
 // The writer is a plain descriptor on the terminal, so that the test knows every byte's time.
 
+#include "LinePacing.h"
 #include "ProcessorModel.h"
 #include "Simulator.h"
 #include "link/CommandCodes.h"
@@ -117,6 +118,15 @@ void ExpectNoFasterThanTheLine(const std::vector<ReceivedItem>& items, unsigned 
             }
         }
     }
+}
+
+// A slice is the whole bytes of a millisecond of wire time (rounded down), at least one byte;
+// the sender and the reader take the same slice.
+TEST(LinePacing, SliceIsTheBytesOfAMillisecondRoundedDown) {
+    const std::pair<unsigned, std::size_t> cases[] = {{9600, 1},    {19999, 1},   {20000, 2},
+                                                      {115200, 11}, {119999, 11}, {921600, 92}};
+    for (const auto& [baud, bytes] : cases)
+        EXPECT_EQ(SliceBytes(baud), bytes) << baud;
 }
 
 TEST_F(LineRate, AWriterAtTheLinesRateIsNeverHeld) {

@@ -41,7 +41,8 @@ protected:
     DeviceState app;
     QuietHost host;
     LinkSession session{app, host};
-    ReplyDispatcher dispatcher{app, session, host};
+    OutputPicks picks; // what the output page picked; empty unless a test sets it
+    ReplyDispatcher dispatcher{app, session, host, &picks};
 };
 
 // The two states agree in every field the processor reports.

@@ -5,6 +5,7 @@
 #include "RecordBuilder.h"
 #include "SimModelFixture.h"
 #include "blend/BlendFrames.h"
+#include "picture/CropFrames.h"
 #include "picture/EdidFrames.h"
 #include "picture/PictureFrames.h"
 
@@ -96,30 +97,7 @@ struct CommandCase {
 
 TEST_F(Model, EachCommandFamilyIsAcknowledgedAsTheApplicationWaits) {
     const CommandCase cases[] = {
-        {"crop",
-         RecordBuilder(0x0001)
-             .B(6, 1)
-             .B(7, 0)
-             .B(8, 1)
-             .LE16(9, 100)
-             .LE16(11, 0)
-             .LE16(13, 1280)
-             .LE16(15, 720)
-             .LE16(17, 1920)
-             .LE16(19, 1080)
-             .Build(),
-         {"ack2/0", "00A7"}},
-        {"crop outside its picture",
-         RecordBuilder(0x0001)
-             .B(6, 2)
-             .B(8, 1)
-             .LE16(9, 1000)
-             .LE16(13, 1280)
-             .LE16(15, 720)
-             .LE16(17, 1920)
-             .LE16(19, 1080)
-             .Build(),
-         {"ack2/1", "00A7"}},
+        // The crop's answers, taken and refused: SimInputsTest.
         {"EDID",
          RecordBuilder(0x0003).B(6, 0).B(7, 1).LE16(8, 1280).LE16(10, 720).LE16(12, 600).Build(),
          {"ack4/1", "00A2"}},
@@ -154,7 +132,6 @@ TEST_F(Model, EachCommandFamilyIsAcknowledgedAsTheApplicationWaits) {
         EXPECT_EQ(Kinds(Command(c.command)), c.answer);
     }
     const DeviceState& s = model.State();
-    EXPECT_EQ(s.crop.rects[1].hStart, 100);
     EXPECT_EQ(s.edidTimings[0].hActive, 1280);
     EXPECT_EQ(s.edidTimings[0].hBlank, 280) << "mode 1 keeps the blanking";
     EXPECT_EQ(s.layers[3].x, 500u);
@@ -222,15 +199,9 @@ TEST_F(Model, AcknowledgementsDriveTheApplicationsMessages) {
     Deliver(Command(BuildEdidFrame(app, {0, EdidMode::Full})));
     Deliver(Command(RecordBuilder(0x000E).B(6, 1).B(7, 'x').B(21, 8).Build()));
     Deliver(Command(RecordBuilder(0x000B).B(6, 0).Build()));
-    Deliver(Command(RecordBuilder(0x0001)
-                        .B(6, 0)
-                        .LE16(9, 0)
-                        .LE16(11, 0)
-                        .LE16(13, 640)
-                        .LE16(15, 480)
-                        .LE16(17, 1920)
-                        .LE16(19, 1080)
-                        .Build()));
+    DeviceState crop;
+    crop.crop.rects[0] = CropRect{0, 0, 0, 640, 480, 1920, 1080};
+    Deliver(Command(BuildCropFrame(crop, 0, kCropSet)));
     Deliver(Command(RecordBuilder(0x0001).B(6, 0).Build())); // a window past its picture
     // EDID success, WiFi success; picture and crop success show nothing; a refused crop does.
     const std::vector<std::pair<int, int>> expected = {{4, 0}, {10, 1}, {2, 1}};

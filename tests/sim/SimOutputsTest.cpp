@@ -18,7 +18,7 @@ namespace {
 // The output page's commands as the application builds them, from the state the processor
 // reported and what the page picked, answered by the processor and taken back by the
 // application's dispatcher.
-class OutputCommands : public ::testing::Test {
+class OutputCommands : public Model {
 protected:
     void SetUp() override {
         // Windows that do not cover the whole picture, so that a reset shows.
@@ -40,32 +40,15 @@ protected:
         host.events.clear();
         picks = {};
     }
-    std::vector<Outgoing> Command(const Frame& f) { return model.OnCommand(f.data()); }
-    void Deliver(const std::vector<Outgoing>& out) {
-        for (const Outgoing& o : out)
-            dispatcher.OnDeviceRecord(o.bytes.data());
-    }
-
-    ProcessorModel model;
-    DeviceState app;
-    OutputPicks picks;
-    QuietHost host;
-    LinkSession session{app, host};
-    ReplyDispatcher dispatcher{app, session, host, &picks};
 };
 
-// A pick of the output page: a row of the list, or the custom timing (row 9).
+// A pick of the output page: a row of the list, or the custom timing (row 9); with a window.
 OutputPick Row(int row) {
-    OutputPick p;
-    p.row = row;
-    return p;
+    return OutputPick{.row = row};
 }
 OutputPick Custom(std::uint16_t width, std::uint16_t height, std::uint32_t rateFlag) {
-    OutputPick p = Row(kCustomResolutionRow);
-    p.customWidth = width;
-    p.customHeight = height;
-    p.customTag = rateFlag;
-    return p;
+    return OutputPick{
+        .row = kCustomResolutionRow, .customWidth = width, .customHeight = height, .customTag = rateFlag};
 }
 OutputPick WithWindow(OutputPick p, double x, double y, double w, double h) {
     p.winX = x;

@@ -18,44 +18,14 @@ using corvane::test::WriteBytes;
 namespace {
 
 // The file of the first start, byte for byte.
-const char* const kFirstStartFile = "[ComSet]\r\n"
-                                    "PortNum=1\r\n"
-                                    "BaudRate=115200\r\n"
-                                    "ByteSize=8\r\n"
-                                    "StopBits=1\r\n"
-                                    "Parity=0\r\n"
-                                    "\r\n"
-                                    "[PRESET]\r\n"
-                                    "Name1=Preset 1\r\n"
-                                    "Name2=Preset 2\r\n"
-                                    "Name3=Preset 3\r\n"
-                                    "Name4=Preset 4\r\n"
-                                    "Name5=Preset 5\r\n"
-                                    "Name6=Preset 6\r\n"
-                                    "Name7=Preset 7\r\n"
-                                    "Name8=Preset 8\r\n"
-                                    "Name9=Preset 9\r\n"
-                                    "Name10=Preset 10\r\n"
-                                    "[SHOWBTN]\r\n"
-                                    "UpgradeLoadBtn=0\r\n"
-                                    "\r\n"
-                                    "[LAYERCLR]\r\n"
-                                    "R1=32\r\n"
-                                    "G1=178\r\n"
-                                    "B1=170\r\n"
-                                    "\r\n"
-                                    "R2=128\r\n"
-                                    "G2=128\r\n"
-                                    "B2=128\r\n"
-                                    "\r\n"
-                                    "R3=128\r\n"
-                                    "G3=128\r\n"
-                                    "B3=200\r\n"
-                                    "\r\n"
-                                    "R4=128\r\n"
-                                    "G4=128\r\n"
-                                    "B4=100\r\n"
-                                    "\r\n";
+const char* const kFirstStartFile =
+    "[ComSet]\r\nPortNum=1\r\nBaudRate=115200\r\nByteSize=8\r\nStopBits=1\r\nParity=0\r\n\r\n"
+    "[PRESET]\r\nName1=Preset 1\r\nName2=Preset 2\r\nName3=Preset 3\r\nName4=Preset 4\r\n"
+    "Name5=Preset 5\r\nName6=Preset 6\r\nName7=Preset 7\r\nName8=Preset 8\r\nName9=Preset 9\r\n"
+    "Name10=Preset 10\r\n"
+    "[SHOWBTN]\r\nUpgradeLoadBtn=0\r\n\r\n"
+    "[LAYERCLR]\r\nR1=32\r\nG1=178\r\nB1=170\r\n\r\nR2=128\r\nG2=128\r\nB2=128\r\n\r\n"
+    "R3=128\r\nG3=128\r\nB3=200\r\n\r\nR4=128\r\nG4=128\r\nB4=100\r\n\r\n";
 
 class ConfigTest : public ::testing::Test {
 protected:
@@ -214,25 +184,20 @@ TEST_F(ConfigTest, OthersMayReadTellsAFileOthersCanRead) {
 #endif
 
 TEST(TextToInt, AtoiSemantics) {
-    const struct {
-        const char* text;
-        std::int32_t value;
-    } cases[] = {{"", 0},
-                 {"abc", 0},
-                 {"12abc", 12},
-                 {" \t-7", -7},
-                 {"+5", 5},
-                 {"- 5", 0},
-                 {"1e3", 1},
-                 {"0x10", 0},
-                 {"2147483647", INT_MAX},
-                 {"2147483648", INT_MAX},
-                 {"-2147483648", INT_MIN},
-                 {"-99999999999999999999", INT_MIN}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(TextToInt(c.text), c.value);
-    }
+    const std::pair<const char*, std::int32_t> cases[] = {{"", 0},
+                                                          {"abc", 0},
+                                                          {"12abc", 12},
+                                                          {" \t-7", -7},
+                                                          {"+5", 5},
+                                                          {"- 5", 0},
+                                                          {"1e3", 1},
+                                                          {"0x10", 0},
+                                                          {"2147483647", INT_MAX},
+                                                          {"2147483648", INT_MAX},
+                                                          {"-2147483648", INT_MIN},
+                                                          {"-99999999999999999999", INT_MIN}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(TextToInt(text), value) << text;
 }
 
 TEST_F(ConfigTest, SaveRewritesTheComSetKeysAndNamesOnly) {

@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "ScratchFolder.h"
+#include "platform/Files.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -16,20 +17,12 @@ using corvane::test::WriteBytes;
 
 namespace {
 
-std::string Utf16Le(std::u16string_view text, bool bom = true) {
-    std::string out = bom ? std::string("\xFF\xFE") : std::string();
+// The text in UTF-16 with its byte-order mark, little-endian unless `bigEndian`.
+std::string Utf16(std::u16string_view text, bool bigEndian = false) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (char16_t c : text) {
-        out += static_cast<char>(c & 0xFF);
-        out += static_cast<char>(c >> 8);
-    }
-    return out;
-}
-
-std::string Utf16Be(std::u16string_view text) {
-    std::string out("\xFE\xFF");
-    for (char16_t c : text) {
-        out += static_cast<char>(c >> 8);
-        out += static_cast<char>(c & 0xFF);
+        const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+        out += bigEndian ? std::string{high, low} : std::string{low, high};
     }
     return out;
 }
@@ -132,6 +125,11 @@ TEST_F(IniFileTest, WriteCreatesFileAndSection) {
     EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n");
     ASSERT_TRUE(WritePrivateProfileString("PRESET", "Name1", "Preset 1", m_path));
     EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n[PRESET]\r\nName1=Preset 1\r\n");
+    // Names are written trimmed and found again without regard to case.
+    ASSERT_TRUE(WritePrivateProfileString(" Setting ", " Language ", "Chinese", m_path));
+    ASSERT_TRUE(WritePrivateProfileString("SETTING", "language", "English", m_path));
+    EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n[PRESET]\r\nName1=Preset 1\r\n"
+                                 "[Setting]\r\nLanguage=English\r\n");
 }
 
 TEST_F(IniFileTest, WriteReplacesInPlaceAndKeepsEveryOtherLine) {
@@ -194,19 +192,12 @@ TEST_F(IniFileTest, UnusableNamesAreRefusedAndWriteNothing) {
     }
 }
 
-TEST_F(IniFileTest, NamesAreWrittenTrimmedAndFoundAgain) {
-    ASSERT_TRUE(WritePrivateProfileString(" Setting ", " Language ", "Chinese", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[Setting]\r\nLanguage=Chinese\r\n");
-    ASSERT_TRUE(WritePrivateProfileString("SETTING", "language", "English", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[Setting]\r\nLanguage=English\r\n");
-}
-
 TEST_F(IniFileTest, WindowsMadeUtf16FileIsReadAndStaysUtf16) {
     const std::u16string windowsFile = u"[Setting]\r\nLanguage=Chinese\r\n[String]\r\n"
                                        u"SIDS_11=\u63D0\u793A\r\n" // 提示
                                        u"Wide=\U0001F600\r\n"      // outside the BMP
                                        u"Broken=a\xD800z\r\n";     // unpaired surrogate
-    WriteBytes(m_path, Utf16Le(windowsFile));
+    WriteBytes(m_path, Utf16(windowsFile));
 
     EXPECT_EQ(Get("Setting", "Language"), "Chinese");
     EXPECT_EQ(Get("String", "SIDS_11"), "\xE6\x8F\x90\xE7\xA4\xBA");
@@ -221,14 +212,14 @@ TEST_F(IniFileTest, WindowsMadeUtf16FileIsReadAndStaysUtf16) {
                                  u"Wide=\U0001F600\r\n"
                                  u"Broken=a\xD800z\r\n"
                                  u"SIDS_12=\u91CD\u542F\r\n";
-    EXPECT_EQ(ReadBytes(m_path), Utf16Le(after));
+    EXPECT_EQ(ReadBytes(m_path), Utf16(after));
 }
 
 TEST_F(IniFileTest, BigEndianUtf16AndUtf8MarkKeepTheirEncoding) {
-    WriteBytes(m_path, Utf16Be(u"[S]\r\nK=1\r\n"));
+    WriteBytes(m_path, Utf16(u"[S]\r\nK=1\r\n", true));
     EXPECT_EQ(Get("S", "K"), "1");
     ASSERT_TRUE(WritePrivateProfileString("S", "K", "2", m_path));
-    EXPECT_EQ(ReadBytes(m_path), Utf16Be(u"[S]\r\nK=2\r\n"));
+    EXPECT_EQ(ReadBytes(m_path), Utf16(u"[S]\r\nK=2\r\n", true));
 
     WriteBytes(m_path, "\xEF\xBB\xBF[S]\r\nK=1\r\n");
     ASSERT_TRUE(WritePrivateProfileString("S", "K", "2", m_path));
@@ -340,8 +331,8 @@ TEST(IniText, SerializeGivesBackWhatWasParsed) {
         "no line end",
         "[A]\r\nx=1\n\ry=2\r\r\n",
         "\xEF\xBB\xBF[A]\r\n",
-        Utf16Le(u"[A]\r\nx=\xDC00\r\n") + "\x01", // lone surrogate and an odd last byte
-        "[A]\r\nx=\xC0\x80\xFF\r\n",              // malformed UTF-8 stays as it was
+        Utf16(u"[A]\r\nx=\xDC00\r\n") + "\x01", // lone surrogate and an odd last byte
+        "[A]\r\nx=\xC0\x80\xFF\r\n",            // malformed UTF-8 stays as it was
     };
     for (const std::string& in : inputs) {
         SCOPED_TRACE(in);
@@ -354,4 +345,16 @@ TEST(IniText, TruncateCountsCharacters) {
     EXPECT_EQ(TruncateToChars("abc", 10), "abc");
     EXPECT_EQ(TruncateToChars("abc", 0), "");
     EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80|\xC0\x80|\xFF"), "\xEF\xBF\xBD|\xEF\xBF\xBD|\xEF\xBF\xBD");
+}
+
+// A file of exactly the largest size allowed is read whole; one byte more is refused.
+TEST(WholeFile, SizeLimitIsInclusive) {
+    ScratchFolder folder;
+    const std::string path = folder.File("f");
+    std::string bytes;
+    WriteBytes(path, "12345");
+    EXPECT_EQ(ReadWholeFile(path, 5, bytes), FileReadResult::Read);
+    EXPECT_EQ(bytes, "12345");
+    EXPECT_EQ(ReadWholeFile(path, 4, bytes), FileReadResult::TooLarge);
+    EXPECT_TRUE(bytes.empty());
 }

@@ -133,42 +133,20 @@ private:
     bool m_open = false;
 };
 
-// The watcher's messages.
-class Messages {
-public:
-    PortWatcher::LogFunction Callback() {
-        return [this](const std::string& line) {
-            std::lock_guard guard(m_lock);
-            m_lines.push_back(line);
-        };
-    }
-    // How many lines hold `part`.
-    int Count(const std::string& part) {
-        std::lock_guard guard(m_lock);
-        return static_cast<int>(std::count_if(m_lines.begin(), m_lines.end(), [&](const std::string& l) {
-            return l.find(part) != std::string::npos;
-        }));
-    }
-    std::string All() {
-        std::lock_guard guard(m_lock);
-        std::string all;
-        for (const std::string& l : m_lines)
-            all += l + "\n";
-        return all;
-    }
-
-private:
-    std::mutex m_lock;
-    std::vector<std::string> m_lines;
-};
-
-class Reports {
+// What the watcher reported and logged.
+class Watch {
 public:
     std::function<void()> Callback() {
         return [this] {
             std::lock_guard lock(m_mutex);
             ++m_count;
             m_changed.notify_all();
+        };
+    }
+    PortWatcher::LogFunction Log() {
+        return [this](const std::string& line) {
+            std::lock_guard lock(m_mutex);
+            m_lines.push_back(line);
         };
     }
     // Waits until at least `n` reports came; false when the limit passed first.
@@ -180,11 +158,26 @@ public:
         std::lock_guard lock(m_mutex);
         return m_count;
     }
+    // How many lines logged hold `part`.
+    int Logged(const std::string& part) {
+        std::lock_guard lock(m_mutex);
+        return static_cast<int>(std::count_if(m_lines.begin(), m_lines.end(), [&](const std::string& l) {
+            return l.find(part) != std::string::npos;
+        }));
+    }
+    std::string All() {
+        std::lock_guard lock(m_mutex);
+        std::string all;
+        for (const std::string& l : m_lines)
+            all += l + "\n";
+        return all;
+    }
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     int m_count = 0;
+    std::vector<std::string> m_lines;
 };
 
 class PortWatcherTest : public ::testing::Test {
@@ -194,7 +187,7 @@ protected:
     void Udev(const char* events) { m_udev->Write(events); }
 
     std::shared_ptr<FakeEnds> m_udev = std::make_shared<FakeEnds>();
-    Reports reports;
+    Watch reports;
     PortWatcher watcher;
 };
 
@@ -223,30 +216,13 @@ TEST_F(PortWatcherTest, ABurstOfUdevEventsIsReportedOnceAndOtherDevicesNotAtAll)
     ASSERT_TRUE(reports.WaitFor(2));
 }
 
-TEST_F(PortWatcherTest, LinksMadeAndRemovedInThePortsFolderAreReported) {
+// The simulator makes its link when it starts and removes it when it ends; the folder itself
+// may come and go.
+TEST_F(PortWatcherTest, LinksAndThePortsFolderItselfAreWatchedFromWhenTheyAppear) {
     ScratchFolder scratch;
     const std::string ports = scratch.File("Ports");
-    ASSERT_EQ(mkdir(ports.c_str(), 0755), 0);
-    watcher.AddSource(
-        MakeFolderPortSource(ports, [](std::string_view name) { return name.rfind("COM", 0) == 0; }));
-    ASSERT_TRUE(watcher.Start(reports.Callback(), kSettle));
-
-    // A simulator starts: its link appears.
-    ASSERT_EQ(symlink("/dev/null", (ports + "/COM5").c_str()), 0);
-    ASSERT_TRUE(reports.WaitFor(1));
-    // A file that names no port.
-    WriteBytes(ports + "/notes.txt", "x");
-    std::this_thread::sleep_for(kQuietWatch);
-    EXPECT_EQ(reports.Count(), 1);
-    // The simulator ends: its link goes.
-    ASSERT_EQ(unlink((ports + "/COM5").c_str()), 0);
-    ASSERT_TRUE(reports.WaitFor(2));
-}
-
-TEST_F(PortWatcherTest, APortsFolderMadeAfterTheStartIsWatchedFromThen) {
-    ScratchFolder scratch;
-    const std::string ports = scratch.File("Ports");
-    auto source = MakeFolderPortSource(ports, nullptr);
+    auto source =
+        MakeFolderPortSource(ports, [](std::string_view name) { return name.rfind("COM", 0) == 0; });
     ASSERT_TRUE(source);
     watcher.AddSource(std::move(source));
     ASSERT_TRUE(watcher.Start(reports.Callback(), kSettle));
@@ -255,14 +231,20 @@ TEST_F(PortWatcherTest, APortsFolderMadeAfterTheStartIsWatchedFromThen) {
     ASSERT_TRUE(reports.WaitFor(1)) << "the folder appearing is a change";
     ASSERT_EQ(symlink("/dev/null", (ports + "/COM7").c_str()), 0);
     ASSERT_TRUE(reports.WaitFor(2));
-
-    // Removed with its links, and made again.
+    // A file that names no port.
+    WriteBytes(ports + "/notes.txt", "x");
+    std::this_thread::sleep_for(kQuietWatch);
+    EXPECT_EQ(reports.Count(), 2);
     ASSERT_EQ(unlink((ports + "/COM7").c_str()), 0);
-    ASSERT_EQ(rmdir(ports.c_str()), 0);
     ASSERT_TRUE(reports.WaitFor(3));
+
+    // Removed with its files, and made again.
+    ASSERT_EQ(unlink((ports + "/notes.txt").c_str()), 0);
+    ASSERT_EQ(rmdir(ports.c_str()), 0);
+    ASSERT_TRUE(reports.WaitFor(4));
     ASSERT_EQ(mkdir(ports.c_str(), 0755), 0);
     ASSERT_EQ(symlink("/dev/null", (ports + "/COM8").c_str()), 0);
-    ASSERT_TRUE(reports.WaitFor(4));
+    ASSERT_TRUE(reports.WaitFor(5));
 }
 
 TEST_F(PortWatcherTest, StopEndsTheThreadAndNothingIsReportedAfterIt) {
@@ -292,23 +274,22 @@ TEST_F(PortWatcherTest, ASourceInErrorIsReopenedAndReportsAgain) {
     for (const Trouble& t : troubles) {
         SCOPED_TRACE(t.name);
         PortWatcher w;
-        Reports seen;
-        Messages log;
+        Watch seen;
         auto ends = std::make_shared<FakeEnds>();
-        w.SetLog(log.Callback());
+        w.SetLog(seen.Log());
         w.AddSource(std::make_unique<FakeSource>(ends));
         ASSERT_TRUE(w.Start(seen.Callback(), kSettle));
         t.cause(*ends);
         // Reopened; what happened meanwhile is unknown, so the list is looked at again.
-        ASSERT_TRUE(seen.WaitFor(1)) << log.All();
+        ASSERT_TRUE(seen.WaitFor(1)) << seen.All();
         EXPECT_EQ(ends->Reopenings(), 1);
         ends->Write("s");
         ASSERT_TRUE(seen.WaitFor(2)) << "events after the reopening are reported";
         std::this_thread::sleep_for(kQuietWatch);
         w.Stop();
-        EXPECT_EQ(log.Count(t.logged), 1) << log.All();
-        EXPECT_EQ(log.Count("reopening it"), 1) << log.All();
-        EXPECT_EQ(log.Count("reopened, watching it again"), 1) << log.All();
+        EXPECT_EQ(seen.Logged(t.logged), 1) << seen.All();
+        EXPECT_EQ(seen.Logged("reopening it"), 1) << seen.All();
+        EXPECT_EQ(seen.Logged("reopened, watching it again"), 1) << seen.All();
         EXPECT_LT(w.WakeUps(), 50u);
     }
 }
@@ -331,20 +312,19 @@ TEST_F(PortWatcherTest, ASourceThatCannotBeReopenedNeitherSpinsNorSilencesTheOth
     for (const Unreopenable& c : cases) {
         SCOPED_TRACE(c.name);
         PortWatcher w;
-        Reports seen;
-        Messages log;
+        Watch seen;
         auto broken = std::make_shared<FakeEnds>();
         auto fallback = c.fallback ? std::make_shared<FakeEnds>() : nullptr;
         auto other = std::make_shared<FakeEnds>();
-        w.SetLog(log.Callback());
+        w.SetLog(seen.Log());
         w.AddSource(std::make_unique<FakeSource>(broken, c.reopening, fallback));
         w.AddSource(std::make_unique<FakeSource>(other));
         ASSERT_TRUE(w.Start(seen.Callback(), kSettle));
         broken->CloseWriter();
         const auto until = std::chrono::steady_clock::now() + kReportLimit;
-        while (log.Count(c.outcome) == 0 && std::chrono::steady_clock::now() < until)
+        while (seen.Logged(c.outcome) == 0 && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(10ms);
-        ASSERT_EQ(log.Count(c.outcome), 1) << "never given up: " << log.All();
+        ASSERT_EQ(seen.Logged(c.outcome), 1) << "never given up: " << seen.All();
         const std::uint64_t wakeUps = w.WakeUps();
         const int reports = seen.Count();
         std::this_thread::sleep_for(kSpinWatch);
@@ -360,7 +340,7 @@ TEST_F(PortWatcherTest, ASourceThatCannotBeReopenedNeitherSpinsNorSilencesTheOth
             EXPECT_TRUE(seen.WaitFor(reports + 2)) << "the fallback reports";
         }
         w.Stop();
-        EXPECT_EQ(log.Count("hang-up"), 1) << log.All();
-        EXPECT_EQ(log.Count(c.outcome), 1) << log.All();
+        EXPECT_EQ(seen.Logged("hang-up"), 1) << seen.All();
+        EXPECT_EQ(seen.Logged(c.outcome), 1) << seen.All();
     }
 }

@@ -114,16 +114,7 @@ TEST(RecordCutter, EverySplitPositionOfThreeRecords) {
     }
 }
 
-TEST(RecordCutter, ByteByByte) {
-    std::vector<Cut> expected;
-    const Bytes s = Stream(20, &expected);
-    RecordCutter cutter;
-    std::vector<std::size_t> ones(s.size(), 1);
-    EXPECT_EQ(Feed(cutter, s, ones), expected);
-    EXPECT_EQ(cutter.PendingBytes(), 0u);
-}
-
-TEST(RecordCutter, RandomSplitsOfALongStream) {
+TEST(RecordCutter, RandomSplitsOfALongStreamAndByteByByte) {
     std::vector<Cut> expected;
     const Bytes s = Stream(5000, &expected);
     std::mt19937 rng(7);
@@ -138,6 +129,9 @@ TEST(RecordCutter, RandomSplitsOfALongStream) {
     }
     RecordCutter cutter;
     EXPECT_EQ(Feed(cutter, s, sizes), expected);
+    // A byte at a time: every record is completed from the carried bytes.
+    EXPECT_EQ(Feed(cutter, s, std::vector<std::size_t>(s.size(), 1)), expected);
+    EXPECT_EQ(cutter.PendingBytes(), 0u);
 }
 
 TEST(RecordCutter, GarbageBetweenRecordsIsSkipped) {
