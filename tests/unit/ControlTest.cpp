@@ -185,8 +185,9 @@ TEST(RequestParsing, GoodRequestsBecomeOperationsWithIndicesFromZero) {
 TEST(ControlAccess, LoopbackAddresses) {
     for (const char* a : {"127.0.0.1", "127.1.2.3", "::1", "localhost"})
         EXPECT_TRUE(IsLoopbackAddress(a)) << a;
-    for (const char* a : {"0.0.0.0", "192.168.1.10", "127.0.0", "127.0.0.1.5", "127.0.0.256", "127..0.1",
-                          "127.0.0.1 ", "::", "1127.0.0.1", ""})
+    for (const char* a :
+         {"0.0.0.0", "192.168.1.10", "127.0.0", "127.0.0.1.5", "127.0.0.256", "127..0.1", "127.0.0.1 ",
+          "::", "1127.0.0.1", "1270.0.0.1", "127x0.0.1", "127.0.0.", "128.0.0.1", ""})
         EXPECT_FALSE(IsLoopbackAddress(a)) << a;
 }
 

@@ -195,7 +195,7 @@ TEST_F(Supervision, AfterAFactoryResetTheProcessorsPortIsSearchedAtItsRateThenTh
     for (int s = 0; s < 12; ++s)
         Second();
     const std::vector<std::string> attempts = Attempts();
-    ASSERT_GE(attempts.size(), 3u);
+    ASSERT_EQ(attempts.size(), 4u) << "one every three seconds";
     for (const std::string& a : attempts)
         EXPECT_EQ(a, "send ConnectDialog TRY_PORT(115200,7)") << "its port at its rate, every time";
 

@@ -125,9 +125,10 @@ TEST(OscPacket, ADamagedPacketIsRefusedWholeSayingWhy) {
         {"too many messages", Bundle(many), "more than"},
         {"larger than a cue", Bytes(kMaxOscPacketBytes + 4, 0), "larger than"},
     };
-    // A good first element, then one whose size runs past the packet's end: nothing of it runs.
+    // A good first element, then one whose size runs one word past the packet's end: nothing of
+    // it runs.
     Bytes overrun = Bundle({good});
-    Put32(overrun, 64);
+    Put32(overrun, static_cast<std::uint32_t>(good.size() + 4));
     overrun.insert(overrun.end(), good.begin(), good.end());
     cases.push_back({"an element longer than the packet", overrun, "wrong size"});
     Bytes zero = Bundle({good});
@@ -151,6 +152,13 @@ TEST(OscPacket, ADamagedPacketIsRefusedWholeSayingWhy) {
     EXPECT_TRUE(Decode(nested).Ok()) << Decode(nested).error;
     many.pop_back();
     EXPECT_EQ(Decode(Bundle(many)).messages.size(), kMaxOscMessagesPerPacket);
+    // So is a packet of exactly the largest size: a bundle (20 bytes to its element), the
+    // address (16), the type tags (4) and a text padded to 8152.
+    lo_message big = lo_message_new();
+    lo_message_add_string(big, std::string(kMaxOscPacketBytes - 44, 'x').c_str());
+    const Bytes largest = Bundle({Serialise("/corvane/input", big)});
+    ASSERT_EQ(largest.size(), kMaxOscPacketBytes);
+    EXPECT_TRUE(Decode(largest).Ok()) << Decode(largest).error;
 }
 
 } // namespace

@@ -378,7 +378,8 @@ TEST_F(Dispatcher, WrongChecksumIsStillDecoded) {
 
 TEST_F(Dispatcher, LayerSourceOutsideTheInputsKeepsTheSource) {
     state.layers[2].source = 1;
-    EXPECT_EQ(Apply(RecordBuilder(0xA8).B(6, 2).B(7, 7).LE24(21, 4000).B(33, 1).Build()), 1);
+    // 4 is one past the last input.
+    EXPECT_EQ(Apply(RecordBuilder(0xA8).B(6, 2).B(7, 4).LE24(21, 4000).B(33, 1).Build()), 1);
     EXPECT_EQ(state.layers[2].source, 1u);
     EXPECT_EQ(state.layers[2].x, 4000u);
     EXPECT_EQ(state.layers[2].visible, 1);
@@ -585,7 +586,7 @@ TEST_F(Dispatcher, RefusedResolutionCopiesNothingThePagePicked) {
 }
 
 TEST_F(Dispatcher, OutputAcknowledgementNamingNoOutputOnlyEndsTheWait) {
-    Apply(RecordBuilder(0xAE).B(6, 0).B(7, 1).B(8, 9).Build());
+    Apply(RecordBuilder(0xAE).B(6, 0).B(7, 1).B(8, 5).Build()); // 4 is all of them, 5 none
     const Effects expected = {"stop timer 1",
                               "HideWait",
                               "stop timer 2",
