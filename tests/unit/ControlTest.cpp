@@ -278,6 +278,7 @@ TEST(ControlService, ChangesNeedASynchronisedLinkAndNothingIsExecutedWithout) {
         const HttpResponse r = service.Handle(Post("/api/preset/recall", R"({"preset":3})"), 0);
         EXPECT_EQ(r.status, 409);
         EXPECT_NE(r.body.find("not synchronised"), std::string::npos);
+        EXPECT_EQ(service.Handle(Post("/api/sync", ""), 0).status, 409) << "asking again needs the link too";
         // Reading is always possible.
         EXPECT_EQ(service.Handle(Get("/api/state"), 0).status, 200);
     }
