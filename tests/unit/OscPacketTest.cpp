@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <lo/lo.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace corvane::control;
@@ -68,19 +69,16 @@ TEST(OscPacket, AMessageKeepsItsAddressAndEveryArgumentByType) {
     ASSERT_EQ(p.messages.size(), 1u);
     const OscMessage& msg = p.messages[0];
     EXPECT_EQ(msg.address, "/corvane/picture/1/gamma");
-    ASSERT_EQ(msg.arguments.size(), 9u);
-    EXPECT_EQ(msg.arguments[0].type, 'i');
-    EXPECT_EQ(msg.arguments[0].integer, -7);
-    EXPECT_EQ(msg.arguments[1].type, 'f');
-    EXPECT_EQ(msg.arguments[1].real, 2.5);
-    EXPECT_EQ(msg.arguments[2].text, "off");
-    EXPECT_EQ(msg.arguments[3].type, 'T');
-    EXPECT_EQ(msg.arguments[4].type, 'F');
-    EXPECT_EQ(msg.arguments[5].integer, 1LL << 40);
-    EXPECT_EQ(msg.arguments[6].real, 0.125);
-    EXPECT_EQ(msg.arguments[7].type, 's') << "a symbol is a name like a string";
-    EXPECT_EQ(msg.arguments[7].text, "6500K");
-    EXPECT_EQ(msg.arguments[8].type, 'N') << "kept for the error it makes";
+    // Each argument's type, integer, real and text; a symbol is a name like a string, a nil is
+    // kept for the error it makes.
+    const std::vector<std::tuple<char, std::int64_t, double, std::string>> expected = {
+        {'i', -7, 0, ""},        {'f', 0, 2.5, ""},   {'s', 0, 0, "off"},   {'T', 0, 0, ""}, {'F', 0, 0, ""},
+        {'h', 1LL << 40, 0, ""}, {'d', 0, 0.125, ""}, {'s', 0, 0, "6500K"}, {'N', 0, 0, ""}};
+    ASSERT_EQ(msg.arguments.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const OscArgument& g = msg.arguments[i];
+        EXPECT_EQ(std::tie(g.type, g.integer, g.real, g.text), expected[i]) << i;
+    }
 
     const OscPacket bare = Decode(Serialise("/corvane/sync", lo_message_new()));
     ASSERT_TRUE(bare.Ok()) << bare.error;
