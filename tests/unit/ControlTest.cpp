@@ -192,12 +192,9 @@ TEST(ControlAccess, TokenRules) {
     remote.address = "192.168.1.20";
     remote.token = "0123456789abcdef0123";
     EXPECT_TRUE(TokenRequired(remote));
-    EXPECT_FALSE(Authorised(remote, ""));
-    EXPECT_FALSE(Authorised(remote, "Bearer "));
-    EXPECT_FALSE(Authorised(remote, "Bearer 0123456789abcdef012"));
-    EXPECT_FALSE(Authorised(remote, "Bearer 0123456789abcdef01234"));
-    EXPECT_FALSE(Authorised(remote, "Basic 0123456789abcdef0123"));
-    EXPECT_FALSE(Authorised(remote, "0123456789abcdef0123"));
+    for (const char* auth : {"", "Bearer ", "Bearer 0123456789abcdef012", "Bearer 0123456789abcdef01234",
+                             "Basic 0123456789abcdef0123", "0123456789abcdef0123"})
+        EXPECT_FALSE(Authorised(remote, auth)) << auth;
     EXPECT_TRUE(Authorised(remote, "Bearer 0123456789abcdef0123"));
     EXPECT_TRUE(Authorised(remote, "bearer  0123456789abcdef0123 "));
     EXPECT_TRUE(Authorised(remote, "", "0123456789abcdef0123")) << "the event socket's query token";
