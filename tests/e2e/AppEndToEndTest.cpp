@@ -25,12 +25,6 @@ bool Exists(const std::string& path) {
     return stat(path.c_str(), &st) == 0;
 }
 
-std::uint64_t PingAnswers(sim::Simulator& s) {
-    std::uint64_t n = 0;
-    s.Inspect([&](const sim::ProcessorModel& m) { n = m.PingAnswers(); });
-    return n;
-}
-
 void PressConnect(AppHarness& h) {
     SendWindowMessage(h.Main().ConnectDialog(), WM_COMMAND, MakeWParam(1374, BN_CLICKED), 0);
 }
@@ -68,27 +62,6 @@ TEST(Application, FreshStartFindsTheSimulatorAndSynchronises) {
     EXPECT_TRUE(h.messages.empty());
 }
 
-TEST(Application, TwoSilentPortsAreTriedOnceEach) {
-    AppHarness h;
-    sim::Faults silent;
-    silent.silent = true;
-    h.AddSimulator(1, 921600, silent);
-    h.AddSimulator(2, 921600, silent);
-    h.StartApplication();
-    std::vector<std::pair<int, std::uint32_t>> attempts;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 13000) {
-        QTest::qWait(20);
-        const std::pair<int, std::uint32_t> now{h.Main().Link().lastPort, h.Main().Link().baudRate};
-        if (now.first > 0 && (attempts.empty() || attempts.back() != now))
-            attempts.push_back(now);
-    }
-    const std::vector<std::pair<int, std::uint32_t>> expected = {{1, 921600}, {2, 115200}};
-    EXPECT_EQ(attempts, expected);
-    EXPECT_EQ(h.LinkState(), kLinkClosed) << "each attempt was abandoned";
-}
-
 TEST(Application, SilentProcessorIsDroppedAfterSevenSecondsAndFoundAgain) {
     AppHarness h;
     sim::Simulator& s = h.AddSimulator(1, 921600);
@@ -122,24 +95,6 @@ TEST(Application, SynchronisationThatNeverEndsTimesOutAfterFifteenSeconds) {
     EXPECT_EQ(h.LinkState(), kLinkClosed);
     EXPECT_FALSE(h.Main().WaitShown());
     EXPECT_TRUE(Contains(h.messages, "Tips: "));
-}
-
-TEST(Application, PingIsAnsweredOnlyWhileSynchronised) {
-    AppHarness h;
-    sim::Faults noReplies;
-    noReplies.drop = 1000000;
-    sim::Simulator& s = h.AddSimulator(1, 115200, noReplies);
-    h.StartApplication();
-    PressConnect(h); // open, but the state never comes
-    ASSERT_EQ(h.LinkState(), kLinkOpen);
-    s.Execute("ping");
-    QTest::qWait(400);
-    EXPECT_EQ(PingAnswers(s), 0u);
-    s.Execute("fault clear");
-    PressConnect(h); // again, without reopening
-    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 5000));
-    s.Execute("ping");
-    EXPECT_TRUE(h.WaitFor([&] { return PingAnswers(s) == 1; }, 2000));
 }
 
 TEST(Application, AnotherClientTakingTheProcessorClosesThePort) {

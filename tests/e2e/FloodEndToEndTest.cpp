@@ -7,14 +7,9 @@
 #include "dialogs/CMessageboxDlg.h"
 #include "platform/WindowMessages.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QTest>
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -23,7 +18,7 @@ using corvane::test::AppHarness;
 
 namespace {
 
-// Resident memory of this process, in megabytes.
+// How often `part` occurs in `text`.
 std::size_t Occurrences(const std::string& text, const std::string& part) {
     std::size_t n = 0;
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
@@ -35,30 +30,6 @@ void Settle(AppHarness& h, int ms) {
     QElapsedTimer clock;
     clock.start();
     h.WaitFor([&] { return clock.elapsed() >= ms; }, ms + 1000);
-}
-
-TEST(Flood, LinkEventsThroughTheMainWindowKeepOneBoxAndWaitInTurn) {
-    AppHarness h;
-    h.answerBoxes = false;
-    h.StartApplication();
-    for (auto [event, detail] : {std::pair{4, 1}, {10, 1}, {4, 1}, {11, 0}, {4, 1}, {10, 1}})
-        SendWindowMessage(&h.Main(), WM_LINK_EVENT, static_cast<std::uintptr_t>(event), detail);
-    Settle(h, 100);
-    const struct {
-        const char* title;
-        const char* text;
-    } expected[] = {{"EDID Settings", "Set up failure! (3)"},
-                    {"Wifi configure", "Set up success! (2)"},
-                    {"Tips", "Other clients have been connected!"}};
-    for (const auto& e : expected) {
-        const std::vector<CMessageboxDlg*> open = test::OpenMessageBoxes();
-        ASSERT_EQ(open.size(), 1u) << e.text;
-        EXPECT_EQ(open[0]->windowTitle().toStdString(), e.title);
-        EXPECT_EQ(test::MessageBoxText(open[0]), e.text);
-        QTest::mouseClick(open[0]->Control<QAbstractButton>(CMessageboxDlg::kLeftId), Qt::LeftButton);
-        Settle(h, 50);
-    }
-    EXPECT_TRUE(test::OpenMessageBoxes().empty());
 }
 
 TEST(Flood, ThreeHundredSystemInformationRepliesLeaveOneBoxWithTheLastText) {

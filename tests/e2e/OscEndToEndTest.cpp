@@ -166,10 +166,8 @@ TEST_F(OscEndToEnd, ABundleOfCuesReachesTheProcessorInItsOrder) {
 
 TEST_F(OscEndToEnd, RefusedMessagesAndDamagedPacketsChangeNothingAndTheLogSaysWhy) {
     Start();
+    // A message the service refuses (its table holds the others), then a damaged packet.
     ASSERT_GT(lo_send(m_target, "/corvane/input", "i", 9), 0);
-    ASSERT_GT(lo_send(m_target, "/corvane/input", "s", "2"), 0);
-    ASSERT_GT(lo_send(m_target, "/corvane/picture/1/brightness", "i", 256), 0);
-    ASSERT_GT(lo_send(m_target, "/corvane/lights/go", ""), 0);
     lo_message m = lo_message_new();
     lo_message_add_int32(m, 2);
     QByteArray damaged = Serialised("/corvane/input", m);
@@ -178,10 +176,7 @@ TEST_F(OscEndToEnd, RefusedMessagesAndDamagedPacketsChangeNothingAndTheLogSaysWh
     ASSERT_TRUE(Await([&] { return Logged("refused, a malformed message"); }, kAnswerTimeoutMs,
                       "the damaged packet's log line"));
     EXPECT_TRUE(Logged("127.0.0.1 OSC /corvane/input: refused, 400 input: out of range 1..4"));
-    EXPECT_TRUE(Logged("/corvane/picture/1/brightness: refused, 400 brightness"));
-    EXPECT_TRUE(Logged("/corvane/lights/go: refused, 404"));
     EXPECT_EQ(CommandsWithCode(*m_sim, kCmdSelectInput), 0u);
-    EXPECT_EQ(CommandsWithCode(*m_sim, kCmdPicture), 0u);
 
     // The window goes on: the next good message runs.
     ASSERT_GT(lo_send(m_target, "/corvane/input", "i", 2), 0);

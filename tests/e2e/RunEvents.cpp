@@ -5,8 +5,10 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 
 namespace corvane::test {
 
@@ -49,6 +51,37 @@ bool RunEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
+}
+
+Watchdog::Watchdog(std::chrono::seconds limit) : m_thread([this, limit] { Run(limit); }) {}
+
+Watchdog::~Watchdog() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_done = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void Watchdog::Waiting(const std::string& what) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_what = what;
+}
+
+void Watchdog::Run(std::chrono::seconds limit) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_wake.wait_for(lock, limit, [this] { return m_done; }))
+        return;
+    std::fprintf(stderr, "the case did not end within %d s; it was waiting for: %s\n",
+                 static_cast<int>(limit.count()), m_what.c_str());
+    std::fflush(stderr);
+    // Where each thread stands, when a debugger is at hand.
+    if (access("/usr/bin/gdb", X_OK) == 0)
+        std::system(("timeout 30 /usr/bin/gdb -p " + std::to_string(getpid()) +
+                     " -batch -ex 'thread apply all bt' 1>&2")
+                        .c_str());
+    std::abort();
 }
 
 } // namespace corvane::test

@@ -10,8 +10,12 @@
 #include "shell/CorvaneApp.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
 
 namespace corvane::test {
 
@@ -29,5 +33,24 @@ double ResidentMegabytes();
 
 // Runs events until `done` holds (true) or `timeout` has passed (false).
 bool RunEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+
+// Ends the process, saying what the case last waited for, when the case has not ended within
+// `limit` (an event handler that never returns, say), before ctest's own limit would end it
+// without a word.
+class Watchdog {
+public:
+    explicit Watchdog(std::chrono::seconds limit);
+    ~Watchdog();
+    void Waiting(const std::string& what);
+
+private:
+    void Run(std::chrono::seconds limit);
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::string m_what = "the start";
+    std::thread m_thread;
+};
 
 } // namespace corvane::test

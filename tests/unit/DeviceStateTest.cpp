@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <limits>
+#include <tuple>
 
 using namespace corvane;
 
@@ -14,34 +15,22 @@ TEST(DeviceState, DefaultsBeforeAnyReply) {
     const char* names[] = {"HDMI-1", "HDMI-2", "DisplayPort-1", "DisplayPort-2"};
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(s.inputs[i].name, names[i]);
-        EXPECT_EQ(s.inputs[i].isCurrent, 1);
-        EXPECT_EQ(s.inputs[i].signal, 0);
-        EXPECT_EQ(s.inputs[i].width, 1920);
-        EXPECT_EQ(s.inputs[i].height, 1080);
-        EXPECT_EQ(s.inputs[i].refreshX10, 600);
+        const InputInfo& in = s.inputs[i];
+        EXPECT_EQ(std::tie(in.name, in.isCurrent, in.signal, in.width, in.height, in.refreshX10),
+                  std::tuple(names[i], 1, 0, 1920, 1080, 600));
         // Layers in a 2 x 2 arrangement of 960 x 540 windows from (125, 198), all off.
-        EXPECT_EQ(s.layers[i].x, 125u + 960u * (i % 2));
-        EXPECT_EQ(s.layers[i].y, 198u + 540u * (i / 2));
-        EXPECT_EQ(s.layers[i].w, 960u);
-        EXPECT_EQ(s.layers[i].h, 540u);
-        EXPECT_EQ(s.layers[i].visible, 0);
-        EXPECT_EQ(s.layers[i].zoomW, 1920);
-        EXPECT_EQ(s.outputs[i].canvasX, 125u + 1920u * i);
-        EXPECT_EQ(s.outputs[i].canvasY, 198u);
-        EXPECT_EQ(s.picture[i].gamma, 10);
-        EXPECT_EQ(s.picture[i].aux3, 10);
-        EXPECT_EQ(s.edidTimings[i].hBlank, 280);
-        EXPECT_EQ(s.edidTimings[i].refreshX10, 600);
+        const LayerInfo& l = s.layers[i];
+        EXPECT_EQ(std::tie(l.x, l.y, l.w, l.h, l.visible, l.zoomW),
+                  std::tuple(125u + 960u * (i % 2), 198u + 540u * (i / 2), 960u, 540u, 0, 1920));
+        EXPECT_EQ(std::tie(s.outputs[i].canvasX, s.outputs[i].canvasY), std::tuple(125u + 1920u * i, 198u));
+        EXPECT_EQ(std::tie(s.picture[i].gamma, s.picture[i].aux3, s.edidTimings[i].hBlank,
+                           s.edidTimings[i].refreshX10),
+                  std::tuple(10, 10, 280, 600));
     }
-    EXPECT_EQ(s.linkState, 0u);
-    EXPECT_EQ(s.verPrimary, "00");
-    EXPECT_EQ(s.verSecondary, "0000");
-    EXPECT_EQ(s.wifi.ssid, "QLW_Z3_0");
-    EXPECT_EQ(s.wifi.password, "58204173");
+    EXPECT_EQ(std::tie(s.linkState, s.verPrimary, s.verSecondary, s.wifi.ssid, s.wifi.password),
+              std::tuple(0u, "00", "0000", "QLW_Z3_0", "58204173"));
     EXPECT_FALSE(s.wifi.ip.empty());
-    EXPECT_EQ(s.customResolution.hActive, 1920);
-    EXPECT_EQ(s.customResolution.vActive, 1080);
+    EXPECT_EQ(std::tie(s.customResolution.hActive, s.customResolution.vActive), std::tuple(1920, 1080));
 }
 
 TEST(DeviceState, LabelsAndTablesAsQuoted) {
@@ -60,13 +49,9 @@ TEST(DeviceState, LabelsAndTablesAsQuoted) {
     EXPECT_EQ(s.presets[9].file, "P10.bin");
 
     const BlendSide* b = s.outputs[2].blend.data();
-    EXPECT_EQ(b[kSideH1].direction, 1);
-    EXPECT_EQ(b[kSideH2].direction, 0);
-    EXPECT_EQ(b[kSideH2].gamma, 10);
-    EXPECT_EQ(b[kSideV1].gamma, 22);
-    EXPECT_EQ(b[kSideH2].start, 1664);
-    EXPECT_EQ(b[kSideV2].start, 824);
-    EXPECT_EQ(b[kSideV2].size, 256);
+    EXPECT_EQ(std::tie(b[kSideH1].direction, b[kSideH2].direction, b[kSideH2].gamma, b[kSideV1].gamma,
+                       b[kSideH2].start, b[kSideV2].start, b[kSideV2].size),
+              std::tuple(1, 0, 10, 22, 1664, 824, 256));
     const std::array<std::uint8_t, 16> curve = {64, 192, 64, 192, 64, 192, 64, 192,
                                                 64, 192, 64, 192, 0,  0,   0,  0};
     EXPECT_EQ(s.outputs[3].curve, curve);
@@ -99,11 +84,8 @@ TEST(OutputPicks, AnOutputThePageDidNotPickForKeepsWhatTheStateHolds) {
     s.customResolution.tag = 7;
     OutputPicks picks;
     const OutputPick kept = PickFor(picks, s, 2);
-    EXPECT_EQ(kept.row, 4);
-    EXPECT_EQ(kept.winX, 10.0);
-    EXPECT_EQ(kept.winW, 1900.0);
-    EXPECT_EQ(kept.customWidth, 2000);
-    EXPECT_EQ(kept.customTag, 7u);
+    EXPECT_EQ(std::tie(kept.row, kept.winX, kept.winW, kept.customWidth, kept.customTag),
+              std::tuple(4, 10.0, 1900.0, 2000, 7u));
 
     OutputPick chosen;
     chosen.row = 9;

@@ -7,6 +7,7 @@
 #include "link/CommandFrame.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace corvane;
 using corvane::test::Effects;
@@ -54,19 +55,15 @@ TEST_F(Session, ConnectOpensShowsTheWaitAndAsksForTheState) {
     link.openedByUser = true;
     EXPECT_EQ(session.Connect(5, 921600, line, "Getting"), LinkSession::ConnectResult::Opened);
     ASSERT_EQ(port.opened.size(), 1u);
-    EXPECT_EQ(port.opened[0].port, 5);
-    EXPECT_EQ(port.opened[0].baud, 921600);
-    EXPECT_EQ(port.opened[0].stopBits, 2);
+    EXPECT_EQ(std::tie(port.opened[0].port, port.opened[0].baud, port.opened[0].stopBits),
+              std::tuple(5, 921600, 2));
     const Effects expected = {"ShowWait Getting", "redraw StatusArea", "SendToDevice 39"};
     EXPECT_EQ(host.effects, expected);
     const Frame request = MakeFrame(kCmdRequestAll);
     EXPECT_EQ(host.sent.at(0), std::vector<std::uint8_t>(request.begin(), request.end()));
-    EXPECT_EQ(state.linkState, kLinkOpen);
-    EXPECT_EQ(link.baudRate, 921600u);
-    EXPECT_EQ(link.lastPort, 5);
+    EXPECT_EQ(std::tie(state.linkState, link.baudRate, link.lastPort, link.connected, link.openedByUser),
+              std::tuple(kLinkOpen, 921600u, 5, false, false));
     EXPECT_FALSE(link.idle) << "the search waits while the operator's connection is made";
-    EXPECT_FALSE(link.connected);
-    EXPECT_FALSE(link.openedByUser);
 }
 
 TEST_F(Session, ConnectWhileOpenOnlyAsksForTheStateAgain) {
@@ -86,9 +83,7 @@ TEST_F(Session, FailedOpeningsChangeNothing) {
     EXPECT_EQ(session.Connect(5, 115200, line, "Getting"), LinkSession::ConnectResult::OpenFailed);
     EXPECT_FALSE(session.TryPort(6, 921600, line));
     EXPECT_TRUE(host.effects.empty());
-    EXPECT_EQ(state.linkState, kLinkClosed);
-    EXPECT_EQ(link.lastPort, 2);
-    EXPECT_TRUE(link.idle);
+    EXPECT_EQ(std::tie(state.linkState, link.lastPort, link.idle), std::tuple(kLinkClosed, 2, true));
     EXPECT_EQ(session.OpenErrorText(), "the port is busy");
 }
 
@@ -96,9 +91,7 @@ TEST_F(Session, AnAutomaticAttemptShowsNoWait) {
     link.idle = false;
     ASSERT_TRUE(session.TryPort(4, 921600, line));
     EXPECT_EQ(host.effects, Effects{"SendToDevice 39"});
-    EXPECT_EQ(state.linkState, kLinkOpen);
-    EXPECT_TRUE(link.idle);
-    EXPECT_EQ(link.lastPort, 4);
+    EXPECT_EQ(std::tie(state.linkState, link.idle, link.lastPort), std::tuple(kLinkOpen, true, 4));
 }
 
 TEST_F(Session, ClosingEndsTheWaitAndItsTimeOut) {
@@ -138,10 +131,8 @@ TEST_F(Session, ClosingEndsTheWaitAndItsTimeOut) {
         const int closesBefore = port.closes;
         session.ClosePort(c.byOperator);
         EXPECT_EQ(host.effects, c.effects);
-        EXPECT_EQ(port.closes, closesBefore + 1);
-        EXPECT_EQ(state.linkState, kLinkClosed);
-        EXPECT_FALSE(link.connected);
-        EXPECT_EQ(link.idle, c.idleAfter);
+        EXPECT_EQ(std::tie(port.closes, state.linkState, link.connected, link.idle),
+                  std::tuple(closesBefore + 1, kLinkClosed, false, c.idleAfter));
 
         // The read in flight reports the close once more: only the windows follow again.
         host.effects.clear();
@@ -153,12 +144,9 @@ TEST_F(Session, ClosingEndsTheWaitAndItsTimeOut) {
 
 TEST_F(Session, TheConnectionDialogsUserFlags) {
     session.DialogOpenedByOperator();
-    EXPECT_TRUE(link.openedByUser);
-    EXPECT_FALSE(link.hiddenByUser);
-
+    EXPECT_EQ(std::tie(link.openedByUser, link.hiddenByUser), std::tuple(true, false));
     session.DialogClosedByOperator(); // not synchronised: stays hidden when a port is tried
-    EXPECT_TRUE(link.hiddenByUser);
-    EXPECT_FALSE(link.openedByUser);
+    EXPECT_EQ(std::tie(link.openedByUser, link.hiddenByUser), std::tuple(false, true));
 
     session.MarkSynchronised();
     session.DialogClosedByOperator();

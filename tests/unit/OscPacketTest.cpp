@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <lo/lo.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace corvane::control;
@@ -68,19 +69,16 @@ TEST(OscPacket, AMessageKeepsItsAddressAndEveryArgumentByType) {
     ASSERT_EQ(p.messages.size(), 1u);
     const OscMessage& msg = p.messages[0];
     EXPECT_EQ(msg.address, "/corvane/picture/1/gamma");
-    ASSERT_EQ(msg.arguments.size(), 9u);
-    EXPECT_EQ(msg.arguments[0].type, 'i');
-    EXPECT_EQ(msg.arguments[0].integer, -7);
-    EXPECT_EQ(msg.arguments[1].type, 'f');
-    EXPECT_EQ(msg.arguments[1].real, 2.5);
-    EXPECT_EQ(msg.arguments[2].text, "off");
-    EXPECT_EQ(msg.arguments[3].type, 'T');
-    EXPECT_EQ(msg.arguments[4].type, 'F');
-    EXPECT_EQ(msg.arguments[5].integer, 1LL << 40);
-    EXPECT_EQ(msg.arguments[6].real, 0.125);
-    EXPECT_EQ(msg.arguments[7].type, 's') << "a symbol is a name like a string";
-    EXPECT_EQ(msg.arguments[7].text, "6500K");
-    EXPECT_EQ(msg.arguments[8].type, 'N') << "kept for the error it makes";
+    // Each argument's type, integer, real and text; a symbol is a name like a string, a nil is
+    // kept for the error it makes.
+    const std::vector<std::tuple<char, std::int64_t, double, std::string>> expected = {
+        {'i', -7, 0, ""},        {'f', 0, 2.5, ""},   {'s', 0, 0, "off"},   {'T', 0, 0, ""}, {'F', 0, 0, ""},
+        {'h', 1LL << 40, 0, ""}, {'d', 0, 0.125, ""}, {'s', 0, 0, "6500K"}, {'N', 0, 0, ""}};
+    ASSERT_EQ(msg.arguments.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const OscArgument& g = msg.arguments[i];
+        EXPECT_EQ(std::tie(g.type, g.integer, g.real, g.text), expected[i]) << i;
+    }
 
     const OscPacket bare = Decode(Serialise("/corvane/sync", lo_message_new()));
     ASSERT_TRUE(bare.Ok()) << bare.error;
@@ -125,9 +123,10 @@ TEST(OscPacket, ADamagedPacketIsRefusedWholeSayingWhy) {
         {"too many messages", Bundle(many), "more than"},
         {"larger than a cue", Bytes(kMaxOscPacketBytes + 4, 0), "larger than"},
     };
-    // A good first element, then one whose size runs past the packet's end: nothing of it runs.
+    // A good first element, then one whose size runs one word past the packet's end: nothing of
+    // it runs.
     Bytes overrun = Bundle({good});
-    Put32(overrun, 64);
+    Put32(overrun, static_cast<std::uint32_t>(good.size() + 4));
     overrun.insert(overrun.end(), good.begin(), good.end());
     cases.push_back({"an element longer than the packet", overrun, "wrong size"});
     Bytes zero = Bundle({good});
@@ -151,6 +150,13 @@ TEST(OscPacket, ADamagedPacketIsRefusedWholeSayingWhy) {
     EXPECT_TRUE(Decode(nested).Ok()) << Decode(nested).error;
     many.pop_back();
     EXPECT_EQ(Decode(Bundle(many)).messages.size(), kMaxOscMessagesPerPacket);
+    // So is a packet of exactly the largest size: a bundle (20 bytes to its element), the
+    // address (16), the type tags (4) and a text padded to 8152.
+    lo_message big = lo_message_new();
+    lo_message_add_string(big, std::string(kMaxOscPacketBytes - 44, 'x').c_str());
+    const Bytes largest = Bundle({Serialise("/corvane/input", big)});
+    ASSERT_EQ(largest.size(), kMaxOscPacketBytes);
+    EXPECT_TRUE(Decode(largest).Ok()) << Decode(largest).error;
 }
 
 } // namespace

@@ -26,68 +26,37 @@ OscArgument Bool(bool v) {
 }
 
 TEST(OscRequest, GoodMessagesBecomeTheOperationsOfTheHttpInterface) {
-    {
-        const ParsedRequest r = ParseOscMessage({"/corvane/input", {I(2)}});
-        ASSERT_TRUE(r.Ok()) << r.error.message;
-        EXPECT_EQ(std::get<SelectInput>(*r.operation).input, 1) << "inputs as the operator counts them";
-    }
-    {
-        const ParsedRequest r = ParseOscMessage({"/corvane/preset/recall", {F(10.0)}});
-        ASSERT_TRUE(r.Ok()) << r.error.message;
-        EXPECT_EQ(std::get<RecallPreset>(*r.operation).preset, 9) << "a whole float, as QLab may send";
-    }
-    {
-        const ParsedRequest r = ParseOscMessage({"/corvane/preset/load", {I(1)}});
-        ASSERT_TRUE(r.Ok()) << r.error.message;
-        EXPECT_EQ(std::get<LoadPresetSlot>(*r.operation).slot, 0);
-    }
+    const auto op = [](const OscMessage& m) {
+        const ParsedRequest r = ParseOscMessage(m);
+        EXPECT_TRUE(r.Ok()) << m.address << ": " << r.error.message;
+        return r.Ok() ? *r.operation : Operation{};
+    };
+    EXPECT_EQ(std::get<SelectInput>(op({"/corvane/input", {I(2)}})).input, 1)
+        << "inputs as the operator counts them";
+    EXPECT_EQ(std::get<RecallPreset>(op({"/corvane/preset/recall", {F(10.0)}})).preset, 9)
+        << "a whole float, as QLab may send";
+    EXPECT_EQ(std::get<LoadPresetSlot>(op({"/corvane/preset/load", {I(1)}})).slot, 0);
     for (const auto& [argument, on] : std::vector<std::pair<OscArgument, bool>>{
              {Bool(true), true}, {Bool(false), false}, {I(1), true}, {I(0), false}, {F(1.0), true}}) {
-        const ParsedRequest r = ParseOscMessage({"/corvane/layer/3/on", {argument}});
-        ASSERT_TRUE(r.Ok()) << r.error.message;
-        const SetLayer& layer = std::get<SetLayer>(*r.operation);
+        const SetLayer layer = std::get<SetLayer>(op({"/corvane/layer/3/on", {argument}}));
         EXPECT_EQ(layer.layer, 2);
         EXPECT_EQ(layer.on, on);
         EXPECT_FALSE(layer.window);
     }
-    {
-        const ParsedRequest r =
-            ParseOscMessage({"/corvane/layer/1/window", {I(125), I(198), I(1920), I(1080)}});
-        ASSERT_TRUE(r.Ok()) << r.error.message;
-        const SetLayer& layer = std::get<SetLayer>(*r.operation);
-        ASSERT_TRUE(layer.window);
-        EXPECT_EQ(layer.window->x, 125u);
-        EXPECT_EQ(layer.window->h, 1080u);
-        EXPECT_FALSE(layer.on);
-    }
-    {
-        const ParsedRequest r = ParseOscMessage({"/corvane/picture/4/brightness", {I(60)}});
-        ASSERT_TRUE(r.Ok()) << r.error.message;
-        const SetPicture& p = std::get<SetPicture>(*r.operation);
-        EXPECT_EQ(p.output, 3);
-        EXPECT_EQ(p.brightness, 60);
-        EXPECT_FALSE(p.contrast);
-    }
-    {
-        const ParsedRequest r = ParseOscMessage({"/corvane/picture/1/gamma", {F(2.2)}});
-        ASSERT_TRUE(r.Ok()) << r.error.message;
-        EXPECT_EQ(std::get<SetPicture>(*r.operation).gamma, 22) << "kept as tenths";
-    }
-    {
-        const ParsedRequest r = ParseOscMessage({"/corvane/picture/1/gamma", {S("off")}});
-        ASSERT_TRUE(r.Ok()) << r.error.message;
-        EXPECT_EQ(std::get<SetPicture>(*r.operation).gamma, 255);
-    }
-    {
-        const ParsedRequest r = ParseOscMessage({"/corvane/picture/2/colortemp", {S("6500K")}});
-        ASSERT_TRUE(r.Ok()) << r.error.message;
-        EXPECT_EQ(std::get<SetPicture>(*r.operation).colorTemp, 2);
-    }
-    {
-        const ParsedRequest r = ParseOscMessage({"/corvane/sync", {}});
-        ASSERT_TRUE(r.Ok()) << r.error.message;
-        EXPECT_TRUE(std::holds_alternative<Synchronise>(*r.operation));
-    }
+    const SetLayer window =
+        std::get<SetLayer>(op({"/corvane/layer/1/window", {I(125), I(198), I(1920), I(1080)}}));
+    ASSERT_TRUE(window.window);
+    EXPECT_EQ(window.window->x, 125u);
+    EXPECT_EQ(window.window->h, 1080u);
+    EXPECT_FALSE(window.on);
+    const SetPicture p = std::get<SetPicture>(op({"/corvane/picture/4/brightness", {I(60)}}));
+    EXPECT_EQ(p.output, 3);
+    EXPECT_EQ(p.brightness, 60);
+    EXPECT_FALSE(p.contrast);
+    EXPECT_EQ(std::get<SetPicture>(op({"/corvane/picture/1/gamma", {F(2.2)}})).gamma, 22) << "kept as tenths";
+    EXPECT_EQ(std::get<SetPicture>(op({"/corvane/picture/1/gamma", {S("off")}})).gamma, 255);
+    EXPECT_EQ(std::get<SetPicture>(op({"/corvane/picture/2/colortemp", {S("6500K")}})).colorTemp, 2);
+    EXPECT_TRUE(std::holds_alternative<Synchronise>(op({"/corvane/sync", {}})));
 }
 
 TEST(OscRequest, BadMessagesAreRefusedWithTheFieldAtFault) {

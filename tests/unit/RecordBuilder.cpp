@@ -21,6 +21,34 @@ RecordBuilder& RecordBuilder::LE24(int offset, std::uint32_t value) {
     return *this;
 }
 
+RecordBuilder& RecordBuilder::Bs(int offset, std::initializer_list<std::uint8_t> values) {
+    for (std::uint8_t v : values)
+        B(offset++, v);
+    return *this;
+}
+
+RecordBuilder& RecordBuilder::LE16s(int offset, std::initializer_list<std::uint32_t> values) {
+    for (std::uint32_t v : values) {
+        LE16(offset, v);
+        offset += 2;
+    }
+    return *this;
+}
+
+RecordBuilder& RecordBuilder::LE24s(int offset, std::initializer_list<std::uint32_t> values) {
+    for (std::uint32_t v : values) {
+        LE24(offset, v);
+        offset += 3;
+    }
+    return *this;
+}
+
+RecordBuilder& RecordBuilder::Text(int offset, std::string_view text) {
+    for (char c : text)
+        B(offset++, static_cast<std::uint8_t>(c));
+    return *this;
+}
+
 Frame RecordBuilder::Build() const {
     Frame f = m_frame;
     SealFrame(f);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace corvane;
@@ -48,42 +49,17 @@ struct ReplyCase {
 TEST_F(Dispatcher, EveryReplyCode) {
     const ReplyCase cases[] = {
         {"EDID timing of slot 2",
-         RecordBuilder(0xA2)
-             .B(6, 2)
-             .LE16(7, 100)
-             .LE16(9, 20)
-             .LE16(11, 1280)
-             .LE16(13, 720)
-             .LE16(15, 40)
-             .LE16(17, 5)
-             .LE16(19, 110)
-             .LE16(21, 5)
-             .LE16(23, 500)
-             .Build(),
+         RecordBuilder(0xA2).B(6, 2).LE16s(7, {100, 20, 1280, 720, 40, 5, 110, 5, 500}).Build(),
          {"send EdidPage DEVICE_REPLY(0xA2,2)"},
          [](const DeviceState& s, const LinkMembers&) {
              const EdidTiming& t = s.edidTimings[2];
-             EXPECT_EQ(t.hBlank, 100);
-             EXPECT_EQ(t.vBlank, 20);
-             EXPECT_EQ(t.hActive, 1280);
-             EXPECT_EQ(t.vActive, 720);
-             EXPECT_EQ(t.hSync, 40);
-             EXPECT_EQ(t.vSync, 5);
-             EXPECT_EQ(t.hFront, 110);
-             EXPECT_EQ(t.vFront, 5);
-             EXPECT_EQ(t.refreshX10, 500);
+             EXPECT_EQ(std::tie(t.hBlank, t.vBlank, t.hActive, t.vActive, t.hSync, t.vSync, t.hFront,
+                                t.vFront, t.refreshX10),
+                       std::tuple(100, 20, 1280, 720, 40, 5, 110, 5, 500));
              EXPECT_EQ(s.edidTimings[1].hActive, 1920);
          }},
         {"input status of input 2",
-         RecordBuilder(0xA3)
-             .B(6, 2)
-             .B(7, 1)
-             .LE16(8, 3840)
-             .LE16(10, 2160)
-             .LE16(12, 300)
-             .LE16(14, 2997)
-             .LE16(16, 6000)
-             .Build(),
+         RecordBuilder(0xA3).Bs(6, {2, 1}).LE16s(8, {3840, 2160, 300, 2997, 6000}).Build(),
          {"send MainWindow DEVICE_REPLY(0xA3,2)", "send FramePage DEVICE_REPLY(0xA3,0)"},
          [](const DeviceState& s, const LinkMembers&) {
              EXPECT_EQ(s.currentInput, 2u);
@@ -91,14 +67,12 @@ TEST_F(Dispatcher, EveryReplyCode) {
                  EXPECT_EQ(s.inputs[i].isCurrent, i == 2 ? 1 : 0);
                  EXPECT_EQ(s.inputs[i].signal, i == 2 ? 1 : 0);
              }
-             EXPECT_EQ(s.inputs[2].width, 3840);
-             EXPECT_EQ(s.inputs[2].height, 2160);
-             EXPECT_EQ(s.inputs[2].refreshX10, 300);
-             EXPECT_EQ(s.crop.inputFpsX100, 2997);
-             EXPECT_EQ(s.crop.outputFpsX100, 6000);
+             EXPECT_EQ(std::tie(s.inputs[2].width, s.inputs[2].height, s.inputs[2].refreshX10,
+                                s.crop.inputFpsX100, s.crop.outputFpsX100),
+                       std::tuple(3840, 2160, 300, 2997, 6000));
          }},
         {"versions",
-         RecordBuilder(0xA4).B(6, 0x0A).B(7, 0x01).B(8, 0xEF).B(9, 0xBE).Build(),
+         RecordBuilder(0xA4).Bs(6, {0x0A, 0x01, 0xEF, 0xBE}).Build(),
          {"send MiscPage DEVICE_REPLY(0xA4,10)"},
          [](const DeviceState& s, const LinkMembers&) {
              EXPECT_EQ(s.verPrimary, "010A");
@@ -106,199 +80,103 @@ TEST_F(Dispatcher, EveryReplyCode) {
          }},
         {"crop state of the DisplayPort group",
          RecordBuilder(0xA7)
-             .B(6, 3)
-             .B(7, 2)
-             .B(8, 1)
-             .LE16(9, 10)
-             .LE16(11, 20)
-             .LE16(13, 800)
-             .LE16(15, 600)
-             .LE16(17, 1920)
-             .LE16(19, 1080)
+             .Bs(6, {3, 2, 1})
+             .LE16s(9, {10, 20, 800, 600, 1920, 1080})
              .B(21, 0)
-             .LE16(22, 1)
-             .LE16(24, 2)
-             .LE16(26, 3)
-             .LE16(28, 4)
-             .LE16(30, 5)
-             .LE16(32, 6)
-             .B(34, 1)
-             .B(35, 1)
+             .LE16s(22, {1, 2, 3, 4, 5, 6})
+             .Bs(34, {1, 1})
              .Build(),
          {"send CropPage DEVICE_REPLY(0xA7,3)", "send EdidPage DEVICE_REPLY(0xA7,3)",
           "send MainWindow DEVICE_REPLY(0xA7,3)", "send FramePage DEVICE_REPLY(0xA7,2)",
           "send MiscPage DEVICE_REPLY(0xA7,0)"},
          [](const DeviceState& s, const LinkMembers&) {
-             EXPECT_EQ(s.crop.cropInput, 3);
-             EXPECT_EQ(s.crop.frameMode, 2u);
-             EXPECT_EQ(s.currentInput, 3u);
-             EXPECT_EQ(s.crop.rects[2].on, 1);
-             EXPECT_EQ(s.crop.rects[2].hStart, 10);
-             EXPECT_EQ(s.crop.rects[2].vTotal, 1080);
-             EXPECT_EQ(s.crop.rects[3].on, 0);
-             EXPECT_EQ(s.crop.rects[3].hStart, 1);
-             EXPECT_EQ(s.crop.rects[3].vTotal, 6);
-             EXPECT_EQ(s.crop.rects[0].hSize, 0); // the HDMI group is untouched
-             EXPECT_EQ(s.crop.inputBackup, 1);
+             const auto& r = s.crop.rects;
+             EXPECT_EQ(std::tie(s.crop.cropInput, s.crop.frameMode, s.currentInput, s.crop.inputBackup),
+                       std::tuple(3, 2u, 3u, 1));
+             EXPECT_EQ(std::tie(r[2].on, r[2].hStart, r[2].vTotal), std::tuple(1, 10, 1080));
+             EXPECT_EQ(std::tie(r[3].on, r[3].hStart, r[3].vTotal), std::tuple(0, 1, 6));
+             EXPECT_EQ(r[0].hSize, 0); // the HDMI group is untouched
          }},
         {"layer 1",
          RecordBuilder(0xA8)
-             .B(6, 1)
-             .B(7, 3)
-             .B(8, 1)
-             .LE16(9, 10)
-             .LE16(11, 20)
-             .LE16(13, 640)
-             .LE16(15, 360)
-             .LE16(17, 1280)
-             .LE16(19, 720)
-             .LE24(21, 59000)
-             .LE24(24, 70000)
-             .LE24(27, 999)
-             .LE24(30, 1)
+             .Bs(6, {1, 3, 1})
+             .LE16s(9, {10, 20, 640, 360, 1280, 720})
+             .LE24s(21, {59000, 70000, 999, 1})
              .B(33, 1)
              .Build(),
          {"send LayoutPage DEVICE_REPLY(0xA8,1)", "send LayerPage DEVICE_REPLY(0xA8,1)",
           "send MainWindow DEVICE_REPLY(0xA8,1)"},
          [](const DeviceState& s, const LinkMembers&) {
              const LayerInfo& l = s.layers[1];
-             EXPECT_EQ(l.source, 3u);
-             EXPECT_EQ(l.zoomOn, 1);
-             EXPECT_EQ(l.zoomX, 10);
-             EXPECT_EQ(l.zoomY, 20);
-             EXPECT_EQ(l.zoomW, 640);
-             EXPECT_EQ(l.zoomH, 360);
-             EXPECT_EQ(l.srcW, 1280);
-             EXPECT_EQ(l.srcH, 720);
-             EXPECT_EQ(l.x, 59000u);
-             EXPECT_EQ(l.y, 70000u);
-             EXPECT_EQ(l.w, 999u);
-             EXPECT_EQ(l.h, 1u);
-             EXPECT_EQ(l.visible, 1);
+             EXPECT_EQ(std::tie(l.source, l.zoomOn, l.zoomX, l.zoomY, l.zoomW, l.zoomH, l.srcW, l.srcH),
+                       std::tuple(3u, 1, 10, 20, 640, 360, 1280, 720));
+             EXPECT_EQ(std::tie(l.x, l.y, l.w, l.h, l.visible), std::tuple(59000u, 70000u, 999u, 1u, 1));
          }},
         {"edge blend of output 0",
          RecordBuilder(0xA9)
-             .B(6, 0)
-             .B(7, 0b10010110)
-             .B(8, 1)
-             .B(9, 2)
-             .LE16(10, 300)
-             .LE16(12, 400)
-             .B(14, 3)
-             .B(15, 4)
-             .LE16(16, 500)
-             .LE16(18, 600)
-             .B(20, 5)
-             .B(21, 6)
-             .LE16(22, 700)
-             .LE16(24, 800)
-             .B(26, 7)
-             .B(27, 8)
-             .LE16(28, 900)
-             .LE16(30, 1000)
+             .Bs(6, {0, 0b10010110, 1, 2})
+             .LE16s(10, {300, 400})
+             .Bs(14, {3, 4})
+             .LE16s(16, {500, 600})
+             .Bs(20, {5, 6})
+             .LE16s(22, {700, 800})
+             .Bs(26, {7, 8})
+             .LE16s(28, {900, 1000})
              .Build(),
          {"send FusePage DEVICE_REPLY(0xA9,0)"},
          [](const DeviceState& s, const LinkMembers&) {
              const auto& b = s.outputs[0].blend;
              // bits: 0 H1 enable, 1 H1 dir, 2 H2 en, 3 H2 dir, 4 V1 en, 5 V1 dir, 6 V2 en, 7 V2 dir
-             EXPECT_EQ(b[kSideH1].enable, 0);
-             EXPECT_EQ(b[kSideH1].direction, 1);
-             EXPECT_EQ(b[kSideH2].enable, 1);
-             EXPECT_EQ(b[kSideH2].direction, 0);
-             EXPECT_EQ(b[kSideV1].enable, 1);
-             EXPECT_EQ(b[kSideV1].direction, 0);
-             EXPECT_EQ(b[kSideV2].enable, 0);
-             EXPECT_EQ(b[kSideV2].direction, 1);
-             EXPECT_EQ(b[kSideH1].gamma, 1);
-             EXPECT_EQ(b[kSideH1].table, 2);
-             EXPECT_EQ(b[kSideH1].start, 300);
-             EXPECT_EQ(b[kSideH1].size, 400);
-             EXPECT_EQ(b[kSideV2].gamma, 7);
-             EXPECT_EQ(b[kSideV2].table, 8);
-             EXPECT_EQ(b[kSideV2].start, 900);
-             EXPECT_EQ(b[kSideV2].size, 1000);
+             EXPECT_EQ(std::tie(b[kSideH1].enable, b[kSideH1].direction, b[kSideH2].enable,
+                                b[kSideH2].direction, b[kSideV1].enable, b[kSideV1].direction,
+                                b[kSideV2].enable, b[kSideV2].direction),
+                       std::tuple(0, 1, 1, 0, 1, 0, 0, 1));
+             EXPECT_EQ(std::tie(b[kSideH1].gamma, b[kSideH1].table, b[kSideH1].start, b[kSideH1].size),
+                       std::tuple(1, 2, 300, 400));
+             EXPECT_EQ(std::tie(b[kSideV2].gamma, b[kSideV2].table, b[kSideV2].start, b[kSideV2].size),
+                       std::tuple(7, 8, 900, 1000));
          }},
         {"blend curve of output 1 only updates the curve",
          RecordBuilder(0xAA).B(6, 1).B(7, 9).B(22, 99).Build(),
          {"send FusePage DEVICE_REPLY(0xAA,1)"},
          [](const DeviceState& s, const LinkMembers& l) {
-             EXPECT_EQ(s.outputs[1].curve[0], 9);
-             EXPECT_EQ(s.outputs[1].curve[1], 0x55);
-             EXPECT_EQ(s.outputs[1].curve[15], 99);
+             EXPECT_EQ(std::tie(s.outputs[1].curve[0], s.outputs[1].curve[1], s.outputs[1].curve[15]),
+                       std::tuple(9, 0x55, 99));
              EXPECT_EQ(s.linkState, 0u);
              EXPECT_FALSE(l.connected);
          }},
         {"output 1",
          RecordBuilder(0xAB)
              .B(6, 1)
-             .LE24(7, 2045)
-             .LE24(10, 198)
-             .LE16(13, 1280)
-             .LE16(15, 720)
-             .LE16(17, 1)
-             .LE16(19, 2)
-             .LE16(21, 3)
-             .LE16(23, 4)
+             .LE24s(7, {2045, 198})
+             .LE16s(13, {1280, 720, 1, 2, 3, 4})
              .B(25, 9)
-             .LE16(26, 1366)
-             .LE16(28, 768)
+             .LE16s(26, {1366, 768})
              .B(30, 7)
              .Build(),
          {"send OutputPage DEVICE_REPLY(0xAB,11)", "send LayoutPage DEVICE_REPLY(0xAB,1)"},
          [](const DeviceState& s, const LinkMembers&) {
              const OutputInfo& o = s.outputs[1];
-             EXPECT_EQ(o.canvasX, 2045u);
-             EXPECT_EQ(o.canvasY, 198u);
-             EXPECT_EQ(o.width, 1280);
-             EXPECT_EQ(o.height, 720);
-             EXPECT_EQ(o.winX, 1);
-             EXPECT_EQ(o.winY, 2);
-             EXPECT_EQ(o.winW, 3);
-             EXPECT_EQ(o.winH, 4);
-             EXPECT_EQ(o.resIndex, 9u);
-             EXPECT_EQ(o.hActive, 1366);
-             EXPECT_EQ(o.vActive, 768);
-             EXPECT_EQ(o.resTag, 7u);
+             EXPECT_EQ(std::tie(o.canvasX, o.canvasY, o.width, o.height, o.winX, o.winY, o.winW, o.winH),
+                       std::tuple(2045u, 198u, 1280, 720, 1, 2, 3, 4));
+             EXPECT_EQ(std::tie(o.resIndex, o.hActive, o.vActive, o.resTag), std::tuple(9u, 1366, 768, 7u));
          }},
         {"picture of outputs 3 and 4",
          RecordBuilder(0xAC).B(6, 0x34).B(7, 1).B(17, 11).B(18, 12).B(28, 22).Build(),
          {"send PicturePage DEVICE_REPLY(0xAC,52)"},
          [](const DeviceState& s, const LinkMembers&) {
-             EXPECT_EQ(s.picture[2].brightness, 1);
-             EXPECT_EQ(s.picture[2].aux3, 11);
-             EXPECT_EQ(s.picture[3].brightness, 12);
-             EXPECT_EQ(s.picture[3].aux3, 22);
-             EXPECT_EQ(s.picture[0].brightness, 128);
+             EXPECT_EQ(std::tie(s.picture[2].brightness, s.picture[2].aux3, s.picture[3].brightness,
+                                s.picture[3].aux3, s.picture[0].brightness),
+                       std::tuple(1, 11, 12, 22, 128));
          }},
         {"picture of outputs 1 and 2",
-         RecordBuilder(0xAC)
-             .B(6, 0x12)
-             .B(7, 50)
-             .B(8, 60)
-             .B(9, 70)
-             .B(10, 3)
-             .B(11, 1)
-             .B(12, 2)
-             .B(13, 4)
-             .B(14, 5)
-             .B(15, 6)
-             .B(16, 7)
-             .B(17, 8)
-             .Build(),
+         RecordBuilder(0xAC).Bs(6, {0x12, 50, 60, 70, 3, 1, 2, 4, 5, 6, 7, 8}).Build(),
          {"send PicturePage DEVICE_REPLY(0xAC,18)"},
          [](const DeviceState& s, const LinkMembers&) {
              const PictureSettings& p = s.picture[0];
-             EXPECT_EQ(p.brightness, 50);
-             EXPECT_EQ(p.contrast, 60);
-             EXPECT_EQ(p.gamma, 70);
-             EXPECT_EQ(p.colorTemp, 3);
-             EXPECT_EQ(p.red, 1);
-             EXPECT_EQ(p.green, 2);
-             EXPECT_EQ(p.blue, 4);
-             EXPECT_EQ(p.aux0, 5);
-             EXPECT_EQ(p.aux1, 6);
-             EXPECT_EQ(p.aux2, 7);
-             EXPECT_EQ(p.aux3, 8);
+             EXPECT_EQ(std::tie(p.brightness, p.contrast, p.gamma, p.colorTemp, p.red, p.green, p.blue,
+                                p.aux0, p.aux1, p.aux2, p.aux3),
+                       std::tuple(50, 60, 70, 3, 1, 2, 4, 5, 6, 7, 8));
              EXPECT_EQ(s.picture[1].brightness, 0x55);
          }},
         {"picture with an unknown selector changes nothing",
@@ -314,24 +192,10 @@ TEST_F(Dispatcher, EveryReplyCode) {
         {"WiFi settings",
          RecordBuilder(0xB1)
              .B(6, 4)
-             .B(7, 'S')
-             .B(8, 'h')
-             .B(9, 'o')
-             .B(10, 'w')
-             .B(11, 'X')
+             .Text(7, "ShowX")
              .B(21, 8)
-             .B(22, '1')
-             .B(23, '2')
-             .B(24, '3')
-             .B(25, '4')
-             .B(26, '5')
-             .B(27, '6')
-             .B(28, '7')
-             .B(29, '8')
-             .B(34, 10)
-             .B(35, 0)
-             .B(36, 0)
-             .B(37, 254)
+             .Text(22, "12345678")
+             .Bs(34, {10, 0, 0, 254})
              .Build(),
          {"send WifiDialog DEVICE_REPLY(0xB1,0)"},
          [](const DeviceState& s, const LinkMembers&) {
@@ -343,10 +207,8 @@ TEST_F(Dispatcher, EveryReplyCode) {
          RecordBuilder(0xB2).B(6, 1).B(7, 0).B(18, 1).Build(),
          {"post MainWindow LINK_EVENT(0xB2,1)"},
          [](const DeviceState&, const LinkMembers& l) {
-             EXPECT_EQ(l.sysInfo[0], 1);
-             EXPECT_EQ(l.sysInfo[1], 0);
-             EXPECT_EQ(l.sysInfo[2], 0x55);
-             EXPECT_EQ(l.sysInfo[12], 1);
+             EXPECT_EQ(std::tie(l.sysInfo[0], l.sysInfo[1], l.sysInfo[2], l.sysInfo[12]),
+                       std::tuple(1, 0, 0x55, 1));
          }},
         {"ping while not synchronised", RecordBuilder(0xB3).Build(), {}, nullptr},
         {"code without a handler", RecordBuilder(0xA5).B(6, 1).Build(), {}, nullptr, 0},
@@ -367,21 +229,17 @@ TEST_F(Dispatcher, EveryReplyCode) {
     }
 }
 
-TEST_F(Dispatcher, WrongChecksumIsStillDecoded) {
+TEST_F(Dispatcher, ALayerRecordIsDecodedWhateverItsChecksumAndKeepsASourceOutsideTheInputs) {
     Frame r = RecordBuilder(0xA8).B(6, 0).B(7, 2).B(33, 1).Build();
     r[38] ^= 0x5A;
     r[0] = 0; // the magic is not read either
     EXPECT_EQ(Apply(r), 1);
-    EXPECT_EQ(state.layers[0].source, 2u);
-    EXPECT_EQ(state.layers[0].visible, 1);
-}
-
-TEST_F(Dispatcher, LayerSourceOutsideTheInputsKeepsTheSource) {
+    EXPECT_EQ(std::tie(state.layers[0].source, state.layers[0].visible), std::tuple(2u, 1));
     state.layers[2].source = 1;
-    EXPECT_EQ(Apply(RecordBuilder(0xA8).B(6, 2).B(7, 7).LE24(21, 4000).B(33, 1).Build()), 1);
-    EXPECT_EQ(state.layers[2].source, 1u);
-    EXPECT_EQ(state.layers[2].x, 4000u);
-    EXPECT_EQ(state.layers[2].visible, 1);
+    // 4 is one past the last input.
+    EXPECT_EQ(Apply(RecordBuilder(0xA8).B(6, 2).B(7, 4).LE24(21, 4000).B(33, 1).Build()), 1);
+    EXPECT_EQ(std::tie(state.layers[2].source, state.layers[2].x, state.layers[2].visible),
+              std::tuple(1u, 4000u, 1));
 }
 
 // An index outside 0..3 must not write outside the arrays: the record is ignored.
@@ -418,11 +276,9 @@ TEST_F(Dispatcher, CurveOfOutputThreeEndsTheSynchronisation) {
                               "post ConnectDialog DEVICE_REPLY(0,7)",
                               "send FusePage DEVICE_REPLY(0xAA,3)"};
     EXPECT_EQ(host.effects, expected);
-    EXPECT_EQ(state.linkState, 2u);
-    EXPECT_TRUE(link.connected);
-    EXPECT_TRUE(link.idle);
-    EXPECT_EQ(link.lastScanIndex, -1);
-    EXPECT_EQ(state.outputs[3].curve[0], 1);
+    EXPECT_EQ(
+        std::tie(state.linkState, link.connected, link.idle, link.lastScanIndex, state.outputs[3].curve[0]),
+        std::tuple(2u, true, true, -1, 1));
 
     // Opened by the operator: the connection dialog stays.
     host.effects.clear();
@@ -457,9 +313,7 @@ TEST_F(Dispatcher, BootLoaderAnnounce) {
                         "post MiscPage OPEN_UPGRADE(0,0)",
                         "pause 20"};
     EXPECT_EQ(host.effects, expected);
-    EXPECT_EQ(state.linkState, 2u);
-    EXPECT_TRUE(link.connected);
-    EXPECT_TRUE(link.idle);
+    EXPECT_EQ(std::tie(state.linkState, link.connected, link.idle), std::tuple(2u, true, true));
 
     // Already synchronised and the upgrade dialog open: only forwarded.
     host.effects.clear();
@@ -473,6 +327,7 @@ struct AckCase {
     const char* name;
     std::uint8_t op, status, arg;
     Effects between; // effects between "stop timer 1" and "start timer 1"
+    bool upgradeDialog = false;
 };
 
 TEST_F(Dispatcher, EveryAcknowledgement) {
@@ -488,6 +343,7 @@ TEST_F(Dispatcher, EveryAcknowledgement) {
         {"5 does nothing", 5, 1, 1, {}},
         {"6 does nothing", 6, 1, 1, {}},
         {"upgrade step without the dialog", 7, 0, 3, {}},
+        {"upgrade step to the open dialog", 7, 0, 3, {"send UpgradeDialog DEVICE_REPLY(7,3)"}, true},
         {"status", 8, 0, 0, {"post MainWindow LINK_EVENT(8,1)", "send FramePage DEVICE_REPLY(0xAE,8)"}},
         {"generic completion", 9, 0, 0, {"HideWait", "stop timer 2"}},
         {"WiFi success", 10, 1, 0, {"HideWait", "stop timer 2", "post MainWindow LINK_EVENT(10,1)"}},
@@ -504,8 +360,9 @@ TEST_F(Dispatcher, EveryAcknowledgement) {
     for (const AckCase& c : cases) {
         SCOPED_TRACE(c.name);
         host.effects.clear();
+        host.upgradeDialog = c.upgradeDialog;
         link.idle = true;
-        EXPECT_EQ(Apply(RecordBuilder(0xAE).B(6, c.op).B(7, c.status).B(8, c.arg).Build()), 1);
+        EXPECT_EQ(Apply(RecordBuilder(0xAE).Bs(6, {c.op, c.status, c.arg}).Build()), 1);
         Effects expected = {"stop timer 1"};
         expected.insert(expected.end(), c.between.begin(), c.between.end());
         expected.push_back("start timer 1 1000ms");
@@ -514,11 +371,19 @@ TEST_F(Dispatcher, EveryAcknowledgement) {
     }
 }
 
-TEST_F(Dispatcher, UpgradeStepAcknowledgementReachesTheOpenDialog) {
-    host.upgradeDialog = true;
-    Apply(RecordBuilder(0xAE).B(6, 7).B(7, 0).B(8, 3).Build());
-    const Effects expected = {"stop timer 1", "send UpgradeDialog DEVICE_REPLY(7,3)", "start timer 1 1000ms"};
-    EXPECT_EQ(host.effects, expected);
+// An output acknowledgement of `status`: the wait ends, each output named is redrawn on the
+// output page (10 + output) and the layout page, then the output page's preview.
+Effects OutputAckEffects(int status, std::initializer_list<int> outputs) {
+    Effects e = {"stop timer 1", "HideWait", "stop timer 2",
+                 "post MainWindow LINK_EVENT(0xAB," + std::to_string(status == 1 ? 0 : 1) + ")",
+                 "send OutputPage DEVICE_REPLY(0xAE," + std::to_string(status) + ")"};
+    for (int o : outputs) {
+        e.push_back("send OutputPage DEVICE_REPLY(0xAB," + std::to_string(10 + o) + ")");
+        e.push_back("send LayoutPage DEVICE_REPLY(0xAB," + std::to_string(o) + ")");
+    }
+    e.push_back("send OutputPage DEVICE_REPLY(0xAB,14)");
+    e.push_back("start timer 1 1000ms");
+    return e;
 }
 
 TEST_F(Dispatcher, OutputResolutionAcknowledgedForAllOutputs) {
@@ -530,33 +395,14 @@ TEST_F(Dispatcher, OutputResolutionAcknowledgedForAllOutputs) {
     Pick(2).row = 0;
     Pick(3).row = 42; // not a row of the list: left alone
     state.outputs[3].resIndex = 1;
-    Apply(RecordBuilder(0xAE).B(6, 0).B(7, 1).B(8, 4).Build());
-    const Effects expected = {"stop timer 1",
-                              "HideWait",
-                              "stop timer 2",
-                              "post MainWindow LINK_EVENT(0xAB,0)",
-                              "send OutputPage DEVICE_REPLY(0xAE,1)",
-                              "send OutputPage DEVICE_REPLY(0xAB,10)",
-                              "send LayoutPage DEVICE_REPLY(0xAB,0)",
-                              "send OutputPage DEVICE_REPLY(0xAB,11)",
-                              "send LayoutPage DEVICE_REPLY(0xAB,1)",
-                              "send OutputPage DEVICE_REPLY(0xAB,12)",
-                              "send LayoutPage DEVICE_REPLY(0xAB,2)",
-                              "send OutputPage DEVICE_REPLY(0xAB,13)",
-                              "send LayoutPage DEVICE_REPLY(0xAB,3)",
-                              "send OutputPage DEVICE_REPLY(0xAB,14)",
-                              "start timer 1 1000ms"};
-    EXPECT_EQ(host.effects, expected);
-    EXPECT_EQ(state.outputs[0].resIndex, 2u);
-    EXPECT_EQ(state.outputs[0].width, 1366);
-    EXPECT_EQ(state.outputs[0].vActive, 768);
-    EXPECT_EQ(state.outputs[1].resIndex, 9u);
-    EXPECT_EQ(state.outputs[1].width, 2000);
-    EXPECT_EQ(state.outputs[1].hActive, 2000);
-    EXPECT_EQ(state.outputs[1].height, 1000);
-    EXPECT_EQ(state.outputs[1].resTag, 5u);
-    EXPECT_EQ(state.outputs[2].width, 1920);
-    EXPECT_EQ(state.outputs[3].resIndex, 1u);
+    Apply(RecordBuilder(0xAE).Bs(6, {0, 1, 4}).Build());
+    EXPECT_EQ(host.effects, OutputAckEffects(1, {0, 1, 2, 3}));
+    const auto& o = state.outputs;
+    EXPECT_EQ(std::tie(o[0].resIndex, o[0].width, o[0].vActive), std::tuple(2u, 1366, 768));
+    EXPECT_EQ(std::tie(o[1].resIndex, o[1].width, o[1].hActive, o[1].height, o[1].resTag),
+              std::tuple(9u, 2000, 2000, 1000, 5u));
+    EXPECT_EQ(o[2].width, 1920);
+    EXPECT_EQ(o[3].resIndex, 1u);
 }
 
 TEST_F(Dispatcher, RefusedResolutionCopiesNothingThePagePicked) {
@@ -565,70 +411,37 @@ TEST_F(Dispatcher, RefusedResolutionCopiesNothingThePagePicked) {
     host.picks[2] = OutputPick{3, 0, 0, 0, 100.7, 200.2, 1919.9, -3.0};
     state.outputs[2].resIndex = 0;
     state.outputs[2].winW = 1920;
-    const OutputInfo before = state.outputs[2];
-    Apply(RecordBuilder(0xAE).B(6, 0).B(7, 0).B(8, 2).Build());
-    const Effects expected = {"stop timer 1",
-                              "HideWait",
-                              "stop timer 2",
-                              "post MainWindow LINK_EVENT(0xAB,1)",
-                              "send OutputPage DEVICE_REPLY(0xAE,0)",
-                              "send OutputPage DEVICE_REPLY(0xAB,12)",
-                              "send LayoutPage DEVICE_REPLY(0xAB,2)",
-                              "send OutputPage DEVICE_REPLY(0xAB,14)",
-                              "start timer 1 1000ms"};
-    EXPECT_EQ(host.effects, expected);
-    EXPECT_EQ(state.outputs[2].resIndex, before.resIndex);
-    EXPECT_EQ(state.outputs[2].width, before.width);
-    EXPECT_EQ(state.outputs[2].hActive, before.hActive);
-    EXPECT_EQ(state.outputs[2].winX, before.winX);
-    EXPECT_EQ(state.outputs[2].winW, before.winW);
+    const OutputInfo b = state.outputs[2];
+    Apply(RecordBuilder(0xAE).Bs(6, {0, 0, 2}).Build());
+    EXPECT_EQ(host.effects, OutputAckEffects(0, {2}));
+    const OutputInfo& a = state.outputs[2];
+    EXPECT_EQ(std::tie(a.resIndex, a.width, a.hActive, a.winX, a.winW),
+              std::tie(b.resIndex, b.width, b.hActive, b.winX, b.winW));
 }
 
 TEST_F(Dispatcher, OutputAcknowledgementNamingNoOutputOnlyEndsTheWait) {
-    Apply(RecordBuilder(0xAE).B(6, 0).B(7, 1).B(8, 9).Build());
-    const Effects expected = {"stop timer 1",
-                              "HideWait",
-                              "stop timer 2",
-                              "post MainWindow LINK_EVENT(0xAB,0)",
-                              "send OutputPage DEVICE_REPLY(0xAE,1)",
-                              "send OutputPage DEVICE_REPLY(0xAB,14)",
-                              "start timer 1 1000ms"};
-    EXPECT_EQ(host.effects, expected);
+    Apply(RecordBuilder(0xAE).Bs(6, {0, 1, 5}).Build()); // 4 is all of them, 5 none
+    EXPECT_EQ(host.effects, OutputAckEffects(1, {}));
 }
 
-TEST_F(Dispatcher, WifiTextsAreCutToTheirFields) {
-    RecordBuilder b(0xB1);
-    b.B(6, 40); // longer than the 14-byte field
-    for (int i = 7; i <= 20; ++i)
-        b.B(i, 'a' + (i - 7));
-    b.B(21, 200);
-    for (int i = 22; i <= 33; ++i)
-        b.B(i, '0' + (i - 22) % 10);
-    Apply(b.Build());
+TEST_F(Dispatcher, WifiTextsAreCutToTheirFieldsAndReadInCodePage936) {
+    // Lengths longer than the fields: 14 bytes of the name and 11 of the password are read.
+    Apply(RecordBuilder(0xB1).B(6, 40).Text(7, "abcdefghijklmn").B(21, 200).Text(22, "012345678901").Build());
     EXPECT_EQ(state.wifi.ssid, "abcdefghijklmn");
-    EXPECT_EQ(state.wifi.password, "01234567890") << "11 bytes of the password are read";
-}
+    EXPECT_EQ(state.wifi.password, "01234567890");
 
-TEST_F(Dispatcher, WifiTextsAreReadInCodePage936) {
     // "舞台" (stage) in GBK, then ASCII; the password cut at 11 bytes in the middle of a
-    // character, and a byte that starts no character.
-    const std::uint8_t stage[] = {0xCE, 0xE8, 0xCC, 0xA8};
-    RecordBuilder b(0xB1);
-    b.B(6, 6);
-    for (int i = 0; i < 4; ++i)
-        b.B(7 + i, stage[i]);
-    b.B(11, '-').B(12, '1');
-    b.B(21, 12);
-    for (int i = 22; i < 32; ++i)
-        b.B(i, 'p');
-    b.B(32, 0xCE).B(33, 0xE8); // the 11th byte is a lead byte, its second byte is cut off
-    Apply(b.Build());
+    // character (the 11th byte is a lead byte, its second byte is cut off).
+    Apply(RecordBuilder(0xB1)
+              .Bs(6, {6, 0xCE, 0xE8, 0xCC, 0xA8, '-', '1'})
+              .B(21, 12)
+              .Text(22, "pppppppppp")
+              .Bs(32, {0xCE, 0xE8})
+              .Build());
     EXPECT_EQ(state.wifi.ssid, "\xE8\x88\x9E\xE5\x8F\xB0-1");
     EXPECT_EQ(state.wifi.password, "pppppppppp\xEF\xBF\xBD");
-
-    RecordBuilder bad(0xB1);
-    bad.B(6, 3).B(7, 'a').B(8, 0xFF).B(9, 'b').B(21, 0);
-    Apply(bad.Build());
+    // A byte that starts no character.
+    Apply(RecordBuilder(0xB1).Bs(6, {3, 'a', 0xFF, 'b'}).B(21, 0).Build());
     EXPECT_EQ(state.wifi.ssid, "a\xEF\xBF\xBD"
                                "b");
     EXPECT_EQ(state.wifi.password, "");
