@@ -797,3 +797,13 @@ TEST_F(UndoTest, AStepTheProcessorHasSinceReportedOtherwiseIsDropped) {
     ASSERT_TRUE(Redo());
     EXPECT_FALSE(Redo()) << "the dropped step is no redo either";
 }
+
+// A replay names one of the four layers or outputs; anything past the last is refused unsent.
+TEST_F(UndoTest, AReplayPastTheLastLayerOrOutputIsRefused) {
+    for (const EditKind kind : {EditKind::Layer, EditKind::OutputWindow}) {
+        EXPECT_FALSE(replay.Resend(kind, kLayerCount));
+        EXPECT_FALSE(replay.Resend(kind, -1));
+    }
+    Drain();
+    EXPECT_TRUE(context.sent.empty());
+}
