@@ -232,8 +232,6 @@ protected:
                 frames.push_back(f);
         ASSERT_EQ(frames.size(), 1u) << "one layer command";
         EXPECT_EQ(frames[0], BuildLayerFrame(expected, n));
-        EXPECT_EQ(GetLE24(&frames[0][21]), l.x);
-        EXPECT_EQ(GetLE24(&frames[0][24]), l.y);
         const CCell* cell = layout->LayerCell(n);
         EXPECT_EQ(cell->devRect, DeviceRect(l));
         EXPECT_EQ(cell->Hidden(), l.visible == 0);
