@@ -1,5 +1,8 @@
 #include "layout/CanvasGeometry.h"
 
+#include "layout/CellDeviceRect.h"
+#include "layout/ZoomPreview.h"
+
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -61,6 +64,8 @@ TEST(CanvasGeometry, ResizeNeverBelowEightPixels) {
     const Rect cell{100, 100, 200, 160};
     EXPECT_EQ(ResizeByZone(cell, kZoneRight, {103, 130}), (Rect{100, 100, 108, 160}));
     EXPECT_EQ(ResizeByZone(cell, kZoneBottom, {150, 101}), (Rect{100, 100, 200, 108}));
+    EXPECT_EQ(ResizeByZone(cell, kZoneRight, {109, 130}), (Rect{100, 100, 109, 160}))
+        << "one past the minimum";
     // Edges may cross: dragging the left edge past the right one flips the rectangle.
     EXPECT_EQ(ResizeByZone(cell, kZoneLeft, {250, 130}), (Rect{200, 100, 250, 160}));
     EXPECT_EQ(ResizeByZone(cell, kZoneTopLeft, {90, 80}), (Rect{90, 80, 200, 160}));
@@ -234,6 +239,44 @@ TEST(CanvasGeometry, ZoomTurns) {
     EXPECT_DOUBLE_EQ(scale, 0.5);
     EXPECT_DOUBLE_EQ(ZoomStep(scale, true), 1.0);
     EXPECT_DOUBLE_EQ(ZoomStep(6.0, false), 6.5);
+}
+
+// The residues that bring a cell's control rectangle back to its device rectangle; a control
+// edge at 0 or 1 stands for device 0 and keeps no residue.
+TEST(CellDeviceRect, ResiduesAndTheCanvasOrigin) {
+    struct Case {
+        Rect control;
+        Rect device;
+        Residual residual;
+    };
+    const Case cases[] = {
+        {{0, 0, 160, 90}, {0, 0, 961, 545}, {0, 1, 0, 5}},
+        {{1, 1, 161, 91}, {7, 8, 967, 548}, {0, 0, 0, 0}},
+        {{10, 20, 170, 110}, {63, 122, 1023, 662}, {3, 0, 2, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control.left);
+        EXPECT_EQ(ResidualFor(c.control, c.device, kSix), c.residual);
+    }
+    EXPECT_EQ(OnCanvas({-5, -7, 10, 20}), (Rect{0, 0, 15, 27}));
+    EXPECT_EQ(OnCanvas({30, -4, 10, 6}), (Rect{10, 0, 30, 10})) << "normalised, then moved down";
+    EXPECT_EQ(OnCanvas({3, 4, 5, 6}), (Rect{3, 4, 5, 6}));
+}
+
+TEST(ZoomPreview, PreviewAndSourcePixels) {
+    EXPECT_EQ(PreviewLength(200, 960, 1920, 8), 100);
+    EXPECT_EQ(PreviewLength(200, 1, 1920, 8), 8) << "the drawable minimum";
+    EXPECT_EQ(PreviewLength(4, 1, 1920, 8), 4) << "the minimum never past the area";
+    EXPECT_EQ(PreviewLength(200, 5, 0, 8), 200) << "source unknown";
+    EXPECT_EQ(PreviewLength(0, 5, 1920, 8), 0);
+    EXPECT_EQ(PreviewOffset(200, 100, 480, 1920, 960), 50);
+    EXPECT_EQ(PreviewOffset(200, 200, 0, 1920, 1920), 0) << "no room";
+    EXPECT_EQ(SourceStart(1920, 960, 50, 200, 100), 480);
+    EXPECT_EQ(SourceStart(1920, 960, 150, 200, 100), 960) << "dragged past the preview's end";
+    EXPECT_EQ(SourceStart(1920, 960, -10, 200, 100), 0);
+    EXPECT_EQ(SourceStart(1920, 1920, 10, 200, 200), 0) << "no room";
+    EXPECT_EQ(SourceSize(100, 1920, 200), 960);
+    EXPECT_EQ(SourceSize(100, 1920, 0), 1920);
 }
 
 } // namespace

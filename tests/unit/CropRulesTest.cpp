@@ -135,6 +135,13 @@ TEST(CropRules, TheLimitsOfATypedValue) {
          1920,
          0,
          {0, 9000, 1920, 1080}},
+        // Exactly room for the smallest window after the start: the start stays.
+        {"Width, the smallest window fits",
+         CropField::Width,
+         {1888, 0, 1000, 1080},
+         1920,
+         1080,
+         {1888, 0, 32, 1080}},
         // A picture smaller than the smallest window: the whole picture.
         {"hTotal of 20", CropField::HStart, {5, 0, 32, 1080}, 20, 1080, {0, 0, 20, 1080}},
         // The boxes' own ranges.

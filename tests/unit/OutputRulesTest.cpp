@@ -198,9 +198,11 @@ TEST(OutputRules, ReportedResolutionBecomesThePick) {
     EXPECT_EQ(pick.customHeight, 1000);
     EXPECT_EQ(pick.customTag, 1u);
 
-    out.resIndex = 77;
-    TakeReportedResolution(pick, out);
-    EXPECT_EQ(pick.row, kCustomResolutionRow) << "a row outside the list is no pick";
+    for (const std::uint32_t outside : {static_cast<std::uint32_t>(kResolutionCount), 77u}) {
+        out.resIndex = outside; // the first index past the last row, and one far out
+        TakeReportedResolution(pick, out);
+        EXPECT_EQ(pick.row, kCustomResolutionRow) << "a row outside the list is no pick: " << outside;
+    }
 }
 
 namespace {

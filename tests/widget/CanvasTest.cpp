@@ -106,15 +106,6 @@ TEST(Canvas, AMoveReportsOnceAndKeepsTheDeviceSize) {
     EXPECT_EQ(host.canvas->DragModeNow(), 0u);
 }
 
-TEST(Canvas, DraggedBackAndReleasedReportsTheExactDeviceValues) {
-    CanvasHost host;
-    CCell* cell = host.canvas->AddLayerCell(960, 540, 0, 0, "Layer-1", 0);
-    EXPECT_EQ(cell->rect, (Rect{0, 0, 160, 90}));
-    Drag(host.canvas, {80, 40}, {{90, 50}, {95, 52}, {80, 40}});
-    EXPECT_EQ(cell->devRect, Dev(0, 0, 960, 540));
-    EXPECT_EQ(host.reports.size(), 1u);
-}
-
 TEST(Canvas, DraggingTheLeftEdgeMovesOnlyTheLeftDeviceEdge) {
     CanvasHost host;
     CCell* cell = host.canvas->AddLayerCell(1000, 600, 600, 300, "Layer-1", 0);
@@ -128,15 +119,6 @@ TEST(Canvas, DraggingTheLeftEdgeMovesOnlyTheLeftDeviceEdge) {
     EXPECT_EQ(cell->devRect.Width(), 994);
     EXPECT_EQ(cell->devRect.top, 300);
     EXPECT_EQ(host.reports, (Reports{{0, 0}}));
-}
-
-TEST(Canvas, AResizeStopsAtEightPixels) {
-    CanvasHost host;
-    CCell* cell = host.canvas->AddLayerCell(1000, 600, 600, 300, "Layer-1", 0);
-    Drag(host.canvas, {266, 149}, {{200, 120}, {104, 52}}); // bottom-right corner, nearly onto the top-left
-    EXPECT_EQ(cell->rect.Width(), 8);
-    EXPECT_EQ(cell->rect.Height(), 8);
-    EXPECT_EQ(cell->rect.left, 100);
 }
 
 TEST(Canvas, AnOutputsEdgeSelectsItButDoesNotResizeIt) {

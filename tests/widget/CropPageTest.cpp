@@ -238,37 +238,7 @@ TEST_F(CropPageTest, TheLimitsAsTyped) {
     EXPECT_EQ(state.crop.rects[0].hStart, 920);
     EXPECT_EQ(SentCrops(), (std::vector<SentCrop>{{0, 0, 1, 920, 0, 1000, 1080, 1920, 1080}}));
 
-    Type(CCropDlg::kHeightId, "1000");
-    Type(CCropDlg::kVStartId, "500");
-    EXPECT_EQ(Shown(CCropDlg::kVStartId), 80) << "at most vTotal - Height";
-    Type(CCropDlg::kWidthId, "1200");
-    EXPECT_EQ(Shown(CCropDlg::kWidthId), 1000) << "at most hTotal - H Start";
-    EXPECT_EQ(SentCrops().size(), 3u) << "the width was already 1000";
-    EXPECT_EQ(SentCrops().back(), (SentCrop{0, 0, 1, 920, 80, 1000, 1000, 1920, 1080}));
-
-    // The picture became smaller than the window (720p): no wrap below 0, the window fits.
-    state.crop.rects[0] = CropRect{1, 100, 50, 1720, 980, 1280, 720};
-    ReplyCrop(0);
-    Type(CCropDlg::kHStartId, "300");
-    EXPECT_EQ(Shown(CCropDlg::kHStartId), 0);
-    EXPECT_EQ(Shown(CCropDlg::kWidthId), 1280);
-    EXPECT_EQ(Shown(CCropDlg::kVStartId), 0);
-    EXPECT_EQ(Shown(CCropDlg::kHeightId), 720);
-    EXPECT_EQ(SentCrops().back(), (SentCrop{0, 0, 1, 0, 0, 1280, 720, 1280, 720}));
-
-    // Totals of 0 from the processor: only the boxes' ranges, nothing wraps.
-    state.crop.rects[0] = CropRect{1, 0, 0, 1920, 1080, 0, 0};
-    ReplyCrop(0);
-    Type(CCropDlg::kHStartId, "100");
-    EXPECT_EQ(Shown(CCropDlg::kHStartId), 100);
-    EXPECT_EQ(SentCrops().back(), (SentCrop{0, 0, 1, 100, 0, 1920, 1080, 0, 0}));
-    Type(CCropDlg::kWidthId, "12");
-    EXPECT_EQ(Shown(CCropDlg::kWidthId), 32) << "the box's minimum";
-    EXPECT_EQ(SentCrops().back().width, 32);
-    for (const SentCrop& c : SentCrops()) {
-        EXPECT_LE(c.hStart, 9999);
-        EXPECT_LE(c.vStart, 9999);
-    }
+    // The other limits, the smaller picture and totals of 0: CropRules.TheLimitsOfATypedValue.
 }
 
 TEST_F(CropPageTest, NothingIsSentWithoutTheLinkOrASignalOrForTheSameValue) {

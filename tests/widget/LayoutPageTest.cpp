@@ -239,28 +239,16 @@ TEST_F(LayoutPage, CtrlWheelZoomsAndThePlainWheelScrolls) {
     EXPECT_EQ(page->ScrollPosition().y(), lines * 10);
 }
 
+// The notches' arithmetic: CanvasGeometry.WheelTurnsCountInWholeNotches and ZoomTurns.
 TEST_F(LayoutPage, CtrlWheelZoomsOneStepPerNotchWhateverTheWheelSends) {
     // A fine wheel (a touchpad, a high-resolution mouse) sends a notch in several parts.
     for (int part = 0; part < 3; ++part)
         Wheel(40, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(page->ViewScale(), 5.5);
-    Wheel(100, Qt::ControlModifier);
-    EXPECT_DOUBLE_EQ(page->ViewScale(), 5.5) << "less than a notch is kept";
-    Wheel(20, Qt::ControlModifier);
-    EXPECT_DOUBLE_EQ(page->ViewScale(), 5.0);
     // Two notches in one event are two steps.
     Wheel(240, Qt::ControlModifier);
-    EXPECT_DOUBLE_EQ(page->ViewScale(), 4.0);
-    EXPECT_EQ(page->OutputCell(1)->rect.left, 480) << "cells placed again at 4.0";
-    // Turning back after part of a notch forward: the part is dropped, a whole notch backwards
-    // is one step back.
-    Wheel(100, Qt::ControlModifier);
-    Wheel(-30, Qt::ControlModifier);
-    EXPECT_DOUBLE_EQ(page->ViewScale(), 4.0);
-    Wheel(-90, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(page->ViewScale(), 4.5);
-    Wheel(-360, Qt::ControlModifier);
-    EXPECT_DOUBLE_EQ(page->ViewScale(), 6.0);
+    EXPECT_EQ(page->OutputCell(1)->rect.left, 427) << "cells placed again at 4.5";
 }
 
 TEST_F(LayoutPage, ScrollRequestsStayInsideTheArea) {

@@ -361,13 +361,9 @@ TEST_F(OutputPageTest, ArrangeInOneRowPlacesOutputsAndLayersThenEnds) {
     EXPECT_EQ(PageUnderTest().ArrangePattern(), 1);
     EXPECT_TRUE(Control<CHotSpot>(COutputDlg::kPatternFirst + 1)->isChecked());
     ASSERT_EQ(SentCodes(), (Log{"9 0", "9 1", "9 2", "9 3", "b0 0"}));
-    for (int k = 0; k < kOutputCount; ++k)
-        EXPECT_EQ(GetLE24(&context.sent[static_cast<std::size_t>(k)][7]),
-                  1920u * static_cast<std::uint32_t>(k));
+    // Where the pattern puts each output and layer: OutputRules.OneRowOfFourFullHdOutputs.
+    EXPECT_EQ(GetLE24(&context.sent[3][7]), 3u * 1920u);
     EXPECT_EQ(state.layers[0].w, 7680u);
-    EXPECT_EQ(state.layers[0].h, 1080u);
-    EXPECT_EQ(state.layers[0].visible, 1);
-    EXPECT_EQ(state.layers[1].y, 1080u + 540u);
     // The outputs' cells, then each layer's cell and command, in order.
     EXPECT_EQ(layout.log,
               (Log{"reply ab 0", "reply ab 1", "reply ab 2", "reply ab 3", "reply a8 0", "layout 0 0",
@@ -393,9 +389,6 @@ TEST_F(OutputPageTest, ArrangeWithoutAProcessorOnlyMovesTheCells) {
     EXPECT_TRUE(context.sent.empty());
     EXPECT_TRUE(context.waitTexts.empty());
     EXPECT_EQ(state.outputs[1].canvasY, 1080u);
-    EXPECT_EQ(state.outputs[2].canvasY, 1080u + 768u);
-    EXPECT_EQ(state.outputs[1].width, 1024);
-    EXPECT_EQ(state.layers[1].x, 1920u + 540u) << "parked right of the widest output";
     EXPECT_EQ(std::count(layout.log.begin(), layout.log.end(), "reply ab 2"), 1);
     EXPECT_EQ(blendPage.Count(WM_DEVICE_REPLY), 1) << "the blend page re-reads the sizes the pattern changed";
 

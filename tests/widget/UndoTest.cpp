@@ -232,8 +232,6 @@ protected:
                 frames.push_back(f);
         ASSERT_EQ(frames.size(), 1u) << "one layer command";
         EXPECT_EQ(frames[0], BuildLayerFrame(expected, n));
-        EXPECT_EQ(GetLE24(&frames[0][21]), l.x);
-        EXPECT_EQ(GetLE24(&frames[0][24]), l.y);
         const CCell* cell = layout->LayerCell(n);
         EXPECT_EQ(cell->devRect, DeviceRect(l));
         EXPECT_EQ(cell->Hidden(), l.visible == 0);
@@ -259,16 +257,10 @@ protected:
             if (f[6] == k)
                 frames.push_back(f);
         ASSERT_EQ(frames.size(), 1u) << "one output window command";
-        const Frame& f = frames[0];
-        EXPECT_EQ(GetLE24(&f[7]), o.canvasX);
-        EXPECT_EQ(GetLE24(&f[10]), o.canvasY);
-        EXPECT_EQ(GetLE16(&f[13]), o.width);
-        EXPECT_EQ(GetLE16(&f[15]), o.height);
-        EXPECT_EQ(GetLE16(&f[17]), o.winX);
-        EXPECT_EQ(GetLE16(&f[19]), o.winY);
-        EXPECT_EQ(GetLE16(&f[21]), o.winW);
-        EXPECT_EQ(GetLE16(&f[23]), o.winH);
-        EXPECT_EQ(f[25], o.resIndex) << "the row the output runs";
+        DeviceState expected = state;
+        expected.outputs[static_cast<std::size_t>(k)] = o;
+        EXPECT_EQ(frames[0], BuildOutputWindowFrame(expected, context.Picks(), k));
+        EXPECT_EQ(frames[0][25], o.resIndex) << "the row the output runs";
         const Rect cell = layout->OutputCell(k)->devRect;
         EXPECT_EQ(cell,
                   (Rect{static_cast<int>(o.canvasX), static_cast<int>(o.canvasY),
@@ -370,7 +362,6 @@ TEST_F(UndoTest, ArrowKeysInARowAreOneStepASecondApartTwo) {
             moved.push_back(state.layers[1]);
         }
         ASSERT_GT(moved.back().x, before.x);
-        ASSERT_EQ(SentSince(0, kCmdLayer).empty(), false);
         EXPECT_EQ(edits.History().UndoCount(), c.steps);
         // Undoing every step brings the layer back where the first press found it.
         for (std::size_t s = c.steps; s > 0; --s) {
@@ -796,4 +787,14 @@ TEST_F(UndoTest, AStepTheProcessorHasSinceReportedOtherwiseIsDropped) {
     EXPECT_FALSE(Undo());
     ASSERT_TRUE(Redo());
     EXPECT_FALSE(Redo()) << "the dropped step is no redo either";
+}
+
+// A replay names one of the four layers or outputs; anything past the last is refused unsent.
+TEST_F(UndoTest, AReplayPastTheLastLayerOrOutputIsRefused) {
+    for (const EditKind kind : {EditKind::Layer, EditKind::OutputWindow}) {
+        EXPECT_FALSE(replay.Resend(kind, kLayerCount));
+        EXPECT_FALSE(replay.Resend(kind, -1));
+    }
+    Drain();
+    EXPECT_TRUE(context.sent.empty());
 }
