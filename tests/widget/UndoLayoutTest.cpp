@@ -1,0 +1,249 @@
+// Undo and redo of the operator's edits through the real pages (the canvas, the layer page and
+// the output page here; the other pages in UndoPagesTest.cpp): each kind of step is done with
+// real mouse and key events, then undone and redone as Ctrl+Z / Ctrl+Shift+Z do (EditRecorder's
+// Undo / Redo). Each time the frames that leave carry the earlier (later) values as the pages'
+// builders make them, the state holds them and the page shows them. The main window is played by
+// the fake context, whose sends reach the recorder while synchronised; the recorder's clock is
+// the test's, so what coalesces is decided by the test.
+
+#include "UndoFixture.h"
+
+using namespace corvane;
+using namespace corvane::test;
+
+// ---- the canvas
+
+TEST_F(UndoTest, ALayerDraggedOnTheCanvasIsOneStepHoweverManyMoves) {
+    const LayerInfo before = state.layers[1];
+    const Rect cellBefore = layout->LayerCell(1)->rect;
+    Drag(Centre(1), Centre(1) + QPoint(60, 90), 12);
+    const LayerInfo after = state.layers[1];
+    ASSERT_FALSE(Same(before, after));
+    ASSERT_EQ(SentSince(0, kCmdLayer).size(), 1u) << "a drag sends once, at its end";
+    EXPECT_EQ(edits.History().UndoCount(), 1u);
+    EXPECT_EQ(edits.UndoText(), "Layer2");
+
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(layerPage->CurrentLayer(), 1u);
+    ExpectLayer(1, before);
+    EXPECT_EQ(layout->LayerCell(1)->rect, cellBefore);
+    EXPECT_EQ(edits.History().UndoCount(), 0u);
+    EXPECT_EQ(edits.RedoText(), "Layer2");
+    EXPECT_FALSE(Undo()) << "nothing more to undo";
+    EXPECT_EQ(context.sent.size(), mark);
+
+    ASSERT_TRUE(Redo());
+    ExpectLayer(1, after);
+    EXPECT_FALSE(Redo());
+    // The replays recorded nothing: one step, undone and redone again.
+    EXPECT_EQ(edits.History().UndoCount(), 1u);
+    ASSERT_TRUE(Undo());
+    ExpectLayer(1, before);
+}
+
+TEST_F(UndoTest, AGroupMoveOfTwoSelectedLayersIsOneStepThatPutsBothBack) {
+    // A band from the empty canvas below the outputs over both layers selects them.
+    Drag(QPoint(10, 300), QPoint(400, 40));
+    ASSERT_TRUE(layout->LayerCell(0)->Selected() && layout->LayerCell(1)->Selected());
+    EXPECT_EQ(edits.History().UndoCount(), 0u) << "selecting changes nothing";
+    const LayerInfo before0 = state.layers[0], before1 = state.layers[1];
+    Later();
+    Drag(Centre(1), Centre(1) + QPoint(30, 60), 8);
+    const LayerInfo after0 = state.layers[0], after1 = state.layers[1];
+    ASSERT_FALSE(Same(before0, after0));
+    ASSERT_FALSE(Same(before1, after1));
+    ASSERT_EQ(edits.History().UndoCount(), 1u) << "both layers, one step";
+    EXPECT_EQ(edits.UndoText(), "Layers");
+
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(layerPage->CurrentLayer(), 1u) << "the layer replayed last";
+    ExpectLayer(0, before0);
+    ExpectLayer(1, before1);
+    ASSERT_TRUE(Redo());
+    ExpectLayer(0, after0);
+    ExpectLayer(1, after1);
+}
+
+TEST_F(UndoTest, ArrowKeysInARowAreOneStepASecondApartTwo) {
+    const struct {
+        const char* name;
+        std::int64_t gapMs;
+        std::size_t steps;
+    } cases[] = {{"in a row", 200, 1}, {"a second apart", 1500, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Later();
+        QTest::mouseClick(&Canvas(), Qt::LeftButton, Qt::NoModifier, Centre(1));
+        Drain();
+        edits.History().Clear();
+        const LayerInfo before = state.layers[1];
+        std::vector<LayerInfo> moved;
+        for (int press = 0; press < 3; ++press) {
+            now += c.gapMs;
+            QTest::keyClick(&Canvas(), Qt::Key_Right);
+            Drain();
+            moved.push_back(state.layers[1]);
+        }
+        ASSERT_GT(moved.back().x, before.x);
+        EXPECT_EQ(edits.History().UndoCount(), c.steps);
+        // Undoing every step brings the layer back where the first press found it.
+        for (std::size_t s = c.steps; s > 0; --s) {
+            ASSERT_TRUE(Undo());
+            ExpectLayer(1, s == 1 ? before : moved[s - 2]);
+        }
+        EXPECT_FALSE(Undo());
+        for (std::size_t s = 0; s < c.steps; ++s)
+            ASSERT_TRUE(Redo());
+        ExpectLayer(1, moved.back());
+    }
+}
+
+// ---- the layer page
+
+TEST_F(UndoTest, LayerPageEditsAreEachAStep) {
+    const struct {
+        const char* name;
+        std::function<void()> act;
+    } cases[] = {
+        {"H Pos typed", [&] { Type(*layerPage, CLayerDlg::kHPosId, "2500"); }},
+        {"Height typed", [&] { Type(*layerPage, CLayerDlg::kHeightId, "700"); }},
+        {"display switched off", [&] { Click(*layerPage, CLayerDlg::kDisplaySwitchId); }},
+        {"display switched on", [&] { Click(*layerPage, CLayerDlg::kDisplaySwitchId); }},
+        {"zoom switched on", [&] { Click(*layerPage, CLayerDlg::kZoomSwitchId); }},
+        {"zoom width typed", [&] { Type(*layerPage, CLayerDlg::kHSizeId, "960"); }},
+        {"zoom start typed", [&] { Type(*layerPage, CLayerDlg::kHStartId, "400"); }},
+        {"zoom switched off", [&] { Click(*layerPage, CLayerDlg::kZoomSwitchId); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Later();
+        const std::size_t steps = edits.History().UndoCount();
+        const LayerInfo before = state.layers[1];
+        c.act();
+        Drain();
+        const LayerInfo after = state.layers[1];
+        ASSERT_FALSE(Same(before, after));
+        ASSERT_EQ(edits.History().UndoCount(), steps + 1);
+        ASSERT_TRUE(Undo());
+        EXPECT_EQ(layerPage->CurrentLayer(), 1u);
+        ExpectLayer(1, before);
+        ASSERT_TRUE(Redo());
+        ExpectLayer(1, after);
+    }
+    // Undone one after the other, in the order they were done.
+    std::size_t undone = 0;
+    while (Undo())
+        ++undone;
+    EXPECT_EQ(undone, std::size(cases));
+    const LayerInfo& l = state.layers[1];
+    EXPECT_EQ(std::tie(l.x, l.h, l.zoomX, l.zoomW, l.zoomOn, l.visible),
+              std::make_tuple(1920u, 540u, std::uint16_t{0}, std::uint16_t{1920}, std::uint8_t{0},
+                              std::uint8_t{1}));
+}
+
+// ---- the output page
+
+TEST_F(UndoTest, AnOutputsWindowTypedOnTheOutputPage) {
+    const OutputInfo before = state.outputs[2];
+    Click(*outputPage, COutputDlg::kOutputButtonFirst + 2);
+    Type(*outputPage, kBoxWinW, "1000");
+    const OutputInfo after = state.outputs[2];
+    ASSERT_EQ(after.winW, 1000);
+    ASSERT_EQ(edits.History().UndoCount(), 1u);
+    EXPECT_EQ(edits.UndoText(), "Output3 window");
+
+    Click(*outputPage, COutputDlg::kOutputButtonFirst); // the page shows another output meanwhile
+    ASSERT_TRUE(Undo());
+    ExpectOutputWindow(2, before);
+    Click(*outputPage, COutputDlg::kOutputButtonFirst + 2);
+    EXPECT_EQ(Shown(*outputPage, kBoxWinW), 1920);
+    ASSERT_TRUE(Redo());
+    ExpectOutputWindow(2, after);
+    EXPECT_EQ(Shown(*outputPage, kBoxWinW), 1000);
+}
+
+TEST_F(UndoTest, AnArrangementPatternIsOneStepForEveryOutputAndLayerItPlaced) {
+    std::array<OutputInfo, kOutputCount> outputsBefore = state.outputs;
+    std::array<LayerInfo, kLayerCount> layersBefore = state.layers;
+    Click(*outputPage, COutputDlg::kPatternFirst); // two by two
+    ASSERT_EQ(state.outputs[2].canvasY, 1080u);
+    std::array<OutputInfo, kOutputCount> outputsAfter = state.outputs;
+    std::array<LayerInfo, kLayerCount> layersAfter = state.layers;
+    ASSERT_FALSE(Same(layersBefore[0], layersAfter[0]));
+    ASSERT_EQ(edits.History().UndoCount(), 1u);
+    EXPECT_EQ(edits.UndoText(), "Arrange outputs");
+    context.HideWait(); // the processor answered the arrangement
+
+    ASSERT_TRUE(Undo());
+    for (int k = 0; k < kOutputCount; ++k)
+        ExpectOutputWindow(k, outputsBefore[static_cast<std::size_t>(k)]);
+    for (int l = 0; l < kLayerCount; ++l)
+        ExpectLayer(l, layersBefore[static_cast<std::size_t>(l)]);
+    ASSERT_TRUE(Redo());
+    for (int k = 0; k < kOutputCount; ++k)
+        ExpectOutputWindow(k, outputsAfter[static_cast<std::size_t>(k)]);
+    for (int l = 0; l < kLayerCount; ++l)
+        ExpectLayer(l, layersAfter[static_cast<std::size_t>(l)]);
+}
+
+TEST_F(UndoTest, AnAppliedResolutionIsUndoneThroughTheOutputPageWithItsWait) {
+    ReplyDispatcher dispatcher(state, context.session, context, &context.picks);
+    // The processor runs it: the dispatcher copies what the page picked, then the recorder sees it.
+    const auto acknowledge = [&](std::uint8_t which) {
+        const Frame ack = Record(kReplyAck, kAckOutput, 1, which);
+        dispatcher.OnDeviceRecord(ack.data());
+        edits.Reported(ack.data());
+        Drain();
+    };
+    const OutputInfo before = state.outputs[1];
+    Click(*outputPage, COutputDlg::kOutputButtonFirst + 1);
+    SendWindowMessage(outputPage.get(), WM_ITEM_PICKED, COutputDlg::kResolutionListId, 2); // 1366 x 768
+    Drain();
+    {
+        MessageBoxAnswerer one(CMessageboxDlg::kRightId); // this output only
+        Click(*outputPage, COutputDlg::kApplyId);
+        ASSERT_EQ(one.boxes.size(), 1u);
+    }
+    ASSERT_TRUE(outputPage->ApplyBusy());
+    acknowledge(1);
+    ASSERT_FALSE(outputPage->ApplyBusy());
+    const OutputInfo after = state.outputs[1];
+    ASSERT_EQ(after.resIndex, 2u);
+    ASSERT_EQ(after.width, 1366);
+    EXPECT_EQ(edits.UndoText(), "Output2 resolution");
+    context.waitTexts.clear();
+
+    ASSERT_TRUE(Undo()) << "one undo takes the whole Apply back";
+    const std::vector<Frame> resolution = SentSince(mark, kCmdOutputResolution);
+    ASSERT_EQ(resolution.size(), 1u);
+    EXPECT_EQ(resolution[0][6], 1) << "output 2";
+    EXPECT_EQ(resolution[0][7], 0) << "the row it ran before";
+    EXPECT_EQ(GetLE16(&resolution[0][8]), 1920);
+    EXPECT_EQ(GetLE16(&resolution[0][10]), 1080);
+    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set Output Resolution..."});
+    EXPECT_TRUE(outputPage->ApplyBusy());
+    EXPECT_EQ(outputPage->CurrentOutput(), 1u);
+    EXPECT_EQ(outputPage->Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(), 0);
+    EXPECT_EQ(state.outputs[1].resIndex, 0u);
+    EXPECT_EQ(WindowFields(state.outputs[1]), WindowFields(before)) << "the window it had";
+    EXPECT_EQ(SentSince(mark, kCmdOutputWindow).size(), 1u);
+    ExpectOutputWindow(1, before);
+    acknowledge(1);
+    EXPECT_FALSE(outputPage->ApplyBusy());
+    EXPECT_EQ(state.outputs[1].width, 1920);
+    EXPECT_EQ(edits.History().UndoCount(), 0u) << "the acknowledgement of an undo is no step";
+
+    context.waitTexts.clear();
+    ASSERT_TRUE(Redo());
+    const std::vector<Frame> again = SentSince(mark, kCmdOutputResolution);
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_EQ(again[0][7], 2);
+    EXPECT_EQ(GetLE16(&again[0][8]), 1366);
+    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set Output Resolution..."});
+    acknowledge(1);
+    EXPECT_EQ(state.outputs[1].resIndex, 2u);
+    EXPECT_EQ(WindowFields(state.outputs[1]), WindowFields(after));
+    EXPECT_EQ(outputPage->Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(), 2);
+    EXPECT_EQ(edits.History().UndoCount(), 1u);
+    EXPECT_EQ(edits.History().RedoCount(), 0u);
+}
