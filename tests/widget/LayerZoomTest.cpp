@@ -1,0 +1,207 @@
+// The layer page's zoom window with real mouse and key events: switched on, typed, dragged in
+// the preview, kept inside its source (the fixture: LayerPageFixture.h).
+
+#include "LayerPageFixture.h"
+
+using namespace corvane;
+using namespace corvane::test;
+
+TEST_F(LayerPageTest, ZoomIsNotSwitchedOnOverTheCurrentInputsCrop) {
+    MessageBoxAnswerer answerer;
+    auto* zoomSwitch = Control<CGdipButton>(CLayerDlg::kZoomSwitchId);
+    state.currentInput = 2;
+    state.crop.rects[2].on = 1;
+    ChooseLayer(1);
+    Click(CLayerDlg::kZoomSwitchId);
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].title, "Layer Settings");
+    EXPECT_EQ(answerer.boxes[0].message, "Crop is open!");
+    EXPECT_FALSE(zoomSwitch->isChecked());
+    EXPECT_EQ(state.layers[1].zoomOn, 0);
+    EXPECT_FALSE(Control(CLayerDlg::kHStartId)->isEnabled());
+    EXPECT_TRUE(SentToLayout().empty());
+
+    // A crop of another input does not stand in the way.
+    state.crop.rects[2].on = 0;
+    state.crop.rects[0].on = 1;
+    Click(CLayerDlg::kZoomSwitchId);
+    EXPECT_TRUE(zoomSwitch->isChecked());
+    EXPECT_EQ(state.layers[1].zoomOn, 1);
+    EXPECT_TRUE(Control(CLayerDlg::kHStartId)->isEnabled());
+    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(1)});
+
+    // Switching zoom off is always possible, crop or not.
+    state.crop.rects[2].on = 1;
+    host.layout.received.clear();
+    Click(CLayerDlg::kZoomSwitchId);
+    EXPECT_FALSE(zoomSwitch->isChecked());
+    EXPECT_EQ(state.layers[1].zoomOn, 0);
+    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(1)});
+    EXPECT_EQ(answerer.boxes.size(), 1u);
+
+    // An input number the processor never uses has no crop.
+    state.currentInput = 7;
+    Click(CLayerDlg::kZoomSwitchId);
+    EXPECT_EQ(state.layers[1].zoomOn, 1);
+    EXPECT_EQ(answerer.boxes.size(), 1u);
+}
+
+TEST_F(LayerPageTest, ZoomBoxesPlaceTheZoomWindow) {
+    SwitchZoomOn(0);
+    const Rect area = Page().PreviewArea(); // 272 x 153
+    Type(CLayerDlg::kHSizeId, "960");
+    EXPECT_EQ(state.layers[0].zoomW, 960);
+    EXPECT_EQ(Page().ZoomRect().left, area.left);
+    EXPECT_EQ(Page().ZoomRect().Width(), 136);
+    Type(CLayerDlg::kHStartId, "1500"); // at most 1920 - 960
+    EXPECT_EQ(Shown(CLayerDlg::kHStartId), 960);
+    EXPECT_EQ(state.layers[0].zoomX, 960);
+    EXPECT_EQ(Page().ZoomRect().right, area.right);
+    Type(CLayerDlg::kVSizeId, "540");
+    EXPECT_EQ(state.layers[0].zoomH, 540);
+    EXPECT_EQ(Page().ZoomRect().Height(), 77); // 76.5 rounded
+    Type(CLayerDlg::kVStartId, "540");
+    EXPECT_EQ(state.layers[0].zoomY, 540);
+    EXPECT_EQ(Page().ZoomRect().bottom, area.bottom);
+    EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Command(0), Command(0), Command(0), Command(0)}));
+}
+
+TEST_F(LayerPageTest, DraggingTheZoomWindowMovesItsStartAndStaysInThePreview) {
+    LayerInfo& l = state.layers[0];
+    l.zoomW = 960;
+    l.zoomH = 540;
+    SwitchZoomOn(0);
+    const Rect area = Page().PreviewArea();
+    const Rect before = Page().ZoomRect();
+    EXPECT_EQ(before, (Rect{area.left, area.top, area.left + 136, area.top + 76}));
+    const QPoint grab(before.left + 60, before.top + 30);
+    Drag(grab, {grab + QPoint(30, 0), grab + QPoint(68, 0)});
+    EXPECT_EQ(Page().ZoomRect(), before.Offset(68, 0));
+    EXPECT_EQ(l.zoomX, 480); // (1920 - 960) * 68 / (272 - 136)
+    EXPECT_EQ(l.zoomY, 0);
+    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
+
+    // Far past the corner of the preview: the window stops at it.
+    host.layout.received.clear();
+    const QPoint again(Page().ZoomRect().left + 60, Page().ZoomRect().top + 30);
+    Drag(again, {again + QPoint(400, 300)});
+    EXPECT_EQ(Page().ZoomRect().right, area.right);
+    EXPECT_EQ(Page().ZoomRect().bottom, area.bottom);
+    EXPECT_EQ(l.zoomX, 960);
+    EXPECT_EQ(l.zoomY, 540);
+    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
+}
+
+TEST_F(LayerPageTest, AZoomWindowDraggedNarrowKeeps32SourcePixels) {
+    const struct {
+        const char* name;
+        int pressDx, pressDy; // from the preview's top-left / bottom-right, see below
+        bool fromRight, fromBottom;
+        QPoint to;
+        int zoomX, zoomW, zoomH;
+    } cases[] = {
+        // The right edge dragged onto the left one.
+        {"right edge", -2, 70, true, false, {0, 70}, 0, 32, 1080},
+        // The left edge dragged onto the right one: the widened window is pushed back inside.
+        {"left edge", 2, 70, false, false, {400, 70}, 1888, 32, 1080},
+        // The bottom-right corner dragged past the top-left corner.
+        {"corner", -2, -2, true, true, {-50, -50}, 0, 32, 32},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        state.layers[0] = LayerInfo{};
+        SwitchZoomOn(0);
+        host.layout.received.clear();
+        const Rect area = Page().PreviewArea();
+        const QPoint press((c.fromRight ? area.right : area.left) + c.pressDx,
+                           (c.fromBottom ? area.bottom : area.top) + c.pressDy);
+        const QPoint to = QPoint(area.left, area.top) + c.to;
+        Drag(press, {press + (to - press) / 2, to});
+        const LayerInfo& l = state.layers[0];
+        EXPECT_EQ(l.zoomX, c.zoomX);
+        EXPECT_EQ(l.zoomW, c.zoomW);
+        EXPECT_EQ(l.zoomH, c.zoomH);
+        EXPECT_EQ(Shown(CLayerDlg::kHSizeId), 32);
+        EXPECT_EQ(Page().ZoomRect().Width(), area.Width() * 32 / 1920); // the preview's 32 pixels
+        EXPECT_GE(Page().ZoomRect().left, area.left);
+        EXPECT_LE(Page().ZoomRect().right, area.right);
+        EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
+        EXPECT_EQ(Page().PreviewDrag(), 0u);
+    }
+}
+
+// A zoom window near the end of the source that a size of at least 32 would carry past it:
+// the start gives way, so that the window ends with the source (the rule's other cases:
+// CanvasGeometry.ATypedZoomSizeMovesTheStartBackOnlyWhenItMust).
+TEST_F(LayerPageTest, ATypedSizeWithoutRoomAfterTheStartMovesTheStartBack) {
+    const struct {
+        const char* name;
+        bool horizontal;
+        std::uint16_t start, size; // as the processor reported them (1920 x 1080 source)
+        const char* typed;
+        int newStart;
+    } cases[] = {
+        {"HSize, window at the end", true, 1900, 20, "100", 1888},
+        {"HSize, window reported past the end", true, 1900, 1920, "100", 1888},
+        {"VSize, window reported past the end", false, 1060, 1080, "40", 1048},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LayerInfo& l = state.layers[0];
+        l = LayerInfo{}; // 1920 x 1080, the whole source
+        (c.horizontal ? l.zoomX : l.zoomY) = c.start;
+        (c.horizontal ? l.zoomW : l.zoomH) = c.size;
+        SwitchZoomOn(0);
+        host.layout.received.clear();
+        const int sizeBox = c.horizontal ? CLayerDlg::kHSizeId : CLayerDlg::kVSizeId;
+        const int startBox = c.horizontal ? CLayerDlg::kHStartId : CLayerDlg::kVStartId;
+        Type(sizeBox, c.typed);
+        EXPECT_EQ(Shown(sizeBox), 32);
+        EXPECT_EQ(Shown(startBox), c.newStart);
+        EXPECT_EQ(c.horizontal ? l.zoomW : l.zoomH, 32);
+        EXPECT_EQ(c.horizontal ? l.zoomX : l.zoomY, c.newStart);
+        EXPECT_LE(l.zoomX + l.zoomW, 1920);
+        EXPECT_LE(l.zoomY + l.zoomH, 1080);
+        const Rect area = Page().PreviewArea();
+        const Rect z = Page().ZoomRect();
+        EXPECT_EQ(c.horizontal ? z.right : z.bottom, c.horizontal ? area.right : area.bottom)
+            << "the window is drawn at the source's end";
+        EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
+    }
+}
+
+TEST_F(LayerPageTest, AZoomWindowWidenedAtTheSourcesEndStaysInsideIt) {
+    // The processor reports a window of 10 x 10 pixels near the source's end; a click on it
+    // widens it to 32 x 32 on release, and its start must leave room for them.
+    LayerInfo& l = state.layers[0]; // 1920 x 1080
+    l.zoomX = 1895;
+    l.zoomW = 10;
+    l.zoomY = 1055;
+    l.zoomH = 10;
+    SwitchZoomOn(0);
+    const Rect area = Page().PreviewArea();
+    const Rect before = Page().ZoomRect();
+    ASSERT_LT(before.right + 2, area.right) << "short of the preview's end";
+    ASSERT_LT(before.bottom + 2, area.bottom);
+    const QPoint on(before.left + 1, before.top + 1);
+    Drag(on, {});
+    EXPECT_EQ(l.zoomW, 32);
+    EXPECT_EQ(l.zoomH, 32);
+    EXPECT_EQ(l.zoomX, 1888);
+    EXPECT_EQ(l.zoomY, 1048);
+    EXPECT_EQ(Shown(CLayerDlg::kHStartId), 1888);
+    EXPECT_EQ(Shown(CLayerDlg::kVStartId), 1048);
+    EXPECT_EQ(Page().ZoomRect().right, area.right);
+    EXPECT_EQ(Page().ZoomRect().bottom, area.bottom);
+    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
+}
+
+TEST_F(LayerPageTest, TheZoomWindowStaysWhileZoomIsOff) {
+    state.layers[0].zoomW = 960;
+    ChooseLayer(0);
+    const Rect before = Page().ZoomRect();
+    Drag(QPoint(before.left + 60, before.top + 30), {QPoint(before.left + 120, before.top + 30)});
+    EXPECT_EQ(Page().ZoomRect(), before);
+    EXPECT_EQ(state.layers[0].zoomX, 0);
+    EXPECT_TRUE(SentToLayout().empty());
+}
