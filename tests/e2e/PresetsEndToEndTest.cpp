@@ -259,40 +259,6 @@ TEST_F(PresetsEndToEnd, AFileThatIsNoGoodPresetIsSentAsItIsAndTheProcessorsRefus
     EXPECT_EQ(h.LinkState(), kLinkSynchronised);
 }
 
-TEST_F(PresetsEndToEnd, QuickSetSendsTheChoiceAndTheProcessorArrangesItsLayers) {
-    h.Main().SelectPage(kQuickSet, 0);
-    auto* page = static_cast<CQuicksetDlg*>(h.Main().Pages().Find(Window::QuickSetPage));
-    ASSERT_TRUE(page->isVisible());
-    QTest::mouseClick(page, Qt::LeftButton, {}, page->PictureRect(2).center());
-    ASSERT_EQ(page->Selection(), 2);
-    h.Main().WaitOverlay()->SetWaitText({});
-    Click(page, CQuicksetDlg::kSendId);
-    EXPECT_EQ(h.Main().WaitOverlay()->WaitText(), "Waiting Data Set...");
-    ASSERT_TRUE(WaitEnded()) << "the processor's acknowledgement ends the wait";
-    std::vector<Frame> recalls;
-    m_sim->Inspect([&](const sim::ProcessorModel& m) {
-        for (const Frame& f : m.ReceivedCommands())
-            if (FrameCode(f.data()) == kCmdLoadPreset)
-                recalls.push_back(f);
-    });
-    ASSERT_EQ(recalls.size(), 1u);
-    EXPECT_EQ(recalls[0][6], 2);
-    EXPECT_EQ(recalls[0], BuildPresetRecallFrame(2));
-    // Four full-width rows, reported to the application.
-    const DeviceState sim = SimState(*m_sim);
-    EXPECT_TRUE(h.WaitFor(
-        [&] {
-            for (std::size_t i = 0; i < 4; ++i)
-                if (h.App().state.layers[i].y != sim.layers[i].y || h.App().state.layers[i].visible != 1)
-                    return false;
-            return true;
-        },
-        kAnswerTimeoutMs));
-    EXPECT_EQ(sim.layers[1].x, sim.layers[0].x);
-    EXPECT_GT(sim.layers[1].y, sim.layers[0].y);
-    EXPECT_TRUE(h.messages.empty());
-}
-
 // A preset of the processor holding another layout, recalled by the quick set page: the processor
 // answers with its layers and the acknowledgement only, so the window asks for the state and
 // shows the whole layout - the outputs' places too - before the wait ends.

@@ -171,22 +171,6 @@ TEST_F(UpgradeEndToEnd, FpgaAndMcuReachTheProcessorByteForByte) {
     EXPECT_EQ(h.LinkState(), kLinkSynchronised) << "the keep-alive watch came back after the transfer";
 }
 
-TEST_F(UpgradeEndToEnd, AMissingFpgaResultEndsTheRunBeforeTheMcu) {
-    sim::Faults faults;
-    faults.upgrade.noResult = true;
-    Start(faults);
-    Choose(0, WriteImage("FPGA.bin", Pattern(8 * 1024, 3)));
-    Choose(1, WriteImage("MCU.bin", Pattern(4 * 1024, 4)));
-    Click(CUpdataDlg::kStartId);
-    ASSERT_TRUE(h.WaitFor([&] { return !h.messages.empty(); }, kRunTimeoutMs));
-    EXPECT_EQ(h.messages, std::vector<std::string>{"Tips: Upgrade failed,Restart The Machine"});
-    EXPECT_EQ(CommandsWithCode(*m_sim, kCmdAnnounceImage), 1u) << "the MCU image is never announced";
-    EXPECT_TRUE(SimImage(*m_sim, sim::Target::Mcu).empty());
-    std::uint64_t packets = 0;
-    m_sim->Inspect([&](const sim::ProcessorModel& m) { packets = m.PacketsReceived(); });
-    EXPECT_EQ(packets, 8u);
-}
-
 TEST_F(UpgradeEndToEnd, APulledCableDuringTheTransferIsReported) {
     sim::Faults faults;
     faults.vanishAfterPackets = 10;

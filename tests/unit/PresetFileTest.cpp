@@ -258,6 +258,10 @@ TEST(PresetFileCheck, EachFaultIsFoundAndNamed) {
         {"version", 11, "version WRONG"},
         {"count", 13, "count 88"},
         {"zeros", 1000, "zeros WRONG"},
+        // The first and the last byte of the zero fill, right after the last record and
+        // right before the checksum.
+        {"first zero", 950, "zeros WRONG"},
+        {"last zero", 1037, "zeros WRONG"},
         {"checksum", 1038, "checksum WRONG"},
         {"record magic", 14 + 39 * 4, "4:0009/magic"},
         {"record checksum", 14 + 39 * 7 + 38, "7:0006/checksum"},

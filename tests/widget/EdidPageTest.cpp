@@ -141,121 +141,50 @@ TEST_F(EdidPageTest, AdvancedShowsTheSixBoxesAndSendsTheFullTiming) {
     EXPECT_EQ(Values(TimingIn(Last())), (std::array<int, 9>{200, 45, 1920, 1080, 44, 4, 148, 4, 600}));
 }
 
-TEST_F(EdidPageTest, TheRulesCorrectTheBoxAsTypedAndChangeNothingElse) {
+// The rules themselves are the unit table's; here one pass through each wiring path: a typed
+// box corrected by its range and its neighbours, a report shown as it came, and Apply sending
+// the reported timing as it is or with its rate lowered to fit the pixel rate.
+TEST_F(EdidPageTest, TypedBoxesFollowTheRulesReportsAreShownAsTheyCameAndApplyFitsThePixelRate) {
     Connect();
     PageUnderTest();
     Click(Page::kAdvancedId);
     const EdidTiming before = state.edidTimings[0];
-
-    Type(F::HActive, "1921");
-    EXPECT_EQ(Shown(F::HActive), 1920);
-    Type(F::HFront, "236");
-    EXPECT_EQ(Shown(F::HFront), 232) << "HB 280 - HS 44, kept below and rounded down to 4";
-    Type(F::HFront, "230");
-    EXPECT_EQ(Shown(F::HFront), 228);
-    Type(F::VFront, "41");
-    EXPECT_EQ(Shown(F::VFront), 40) << "VB 45 - VS 4, kept below";
-    Type(F::HActive, "5000");
-    EXPECT_EQ(Shown(F::HActive), 4092) << "the box's own range first";
-
-    // 3840 x 2160 with the reset timing's blanking at 120 Hz: H Active cut to 2064.
-    Type(F::HBlank, "160");
-    Type(F::VBlank, "62");
-    Type(F::VActive, "2160");
-    Type(F::HActive, "1920");
-    Type(F::Fps, "120");
-    EXPECT_EQ(Shown(F::Fps), 120);
-    Type(F::HActive, "3840");
-    EXPECT_EQ(Shown(F::HActive), 2064);
-
+    struct Case {
+        F field;
+        const char* typed;
+        int shown;
+    };
+    const Case cases[] = {
+        {F::HActive, "1921", 1920}, // rounded down to 4
+        {F::HFront, "236", 232},    // below H Blank 280 - H Sync 44
+        {F::VFront, "41", 40},      // below V Blank 45 - V Sync 4
+        {F::HActive, "5000", 4092}, // the box's own range first
+    };
+    for (const Case& c : cases) {
+        Type(c.field, c.typed);
+        EXPECT_EQ(Shown(c.field), c.shown) << c.typed;
+    }
     EXPECT_EQ(Values(state.edidTimings[0]), Values(before)) << "the rules change the boxes, not the record";
     EXPECT_TRUE(context.sent.empty()) << "and send nothing";
-}
 
-TEST_F(EdidPageTest, ATypedValueNeverLeavesItsRangeAndApplyStaysWithinThePixelRate) {
-    Connect();
-    // The processor reports a timing far beyond 594 MHz, and values the boxes do not take.
-    state.edidTimings[0] = EdidTiming{4092, 1024, 4092, 2160, 300, 0, 600, 65, 1200};
-    PageUnderTest();
-    Click(Page::kAdvancedId);
-    EXPECT_EQ(Shown(F::HSync), 300) << "shown as reported";
-    EXPECT_EQ(Shown(F::VSync), 0);
-
-    // Every limit lies below the box's minimum, or below zero: the box takes its minimum.
-    Type(F::HActive, "1920");
-    EXPECT_EQ(Shown(F::HActive), 800);
-    Type(F::VActive, "1080");
-    EXPECT_EQ(Shown(F::VActive), 600);
-    Type(F::VBlank, "16");
-    Type(F::VSync, "10");
-    EXPECT_EQ(Shown(F::VSync), 4) << "Vfp 65 is wider than the blanking of 16";
-    Type(F::HBlank, "96");
-    Type(F::HFront, "100");
-    EXPECT_EQ(Shown(F::HFront), 4) << "H Sync 300 is wider than the blanking of 96";
-    for (F f : {F::HActive, F::VActive, F::VBlank, F::VSync, F::HBlank, F::HFront}) {
-        EXPECT_GE(Shown(f), EdidRangeOf(f).min) << static_cast<int>(f);
-        EXPECT_LE(Shown(f), EdidRangeOf(f).max) << static_cast<int>(f);
-    }
-    EXPECT_EQ(Shown(F::HSync), 300) << "untouched: as reported";
-    EXPECT_EQ(Shown(F::VFront), 65);
-
-    // The largest timing the boxes hold, as the processor reported it: Apply lowers the rate.
-    state.edidTimings[0] = EdidTiming{4092, 1024, 4092, 2160, 4, 4, 4, 4, 1200};
-    Reply(kReplyEdid, 0);
-    ASSERT_FALSE(EdidWithinPixelRate(PageUnderTest().Boxes()));
-    Click(Page::kApplyId);
-    ASSERT_EQ(context.sent.size(), 1u);
-    const EdidTiming sent = TimingIn(Last());
-    EXPECT_EQ(sent.refreshX10, 220) << "22 Hz: 8184 x 3184 x 22 fits";
-    EXPECT_EQ(Shown(F::Fps), 22) << "the FPS box shows what went";
-    EXPECT_EQ(state.edidTimings[0].refreshX10, 220);
-    EXPECT_LE((sent.hActive + sent.hBlank) * double(sent.vActive + sent.vBlank) * (sent.refreshX10 / 10),
-              kEdidPixelRateLimit);
-
-    // Beyond the ranges so far that not even 20 Hz fits: the values go into their ranges first,
-    // and the boxes show what went.
-    state.edidTimings[0] = EdidTiming{6000, 2000, 9000, 4000, 4, 4, 4, 4, 600};
-    Reply(kReplyEdid, 0);
-    EXPECT_EQ(Shown(F::HActive), 9000);
-    Click(Page::kApplyId);
-    ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(Values(TimingIn(Last())), (std::array<int, 9>{4092, 1024, 4092, 2160, 4, 4, 4, 4, 220}));
-    EXPECT_EQ(PageUnderTest().Boxes().values, (std::array<int, 9>{4092, 1024, 4092, 2160, 4, 4, 4, 4, 22}));
-}
-
-TEST_F(EdidPageTest, AReportedTimingIsShownAndSentAsReportedOnlyTypedValuesAreClamped) {
-    Connect();
-    // Within 594 MHz (5640 x 496 x 144 = 403 MHz), yet hardly a value inside its box's range.
+    // Hardly a value inside its box's range, within 594 MHz: shown and sent as reported.
     const EdidTiming reported{5000, 16, 640, 480, 300, 2, 3, 100, 1440};
     state.edidTimings[0] = reported;
-    PageUnderTest();
-    Click(Page::kAdvancedId);
+    Reply(kReplyEdid, 0);
     EXPECT_EQ(PageUnderTest().Boxes().values, (std::array<int, 9>{5000, 16, 640, 480, 300, 2, 3, 100, 144}));
     EXPECT_EQ(Box(F::VFront)->text(), "100") << "the text limit widens: 3 digits where 64 needs 2";
-    EXPECT_EQ(Box(F::Fps)->text(), "144");
-
-    // Apply with nothing typed sends what the processor reported.
     Click(Page::kApplyId);
     ASSERT_EQ(context.sent.size(), 1u);
     EXPECT_EQ(Values(TimingIn(Last())), Values(reported));
-    EXPECT_EQ(Values(state.edidTimings[0]), Values(reported));
 
-    // Typed values are kept inside the box's range first, then by the rules.
-    Type(F::VFront, "100");
-    EXPECT_EQ(Shown(F::VFront), 13) << "64 at most, then below V Blank 16 - V Sync 2";
-    Type(F::HActive, "700");
-    EXPECT_EQ(Shown(F::HActive), 800);
-    Type(F::Fps, "144");
-    EXPECT_EQ(Shown(F::Fps), 120);
+    // The largest timing the boxes hold: Apply lowers the rate and the FPS box shows what went.
+    state.edidTimings[0] = EdidTiming{4092, 1024, 4092, 2160, 4, 4, 4, 4, 1200};
+    Reply(kReplyEdid, 0);
     Click(Page::kApplyId);
     ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(Values(TimingIn(Last())), (std::array<int, 9>{5000, 16, 800, 480, 300, 2, 3, 13, 1200}))
-        << "the untouched boxes still as reported";
-    // Another report replaces the typed ones as it does every box.
-    state.edidTimings[0] = reported;
-    Reply(kReplyEdid, 0);
-    EXPECT_EQ(Shown(F::VFront), 100);
-    EXPECT_EQ(Shown(F::HActive), 640);
+    EXPECT_EQ(TimingIn(Last()).refreshX10, 220) << "22 Hz: 8184 x 3184 x 22 fits";
+    EXPECT_EQ(Shown(F::Fps), 22);
+    EXPECT_EQ(state.edidTimings[0].refreshX10, 220);
 }
 
 TEST_F(EdidPageTest, ApplyWritesTheBoxesSendsAndWaits) {

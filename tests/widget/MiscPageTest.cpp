@@ -45,7 +45,7 @@ protected:
     TempLanguage language{"English"};
 };
 
-TEST_F(MiscPageTest, OpensWithTheDeviceNameAndKeepsTheFiveSmallButtonsHidden) {
+TEST_F(MiscPageTest, OpensWithTheDeviceNameAndTheVersionsAndKeepsTheFiveSmallButtonsHidden) {
     Page& page = PageUnderTest();
     EXPECT_EQ(Control(Page::kDeviceNameId)->text(), "QLM-Z3");
     EXPECT_EQ(Control(Page::kVersionId)->text(), "Ver : 00 - 0000") << "the versions the state holds";
@@ -58,10 +58,7 @@ TEST_F(MiscPageTest, OpensWithTheDeviceNameAndKeepsTheFiveSmallButtonsHidden) {
     EXPECT_EQ(Button(Page::kChineseId)->TextColour(), kInactiveText);
     for (const QString& nameless : NamelessControls(&page))
         ADD_FAILURE() << nameless.toStdString();
-}
-
-TEST_F(MiscPageTest, TheVersionLineFollowsTheProcessorsRecord) {
-    PageUnderTest();
+    // The version line follows the processor's record.
     state.verPrimary = "0201";
     state.verSecondary = "0403";
     Reply(kReplyVersions, 1);

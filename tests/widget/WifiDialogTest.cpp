@@ -100,15 +100,12 @@ TEST_F(WifiDialogTest, ApplyChecksInOrderAndAFailureLeavesEverythingAsItWas) {
         std::string ip, ssid, password;
         std::string message;
     };
+    // One case per message (the address forms and every length are WifiChecks' table), the
+    // address checked first.
     const std::vector<Case> cases = {
-        {"256", "192.168.4.256", "Show", "12345678", "IP Address format error!"},
-        {"three numbers", "192.168.4", "Show", "12345678", "IP Address format error!"},
-        {"letters", "192.168.a.1", "Show", "12345678", "IP Address format error!"},
-        {"text after the address", "1.2.3.4abc", "Show", "12345678", "IP Address format error!"},
         {"address first", "x", "", "1", "IP Address format error!"},
         {"empty SSID", "192.168.4.1", "", "12345678", "Please input SSID!"},
         {"7 characters", "192.168.4.1", "Show", "1234567", "Password need 8 to 11 position!"},
-        {"12 characters", "192.168.4.1", "Show", "123456789012", "Password need 8 to 11 position!"},
         {"SSID over 14 bytes", "192.168.4.1", kStage + kStage + kStage + kStage, "12345678",
          "SSID is too long: at most 14 bytes (a Chinese character takes 2)!"},
         {"password over 11 bytes", "192.168.4.1", "Show", kStage + kStage + "abcd",
@@ -149,8 +146,6 @@ TEST_F(WifiDialogTest, ATypedGoodSettingIsStoredSentAndWaitedFor) {
     EXPECT_EQ(state.wifi.password, "secret-1234");
     ASSERT_EQ(context.sent.size(), 1u);
     EXPECT_EQ(context.sent[0], *BuildWifiFrame(state.wifi));
-    EXPECT_EQ(context.sent[0][6], 10);
-    EXPECT_EQ(context.sent[0][21], 11);
     const std::vector<WindowMessage> events = context.main.Received(WM_LINK_EVENT);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].wParam, static_cast<std::uintptr_t>(kEventStatus));
