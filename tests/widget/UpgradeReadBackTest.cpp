@@ -1,0 +1,209 @@
+// The upgrade dialog's read-back with real events: its checks block by block, its file (whole
+// or nothing, an FPGA.bin there kept), a block that cannot be saved, a file that cannot be
+// created, and Verify's first differing block (the fixture: UpgradeDialogFixture.h).
+
+#include "UpgradeDialogFixture.h"
+
+namespace corvane::test {
+namespace {
+
+TEST_F(UpgradeDialogTest, AWholeReadBackTakesTheNameAndKeepsTheFileThatWasThere) {
+    config.showUpgradeLoadBtn = 1;
+    Connect();
+    Dlg& d = PageUnderTest();
+    EXPECT_TRUE(d.Control<QWidget>(Dlg::kLoadId)->isVisible());
+    context.link.baudRate = 921600;
+    const QString final = QString::fromStdString(d.ReadBackPath());
+    {
+        QFile mine(final);
+        ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+        mine.write("the operator's own image");
+    }
+    const std::vector<std::uint8_t> image = Pattern(3 * 1024, 9);
+    MessageBoxAnswerer answerer;
+    Command(Dlg::kLoadId);
+    EXPECT_EQ(d.State(), 1u);
+    EXPECT_TRUE(d.OwnsLine());
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(d.ReadBackPartPath())));
+    EXPECT_EQ(FileText(final), "the operator's own image") << "untouched while reading";
+    EXPECT_EQ(connect.Count(WM_PORT_CLOSED), 0) << "already at 921600 baud";
+    Reply(kReplyBootAnnounce, 0);
+    ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == 1; }));
+    EXPECT_EQ(context.readBackModes, std::vector<bool>{true});
+    for (std::uint16_t n = 1; n <= 3; ++n)
+        d.OnReadBackBlock(Block(n, image.data() + (n - 1) * 1024).data());
+    Drain();
+    EXPECT_EQ(d.ProgressValue(), 3 * 1000 / 16383);
+    Reply(kReplyBootAnnounce, 3);
+    EXPECT_EQ(d.StatusText(), "Upgrade load finish!");
+    EXPECT_EQ(d.Phase(), Dlg::kPhaseReadBackDone);
+    EXPECT_EQ(context.readBackModes, (std::vector<bool>{true, false}));
+    const QByteArray got = FileText(final);
+    EXPECT_EQ(std::vector<std::uint8_t>(got.begin(), got.end()), image);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPartPath())));
+    // The operator's file is kept beside it, under the time of day, and the box says where.
+    const QString kept = QString::fromStdString(d.KeptAsidePath());
+    ASSERT_FALSE(kept.isEmpty());
+    EXPECT_TRUE(QFileInfo(kept).fileName().startsWith("FPGA-2")) << kept.toStdString();
+    EXPECT_EQ(FileText(kept), "the operator's own image");
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].message, "Upgrade load finish!\nThe FPGA.bin that was in " +
+                                             QFileInfo(kept).absolutePath().toStdString() + " is kept as " +
+                                             QFileInfo(kept).fileName().toStdString() + ".");
+    EXPECT_TRUE(d.ControlsEnabled());
+    EXPECT_FALSE(d.OwnsLine());
+}
+
+TEST_F(UpgradeDialogTest, TheFirstRefusedReadBackBlockEndsItAndNothingIsKept) {
+    struct Case {
+        const char* name;
+        bool damage; // block 2 damaged, else block 3 comes after block 1
+        std::string message;
+    };
+    const Case cases[] = {
+        {"checksum", true,
+         "Checksum is Error !\nRead-back block 2 was refused: its checksum is wrong.\n"
+         "The read-back is incomplete: nothing of it was kept."},
+        {"order", false,
+         "Frame order is Error！\nRead-back block 3 was refused: it came after block 1.\n"
+         "The read-back is incomplete: nothing of it was kept."},
+    };
+    config.showUpgradeLoadBtn = 1;
+    Connect();
+    Dlg& d = PageUnderTest();
+    context.link.baudRate = 921600;
+    const std::vector<std::uint8_t> image = Pattern(4 * 1024, 9);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        context.sentBytes.clear();
+        context.readBackModes.clear();
+        MessageBoxAnswerer answerer;
+        Command(Dlg::kLoadId);
+        Reply(kReplyBootAnnounce, 0);
+        ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == 1; }));
+        d.OnReadBackBlock(Block(1, image.data()).data());
+        if (c.damage) {
+            Packet bad = Block(2, image.data() + 1024);
+            bad[100] ^= 1;
+            d.OnReadBackBlock(bad.data());
+        } else {
+            d.OnReadBackBlock(Block(3, image.data() + 2048).data());
+        }
+        EXPECT_EQ(d.State(), 0u) << "the read-back ended at the refused block";
+        // The processor goes on sending: nothing more is taken, no second box.
+        d.OnReadBackBlock(Block(c.damage ? 2 : 3, image.data() + 1024).data());
+        d.OnReadBackBlock(Block(4, image.data() + 3072).data());
+        Drain();
+        ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+        Reply(kReplyBootAnnounce, 3);
+        Drain();
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].title, "Upgrade Machine");
+        EXPECT_EQ(answerer.boxes[0].message, c.message);
+        EXPECT_NE(d.StatusText(), "Upgrade load finish!");
+        EXPECT_TRUE(WaitFor([&] { return Codes().back() == kCmdEndImage; })) << "the boot loader is left";
+        EXPECT_EQ(context.readBackModes, (std::vector<bool>{true, false}));
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPartPath())));
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPath()))) << "no file that looks whole";
+        EXPECT_TRUE(d.ControlsEnabled());
+        EXPECT_FALSE(d.OwnsLine());
+    }
+}
+
+TEST_F(UpgradeDialogTest, ABlockThatCannotBeSavedStopsTheReadBack) {
+    config.showUpgradeLoadBtn = 1;
+    Connect();
+    Dlg& d = PageUnderTest();
+    context.link.baudRate = 115200;
+    MessageBoxAnswerer answerer;
+    Command(Dlg::kLoadId);
+    EXPECT_EQ(connect.Count(WM_PORT_CLOSED), 1) << "the search finds the boot loader at 921600 baud";
+    Reply(kReplyBootAnnounce, 0);
+    ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == 1; }));
+    const std::vector<std::uint8_t> image = Pattern(4 * 1024, 11);
+    // The file may not grow beyond two blocks: the third cannot be written.
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 2 * 1024;
+    setrlimit(RLIMIT_FSIZE, &small);
+    for (std::uint16_t n = 1; n <= 4; ++n)
+        d.OnReadBackBlock(Block(n, image.data() + (n - 1) * 1024).data());
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    Drain();
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(
+        answerer.boxes[0].message.rfind("Save file is Error\nRead-back block 3 could not be written: ", 0),
+        0u)
+        << answerer.boxes[0].message;
+    EXPECT_EQ(d.State(), 0u);
+    EXPECT_TRUE(WaitFor([&] { return Codes().back() == kCmdEndImage; })) << "the boot loader is left";
+    EXPECT_EQ(context.readBackModes, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPartPath())));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPath()))) << "no file with a hole";
+}
+
+TEST_F(UpgradeDialogTest, AReadBackFileThatCannotBeCreatedIsSaidInTheStatus) {
+    config.showUpgradeLoadBtn = 1;
+    context.upgradeFolder = (m_dir.path() + "/no/such/folder").toStdString();
+    Connect();
+    Dlg& d = PageUnderTest();
+    Command(Dlg::kLoadId);
+    EXPECT_EQ(d.StatusText(), "Create 'FPAG.bin' file fail...");
+    EXPECT_EQ(d.State(), 0u);
+    EXPECT_TRUE(context.sentBytes.empty());
+}
+
+TEST_F(UpgradeDialogTest, VerifyReportsTheFirstDifferingBlock) {
+    Connect();
+    context.link.baudRate = 921600;
+    const std::vector<std::uint8_t> image = Pattern(5 * 1024 + 10, 12);
+    Choose(0, WriteFile("FPGA.bin", image));
+    Dlg& d = PageUnderTest();
+    EXPECT_FALSE(d.Control<QWidget>(Dlg::kVerifyId)->isEnabled());
+    {
+        MessageBoxAnswerer answerer;
+        Command(Dlg::kStartId);
+        BootLoaderTakesImage();
+        ASSERT_TRUE(WaitFor([&] { return Count(kCmdEndImage) == 1; }));
+        Reply(kAckUpgradeStep, 1);
+        ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+    }
+    EXPECT_TRUE(d.Control<QWidget>(Dlg::kVerifyId)->isEnabled());
+    for (bool damaged : {false, true}) {
+        MessageBoxAnswerer answerer;
+        Command(Dlg::kVerifyId);
+        Reply(kReplyBootAnnounce, 0);
+        ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == (damaged ? 2 : 1); }));
+        std::vector<std::uint8_t> padded = image;
+        padded.resize(6 * 1024);
+        if (damaged)
+            padded[4 * 1024 + 7] ^= 0x40;
+        for (std::uint16_t n = 1; n <= 6; ++n)
+            d.OnReadBackBlock(Block(n, padded.data() + (n - 1) * 1024).data());
+        Reply(kReplyBootAnnounce, 3);
+        ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+        EXPECT_EQ(d.VerifyResult(), damaged ? 4 : -1);
+        EXPECT_EQ(answerer.boxes[0].message,
+                  damaged ? "Verify failed: the image read back differs from the file sent from block 5"
+                          : "Verify passed: the image read back equals the file sent.");
+    }
+    // Over a read-back that ends incomplete, Verify says so and compares nothing.
+    MessageBoxAnswerer answerer;
+    Command(Dlg::kVerifyId);
+    Reply(kReplyBootAnnounce, 0);
+    ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == 3; }));
+    Packet bad = Block(1, image.data());
+    bad[20] ^= 1;
+    d.OnReadBackBlock(bad.data());
+    ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+    EXPECT_EQ(d.VerifyResult(), -2);
+    EXPECT_EQ(answerer.boxes[0].message,
+              "Checksum is Error !\nRead-back block 1 was refused: its checksum is wrong.\n"
+              "The read-back is incomplete: nothing of it was kept.\nVerify compared nothing.");
+}
+
+} // namespace
+} // namespace corvane::test
