@@ -196,14 +196,6 @@ TEST_F(MainWindowTest, TheStatusAreaNamesThePortInTheLanguageInUse) {
     EXPECT_EQ(status->PortText(), QStringLiteral("COM3  921600 baud"));
     SendWindowMessage(main.get(), WM_SET_LANGUAGE, 1, 0);
     EXPECT_NE(status->PortText(), QStringLiteral("COM3  921600 baud"));
-    // The whole window in Chinese, with a page shown, for the gallery.
-    ClickTab(kPicture);
-    main->Link().connected = true;
-    main->update();
-    Drain();
-    QDir().mkpath(CORVANE_GALLERY_DIR);
-    EXPECT_TRUE(main->grab().save(QStringLiteral(CORVANE_GALLERY_DIR "/main-chinese.png")));
-    main->Link().connected = false;
     app.state.linkState = kLinkClosed;
 }
 
