@@ -188,17 +188,15 @@ TEST_F(BlendPageTest, ZoneBoxesCommitTheRulesZoneAndSendIt) {
     TypeInto(Box(Page::kVStartId), "1000");
     EXPECT_EQ(SideOf(0, kSideV2).start, 1080 - 256);
     EXPECT_EQ(PageUnderTest().PreviewZone().bottom(), PageUnderTest().PreviewArea().bottom());
-}
 
-TEST_F(BlendPageTest, TheZoneFollowsTheSizeTheOutputPagePicked) {
-    Connect();
+    // The zone follows the size the output page picked, after its notice.
     OutputPick pick;
     pick.row = kCustomResolutionRow;
     pick.customWidth = 1280;
     pick.customHeight = 720;
     context.picks[0] = pick;
-    Reply(0, 1); // the output page's notice
-    SwitchOn();
+    Reply(0, 1);
+    Click(Page::kSideButtonFirst + kSideH1);
     TypeInto(Box(Page::kHStartId), "1200");
     EXPECT_EQ(SideOf(0, kSideH1).start, 1280 - 256);
     const QRect area = PageUnderTest().PreviewArea();

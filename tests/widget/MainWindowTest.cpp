@@ -164,8 +164,7 @@ TEST_F(MainWindowTest, UndoAndRedoAreInTheMenuDisabledWithNothingToDoAndAskForAL
     auto* redo = menu->findChild<QAction*>(QString::fromLatin1(CMainDlg::kRedoItemName));
     ASSERT_TRUE(undo && redo);
     main->RefreshUndoItems();
-    EXPECT_FALSE(undo->isEnabled());
-    EXPECT_FALSE(redo->isEnabled());
+    EXPECT_FALSE(undo->isEnabled() || redo->isEnabled());
 
     // Ctrl+Z without a processor: the operator is told, nothing is sent.
     MessageBoxAnswerer answerer;

@@ -5,7 +5,6 @@
 #include "upgrade/CProgressDlg.h"
 #include "widgets/CGdipButton.h"
 
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
@@ -111,19 +110,6 @@ TEST(PictureEx, DataThatIsNoPictureIsRefused) {
     // Cut inside its second frame, the GIF still shows its first.
     EXPECT_TRUE(Load(picture, gif.left(gif.size() - 6)));
     EXPECT_EQ(picture.FrameCount(), 0);
-    EXPECT_TRUE(picture.Draw());
-}
-
-TEST(PictureEx, OtherPicturesAreDrawnAsTheyAre) {
-    QImage png(30, 20, QImage::Format_RGB32);
-    png.fill(Qt::red);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    png.save(&buffer, "PNG");
-    CPictureEx picture;
-    ASSERT_TRUE(Load(picture, data));
-    EXPECT_EQ(picture.PictureSize(), QSize(30, 20));
     EXPECT_TRUE(picture.Draw());
 }
 
