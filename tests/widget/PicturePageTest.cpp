@@ -130,7 +130,7 @@ TEST_F(PicturePageTest, EveryByteBoxTakesItsWholeRangeAndSendsTheBuildersFrame) 
     EXPECT_EQ(context.sent.size(), 6u);
 }
 
-TEST_F(PicturePageTest, APresetThenUserSendTheirGainsAndKeepTheRecordsOwn) {
+TEST_F(PicturePageTest, APresetUserAndTheRedSliderSendTheirGainsAndKeepTheRecordsOwn) {
     Connect();
     PictureSettings& r = state.picture[0];
     r.colorTemp = kUserColorTemp;
@@ -148,20 +148,11 @@ TEST_F(PicturePageTest, APresetThenUserSendTheirGainsAndKeepTheRecordsOwn) {
     Pick(8);
     EXPECT_EQ(Last(), Expected(0, kPictureColorTemp));
     EXPECT_EQ(Shown(Page::kBlueId), "3");
-}
-
-TEST_F(PicturePageTest, MovingTheRedSliderSwitchesToUserWithTheGainsShown) {
-    Connect();
-    PictureSettings& r = state.picture[0];
-    r.colorTemp = 0; // " 4000K ": 128, 107, 81 shown
-    r.red = 1;
-    r.green = 2;
-    r.blue = 3;
-    PageUnderTest();
+    // Moving the red slider under " 4000K " (128, 107, 81 shown) switches to user: what the
+    // operator saw is what the processor gets, the red dragged and the preset's other two gains.
+    Pick(0);
     Drag(Page::kRedSliderId, 140);
-    ASSERT_EQ(context.sent.size(), 1u);
     EXPECT_EQ(List()->text(), " User ");
-    // What the operator saw is what the processor gets: 140 and the preset's other two gains.
     const int red = Shown(Page::kRedId).toInt();
     EXPECT_NEAR(red, 140, 3);
     EXPECT_EQ(std::tie(r.red, r.green, r.blue, r.colorTemp), std::make_tuple(red, 107, 81, 8));
