@@ -232,7 +232,7 @@ TEST_F(BlendPageTest, NothingIsSentToAProcessorThatIsNotSynchronised) {
 
 // ---- the curve editor
 
-TEST_F(BlendPageTest, DraggingAPointBeyondThePlotStopsAtItsEdge) {
+TEST_F(BlendPageTest, DraggingAPointBeyondThePlotStopsAtItsEdgeAndDoubleClicksPlaceThePoints) {
     PageUnderTest();
     SwitchOn();
     CBezierDlg& editor = Editor();
@@ -245,21 +245,15 @@ TEST_F(BlendPageTest, DraggingAPointBeyondThePlotStopsAtItsEdge) {
     QTest::mousePress(&editor, Qt::LeftButton, {}, editor.PointPixel(1));
     Release(QPoint(100, 110));
     EXPECT_EQ(Point(0, 1, 1), PixelToValue(plot, {100, 110}));
-    EXPECT_TRUE(context.sent.empty()) << "the editor sends nothing";
-}
-
-TEST_F(BlendPageTest, DoubleClicksPlaceP1ThenP2) {
-    PageUnderTest();
-    SwitchOn();
-    CBezierDlg& editor = Editor();
+    // Double clicks place P1, then P2.
     const QPoint spots[] = {{30, 190}, {230, 30}};
     for (int i = 0; i < 2; ++i) {
-        SCOPED_TRACE(i);
         DoubleClick(spots[i]);
-        EXPECT_EQ(Point(0, 1, i), PixelToValue(editor.Plot(), {spots[i].x(), spots[i].y()}));
+        EXPECT_EQ(Point(0, 1, i), PixelToValue(plot, {spots[i].x(), spots[i].y()})) << i;
         EXPECT_EQ(editor.Selected(), i);
     }
     EXPECT_EQ(editor.NextPlaced(), 0);
+    EXPECT_TRUE(context.sent.empty()) << "the editor sends nothing";
 }
 
 TEST_F(BlendPageTest, TheCoordinateBoxCommitsOnEnterAPressOrLostFocusAndEscKeepsTheOldValues) {

@@ -54,17 +54,14 @@ TEST(PictureEx, TheWaitAnimationIsAGifOfManyFrames) {
     EXPECT_FALSE(picture.Load(9999, "GIF")); // a resource that is not there
 }
 
-TEST(PictureEx, FramesStayForTheirDelayAtLeastATenthOfASecond) {
+TEST(PictureEx, FramesStayForTheirDelayAtLeastATenthOfASecondAndOneFrameIsNoAnimation) {
     CPictureEx picture;
     ASSERT_TRUE(Load(picture, MakeGif({0, 4, 10, 25})));
     ASSERT_EQ(picture.FrameCount(), 4);
     const long long expected[] = {100, 100, 100, 250};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(picture.FrameDuration(i).count(), expected[i]) << i;
-}
-
-TEST(PictureEx, AOneFrameGifIsDrawnOnceWithoutAThread) {
-    CPictureEx picture;
+    // A one-frame GIF is drawn once, without a thread.
     ASSERT_TRUE(Load(picture, MakeGif({10})));
     EXPECT_FALSE(picture.IsGif());
     EXPECT_TRUE(picture.Draw());
