@@ -229,59 +229,77 @@ HttpRequest Get(const char* path, std::string client = "127.0.0.1") {
     return Request("GET", path, "", "", std::move(client));
 }
 
-TEST(ControlService, ChangesNeedASynchronisedLinkAndNothingIsExecutedWithout) {
-    RecordingTarget target;
-    ControlService service({}, target);
-    for (std::uint32_t link : {kLinkClosed, kLinkOpen}) {
-        target.state.linkState = link;
-        const HttpResponse r = service.Handle(Post("/api/preset/recall", R"({"preset":3})"), 0);
-        EXPECT_EQ(r.status, 409);
-        EXPECT_NE(r.body.find("not synchronised"), std::string::npos);
-        EXPECT_EQ(service.Handle(Post("/api/sync", ""), 0).status, 409) << "asking again needs the link too";
-        // Reading is always possible.
-        EXPECT_EQ(service.Handle(Get("/api/state"), 0).status, 200);
+// The gates before a change runs, in their order: the token, the fields, a running firmware
+// transfer, the link's synchronisation, a wait shown; reading passes all but the token.
+TEST(ControlService, EachGateAnswersInItsOrderAndARefusalReachesNothing) {
+    const char* kAuth = "Bearer 0123456789abcdef-token";
+    const char* kTransfer = "a firmware transfer is running: nothing was sent";
+    const struct {
+        const char* what;
+        bool token; // the interface asks for one
+        std::uint32_t link;
+        bool waiting, transfer;
+        HttpRequest request;
+        int status;
+        const char* says; // part of the answer's body
+        Outcome outcome = Outcome::Sent;
+    } cases[] = {
+        {"closed link", false, kLinkClosed, false, false, Post("/api/preset/recall", R"({"preset":3})"), 409,
+         "not synchronised"},
+        {"sync on an open link", false, kLinkOpen, false, false, Post("/api/sync", ""), 409,
+         "not synchronised"},
+        {"reading on an open link", false, kLinkOpen, false, false, Get("/api/state"), 200, ""},
+        {"a wait shown", false, kLinkSynchronised, true, false, Post("/api/input", R"({"input":2})"), 409,
+         "earlier change"},
+        {"a bad field", false, kLinkSynchronised, false, false,
+         Post("/api/layer", R"({"layer":9,"on":true})"), 400, R"("field":"layer")"},
+        {"no preset file", false, kLinkSynchronised, false, false, Post("/api/preset/load", R"({"slot":4})"),
+         404, "", Outcome::NoPresetFile},
+        {"no token", true, kLinkSynchronised, false, false, Post("/api/input", R"({"input":2})"), 401, ""},
+        {"a wrong token", true, kLinkSynchronised, false, false,
+         Post("/api/input", R"({"input":2})", "Bearer x"), 401, ""},
+        {"reading without the token", true, kLinkSynchronised, false, false, Get("/api/state", "10.0.0.9"),
+         401, ""},
+        {"a wrong token in a transfer", true, kLinkSynchronised, false, true,
+         Post("/api/input", R"({"input":2})", "Bearer x"), 401, ""},
+        {"fields before a transfer", true, kLinkSynchronised, false, true, Post("/api/input", "{}", kAuth),
+         400, R"("field":"input")"},
+        {"a transfer", true, kLinkSynchronised, false, true, Post("/api/input", R"({"input":2})", kAuth), 409,
+         kTransfer},
+        {"a transfer before the link and the wait", true, kLinkOpen, true, true, Post("/api/sync", "", kAuth),
+         409, kTransfer},
+        {"a layer in a transfer", true, kLinkSynchronised, false, true,
+         Post("/api/layer", R"({"layer":1,"on":true})", kAuth), 409, kTransfer},
+        {"reading in a transfer", true, kLinkOpen, false, true, Request("GET", "/api/status", "", kAuth), 200,
+         R"("transfer":true)"},
+        {"sent", true, kLinkSynchronised, false, false, Post("/api/input", R"({"input":2})", kAuth), 200,
+         R"("sent":true)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingTarget target;
+        target.state.linkState = c.link;
+        target.waiting = c.waiting;
+        target.transfer = c.transfer;
+        target.outcome = c.outcome;
+        ControlSettings s;
+        if (c.token) {
+            s.address = "0.0.0.0";
+            s.token = "0123456789abcdef-token";
+        }
+        ControlService service(s, target);
+        const HttpResponse r = service.Handle(c.request, 0);
+        EXPECT_EQ(r.status, c.status) << r.body;
+        EXPECT_NE(r.body.find(c.says), std::string::npos) << r.body;
+        const bool ran = c.status == 200 && c.request.method == "POST";
+        EXPECT_EQ(target.executed.size(), ran || c.outcome != Outcome::Sent ? 1u : 0u);
+        if (c.status == 401) {
+            EXPECT_TRUE(r.refused);
+            EXPECT_FALSE(r.logLine.empty());
+            EXPECT_EQ(r.logLine.find("0123456789abcdef-token"), std::string::npos)
+                << "the log never holds it";
+        }
     }
-    EXPECT_TRUE(target.executed.empty());
-    target.state.linkState = kLinkSynchronised;
-    target.waiting = true;
-    EXPECT_EQ(service.Handle(Post("/api/input", R"({"input":2})"), 0).status, 409);
-    EXPECT_TRUE(target.executed.empty()) << "nothing is sent while a wait is shown";
-    target.waiting = false;
-    const HttpResponse ok = service.Handle(Post("/api/input", R"({"input":2})"), 0);
-    EXPECT_EQ(ok.status, 200);
-    EXPECT_EQ(nlohmann::json::parse(ok.body)["sent"], true);
-    EXPECT_EQ(target.executed, std::vector<std::string>{"input"});
-}
-
-TEST(ControlService, BadRequestsNeverReachTheTarget) {
-    RecordingTarget target;
-    ControlService service({}, target);
-    const HttpResponse r = service.Handle(Post("/api/layer", R"({"layer":9,"on":true})"), 0);
-    EXPECT_EQ(r.status, 400);
-    EXPECT_EQ(nlohmann::json::parse(r.body)["field"], "layer");
-    EXPECT_TRUE(target.executed.empty());
-    target.outcome = Outcome::NoPresetFile;
-    EXPECT_EQ(service.Handle(Post("/api/preset/load", R"({"slot":4})"), 0).status, 404);
-}
-
-TEST(ControlService, RequestsWithoutTheTokenAreRefusedAndLogged) {
-    RecordingTarget target;
-    ControlSettings s;
-    s.address = "0.0.0.0";
-    s.token = "0123456789abcdef-token";
-    ControlService service(s, target);
-    for (const char* auth : {"", "Bearer nope"}) {
-        const HttpResponse r = service.Handle(Post("/api/input", R"({"input":2})", auth), 0);
-        EXPECT_EQ(r.status, 401);
-        EXPECT_TRUE(r.refused);
-        EXPECT_FALSE(r.logLine.empty());
-        EXPECT_EQ(r.logLine.find("0123456789abcdef-token"), std::string::npos)
-            << "the log never holds the token";
-    }
-    EXPECT_EQ(service.Handle(Get("/api/state", "10.0.0.9"), 0).status, 401);
-    EXPECT_TRUE(target.executed.empty());
-    EXPECT_EQ(service.Handle(Post("/api/input", R"({"input":2})", "Bearer 0123456789abcdef-token"), 0).status,
-              200);
 }
 
 TEST(ControlService, AFloodingClientGets429AndOthersGoOn) {
@@ -483,46 +501,6 @@ TEST(ControlService, TheLogShowsControlCharactersEscaped) {
     }
     EXPECT_NE(notFound.logLine.find("/api/x\\x0a2026"), std::string::npos) << notFound.logLine;
     EXPECT_EQ(ShellQuoted("/home/o'brien/Ini/Config.ini"), "'/home/o'\\''brien/Ini/Config.ini'");
-}
-
-TEST(ControlService, ARunningTransferRefusesEveryChangeBeforeTheSynchronisationRule) {
-    RecordingTarget target;
-    ControlSettings s;
-    s.token = "0123456789abcdef-token";
-    ControlService service(s, target);
-    const char* auth = "Bearer 0123456789abcdef-token";
-    target.transfer = true;
-    const auto refusal = [&](const HttpResponse& r) {
-        EXPECT_EQ(r.status, 409);
-        return nlohmann::json::parse(r.body)["error"].get<std::string>();
-    };
-    const std::string kTransfer = "a firmware transfer is running: nothing was sent";
-    for (const char* path : {"/api/input", "/api/preset/recall", "/api/preset/load", "/api/layer",
-                             "/api/picture", "/api/sync"}) {
-        const std::string body = std::string(path) == "/api/sync" ? "" : "{}";
-        // The fields are checked first: the request as it stands is wrong whatever the link.
-        EXPECT_EQ(service.Handle(Post(path, body.c_str(), auth), 0).status,
-                  std::string(path) == "/api/sync" ? 409 : 400)
-            << path;
-    }
-    EXPECT_EQ(refusal(service.Handle(Post("/api/input", R"({"input":2})", auth), 0)), kTransfer);
-    EXPECT_EQ(refusal(service.Handle(Post("/api/layer", R"({"layer":1,"on":true})", auth), 0)), kTransfer);
-    // Its message wins over the link's and the wait's.
-    target.state.linkState = kLinkOpen;
-    target.waiting = true;
-    EXPECT_EQ(refusal(service.Handle(Post("/api/sync", "", auth), 0)), kTransfer);
-    // The token still comes first; reading answers and shows it.
-    EXPECT_EQ(service.Handle(Post("/api/input", R"({"input":2})", "Bearer wrong"), 0).status, 401);
-    HttpRequest status = Get("/api/status");
-    status.authorization = auth;
-    const HttpResponse read = service.Handle(status, 0);
-    EXPECT_EQ(read.status, 200);
-    EXPECT_EQ(nlohmann::json::parse(read.body)["link"]["transfer"], true);
-    EXPECT_TRUE(target.executed.empty());
-    // Over, the link's own rule answers again.
-    target.transfer = false;
-    EXPECT_NE(refusal(service.Handle(Post("/api/input", R"({"input":2})", auth), 0)).find("not synchronised"),
-              std::string::npos);
 }
 
 } // namespace
