@@ -7,7 +7,6 @@
 #include "ProcessorModel.h"
 #include "link/CommandCodes.h"
 #include "mainwindow/ControlGateway.h"
-#include "widgets/CGdipButton.h"
 
 #include <QHostAddress>
 #include <QUdpSocket>
@@ -145,16 +144,13 @@ TEST_F(OscEndToEnd, ABundleOfCuesReachesTheProcessorInItsOrder) {
     EXPECT_EQ(layers[before + 1][33], 1) << "then layer 2 switched on";
     EXPECT_EQ(layers[before + 2][6], 0);
     EXPECT_EQ(layers[before + 2][33], 0) << "then layer 1 switched off";
-    ASSERT_TRUE(Await(
+    EXPECT_TRUE(Await(
         [&] {
             LayerInfo theirs;
             m_sim->Inspect([&](const sim::ProcessorModel& m) { theirs = m.State().layers[1]; });
             return theirs.x == 2045 && theirs.w == 1280 && theirs.visible == 1;
         },
-        kAnswerTimeoutMs, "layer 2 at the processor"));
-    EXPECT_TRUE(
-        Await([&] { return h.Main().LayerSwitch(1)->isChecked() && !h.Main().LayerSwitch(0)->isChecked(); },
-              kAnswerTimeoutMs, "the layer switches to show what the cue changed"));
+        kAnswerTimeoutMs, "layer 2's window at the processor"));
 }
 
 TEST_F(OscEndToEnd, OffLoopbackOnlyTheListedSendersAreHeard) {

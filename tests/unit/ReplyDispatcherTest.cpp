@@ -210,7 +210,6 @@ TEST_F(Dispatcher, EveryReplyCode) {
              EXPECT_EQ(std::tie(l.sysInfo[0], l.sysInfo[1], l.sysInfo[2], l.sysInfo[12]),
                        std::tuple(1, 0, 0x55, 1));
          }},
-        {"ping while not synchronised", RecordBuilder(0xB3).Build(), {}, nullptr},
         {"code without a handler", RecordBuilder(0xA5).B(6, 1).Build(), {}, nullptr, 0},
         {"the request code is no reply", RecordBuilder(0xAF).Build(), {}, nullptr, 0},
         {"0xA6 is not handled", RecordBuilder(0xA6).Build(), {}, nullptr, 0},
