@@ -1,29 +1,22 @@
 // The application against simulated processors over pseudo-terminals, with the real timers:
-// the automatic search, the synchronisation, the keep-alive watchdog, the wait time-out.
+// the automatic search, the synchronisation, the keep-alive watchdog, the wait time-out, a
+// takeover by another client. A pulled cable: HotplugEndToEndTest; a second copy: StartupTest;
+// Connect on an open port: LinkSessionTest.
 
 #include "AppHarness.h"
 #include "ProcessorModel.h"
 #include "connection/CConnectDlg.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/SystemMessages.h"
-#include "shell/Language.h"
-#include "upgrade/CProgressDlg.h"
 
 #include <QElapsedTimer>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 using namespace corvane;
 using corvane::test::AppHarness;
 
 namespace {
-
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0;
-}
 
 void PressConnect(AppHarness& h) {
     SendWindowMessage(h.Main().ConnectDialog(), WM_COMMAND, MakeWParam(1374, BN_CLICKED), 0);
@@ -41,10 +34,7 @@ TEST(Application, FreshStartFindsTheSimulatorAndSynchronises) {
     sim::Simulator& s = h.AddSimulator(1, 921600);
     s.Execute("signal 1 on 1280 720 500");
     h.StartApplication();
-    for (const char* folder : {"Ini", "DataFile", "UpgradeFile", "Language"})
-        EXPECT_TRUE(Exists(h.Folder() + "/" + folder)) << folder;
-    EXPECT_TRUE(Exists(h.Folder() + "/Ini/Config.ini"));
-
+    // The folders of a fresh installation: StartupTest.
     ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
     EXPECT_EQ(h.Main().Link().connected, 1u) << "the lamp is green";
     EXPECT_EQ(h.Main().Link().baudRate, 921600u);
@@ -108,60 +98,6 @@ TEST(Application, AnotherClientTakingTheProcessorClosesThePort) {
     EXPECT_EQ(h.Main().Link().idle, 0u) << "no automatic search finds it again";
     QTest::qWait(4000);
     EXPECT_EQ(h.LinkState(), kLinkClosed);
-}
-
-TEST(Application, PulledCableClosesThePortCleanly) {
-    AppHarness h;
-    sim::Simulator& s = h.AddSimulator(1, 921600);
-    h.StartApplication();
-    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
-    s.Execute("vanish");
-    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkClosed; }, 10000));
-    EXPECT_FALSE(h.App().link.IsOpen());
-    s.Execute("appear");
-    EXPECT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
-}
-
-TEST(Application, SecondCopyIsRefusedAndTheFirstGoesOn) {
-    AppHarness h;
-    h.AddSimulator(1, 921600);
-    h.StartApplication();
-    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
-    class Refused : public StartupUi {
-    public:
-        void ShowMessage(const std::string& text, const std::string& caption) override {
-            shown = caption + ": " + text;
-        }
-        void RunMainWindow(CCorvaneApp&) override { ran = true; }
-        std::string shown;
-        bool ran = false;
-    } ui;
-    CCorvaneApp second;
-    EXPECT_EQ(second.InitInstance(ui, h.Folder(), h.Folder() + "/runtime"), StartupResult::AlreadyRunning);
-    EXPECT_EQ(ui.shown, "温馨提示: 软件已经启动！");
-    EXPECT_FALSE(ui.ran);
-    QTest::qWait(1500);
-    EXPECT_EQ(h.LinkState(), kLinkSynchronised);
-}
-
-TEST(Application, ConnectWhileConnectedSynchronisesAgainWithoutReopening) {
-    AppHarness h;
-    sim::Simulator& s = h.AddSimulator(1, 921600);
-    h.StartApplication();
-    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
-    const std::string before = s.Execute("count 0x00AF");
-    bool closed = false;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] { closed = closed || h.LinkState() == kLinkClosed; });
-    watch.start(2);
-    PressConnect(h);
-    EXPECT_TRUE(h.Main().WaitShown());
-    EXPECT_EQ(h.LinkState(), kLinkSynchronised) << "the port stays open";
-    ASSERT_TRUE(h.WaitFor([&] { return !h.Main().WaitShown(); }, 3000));
-    EXPECT_EQ(before, "count 0x00AF 1\nok\n");
-    EXPECT_EQ(s.Execute("count 0x00AF"), "count 0x00AF 2\nok\n");
-    EXPECT_TRUE(h.App().link.IsOpen());
-    EXPECT_FALSE(closed) << "the port was never closed";
 }
 
 } // namespace

@@ -24,7 +24,6 @@ public:
 
     // A simulated processor on COM<port>.
     sim::Simulator& AddSimulator(int port, unsigned baud, sim::Faults faults = {});
-    sim::Simulator& Simulator(std::size_t i = 0) { return *m_sims.at(i); }
     // A pseudo-terminal nobody answers on, listed as COM<port> (an on-board port, say).
     bool AddIdlePort(int port);
 

@@ -153,21 +153,6 @@ TEST_F(Session, TheConnectionDialogsUserFlags) {
     EXPECT_FALSE(link.hiddenByUser);
 }
 
-TEST_F(Session, SynchronisationAndItsEnds) {
-    link.idle = false;
-    session.MarkSynchronised();
-    EXPECT_EQ(state.linkState, kLinkSynchronised);
-    EXPECT_TRUE(link.connected);
-    EXPECT_TRUE(link.idle);
-    session.MarkTakenOver();
-    EXPECT_FALSE(link.idle);
-    session.MarkWaitTimedOut();
-    EXPECT_TRUE(link.idle);
-    session.NoteSearchAttempt(9);
-    EXPECT_EQ(link.lastPort, 9);
-    EXPECT_TRUE(host.effects.empty()) << "marking the session touches no window";
-}
-
 TEST_F(Session, WithoutAPortNothingOpens) {
     LinkSession portless(state, host);
     EXPECT_EQ(portless.Connect(1, 115200, line, "w"), LinkSession::ConnectResult::OpenFailed);

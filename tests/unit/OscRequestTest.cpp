@@ -1,5 +1,6 @@
 // OSC messages checked into the control interface's operations: the same operations, ranges
-// and refusals as HTTP.
+// and refusals as HTTP. What a message becomes is checked here; the ranges of the fields are
+// ParseRequest's (ControlTest), one row shows they apply.
 
 #include "control/OscRequest.h"
 
@@ -77,23 +78,15 @@ TEST(OscRequest, BadMessagesAreRefusedWithTheFieldAtFault) {
         {"a text for a number", {"/corvane/input", {S("2")}}, 400, "input"},
         {"a switch for a number", {"/corvane/input", {Bool(true)}}, 400, "input"},
         {"input out of range", {"/corvane/input", {I(5)}}, 400, "input"},
-        {"input zero", {"/corvane/input", {I(0)}}, 400, "input"},
-        {"a float that is not whole", {"/corvane/preset/recall", {F(2.5)}}, 400, "preset"},
         {"a float that is no number", {"/corvane/input", {F(std::nan(""))}}, 400, "input"},
-        {"slot out of range", {"/corvane/preset/load", {I(11)}}, 400, "slot"},
+        {"a float that is not whole", {"/corvane/preset/recall", {F(2.5)}}, 400, "preset"},
         {"layer out of range", {"/corvane/layer/5/on", {I(1)}}, 400, "layer"},
         {"layer is no number", {"/corvane/layer/x/on", {I(1)}}, 400, "layer"},
         {"a switch of 2", {"/corvane/layer/1/on", {I(2)}}, 400, "on"},
         {"a switch as text", {"/corvane/layer/1/on", {S("on")}}, 400, "on"},
         {"window of three", {"/corvane/layer/1/window", {I(1), I(2), I(300)}}, 400, "window"},
-        {"window too small", {"/corvane/layer/1/window", {I(0), I(0), I(8), I(8)}}, 400, "w"},
         {"window with a text", {"/corvane/layer/1/window", {I(0), S("0"), I(64), I(64)}}, 400, "y"},
-        {"output out of range", {"/corvane/picture/0/contrast", {I(50)}}, 400, "output"},
-        {"brightness out of range", {"/corvane/picture/1/brightness", {I(256)}}, 400, "brightness"},
-        {"a negative gain", {"/corvane/picture/1/red", {I(-1)}}, 400, "red"},
-        {"gamma out of range", {"/corvane/picture/1/gamma", {F(9.0)}}, 400, "gamma"},
         {"gamma as another text", {"/corvane/picture/1/gamma", {S("on")}}, 400, "gamma"},
-        {"colour temperature unknown", {"/corvane/picture/1/colortemp", {S("3200K")}}, 400, "colorTemp"},
         {"colour temperature as a number", {"/corvane/picture/1/colortemp", {I(6500)}}, 400, "colorTemp"},
         {"sync with an argument", {"/corvane/sync", {I(1)}}, 400, ""},
         {"an unknown type tag", {"/corvane/input", {{'b', 0, 0.0, {}}}}, 400, "input"},

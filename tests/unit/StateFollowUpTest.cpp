@@ -116,15 +116,6 @@ TEST_F(FollowUpDispatch, ARecallAnsweredWithoutTheStateAsksForItAndTheWaitLastsU
     EXPECT_FALSE(session.FollowUp().Pending());
 }
 
-TEST_F(FollowUpDispatch, AFileAnsweredAfterTheWholeStateAsksForNothing) {
-    session.FollowUp().CommandSent();
-    StateEnd();
-    EXPECT_EQ(Count("HideWait"), 1) << "the state ends the wait";
-    Answer();
-    EXPECT_EQ(Requests(), 0);
-    EXPECT_FALSE(session.FollowUp().Pending());
-}
-
 TEST_F(FollowUpDispatch, AnyOtherAnswerEndsTheWaitAsBeforeAndAClosedLinkForgetsTheCommand) {
     Answer();
     EXPECT_EQ(Requests(), 0);
