@@ -260,23 +260,39 @@ TEST_F(OutputCommands, RefuseResolutionKeepsWindowChangesAndOutlivesAFactoryRese
     EXPECT_EQ(model.State().outputs[0].resIndex, 0u);
 }
 
-TEST(SimulatorFaults, RefuseResolutionIsSwitchedByTheControlChannel) {
+// The control channel's commands: each answered "ok" or with what is wrong; a fault switched
+// there reaches the processor model and the state line, and "fault clear" ends it.
+TEST(SimulatorConsole, CommandsAreAnsweredAndFaultsReachTheModel) {
     Simulator sim(SimOptions{});
     auto refuses = [&] {
         bool r = false;
         sim.Inspect([&](const ProcessorModel& m) { r = m.RefusesResolution(); });
         return r;
     };
-    EXPECT_FALSE(refuses());
-    EXPECT_NE(sim.Execute("state").find("refuse-resolution=0"), std::string::npos);
-    EXPECT_EQ(sim.Execute("fault refuse-resolution on"), "ok\n");
-    EXPECT_TRUE(refuses());
-    EXPECT_NE(sim.Execute("state").find("refuse-resolution=1"), std::string::npos);
-    EXPECT_EQ(sim.Execute("fault refuse-resolution off"), "ok\n");
-    EXPECT_FALSE(refuses());
-    sim.Execute("fault refuse-resolution on");
-    sim.Execute("fault clear");
-    EXPECT_FALSE(refuses());
+    struct Case {
+        const char* command;
+        const char* answer;
+        bool refusing;
+        const char* shown; // in the state line after the command
+    };
+    const Case cases[] = {
+        {"signal 3 off", "ok\n", false, " signal3=0"},
+        {"signal 4 on 1280 720 600", "error: signal needs an input 0..3\n", false, ""},
+        {"fault refuse-resolution on", "ok\n", true, "refuse-resolution=1"},
+        {"fault refuse-resolution off", "ok\n", false, "refuse-resolution=0"},
+        {"fault refuse-resolution on", "ok\n", true, ""},
+        {"fault drop 2", "ok\n", true, " drop=2 "},
+        {"fault clear", "ok\n", false, " drop=0 "},
+        {"fault flood", "error: fault flood needs SECONDS\n", false, "flood off"},
+        {"fault stall -1", "error: fault stall needs MS\n", false, " stall-ms=0\n"},
+        {"fault nonsense", "error: unknown fault 'nonsense'\n", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(sim.Execute(c.command), c.answer);
+        EXPECT_EQ(refuses(), c.refusing);
+        EXPECT_NE(sim.Execute("state").find(c.shown), std::string::npos);
+    }
     EXPECT_NE(Simulator::Help().find("fault refuse-resolution on|off"), std::string::npos);
 
     SimOptions options; // --refuse-resolution
