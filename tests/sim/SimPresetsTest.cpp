@@ -7,7 +7,6 @@
 #include "presets/PresetFile.h"
 
 #include <gtest/gtest.h>
-#include <numeric>
 #include <tuple>
 
 using namespace corvane;
@@ -16,29 +15,6 @@ using namespace corvane::sim::modeltest;
 using corvane::test::RecordBuilder;
 
 namespace {
-
-TEST_F(Model, PresetFileIsAppliedThenTheWaitEnds) {
-    std::vector<std::uint8_t> file(kBlockSize, 0);
-    std::copy(kBlockMagic.begin(), kBlockMagic.end(), file.begin());
-    file[11] = 1;
-    file[13] = 24;
-    const Frame records[] = {
-        MakeFrameByte6(0x0004, 3),
-        RecordBuilder(0x0006).B(6, 1).B(7, 3).LE24(21, 4242).B(33, 1).Build(),
-        RecordBuilder(0x000F).B(6, 1).Build(),
-    };
-    for (int k = 0; k < 24; ++k) {
-        const Frame f = k < 3 ? records[k] : MakeFrame(0x0042);
-        std::copy(f.begin(), f.end(), file.begin() + 14 + 39 * k);
-    }
-    file[1038] = static_cast<std::uint8_t>(std::accumulate(file.begin(), file.end() - 1, 0u));
-    const auto out = model.OnBlock(file.data());
-    ASSERT_FALSE(out.empty());
-    EXPECT_EQ(Kinds(out).back(), "ack9/1");
-    EXPECT_EQ(model.State().currentInput, 3u);
-    EXPECT_EQ(model.State().layers[1].x, 4242u);
-    EXPECT_EQ(model.State().crop.inputBackup, 1);
-}
 
 // What a preset file carries of a state is the same in `saved` and `now`.
 void ExpectPresetFields(const DeviceState& saved, const DeviceState& now) {
