@@ -3,6 +3,7 @@
 #include "ScratchFolder.h"
 #include "platform/Files.h"
 
+#include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -118,62 +119,51 @@ TEST_F(IniFileTest, SeveralKeysAtOnceGiveWhatSingleLookupsGive) {
     EXPECT_FALSE(FileExists(m_folder.File("none.ini")));
 }
 
-TEST_F(IniFileTest, WriteCreatesFileAndSection) {
-    ASSERT_TRUE(WritePrivateProfileString("ComSet", "PortNum", "1", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n");
-    ASSERT_TRUE(WritePrivateProfileString("PRESET", "Name1", "Preset 1", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n[PRESET]\r\nName1=Preset 1\r\n");
-    // Names are written trimmed and found again without regard to case.
-    ASSERT_TRUE(WritePrivateProfileString(" Setting ", " Language ", "Chinese", m_path));
-    ASSERT_TRUE(WritePrivateProfileString("SETTING", "language", "English", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n[PRESET]\r\nName1=Preset 1\r\n"
-                                 "[Setting]\r\nLanguage=English\r\n");
-}
+struct WriteCase {
+    const char* what;
+    const char* before;                             // nullptr: no file
+    std::vector<std::array<const char*, 3>> writes; // section, key, value
+    const char* after;
+};
 
-TEST_F(IniFileTest, WriteReplacesInPlaceAndKeepsEveryOtherLine) {
-    const std::string before = "; written by hand\n"
-                               "[ComSet]\n"
-                               "  PortNum = 3   ; trailing note\n"
-                               "Unknown=keep me\n"
-                               "\n"
-                               "[Other]\r\n"
-                               "x=1";
-    WriteBytes(m_path, before);
-    ASSERT_TRUE(WritePrivateProfileString("comset", "PORTNUM", "7", m_path));
+// clang-format off
+const WriteCase kWriteCases[] = {
+    {"a new file and its sections", nullptr, {{"ComSet", "PortNum", "1"}, {"PRESET", "Name1", "Preset 1"}},
+     "[ComSet]\r\nPortNum=1\r\n[PRESET]\r\nName1=Preset 1\r\n"},
+    {"names written trimmed, found again without case", "[ComSet]\r\n",
+     {{" Setting ", " Language ", "Chinese"}, {"SETTING", "language", "English"}},
+     "[ComSet]\r\n[Setting]\r\nLanguage=English\r\n"},
     // The key keeps its spelling and spacing; only what follows its "=" changes.
-    EXPECT_EQ(ReadBytes(m_path), "; written by hand\n"
-                                 "[ComSet]\n"
-                                 "  PortNum = 7\n"
-                                 "Unknown=keep me\n"
-                                 "\n"
-                                 "[Other]\r\n"
-                                 "x=1");
-}
-
-TEST_F(IniFileTest, NewKeyGoesToTheEndOfItsSection) {
-    WriteBytes(m_path, "[A]\r\nx=1\r\n\r\n[B]\r\ny=2");
-    ASSERT_TRUE(WritePrivateProfileString("A", "z", "3", m_path));
-    ASSERT_TRUE(WritePrivateProfileString("B", "w", "4", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[A]\r\nx=1\r\n\r\nz=3\r\n[B]\r\ny=2\r\nw=4\r\n");
-}
-
-TEST_F(IniFileTest, LineBreakAfterValueLeavesOneEmptyLine) {
-    ASSERT_TRUE(WritePrivateProfileString("LAYERCLR", "B1", "170\r\n", m_path));
-    ASSERT_TRUE(WritePrivateProfileString("LAYERCLR", "R2", "128", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[LAYERCLR]\r\nB1=170\r\n\r\nR2=128\r\n");
-    EXPECT_EQ(Get("LAYERCLR", "B1"), "170");
-
+    {"replaced in place, every other line kept",
+     "; written by hand\n[ComSet]\n  PortNum = 3   ; trailing note\nUnknown=keep me\n\n[Other]\r\nx=1",
+     {{"comset", "PORTNUM", "7"}},
+     "; written by hand\n[ComSet]\n  PortNum = 7\nUnknown=keep me\n\n[Other]\r\nx=1"},
+    {"a new key at the end of its section", "[A]\r\nx=1\r\n\r\n[B]\r\ny=2", {{"A", "z", "3"}, {"B", "w", "4"}},
+     "[A]\r\nx=1\r\n\r\nz=3\r\n[B]\r\ny=2\r\nw=4\r\n"},
+    {"a line break after a value leaves one empty line", nullptr,
+     {{"LAYERCLR", "B1", "170\r\n"}, {"LAYERCLR", "R2", "128"}},
+     "[LAYERCLR]\r\nB1=170\r\n\r\nR2=128\r\n"},
     // Writing the same value again does not pile up empty lines; a plain value keeps the one
     // that is there.
-    ASSERT_TRUE(WritePrivateProfileString("LAYERCLR", "B1", "170\r\n", m_path));
-    ASSERT_TRUE(WritePrivateProfileString("LAYERCLR", "B1", "9", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[LAYERCLR]\r\nB1=9\r\n\r\nR2=128\r\n");
-}
+    {"no second empty line", "[LAYERCLR]\r\nB1=170\r\n\r\nR2=128\r\n",
+     {{"LAYERCLR", "B1", "170\r\n"}, {"LAYERCLR", "B1", "9"}},
+     "[LAYERCLR]\r\nB1=9\r\n\r\nR2=128\r\n"},
+    {"line breaks inside a value become blanks", nullptr, {{"PRESET", "Name1", "Show\r\n[ComSet]\nPortNum=9"}},
+     "[PRESET]\r\nName1=Show [ComSet] PortNum=9\r\n"},
+    {"a UTF-8 mark is kept", "\xEF\xBB\xBF[S]\r\nK=1\r\n", {{"S", "K", "2"}}, "\xEF\xBB\xBF[S]\r\nK=2\r\n"},
+};
+// clang-format on
 
-TEST_F(IniFileTest, LineBreaksInsideAValueCannotAddKeysOrSections) {
-    ASSERT_TRUE(WritePrivateProfileString("PRESET", "Name1", "Show\r\n[ComSet]\nPortNum=9", m_path));
-    EXPECT_EQ(Get("PRESET", "Name1"), "Show [ComSet] PortNum=9");
-    EXPECT_EQ(Get("ComSet", "PortNum"), "<default>");
+TEST_F(IniFileTest, WriteRules) {
+    for (const WriteCase& c : kWriteCases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(m_path);
+        if (c.before)
+            WriteBytes(m_path, c.before);
+        for (const auto& [section, key, value] : c.writes)
+            ASSERT_TRUE(WritePrivateProfileString(section, key, value, m_path));
+        EXPECT_EQ(ReadBytes(m_path), c.after);
+    }
 }
 
 TEST_F(IniFileTest, UnusableNamesAreRefusedAndWriteNothing) {
@@ -213,15 +203,11 @@ TEST_F(IniFileTest, WindowsMadeUtf16FileIsReadAndStaysUtf16) {
     EXPECT_EQ(ReadBytes(m_path), Utf16(after));
 }
 
-TEST_F(IniFileTest, BigEndianUtf16AndUtf8MarkKeepTheirEncoding) {
+TEST_F(IniFileTest, BigEndianUtf16KeepsItsEncoding) {
     WriteBytes(m_path, Utf16(u"[S]\r\nK=1\r\n", true));
     EXPECT_EQ(Get("S", "K"), "1");
     ASSERT_TRUE(WritePrivateProfileString("S", "K", "2", m_path));
     EXPECT_EQ(ReadBytes(m_path), Utf16(u"[S]\r\nK=2\r\n", true));
-
-    WriteBytes(m_path, "\xEF\xBB\xBF[S]\r\nK=1\r\n");
-    ASSERT_TRUE(WritePrivateProfileString("S", "K", "2", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "\xEF\xBB\xBF[S]\r\nK=2\r\n");
 }
 
 TEST_F(IniFileTest, UnreadableTargetIsLeftAlone) {
