@@ -163,23 +163,6 @@ TEST_F(LineRate, AWriterFasterThanTheLineIsHeldBack) {
     ExpectNoFasterThanTheLine(m_sim->Received(), 115200);
 }
 
-TEST_F(LineRate, BytesAtAnotherRateAreTakenAtTheApplicationsRate) {
-    Start(921600, B115200);
-    const auto start = Clock::now();
-    std::size_t written = 0;
-    while (written < 8 * 1024)
-        written += WriteFrames(16);
-    std::this_thread::sleep_for(300ms);
-    const std::string state = m_sim->Execute("state");
-    const auto elapsed = Clock::now() - start;
-    const std::size_t at = state.find("not-understood=");
-    ASSERT_NE(at, std::string::npos);
-    const double noise = std::strtod(state.c_str() + at + 15, nullptr);
-    EXPECT_GT(noise, 0.0);
-    EXPECT_LE(noise, 11520.0 * Seconds(elapsed) + 100) << "taken faster than 115200 baud";
-    EXPECT_TRUE(m_sim->Received().empty());
-}
-
 TEST_F(LineRate, AStallStopsTheReadingUntilItEnds) {
     Start(115200, B115200);
     const auto before = Clock::now();

@@ -108,41 +108,6 @@ TEST_F(Model, EachCommandFamilyIsAcknowledgedAsTheApplicationWaits) {
     EXPECT_EQ(model.PingAnswers(), 1u);
 }
 
-TEST_F(Model, PictureCommandsAreKeptAsTheProcessorKeepsThem) {
-    auto picture = [&](int output, std::uint32_t all, bool reset, std::uint32_t colorTemp,
-                       std::uint32_t item) {
-        return Command(BuildPictureFrame(app, {output, all, reset, colorTemp, item}));
-    };
-    // User gains of output 1 are kept, then a preset is chosen: its gains are the processor's
-    // own, the user gains stay for a later " User ".
-    app.picture[1] = PictureSettings{90, 100, 23, 8, 1, 2, 3, 4, 5, 6, 7};
-    EXPECT_EQ(Kinds(picture(1, 0, false, kUserColorTemp, kPictureRed)),
-              (std::vector<std::string>{"ack3/1", "00AC"}));
-    app.picture[1].colorTemp = 2;
-    const std::vector<Outgoing> preset = picture(1, 0, false, 2, kPictureColorTemp);
-    ASSERT_EQ(Kinds(preset), (std::vector<std::string>{"ack3/1", "00AC"}));
-    EXPECT_EQ(preset[1].bytes[6], 0x12) << "the pair of output 1";
-    const PictureSettings& kept = model.State().picture[1];
-    EXPECT_EQ(std::tie(kept.brightness, kept.contrast, kept.gamma, kept.colorTemp),
-              std::make_tuple(90, 100, 23, 2));
-    EXPECT_EQ(std::tie(kept.red, kept.green, kept.blue, kept.aux3), std::make_tuple(1, 2, 3, 7));
-    EXPECT_EQ(model.State().picture[0].brightness, 128) << "one output only";
-
-    Deliver(preset);
-    const PictureSettings& shown = app.picture[1];
-    EXPECT_EQ(std::tie(shown.brightness, shown.colorTemp, shown.red, shown.aux3),
-              std::make_tuple(90, 2, 1, 7));
-
-    // All four outputs: both pairs reported.
-    app.picture[2].contrast = 7;
-    EXPECT_EQ(Kinds(picture(2, 1, false, kUserColorTemp, kPictureContrast)),
-              (std::vector<std::string>{"ack3/1", "00AC", "00AC"}));
-    for (const PictureSettings& p : model.State().picture)
-        EXPECT_EQ(p.contrast, 7);
-    EXPECT_TRUE(Command(RecordBuilder(0x000B).B(6, 4).B(9, 1).Build()).empty()) << "no such output";
-    EXPECT_EQ(model.State().picture[0].brightness, 128);
-}
-
 TEST_F(Model, AcknowledgementsDriveTheApplicationsMessages) {
     app.linkState = kLinkSynchronised;
     Deliver(Command(BuildEdidFrame(app, {0, EdidMode::Full})));
