@@ -6,7 +6,6 @@
 #include "SimModelFixture.h"
 #include "Simulator.h"
 #include "device/ReplyDispatcher.h"
-#include "link/ByteOrder.h"
 #include "link/FXSerialPort.h"
 #include "link/PortDiscovery.h"
 #include "platform/SerialPortList.h"
@@ -44,8 +43,6 @@ public:
         m_codes.push_back(FrameCode(record));
         if (FrameChecksum(record) != record[kChecksumOffset])
             ++m_badChecksums;
-        if (FrameCode(record) == 0xAE)
-            m_acks.push_back({record[6], record[7], record[8]});
         m_dispatcher.OnDeviceRecord(record);
         // The ping answer goes out through the link, as in the application.
         for (const auto& frame : m_host.sent)
@@ -53,11 +50,7 @@ public:
         m_host.sent.clear();
         m_changed.notify_all();
     }
-    void OnReadBackBlock(const std::uint8_t*) override {
-        std::lock_guard lock(m_lock);
-        ++m_blocks;
-        m_changed.notify_all();
-    }
+    void OnReadBackBlock(const std::uint8_t*) override {}
     void OnPortClosed() override {}
 
     // Waits until `done` holds (checked under the lock) or `limit` has passed.
@@ -82,9 +75,7 @@ public:
     LinkSession m_session{m_state, m_host};
     ReplyDispatcher m_dispatcher{m_state, m_session, m_host};
     std::vector<std::uint16_t> m_codes;
-    std::vector<std::array<std::uint8_t, 3>> m_acks;
     int m_badChecksums = 0;
-    int m_blocks = 0;
 };
 
 class SimOverLink : public ::testing::Test {
@@ -210,23 +201,8 @@ TEST_F(SimOverLink, FaultsOfTheLine) {
     Send(MakeFrameByte6(0x00B2, 0));
     EXPECT_TRUE(m_app.WaitFor([&] { return m_app.CountOf(0xB2) == 2; }));
     EXPECT_GE(Clock::now() - sent, 300ms);
-    m_sim->Execute("fault delay 0");
-
-    // Another client takes the processor: acknowledgement 11.
-    m_sim->Execute("takeover");
-    EXPECT_TRUE(m_app.WaitFor([&] {
-        return std::any_of(m_app.m_acks.begin(), m_app.m_acks.end(),
-                           [](const auto& a) { return a[0] == 11; });
-    }));
-
-    // Silent: not even the keep-alive comes.
-    m_sim->Execute("fault silent on");
-    std::this_thread::sleep_for(50ms);
-    const std::size_t before = m_app.Locked([&] { return m_app.m_codes.size(); });
-    std::this_thread::sleep_for(600ms);
-    EXPECT_EQ(m_app.Locked([&] { return m_app.m_codes.size(); }), before);
-    m_sim->Execute("fault silent off");
-    EXPECT_TRUE(m_app.WaitFor([&] { return m_app.m_codes.size() > before; }));
+    // (Another client taking the processor, a silent processor: the Application end-to-end
+    // cases.)
 }
 
 TEST_F(SimOverLink, WrongBaudRateIsNotUnderstood) {
