@@ -11,7 +11,6 @@
 #include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <random>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -124,28 +123,8 @@ TEST_F(SerialLinkTest, OpenFailuresKeepTheirReason) {
     EXPECT_FALSE(m_link.IsOpen());
 }
 
-TEST_F(SerialLinkTest, RecordsSplitAndMergedAtRandomPointsArriveWholeAndInOrder) {
-    Open();
-    Bytes stream;
-    constexpr int kRecords = 400;
-    for (int i = 0; i < kRecords; ++i) {
-        const Bytes r = Record(0x00A8, static_cast<std::uint16_t>(i));
-        stream.insert(stream.end(), r.begin(), r.end());
-    }
-    std::mt19937 random(12);
-    std::size_t pos = 0;
-    while (pos < stream.size()) {
-        const std::size_t n = std::min<std::size_t>(1 + random() % 120, stream.size() - pos);
-        m_pty.Send(stream.data() + pos, n);
-        pos += n;
-        if (random() % 8 == 0)
-            std::this_thread::sleep_for(1ms); // let a read end inside a record
-    }
-    ASSERT_TRUE(m_owner.WaitFor(m_owner.records, kRecords));
-    for (int i = 0; i < kRecords; ++i)
-        ASSERT_EQ(GetLE16(&m_owner.records[i][6]), i) << i;
-    EXPECT_EQ(m_owner.overlapping, 0);
-}
+// Records cut at every place a read may end: RecordCutterTest; many records through the
+// real link in their order: SimOverLink.SynchronisationLoadsExactlyTheSimulatorsState.
 
 // While the user-interface thread handles a record nothing more is read, and a close made
 // meanwhile is reported once, after the handler returned; a closed port drops its frames.
