@@ -93,7 +93,7 @@ TEST(RecordCutter, WholeReads) {
         RecordCutter cutter;
         Collect sink;
         cutter.Feed(c.chunk.data(), c.chunk.size(), sink);
-        EXPECT_EQ(sink.cuts.size(), c.records);
+        ASSERT_EQ(sink.cuts.size(), c.records);
         EXPECT_EQ(cutter.PendingBytes(), c.pending);
         if (c.records > 0) {
             EXPECT_EQ(sink.cuts[0].bytes, Bytes(c.chunk.begin(), c.chunk.begin() + 39));
@@ -164,6 +164,12 @@ TEST(RecordCutter, BlocksAndRecordsInterleavedAcrossSplits) {
         cutter.SetReadBackExpected(true);
         ASSERT_EQ(Feed(cutter, s, {split, 1039}), expected) << split;
     }
+    // A block that ends exactly where the read ends is cut at once.
+    RecordCutter alone;
+    alone.SetReadBackExpected(true);
+    Collect sink;
+    alone.Feed(b1.data(), b1.size(), sink);
+    EXPECT_EQ(sink.cuts, (std::vector<Cut>{{'b', b1}}));
     // Without a read-back running, the blocks are garbage.
     RecordCutter cutter;
     EXPECT_EQ(Feed(cutter, s, {}), (std::vector<Cut>{{'r', keepAlive}, {'r', finished}}));
