@@ -23,34 +23,7 @@ TEST(IoEngine, TwoWorkersPerProcessorAtMostAHundred) {
               IoEngine::WorkerCountFor(std::thread::hardware_concurrency()));
 }
 
-TEST(BufferPool, HundredBuffersThenNoneUntilOneComesBack) {
-    BufferPool pool;
-    EXPECT_EQ(pool.Size(), 1u);
-    std::set<IoBuffer*> taken;
-    for (std::size_t i = 0; i < kPoolCapacity; ++i) {
-        IoBuffer* b = pool.Take();
-        ASSERT_NE(b, nullptr) << i;
-        taken.insert(b);
-        EXPECT_EQ(pool.Size(), i + 1); // grows one at a time
-    }
-    EXPECT_EQ(taken.size(), kPoolCapacity);
-    EXPECT_EQ(pool.Take(), nullptr);
-    EXPECT_EQ(pool.Take(), nullptr);
-
-    IoBuffer* back = *taken.begin();
-    back->operation = kIoOperationWrite;
-    back->owner = reinterpret_cast<AsyIODevice*>(&pool);
-    back->overlapped.bytes = 5;
-    ASSERT_TRUE(pool.Release(back));
-    IoBuffer* again = pool.Take();
-    EXPECT_EQ(again, back);
-    EXPECT_EQ(again->operation, kIoOperationNone); // handed out cleared
-    EXPECT_EQ(again->owner, nullptr);
-    EXPECT_EQ(again->overlapped.bytes, 0u);
-    EXPECT_EQ(pool.Size(), kPoolCapacity);
-}
-
-TEST(BufferPool, ReusesBeforeGrowingAndIgnoresStrangers) {
+TEST(BufferPool, GrowsToAHundredReusesBeforeGrowingAndTakesBackOnlyItsOwn) {
     BufferPool pool;
     BufferPool other;
     for (int i = 0; i < 10; ++i) {
@@ -59,17 +32,28 @@ TEST(BufferPool, ReusesBeforeGrowingAndIgnoresStrangers) {
         ASSERT_TRUE(pool.Release(b));
     }
     EXPECT_EQ(pool.Size(), 1u);
+    std::set<IoBuffer*> taken;
+    for (std::size_t i = 0; i < kPoolCapacity; ++i)
+        taken.insert(pool.Take());
+    EXPECT_EQ(taken.size(), kPoolCapacity);
+    EXPECT_EQ(taken.count(nullptr), 0u);
+    EXPECT_EQ(pool.Take(), nullptr);
 
-    IoBuffer* a = pool.Take();
-    IoBuffer* stranger = other.Take();
+    IoBuffer* back = *taken.begin();
+    back->operation = kIoOperationWrite;
+    back->owner = reinterpret_cast<AsyIODevice*>(&pool);
+    back->overlapped.bytes = 5;
     EXPECT_FALSE(pool.Release(nullptr));
-    EXPECT_FALSE(pool.Release(stranger));
-    EXPECT_TRUE(pool.Release(a));
-    EXPECT_FALSE(pool.Release(a)); // a second release must not hand it out twice
-    IoBuffer* first = pool.Take();
-    IoBuffer* second = pool.Take();
-    EXPECT_NE(first, second);
-    EXPECT_EQ(pool.InUse(), 2u);
+    EXPECT_FALSE(pool.Release(other.Take()));
+    ASSERT_TRUE(pool.Release(back));
+    EXPECT_FALSE(pool.Release(back)); // a second release must not hand it out twice
+    IoBuffer* again = pool.Take();
+    EXPECT_EQ(again, back);
+    EXPECT_EQ(again->operation, kIoOperationNone); // handed out cleared
+    EXPECT_EQ(again->owner, nullptr);
+    EXPECT_EQ(again->overlapped.bytes, 0u);
+    EXPECT_EQ(pool.Take(), nullptr);
+    EXPECT_EQ(pool.InUse(), kPoolCapacity);
 }
 
 // A device whose operations the test completes by posting packets to the engine.
@@ -173,14 +157,13 @@ TEST(IoEngine, FailedReadIsReportedOnceAndNotStartedAgain) {
     EXPECT_EQ(device.readsFailed, 1);
     EXPECT_EQ(device.lastError, kIoErrorOperationAborted);
     EXPECT_EQ(device.readsStarted, 1);
-}
 
-TEST(IoEngine, ReadThatCannotBeStartedGivesItsBufferBack) {
-    FakeDevice device;
-    device.acceptReads = false;
-    device.StartReading();
-    EXPECT_EQ(device.readsStarted, 1);
-    EXPECT_EQ(device.ReadBuffersInUse(), 0u);
+    // A read that cannot be started gives its buffer back at once.
+    FakeDevice refusing;
+    refusing.acceptReads = false;
+    refusing.StartReading();
+    EXPECT_EQ(refusing.readsStarted, 1);
+    EXPECT_EQ(refusing.ReadBuffersInUse(), 0u);
 }
 
 TEST(IoEngine, WriteCompletionsGiveTheirBuffersBack) {

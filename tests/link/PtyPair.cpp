@@ -84,10 +84,6 @@ termios PtyPair::DeviceSettings() const {
     return settings;
 }
 
-void PtyPair::SetDeviceSettings(const termios& settings) {
-    ::tcsetattr(m_far, TCSANOW, &settings);
-}
-
 void PtyPair::HangUp() {
     if (m_far >= 0)
         ::close(m_far);

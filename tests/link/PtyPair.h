@@ -34,7 +34,6 @@ public:
 
     // The line settings of the device side.
     termios DeviceSettings() const;
-    void SetDeviceSettings(const termios& settings);
 
     // Closes the far side: the device side sees a hang-up.
     void HangUp();

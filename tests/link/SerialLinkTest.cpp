@@ -11,7 +11,6 @@
 #include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <random>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -121,70 +120,15 @@ TEST_F(SerialLinkTest, OpenFailuresKeepTheirReason) {
     EXPECT_EQ(m_link.Open(40, 115200, 8, 1), 0);
     EXPECT_EQ(m_link.LastOpenError().failure, SerialOpenFailure::NoSuchPort);
     EXPECT_NE(DescribeOpenError(m_link.LastOpenError()).find("COM40"), std::string::npos);
-
-    FXSerialPort other;
-    ASSERT_EQ(other.Open(kPort, 115200, 8, 1), 1);
-    EXPECT_EQ(m_link.Open(kPort, 115200, 8, 1), 0); // no sharing
-    EXPECT_EQ(m_link.LastOpenError().failure, SerialOpenFailure::Busy);
-    EXPECT_EQ(m_link.LastOpenError().port, "COM12");
     EXPECT_FALSE(m_link.IsOpen());
 }
 
-TEST_F(SerialLinkTest, RecordsSplitAndMergedAtRandomPointsArriveWholeAndInOrder) {
-    Open();
-    Bytes stream;
-    constexpr int kRecords = 400;
-    for (int i = 0; i < kRecords; ++i) {
-        const Bytes r = Record(0x00A8, static_cast<std::uint16_t>(i));
-        stream.insert(stream.end(), r.begin(), r.end());
-    }
-    std::mt19937 random(12);
-    std::size_t pos = 0;
-    while (pos < stream.size()) {
-        const std::size_t n = std::min<std::size_t>(1 + random() % 120, stream.size() - pos);
-        m_pty.Send(stream.data() + pos, n);
-        pos += n;
-        if (random() % 8 == 0)
-            std::this_thread::sleep_for(1ms); // let a read end inside a record
-    }
-    ASSERT_TRUE(m_owner.WaitFor(m_owner.records, kRecords));
-    ASSERT_EQ(m_owner.records.size(), static_cast<std::size_t>(kRecords));
-    for (int i = 0; i < kRecords; ++i)
-        ASSERT_EQ(GetLE16(&m_owner.records[i][6]), i) << i;
-    EXPECT_EQ(m_owner.overlapping, 0);
-}
+// Records cut at every place a read may end: RecordCutterTest; many records through the
+// real link in their order: SimOverLink.SynchronisationLoadsExactlyTheSimulatorsState.
 
-TEST_F(SerialLinkTest, CloseIsReportedExactlyOnce) {
-    Open();
-    m_link.Close();
-    ASSERT_TRUE(WaitUntil([&] { return m_owner.portClosed == 1; }));
-    ASSERT_TRUE(WaitUntil([&] { return m_link.Port().ReadBuffersInUse() == 0; }));
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(m_owner.portClosed, 1);
-    m_link.Close(); // closing a closed port does nothing
-    EXPECT_EQ(m_owner.portClosed, 1);
-    // A frame to the closed port is dropped and its buffer kept.
-    const Frame ping = MakeFrameByte6(kCmdPing, 0);
-    m_link.SendToDevice(ping.data(), ping.size());
-    EXPECT_EQ(m_link.DroppedFrames(), 1u);
-    EXPECT_EQ(m_link.Port().WriteBuffersInUse(), 0u);
-}
-
-TEST_F(SerialLinkTest, CloseWhileARecordIsBeingHandledIsReportedOnceAfterIt) {
-    Open();
-    m_owner.Hold(true);
-    m_pty.Send(Record(0x00AD, 1));
-    ASSERT_TRUE(m_owner.WaitFor(m_owner.records, 1));
-    m_link.Close(); // the worker is still inside the handler
-    std::this_thread::sleep_for(10ms);
-    EXPECT_EQ(m_owner.portClosed, 0);
-    m_owner.Hold(false);
-    ASSERT_TRUE(WaitUntil([&] { return m_owner.portClosed == 1; }));
-    ASSERT_TRUE(WaitUntil([&] { return m_link.Port().ReadBuffersInUse() == 0; }));
-    EXPECT_EQ(m_owner.portClosed, 1);
-}
-
-TEST_F(SerialLinkTest, NoReadWhileTheHandlerRuns) {
+// While the user-interface thread handles a record nothing more is read, and a close made
+// meanwhile is reported once, after the handler returned; a closed port drops its frames.
+TEST_F(SerialLinkTest, NoReadWhileTheHandlerRunsAndACloseMeanwhileIsReportedOnceAfterIt) {
     Open();
     m_owner.Hold(true);
     m_pty.Send(Record(0x00AD, 1));
@@ -192,9 +136,20 @@ TEST_F(SerialLinkTest, NoReadWhileTheHandlerRuns) {
     m_pty.Send(Record(0x00AD, 2)); // waits in the line until the handler has returned
     std::this_thread::sleep_for(20ms);
     EXPECT_EQ(m_owner.Count(m_owner.records), 1u);
+    m_link.Close(); // the worker is still inside the handler
+    std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(m_owner.portClosed, 0);
     m_owner.Hold(false);
-    ASSERT_TRUE(m_owner.WaitFor(m_owner.records, 2));
+    ASSERT_TRUE(WaitUntil([&] { return m_owner.portClosed == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return m_link.Port().ReadBuffersInUse() == 0; }));
+    m_link.Close(); // closing a closed port does nothing
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(m_owner.portClosed, 1);
     EXPECT_EQ(m_owner.overlapping, 0);
+    const Frame ping = MakeFrameByte6(kCmdPing, 0);
+    m_link.SendToDevice(ping.data(), ping.size());
+    EXPECT_EQ(m_link.DroppedFrames(), 1u);
+    EXPECT_EQ(m_link.Port().WriteBuffersInUse(), 0u);
 }
 
 TEST_F(SerialLinkTest, ReopeningStartsFromAnEmptyCutter) {

@@ -119,20 +119,7 @@ TEST_F(Model, FloodCarriesEveryReplyKindWholeThroughNoiseTornAndSplitRecords) {
         std::any_of(host.events.begin(), host.events.end(), [](const auto& e) { return e.first == 0xB2; }));
 
     // Valid indices, the processor's own values: the flood wrote nothing but its state.
-    const DeviceState& m = model.State();
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(i);
-        const LayerInfo &la = app.layers[i], &lb = m.layers[i];
-        EXPECT_EQ(std::tie(la.source, la.x, la.y, la.w, la.h, la.visible, la.zoomW),
-                  std::tie(lb.source, lb.x, lb.y, lb.w, lb.h, lb.visible, lb.zoomW));
-        EXPECT_EQ(app.outputs[i].curve, m.outputs[i].curve);
-        for (int side = 0; side < 4; ++side)
-            EXPECT_EQ(app.outputs[i].blend[side].start, m.outputs[i].blend[side].start);
-        EXPECT_EQ(app.picture[i].contrast, m.picture[i].contrast);
-        EXPECT_EQ(app.edidTimings[i].hActive, m.edidTimings[i].hActive);
-    }
-    EXPECT_EQ(app.wifi.ssid, "Stage-Left");
-    EXPECT_EQ(app.currentInput, m.currentInput);
+    ExpectSameState(app, model.State());
 }
 
 } // namespace

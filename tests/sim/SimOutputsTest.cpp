@@ -136,64 +136,13 @@ TEST_F(OutputCommands, PlacementWithANewResolutionChangesTheOutputsResolution) {
     }
 }
 
-TEST_F(OutputCommands, RefusedResolutionLeavesTheOutputAsItWas) {
-    struct Case {
-        const char* name;
-        OutputPick pick;
-        int rowByte; // written over byte 25 when not negative
-        bool fault;
-    };
-    const Case cases[] = {
-        {"row 10", Row(0), 10, false},
-        {"2880 x 1080 custom", Custom(2880, 1080, 0), -1, false},
-        {"one line too many for 1920 wide", Custom(1920, 1201, 0), -1, false},
-        {"no active width", Custom(0, 1080, 0), -1, false},
-        {"no active height", Custom(1280, 0, 0), -1, false},
-        {"refuse-resolution", Row(2), -1, true},
-    };
-    const int k = 3;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Synchronise();
-        model.SetRefuseResolution(c.fault);
-        const DeviceState before = model.State();
-        // A new place and window come with the resolution; none of it may be stored.
-        app.outputs[k].canvasX += 500;
-        picks[k] = WithWindow(c.pick, 50, 40, 800, 600);
-        Frame f = BuildOutputWindowFrame(app, picks, k);
-        if (c.rowByte >= 0)
-            f = Patched(f, 25, static_cast<std::uint8_t>(c.rowByte));
-        const auto out = Command(f);
-        ASSERT_EQ(Kinds(out), (Answer{"ack0/0", "00AB"}));
-        EXPECT_EQ(out[0].bytes[8], k);
-        ExpectSameState(model.State(), before);
-        Deliver(out);
-        ExpectSameState(app, model.State());
-        EXPECT_EQ(host.events, (std::vector<std::pair<int, int>>{{0xAB, 1}})) << "Set up failure!";
-    }
-}
-
 TEST_F(OutputCommands, ResolutionCommandResetsTheWindowsToTheActivePicture) {
-    // One output: output 2 takes row 3.
-    const DeviceState before = model.State();
-    picks[2] = Row(3);
-    auto out = Command(BuildOutputResolutionFrame(app, picks, 2, 2));
-    ASSERT_EQ(Kinds(out), (Answer{"ack0/1", "00AB"}));
-    EXPECT_EQ(out[0].bytes[8], 2);
-    EXPECT_EQ(out[1].bytes[6], 2);
-    for (int k = 0; k < 4; ++k) {
-        SCOPED_TRACE(k);
-        EXPECT_EQ(Describe(model.State().outputs[k]),
-                  k == 2 ? Running(before.outputs[2], 3, 1440, 900, 0) : Describe(before.outputs[k]));
-    }
-    Deliver(out);
-    ExpectSameState(app, model.State());
-
-    // All four ("Apply All"): the custom timing the page copied to every output.
+    // One output's resolution is PlacementWithANewResolution's; here all four ("Apply All"):
+    // the custom timing the page copied to every output.
     const DeviceState beforeAll = model.State();
     for (auto& p : picks)
         p = Custom(1600, 1200, 1);
-    out = Command(BuildOutputResolutionFrame(app, picks, 1, kAllOutputs));
+    const auto out = Command(BuildOutputResolutionFrame(app, picks, 1, kAllOutputs));
     ASSERT_EQ(Kinds(out), (Answer{"ack0/1", "00AB", "00AB", "00AB", "00AB"}));
     EXPECT_EQ(out[0].bytes[8], kAllOutputs);
     for (int k = 0; k < 4; ++k) {
@@ -207,35 +156,48 @@ TEST_F(OutputCommands, ResolutionCommandResetsTheWindowsToTheActivePicture) {
     EXPECT_EQ(host.events, (std::vector<std::pair<int, int>>{{0xAB, 0}}));
 }
 
-TEST_F(OutputCommands, RefusedResolutionCommandChangesNoOutput) {
+// A resolution the processor cannot run, by the placement command (output 3, with a new
+// place and window, none of which may be stored) or by the resolution command (output 1 or
+// all): refused, nothing changed, "Set up failure!".
+TEST_F(OutputCommands, RefusedResolutionChangesNoOutput) {
     struct Case {
         const char* name;
+        bool placement;
         OutputPick pick;
         int argument;
-        int rowByte; // written over byte 7 when not negative
+        int rowByte; // written over the row's byte when not negative
         bool fault;
         Answer answer;
     };
+    const Answer one = {"ack0/0", "00AB"}, all = {"ack0/0", "00AB", "00AB", "00AB", "00AB"};
     const Case cases[] = {
-        {"row 10", Row(0), 1, 10, false, {"ack0/0", "00AB"}},
-        {"2880 x 1080 custom for all",
-         Custom(2880, 1080, 0),
-         kAllOutputs,
-         -1,
-         false,
-         {"ack0/0", "00AB", "00AB", "00AB", "00AB"}},
-        {"no output 5", Row(2), 5, -1, false, {"ack0/0"}},
-        {"refuse-resolution", Row(2), 0, -1, true, {"ack0/0", "00AB"}},
+        {"placement: row 10", true, Row(0), 3, 10, false, one},
+        {"placement: 2880 x 1080 custom", true, Custom(2880, 1080, 0), 3, -1, false, one},
+        {"placement: one line too many for 1920 wide", true, Custom(1920, 1201, 0), 3, -1, false, one},
+        {"placement: no active width", true, Custom(0, 1080, 0), 3, -1, false, one},
+        {"placement: no active height", true, Custom(1280, 0, 0), 3, -1, false, one},
+        {"placement: refuse-resolution", true, Row(2), 3, -1, true, one},
+        {"row 10", false, Row(0), 1, 10, false, one},
+        {"2880 x 1080 custom for all", false, Custom(2880, 1080, 0), kAllOutputs, -1, false, all},
+        {"no output 5", false, Row(2), 5, -1, false, {"ack0/0"}},
+        {"refuse-resolution", false, Row(2), 0, -1, true, one},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Synchronise();
         model.SetRefuseResolution(c.fault);
         const DeviceState before = model.State();
-        picks[1] = c.pick;
-        Frame f = BuildOutputResolutionFrame(app, picks, 1, c.argument);
+        Frame f;
+        if (c.placement) {
+            app.outputs[c.argument].canvasX += 500;
+            picks[c.argument] = WithWindow(c.pick, 50, 40, 800, 600);
+            f = BuildOutputWindowFrame(app, picks, c.argument);
+        } else {
+            picks[1] = c.pick;
+            f = BuildOutputResolutionFrame(app, picks, 1, c.argument);
+        }
         if (c.rowByte >= 0)
-            f = Patched(f, 7, static_cast<std::uint8_t>(c.rowByte));
+            f = Patched(f, c.placement ? 25 : 7, static_cast<std::uint8_t>(c.rowByte));
         const auto out = Command(f);
         ASSERT_EQ(Kinds(out), c.answer);
         EXPECT_EQ(out[0].bytes[8], c.argument);
@@ -260,23 +222,39 @@ TEST_F(OutputCommands, RefuseResolutionKeepsWindowChangesAndOutlivesAFactoryRese
     EXPECT_EQ(model.State().outputs[0].resIndex, 0u);
 }
 
-TEST(SimulatorFaults, RefuseResolutionIsSwitchedByTheControlChannel) {
+// The control channel's commands: each answered "ok" or with what is wrong; a fault switched
+// there reaches the processor model and the state line, and "fault clear" ends it.
+TEST(SimulatorConsole, CommandsAreAnsweredAndFaultsReachTheModel) {
     Simulator sim(SimOptions{});
     auto refuses = [&] {
         bool r = false;
         sim.Inspect([&](const ProcessorModel& m) { r = m.RefusesResolution(); });
         return r;
     };
-    EXPECT_FALSE(refuses());
-    EXPECT_NE(sim.Execute("state").find("refuse-resolution=0"), std::string::npos);
-    EXPECT_EQ(sim.Execute("fault refuse-resolution on"), "ok\n");
-    EXPECT_TRUE(refuses());
-    EXPECT_NE(sim.Execute("state").find("refuse-resolution=1"), std::string::npos);
-    EXPECT_EQ(sim.Execute("fault refuse-resolution off"), "ok\n");
-    EXPECT_FALSE(refuses());
-    sim.Execute("fault refuse-resolution on");
-    sim.Execute("fault clear");
-    EXPECT_FALSE(refuses());
+    struct Case {
+        const char* command;
+        const char* answer;
+        bool refusing;
+        const char* shown; // in the state line after the command
+    };
+    const Case cases[] = {
+        {"signal 3 off", "ok\n", false, " signal3=0"},
+        {"signal 4 on 1280 720 600", "error: signal needs an input 0..3\n", false, ""},
+        {"fault refuse-resolution on", "ok\n", true, "refuse-resolution=1"},
+        {"fault refuse-resolution off", "ok\n", false, "refuse-resolution=0"},
+        {"fault refuse-resolution on", "ok\n", true, ""},
+        {"fault drop 2", "ok\n", true, " drop=2 "},
+        {"fault clear", "ok\n", false, " drop=0 "},
+        {"fault flood", "error: fault flood needs SECONDS\n", false, "flood off"},
+        {"fault stall -1", "error: fault stall needs MS\n", false, " stall-ms=0\n"},
+        {"fault nonsense", "error: unknown fault 'nonsense'\n", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(sim.Execute(c.command), c.answer);
+        EXPECT_EQ(refuses(), c.refusing);
+        EXPECT_NE(sim.Execute("state").find(c.shown), std::string::npos);
+    }
     EXPECT_NE(Simulator::Help().find("fault refuse-resolution on|off"), std::string::npos);
 
     SimOptions options; // --refuse-resolution

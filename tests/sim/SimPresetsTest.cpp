@@ -7,7 +7,6 @@
 #include "presets/PresetFile.h"
 
 #include <gtest/gtest.h>
-#include <numeric>
 #include <tuple>
 
 using namespace corvane;
@@ -16,29 +15,6 @@ using namespace corvane::sim::modeltest;
 using corvane::test::RecordBuilder;
 
 namespace {
-
-TEST_F(Model, PresetFileIsAppliedThenTheWaitEnds) {
-    std::vector<std::uint8_t> file(kBlockSize, 0);
-    std::copy(kBlockMagic.begin(), kBlockMagic.end(), file.begin());
-    file[11] = 1;
-    file[13] = 24;
-    const Frame records[] = {
-        MakeFrameByte6(0x0004, 3),
-        RecordBuilder(0x0006).B(6, 1).B(7, 3).LE24(21, 4242).B(33, 1).Build(),
-        RecordBuilder(0x000F).B(6, 1).Build(),
-    };
-    for (int k = 0; k < 24; ++k) {
-        const Frame f = k < 3 ? records[k] : MakeFrame(0x0042);
-        std::copy(f.begin(), f.end(), file.begin() + 14 + 39 * k);
-    }
-    file[1038] = static_cast<std::uint8_t>(std::accumulate(file.begin(), file.end() - 1, 0u));
-    const auto out = model.OnBlock(file.data());
-    ASSERT_FALSE(out.empty());
-    EXPECT_EQ(Kinds(out).back(), "ack9/1");
-    EXPECT_EQ(model.State().currentInput, 3u);
-    EXPECT_EQ(model.State().layers[1].x, 4242u);
-    EXPECT_EQ(model.State().crop.inputBackup, 1);
-}
 
 // What a preset file carries of a state is the same in `saved` and `now`.
 void ExpectPresetFields(const DeviceState& saved, const DeviceState& now) {
@@ -181,55 +157,7 @@ TEST_F(Model, APresetFileThatFailsItsCheckChangesNothingAndIsAnsweredWithStatusZ
     EXPECT_EQ(model.State().layers[2].x, wanted.layers[2].x);
 }
 
-TEST_F(Model, TheProcessorsOwnPresetsAreRecalledByIndex) {
-    const auto grid = Command(BuildPresetRecallFrame(0));
-    EXPECT_EQ(Kinds(grid), (std::vector<std::string>{"00A8", "00A8", "00A8", "00A8", "ack9/1"}));
-    EXPECT_EQ(model.State().layers[1].x - model.State().layers[0].x, model.State().layers[0].w);
-    EXPECT_EQ(model.State().layers[2].y - model.State().layers[0].y, model.State().layers[0].h);
-    Command(BuildPresetRecallFrame(2));
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(model.State().layers[i].x, model.State().layers[0].x) << "four full-width rows";
-        EXPECT_EQ(model.State().layers[i].visible, 1);
-    }
-    const DeviceState before = model.State();
-    EXPECT_EQ(Kinds(Command(BuildPresetRecallFrame(7))), std::vector<std::string>{"ack9/0"});
-    ExpectPresetFields(before, model.State());
-    Deliver(Command(BuildPresetRecallFrame(1)));
-    for (std::size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(app.layers[i].y, model.State().layers[0].y) << "one row across the middle";
-}
-
-// A setting stored as a preset comes back whole when it is recalled, also over a built-in slot;
-// the answer reports the layers, the rest only a request for the state does.
-TEST_F(Model, AStoredPresetBringsBackTheWholeSettingItHeld) {
-    DeviceState& s = model.MutableState();
-    for (std::size_t i = 0; i < 4; ++i) {
-        s.layers[i].x = 500 + 100 * static_cast<std::uint32_t>(i);
-        s.layers[i].visible = static_cast<std::uint8_t>(i != 2);
-        s.outputs[i].canvasX = 1920 * static_cast<std::uint32_t>(3 - i);
-        s.picture[i].brightness = static_cast<std::uint8_t>(40 + i);
-    }
-    s.crop.inputBackup = 1;
-    const DeviceState stored = s;
-    ASSERT_TRUE(model.StorePreset(4));
-    ASSERT_TRUE(model.StorePreset(0));
-    EXPECT_FALSE(model.StorePreset(10));
-    EXPECT_FALSE(model.HasStoredPreset(5));
-
-    Command(BuildPresetRecallFrame(2)); // the built-in rows change the layers
-    for (std::size_t i = 0; i < 4; ++i) {
-        s.outputs[i].canvasX = 0;
-        s.picture[i].brightness = 128;
-    }
-    s.crop.inputBackup = 0;
-    for (int slot : {4, 0}) {
-        SCOPED_TRACE(slot);
-        EXPECT_EQ(Kinds(Command(BuildPresetRecallFrame(slot))),
-                  (std::vector<std::string>{"00A8", "00A8", "00A8", "00A8", "ack9/1"}));
-        ExpectPresetFields(stored, model.State());
-        Command(BuildPresetRecallFrame(1));
-    }
-    EXPECT_EQ(Kinds(Command(BuildPresetRecallFrame(5))), std::vector<std::string>{"ack9/0"}) << "empty";
-}
+// The processor's own arrangements and the settings stored in its slots, recalled:
+// PresetsEndToEnd (CliPresetRecall..., QuickSetRecallOfAStoredLayout...).
 
 } // namespace

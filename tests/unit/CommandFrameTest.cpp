@@ -16,40 +16,20 @@ struct Example {
 
 TEST(CommandFrame, WorkedExamples) {
     const Example examples[] = {
-        {0x00AF, -1, 0x87},
-        {0x000A, -1, 0xE2},
-        {0x8000, -1, 0x58},
-        {0x000F, 0x01, 0x93},
+        {0x00AF, -1, 0x87},   {0x000A, -1, 0xE2}, {0x8000, -1, 0x58},
+        {0x000F, 0x01, 0x93}, {0x8001, -1, 0x59}, // both bytes of the code set
     };
     for (const Example& e : examples) {
         const Frame f = e.byte6 < 0 ? MakeFrame(e.code) : MakeFrameByte6(e.code, std::uint8_t(e.byte6));
         SCOPED_TRACE(e.code);
         EXPECT_EQ(f[38], e.checksum);
+        EXPECT_EQ(FrameCode(f.data()), e.code);
     }
     const Frame af = MakeFrame(0x00AF);
     const Frame expected = {0xED, 0xCB, 0x28, 0x38, 0xAF, 0x00, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55,
                             0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55,
                             0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x87};
     EXPECT_EQ(af, expected);
-}
-
-// A code the application sends: magic, code low byte first, 32 filler bytes, checksum.
-TEST(CommandFrame, EnvelopeOfEveryCommandCode) {
-    // Codes with a zero high byte, a zero low byte, and both set.
-    const std::uint16_t codes[] = {kCmdCrop,      kCmdRequestAll,    kCmdPing,
-                                   kCmdEnterBoot, kCmdAnnounceImage, kCmdEndImage};
-    for (std::uint16_t code : codes) {
-        SCOPED_TRACE(code);
-        const Frame f = MakeFrame(code);
-        EXPECT_TRUE(HasFrameMagic(f.data()));
-        EXPECT_EQ(f[4], code & 0xFF);
-        EXPECT_EQ(f[5], code >> 8);
-        EXPECT_EQ(FrameCode(f.data()), code);
-        for (int i = 6; i < 38; ++i)
-            ASSERT_EQ(f[i], 0x55) << i;
-        unsigned sum = 0x38 + (code & 0xFF) + (code >> 8) + 32 * 0x55;
-        EXPECT_EQ(f[38], sum & 0xFF);
-    }
 }
 
 TEST(CommandFrame, ChecksumCoversBytesThreeToThirtySeven) {
@@ -68,8 +48,6 @@ TEST(ByteOrder, FieldsAreLittleEndian) {
     EXPECT_EQ(b[0], 0x34);
     EXPECT_EQ(b[1], 0x12);
     EXPECT_EQ(GetLE16(b), 0x1234);
-    PutLE24(b, 59999);
-    EXPECT_EQ(GetLE24(b), 59999u);
     PutLE24(b, 0xABCDEF);
     EXPECT_EQ(b[0], 0xEF);
     EXPECT_EQ(b[2], 0xAB);

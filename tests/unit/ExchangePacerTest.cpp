@@ -193,13 +193,9 @@ TEST(ExchangePacer, AWriteThatDoesNotLeaveOrEndsIncompleteEndsTheExchange) {
         FakeLine line;
         pacer.Start(921600);
         pacer.QueueImage(image, milliseconds{0}, milliseconds{30});
-        RunExchange(pacer, line, microseconds{0}); // would run to the end...
-        ASSERT_FALSE(pacer.Failed());
-        pacer.Start(921600);
-        pacer.QueueImage(image, milliseconds{0}, milliseconds{30});
         pacer.Pump(line, line.now);
         pacer.Pump(line, line.now); // one at a time: the second call writes nothing
-        EXPECT_EQ(line.writes.size(), 5u);
+        EXPECT_EQ(line.writes.size(), 1u);
         EXPECT_EQ(pacer.Left(line.writes.back().ticket, false, 995, line.now), std::nullopt);
         ASSERT_TRUE(pacer.Failed());
         EXPECT_EQ(pacer.Failure().kind, ExchangeFailure::Kind::Incomplete);

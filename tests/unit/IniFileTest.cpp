@@ -3,6 +3,7 @@
 #include "ScratchFolder.h"
 #include "platform/Files.h"
 
+#include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -57,12 +58,14 @@ struct ReadCase {
 // clang-format off
 const ReadCase kReadCases[] = {
     {"names without regard to case", "[ComSet]\r\nPortNum=3\r\n", "COMSET", "portnum", 260, "3"},
+    {"every letter without regard to case", "[AZ]\r\nza=3\r\n", "az", "ZA", 260, "3"},
     {"blanks around names and value", "  [  ComSet ]  \r\n\t PortNum \t=  3  \r\n", "ComSet", "PortNum", 260, "3"},
     {"blanks inside a value stay", "[S]\r\nK= two  words \r\n", "S", "K", 260, "two  words"},
     {"double quotes dropped", "[S]\r\nK=\"  padded  \"\r\n", "S", "K", 260, "  padded  "},
     {"single quotes dropped", "[S]\r\nK='x'\r\n", "S", "K", 260, "x"},
     {"unmatched quotes kept", "[S]\r\nK=\"x'\r\n", "S", "K", 260, "\"x'"},
     {"lone quote kept", "[S]\r\nK=\"\r\n", "S", "K", 260, "\""},
+    {"empty quotes dropped", "[S]\r\nK=\"\"\r\n", "S", "K", 260, ""},
     {"value holding =", "[S]\r\nK=a=b\r\n", "S", "K", 260, "a=b"},
     {"empty value is not the default", "[S]\r\nK=\r\n", "S", "K", 260, ""},
     {"room N gives N-1 characters", "[S]\r\nK=abcdef\r\n", "S", "K", 4, "abc"},
@@ -108,74 +111,59 @@ TEST_F(IniFileTest, SeveralKeysAtOnceGiveWhatSingleLookupsGive) {
         const std::string single = Get("STRING", keys[i], 1000, "<none>");
         EXPECT_EQ(values[i].value_or("<none>"), single);
     }
-    EXPECT_EQ(values[0], "1");
     EXPECT_EQ(values[1], "two");
     EXPECT_FALSE(values[3]); // only the first section of a name counts
 
+    // A missing file gives no value, and reading does not make it.
     EXPECT_FALSE(GetPrivateProfileStrings("String", keys, m_folder.File("none.ini"))[0]);
+    EXPECT_FALSE(FileExists(m_folder.File("none.ini")));
 }
 
-TEST_F(IniFileTest, MissingFileGivesDefault) {
-    EXPECT_EQ(Get("S", "K"), "<default>");
-    EXPECT_FALSE(FileExists(m_path));
-}
+struct WriteCase {
+    const char* what;
+    const char* before;                             // nullptr: no file
+    std::vector<std::array<const char*, 3>> writes; // section, key, value
+    const char* after;
+};
 
-TEST_F(IniFileTest, WriteCreatesFileAndSection) {
-    ASSERT_TRUE(WritePrivateProfileString("ComSet", "PortNum", "1", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n");
-    ASSERT_TRUE(WritePrivateProfileString("PRESET", "Name1", "Preset 1", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n[PRESET]\r\nName1=Preset 1\r\n");
-    // Names are written trimmed and found again without regard to case.
-    ASSERT_TRUE(WritePrivateProfileString(" Setting ", " Language ", "Chinese", m_path));
-    ASSERT_TRUE(WritePrivateProfileString("SETTING", "language", "English", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[ComSet]\r\nPortNum=1\r\n[PRESET]\r\nName1=Preset 1\r\n"
-                                 "[Setting]\r\nLanguage=English\r\n");
-}
-
-TEST_F(IniFileTest, WriteReplacesInPlaceAndKeepsEveryOtherLine) {
-    const std::string before = "; written by hand\n"
-                               "[ComSet]\n"
-                               "  PortNum = 3   ; trailing note\n"
-                               "Unknown=keep me\n"
-                               "\n"
-                               "[Other]\r\n"
-                               "x=1";
-    WriteBytes(m_path, before);
-    ASSERT_TRUE(WritePrivateProfileString("comset", "PORTNUM", "7", m_path));
+// clang-format off
+const WriteCase kWriteCases[] = {
+    {"a new file and its sections", nullptr, {{"ComSet", "PortNum", "1"}, {"PRESET", "Name1", "Preset 1"}},
+     "[ComSet]\r\nPortNum=1\r\n[PRESET]\r\nName1=Preset 1\r\n"},
+    {"names written trimmed, found again without case", "[ComSet]\r\n",
+     {{" Setting ", " Language ", "Chinese"}, {"SETTING", "language", "English"}},
+     "[ComSet]\r\n[Setting]\r\nLanguage=English\r\n"},
     // The key keeps its spelling and spacing; only what follows its "=" changes.
-    EXPECT_EQ(ReadBytes(m_path), "; written by hand\n"
-                                 "[ComSet]\n"
-                                 "  PortNum = 7\n"
-                                 "Unknown=keep me\n"
-                                 "\n"
-                                 "[Other]\r\n"
-                                 "x=1");
-}
-
-TEST_F(IniFileTest, NewKeyGoesToTheEndOfItsSection) {
-    WriteBytes(m_path, "[A]\r\nx=1\r\n\r\n[B]\r\ny=2");
-    ASSERT_TRUE(WritePrivateProfileString("A", "z", "3", m_path));
-    ASSERT_TRUE(WritePrivateProfileString("B", "w", "4", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[A]\r\nx=1\r\n\r\nz=3\r\n[B]\r\ny=2\r\nw=4\r\n");
-}
-
-TEST_F(IniFileTest, LineBreakAfterValueLeavesOneEmptyLine) {
-    ASSERT_TRUE(WritePrivateProfileString("LAYERCLR", "B1", "170\r\n", m_path));
-    ASSERT_TRUE(WritePrivateProfileString("LAYERCLR", "R2", "128", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[LAYERCLR]\r\nB1=170\r\n\r\nR2=128\r\n");
-    EXPECT_EQ(Get("LAYERCLR", "B1"), "170");
-
+    {"replaced in place, every other line kept",
+     "; written by hand\n[ComSet]\n  PortNum = 3   ; trailing note\nUnknown=keep me\n\n[Other]\r\nx=1",
+     {{"comset", "PORTNUM", "7"}},
+     "; written by hand\n[ComSet]\n  PortNum = 7\nUnknown=keep me\n\n[Other]\r\nx=1"},
+    {"a new key at the end of its section", "[A]\r\nx=1\r\n\r\n[B]\r\ny=2", {{"A", "z", "3"}, {"B", "w", "4"}},
+     "[A]\r\nx=1\r\n\r\nz=3\r\n[B]\r\ny=2\r\nw=4\r\n"},
+    {"a line break after a value leaves one empty line", nullptr,
+     {{"LAYERCLR", "B1", "170\r\n"}, {"LAYERCLR", "R2", "128"}},
+     "[LAYERCLR]\r\nB1=170\r\n\r\nR2=128\r\n"},
     // Writing the same value again does not pile up empty lines; a plain value keeps the one
     // that is there.
-    ASSERT_TRUE(WritePrivateProfileString("LAYERCLR", "B1", "170\r\n", m_path));
-    ASSERT_TRUE(WritePrivateProfileString("LAYERCLR", "B1", "9", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "[LAYERCLR]\r\nB1=9\r\n\r\nR2=128\r\n");
-}
+    {"no second empty line", "[LAYERCLR]\r\nB1=170\r\n\r\nR2=128\r\n",
+     {{"LAYERCLR", "B1", "170\r\n"}, {"LAYERCLR", "B1", "9"}},
+     "[LAYERCLR]\r\nB1=9\r\n\r\nR2=128\r\n"},
+    {"line breaks inside a value become blanks", nullptr, {{"PRESET", "Name1", "Show\r\n[ComSet]\nPortNum=9"}},
+     "[PRESET]\r\nName1=Show [ComSet] PortNum=9\r\n"},
+    {"a UTF-8 mark is kept", "\xEF\xBB\xBF[S]\r\nK=1\r\n", {{"S", "K", "2"}}, "\xEF\xBB\xBF[S]\r\nK=2\r\n"},
+};
+// clang-format on
 
-TEST_F(IniFileTest, LineBreaksInsideAValueCannotAddKeysOrSections) {
-    ASSERT_TRUE(WritePrivateProfileString("PRESET", "Name1", "Show\r\n[ComSet]\nPortNum=9", m_path));
-    EXPECT_EQ(Get("PRESET", "Name1"), "Show [ComSet] PortNum=9");
-    EXPECT_EQ(Get("ComSet", "PortNum"), "<default>");
+TEST_F(IniFileTest, WriteRules) {
+    for (const WriteCase& c : kWriteCases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(m_path);
+        if (c.before)
+            WriteBytes(m_path, c.before);
+        for (const auto& [section, key, value] : c.writes)
+            ASSERT_TRUE(WritePrivateProfileString(section, key, value, m_path));
+        EXPECT_EQ(ReadBytes(m_path), c.after);
+    }
 }
 
 TEST_F(IniFileTest, UnusableNamesAreRefusedAndWriteNothing) {
@@ -215,15 +203,11 @@ TEST_F(IniFileTest, WindowsMadeUtf16FileIsReadAndStaysUtf16) {
     EXPECT_EQ(ReadBytes(m_path), Utf16(after));
 }
 
-TEST_F(IniFileTest, BigEndianUtf16AndUtf8MarkKeepTheirEncoding) {
+TEST_F(IniFileTest, BigEndianUtf16KeepsItsEncoding) {
     WriteBytes(m_path, Utf16(u"[S]\r\nK=1\r\n", true));
     EXPECT_EQ(Get("S", "K"), "1");
     ASSERT_TRUE(WritePrivateProfileString("S", "K", "2", m_path));
     EXPECT_EQ(ReadBytes(m_path), Utf16(u"[S]\r\nK=2\r\n", true));
-
-    WriteBytes(m_path, "\xEF\xBB\xBF[S]\r\nK=1\r\n");
-    ASSERT_TRUE(WritePrivateProfileString("S", "K", "2", m_path));
-    EXPECT_EQ(ReadBytes(m_path), "\xEF\xBB\xBF[S]\r\nK=2\r\n");
 }
 
 TEST_F(IniFileTest, UnreadableTargetIsLeftAlone) {
@@ -315,14 +299,10 @@ TEST_F(IniFileTest, FailedWriteReportsFalseAndLeavesNoTrace) {
 TEST(IniText, EntriesListKeyLinesOfSectionsInOrder) {
     const IniText text = IniText::Parse("top=0\r\n[A]\r\nx = 1\r\n;c=2\r\n[B]\r\ny=\"two\"\r\nx=3\r\n");
     const std::vector<IniEntry> entries = text.Entries();
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].section, "A");
-    EXPECT_EQ(entries[0].key, "x");
-    EXPECT_EQ(entries[0].value, "1");
-    EXPECT_EQ(entries[1].key, "y");
-    EXPECT_EQ(entries[1].value, "two");
-    EXPECT_EQ(entries[2].section, "B");
-    EXPECT_EQ(entries[2].key, "x");
+    std::vector<std::string> got;
+    for (const IniEntry& e : entries)
+        got.push_back(e.section + "/" + e.key + "=" + e.value);
+    EXPECT_EQ(got, (std::vector<std::string>{"A/x=1", "B/y=two", "B/x=3"}));
 }
 
 TEST(IniText, SerializeGivesBackWhatWasParsed) {

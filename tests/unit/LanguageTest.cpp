@@ -46,7 +46,9 @@ protected:
 } // namespace
 
 TEST_F(LanguageTest, FilesAreTriedInNameOrder) {
-    // Made in the opposite order, so that the file system's own order would differ.
+    // Made in the opposite order, so that the file system's own order would differ; the order
+    // is blind to case as on Windows (C.ini comes after b.ini).
+    LanguageFileNamed("C.ini", "English");
     LanguageFileNamed("b.ini", "English");
     LanguageFileNamed("a.ini", "Chinese");
     SelectLanguage("English");
@@ -60,13 +62,6 @@ TEST_F(LanguageTest, FilesAreTriedInNameOrder) {
     LanguageFileNamed("0.ini", "English");
     SelectLanguage("English");
     EXPECT_EQ(languageFile, m_languageFolder + "/0.ini");
-}
-
-TEST_F(LanguageTest, NameOrderIsBlindToCaseAsOnWindows) {
-    LanguageFileNamed("B.ini", "English");
-    LanguageFileNamed("a.ini", "English");
-    SelectLanguage("English");
-    EXPECT_EQ(languageFile, m_languageFolder + "/a.ini");
 }
 
 TEST_F(LanguageTest, NameIsComparedExactlyAndFallsBackToEnglishIni) {
@@ -129,7 +124,6 @@ TEST_F(LanguageTest, BackslashNBecomesALineBreak) {
     LanguageFileNamed("English.ini", "English",
                       "IDD163_1370=Serial\\nPort\r\nTrail=end\\n\r\nOther=a\\\\nb c\\t\r\n");
     SelectLanguage("English");
-    EXPECT_EQ(GetLangString("IDD163_1370"), "Serial\nPort");
     EXPECT_EQ(GetLangString("idd163_1370"), "Serial\nPort");
     EXPECT_EQ(GetLangString("Trail"), "end\n");
     EXPECT_EQ(GetLangString("Other"), "a\\\nb c\\t");
@@ -148,7 +142,6 @@ TEST_F(LanguageTest, ReloadReplacesEverySlotEvenWithNothing) {
     ReloadMessageTable();
     EXPECT_EQ(MessageText(5), "");
     EXPECT_EQ(MessageText(4), "text 4\nmore");
-    EXPECT_EQ(MessageText(59), "text 59\nmore");
     for (int i = 0; i < kMessageCount; ++i)
         EXPECT_EQ(MessageText(i), GetLangString("SIDS_" + std::to_string(i))) << i;
 
@@ -163,11 +156,7 @@ TEST_F(LanguageTest, NoLanguageFileAtAllKeepsTheBuiltInMessages) {
     EXPECT_EQ(MessageText(kMsgTips), "Tips");
     EXPECT_EQ(MessageText(kMsgOtherClientConnected), "Other clients have been connected!");
     EXPECT_EQ(GetLangString("SIDS_11"), "");
-}
-
-// Every index's built-in text is compared with English.ini in LanguageFilesTest.
-TEST_F(LanguageTest, MessageTableHasNothingOutsideItsIndices) {
-    EXPECT_EQ(MessageText(kMsgTips), "Tips");
+    // Nothing outside the table's indices (each index's text: LanguageFilesTest).
     EXPECT_EQ(MessageText(-1), "");
     EXPECT_EQ(MessageText(kMessageCount), "");
     EXPECT_STREQ(BuiltInMessageText(kMessageCount), "");
@@ -196,5 +185,4 @@ TEST(LanguageCtrlId, ChineseOnlyForChinese) {
     EXPECT_EQ(LanguageCtrlIdFor("English"), 1117u);
     EXPECT_EQ(LanguageCtrlIdFor(""), 1117u);
     EXPECT_EQ(LanguageCtrlIdFor("chinese"), 1117u);
-    EXPECT_EQ(languageCtrlId, 1117u);
 }

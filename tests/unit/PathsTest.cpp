@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/stat.h>
+#include <tuple>
 
 using namespace corvane;
 using corvane::test::FileExists;
@@ -68,11 +69,9 @@ TEST(ProgramFolders, BuildFolderKeepsEverythingBesideTheExecutable) {
     ScratchFolder exe;
     const ProgramFolders f = ProgramFoldersFor(exe.Path());
     EXPECT_FALSE(f.installed);
-    EXPECT_EQ(f.exe, exe.Path());
-    EXPECT_EQ(f.ini, exe.File("Ini"));
-    EXPECT_EQ(f.data, exe.File("DataFile"));
-    EXPECT_EQ(f.upgrade, exe.File("UpgradeFile"));
-    EXPECT_EQ(f.ports, exe.File("Ports"));
+    EXPECT_EQ(std::tie(f.exe, f.ini, f.data, f.upgrade, f.ports),
+              std::make_tuple(exe.Path(), exe.File("Ini"), exe.File("DataFile"), exe.File("UpgradeFile"),
+                              exe.File("Ports")));
 }
 
 TEST(ProgramFolders, InstalledProgramUsesTheUsersFolders) {
@@ -106,13 +105,6 @@ TEST(ProgramFolders, InstalledProgramUsesTheUsersFolders) {
     }
 }
 
-TEST(ProgramFolders, OnlyARegularMarkerFileMeansInstalled) {
-    ScratchFolder exe;
-    ASSERT_TRUE(MakeFolders(exe.File(kInstalledMarker)));
-    EXPECT_FALSE(IsInstalledProgram(exe.Path()));
-    EXPECT_FALSE(IsInstalledProgram(""));
-}
-
 TEST(ProgramFolders, MakeFoldersMakesTheMissingParents) {
     ScratchFolder root;
     EXPECT_TRUE(MakeFolders(root.File("a/b/c"), 0700));
@@ -123,6 +115,10 @@ TEST(ProgramFolders, MakeFoldersMakesTheMissingParents) {
     EXPECT_FALSE(MakeFolders(root.File("file")));
     EXPECT_FALSE(MakeFolders(root.File("file/below")));
     EXPECT_FALSE(MakeFolders(""));
+    // Only a regular marker file means installed.
+    ASSERT_TRUE(MakeFolders(root.File(kInstalledMarker)));
+    EXPECT_FALSE(IsInstalledProgram(root.Path()));
+    EXPECT_FALSE(IsInstalledProgram(""));
 }
 
 TEST(ProgramFolders, InstalledStartupWritesOnlyIntoTheFakeHome) {
