@@ -48,6 +48,8 @@ void DragBy(CPictureCtrl* canvas, QPoint from, QPoint by) {
     QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, from + by);
 }
 
+} // namespace
+
 // Layer 2 switched on and dragged: one command reaches the processor, and its answer is shown.
 // Ctrl+Z puts the processor's layer back where it was, Ctrl+Y forward again; "Clear all
 // layers" is one step, undone with the switches and cells on again. (Without a synchronised

