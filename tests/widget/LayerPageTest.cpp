@@ -109,9 +109,9 @@ TEST_F(LayerPageTest, AReplyShowsTheLayerItNames) {
         std::intptr_t index;
         std::uint32_t shown;
     } cases[] = {
-        {0xA8, 2, 2},  {0xA8, 20, 2}, {0xAB, 3, 3}, {0xAB, 30, 3}, // in the tens from some senders
-        {0xA8, 45, 0}, {0xA8, -1, 0}, {0xA8, 4, 0},                // no such layer: unchanged
-        {0xA9, 1, 0},                                              // not a layer reply
+        {0xA8, 2, 2},  {0xAB, 30, 3}, // in the tens from some senders
+        {0xA8, 45, 0}, {0xA8, 4, 0},  // no such layer: unchanged
+        {0xA9, 1, 0},                 // not a layer reply
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << std::hex << c.code << std::dec << " " << c.index);

@@ -9,7 +9,6 @@
 #include "blend/BlendFrames.h"
 #include "blend/CBezierDlg.h"
 #include "blend/CFuseDlg.h"
-#include "blend/CurveRules.h"
 #include "device/EditRecorder.h"
 #include "device/ReplyCodes.h"
 #include "device/ReplyDispatcher.h"
@@ -19,7 +18,6 @@
 #include "layout/CPictureCtrl.h"
 #include "layout/LayerFrames.h"
 #include "layout/OutputFrames.h"
-#include "layout/OutputRules.h"
 #include "link/ByteOrder.h"
 #include "link/CommandCodes.h"
 #include "mainwindow/EditReplay.h"
@@ -32,7 +30,6 @@
 #include "platform/WindowMessages.h"
 #include "presets/CPresetsDlg.h"
 #include "presets/PresetFile.h"
-#include "presets/PresetStore.h"
 #include "shell/Config.h"
 #include "widgets/CDropButton.h"
 #include "widgets/CGdipButton.h"
@@ -45,7 +42,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <tuple>
 
 namespace corvane::test {
 
