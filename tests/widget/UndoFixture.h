@@ -7,7 +7,6 @@
 #include "FakePageContext.h"
 #include "WidgetTestSupport.h"
 #include "blend/BlendFrames.h"
-#include "blend/CBezierDlg.h"
 #include "blend/CFuseDlg.h"
 #include "device/EditRecorder.h"
 #include "device/ReplyCodes.h"
