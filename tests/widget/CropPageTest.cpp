@@ -173,17 +173,6 @@ TEST_F(CropPageTest, ResetTakesTheWholePictureOfA720pSignal) {
     // Without a signal: CropRules.ResetTakesTheWholePictureOfTheSignal.
 }
 
-TEST_F(CropPageTest, TheLimitsAsTyped) {
-    Connect();
-    CropOnAtStart({1, 0, 0, 1000, 1080, 1920, 1080});
-    Type(CCropDlg::kHStartId, "1500");
-    EXPECT_EQ(Shown(CCropDlg::kHStartId), 920) << "at most hTotal - Width";
-    EXPECT_EQ(state.crop.rects[0].hStart, 920);
-    EXPECT_EQ(SentCrops(), (std::vector<SentCrop>{{0, 0, 1, 920, 0, 1000, 1080, 1920, 1080}}));
-
-    // The other limits, the smaller picture and totals of 0: CropRules.TheLimitsOfATypedValue.
-}
-
 TEST_F(CropPageTest, NothingIsSentWithoutTheLinkOrASignalOrForTheSameValue) {
     CropOnAtStart({1, 100, 50, 1720, 980, 1920, 1080});
     // The port is open but the processor not synchronised: the records change, nothing goes.
@@ -205,13 +194,17 @@ TEST_F(CropPageTest, NothingIsSentWithoutTheLinkOrASignalOrForTheSameValue) {
     EXPECT_EQ(SentCrops().size(), 1u);
     Type(CCropDlg::kHStartId, "160");
     EXPECT_EQ(SentCrops().size(), 2u);
+    // A typed value past its limit is cut first (the limits: CropRules.TheLimitsOfATypedValue).
+    Type(CCropDlg::kHStartId, "500");
+    EXPECT_EQ(Shown(CCropDlg::kHStartId), 200) << "at most hTotal - Width";
+    EXPECT_EQ(SentCrops().back(), (SentCrop{0, 0, 1, 200, 50, 1720, 980, 1920, 1080}));
 
     // No signal: CropRules.ACropCommandNeedsTheLinkAndASignal. A hidden page takes no value.
     PageUnderTest().ShowPage(false);
     Control(CCropDlg::kVStartId)->SetValue(90);
     SendWindowMessage(&PageUnderTest(), WM_VALUE_COMMITTED, CCropDlg::kVStartId, 0);
     EXPECT_EQ(state.crop.rects[0].vStart, 50);
-    EXPECT_EQ(SentCrops().size(), 2u);
+    EXPECT_EQ(SentCrops().size(), 3u);
 }
 
 TEST_F(CropPageTest, ThePageFollowsTheProcessorsCurrentInputAndShowsOnlyItsButton) {
