@@ -129,24 +129,3 @@ TEST_F(FrameEndToEnd, AModeChangeIsAnsweredAtOnceAndASynchronisationShowsWhatThe
     EXPECT_EQ(h.messages, std::vector<std::string>{"Frame Sync Settings: Set Frame Transform mode?"})
         << "nothing else to tell: no time-out";
 }
-
-TEST_F(FrameEndToEnd, BackInFrameSyncModeTheOutputFollowsTheInputAgain) {
-    ASSERT_GE(ChangeMode(CFrameDlg::kConvertModeId), 0);
-    ASSERT_TRUE(
-        h.WaitFor([&] { return Text(CFrameDlg::kOutputTextId) == "FPS: 60.00HZ"; }, kAnswerTimeoutMs));
-
-    const qint64 waited = ChangeMode(CFrameDlg::kSyncModeId);
-    ASSERT_GE(waited, 0) << "the processor's answer ends the wait, not the 15-second time-out";
-    EXPECT_LT(waited, kAnswerTimeoutMs);
-    ASSERT_TRUE(
-        h.WaitFor([&] { return Text(CFrameDlg::kOutputTextId) == "FPS: 50.00HZ"; }, kAnswerTimeoutMs));
-    EXPECT_EQ(m_page->ShownMode(), FrameMode::Sync);
-    EXPECT_TRUE(OutputRowShown());
-    EXPECT_EQ(SimFrameMode(*m_sim), 0u);
-    const std::vector<Frame> sent = FrameModeCommands(*m_sim);
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[1][6], 0);
-    EXPECT_EQ(h.messages, (std::vector<std::string>{"Frame Sync Settings: Set Frame Transform mode?",
-                                                    "Frame Sync Settings: Set Frame Sync mode?"}));
-    EXPECT_EQ(h.LinkState(), kLinkSynchronised);
-}

@@ -50,52 +50,11 @@ void DragBy(CPictureCtrl* canvas, QPoint from, QPoint by) {
 
 } // namespace
 
-TEST(Layers, DraggingLayerTwoReachesTheProcessorAndComesBack) {
-    AppHarness h;
-    sim::Simulator& s = h.AddSimulator(1, 921600);
-    h.StartApplication();
-    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
-    CMainDlg& main = h.Main();
-    CLayoutDlg* layout = main.LayoutPage();
-    CPictureCtrl* canvas = layout->Canvas();
-
-    // Layer 2 is off on a processor fresh from the factory; the operator switches it on.
-    CGdipButton* layer2 = main.LayerSwitch(1);
-    ASSERT_FALSE(layer2->isChecked());
-    ASSERT_TRUE(layout->LayerCell(1)->Hidden());
-    QTest::mouseClick(layer2, Qt::LeftButton);
-    ASSERT_TRUE(h.WaitFor([&] { return SimLayer(s, 1).visible == 1; }, 3000));
-    EXPECT_FALSE(layout->LayerCell(1)->Hidden());
-    const std::size_t before = LayerCommands(s).size();
-
-    const CCell* cell = layout->LayerCell(1);
-    const Rect start = cell->devRect;
-    DragBy(canvas, Centre(cell), QPoint(40, 25));
-    ASSERT_TRUE(h.WaitFor([&] { return LayerCommands(s).size() > before; }, 3000));
-    QTest::qWait(300); // nothing more follows
-    const std::vector<Frame> sent = LayerCommands(s);
-    ASSERT_EQ(sent.size(), before + 1) << "one command for one drag";
-    const Frame& f = sent.back();
-    EXPECT_EQ(f[6], 1) << "layer 2";
-    EXPECT_EQ(f[33], 1) << "shown";
-
-    // The application stored the window, the processor holds the same.
-    const LayerInfo& mine = h.App().state.layers[1];
-    EXPECT_EQ(static_cast<int>(mine.x), start.left + 240);
-    EXPECT_EQ(static_cast<int>(mine.y), start.top + 150);
-    EXPECT_EQ(static_cast<int>(mine.w), start.Width());
-    const LayerInfo theirs = SimLayer(s, 1);
-    EXPECT_EQ(std::tie(theirs.x, theirs.y, theirs.w, theirs.h), std::tie(mine.x, mine.y, mine.w, mine.h));
-
-    // The processor's answer (0xA8) is shown: the cell and the switch.
-    EXPECT_EQ(cell->devRect,
-              (Rect{start.left + 240, start.top + 150, start.right + 240, start.bottom + 150}));
-    EXPECT_TRUE(layer2->isChecked());
-}
-
-// Ctrl+Z after a drag: the processor's layer goes back where it was, Ctrl+Y forward again;
-// "Clear all layers" is one step, undone with the switches and cells on again.
-TEST(Layers, CtrlZPutsADraggedLayerBackOnTheProcessorAndCtrlYMovesItAgain) {
+// Layer 2 switched on and dragged: one command reaches the processor, and its answer is shown.
+// Ctrl+Z puts the processor's layer back where it was, Ctrl+Y forward again; "Clear all
+// layers" is one step, undone with the switches and cells on again. (Without a synchronised
+// processor nothing is sent: LayoutPage.DraggingALayerSendsOneLayerCommandAndStoresTheWindow.)
+TEST(Layers, ADraggedLayerReachesTheProcessorAndCtrlZPutsItBack) {
     AppHarness h;
     sim::Simulator& s = h.AddSimulator(1, 921600);
     h.StartApplication();
@@ -108,8 +67,12 @@ TEST(Layers, CtrlZPutsADraggedLayerBackOnTheProcessorAndCtrlYMovesItAgain) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
         QTest::keyClick(&main, key, Qt::ControlModifier);
     };
+    // Layer 2 is off on a processor fresh from the factory; the operator switches it on.
+    ASSERT_TRUE(layout->LayerCell(1)->Hidden());
     QTest::mouseClick(main.LayerSwitch(1), Qt::LeftButton);
     ASSERT_TRUE(h.WaitFor([&] { return SimLayer(s, 1).visible == 1; }, 3000));
+    EXPECT_FALSE(layout->LayerCell(1)->Hidden());
+    const std::size_t before = LayerCommands(s).size();
 
     const CCell* cell = layout->LayerCell(1);
     const Rect start = cell->devRect;
@@ -117,6 +80,10 @@ TEST(Layers, CtrlZPutsADraggedLayerBackOnTheProcessorAndCtrlYMovesItAgain) {
     ASSERT_TRUE(h.WaitFor([&] { return static_cast<int>(SimLayer(s, 1).x) == start.left + 240; }, 3000));
     ASSERT_TRUE(h.WaitFor([&] { return h.App().state.layers[1].x == SimLayer(s, 1).x; }, 3000))
         << "the processor's answer is in before the undo";
+    QTest::qWait(300); // nothing more follows
+    ASSERT_EQ(LayerCommands(s).size(), before + 1) << "one command for one drag";
+    EXPECT_EQ(SimLayer(s, 1).y, h.App().state.layers[1].y);
+    EXPECT_EQ(cell->devRect.top, start.top + 150) << "the processor's answer is shown";
 
     press(Qt::Key_Z);
     ASSERT_TRUE(h.WaitFor([&] { return static_cast<int>(SimLayer(s, 1).x) == start.left; }, 3000))
@@ -141,25 +108,6 @@ TEST(Layers, CtrlZPutsADraggedLayerBackOnTheProcessorAndCtrlYMovesItAgain) {
     EXPECT_FALSE(layout->LayerCell(1)->Hidden());
     EXPECT_EQ(static_cast<int>(SimLayer(s, 1).x), start.left + 240) << "only the clearing was undone";
     EXPECT_TRUE(h.messages.empty());
-}
-
-TEST(Layers, WithoutASynchronisedProcessorTheDragIsKeptButNotSent) {
-    AppHarness h;
-    sim::Faults noReplies;
-    noReplies.drop = 1000000; // the port opens, the state never comes
-    sim::Simulator& s = h.AddSimulator(1, 921600, noReplies);
-    h.StartApplication();
-    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkOpen; }, 12000));
-    CLayoutDlg* layout = h.Main().LayoutPage();
-    layout->LayerSwitched(1, true);
-    const CCell* cell = layout->LayerCell(1);
-    const Rect start = cell->devRect;
-    DragBy(layout->Canvas(), Centre(cell), QPoint(40, 25));
-    QTest::qWait(300);
-    EXPECT_TRUE(LayerCommands(s).empty());
-    const LayerInfo& mine = h.App().state.layers[1];
-    EXPECT_EQ(static_cast<int>(mine.x), start.left + 240);
-    EXPECT_EQ(static_cast<int>(mine.y), start.top + 150);
 }
 
 // The main window with the layer page and with the output page, against a processor in the

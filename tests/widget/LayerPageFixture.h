@@ -10,7 +10,6 @@
 #include "layout/LayoutPageCalls.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/SystemMessages.h"
-#include "shell/Language.h"
 #include "widgets/CGdipButton.h"
 #include "widgets/CGroupBox.h"
 #include "widgets/Theme.h"
@@ -18,9 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QImage>
-#include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>

@@ -37,7 +37,6 @@ TEST_F(UndoTest, PictureValuesOfOneOutputAndOfAll) {
         Click(*picturePage, c.button);
         const auto before = state.picture;
         Type(*picturePage, c.box, c.typed);
-        const auto after = state.picture;
         ASSERT_EQ(edits.UndoText(), c.what);
         const std::size_t steps = edits.History().UndoCount();
         ASSERT_TRUE(Undo());
@@ -53,53 +52,36 @@ TEST_F(UndoTest, PictureValuesOfOneOutputAndOfAll) {
         }
         EXPECT_EQ(Shown(*picturePage, c.box), 128) << "the page shows the earlier value";
         ASSERT_TRUE(Redo());
-        expected.picture = after;
-        const std::vector<Frame> again = SentSince(mark, kCmdPicture);
-        ASSERT_EQ(again.size(), c.outputs.size());
-        for (std::size_t i = 0; i < c.outputs.size(); ++i)
-            EXPECT_EQ(again[i], BuildPictureRecordFrame(expected, c.outputs[i]));
+        EXPECT_EQ(SentSince(mark, kCmdPicture).size(), c.outputs.size());
         EXPECT_EQ(Shown(*picturePage, c.box), QString(c.typed).toInt());
-        for (std::size_t k = 0; k < state.picture.size(); ++k)
-            EXPECT_EQ(Picture(state.picture[k]), Picture(after[k])) << k;
     }
 }
 
 TEST_F(UndoTest, ACropRectangle) {
     Click(*cropPage, CCropDlg::kSwitchId); // the crop on: a step of its own
-    ASSERT_EQ(state.crop.rects[0].on, 1);
     Later();
     const CropRect before = state.crop.rects[0];
     Type(*cropPage, CCropDlg::kWidthId, "1280");
-    Later();
-    Type(*cropPage, CCropDlg::kHStartId, "300");
     const CropRect after = state.crop.rects[0];
-    ASSERT_EQ(after.hStart, 300);
-    ASSERT_EQ(edits.History().UndoCount(), 3u);
+    ASSERT_EQ(edits.History().UndoCount(), 2u);
     EXPECT_EQ(edits.UndoText(), "Crop Input1");
 
-    ASSERT_TRUE(Undo());
     ASSERT_TRUE(Undo());
     DeviceState expected = state;
     expected.crop.rects[0] = before;
     EXPECT_EQ(Crop(state.crop.rects[0]), Crop(before));
     EXPECT_EQ(SentSince(mark, kCmdCrop), std::vector<Frame>{BuildCropFrame(expected, 0, kCropSet)});
     EXPECT_EQ(Shown(*cropPage, CCropDlg::kWidthId), 1920);
-    EXPECT_EQ(Shown(*cropPage, CCropDlg::kHStartId), 0);
-    EXPECT_TRUE(cropPage->Control<CGdipButton>(CCropDlg::kSwitchId)->isChecked());
     ASSERT_TRUE(Undo());
-    EXPECT_EQ(state.crop.rects[0].on, 0);
     EXPECT_FALSE(cropPage->Control<CGdipButton>(CCropDlg::kSwitchId)->isChecked());
-
-    for (int s = 0; s < 3; ++s)
-        ASSERT_TRUE(Redo());
-    expected.crop.rects[0] = after;
+    ASSERT_TRUE(Redo());
+    ASSERT_TRUE(Redo());
     EXPECT_EQ(Crop(state.crop.rects[0]), Crop(after));
-    EXPECT_EQ(SentSince(mark, kCmdCrop), std::vector<Frame>{BuildCropFrame(expected, 0, kCropSet)});
-    EXPECT_EQ(Shown(*cropPage, CCropDlg::kHStartId), 300);
     EXPECT_EQ(Shown(*cropPage, CCropDlg::kWidthId), 1280);
 }
 
-TEST_F(UndoTest, BlendZonesAndCurvesSetData) {
+// The curve editor's "Set Data" is the same send (what it touches: EditSlicesTest).
+TEST_F(UndoTest, ABlendZone) {
     Activate(blendPage.get());
     Click(*blendPage, CFuseDlg::kOutputButtonFirst + 3);
     const OutputInfo before = state.outputs[3];
@@ -107,50 +89,22 @@ TEST_F(UndoTest, BlendZonesAndCurvesSetData) {
     Later();
     Type(*blendPage, CFuseDlg::kHSizeId, "400");
     const OutputInfo zoned = state.outputs[3];
-    ASSERT_EQ(zoned.blend[kSideH1].size, 400);
-    ASSERT_EQ(zoned.blend[kSideH1].enable, 1);
-    // A point of the curve placed in the editor, then "Set Data": the sides and the curve.
-    Later();
-    CBezierDlg& editor = *blendPage->Editor();
-    const QPoint p1Before = editor.PointPixel(0);
-    QTest::mouseDClick(&editor, Qt::LeftButton, {}, QPoint(120, 60));
-    Drain();
-    const QPoint p1After = editor.PointPixel(0);
-    ASSERT_NE(p1After, p1Before);
-    Click(*blendPage, CFuseDlg::kSetDataId);
-    const OutputInfo curved = state.outputs[3];
-    ASSERT_NE(curved.curve, zoned.curve);
     EXPECT_EQ(edits.UndoText(), "Edge blend Output4");
-    const std::size_t steps = edits.History().UndoCount();
-    ASSERT_GE(steps, 3u);
 
     const auto expectBlend = [&](const OutputInfo& o) {
         DeviceState expected = state;
         expected.outputs[3].blend = o.blend;
-        expected.outputs[3].curve = o.curve;
         EXPECT_EQ(SentSince(mark, kCmdBlend), std::vector<Frame>{BuildBlendFrame(expected, 3)});
-        EXPECT_EQ(SentSince(mark, kCmdBlendCurve), std::vector<Frame>{BuildBlendCurveFrame(expected, 3)});
-        EXPECT_EQ(state.outputs[3].curve, o.curve);
-        for (int s = 0; s < kSideCount; ++s)
-            EXPECT_EQ(Side(state.outputs[3].blend[static_cast<std::size_t>(s)]),
-                      Side(o.blend[static_cast<std::size_t>(s)]))
-                << "side " << s;
+        EXPECT_EQ(Side(state.outputs[3].blend[kSideH1]), Side(o.blend[kSideH1]));
         EXPECT_EQ(Shown(*blendPage, CFuseDlg::kHSizeId), o.blend[kSideH1].size);
         EXPECT_EQ(blendPage->SwitchOn(), o.blend[kSideH1].enable != 0);
     };
-    ASSERT_TRUE(Undo());
-    expectBlend(zoned);
-    EXPECT_EQ(editor.PointPixel(0), p1Before) << "P1 back where it was";
     while (edits.History().UndoCount() > 0)
         ASSERT_TRUE(Undo());
     expectBlend(before);
     while (edits.History().RedoCount() > 0)
         ASSERT_TRUE(Redo());
-    expectBlend(curved);
-    // Shown where its stored value lies (the pixel of the double click, to the editor's rounding).
-    const PlotPixel p1 = ValueToPixel(editor.Plot(), TablePoint(state.outputs[3], editor.ShownTable(), 0));
-    EXPECT_EQ(editor.PointPixel(0), QPoint(p1.x, p1.y));
-    EXPECT_LE((editor.PointPixel(0) - p1After).manhattanLength(), 1);
+    expectBlend(zoned);
 }
 
 TEST_F(UndoTest, TheFrameSyncMode) {
@@ -159,8 +113,6 @@ TEST_F(UndoTest, TheFrameSyncMode) {
         Click(*framePage, CFrameDlg::kConvertModeId);
         ASSERT_EQ(yes.boxes.size(), 1u);
     }
-    ASSERT_EQ(state.crop.frameMode, 1u);
-    ASSERT_EQ(SentSince(0, kCmdFrameMode), std::vector<Frame>{BuildFrameModeFrame(FrameMode::Convert)});
     ASSERT_EQ(edits.UndoText(), "Frame sync mode");
     SendWindowMessage(framePage.get(), WM_DEVICE_REPLY, kReplyAck, kAckStatus); // the processor answered
     context.HideWait();
@@ -168,28 +120,20 @@ TEST_F(UndoTest, TheFrameSyncMode) {
     MessageBoxAnswerer none; // an undo asks nothing
     ASSERT_TRUE(Undo());
     EXPECT_EQ(SentSince(mark, kCmdFrameMode), std::vector<Frame>{BuildFrameModeFrame(FrameMode::Sync)});
-    EXPECT_EQ(state.crop.frameMode, 0u);
     EXPECT_EQ(framePage->ShownMode(), FrameMode::Sync);
-    EXPECT_TRUE(framePage->Control<CGdipButton>(CFrameDlg::kSyncModeId)->isChecked());
     ASSERT_TRUE(Redo());
     EXPECT_EQ(SentSince(mark, kCmdFrameMode), std::vector<Frame>{BuildFrameModeFrame(FrameMode::Convert)});
     EXPECT_EQ(framePage->ShownMode(), FrameMode::Convert);
-    EXPECT_TRUE(framePage->Control<CGdipButton>(CFrameDlg::kConvertModeId)->isChecked());
     EXPECT_TRUE(none.boxes.empty());
 }
 
 // ---- presets
 
 TEST_F(UndoTest, APresetFileLoadIsUndoneWithTheFileOfTheStateBeforeIt) {
-    // The file of another setting: layers elsewhere, other picture values, output 2 at 1366 x 768.
+    // The file of another setting (what an undo of a file restores: EditRecorderTest).
     DeviceState other = state;
     other.layers[0].x = 500;
-    other.layers[1].visible = 0;
     other.picture[2].contrast = 70;
-    OutputInfo& o = other.outputs[1];
-    o.resIndex = 2;
-    o.width = o.winW = o.hActive = 1366;
-    o.height = o.winH = o.vActive = 768;
     const PresetFile file = BuildPresetFile(other);
     {
         std::ofstream out(presetsPage->SlotPath(0), std::ios::binary | std::ios::trunc);
@@ -203,20 +147,13 @@ TEST_F(UndoTest, APresetFileLoadIsUndoneWithTheFileOfTheStateBeforeIt) {
         Click(*presetsPage, CPresetsDlg::kLoadId);
         ASSERT_EQ(yes.boxes.size(), 1u);
     }
-    ASSERT_EQ(context.sentBytes.size(), 1u);
-    ASSERT_EQ(context.sentBytes[0], std::vector<std::uint8_t>(file.begin(), file.end()));
+    const std::vector<std::uint8_t> fileBytes(file.begin(), file.end());
+    ASSERT_EQ(context.sentBytes, std::vector<std::vector<std::uint8_t>>{fileBytes});
     ASSERT_EQ(edits.History().UndoCount(), 1u);
-    EXPECT_EQ(edits.UndoText().rfind("Load Preset: ", 0), 0u) << edits.UndoText();
     // The processor runs the file and reports what it runs.
     state.layers = other.layers;
     state.picture = other.picture;
-    state.outputs = other.outputs;
-    for (int i = 0; i < 4; ++i) {
-        const auto n = static_cast<std::uint8_t>(i);
-        for (std::uint16_t code : {kReplyLayer, kReplyOutput})
-            edits.Reported(Record(code, n).data());
-    }
-    edits.Reported(Record(kReplyPicture, 0x12).data());
+    edits.Reported(Record(kReplyLayer, 0).data());
     edits.Reported(Record(kReplyPicture, 0x34).data());
     context.HideWait();
 
@@ -226,49 +163,10 @@ TEST_F(UndoTest, APresetFileLoadIsUndoneWithTheFileOfTheStateBeforeIt) {
     EXPECT_EQ(context.sentBytes.back(), std::vector<std::uint8_t>(beforeFile.begin(), beforeFile.end()))
         << "the file of the state before the load";
     EXPECT_TRUE(context.waitShown);
-    EXPECT_EQ(state.layers[0].x, 0u);
-    EXPECT_EQ(state.outputs[1].resIndex, 0u);
     context.HideWait();
-
     ASSERT_TRUE(Redo());
-    ASSERT_EQ(context.sentBytes.size(), sends + 2);
     EXPECT_EQ(context.sentBytes.back(), std::vector<std::uint8_t>(file.begin(), file.end()))
         << "the file again";
-    EXPECT_TRUE(context.waitShown);
-}
-
-// ---- stale steps
-
-TEST_F(UndoTest, AStepTheProcessorHasSinceReportedOtherwiseIsDropped) {
-    const LayerInfo before0 = state.layers[0];
-    Drag(Centre(0), Centre(0) + QPoint(0, 60));
-    Later();
-    Drag(Centre(1), Centre(1) + QPoint(60, 0));
-    ASSERT_EQ(edits.History().UndoCount(), 2u);
-    EXPECT_EQ(edits.UndoText(), "Layer2");
-
-    // The processor reports layer 2 somewhere else (another operator, a recall on its panel): the
-    // dispatcher writes the record and tells the pages, and the recorder sees it. Later than the
-    // processor's answer to the drag could be.
-    Later();
-    state.layers[1].x = 4000;
-    state.layers[1].y = 300;
-    for (CBaseDialog* page :
-         {static_cast<CBaseDialog*>(layout.get()), static_cast<CBaseDialog*>(layerPage.get())})
-        SendWindowMessage(page, WM_DEVICE_REPLY, kReplyLayer, 1);
-    edits.Reported(Record(kReplyLayer, 1).data());
-    Drain();
-    const LayerInfo reported = state.layers[1];
-
-    EXPECT_EQ(edits.UndoText(), "Layer1") << "the step of layer 2 is gone";
-    ASSERT_TRUE(Undo());
-    ExpectLayer(0, before0);
-    EXPECT_TRUE(SentSince(mark, kCmdLayer).size() == 1u) << "nothing for layer 2";
-    EXPECT_TRUE(Same(state.layers[1], reported));
-    EXPECT_EQ(layout->LayerCell(1)->devRect, DeviceRect(reported));
-    EXPECT_FALSE(Undo());
-    ASSERT_TRUE(Redo());
-    EXPECT_FALSE(Redo()) << "the dropped step is no redo either";
 }
 
 // A replay names one of the four layers or outputs; anything past the last is refused unsent.
