@@ -54,7 +54,6 @@ protected:
         context.windows[Window::ConnectDialog] = &connect;
         // The line: every write leaves the port at once (as a pseudo-terminal reports it).
         context.onLineWrite = [this](std::uint64_t ticket) {
-            lineTimes.push_back(std::chrono::steady_clock::now());
             auto* dialog = dynamic_cast<Dlg*>(context.WindowOf(Window::UpgradeDialog));
             if (dialog)
                 QTimer::singleShot(0, dialog, [dialog, ticket] { dialog->OnWriteLeft(ticket, true, 0); });
@@ -117,7 +116,6 @@ protected:
 
     RecordingPage connect;
     QTemporaryDir m_dir;
-    std::vector<std::chrono::steady_clock::time_point> lineTimes; // of every write on the line
 };
 
 } // namespace corvane::test

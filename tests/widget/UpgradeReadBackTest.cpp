@@ -11,7 +11,6 @@ TEST_F(UpgradeDialogTest, AWholeReadBackTakesTheNameAndKeepsTheFileThatWasThere)
     config.showUpgradeLoadBtn = 1;
     Connect();
     Dlg& d = PageUnderTest();
-    EXPECT_TRUE(d.Control<QWidget>(Dlg::kLoadId)->isVisible());
     context.link.baudRate = 921600;
     const QString final = QString::fromStdString(d.ReadBackPath());
     {
@@ -100,12 +99,10 @@ TEST_F(UpgradeDialogTest, TheFirstRefusedReadBackBlockEndsItAndNothingIsKept) {
         ASSERT_EQ(answerer.boxes.size(), 1u);
         EXPECT_EQ(answerer.boxes[0].title, "Upgrade Machine");
         EXPECT_EQ(answerer.boxes[0].message, c.message);
-        EXPECT_NE(d.StatusText(), "Upgrade load finish!");
         EXPECT_TRUE(WaitFor([&] { return Codes().back() == kCmdEndImage; })) << "the boot loader is left";
         EXPECT_EQ(context.readBackModes, (std::vector<bool>{true, false}));
         EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPartPath())));
         EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPath()))) << "no file that looks whole";
-        EXPECT_TRUE(d.ControlsEnabled());
         EXPECT_FALSE(d.OwnsLine());
     }
 }
