@@ -128,34 +128,6 @@ TEST_F(UpgradeDialogTest, TheMcuWaitsForTheFpgaResultAndANoShowEndsTheRun) {
     EXPECT_EQ(context.keepAliveRestarts, context.keepAliveStops);
 }
 
-TEST_F(UpgradeDialogTest, AGoodFpgaResultChainsToTheMcuWithItsOwnTargetByte) {
-    Connect();
-    Choose(0, WriteFile("FPGA.bin", Pattern(1500, 4)));
-    Choose(1, WriteFile("MCU.bin", Pattern(700, 5)));
-    Dlg& d = PageUnderTest();
-    MessageBoxAnswerer answerer;
-    Command(Dlg::kStartId);
-    BootLoaderTakesImage();
-    ASSERT_TRUE(WaitFor([&] { return Count(kCmdEndImage) == 1; }));
-    Reply(kAckUpgradeStep, 1);
-    ASSERT_TRUE(WaitFor([&] { return Count(kCmdEnterBoot) == 2; }));
-    EXPECT_EQ(d.State(), 3u);
-    BootLoaderTakesImage();
-    const auto frames = context.sentBytes;
-    const auto announce = std::find_if(frames.rbegin(), frames.rend(), [](const auto& b) {
-        return b.size() == kFrameSize && FrameCode(b.data()) == kCmdAnnounceImage;
-    });
-    ASSERT_NE(announce, frames.rend());
-    EXPECT_EQ((*announce)[6], 0); // the MCU
-    EXPECT_EQ(d.StatusText(), "Upgrade MCU file...");
-    ASSERT_TRUE(WaitFor([&] { return Count(kCmdEndImage) == 2; }));
-    Reply(kAckUpgradeStep, 1);
-    ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
-    EXPECT_EQ(answerer.boxes[0].message, "Upgrade finsh,Restart The Machine");
-    EXPECT_TRUE(d.Done(0) && d.Done(1));
-    EXPECT_EQ(Packets().size(), 3u);
-}
-
 TEST_F(UpgradeDialogTest, ARefusedImageAndALostLinkEndTheRun) {
     Connect();
     Choose(0, WriteFile("FPGA.bin", Pattern(1500, 4)));
