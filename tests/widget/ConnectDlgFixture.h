@@ -68,18 +68,6 @@ public:
     std::atomic<MessageWindow*> dialog{nullptr};
 };
 
-// Counts the paint events of a widget.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
-    int count = 0;
-};
-
 class ConnectDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -50,18 +50,6 @@ TEST_F(ConnectDlgTest, WithoutPortsTheListShowsNaAndConnectAsksForAPort) {
     EXPECT_EQ(dialog.PortList()->text(), "COM5");
 }
 
-TEST_F(ConnectDlgTest, RefreshKeepsThePortTheOperatorChose) {
-    AddPort(4);
-    AddPort(6);
-    app.config.comPortNum = 4;
-    CConnectDlg& dialog = Dialog();
-    dialog.PortList()->SetCurSel(1);
-    AddPort(9);
-    Click(CConnectDlg::kRefreshId);
-    EXPECT_EQ(dialog.ListedPorts(), (std::vector<std::uint32_t>{4, 6, 9}));
-    EXPECT_EQ(dialog.SelectedPort(), 6u);
-}
-
 TEST_F(ConnectDlgTest, ConnectOpensTheSelectedPortRequestsTheStateAndStoresTheChoice) {
     PtyPair& pty = AddPort(12);
     AddPort(13);
