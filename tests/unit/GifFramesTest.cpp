@@ -1,5 +1,6 @@
 #include "upgrade/GifFrames.h"
 
+#include <array>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
@@ -103,17 +104,12 @@ TEST(GifFrames, FramesCarryPlaceDelayAndDisposalInFileOrder) {
     EXPECT_EQ(info->height, 30);
     EXPECT_TRUE(info->complete);
     ASSERT_EQ(info->frames.size(), 4u);
-    const struct {
-        int left, top, width, height, delay, disposal;
-    } expected[] = {{0, 0, 40, 30, 0, 1}, {5, 6, 10, 8, 4, 2}, {1, 2, 3, 4, 0, 0}, {7, 7, 7, 7, 25, 3}};
+    using Fields = std::array<int, 6>; // left, top, width, height, delay, disposal
+    const Fields expected[] = {
+        {0, 0, 40, 30, 0, 1}, {5, 6, 10, 8, 4, 2}, {1, 2, 3, 4, 0, 0}, {7, 7, 7, 7, 25, 3}};
     for (std::size_t i = 0; i < 4; ++i) {
         const GifFrame& f = info->frames[i];
-        EXPECT_EQ(f.left, expected[i].left) << i;
-        EXPECT_EQ(f.top, expected[i].top) << i;
-        EXPECT_EQ(f.width, expected[i].width) << i;
-        EXPECT_EQ(f.height, expected[i].height) << i;
-        EXPECT_EQ(f.delay, expected[i].delay) << i;
-        EXPECT_EQ(f.disposal, expected[i].disposal) << i;
+        EXPECT_EQ((Fields{f.left, f.top, f.width, f.height, f.delay, f.disposal}), expected[i]) << i;
     }
     EXPECT_EQ(info->frames[2].controlLength, 0u);
 }

@@ -190,22 +190,12 @@ TEST(PresetFile, PictureRecordsKeepTheirOwnColourTemperatureAndNoItemOrAllOutput
     const PresetFile f = BuildPresetFile(s);
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
-        const PictureSettings& p = s.picture[static_cast<std::size_t>(i)];
-        const std::uint8_t* r = RecordAt(f, 9 + i);
         PictureFrameArgs args;
         args.output = i;
-        args.colorTempSel = p.colorTemp;
-        args.changedItem = 0x55;
+        args.colorTempSel = s.picture[static_cast<std::size_t>(i)].colorTemp;
+        args.changedItem = 0x55; // no item changed
         EXPECT_EQ(RecordOf(f, 9 + i), BuildPictureFrame(s, args));
-        EXPECT_EQ(r[6], i);
-        EXPECT_EQ(r[7], 0) << "not for all outputs";
-        EXPECT_EQ(r[8], 0) << "no reset";
-        EXPECT_EQ(r[12], p.colorTemp);
-        EXPECT_EQ(r[20], 0x55) << "no item changed";
-        const std::optional<ColorGains> gains = GainsOf(p.colorTemp, p);
-        ASSERT_TRUE(gains);
-        EXPECT_EQ(r[13], gains->red);
-        EXPECT_EQ(r[15], gains->blue);
+        EXPECT_EQ(RecordAt(f, 9 + i)[7], 0) << "not for all outputs";
     }
     EXPECT_EQ(RecordAt(f, 10)[13], 202) << "the user gains of output 1";
 }
