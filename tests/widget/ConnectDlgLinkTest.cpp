@@ -43,11 +43,9 @@ TEST_F(ConnectDlgTest, ALostLinkShowsTheDialogAndClosesThePortOnce) {
         }
         EXPECT_FALSE(app.link.IsOpen());
         EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkClosed));
-        EXPECT_FALSE(owner.link.connected);
         EXPECT_EQ(owner.statusRedraws, 1);
         EXPECT_FALSE(owner.waitShown);
         EXPECT_TRUE(owner.link.idle); // the search goes on
-        EXPECT_TRUE(dialog.PortList()->isEnabled());
 
         // The read in flight reports the close: handled again, the port is not closed twice.
         SettleClose(1);
@@ -71,9 +69,7 @@ TEST_F(ConnectDlgTest, AnAutomaticAttemptOpensThePortWithoutWaiting) {
 
     EXPECT_EQ(Send(WM_TRY_PORT, 115200, 40), -1); // not in the system's list
     EXPECT_FALSE(app.link.IsOpen());
-    EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkClosed));
     EXPECT_TRUE(dialog.isHidden());
-    EXPECT_TRUE(owner.link.connected);
 
     owner.link.idle = 0;
     EXPECT_EQ(Send(WM_TRY_PORT, 921600, 12), 0);

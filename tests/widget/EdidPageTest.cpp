@@ -52,20 +52,8 @@ protected:
         return context.sent.back();
     }
 
-    // The nine values a frame carries, in the record's order.
-    static EdidTiming TimingIn(const Frame& f) {
-        EdidTiming t;
-        t.hActive = static_cast<std::uint16_t>(GetLE16(&f[8]));
-        t.vActive = static_cast<std::uint16_t>(GetLE16(&f[10]));
-        t.refreshX10 = static_cast<std::uint16_t>(GetLE16(&f[12]));
-        t.hBlank = static_cast<std::uint16_t>(GetLE16(&f[14]));
-        t.vBlank = static_cast<std::uint16_t>(GetLE16(&f[16]));
-        t.hSync = static_cast<std::uint16_t>(GetLE16(&f[18]));
-        t.vSync = static_cast<std::uint16_t>(GetLE16(&f[20]));
-        t.hFront = static_cast<std::uint16_t>(GetLE16(&f[22]));
-        t.vFront = static_cast<std::uint16_t>(GetLE16(&f[24]));
-        return t;
-    }
+    // The frame the page sends for `slot` in `mode`: the builder's over the page's record.
+    Frame Expected(int slot, EdidMode mode) { return BuildEdidFrame(state, {slot, mode}); }
 
     static std::array<int, 9> Values(const EdidTiming& t) {
         return {t.hBlank, t.vBlank, t.hActive, t.vActive, t.hSync, t.vSync, t.hFront, t.vFront, t.refreshX10};
@@ -74,7 +62,7 @@ protected:
 
 } // namespace
 
-TEST_F(EdidPageTest, OpensOnTheFirstInputWithOnlyTheActiveSizeAndRateShown) {
+TEST_F(EdidPageTest, OpensWithTheActiveSizeAndRateShownAndAdvancedShowsAndSendsTheFullTiming) {
     state.edidTimings[0].refreshX10 = 599;
     Page& page = PageUnderTest();
     EXPECT_EQ(page.EdidSlot(), 0u);
@@ -95,11 +83,11 @@ TEST_F(EdidPageTest, OpensOnTheFirstInputWithOnlyTheActiveSizeAndRateShown) {
     EXPECT_TRUE(context.sent.empty()) << "showing sends nothing";
     for (const QString& line : NamelessControls(&page))
         ADD_FAILURE() << line.toStdString();
-}
 
-TEST_F(EdidPageTest, AdvancedShowsTheSixBoxesAndSendsTheFullTiming) {
+    // "Advanced" shows the six boxes and sends the full timing.
+    state.edidTimings[0].refreshX10 = 600;
+    page.ShowSlot();
     Connect();
-    Page& page = PageUnderTest();
     auto* apply = Control<QAbstractButton>(Page::kApplyId);
     const int applyTopHidden = apply->y();
 
@@ -114,8 +102,8 @@ TEST_F(EdidPageTest, AdvancedShowsTheSixBoxesAndSendsTheFullTiming) {
     Type(F::HBlank, "200");
     Click(Page::kApplyId);
     ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(Last()[7], static_cast<std::uint8_t>(EdidMode::Full));
-    EXPECT_EQ(TimingIn(Last()).hBlank, 200);
+    EXPECT_EQ(state.edidTimings[0].hBlank, 200);
+    EXPECT_EQ(Last(), Expected(0, EdidMode::Full));
 
     // Advanced off again: hidden, mode 1, and the frame still carries all nine values.
     Click(Page::kAdvancedId);
@@ -123,8 +111,8 @@ TEST_F(EdidPageTest, AdvancedShowsTheSixBoxesAndSendsTheFullTiming) {
     EXPECT_EQ(apply->y(), applyTopHidden);
     Click(Page::kApplyId);
     ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(Last()[7], static_cast<std::uint8_t>(EdidMode::ActiveAndRate));
-    EXPECT_EQ(Values(TimingIn(Last())), (std::array<int, 9>{200, 45, 1920, 1080, 44, 4, 148, 4, 600}));
+    EXPECT_EQ(Values(state.edidTimings[0]), (std::array<int, 9>{200, 45, 1920, 1080, 44, 4, 148, 4, 600}));
+    EXPECT_EQ(Last(), Expected(0, EdidMode::ActiveAndRate));
 }
 
 // The rules themselves are the unit table's; here one pass through each wiring path: a typed
@@ -161,16 +149,17 @@ TEST_F(EdidPageTest, TypedBoxesFollowTheRulesReportsAreShownAsTheyCameAndApplyFi
     EXPECT_EQ(Box(F::VFront)->text(), "100") << "the text limit widens: 3 digits where 64 needs 2";
     Click(Page::kApplyId);
     ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(Values(TimingIn(Last())), Values(reported));
+    EXPECT_EQ(Values(state.edidTimings[0]), Values(reported));
+    EXPECT_EQ(Last(), Expected(0, EdidMode::Full));
 
     // The largest timing the boxes hold: Apply lowers the rate and the FPS box shows what went.
     state.edidTimings[0] = EdidTiming{4092, 1024, 4092, 2160, 4, 4, 4, 4, 1200};
     Reply(kReplyEdid, 0);
     Click(Page::kApplyId);
     ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(TimingIn(Last()).refreshX10, 220) << "22 Hz: 8184 x 3184 x 22 fits";
+    EXPECT_EQ(state.edidTimings[0].refreshX10, 220) << "22 Hz: 8184 x 3184 x 22 fits";
+    EXPECT_EQ(Last(), Expected(0, EdidMode::Full));
     EXPECT_EQ(Shown(F::Fps), 22);
-    EXPECT_EQ(state.edidTimings[0].refreshX10, 220);
 }
 
 TEST_F(EdidPageTest, ApplyWritesTheBoxesSendsAndWaits) {
@@ -184,7 +173,7 @@ TEST_F(EdidPageTest, ApplyWritesTheBoxesSendsAndWaits) {
     Click(Page::kApplyId);
 
     ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(Last(), BuildEdidFrame(state, {2, EdidMode::ActiveAndRate}));
+    EXPECT_EQ(Last(), Expected(2, EdidMode::ActiveAndRate));
     EXPECT_EQ(state.edidTimings[2].vActive, 720);
     EXPECT_EQ(state.edidTimings[2].refreshX10, 500);
     EXPECT_EQ(state.edidTimings[0].vActive, 1080) << "only the slot shown";
@@ -201,7 +190,8 @@ TEST_F(EdidPageTest, ApplyRightAfterTypingSendsWhatTheRulesAllow) {
     QTest::keyClicks(box, "1921"); // no Enter: the click on Apply takes the focus
     QTest::mouseClick(Control<QAbstractButton>(Page::kApplyId), Qt::LeftButton);
     ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(TimingIn(Last()).hActive, 1920);
+    EXPECT_EQ(state.edidTimings[0].hActive, 1920);
+    EXPECT_EQ(Last(), Expected(0, EdidMode::ActiveAndRate));
     Drain(); // the box's own notification comes afterwards and finds nothing to correct
     EXPECT_EQ(Shown(F::HActive), 1920);
     EXPECT_EQ(context.sent.size(), 1u);
@@ -235,11 +225,9 @@ TEST_F(EdidPageTest, ResetSendsTheOldRecordThenShowsTheResetTiming) {
     QTest::mouseClick(Control<QAbstractButton>(Page::kResetId), Qt::LeftButton);
     // The click has been handled and the window runs on: the pause has not ended yet.
     ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(Last()[6], 1);
-    EXPECT_EQ(Last()[7], static_cast<std::uint8_t>(EdidMode::BuiltIn));
-    EXPECT_EQ(Values(TimingIn(Last())), (std::array<int, 9>{200, 40, 1280, 720, 40, 5, 100, 5, 500}));
-    EXPECT_TRUE(page.ResetPending());
     EXPECT_EQ(state.edidTimings[1].hActive, 1280) << "the record changes after the pause";
+    EXPECT_EQ(Last(), Expected(1, EdidMode::BuiltIn));
+    EXPECT_TRUE(page.ResetPending());
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set EDID..."});
     EXPECT_EQ(context.keepAliveStops, 1);
 
@@ -351,7 +339,7 @@ TEST_F(EdidPageTest, TheCommandBuildsOnlyWhatItsArgumentNames) {
     EXPECT_TRUE(context.sent.empty());
     EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdEdid, 13), 0);
     ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(Last(), BuildEdidFrame(state, {3, EdidMode::BuiltIn}));
+    EXPECT_EQ(Last(), Expected(3, EdidMode::BuiltIn));
 }
 
 #ifdef CORVANE_GALLERY_DIR
