@@ -334,7 +334,6 @@ TEST_F(PresetsPageTest, NamesThatDoNotFitAreShownSafelyAndKeptUntilRetyped) {
     state.presets[1].name = "a\tb\xE2\x80\xAE"
                             "c\x01";
     Page& page = PageUnderTest();
-    EXPECT_EQ(AccessibleName(Control<QWidget>(Page::kSlotFirst + 1)), "a?b?c?");
     EXPECT_FALSE(page.grab().isNull());
     // The box shows what fits; leaving it untouched keeps the whole name.
     CMyEdit* box = OpenNameBox(0);

@@ -82,7 +82,8 @@ TEST_F(QuicksetPageTest, SendWithoutASynchronisedLinkOnlyAsksToOpenTheSerial) {
     EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
     EXPECT_TRUE(context.sent.empty());
     EXPECT_TRUE(context.waitTexts.empty());
-    EXPECT_EQ(context.keepAliveStops, 0);
+    EXPECT_EQ(SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, kCmdLoadPreset, 1), -1);
+    EXPECT_TRUE(context.sent.empty()) << "nor does the command without the link";
 }
 
 TEST_F(QuicksetPageTest, SendSendsTheChoiceAndWaits) {
@@ -124,21 +125,6 @@ TEST_F(QuicksetPageTest, SendReadsTheStateBackAfterTheAcknowledgementAndWaitsUnt
     apply(0x00AA, 3);
     EXPECT_FALSE(context.waitShown) << "the state is in";
     EXPECT_EQ(context.requests, 1);
-}
-
-TEST_F(QuicksetPageTest, TheWaitTextFollowsTheLanguageAndTheCommandTheLink) {
-    TempLanguage chinese("Chinese");
-    Connect();
-    PageUnderTest();
-    Send();
-    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"正在设置数据..."});
-    auto command = [&](std::uintptr_t code, std::intptr_t index) {
-        return SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, code, index);
-    };
-    EXPECT_EQ(command(kCmdLayer, 1), -1);
-    state.linkState = kLinkOpen;
-    EXPECT_EQ(command(kCmdLoadPreset, 1), -1);
-    EXPECT_EQ(context.sent.size(), 1u);
 }
 
 #ifdef CORVANE_GALLERY_DIR
