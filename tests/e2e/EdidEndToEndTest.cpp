@@ -1,6 +1,6 @@
 // The EDID page against the simulated processor: a full timing applied reaches the processor,
-// its acknowledgement ends the wait with "Set up success!"; a timing the processor cannot present is refused
-// and taken back; Reset returns the input to the processor's built-in timing.
+// its acknowledgement ends the wait with "Set up success!"; a timing the processor cannot present
+// is refused and taken back.
 
 #include "AppHarness.h"
 #include "ProcessorModel.h"
@@ -127,25 +127,4 @@ TEST_F(EdidEndToEnd, ATimingTheProcessorCannotPresentIsRefusedAndTakenBack) {
     // Its report brings the page back to what the input presents.
     ASSERT_TRUE(h.WaitFor([&] { return m_page->Boxes()[F::HActive] == 1920; }, kAnswerTimeoutMs));
     EXPECT_EQ(Fields(h.App().state.edidTimings[0]), Fields(EdidTiming{}));
-}
-
-TEST_F(EdidEndToEnd, ResetReturnsTheInputToTheBuiltInTiming) {
-    Type(F::HActive, "1280");
-    Click(CEdidDlg::kApplyId);
-    ASSERT_TRUE(WaitAnswered("EDID Settings: Set up success!"));
-    ASSERT_EQ(SimEdid(*m_sim, 0).hActive, 1280);
-    h.messages.clear();
-
-    Click(CEdidDlg::kResetId);
-    ASSERT_TRUE(WaitAnswered("EDID Settings: Set up success!"));
-    ASSERT_TRUE(h.WaitFor([&] { return !m_page->ResetPending(); }, kAnswerTimeoutMs));
-    const std::vector<Frame> sent = ReceivedWithCode(*m_sim, kCmdEdid);
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[1][7], static_cast<std::uint8_t>(EdidMode::BuiltIn));
-    EXPECT_EQ(sent[1][8] | sent[1][9] << 8, 1280) << "the frame carries the record as it was";
-    EXPECT_EQ(Fields(SimEdid(*m_sim, 0)), Fields(sim::kBuiltInEdid));
-    EXPECT_EQ(Fields(h.App().state.edidTimings[0]), Fields(kEdidResetTiming));
-    EXPECT_EQ(m_page->Boxes()[F::HActive], 3840);
-    EXPECT_EQ(m_page->Boxes()[F::VActive], 2160);
-    EXPECT_EQ(h.LinkState(), kLinkSynchronised) << "the wait ended with the answer, not its time-out";
 }

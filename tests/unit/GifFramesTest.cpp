@@ -191,13 +191,10 @@ TEST(GifFrames, SingleFrameGifHoldsOneFrameAtTheOrigin) {
         ASSERT_EQ(alone->frames.size(), 1u) << i;
         EXPECT_TRUE(alone->complete);
         const GifFrame& f = alone->frames[0];
-        EXPECT_EQ(alone->width, info->frames[i].width);
-        EXPECT_EQ(alone->height, info->frames[i].height);
-        EXPECT_EQ(f.left, 0);
-        EXPECT_EQ(f.top, 0);
-        EXPECT_EQ(f.width, info->frames[i].width);
-        EXPECT_EQ(f.delay, info->frames[i].delay);
-        EXPECT_EQ(f.disposal, info->frames[i].disposal);
+        const GifFrame& was = info->frames[i];
+        EXPECT_EQ(
+            (std::array<int, 7>{alone->width, alone->height, f.left, f.top, f.width, f.delay, f.disposal}),
+            (std::array<int, 7>{was.width, was.height, 0, 0, was.width, was.delay, was.disposal}));
         // The colour tables and the image data come across unchanged.
         EXPECT_TRUE(std::equal(gif.begin() + 10, gif.begin() + 13 + 12, one.begin() + 10));
         EXPECT_TRUE(std::equal(gif.begin() + static_cast<std::ptrdiff_t>(info->frames[i].imageOffset + 9),
