@@ -16,14 +16,12 @@
 #include "shell/CorvaneApp.h"
 #include "shell/Language.h"
 #include "widgets/CDropButton.h"
-#include "widgets/CGroupBox.h"
 #include "widgets/ValueEdit.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>

@@ -5,7 +5,6 @@
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
 #include "device/ReplyCodes.h"
-#include "link/ByteOrder.h"
 #include "link/CommandCodes.h"
 #include "picture/CEdidDlg.h"
 #include "picture/EdidFrames.h"
@@ -13,15 +12,11 @@
 #include "platform/WindowMessages.h"
 #include "widgets/CDropButton.h"
 #include "widgets/CGdipButton.h"
-#include "widgets/CGroupBox.h"
 #include "widgets/ValueEdit.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <memory>
 
 using namespace corvane;
 using namespace corvane::test;

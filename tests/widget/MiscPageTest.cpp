@@ -19,13 +19,9 @@
 #include "widgets/CGdipButton.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <memory>
 
 using namespace corvane;
 using namespace corvane::test;

@@ -7,8 +7,6 @@
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
 #include "device/ReplyDispatcher.h"
-#include "layout/COutputDlg.h"
-#include "link/ByteOrder.h"
 #include "link/CommandCodes.h"
 #include "platform/WindowMessages.h"
 #include "presets/CPresetsDlg.h"
@@ -18,8 +16,6 @@
 #include "widgets/CMyEdit.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>

@@ -11,9 +11,6 @@
 #include "presets/PresetFile.h"
 #include "widgets/CHotSpot.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QTest>
 #include <gtest/gtest.h>
 

@@ -20,11 +20,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace corvane::test {
 

@@ -13,9 +13,6 @@
 #include "shell/Language.h"
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
