@@ -1,18 +1,15 @@
 // The EDID page against the simulated processor: a full timing applied reaches the processor,
-// its acknowledgement ends the wait with "Set up success!", and a new synchronisation shows what
-// the processor stored; a timing the processor cannot present is refused and taken back; Reset
-// returns the input to the processor's built-in timing.
+// its acknowledgement ends the wait with "Set up success!"; a timing the processor cannot present
+// is refused and taken back.
 
 #include "AppHarness.h"
 #include "ProcessorModel.h"
 #include "WidgetTestSupport.h"
-#include "connection/CConnectDlg.h"
 #include "link/CommandCodes.h"
 #include "mainwindow/Pages.h"
 #include "picture/CEdidDlg.h"
 #include "picture/EdidFrames.h"
 #include "platform/WindowMessages.h"
-#include "platform/ui/SystemMessages.h"
 #include "upgrade/CProgressDlg.h"
 #include "widgets/ValueEdit.h"
 
@@ -87,7 +84,7 @@ protected:
 
 } // namespace
 
-TEST_F(EdidEndToEnd, AFullTimingReachesTheProcessorAndASynchronisationShowsWhatItStored) {
+TEST_F(EdidEndToEnd, AFullTimingReachesTheProcessor) {
     Click(CEdidDlg::kAdvancedId);
     ASSERT_TRUE(m_page->Advanced());
     Type(F::HActive, "1280");
@@ -105,19 +102,6 @@ TEST_F(EdidEndToEnd, AFullTimingReachesTheProcessorAndASynchronisationShowsWhatI
     const std::vector<Frame> sent = ReceivedWithCode(*m_sim, kCmdEdid);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0][7], static_cast<std::uint8_t>(EdidMode::Full));
-
-    // The application's record goes stale (as after a lost reply) ...
-    h.App().state.edidTimings[0].hActive = 1920;
-    m_page->ShowSlot();
-    ASSERT_EQ(m_page->Boxes()[F::HActive], 1920);
-    // ... and the operator synchronises again (Connect while connected).
-    SendWindowMessage(h.Main().ConnectDialog(), WM_COMMAND, MakeWParam(CConnectDlg::kConnectId, BN_CLICKED),
-                      0);
-    ASSERT_TRUE(h.WaitFor([&] { return !h.Main().WaitShown() && m_page->Boxes()[F::HActive] == 1280; },
-                          kSyncTimeoutMs));
-    EXPECT_EQ(Fields(h.App().state.edidTimings[0]), Fields(expected));
-    EXPECT_EQ(m_page->Boxes().values, EdidBoxesOf(expected).values);
-    EXPECT_EQ(ReceivedWithCode(*m_sim, kCmdEdid).size(), 1u) << "a synchronisation sends no EDID command";
 }
 
 TEST_F(EdidEndToEnd, ATimingTheProcessorCannotPresentIsRefusedAndTakenBack) {
@@ -143,25 +127,4 @@ TEST_F(EdidEndToEnd, ATimingTheProcessorCannotPresentIsRefusedAndTakenBack) {
     // Its report brings the page back to what the input presents.
     ASSERT_TRUE(h.WaitFor([&] { return m_page->Boxes()[F::HActive] == 1920; }, kAnswerTimeoutMs));
     EXPECT_EQ(Fields(h.App().state.edidTimings[0]), Fields(EdidTiming{}));
-}
-
-TEST_F(EdidEndToEnd, ResetReturnsTheInputToTheBuiltInTiming) {
-    Type(F::HActive, "1280");
-    Click(CEdidDlg::kApplyId);
-    ASSERT_TRUE(WaitAnswered("EDID Settings: Set up success!"));
-    ASSERT_EQ(SimEdid(*m_sim, 0).hActive, 1280);
-    h.messages.clear();
-
-    Click(CEdidDlg::kResetId);
-    ASSERT_TRUE(WaitAnswered("EDID Settings: Set up success!"));
-    ASSERT_TRUE(h.WaitFor([&] { return !m_page->ResetPending(); }, kAnswerTimeoutMs));
-    const std::vector<Frame> sent = ReceivedWithCode(*m_sim, kCmdEdid);
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[1][7], static_cast<std::uint8_t>(EdidMode::BuiltIn));
-    EXPECT_EQ(sent[1][8] | sent[1][9] << 8, 1280) << "the frame carries the record as it was";
-    EXPECT_EQ(Fields(SimEdid(*m_sim, 0)), Fields(sim::kBuiltInEdid));
-    EXPECT_EQ(Fields(h.App().state.edidTimings[0]), Fields(kEdidResetTiming));
-    EXPECT_EQ(m_page->Boxes()[F::HActive], 3840);
-    EXPECT_EQ(m_page->Boxes()[F::VActive], 2160);
-    EXPECT_EQ(h.LinkState(), kLinkSynchronised) << "the wait ended with the answer, not its time-out";
 }

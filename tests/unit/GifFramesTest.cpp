@@ -1,5 +1,6 @@
 #include "upgrade/GifFrames.h"
 
+#include <array>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
@@ -103,17 +104,12 @@ TEST(GifFrames, FramesCarryPlaceDelayAndDisposalInFileOrder) {
     EXPECT_EQ(info->height, 30);
     EXPECT_TRUE(info->complete);
     ASSERT_EQ(info->frames.size(), 4u);
-    const struct {
-        int left, top, width, height, delay, disposal;
-    } expected[] = {{0, 0, 40, 30, 0, 1}, {5, 6, 10, 8, 4, 2}, {1, 2, 3, 4, 0, 0}, {7, 7, 7, 7, 25, 3}};
+    using Fields = std::array<int, 6>; // left, top, width, height, delay, disposal
+    const Fields expected[] = {
+        {0, 0, 40, 30, 0, 1}, {5, 6, 10, 8, 4, 2}, {1, 2, 3, 4, 0, 0}, {7, 7, 7, 7, 25, 3}};
     for (std::size_t i = 0; i < 4; ++i) {
         const GifFrame& f = info->frames[i];
-        EXPECT_EQ(f.left, expected[i].left) << i;
-        EXPECT_EQ(f.top, expected[i].top) << i;
-        EXPECT_EQ(f.width, expected[i].width) << i;
-        EXPECT_EQ(f.height, expected[i].height) << i;
-        EXPECT_EQ(f.delay, expected[i].delay) << i;
-        EXPECT_EQ(f.disposal, expected[i].disposal) << i;
+        EXPECT_EQ((Fields{f.left, f.top, f.width, f.height, f.delay, f.disposal}), expected[i]) << i;
     }
     EXPECT_EQ(info->frames[2].controlLength, 0u);
 }
@@ -195,13 +191,10 @@ TEST(GifFrames, SingleFrameGifHoldsOneFrameAtTheOrigin) {
         ASSERT_EQ(alone->frames.size(), 1u) << i;
         EXPECT_TRUE(alone->complete);
         const GifFrame& f = alone->frames[0];
-        EXPECT_EQ(alone->width, info->frames[i].width);
-        EXPECT_EQ(alone->height, info->frames[i].height);
-        EXPECT_EQ(f.left, 0);
-        EXPECT_EQ(f.top, 0);
-        EXPECT_EQ(f.width, info->frames[i].width);
-        EXPECT_EQ(f.delay, info->frames[i].delay);
-        EXPECT_EQ(f.disposal, info->frames[i].disposal);
+        const GifFrame& was = info->frames[i];
+        EXPECT_EQ(
+            (std::array<int, 7>{alone->width, alone->height, f.left, f.top, f.width, f.delay, f.disposal}),
+            (std::array<int, 7>{was.width, was.height, 0, 0, was.width, was.delay, was.disposal}));
         // The colour tables and the image data come across unchanged.
         EXPECT_TRUE(std::equal(gif.begin() + 10, gif.begin() + 13 + 12, one.begin() + 10));
         EXPECT_TRUE(std::equal(gif.begin() + static_cast<std::ptrdiff_t>(info->frames[i].imageOffset + 9),

@@ -156,11 +156,7 @@ TEST(WifiFrame, AsciiTextsWithTheirLengthsAndTheFillerBeyond) {
     expected[36] = 4;
     expected[37] = 1;
     SealFrame(expected);
-    EXPECT_EQ(*f, expected);
-    for (int i = 11; i <= 20; ++i)
-        EXPECT_EQ((*f)[i], kFiller) << "SSID field beyond the text, byte " << i;
-    for (int i = 30; i <= 33; ++i)
-        EXPECT_EQ((*f)[i], kFiller) << "password field beyond the text, byte " << i;
+    EXPECT_EQ(*f, expected) << "the fields beyond the texts filled";
 }
 
 TEST(WifiFrame, ChineseTextsInCodePage936WithByteCounts) {
@@ -214,9 +210,8 @@ TEST(MiscFrames, FactoryResetBackupAndTheVersionLine) {
     for (std::size_t i = 6; i < 38; ++i)
         EXPECT_EQ(reset[i], kFiller) << i;
     EXPECT_EQ(reset[38], FrameChecksum(reset.data()));
-    EXPECT_EQ(BuildInputBackupFrame(1), MakeFrameByte6(kCmdInputBackup, 1));
     EXPECT_EQ(BuildInputBackupFrame(0), MakeFrameByte6(kCmdInputBackup, 0));
-    EXPECT_EQ(BuildInputBackupFrame(7)[6], 1);
+    EXPECT_EQ(BuildInputBackupFrame(7), MakeFrameByte6(kCmdInputBackup, 1));
 
     // Reply 0xA4 with bytes 6..9 = 01 02 03 04.
     DeviceState state;

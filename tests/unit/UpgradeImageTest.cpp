@@ -161,6 +161,7 @@ TEST(ReadBackBlocks, TheFirstDifferingBlockIsFound) {
     std::vector<std::uint8_t> same = image;
     same.resize(11 * 1024, 0); // the read-back is padded to whole blocks
     EXPECT_EQ(FirstDifferingBlock(image, same), std::nullopt);
+    EXPECT_EQ(FirstDifferingBlock(image, image), std::nullopt) << "exactly as long as the image";
     std::vector<std::uint8_t> damaged = same;
     damaged[7 * 1024 + 3] ^= 1;
     damaged[9 * 1024] ^= 1;

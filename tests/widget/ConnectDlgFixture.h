@@ -16,14 +16,12 @@
 #include "shell/CorvaneApp.h"
 #include "shell/Language.h"
 #include "widgets/CDropButton.h"
-#include "widgets/CGroupBox.h"
 #include "widgets/ValueEdit.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
@@ -66,18 +64,6 @@ public:
     }
     std::atomic<int> closed{0};
     std::atomic<MessageWindow*> dialog{nullptr};
-};
-
-// Counts the paint events of a widget.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
-    int count = 0;
 };
 
 class ConnectDlgTest : public ::testing::Test {

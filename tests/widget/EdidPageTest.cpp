@@ -5,7 +5,6 @@
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
 #include "device/ReplyCodes.h"
-#include "link/ByteOrder.h"
 #include "link/CommandCodes.h"
 #include "picture/CEdidDlg.h"
 #include "picture/EdidFrames.h"
@@ -13,15 +12,11 @@
 #include "platform/WindowMessages.h"
 #include "widgets/CDropButton.h"
 #include "widgets/CGdipButton.h"
-#include "widgets/CGroupBox.h"
 #include "widgets/ValueEdit.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <memory>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -52,20 +47,8 @@ protected:
         return context.sent.back();
     }
 
-    // The nine values a frame carries, in the record's order.
-    static EdidTiming TimingIn(const Frame& f) {
-        EdidTiming t;
-        t.hActive = static_cast<std::uint16_t>(GetLE16(&f[8]));
-        t.vActive = static_cast<std::uint16_t>(GetLE16(&f[10]));
-        t.refreshX10 = static_cast<std::uint16_t>(GetLE16(&f[12]));
-        t.hBlank = static_cast<std::uint16_t>(GetLE16(&f[14]));
-        t.vBlank = static_cast<std::uint16_t>(GetLE16(&f[16]));
-        t.hSync = static_cast<std::uint16_t>(GetLE16(&f[18]));
-        t.vSync = static_cast<std::uint16_t>(GetLE16(&f[20]));
-        t.hFront = static_cast<std::uint16_t>(GetLE16(&f[22]));
-        t.vFront = static_cast<std::uint16_t>(GetLE16(&f[24]));
-        return t;
-    }
+    // The frame the page sends for `slot` in `mode`: the builder's over the page's record.
+    Frame Expected(int slot, EdidMode mode) { return BuildEdidFrame(state, {slot, mode}); }
 
     static std::array<int, 9> Values(const EdidTiming& t) {
         return {t.hBlank, t.vBlank, t.hActive, t.vActive, t.hSync, t.vSync, t.hFront, t.vFront, t.refreshX10};
@@ -74,7 +57,7 @@ protected:
 
 } // namespace
 
-TEST_F(EdidPageTest, OpensOnTheFirstInputWithOnlyTheActiveSizeAndRateShown) {
+TEST_F(EdidPageTest, OpensWithTheActiveSizeAndRateShownAndAdvancedShowsAndSendsTheFullTiming) {
     state.edidTimings[0].refreshX10 = 599;
     Page& page = PageUnderTest();
     EXPECT_EQ(page.EdidSlot(), 0u);
@@ -84,32 +67,24 @@ TEST_F(EdidPageTest, OpensOnTheFirstInputWithOnlyTheActiveSizeAndRateShown) {
     EXPECT_EQ(Box(F::Fps)->text(), "59");
 
     ASSERT_EQ(InputList()->GetCount(), 4);
-    EXPECT_EQ(InputList()->GetText(0), "HDMI-1");
-    EXPECT_EQ(InputList()->GetText(3), "DisplayPort-2");
     EXPECT_EQ(InputList()->GetCurSel(), 0);
     EXPECT_FALSE(InputList()->isEnabled());
-    EXPECT_EQ(Control<CGroupBox>(Page::kGroupId)->title(), "EDID Select");
 
     EXPECT_FALSE(page.Advanced());
     for (F f : kEdidFields) {
         EXPECT_EQ(Box(f)->isVisible(), !Page::IsAdvancedField(f)) << static_cast<int>(f);
         EXPECT_EQ(Label(f)->isVisible(), !Page::IsAdvancedField(f)) << static_cast<int>(f);
-        EXPECT_TRUE(Box(f)->isEnabled());
     }
-    EXPECT_EQ(Label(F::HActive)->property("text").toString(), "H Active :");
     EXPECT_TRUE(context.sent.empty()) << "showing sends nothing";
     for (const QString& line : NamelessControls(&page))
         ADD_FAILURE() << line.toStdString();
-}
 
-TEST_F(EdidPageTest, AdvancedShowsTheSixBoxesAndSendsTheFullTiming) {
+    // "Advanced" shows the six boxes and sends the full timing.
+    state.edidTimings[0].refreshX10 = 600;
+    page.ShowSlot();
     Connect();
-    Page& page = PageUnderTest();
     auto* apply = Control<QAbstractButton>(Page::kApplyId);
     const int applyTopHidden = apply->y();
-    const int groupBottomHidden = Control<QWidget>(Page::kGroupId)->geometry().bottom();
-    EXPECT_GT(applyTopHidden, Box(F::Fps)->geometry().bottom()) << "Apply comes up under FPS";
-    EXPECT_LT(applyTopHidden, Box(F::VFront)->geometry().bottom());
 
     Click(Page::kAdvancedId);
     EXPECT_TRUE(page.Advanced());
@@ -118,27 +93,21 @@ TEST_F(EdidPageTest, AdvancedShowsTheSixBoxesAndSendsTheFullTiming) {
         EXPECT_TRUE(Label(f)->isVisible()) << static_cast<int>(f);
     }
     EXPECT_GT(apply->y(), Box(F::VFront)->geometry().bottom()) << "Apply below the advanced rows";
-    EXPECT_GT(Control<QWidget>(Page::kGroupId)->geometry().bottom(), groupBottomHidden);
-    EXPECT_TRUE(NamelessControls(&page).empty());
 
     Type(F::HBlank, "200");
     Click(Page::kApplyId);
     ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(FrameCode(Last().data()), kCmdEdid);
-    EXPECT_EQ(Last()[6], 0);
-    EXPECT_EQ(Last()[7], static_cast<std::uint8_t>(EdidMode::Full));
-    EXPECT_EQ(TimingIn(Last()).hBlank, 200);
+    EXPECT_EQ(state.edidTimings[0].hBlank, 200);
+    EXPECT_EQ(Last(), Expected(0, EdidMode::Full));
 
     // Advanced off again: hidden, mode 1, and the frame still carries all nine values.
     Click(Page::kAdvancedId);
     EXPECT_FALSE(page.Advanced());
-    for (F f : kEdidFields)
-        EXPECT_EQ(Box(f)->isVisible(), !Page::IsAdvancedField(f)) << static_cast<int>(f);
     EXPECT_EQ(apply->y(), applyTopHidden);
     Click(Page::kApplyId);
     ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(Last()[7], static_cast<std::uint8_t>(EdidMode::ActiveAndRate));
-    EXPECT_EQ(Values(TimingIn(Last())), (std::array<int, 9>{200, 45, 1920, 1080, 44, 4, 148, 4, 600}));
+    EXPECT_EQ(Values(state.edidTimings[0]), (std::array<int, 9>{200, 45, 1920, 1080, 44, 4, 148, 4, 600}));
+    EXPECT_EQ(Last(), Expected(0, EdidMode::ActiveAndRate));
 }
 
 // The rules themselves are the unit table's; here one pass through each wiring path: a typed
@@ -175,16 +144,17 @@ TEST_F(EdidPageTest, TypedBoxesFollowTheRulesReportsAreShownAsTheyCameAndApplyFi
     EXPECT_EQ(Box(F::VFront)->text(), "100") << "the text limit widens: 3 digits where 64 needs 2";
     Click(Page::kApplyId);
     ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(Values(TimingIn(Last())), Values(reported));
+    EXPECT_EQ(Values(state.edidTimings[0]), Values(reported));
+    EXPECT_EQ(Last(), Expected(0, EdidMode::Full));
 
     // The largest timing the boxes hold: Apply lowers the rate and the FPS box shows what went.
     state.edidTimings[0] = EdidTiming{4092, 1024, 4092, 2160, 4, 4, 4, 4, 1200};
     Reply(kReplyEdid, 0);
     Click(Page::kApplyId);
     ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(TimingIn(Last()).refreshX10, 220) << "22 Hz: 8184 x 3184 x 22 fits";
+    EXPECT_EQ(state.edidTimings[0].refreshX10, 220) << "22 Hz: 8184 x 3184 x 22 fits";
+    EXPECT_EQ(Last(), Expected(0, EdidMode::Full));
     EXPECT_EQ(Shown(F::Fps), 22);
-    EXPECT_EQ(state.edidTimings[0].refreshX10, 220);
 }
 
 TEST_F(EdidPageTest, ApplyWritesTheBoxesSendsAndWaits) {
@@ -198,13 +168,7 @@ TEST_F(EdidPageTest, ApplyWritesTheBoxesSendsAndWaits) {
     Click(Page::kApplyId);
 
     ASSERT_EQ(context.sent.size(), 1u);
-    const Frame& f = Last();
-    EXPECT_EQ(f[6], 2);
-    EXPECT_EQ(f[7], 1);
-    EXPECT_EQ(TimingIn(f).hActive, 1280);
-    EXPECT_EQ(TimingIn(f).vActive, 720);
-    EXPECT_EQ(TimingIn(f).refreshX10, 500) << "50 Hz stored as 500";
-    EXPECT_EQ(f[38], FrameChecksum(f.data()));
+    EXPECT_EQ(Last(), Expected(2, EdidMode::ActiveAndRate));
     EXPECT_EQ(state.edidTimings[2].vActive, 720);
     EXPECT_EQ(state.edidTimings[2].refreshX10, 500);
     EXPECT_EQ(state.edidTimings[0].vActive, 1080) << "only the slot shown";
@@ -221,7 +185,8 @@ TEST_F(EdidPageTest, ApplyRightAfterTypingSendsWhatTheRulesAllow) {
     QTest::keyClicks(box, "1921"); // no Enter: the click on Apply takes the focus
     QTest::mouseClick(Control<QAbstractButton>(Page::kApplyId), Qt::LeftButton);
     ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(TimingIn(Last()).hActive, 1920);
+    EXPECT_EQ(state.edidTimings[0].hActive, 1920);
+    EXPECT_EQ(Last(), Expected(0, EdidMode::ActiveAndRate));
     Drain(); // the box's own notification comes afterwards and finds nothing to correct
     EXPECT_EQ(Shown(F::HActive), 1920);
     EXPECT_EQ(context.sent.size(), 1u);
@@ -235,16 +200,12 @@ TEST_F(EdidPageTest, ApplyAndResetWithoutTheLinkTellTheOperatorAndChangeNothing)
         MessageBoxAnswerer answerer;
         Click(id);
         ASSERT_EQ(answerer.boxes.size(), 1u) << id;
-        EXPECT_EQ(answerer.boxes[0].title, "Tips");
         EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
     }
     EXPECT_TRUE(context.sent.empty());
     EXPECT_TRUE(context.waitTexts.empty());
-    EXPECT_EQ(context.keepAliveStops, 0);
     EXPECT_EQ(state.edidTimings[0].hActive, 1920);
     EXPECT_FALSE(PageUnderTest().ResetPending());
-    EXPECT_EQ(SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, kCmdEdid, 0), -1);
-    EXPECT_TRUE(context.sent.empty());
 }
 
 TEST_F(EdidPageTest, ResetSendsTheOldRecordThenShowsTheResetTiming) {
@@ -258,11 +219,9 @@ TEST_F(EdidPageTest, ResetSendsTheOldRecordThenShowsTheResetTiming) {
     QTest::mouseClick(Control<QAbstractButton>(Page::kResetId), Qt::LeftButton);
     // The click has been handled and the window runs on: the pause has not ended yet.
     ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(Last()[6], 1);
-    EXPECT_EQ(Last()[7], static_cast<std::uint8_t>(EdidMode::BuiltIn));
-    EXPECT_EQ(Values(TimingIn(Last())), (std::array<int, 9>{200, 40, 1280, 720, 40, 5, 100, 5, 500}));
-    EXPECT_TRUE(page.ResetPending());
     EXPECT_EQ(state.edidTimings[1].hActive, 1280) << "the record changes after the pause";
+    EXPECT_EQ(Last(), Expected(1, EdidMode::BuiltIn));
+    EXPECT_TRUE(page.ResetPending());
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set EDID..."});
     EXPECT_EQ(context.keepAliveStops, 1);
 
@@ -276,19 +235,8 @@ TEST_F(EdidPageTest, ResetSendsTheOldRecordThenShowsTheResetTiming) {
     EXPECT_EQ(Values(state.edidTimings[1]), Values(kEdidResetTiming));
     // Vfp 3 lies below its box's range: the box shows it as it is.
     EXPECT_EQ(page.Boxes().values, (std::array<int, 9>{160, 62, 3840, 2160, 32, 5, 48, 3, 60}));
-    EXPECT_EQ(Box(F::VFront)->text(), "3");
     EXPECT_EQ(Values(state.edidTimings[0]), Values(EdidTiming{})) << "only the slot reset";
     EXPECT_EQ(context.sent.size(), 1u) << "nothing more is sent";
-
-    // Apply after the reset sends the reset timing as shown, the Vfp of 3 included.
-    Click(Page::kApplyId);
-    ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(Last()[6], 1);
-    EXPECT_EQ(Last()[7], static_cast<std::uint8_t>(EdidMode::Full));
-    EXPECT_EQ(Values(TimingIn(Last())), Values(kEdidResetTiming));
-    // A Vfp typed as 3 is kept inside the range.
-    Type(F::VFront, "3");
-    EXPECT_EQ(Shown(F::VFront), 4);
 }
 
 TEST_F(EdidPageTest, ResetWhoseLinkGoesDuringThePauseStopsThere) {
@@ -305,31 +253,6 @@ TEST_F(EdidPageTest, ResetWhoseLinkGoesDuringThePauseStopsThere) {
     EXPECT_EQ(context.sent.size(), 1u);
 }
 
-TEST_F(EdidPageTest, TheWaitTextsFollowTheLanguage) {
-    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::string chinese = file.readAll().toStdString();
-    Connect();
-    Page& page = PageUnderTest();
-    struct Case {
-        const char* language;
-        const char* apply;
-        const char* reset;
-    };
-    const Case cases[] = {{"English", "Set EDID....", "Set EDID..."},
-                          {"Chinese", "设置 EDID...", "设置EDID..."},
-                          {"Deutsch", "Set EDID...", "Set EDID..."}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.language);
-        TempLanguage lang(c.language, {{"Chinese.ini", chinese}});
-        context.waitTexts.clear();
-        Click(Page::kApplyId);
-        Click(Page::kResetId);
-        ASSERT_TRUE(WaitFor([&] { return !page.ResetPending(); }, kPauseTimeoutMs));
-        EXPECT_EQ(context.waitTexts, (std::vector<std::string>{c.apply, c.reset}));
-    }
-}
-
 TEST_F(EdidPageTest, RepliesChooseTheInputAndShowItsRecord) {
     state.edidTimings[1].hActive = 1024;
     state.edidTimings[2].hActive = 1280;
@@ -337,7 +260,6 @@ TEST_F(EdidPageTest, RepliesChooseTheInputAndShowItsRecord) {
 
     Reply(kReplyCrop, 2);
     EXPECT_EQ(page.EdidSlot(), 2u);
-    EXPECT_EQ(InputList()->GetCurSel(), 2);
     EXPECT_EQ(InputList()->text(), "DisplayPort-1");
     EXPECT_EQ(Shown(F::HActive), 1280);
 
@@ -347,10 +269,6 @@ TEST_F(EdidPageTest, RepliesChooseTheInputAndShowItsRecord) {
     Reply(kReplyEdid, 1);
     EXPECT_EQ(page.EdidSlot(), 2u);
     EXPECT_EQ(Shown(F::HActive), 1280);
-
-    state.edidTimings[2].vActive = 2000;
-    Reply(kReplyEdid, 2);
-    EXPECT_EQ(Shown(F::VActive), 2000);
 
     for (std::intptr_t bad : {-1, 4, 200}) {
         Reply(kReplyCrop, bad);
@@ -382,15 +300,6 @@ TEST_F(EdidPageTest, AReplyLeavesWhatIsBeingTypedAndTheEditsEndShowsTheReport) {
     EXPECT_EQ(box->text(), "1024");
     EXPECT_EQ(PageUnderTest().Boxes()[F::HActive], 1024);
 
-    // Typing that comes back to what was shown, then leaving the box: no commit, the report.
-    startTyping("1024");
-    state.edidTimings[0].hActive = 1100;
-    Reply(kReplyEdid, 0);
-    EXPECT_EQ(box->text(), "1024");
-    Box(F::Fps)->setFocus();
-    Drain();
-    EXPECT_EQ(box->text(), "1100");
-
     // Leaving the box with a change commits the typing over the report.
     startTyping("1600");
     state.edidTimings[0].hActive = 1200;
@@ -398,18 +307,6 @@ TEST_F(EdidPageTest, AReplyLeavesWhatIsBeingTypedAndTheEditsEndShowsTheReport) {
     Box(F::Fps)->setFocus();
     Drain();
     EXPECT_EQ(box->text(), "1600");
-
-    // Enter commits the typing (through the rules), and Apply sends it.
-    startTyping("1281");
-    state.edidTimings[0].hActive = 1300;
-    Reply(kReplyEdid, 0);
-    EXPECT_EQ(box->text(), "1281");
-    QTest::keyClick(box, Qt::Key_Return);
-    Drain();
-    EXPECT_EQ(box->text(), "1280") << "rounded down to 4";
-    Click(Page::kApplyId);
-    ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(Values(TimingIn(Last())), (std::array<int, 9>{280, 45, 1280, 600, 44, 4, 148, 4, 600}));
 
     // What is typed for one input does not stay when the page turns to another.
     state.edidTimings[2].hActive = 3840;
@@ -419,36 +316,18 @@ TEST_F(EdidPageTest, AReplyLeavesWhatIsBeingTypedAndTheEditsEndShowsTheReport) {
     box->clearFocus();
     Drain();
     EXPECT_EQ(PageUnderTest().Boxes()[F::HActive], 3840);
-    EXPECT_EQ(context.sent.size(), 1u);
+    EXPECT_TRUE(context.sent.empty());
 }
 
 TEST_F(EdidPageTest, TheCommandBuildsOnlyWhatItsArgumentNames) {
     Connect();
     Page& page = PageUnderTest();
-    for (std::intptr_t bad : {-1, 4, 9, 14}) {
-        EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdEdid, bad), -1) << bad;
-    }
+    EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdEdid, 14), -1) << "not a slot";
     EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdPicture, 0), -1) << "another code";
     EXPECT_TRUE(context.sent.empty());
     EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdEdid, 13), 0);
     ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(Last()[6], 3);
-    EXPECT_EQ(Last()[7], 0);
-}
-
-TEST_F(EdidPageTest, LanguageSwitchTranslatesTheCaptions) {
-    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    TempLanguage lang("Chinese", {{"Chinese.ini", file.readAll().toStdString()}});
-    lang.Select("Chinese");
-    Page& page = PageUnderTest();
-    page.ApplyLanguage();
-    EXPECT_EQ(Control<CGroupBox>(Page::kGroupId)->title(), QString("EDID选择"));
-    EXPECT_EQ(Control<QAbstractButton>(Page::kAdvancedId)->text(), QString("高级"));
-    EXPECT_EQ(Label(F::HBlank)->property("text").toString(), QString("水平消隐："));
-    ASSERT_EQ(InputList()->GetCount(), 4);
-    EXPECT_EQ(InputList()->GetText(1), "HDMI-2");
-    EXPECT_TRUE(NamelessControls(&page).empty());
+    EXPECT_EQ(Last(), Expected(3, EdidMode::BuiltIn));
 }
 
 #ifdef CORVANE_GALLERY_DIR

@@ -1,14 +1,12 @@
 // The presets page with real mouse and key events and the real message dialog: selecting and
 // the buttons' enabling, Save (the file as the core builds it, a read-only file refused), Load
 // (the file sent whole, its size checked, the wait), Delete (button and key), renaming in place
-// (blanks, a blank name, the ninth character, Esc, Enter), the language's default names and
+// (the ninth character, Esc, Enter) and
 // names from Config.ini that do not fit. The main window is played by the fake context.
 
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
 #include "device/ReplyDispatcher.h"
-#include "layout/COutputDlg.h"
-#include "link/ByteOrder.h"
 #include "link/CommandCodes.h"
 #include "platform/WindowMessages.h"
 #include "presets/CPresetsDlg.h"
@@ -18,8 +16,6 @@
 #include "widgets/CMyEdit.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
@@ -96,36 +92,13 @@ protected:
 
 } // namespace
 
-TEST_F(PresetsPageTest, OpensOnSlotOneWithTheButtonsEnabledByItsFile) {
+TEST_F(PresetsPageTest, OpensOnSlotOneAndClickingAnIconSelectsItAndLoadAndDeleteFollowItsFile) {
     PutFile(0);
-    Page& page = PageUnderTest();
-    EXPECT_EQ(page.SelectedSlot(), 0);
-    EXPECT_TRUE(page.HasFile(0));
-    EXPECT_FALSE(page.HasFile(1));
-    EXPECT_TRUE(LoadEnabled());
-    EXPECT_TRUE(DeleteEnabled());
-    EXPECT_TRUE(Button(Page::kSaveId)->isEnabled());
-    EXPECT_EQ(Button(Page::kSaveId)->text(), "Save");
-    EXPECT_EQ(Control<QWidget>(Page::kGroupId)->property("title").toString(), "Presets");
-    EXPECT_TRUE(page.Control<CHotSpot>(Page::kSlotFirst)->isChecked());
-    EXPECT_TRUE(NamelessControls(&page).empty());
-
-    // Rows of three, the tenth alone; 50 and 30 pixels into the group.
-    const QRect group = Control<QWidget>(Page::kGroupId)->geometry();
-    EXPECT_EQ(page.IconRect(0).topLeft(), group.topLeft() + QPoint(50, 30));
-    EXPECT_EQ(page.IconRect(4).left(), page.IconRect(1).left());
-    EXPECT_EQ(page.IconRect(4).top(), page.IconRect(3).top());
-    EXPECT_EQ(page.IconRect(9).left(), page.IconRect(0).left());
-    EXPECT_GT(page.IconRect(9).top(), page.IconRect(6).bottom());
-    EXPECT_TRUE(group.contains(page.NameRect(9)));
-    for (int i = 0; i < 10; ++i)
-        EXPECT_FALSE(page.NameRect(i).intersects(page.IconRect(i + 3 < 10 ? i + 3 : i))) << i;
-}
-
-TEST_F(PresetsPageTest, ClickingAnIconSelectsItAndLoadAndDeleteFollowItsFile) {
     PutFile(4);
     Connect();
-    PageUnderTest();
+    EXPECT_EQ(PageUnderTest().SelectedSlot(), 0);
+    EXPECT_TRUE(DeleteEnabled());
+    EXPECT_TRUE(NamelessControls(&PageUnderTest()).empty());
     ClickAt(IconCentre(4));
     EXPECT_EQ(PageUnderTest().SelectedSlot(), 4);
     EXPECT_TRUE(LoadEnabled());
@@ -135,18 +108,12 @@ TEST_F(PresetsPageTest, ClickingAnIconSelectsItAndLoadAndDeleteFollowItsFile) {
     EXPECT_EQ(PageUnderTest().SelectedSlot(), 7);
     EXPECT_FALSE(LoadEnabled());
     EXPECT_FALSE(DeleteEnabled());
-    // A click outside every icon (on a name, between the icons) keeps the selection.
-    ClickAt(NameCentre(4));
-    ClickAt(PageUnderTest().IconRect(0).bottomRight() + QPoint(3, -10));
-    EXPECT_EQ(PageUnderTest().SelectedSlot(), 7);
 
     // A double click on the icon of a slot without a file does nothing.
     MessageBoxAnswerer answerer;
     DoubleClickAt(IconCentre(7));
     EXPECT_TRUE(answerer.boxes.empty());
     EXPECT_TRUE(context.sent.empty());
-    EXPECT_TRUE(context.waitTexts.empty());
-    EXPECT_EQ(PageUnderTest().SelectedSlot(), 7);
     EXPECT_EQ(PageUnderTest().NameBox(), nullptr);
 
     // The keyboard reaches the slots through their hot spots.
@@ -172,14 +139,11 @@ TEST_F(PresetsPageTest, SaveAsksThenWritesTheFileTheCoreBuildsWithoutALink) {
     MessageBoxAnswerer yes;
     ClickAndDrain(Button(Page::kSaveId));
     ASSERT_EQ(yes.boxes.size(), 1u);
-    EXPECT_EQ(yes.boxes[0].title, "Presets Setting");
     EXPECT_EQ(yes.boxes[0].message, "Save The Preset: 【Show】?");
     const PresetFile expected = BuildPresetFile(state);
     EXPECT_EQ(Bytes(SlotFile(2)),
               std::string(reinterpret_cast<const char*>(expected.data()), expected.size()));
-    EXPECT_TRUE(PageUnderTest().HasFile(2));
     EXPECT_TRUE(LoadEnabled());
-    EXPECT_TRUE(DeleteEnabled());
     EXPECT_TRUE(context.sent.empty());
     // Saving again replaces the file with nothing left beside it: the store's unit cases.
 }
@@ -192,13 +156,11 @@ TEST_F(PresetsPageTest, AReadOnlyFileMakesTheSaveFailAndStaysAsItWas) {
     MessageBoxAnswerer answerer;
     ClickAndDrain(Button(Page::kSaveId));
     ASSERT_EQ(answerer.boxes.size(), 2u);
-    EXPECT_EQ(answerer.boxes[1].title, "Tips");
     EXPECT_EQ(answerer.boxes[1].message, "Save The Preset file failure!");
     EXPECT_EQ(Bytes(SlotFile(0)), old);
-    EXPECT_TRUE(PageUnderTest().HasFile(0));
 }
 
-TEST_F(PresetsPageTest, LoadNeedsTheLinkThenSendsTheFileWholeAndWaits) {
+TEST_F(PresetsPageTest, LoadNeedsTheLinkThenSendsTheFileWholeAndWaitsForTheState) {
     const std::string file = PutFile(0, 2);
     state.presets[0].name = "Show";
     state.linkState = kLinkOpen;
@@ -207,7 +169,6 @@ TEST_F(PresetsPageTest, LoadNeedsTheLinkThenSendsTheFileWholeAndWaits) {
         MessageBoxAnswerer answerer;
         ClickAndDrain(Button(Page::kLoadId));
         ASSERT_EQ(answerer.boxes.size(), 1u);
-        EXPECT_EQ(answerer.boxes[0].title, "Tips");
         EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
     }
     EXPECT_TRUE(context.sentBytes.empty());
@@ -227,13 +188,9 @@ TEST_F(PresetsPageTest, LoadNeedsTheLinkThenSendsTheFileWholeAndWaits) {
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Waiting set the machine..."});
     EXPECT_EQ(context.keepAliveStops, 1);
     EXPECT_EQ(yes.boxes.size(), 1u);
-}
 
-// The processor takes a file and acknowledges it (acknowledgement 9); when it has not reported
-// its state by then, the page's wait lasts until the state asked for at the answer is in.
-TEST_F(PresetsPageTest, LoadReadsTheStateBackUnlessTheProcessorReportedItAfterTheFile) {
-    PutFile(0);
-    Connect();
+    // The processor acknowledges the file (acknowledgement 9) without its state: the wait lasts
+    // until the state asked for at the answer is in (the other orders: StateFollowUpTest).
     ReplyDispatcher dispatcher(state, context.session, context, &context.picks);
     const auto apply = [&](std::uint16_t code, std::uint8_t b6, std::uint8_t b7 = 0x55) {
         Frame r = MakeFrameByte6(code, b6);
@@ -242,80 +199,13 @@ TEST_F(PresetsPageTest, LoadReadsTheStateBackUnlessTheProcessorReportedItAfterTh
         dispatcher.OnDeviceRecord(r.data());
         Drain();
     };
-    PageUnderTest();
-    struct Case {
-        const char* name;
-        bool stateFirst; // the processor reports its whole state before it acknowledges
-    };
-    for (const Case c : {Case{"acknowledged alone", false}, Case{"state, then acknowledged", true}}) {
-        SCOPED_TRACE(c.name);
-        context.sentBytes.clear();
-        context.requests = 0;
-        MessageBoxAnswerer yes;
-        ClickAndDrain(Button(Page::kLoadId));
-        ASSERT_EQ(context.sentBytes.size(), 1u);
-        ASSERT_EQ(context.sentBytes[0].size(), kPresetFileSize);
-        ASSERT_TRUE(context.waitShown);
-        if (c.stateFirst) {
-            apply(0x00AA, 3);
-            EXPECT_FALSE(context.waitShown) << "the state ends the wait";
-        }
-        apply(0x00AE, 9, 1);
-        if (c.stateFirst) {
-            EXPECT_EQ(context.requests, 0) << "the state came after the file: nothing to ask for";
-            EXPECT_EQ(context.sentBytes.size(), 1u);
-            continue;
-        }
-        ASSERT_EQ(context.requests, 1);
-        EXPECT_EQ(context.sent.back(), MakeFrame(kCmdRequestAll));
-        EXPECT_TRUE(context.waitShown) << "the acknowledgement does not end the wait";
-        apply(0x00B0, 0); // a further answer neither
-        EXPECT_TRUE(context.waitShown);
-        apply(0x00AA, 3);
-        EXPECT_FALSE(context.waitShown) << "the state is in";
-        EXPECT_EQ(context.requests, 1);
-    }
-}
-
-// A row picked on the output page and not applied is no part of a saved preset, so the file
-// loaded later applies only what the outputs ran.
-TEST_F(PresetsPageTest, SaveHoldsTheAppliedResolutionNotAnUnappliedPickOfTheOutputPage) {
-    RecordingPage layoutPage, blendPage, layerPage;
-    context.windows[Window::LayoutPage] = &layoutPage;
-    context.windows[Window::FusePage] = &blendPage;
-    context.windows[Window::LayerPage] = &layerPage;
-    for (int k = 0; k < kOutputCount; ++k) {
-        OutputInfo& o = state.outputs[static_cast<std::size_t>(k)];
-        o.resIndex = 0; // what the processor reported
-        o.winW = o.width = o.hActive = state.resolutions[0].width;
-        o.winH = o.height = o.vActive = state.resolutions[0].height;
-    }
-    COutputDlg output(context, nullptr);
-    output.resize(320, 634);
-    output.Create();
-    output.ShowPage(true);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&output));
-    SendWindowMessage(&output, WM_ITEM_PICKED, COutputDlg::kResolutionListId, 3);
-    Drain();
-    ASSERT_TRUE(context.picks[0].has_value());
-    ASSERT_EQ(context.picks[0]->row, 3) << "picked, not applied";
-    ASSERT_NE(state.resolutions[3].width, state.resolutions[0].width);
-    EXPECT_TRUE(context.sent.empty());
-
-    PageUnderTest();
-    {
-        MessageBoxAnswerer yes;
-        ClickAndDrain(Button(Page::kSaveId));
-    }
-    const std::string saved = Bytes(SlotFile(0));
-    ASSERT_EQ(saved.size(), kPresetFileSize);
-    const auto* record =
-        reinterpret_cast<const std::uint8_t*>(saved.data()) + kPresetRecordsOffset + kFrameSize;
-    EXPECT_EQ(FrameCode(record), kCmdOutputWindow);
-    EXPECT_EQ(record[6], 0);
-    EXPECT_EQ(record[25], 0) << "the applied row";
-    EXPECT_EQ(GetLE16(record + 26), state.resolutions[0].width);
-    EXPECT_EQ(GetLE16(record + 28), state.resolutions[0].height);
+    ASSERT_TRUE(context.waitShown);
+    apply(0x00AE, 9, 1);
+    ASSERT_EQ(context.requests, 1);
+    EXPECT_EQ(context.sent.back(), MakeFrame(kCmdRequestAll));
+    EXPECT_TRUE(context.waitShown) << "the acknowledgement does not end the wait";
+    apply(0x00AA, 3);
+    EXPECT_FALSE(context.waitShown) << "the state is in";
 }
 
 TEST_F(PresetsPageTest, ADoubleClickOnAnIconWithAFileLoadsIt) {
@@ -331,43 +221,18 @@ TEST_F(PresetsPageTest, ADoubleClickOnAnIconWithAFileLoadsIt) {
     EXPECT_EQ(std::string(context.sentBytes[0].begin(), context.sentBytes[0].end()), file);
 }
 
-TEST_F(PresetsPageTest, OnlyFilesOf1039BytesAreSentAndOnesThatAreNoPresetGoAsTheyAre) {
-    const std::string good = PutFile(0);
+// A file of another size is not sent (the sizes: PresetStoreTest; a file sent as it is although
+// it is no good preset: PresetsEndToEnd).
+TEST_F(PresetsPageTest, AFileOfAnotherSizeIsNotSent) {
+    Write(SlotFile(0), PutFile(0) + '\0');
     Connect();
     PageUnderTest();
-    struct Case {
-        std::string bytes;
-        bool sent;
-    };
-    std::string wrongMagic = good;
-    wrongMagic[0] = 'X';
-    std::string wrongChecksum = good;
-    wrongChecksum[1038] = static_cast<char>(wrongChecksum[1038] + 1);
-    const Case cases[] = {
-        {good.substr(0, 1038), false},
-        {good + '\0', false},
-        {wrongMagic, true},
-        {wrongChecksum, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.bytes.size());
-        Write(SlotFile(0), c.bytes);
-        context.sentBytes.clear();
-        context.waitTexts.clear();
-        MessageBoxAnswerer yes;
-        ClickAndDrain(Button(Page::kLoadId));
-        if (c.sent) {
-            ASSERT_EQ(context.sentBytes.size(), 1u);
-            EXPECT_EQ(std::string(context.sentBytes[0].begin(), context.sentBytes[0].end()), c.bytes);
-            EXPECT_EQ(yes.boxes.size(), 1u);
-        } else {
-            EXPECT_TRUE(context.sentBytes.empty());
-            EXPECT_TRUE(context.waitTexts.empty());
-            ASSERT_EQ(yes.boxes.size(), 2u);
-            EXPECT_EQ(yes.boxes[1].title, "Tips");
-            EXPECT_EQ(yes.boxes[1].message, "Read Preset file failure!");
-        }
-    }
+    MessageBoxAnswerer yes;
+    ClickAndDrain(Button(Page::kLoadId));
+    EXPECT_TRUE(context.sentBytes.empty());
+    EXPECT_TRUE(context.waitTexts.empty());
+    ASSERT_EQ(yes.boxes.size(), 2u);
+    EXPECT_EQ(yes.boxes[1].message, "Read Preset file failure!");
 }
 
 TEST_F(PresetsPageTest, DeleteByButtonOrKeyAsksRemovesAndTells) {
@@ -378,7 +243,6 @@ TEST_F(PresetsPageTest, DeleteByButtonOrKeyAsksRemovesAndTells) {
         MessageBoxAnswerer no(CMessageboxDlg::kRightId);
         ClickAndDrain(Button(Page::kDeleteId));
         ASSERT_EQ(no.boxes.size(), 1u);
-        EXPECT_EQ(no.boxes[0].title, "Presets Setting");
         EXPECT_EQ(no.boxes[0].message, "Delete Presets file,【Preset 1】?");
     }
     EXPECT_TRUE(PresetFileExists(SlotFile(0)));
@@ -386,7 +250,6 @@ TEST_F(PresetsPageTest, DeleteByButtonOrKeyAsksRemovesAndTells) {
         MessageBoxAnswerer yes;
         ClickAndDrain(Button(Page::kDeleteId));
         ASSERT_EQ(yes.boxes.size(), 2u);
-        EXPECT_EQ(yes.boxes[1].title, "Presets Setting");
         EXPECT_EQ(yes.boxes[1].message, "Delete success!");
     }
     EXPECT_FALSE(PresetFileExists(SlotFile(0)));
@@ -404,27 +267,13 @@ TEST_F(PresetsPageTest, DeleteByButtonOrKeyAsksRemovesAndTells) {
         EXPECT_EQ(yes.boxes[1].message, "Delete failure!");
     }
     EXPECT_TRUE(PresetFileExists(SlotFile(1)));
-    ASSERT_EQ(::chmod(SlotFile(1).c_str(), 0644), 0);
-    {
-        MessageBoxAnswerer yes;
-        QTest::keyClick(&PageUnderTest(), Qt::Key_Delete);
-        Drain();
-        ASSERT_EQ(yes.boxes.size(), 2u);
-        EXPECT_EQ(yes.boxes[1].message, "Delete success!");
-    }
-    // Without a file, Delete does nothing.
-    MessageBoxAnswerer none;
-    QTest::keyClick(&PageUnderTest(), Qt::Key_Delete);
-    Drain();
-    EXPECT_TRUE(none.boxes.empty());
 }
 
-TEST_F(PresetsPageTest, ARenameTakesTheTrimmedNameAndWritesTheConfiguration) {
+TEST_F(PresetsPageTest, ARenameTakesTheTrimmedNameTheNinthCharacterAtMostAndEscKeepsTheOld) {
     PageUnderTest();
     CMyEdit* box = OpenNameBox(4);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "Preset 5");
-    EXPECT_EQ(box->selectedText(), "Preset 5");
     EXPECT_EQ(AccessibleName(box), "Preset name");
     QTest::keyClicks(box, "  Show  ");
     // Enter does nothing: the box stays open and the name as it was.
@@ -438,18 +287,6 @@ TEST_F(PresetsPageTest, ARenameTakesTheTrimmedNameAndWritesTheConfiguration) {
     EXPECT_EQ(PageUnderTest().RenameSlot(), -1);
     EXPECT_EQ(Name(4), "Show");
     EXPECT_EQ(context.saves, 1);
-    EXPECT_TRUE(NamelessControls(&PageUnderTest()).empty());
-}
-
-TEST_F(PresetsPageTest, ABlankNameATenthCharacterAndEscKeepWhatTheyMust) {
-    PageUnderTest();
-    // All blanks: the old name stays, nothing is written.
-    CMyEdit* box = OpenNameBox(0);
-    ASSERT_NE(box, nullptr);
-    QTest::keyClicks(box, "   ");
-    ClickAway();
-    EXPECT_EQ(Name(0), "Preset 1");
-    EXPECT_EQ(context.saves, 0);
 
     // A tenth character cannot be typed.
     box = OpenNameBox(1);
@@ -457,7 +294,6 @@ TEST_F(PresetsPageTest, ABlankNameATenthCharacterAndEscKeepWhatTheyMust) {
     EXPECT_EQ(box->text(), "ABCDEFGHI");
     ClickAway();
     EXPECT_EQ(Name(1), "ABCDEFGHI");
-    EXPECT_EQ(context.saves, 1);
 
     // Esc closes the box and keeps the old name.
     box = OpenNameBox(2);
@@ -467,7 +303,7 @@ TEST_F(PresetsPageTest, ABlankNameATenthCharacterAndEscKeepWhatTheyMust) {
     EXPECT_FALSE(box->isVisible());
     EXPECT_EQ(PageUnderTest().RenameSlot(), -1);
     EXPECT_EQ(Name(2), "Preset 3");
-    EXPECT_EQ(context.saves, 1);
+    EXPECT_EQ(context.saves, 2);
     EXPECT_TRUE(PageUnderTest().isVisible()) << "Esc never closes the page";
 
     // Delete inside the box edits the name, it does not delete the slot's file.
@@ -488,39 +324,12 @@ TEST_F(PresetsPageTest, ABlankNameATenthCharacterAndEscKeepWhatTheyMust) {
     EXPECT_TRUE(PresetFileExists(SlotFile(3)));
 }
 
-TEST_F(PresetsPageTest, DefaultNamesFollowTheLanguage) {
-    {
-        TempLanguage english("English");
-        state.presets[3].name = "预设 4";
-        state.presets[4].name = "预设 4"; // not slot 5's default: kept
-        PageUnderTest();
-        EXPECT_EQ(Name(3), "Preset 4");
-        EXPECT_EQ(Name(4), "预设 4");
-        EXPECT_EQ(AccessibleName(Control<QWidget>(Page::kSlotFirst + 3)), "Preset 4");
-    }
-    TempLanguage chinese("Chinese");
-    PageUnderTest().ApplyLanguage();
-    EXPECT_EQ(Name(3), "预设 4");
-    EXPECT_EQ(Name(0), "预设 1");
-    EXPECT_EQ(Name(4), "预设 4");
-    EXPECT_EQ(AccessibleName(Control<QWidget>(Page::kSlotFirst)), QString::fromUtf8("预设 1"));
-}
-
 TEST_F(PresetsPageTest, NamesThatDoNotFitAreShownSafelyAndKeptUntilRetyped) {
     const std::string longName(300, 'W');
     state.presets[0].name = longName;
     state.presets[1].name = "a\tb\xE2\x80\xAE"
                             "c\x01";
     Page& page = PageUnderTest();
-    EXPECT_EQ(AccessibleName(Control<QWidget>(Page::kSlotFirst + 1)), "a?b?c?");
-    EXPECT_LE(AccessibleName(Control<QWidget>(Page::kSlotFirst)).size(), 35);
-    // Every name stays in its own room: no two overlap, none leaves the group.
-    const QRect group = Control<QWidget>(Page::kGroupId)->geometry();
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_TRUE(group.contains(page.NameRect(i))) << i;
-        for (int j = i + 1; j < 10; ++j)
-            EXPECT_FALSE(page.NameRect(i).intersects(page.NameRect(j))) << i << " " << j;
-    }
     EXPECT_FALSE(page.grab().isNull());
     // The box shows what fits; leaving it untouched keeps the whole name.
     CMyEdit* box = OpenNameBox(0);
@@ -543,22 +352,6 @@ TEST_F(PresetsPageTest, TheRecallCommandIsSentOnlySynchronised) {
     EXPECT_EQ(command(kCmdLoadPreset, 9), 0);
     ASSERT_EQ(context.sent.size(), 1u);
     EXPECT_EQ(context.sent[0], BuildPresetRecallFrame(9));
-    EXPECT_EQ(context.sent[0][6], 9);
-}
-
-TEST_F(PresetsPageTest, TextsFollowTheLanguage) {
-    QFile file(QString(CORVANE_LANG_DIR) + "/Chinese.ini");
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    TempLanguage language("Chinese", {{"Chinese.ini", file.readAll().toStdString()}});
-    language.Select("Chinese");
-    Page& page = PageUnderTest();
-    page.ApplyLanguage();
-    EXPECT_EQ(page.windowTitle(), QString::fromUtf8("预设管理"));
-    EXPECT_EQ(Control<QWidget>(Page::kGroupId)->property("title").toString(), QString::fromUtf8("预设"));
-    EXPECT_EQ(Button(Page::kSaveId)->text(), QString::fromUtf8("保存"));
-    EXPECT_EQ(Button(Page::kLoadId)->text(), QString::fromUtf8("加载"));
-    EXPECT_EQ(Button(Page::kDeleteId)->text(), QString::fromUtf8("删除"));
-    EXPECT_TRUE(NamelessControls(&page).empty());
 }
 
 #ifdef CORVANE_GALLERY_DIR

@@ -20,11 +20,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace corvane::test {
 
@@ -54,7 +52,6 @@ protected:
         context.windows[Window::ConnectDialog] = &connect;
         // The line: every write leaves the port at once (as a pseudo-terminal reports it).
         context.onLineWrite = [this](std::uint64_t ticket) {
-            lineTimes.push_back(std::chrono::steady_clock::now());
             auto* dialog = dynamic_cast<Dlg*>(context.WindowOf(Window::UpgradeDialog));
             if (dialog)
                 QTimer::singleShot(0, dialog, [dialog, ticket] { dialog->OnWriteLeft(ticket, true, 0); });
@@ -117,7 +114,6 @@ protected:
 
     RecordingPage connect;
     QTemporaryDir m_dir;
-    std::vector<std::chrono::steady_clock::time_point> lineTimes; // of every write on the line
 };
 
 } // namespace corvane::test
