@@ -9,8 +9,6 @@
 #include "platform/WindowMessages.h"
 #include "platform/ui/SystemMessages.h"
 
-#include <QElapsedTimer>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace corvane;
@@ -58,11 +56,8 @@ TEST(Application, SilentProcessorIsDroppedAfterSevenSecondsAndFoundAgain) {
     h.StartApplication();
     ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
     s.Execute("fault silent on");
-    QElapsedTimer clock;
-    clock.start();
-    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkClosed; }, 10000));
-    EXPECT_GE(clock.elapsed(), 6000);
-    EXPECT_LE(clock.elapsed(), 9000);
+    // The seven seconds of the keep-alive limit: LinkSupervisionTest.
+    ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkClosed; }, 15000));
     EXPECT_TRUE(h.Main().ConnectDialog()->isVisible()) << "the operator sees the link is lost";
     s.Execute("fault silent off");
     EXPECT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, 12000));
@@ -77,11 +72,8 @@ TEST(Application, SynchronisationThatNeverEndsTimesOutAfterFifteenSeconds) {
     PressConnect(h);
     ASSERT_EQ(h.LinkState(), kLinkOpen);
     EXPECT_TRUE(h.Main().WaitShown());
-    QElapsedTimer clock;
-    clock.start();
     ASSERT_TRUE(
-        h.WaitFor([&] { return Contains(h.messages, "Get Data From Desitination Timeout!"); }, 18000));
-    EXPECT_GE(clock.elapsed(), 14500);
+        h.WaitFor([&] { return Contains(h.messages, "Get Data From Desitination Timeout!"); }, 25000));
     EXPECT_EQ(h.LinkState(), kLinkClosed);
     EXPECT_FALSE(h.Main().WaitShown());
     EXPECT_TRUE(Contains(h.messages, "Tips: "));
@@ -95,9 +87,8 @@ TEST(Application, AnotherClientTakingTheProcessorClosesThePort) {
     s.Execute("takeover");
     ASSERT_TRUE(h.WaitFor([&] { return Contains(h.messages, "Other clients have been connected!"); }, 3000));
     EXPECT_EQ(h.LinkState(), kLinkClosed);
-    EXPECT_EQ(h.Main().Link().idle, 0u) << "no automatic search finds it again";
-    QTest::qWait(4000);
-    EXPECT_EQ(h.LinkState(), kLinkClosed);
+    // Not idle: no automatic search finds it again (LinkSupervisionTest).
+    EXPECT_EQ(h.Main().Link().idle, 0u);
 }
 
 } // namespace

@@ -100,22 +100,23 @@ TEST(RequestParsing, GoodRequestsBecomeOperationsWithIndicesFromZero) {
     EXPECT_EQ(std::get<LoadPresetSlot>(op("/api/preset/load", R"({"slot": 10})")).slot, 9);
     const auto layer =
         std::get<SetLayer>(op("/api/layer", R"({"layer":1,"on":true,"x":0,"y":0,"w":59999,"h":32})"));
-    EXPECT_EQ(layer.layer, 0);
-    EXPECT_EQ(layer.on, true);
-    ASSERT_TRUE(layer.window);
-    EXPECT_EQ(std::tie(layer.window->w, layer.window->h), std::tuple(59999u, 32u));
+    ASSERT_TRUE(layer.window && layer.on);
+    EXPECT_EQ(std::tie(layer.layer, *layer.on, layer.window->w, layer.window->h),
+              std::tuple(0, true, 59999u, 32u));
     EXPECT_FALSE(std::get<SetLayer>(op("/api/layer", R"({"layer":4,"on":false})")).window);
     const auto picture = std::get<SetPicture>(op("/api/picture", R"({"output":2,"gamma":2.2,"green":7})"));
-    EXPECT_EQ(std::tie(picture.output, picture.gamma, picture.green), std::tuple(1, 22, 7));
-    EXPECT_EQ(picture.colorTemp, 8) << "a gain makes the colour temperature the user's";
+    // A gain makes the colour temperature the user's (8).
+    EXPECT_EQ(std::tie(picture.output, picture.gamma, picture.green, picture.colorTemp),
+              std::tuple(1, 22, 7, 8));
     EXPECT_FALSE(picture.brightness);
     const auto off =
         std::get<SetPicture>(op("/api/picture", R"({"output":4,"gamma":"off","colorTemp":"9300K"})"));
     EXPECT_EQ(std::tie(off.gamma, off.colorTemp), std::tuple(255, 5));
-    EXPECT_TRUE(ParseRequest("POST", "/api/sync", "").Ok());
-    EXPECT_TRUE(ParseRequest("POST", "/api/sync", " {} ").Ok());
-    EXPECT_TRUE(ParseRequest("GET", "/api/state", "").Ok());
-    EXPECT_TRUE(ParseRequest("GET", "/api/status", "").Ok());
+    for (const auto& [method, path, body] : {std::tuple("POST", "/api/sync", ""),
+                                             {"POST", "/api/sync", " {} "},
+                                             {"GET", "/api/state", ""},
+                                             {"GET", "/api/status", ""}})
+        EXPECT_TRUE(ParseRequest(method, path, body).Ok()) << path;
     EXPECT_TRUE(ParseRequest("POST", "/api/input",
                              std::string(R"({"input":1})") + std::string(kMaxBodyBytes - 11, ' '))
                     .Ok())

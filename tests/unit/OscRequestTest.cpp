@@ -40,20 +40,15 @@ TEST(OscRequest, GoodMessagesBecomeTheOperationsOfTheHttpInterface) {
     for (const auto& [argument, on] : std::vector<std::pair<OscArgument, bool>>{
              {Bool(true), true}, {Bool(false), false}, {I(1), true}, {I(0), false}, {F(1.0), true}}) {
         const SetLayer layer = std::get<SetLayer>(op({"/corvane/layer/3/on", {argument}}));
-        EXPECT_EQ(layer.layer, 2);
-        EXPECT_EQ(layer.on, on);
-        EXPECT_FALSE(layer.window);
+        EXPECT_EQ(std::tie(layer.layer, layer.on, layer.window),
+                  std::tuple(2, std::optional(on), std::nullopt));
     }
     const SetLayer window =
         std::get<SetLayer>(op({"/corvane/layer/1/window", {I(125), I(198), I(1920), I(1080)}}));
-    ASSERT_TRUE(window.window);
-    EXPECT_EQ(window.window->x, 125u);
-    EXPECT_EQ(window.window->h, 1080u);
-    EXPECT_FALSE(window.on);
+    ASSERT_TRUE(window.window && !window.on);
+    EXPECT_EQ(std::tie(window.window->x, window.window->h), std::tuple(125u, 1080u));
     const SetPicture p = std::get<SetPicture>(op({"/corvane/picture/4/brightness", {I(60)}}));
-    EXPECT_EQ(p.output, 3);
-    EXPECT_EQ(p.brightness, 60);
-    EXPECT_FALSE(p.contrast);
+    EXPECT_EQ(std::tie(p.output, p.brightness, p.contrast), std::tuple(3, std::optional(60), std::nullopt));
     EXPECT_EQ(std::get<SetPicture>(op({"/corvane/picture/1/gamma", {F(2.2)}})).gamma, 22) << "kept as tenths";
     EXPECT_EQ(std::get<SetPicture>(op({"/corvane/picture/1/gamma", {S("off")}})).gamma, 255);
     EXPECT_EQ(std::get<SetPicture>(op({"/corvane/picture/2/colortemp", {S("6500K")}})).colorTemp, 2);

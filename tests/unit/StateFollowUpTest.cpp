@@ -104,15 +104,15 @@ TEST_F(FollowUpDispatch, ARecallAnsweredWithoutTheStateAsksForItAndTheWaitLastsU
     LayerRecords(); // some records are no whole state
     Answer();
     EXPECT_EQ(Requests(), 1) << "one synchronisation request";
-    EXPECT_EQ(Count("HideWait"), 0) << "the answer does not end the wait";
-    EXPECT_EQ(Count("stop timer 2"), 0) << "nor its time-out";
+    EXPECT_EQ(std::pair(Count("HideWait"), Count("stop timer 2")), std::pair(0, 0))
+        << "the answer ends neither the wait nor its time-out";
     Apply(RecordBuilder(0xB0).Build()); // a second answer
     EXPECT_EQ(Count("HideWait"), 0);
     EXPECT_EQ(Requests(), 1);
 
     StateEnd();
-    EXPECT_EQ(Count("HideWait"), 1) << "the state's end ends the wait";
-    EXPECT_EQ(Count("stop timer 2"), 1);
+    EXPECT_EQ(std::pair(Count("HideWait"), Count("stop timer 2")), std::pair(1, 1))
+        << "the state's end ends both";
     EXPECT_FALSE(session.FollowUp().Pending());
 }
 
