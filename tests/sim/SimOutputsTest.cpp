@@ -239,6 +239,7 @@ TEST(SimulatorConsole, CommandsAreAnsweredAndFaultsReachTheModel) {
     };
     const Case cases[] = {
         {"signal 3 off", "ok\n", false, " signal3=0"},
+        {"ping", "ok\n", false, ""},
         {"signal 4 on 1280 720 600", "error: signal needs an input 0..3\n", false, ""},
         {"fault refuse-resolution on", "ok\n", true, "refuse-resolution=1"},
         {"fault refuse-resolution off", "ok\n", false, "refuse-resolution=0"},
