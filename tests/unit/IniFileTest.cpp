@@ -316,10 +316,8 @@ TEST(IniText, SerializeGivesBackWhatWasParsed) {
     }
 }
 
-TEST(IniText, TruncateCountsCharacters) {
-    EXPECT_EQ(TruncateToChars("\xE4\xB8\xAD\xE6\x96\x87", 1), "\xE4\xB8\xAD");
-    EXPECT_EQ(TruncateToChars("abc", 10), "abc");
-    EXPECT_EQ(TruncateToChars("abc", 0), "");
+// Cutting to the room: ReadRules ("room counts characters, not bytes", ...).
+TEST(IniText, EachMalformedSequenceBecomesOneReplacementCharacter) {
     EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80|\xC0\x80|\xFF"), "\xEF\xBF\xBD|\xEF\xBF\xBD|\xEF\xBF\xBD");
 }
 
