@@ -226,9 +226,9 @@ TEST_F(OutputCommands, RefuseResolutionKeepsWindowChangesAndOutlivesAFactoryRese
 // there reaches the processor model and the state line, and "fault clear" ends it.
 TEST(SimulatorConsole, CommandsAreAnsweredAndFaultsReachTheModel) {
     Simulator sim(SimOptions{});
-    auto refuses = [&] {
+    auto refuses = [](Simulator& s) {
         bool r = false;
-        sim.Inspect([&](const ProcessorModel& m) { r = m.RefusesResolution(); });
+        s.Inspect([&](const ProcessorModel& m) { r = m.RefusesResolution(); });
         return r;
     };
     struct Case {
@@ -253,7 +253,7 @@ TEST(SimulatorConsole, CommandsAreAnsweredAndFaultsReachTheModel) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
         EXPECT_EQ(sim.Execute(c.command), c.answer);
-        EXPECT_EQ(refuses(), c.refusing);
+        EXPECT_EQ(refuses(sim), c.refusing);
         EXPECT_NE(sim.Execute("state").find(c.shown), std::string::npos);
     }
     EXPECT_NE(Simulator::Help().find("fault refuse-resolution on|off"), std::string::npos);
@@ -261,9 +261,7 @@ TEST(SimulatorConsole, CommandsAreAnsweredAndFaultsReachTheModel) {
     SimOptions options; // --refuse-resolution
     options.faults.refuseResolution = true;
     Simulator refusing(options);
-    bool r = false;
-    refusing.Inspect([&](const ProcessorModel& m) { r = m.RefusesResolution(); });
-    EXPECT_TRUE(r);
+    EXPECT_TRUE(refuses(refusing));
 }
 
 } // namespace
