@@ -299,8 +299,7 @@ TEST(SerialPortList, LinksAndDevicesInAscendingNumberLinksWinning) {
     std::vector<std::string> data;
     for (const SerialPortValue& v : values)
         data.push_back(v.data);
-    EXPECT_EQ(data, (std::vector<std::string>{"COM1", "com3", "COM5", "COM11", "COM12", "COM31", "COM123"}));
-    ASSERT_EQ(values.size(), 7u);
+    ASSERT_EQ(data, (std::vector<std::string>{"COM1", "com3", "COM5", "COM11", "COM12", "COM31", "COM123"}));
     EXPECT_EQ(values[3].name, "/dev/ttyUSB0");
     EXPECT_EQ(values[4].name, ports.Path() + "/COM12");
 }
