@@ -8,6 +8,7 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <set>
+#include <tuple>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -48,10 +49,10 @@ TEST(BufferPool, GrowsToAHundredReusesBeforeGrowingAndTakesBackOnlyItsOwn) {
     ASSERT_TRUE(pool.Release(back));
     EXPECT_FALSE(pool.Release(back)); // a second release must not hand it out twice
     IoBuffer* again = pool.Take();
-    EXPECT_EQ(again, back);
-    EXPECT_EQ(again->operation, kIoOperationNone); // handed out cleared
-    EXPECT_EQ(again->owner, nullptr);
-    EXPECT_EQ(again->overlapped.bytes, 0u);
+    ASSERT_EQ(again, back);
+    // Handed out cleared.
+    EXPECT_EQ(std::tie(again->operation, again->owner, again->overlapped.bytes),
+              std::make_tuple(kIoOperationNone, nullptr, 0u));
     EXPECT_EQ(pool.Take(), nullptr);
     EXPECT_EQ(pool.InUse(), kPoolCapacity);
 }

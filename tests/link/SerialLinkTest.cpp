@@ -308,16 +308,8 @@ TEST(PortDiscovery, ComNamesAcceptedFirstNumberWinsInListOrder) {
     EXPECT_TRUE(none.empty());
 }
 
-TEST(PortDiscovery, PortsLinkWinsOverTheDeviceOfItsNumber) {
-    PtyPair pty;
-    PortsFolder ports;
-    ASSERT_TRUE(pty.Ok());
-    ports.Link("COM11", pty.DevicePath());
-    SetSerialPortSources({ports.Path(), [] { return std::vector<std::string>{"ttyUSB0", "ttyUSB1"}; }});
-    EXPECT_EQ(SerialPortDevice(11), ports.Path() + "/COM11");
-    EXPECT_EQ(SerialPortDevice(12), "/dev/ttyUSB1");
-    EXPECT_EQ(SerialPortDevice(13), "");
-    ResetSerialPortSources();
-}
+// A number's device is the entry EnumerateSerialPorts lists for it: a Ports link over the system
+// device of its number is SerialPortList.LinksAndDevicesInAscendingNumberLinksWinning, a number
+// not listed SerialLinkTest.OpenFailuresKeepTheirReason.
 
 } // namespace

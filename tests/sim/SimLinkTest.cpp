@@ -154,25 +154,8 @@ TEST_F(SimOverLink, SynchronisationLoadsExactlyTheSimulatorsState) {
 // The answer of each command family is the processor model's (SimModelTest); the simulator
 // hands every command to it alike, so the families need not go over the link one by one.
 
-TEST_F(SimOverLink, PingIsAnsweredOnlyWhileSynchronised) {
-    StartSimulator(921600);
-    Open(921600);
-    auto answered = [&] {
-        std::size_t n = 0;
-        m_sim->Inspect([&](const ProcessorModel& m) { n = m.PingAnswers(); });
-        return n;
-    };
-    m_sim->Execute("ping");
-    ASSERT_TRUE(m_app.WaitFor([&] { return m_app.CountOf(0xB3) == 1; }));
-    std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(answered(), 0u);
-    ASSERT_TRUE(Synchronise());
-    m_sim->Execute("ping");
-    const auto until = Clock::now() + 2s;
-    while (answered() == 0 && Clock::now() < until)
-        std::this_thread::sleep_for(10ms);
-    EXPECT_EQ(answered(), 1u);
-}
+// A ping is answered only while synchronised: Dispatcher.PingIsAnsweredOnlyWhileSynchronised;
+// the answers over the real link: FloodEndToEndTest.
 
 TEST_F(SimOverLink, FaultsOfTheLine) {
     Faults faults;

@@ -93,17 +93,12 @@ TEST_F(Model, EachCommandFamilyIsAcknowledgedAsTheApplicationWaits) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Kinds(Command(c.command)), c.answer);
     }
+    // What the EDID, frame mode, resolution and WiFi commands store: SimInputsTest, SimOutputsTest,
+    // WifiTextsAreCodePage936....
     const DeviceState& s = model.State();
-    EXPECT_EQ(s.edidTimings[0].hActive, 1280);
-    EXPECT_EQ(s.edidTimings[0].hBlank, 280) << "mode 1 keeps the blanking";
-    EXPECT_EQ(s.layers[3].x, 500u);
-    EXPECT_EQ(s.layers[3].source, 1u);
+    EXPECT_EQ(std::tie(s.layers[3].x, s.layers[3].source), std::make_tuple(500u, 1u));
     for (const PictureSettings& p : s.picture)
         EXPECT_EQ(p.brightness, 90) << "the last picture command applied to all outputs";
-    EXPECT_EQ(s.outputs[2].width, 1366);
-    EXPECT_EQ(s.outputs[2].resIndex, 2u);
-    EXPECT_EQ(s.wifi.ssid, "abc");
-    EXPECT_EQ(s.crop.frameMode, 1u);
     EXPECT_EQ(s.crop.inputBackup, 1);
     EXPECT_EQ(model.PingAnswers(), 1u);
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <tuple>
 
 using namespace corvane;
 using corvane::test::ReadBytes;
@@ -147,29 +148,30 @@ TEST_F(ConfigTest, TheControlInterfaceIsOffUnlessSwitchedOnAndKeepsItsDefaultsFo
 // Where Config.ini keeps a token, the log asks for the file to be the owner's alone.
 TEST_F(ConfigTest, OthersMayReadTellsAFileOthersCanRead) {
     WriteBytes(m_path, "[Control]\r\nToken=0123456789abcdef\r\n");
-    ASSERT_EQ(chmod(m_path.c_str(), 0644), 0);
-    EXPECT_TRUE(OthersMayRead(m_path));
-    ASSERT_EQ(chmod(m_path.c_str(), 0640), 0);
-    EXPECT_TRUE(OthersMayRead(m_path)) << "the group are others too";
-    ASSERT_EQ(chmod(m_path.c_str(), 0600), 0);
-    EXPECT_FALSE(OthersMayRead(m_path));
+    // The group are others too.
+    for (const auto& [mode, others] : {std::pair{0644, true}, {0640, true}, {0600, false}}) {
+        ASSERT_EQ(chmod(m_path.c_str(), mode), 0);
+        EXPECT_EQ(OthersMayRead(m_path), others) << mode;
+    }
     EXPECT_FALSE(OthersMayRead(m_folder.File("missing.ini")));
 }
 #endif
 
 TEST(TextToInt, AtoiSemantics) {
-    const std::pair<const char*, std::int32_t> cases[] = {{"", 0},
-                                                          {"abc", 0},
-                                                          {"12abc", 12},
-                                                          {" \t-7", -7},
-                                                          {"+5", 5},
-                                                          {"- 5", 0},
-                                                          {"1e3", 1},
-                                                          {"0x10", 0},
-                                                          {"2147483647", INT_MAX},
-                                                          {"2147483648", INT_MAX},
-                                                          {"-2147483648", INT_MIN},
-                                                          {"-99999999999999999999", INT_MIN}};
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"", 0},
+        {"abc", 0},
+        {"12abc", 12},
+        {" \t-7", -7},
+        {"+5", 5},
+        {"- 5", 0},
+        {"1e3", 1},
+        {"0x10", 0},
+        {"2147483647", INT_MAX},
+        {"2147483648", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"-99999999999999999999", INT_MIN},
+    };
     for (const auto& [text, value] : cases)
         EXPECT_EQ(TextToInt(text), value) << text;
 }
@@ -193,19 +195,17 @@ TEST_F(ConfigTest, SaveRewritesTheComSetKeysAndNamesOnly) {
     EXPECT_EQ(ReadBytes(m_path), expected);
 }
 
-TEST_F(ConfigTest, FileThatCannotBeMadeKeepsTheDefaultsInMemory) {
-    const std::string nowhere = m_folder.File("missing-folder/Config.ini");
-    m_config.comPortNum = 5;
-    EXPECT_FALSE(LoadConfig(nowhere, m_config, m_presets));
-    EXPECT_EQ(m_config.comPortNum, 5u);
-    EXPECT_EQ(m_config.layerColors[0].red, 32u);
-    EXPECT_FALSE(SaveConfig(nowhere, m_config, m_presets));
-}
-
-TEST_F(ConfigTest, UnreadableFileIsNeitherReadNorReplaced) {
+// A file that cannot be made (its folder is missing) or read (a folder in its place) keeps the
+// values in memory and is not replaced.
+TEST_F(ConfigTest, FileThatCannotBeMadeOrReadKeepsTheDefaultsInMemory) {
     std::filesystem::create_directory(m_path);
-    EXPECT_FALSE(LoadConfig(m_path, m_config, m_presets));
-    EXPECT_EQ(m_config.comBaudRate, 115200u);
-    EXPECT_FALSE(SaveConfig(m_path, m_config, m_presets));
+    m_config.comPortNum = 5;
+    for (const std::string& path : {m_folder.File("missing-folder/Config.ini"), m_path}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(LoadConfig(path, m_config, m_presets));
+        EXPECT_EQ(std::tie(m_config.comPortNum, m_config.comBaudRate, m_config.layerColors[0].red),
+                  std::make_tuple(5u, 115200u, 32u));
+        EXPECT_FALSE(SaveConfig(path, m_config, m_presets));
+    }
     EXPECT_TRUE(std::filesystem::is_directory(m_path));
 }

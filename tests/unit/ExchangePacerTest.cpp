@@ -8,6 +8,7 @@
 #include "upgrade/UpgradeImage.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace corvane {
 namespace {
@@ -153,10 +154,10 @@ TEST(ExchangePacer, APacketThatCannotBeQueuedEndsTheExchangeAndNothingFollows) {
         pacer.QueueFrame(MakeFrame(kCmdEndImage), milliseconds{130});
         RunExchange(pacer, line, microseconds{0});
         ASSERT_TRUE(pacer.Failed());
-        EXPECT_EQ(pacer.Failure().kind, ExchangeFailure::Kind::NotQueued);
-        EXPECT_EQ(pacer.Failure().packet, c.packet);
-        EXPECT_EQ(pacer.Failure().number, c.number);
-        EXPECT_EQ(DescribeFailure(pacer.Failure(), false), c.text);
+        const ExchangeFailure& f = pacer.Failure();
+        EXPECT_EQ(std::tie(f.kind, f.packet, f.number),
+                  std::make_tuple(ExchangeFailure::Kind::NotQueued, c.packet, c.number));
+        EXPECT_EQ(DescribeFailure(f, false), c.text);
         EXPECT_EQ(line.writes.size(), c.refuseAt - 1);
         // Nothing more is written, 0x8004 least of all.
         line.now += std::chrono::seconds{10};
@@ -224,9 +225,8 @@ TEST(ExchangePacer, ReportsOfAnotherExchangeAreIgnored) {
     EXPECT_EQ(line.writes.size(), 2u) << "the second packet waits for the first to leave";
     const auto departure = pacer.Left(line.writes.back().ticket, true, 0, line.now);
     ASSERT_TRUE(departure);
-    EXPECT_TRUE(departure->packet);
-    EXPECT_EQ(departure->number, 1u);
-    EXPECT_EQ(departure->count, 2u);
+    EXPECT_EQ(std::tie(departure->packet, departure->number, departure->count),
+              std::make_tuple(true, 1u, 2u));
     EXPECT_EQ(pacer.Left(line.writes.back().ticket, true, 0, line.now), std::nullopt) << "a repeat";
 }
 

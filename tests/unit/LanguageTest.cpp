@@ -181,8 +181,7 @@ TEST_F(LanguageTest, InCodePairsFollowTheConfiguredName) {
 }
 
 TEST(LanguageCtrlId, ChineseOnlyForChinese) {
-    EXPECT_EQ(LanguageCtrlIdFor("Chinese"), 1118u);
-    EXPECT_EQ(LanguageCtrlIdFor("English"), 1117u);
-    EXPECT_EQ(LanguageCtrlIdFor(""), 1117u);
-    EXPECT_EQ(LanguageCtrlIdFor("chinese"), 1117u);
+    for (const auto& [name, id] :
+         {std::pair{"Chinese", 1118u}, {"English", 1117u}, {"", 1117u}, {"chinese", 1117u}})
+        EXPECT_EQ(LanguageCtrlIdFor(name), id) << name;
 }

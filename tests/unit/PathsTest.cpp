@@ -6,52 +6,20 @@
 #include "ScratchFolder.h"
 #include "shell/CorvaneApp.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/stat.h>
 #include <tuple>
 
 using namespace corvane;
+using corvane::test::Environment;
 using corvane::test::FileExists;
+using corvane::test::IsFolder;
+using corvane::test::ModeOf;
 using corvane::test::ScratchFolder;
 using corvane::test::WriteBytes;
 
 namespace {
-
-// Sets (or, with nullopt, unsets) environment variables for the life of the object.
-class Environment {
-public:
-    void Set(const char* name, std::optional<std::string> value) {
-        const char* old = std::getenv(name);
-        m_saved.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
-        if (value)
-            setenv(name, value->c_str(), 1);
-        else
-            unsetenv(name);
-    }
-    ~Environment() {
-        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
-            if (it->second)
-                setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                unsetenv(it->first.c_str());
-        }
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
-};
-
-bool IsFolder(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-unsigned ModeOf(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
-}
 
 class StartupUi0 : public StartupUi {
 public:
@@ -96,12 +64,9 @@ TEST(ProgramFolders, InstalledProgramUsesTheUsersFolders) {
         env.Set("XDG_CONFIG_HOME", c.config);
         env.Set("XDG_DATA_HOME", c.data);
         const ProgramFolders f = ProgramFoldersFor(exe.Path());
-        EXPECT_TRUE(f.installed);
-        EXPECT_EQ(f.exe, exe.Path());
-        EXPECT_EQ(f.ini, c.wantIni);
-        EXPECT_EQ(f.ports, c.wantIni + "/Ports");
-        EXPECT_EQ(f.data, c.wantData + "/DataFile");
-        EXPECT_EQ(f.upgrade, c.wantData + "/UpgradeFile");
+        EXPECT_EQ(std::tie(f.installed, f.exe, f.ini, f.ports, f.data, f.upgrade),
+                  std::make_tuple(true, exe.Path(), c.wantIni, c.wantIni + "/Ports", c.wantData + "/DataFile",
+                                  c.wantData + "/UpgradeFile"));
     }
 }
 
@@ -136,11 +101,11 @@ TEST(ProgramFolders, InstalledStartupWritesOnlyIntoTheFakeHome) {
         StartupUi0 ui;
         EXPECT_EQ(app.InitInstance(ui, exe.Path(), guard.Path()), StartupResult::Ran);
         EXPECT_TRUE(ui.messages.empty());
-        EXPECT_TRUE(app.installed);
-        EXPECT_EQ(app.configPath, home.File(".config/corvane/Config.ini"));
-        EXPECT_EQ(app.dataFolder, home.File(".local/share/corvane/DataFile"));
-        EXPECT_EQ(app.upgradeFolder, home.File(".local/share/corvane/UpgradeFile"));
-        EXPECT_EQ(app.portsFolder, home.File(".config/corvane/Ports"));
+        EXPECT_EQ(std::tie(app.installed, app.configPath, app.dataFolder, app.upgradeFolder, app.portsFolder),
+                  std::make_tuple(true, home.File(".config/corvane/Config.ini"),
+                                  home.File(".local/share/corvane/DataFile"),
+                                  home.File(".local/share/corvane/UpgradeFile"),
+                                  home.File(".config/corvane/Ports")));
     }
     EXPECT_TRUE(FileExists(home.File(".config/corvane/Config.ini")));
     for (const char* f :

@@ -47,14 +47,10 @@ struct FakeEnds {
         close(writer);
         writer = -1;
     }
-    int Reopenings() {
-        std::lock_guard guard(lock);
-        return reopenings;
-    }
 
     std::mutex lock;
     int writer = -1;
-    int reopenings = 0;
+    std::atomic<int> reopenings{0};
 };
 
 enum class Reopening { Works, Fails, StaysInError };
@@ -96,10 +92,7 @@ public:
     }
     std::string Describe() const override { return m_fallback ? "fake udev" : "fake source"; }
     bool Reopen() override {
-        {
-            std::lock_guard guard(m_ends->lock);
-            ++m_ends->reopenings;
-        }
+        ++m_ends->reopenings;
         if (m_reopening == Reopening::Fails)
             return false;
         if (m_open)
@@ -282,14 +275,13 @@ TEST_F(PortWatcherTest, ASourceInErrorIsReopenedAndReportsAgain) {
         t.cause(*ends);
         // Reopened; what happened meanwhile is unknown, so the list is looked at again.
         ASSERT_TRUE(seen.WaitFor(1)) << seen.All();
-        EXPECT_EQ(ends->Reopenings(), 1);
+        EXPECT_EQ(ends->reopenings, 1);
         ends->Write("s");
         ASSERT_TRUE(seen.WaitFor(2)) << "events after the reopening are reported";
         std::this_thread::sleep_for(kQuietWatch);
         w.Stop();
-        EXPECT_EQ(seen.Logged(t.logged), 1) << seen.All();
-        EXPECT_EQ(seen.Logged("reopening it"), 1) << seen.All();
-        EXPECT_EQ(seen.Logged("reopened, watching it again"), 1) << seen.All();
+        for (const char* line : {t.logged, "reopening it", "reopened, watching it again"})
+            EXPECT_EQ(seen.Logged(line), 1) << seen.All();
         EXPECT_LT(w.WakeUps(), 50u);
     }
 }
@@ -330,7 +322,7 @@ TEST_F(PortWatcherTest, ASourceThatCannotBeReopenedNeitherSpinsNorSilencesTheOth
         std::this_thread::sleep_for(kSpinWatch);
         EXPECT_LT(w.WakeUps() - wakeUps, 10u) << "it spins";
         EXPECT_LT(wakeUps, 100u);
-        EXPECT_EQ(broken->Reopenings(), PortWatcher::kFailuresToGiveUp - 1);
+        EXPECT_EQ(broken->reopenings, PortWatcher::kFailuresToGiveUp - 1);
 
         other->Write("s");
         EXPECT_TRUE(seen.WaitFor(reports + 1)) << "the other source still reports";
@@ -340,7 +332,7 @@ TEST_F(PortWatcherTest, ASourceThatCannotBeReopenedNeitherSpinsNorSilencesTheOth
             EXPECT_TRUE(seen.WaitFor(reports + 2)) << "the fallback reports";
         }
         w.Stop();
-        EXPECT_EQ(seen.Logged("hang-up"), 1) << seen.All();
-        EXPECT_EQ(seen.Logged(c.outcome), 1) << seen.All();
+        for (const char* line : {"hang-up", c.outcome})
+            EXPECT_EQ(seen.Logged(line), 1) << seen.All();
     }
 }

@@ -40,8 +40,11 @@ Bytes Block(std::uint16_t number) {
     return b;
 }
 
-void Append(Bytes& to, const Bytes& from) {
-    to.insert(to.end(), from.begin(), from.end());
+Bytes Joined(std::initializer_list<Bytes> parts) {
+    Bytes s;
+    for (const Bytes& p : parts)
+        s.insert(s.end(), p.begin(), p.end());
+    return s;
 }
 
 // A stream of n distinct records.
@@ -52,7 +55,7 @@ Bytes Stream(int n, std::vector<Cut>* expected) {
         r[20] = static_cast<std::uint8_t>(i >> 8);
         if (expected)
             expected->push_back({'r', r});
-        Append(s, r);
+        s = Joined({s, r});
     }
     return s;
 }
@@ -132,13 +135,7 @@ TEST(RecordCutter, GarbageBetweenRecordsIsSkipped) {
     };
     for (const Case& g : cases) {
         SCOPED_TRACE(g.name);
-        Bytes s;
-        Append(s, g.garbage);
-        Append(s, a);
-        Append(s, g.garbage);
-        Append(s, b);
-        Append(s, c);
-        Append(s, g.garbage);
+        const Bytes s = Joined({g.garbage, a, g.garbage, b, c, g.garbage});
         const std::vector<Cut> expected = {{'r', a}, {'r', b}, {'r', c}};
         for (std::size_t split = 0; split <= s.size(); ++split) {
             RecordCutter cutter;
@@ -153,11 +150,7 @@ TEST(RecordCutter, GarbageBetweenRecordsIsSkipped) {
 
 TEST(RecordCutter, BlocksAndRecordsInterleavedAcrossSplits) {
     const Bytes b1 = Block(1), b2 = Block(2), keepAlive = Record(0xAD, 0), finished = Record(0x8002, 3);
-    Bytes s;
-    Append(s, b1);
-    Append(s, keepAlive);
-    Append(s, b2);
-    Append(s, finished);
+    const Bytes s = Joined({b1, keepAlive, b2, finished});
     const std::vector<Cut> expected = {{'b', b1}, {'r', keepAlive}, {'b', b2}, {'r', finished}};
     for (std::size_t split = 0; split <= s.size(); split += 13) {
         RecordCutter cutter;
@@ -188,17 +181,12 @@ TEST(RecordCutter, ModeSwitchedByAHandlerAppliesToTheFollowingBytes) {
         RecordCutter& cutter;
     };
     const Bytes block = Block(9), done = Record(0x8002, 3), ping = Record(0xB3, 0);
-    Bytes s;
-    Append(s, block);
-    Append(s, done);
-    Append(s, Bytes(10, 0x00));
-    Append(s, ping);
+    const Bytes s = Joined({block, done, Bytes(10, 0x00), ping});
     RecordCutter cutter;
     cutter.SetReadBackExpected(true);
     Switching sink(cutter);
     cutter.Feed(s.data(), s.size(), sink);
-    ASSERT_EQ(sink.cuts.size(), 3u);
-    EXPECT_EQ(sink.cuts[2], (Cut{'r', ping}));
+    EXPECT_EQ(sink.cuts, (std::vector<Cut>{{'b', block}, {'r', done}, {'r', ping}}));
 }
 
 TEST(RecordCutter, LargeFeedsAndReset) {
@@ -216,8 +204,7 @@ TEST(RecordCutter, LargeFeedsAndReset) {
     EXPECT_EQ(cutter.PendingBytes(), 0u);
     sink.cuts.clear();
     cutter.Feed(s.data() + 39, 39, sink);
-    ASSERT_EQ(sink.cuts.size(), 1u);
-    EXPECT_EQ(sink.cuts[0], expected[1]);
+    EXPECT_EQ(sink.cuts, std::vector<Cut>{expected[1]});
 }
 
 } // namespace

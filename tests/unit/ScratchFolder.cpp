@@ -49,4 +49,37 @@ bool FileExists(const std::string& path) {
     return std::filesystem::exists(path);
 }
 
+bool IsFolder(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
+}
+
+unsigned ModeOf(const std::string& path) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    if (error || !std::filesystem::exists(status))
+        return 0;
+    return static_cast<unsigned>(status.permissions() & std::filesystem::perms::mask);
+}
+
+#ifndef _WIN32
+void Environment::Set(const char* name, std::optional<std::string> value) {
+    const char* old = std::getenv(name);
+    m_saved.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
+    if (value)
+        setenv(name, value->c_str(), 1);
+    else
+        unsetenv(name);
+}
+
+Environment::~Environment() {
+    for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+        if (it->second)
+            setenv(it->first.c_str(), it->second->c_str(), 1);
+        else
+            unsetenv(it->first.c_str());
+    }
+}
+#endif
+
 } // namespace corvane::test

@@ -3,15 +3,16 @@
 #include "platform/SystemLanguage.h"
 
 #include <cstdlib>
-#include <functional>
 #include <gtest/gtest.h>
-#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace corvane;
+using corvane::test::Environment;
+using corvane::test::ModeOf;
+using corvane::test::ScratchFolder;
 
 TEST(SystemLanguage, LocalesToLanguageNames) {
     for (const char* locale : {"en_US.UTF-8", "en_GB", "en"})
@@ -24,8 +25,8 @@ TEST(SystemLanguage, LocalesToLanguageNames) {
 }
 
 TEST(InstanceGuard, SecondHolderIsRefusedUntilTheFirstEnds) {
-    char folder[] = "/tmp/corvane-guard-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
+    ScratchFolder scratch;
+    const std::string folder = scratch.Path();
 
     InstanceGuard first;
     ASSERT_EQ(first.Acquire("CorvaneSys", folder), InstanceGuard::Result::Acquired);
@@ -56,84 +57,46 @@ TEST(InstanceGuard, SecondHolderIsRefusedUntilTheFirstEnds) {
     InstanceGuard nowhere;
     EXPECT_EQ(nowhere.Acquire("CorvaneSys", "/nonexistent/folder"), InstanceGuard::Result::Failed);
     EXPECT_FALSE(nowhere.Error().empty());
-    std::system((std::string("rm -rf ") + folder).c_str());
 }
-
-namespace {
-
-unsigned FolderMode(const std::string& path) {
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
-}
-
-// Points XDG_CACHE_HOME at a folder for the life of the object.
-class CacheHome {
-public:
-    explicit CacheHome(const std::string& folder) {
-        if (const char* old = std::getenv("XDG_CACHE_HOME"))
-            m_old = old;
-        setenv("XDG_CACHE_HOME", folder.c_str(), 1);
-    }
-    ~CacheHome() {
-        if (m_old)
-            setenv("XDG_CACHE_HOME", m_old->c_str(), 1);
-        else
-            unsetenv("XDG_CACHE_HOME");
-    }
-
-private:
-    std::optional<std::string> m_old;
-};
-
-} // namespace
 
 TEST(InstanceGuard, TheSharedFallbackFolderIsUsedOnlyWhenItIsTheUsersPrivateFolder) {
-    using corvane::test::ScratchFolder;
     const std::string mine = "corvane-" + std::to_string(getuid());
     struct Case {
         const char* what;
-        std::function<void(const std::string& shared, const std::string& elsewhere)> prepare;
-        bool shared; // the folder under the temporary folder is used
+        unsigned mode;   // of the folder made first; 0: none made
+        bool otherOwner; // given to nobody (only root can give a folder away)
+        bool link;       // a link to a private folder elsewhere
+        bool shared;     // the folder under the temporary folder is used
     };
     const Case cases[] = {
-        {"missing: made private", [](const std::string&, const std::string&) {}, true},
-        {"there and private", [](const std::string& s, const std::string&) { mkdir(s.c_str(), 0700); }, true},
-        {"open to everyone",
-         [](const std::string& s, const std::string&) {
-             mkdir(s.c_str(), 0700);
-             chmod(s.c_str(), 0777);
-         },
-         false},
-        {"readable by the group",
-         [](const std::string& s, const std::string&) {
-             mkdir(s.c_str(), 0700);
-             chmod(s.c_str(), 0750);
-         },
-         false},
-        {"another user's",
-         [](const std::string& s, const std::string&) {
-             mkdir(s.c_str(), 0700);
-             ASSERT_EQ(chown(s.c_str(), 65534, 65534), 0); // nobody (the tests run as root)
-         },
-         false},
-        {"a link to a private folder",
-         [](const std::string& s, const std::string& elsewhere) {
-             mkdir(elsewhere.c_str(), 0700);
-             ASSERT_EQ(symlink(elsewhere.c_str(), s.c_str()), 0);
-         },
-         false},
+        {"missing: made private", 0, false, false, true},
+        {"there and private", 0700, false, false, true},
+        {"open to everyone", 0777, false, false, false},
+        {"readable by the group", 0750, false, false, false},
+        {"another user's", 0700, true, false, false},
+        {"a link to a private folder", 0, false, true, false},
     };
     for (const Case& c : cases) {
+        if (c.otherOwner && getuid() != 0)
+            continue;
         ScratchFolder tmp, cache;
-        CacheHome home(cache.Path());
-        const std::string shared = tmp.File(mine);
-        c.prepare(shared, tmp.File("elsewhere"));
-        if (getuid() != 0 && std::string(c.what) == "another user's")
-            continue; // only root can give a folder away
+        Environment home("XDG_CACHE_HOME", cache.Path());
+        const std::string shared = tmp.File(mine), elsewhere = tmp.File("elsewhere");
+        if (c.mode) {
+            ASSERT_EQ(mkdir(shared.c_str(), 0700), 0);
+            ASSERT_EQ(chmod(shared.c_str(), c.mode), 0);
+        }
+        if (c.otherOwner) {
+            ASSERT_EQ(chown(shared.c_str(), 65534, 65534), 0);
+        }
+        if (c.link) {
+            ASSERT_EQ(mkdir(elsewhere.c_str(), 0700), 0);
+            ASSERT_EQ(symlink(elsewhere.c_str(), shared.c_str()), 0);
+        }
         const std::string chosen = FallbackRuntimeFolder(tmp.Path());
         if (c.shared) {
             EXPECT_EQ(chosen, shared) << c.what;
-            EXPECT_EQ(FolderMode(shared), 0700u) << c.what;
+            EXPECT_EQ(ModeOf(shared), 0700u) << c.what;
         } else {
             EXPECT_EQ(chosen, cache.File("corvane")) << c.what;
             EXPECT_TRUE(IsPrivateFolder(chosen)) << c.what;
@@ -148,15 +111,14 @@ TEST(InstanceGuard, TheSharedFallbackFolderIsUsedOnlyWhenItIsTheUsersPrivateFold
 }
 
 TEST(InstanceGuard, APrivateCacheFolderMadeTooOpenIsNarrowedAndALinkedLockIsRefused) {
-    using corvane::test::ScratchFolder;
     ScratchFolder tmp, cache;
-    CacheHome home(cache.Path());
+    Environment home("XDG_CACHE_HOME", cache.Path());
     const std::string shared = tmp.File("corvane-" + std::to_string(getuid()));
     mkdir(shared.c_str(), 0777);
     chmod(shared.c_str(), 0777);
     mkdir(cache.File("corvane").c_str(), 0755);
     EXPECT_EQ(FallbackRuntimeFolder(tmp.Path()), cache.File("corvane"));
-    EXPECT_EQ(FolderMode(cache.File("corvane")), 0700u);
+    EXPECT_EQ(ModeOf(cache.File("corvane")), 0700u);
 
     // A link placed under the lock's name is not followed.
     ScratchFolder folder;

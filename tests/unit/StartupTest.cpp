@@ -3,10 +3,10 @@
 #include "shell/Language.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 using namespace corvane;
 using corvane::test::FileExists;
+using corvane::test::IsFolder;
 using corvane::test::ReadBytes;
 using corvane::test::ScratchFolder;
 using corvane::test::WriteBytes;
@@ -30,11 +30,6 @@ public:
     std::uint32_t ctrlId = 0;
     std::uint32_t portNum = 0;
 };
-
-bool IsFolder(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 TEST(Startup, FreshFolderGetsItsWorkingFoldersAndConfig) {
     ScratchFolder exe, guard;

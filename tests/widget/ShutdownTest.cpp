@@ -42,6 +42,10 @@ std::thread StartSender(Window* window, std::optional<std::intptr_t>& result, st
     return worker;
 }
 
+int g_argc = 1;
+char g_name[] = "shutdown";
+char* g_argv[] = {g_name, nullptr};
+
 bool WaitUntil(const std::atomic<bool>& flag, std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!flag && std::chrono::steady_clock::now() < end)
@@ -52,14 +56,11 @@ bool WaitUntil(const std::atomic<bool>& flag, std::chrono::milliseconds limit) {
 } // namespace
 
 TEST(WindowMessagesShutdown, EndingTheApplicationReleasesAWaitingSender) {
-    int argc = 1;
-    char name[] = "shutdown";
-    char* argv[] = {name, nullptr};
     std::optional<std::intptr_t> result = 5;
     std::atomic<bool> returned{false};
     std::thread worker;
     {
-        QApplication app(argc, argv);
+        QApplication app(g_argc, g_argv);
         Window window;
         worker = StartSender(&window, result, returned);
         EXPECT_FALSE(returned);
@@ -70,10 +71,7 @@ TEST(WindowMessagesShutdown, EndingTheApplicationReleasesAWaitingSender) {
 }
 
 TEST(WindowMessagesShutdown, ShuttingDownReleasesWaitingSendersAndRefusesNewOnes) {
-    int argc = 1;
-    char name[] = "shutdown";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    QApplication app(g_argc, g_argv);
     Window window;
     EXPECT_EQ(SendWindowMessage(&window, WM_USER + 1, 0, 0), 1); // working before
     std::optional<std::intptr_t> result = 5;
