@@ -1,6 +1,7 @@
 #include "picture/PictureFrames.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 using namespace corvane;
@@ -29,8 +30,7 @@ TEST(PictureFrames, WorkedExampleBrightnessOfTheFirstOutput) {
     const Frame f = BuildPictureFrame(s, {0, 0, false, kUserColorTemp, kPictureBrightness});
     const std::vector<std::uint8_t> head = {0xED, 0xCB, 0x28, 0x38, 0x0B, 0x00, 0x00, 0x00, 0x00, 0x64, 0x80,
                                             0x0A, 0x08, 0x80, 0x80, 0x80, 0x0A, 0x0A, 0x0A, 0x0A, 0x00};
-    for (std::size_t i = 0; i < head.size(); ++i)
-        EXPECT_EQ(f[i], head[i]) << "byte " << i;
+    EXPECT_EQ(std::vector<std::uint8_t>(f.begin(), f.begin() + 21), head);
     ExpectFillerFrom(f, 21);
     EXPECT_EQ(f[38], 0x86);
 }
@@ -78,9 +78,7 @@ TEST(PictureFrames, AllOutputsAndResetAreFlagsBesideTheRecordOfTheOutputNamed) {
 
 TEST(PictureFrames, ColourTemperatureChoosesTheGains) {
     DeviceState s;
-    s.picture[0].red = 1;
-    s.picture[0].green = 2;
-    s.picture[0].blue = 3;
+    std::tie(s.picture[0].red, s.picture[0].green, s.picture[0].blue) = std::make_tuple(1, 2, 3);
     struct Case {
         std::uint32_t colorTemp;
         std::uint8_t red, green, blue;
@@ -95,11 +93,10 @@ TEST(PictureFrames, ColourTemperatureChoosesTheGains) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.colorTemp);
         const Frame f = BuildPictureFrame(s, {0, 0, false, c.colorTemp, kPictureColorTemp});
-        EXPECT_EQ(f[12], c.colorTemp);
-        EXPECT_EQ(f[13], c.red);
-        EXPECT_EQ(f[14], c.green);
-        EXPECT_EQ(f[15], c.blue);
-        EXPECT_EQ(f[16], 10) << "aux0 follows the gains";
+        // The colour temperature, the gains, then aux0.
+        EXPECT_EQ(
+            std::vector<std::uint8_t>(f.begin() + 12, f.begin() + 17),
+            (std::vector<std::uint8_t>{static_cast<std::uint8_t>(c.colorTemp), c.red, c.green, c.blue, 10}));
         EXPECT_EQ(f[38], FrameChecksum(f.data()));
     }
 }

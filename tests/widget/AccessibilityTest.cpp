@@ -49,10 +49,6 @@ std::string Joined(const std::vector<QString>& lines) {
     return list.join(QStringLiteral("\n")).toStdString();
 }
 
-std::vector<std::pair<std::string, std::string>> ShippedLanguageFiles() {
-    return corvane::test::LanguageFilesIn(CORVANE_LANG_DIR);
-}
-
 QString Lang(const char* key) {
     return QString::fromStdString(GetLangString(key));
 }
@@ -82,7 +78,7 @@ TEST(AccessibleNames, EachControlIsNamedByItsTextOrByTheLabelBesideIt) {
     auto* apply = Add<CGdipButton>(&page, 1104, {20, 180, 100, 30}, "&Apply && send");
     auto* group = Add<CGroupBox>(&page, 1323, {10, 220, 300, 40}, "Picture");
     // A value box with no label near it, and a focusable widget without id or name.
-    auto* lonely = Add<oRealEdit>(&page, 1400, {200, 320, 60, 24});
+    Add<oRealEdit>(&page, 1400, {200, 320, 60, 24});
     auto* focusable = new QWidget(&page);
     focusable->setFocusPolicy(Qt::StrongFocus);
     page.Create();
@@ -104,7 +100,6 @@ TEST(AccessibleNames, EachControlIsNamedByItsTextOrByTheLabelBesideIt) {
     ASSERT_EQ(nameless.size(), 2u) << Joined(nameless);
     EXPECT_EQ(nameless[0], "dialog 150: control 1400 corvane::oRealEdit");
     EXPECT_TRUE(nameless[1].startsWith("dialog 150: focusable QWidget")) << nameless[1].toStdString();
-    (void)lonely;
 }
 
 TEST(AccessibleNames, NamesFollowTheLanguageAndANameThePageGaveStays) {
@@ -243,7 +238,7 @@ TEST_F(HotSpotPage, OnlyTheKeyboardFocusDrawsTheOrangeFrame) {
 // ---- the templates
 
 TEST(AccessibleNames, EveryTemplateBuiltAloneNamesEveryControlInEveryLanguage) {
-    TempLanguage language("English", ShippedLanguageFiles());
+    TempLanguage language("English", corvane::test::LanguageFilesIn(CORVANE_LANG_DIR));
     const int pages[] = {146, 152, 155, 165, 166, 172, 178, 183, 187, 189, 191};
     for (const char* name : {"English", "Chinese"}) {
         SCOPED_TRACE(name);

@@ -55,7 +55,7 @@ TEST_F(MainWithPage, TheCloseButtonHidesThePageAndPostsClosePageOnce) {
     EXPECT_EQ(closes[0].lParam, 0);
 }
 
-TEST_F(MainWithPage, EnterAndEscNeverCloseAPageWhateverHasTheFocus) {
+TEST_F(MainWithPage, EnterAndEscNeverCloseAPageKeyReleasesGoOutAndButtonsCommandThePage) {
     QWidget* focusable[] = {page, apply, push, edit, value, text};
     for (QWidget* w : focusable) {
         w->setFocus();
@@ -67,22 +67,20 @@ TEST_F(MainWithPage, EnterAndEscNeverCloseAPageWhateverHasTheFocus) {
     EXPECT_EQ(main.Count(WM_CLOSE_PAGE), 0);
     EXPECT_EQ(page->Count(WM_COMMAND), 0);       // Enter clicked no button
     EXPECT_EQ(page->Count(WM_EDIT_FINISHED), 3); // the text box tells of Enter and Esc itself
-}
-
-TEST_F(MainWithPage, ButtonsSendTheirCommandToThePage) {
+    // Key releases in a page are offered to the window around it (the edit takes the release).
+    main.keyReleases.clear();
+    edit->setFocus();
+    QTest::keyRelease(edit, Qt::Key_Control);
+    EXPECT_EQ(main.keyReleases, std::vector<int>{Qt::Key_Control});
+    // Buttons send their command to the page, not to the window around it.
     QTest::mouseClick(apply, Qt::LeftButton);
     QTest::mouseClick(push, Qt::LeftButton);
-    const auto commands = page->Received(WM_COMMAND);
-    ASSERT_EQ(commands.size(), 2u);
-    EXPECT_EQ(commands[0].wParam, MakeWParam(1104, BN_CLICKED));
-    EXPECT_EQ(commands[1].wParam, MakeWParam(1105, BN_CLICKED));
+    std::vector<std::uintptr_t> commands;
+    for (const WindowMessage& m : page->Received(WM_COMMAND))
+        commands.push_back(m.wParam);
+    EXPECT_EQ(commands,
+              (std::vector<std::uintptr_t>{MakeWParam(1104, BN_CLICKED), MakeWParam(1105, BN_CLICKED)}));
     EXPECT_EQ(main.Count(WM_COMMAND), 0);
-}
-
-TEST_F(MainWithPage, KeyReleasesInAPageAreOfferedToTheWindowAroundIt) {
-    edit->setFocus();
-    QTest::keyRelease(edit, Qt::Key_Control); // the edit takes the release itself
-    EXPECT_EQ(main.keyReleases, std::vector<int>{Qt::Key_Control});
 }
 
 TEST_F(MainWithPage, FloatingDialogsAreDraggedByTheirBandOnly) {
@@ -103,7 +101,7 @@ TEST_F(MainWithPage, FloatingDialogsAreDraggedByTheirBandOnly) {
     EXPECT_EQ(page->pos(), pagePos);
 }
 
-TEST_F(MainWithPage, TitleButtonsFollowTheRightEdgeOnlyWithATitleBand) {
+TEST_F(MainWithPage, TitleButtonsFollowTheRightEdgeOnlyWithATitleBandAndMaximiseToggles) {
     page->SetMaximizeBox(true);
     page->resize(500, 300);
     EXPECT_EQ(page->CloseButton()->geometry(), QRect(476, 1, 24, 24));
@@ -111,9 +109,7 @@ TEST_F(MainWithPage, TitleButtonsFollowTheRightEdgeOnlyWithATitleBand) {
     page->SetHasTitleBand(false);
     page->resize(350, 300);
     EXPECT_EQ(page->CloseButton()->geometry(), QRect(476, 1, 24, 24));
-}
-
-TEST_F(MainWithPage, TheMaximiseButtonTogglesBetweenMaximisedAndNormal) {
+    // The maximise button toggles between maximised and normal.
     main.SetMaximizeBox(true);
     QTest::mouseClick(main.MaximizeButton(), Qt::LeftButton);
     EXPECT_TRUE(main.isMaximized());
