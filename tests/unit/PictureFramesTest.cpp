@@ -110,20 +110,15 @@ TEST(PictureFrames, ArgumentNamesTheOutput) {
 }
 
 TEST(PictureFrames, GammaAsShownAndAsKept) {
-    EXPECT_FLOAT_EQ(GammaShown(10), 1.0f);
-    EXPECT_FLOAT_EQ(GammaShown(23), 2.3f);
-    EXPECT_FLOAT_EQ(GammaShown(kGammaOff), 1.0f);
     // A value outside 0.5..5.0 from the processor is shown at the nearest end.
-    EXPECT_FLOAT_EQ(GammaShown(0), 0.5f);
-    EXPECT_FLOAT_EQ(GammaShown(4), 0.5f);
-    EXPECT_FLOAT_EQ(GammaShown(51), 5.0f);
-    EXPECT_FLOAT_EQ(GammaShown(254), 5.0f);
-
-    EXPECT_EQ(GammaTenths(0.7f, true), 7);
-    EXPECT_EQ(GammaTenths(2.3f, true), 23);
-    EXPECT_EQ(GammaTenths(0.5f + 18 / 10.0f, true), 23) << "a slider position 18 steps from 0.5";
-    EXPECT_EQ(GammaTenths(5.0f, true), 50);
-    EXPECT_EQ(GammaTenths(9.0f, true), 50);
-    EXPECT_EQ(GammaTenths(0.0f, true), 5);
+    const std::pair<int, float> shown[] = {{10, 1.0f}, {23, 2.3f}, {kGammaOff, 1.0f}, {0, 0.5f},
+                                           {4, 0.5f},  {51, 5.0f}, {254, 5.0f}};
+    for (const auto& [tenths, value] : shown)
+        EXPECT_FLOAT_EQ(GammaShown(tenths), value) << tenths;
+    // 2.3 is also a slider position 18 steps from 0.5; beyond the ends the nearest end is kept.
+    const std::pair<float, int> kept[] = {{0.7f, 7},  {2.3f, 23}, {0.5f + 18 / 10.0f, 23},
+                                          {5.0f, 50}, {9.0f, 50}, {0.0f, 5}};
+    for (const auto& [value, tenths] : kept)
+        EXPECT_EQ(GammaTenths(value, true), tenths) << value;
     EXPECT_EQ(GammaTenths(2.3f, false), kGammaOff);
 }

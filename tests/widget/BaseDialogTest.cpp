@@ -3,7 +3,6 @@
 #include "shell/Language.h"
 #include "widgets/CGdipButton.h"
 #include "widgets/CMyEdit.h"
-#include "widgets/DialogTexts.h"
 #include "widgets/Theme.h"
 #include "widgets/ValueEdit.h"
 
@@ -137,33 +136,6 @@ TEST(BaseDialog, StaticTextsAreOrangeByIdAndGreyOtherwise) {
     auto* label = Add<QLabel>(&page, 1200, {10, 40, 100, 20}, "Status");
     page.Create();
     EXPECT_EQ(label->palette().color(QPalette::Active, QPalette::WindowText), orange);
-}
-
-TEST(BaseDialog, LanguageTextsAreAppliedByControlId) {
-    TempLanguage language("Chinese", {{"Chinese.ini", "[Setting]\nLanguage=Chinese\n[String]\n"
-                                                      "IDD150_Title=图片设置\nIDD150_1200=亮度\n"
-                                                      "IDD150_1201x=none\nIDD150_1302=两行\\n文字\n"},
-                                      {"English.ini", "[Setting]\nLanguage=English\n[String]\n"
-                                                      "IDD150_Title=Picture\nIDD150_1302=Two\\nlines\n"}});
-    RecordingPage page;
-    page.setWindowTitle("Picture Setting");
-    auto* brightness = Add<QLabel>(&page, 1200, {10, 40, 100, 20}, "Brightness");
-    auto* status = Add<QLabel>(&page, 1301, {10, 70, 100, 20}, "Idle");
-    auto* twoLines = Add<CGdipButton>(&page, 1302, {10, 100, 100, 40}, "Two lines");
-    page.Create();
-
-    language.Select("Chinese");
-    ApplyDialogTexts(&page, 150);
-    EXPECT_EQ(page.windowTitle(), QString::fromUtf8("图片设置"));
-    EXPECT_EQ(brightness->text(), QString::fromUtf8("亮度"));
-    EXPECT_EQ(status->text(), "Idle"); // no key: the text stays
-    EXPECT_EQ(twoLines->text(), QString::fromUtf8("两行\n文字"));
-
-    status->setText("Signal lost"); // a text the page sets itself
-    language.Select("English");
-    ApplyDialogTexts(&page, 150);
-    EXPECT_EQ(brightness->text(), "Brightness"); // English has no text for it: the template's comes back
-    EXPECT_EQ(status->text(), "Signal lost");    // the page's own text is kept
 }
 
 TEST(BaseDialog, ControlsAreFoundByIdWithoutThoseOfNestedPages) {

@@ -219,9 +219,7 @@ TEST(MessageLayer, AWindowGoneBeforeItsTurnFailsTheSend) {
 TEST(MessageLayer, OwnerWindowIsTheNearestPage) {
     RecordingPage outer;
     RecordingPage inner(&outer);
-    QWidget box(&inner);
-    QWidget control(&box);
-    EXPECT_EQ(OwnerWindow(&control), &inner);
-    EXPECT_EQ(OwnerWindow(&inner), &outer);
-    EXPECT_EQ(OwnerWindow(&outer), nullptr);
+    QWidget control(new QWidget(&inner));
+    EXPECT_EQ(std::vector<MessageWindow*>({OwnerWindow(&control), OwnerWindow(&inner), OwnerWindow(&outer)}),
+              std::vector<MessageWindow*>({&inner, &outer, nullptr}));
 }
