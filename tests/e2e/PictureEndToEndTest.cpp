@@ -19,22 +19,13 @@
 
 using namespace corvane;
 using corvane::test::AppHarness;
+using corvane::test::ReceivedWithCode;
 
 namespace {
 
 // How long the simulated processor may take to answer on a loaded machine.
 constexpr int kAnswerTimeoutMs = 5000;
 constexpr int kSyncTimeoutMs = 12000;
-
-std::vector<Frame> PictureCommands(sim::Simulator& s) {
-    std::vector<Frame> frames;
-    s.Inspect([&](const sim::ProcessorModel& m) {
-        for (const Frame& f : m.ReceivedCommands())
-            if (FrameCode(f.data()) == kCmdPicture)
-                frames.push_back(f);
-    });
-    return frames;
-}
 
 PictureSettings SimPicture(sim::Simulator& s, int output) {
     PictureSettings p;
@@ -58,7 +49,6 @@ protected:
         ASSERT_TRUE(m_page->isVisible());
     }
 
-    QString Shown(int id) { return m_page->Control<oSliderEdit>(id)->text(); }
     void Type(int id, const char* text) {
         auto* box = m_page->Control<oSliderEdit>(id);
         box->setFocus();
@@ -87,7 +77,7 @@ TEST_F(PictureEndToEnd, AllOutputsChangeOnTheProcessorAndItsRepliesAgree) {
             return true;
         },
         kAnswerTimeoutMs));
-    const std::vector<Frame> sent = PictureCommands(*m_sim);
+    const std::vector<Frame> sent = ReceivedWithCode(*m_sim, kCmdPicture);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0][6], 3) << "the output chosen last";
     EXPECT_EQ(sent[0][7], 1);
@@ -101,6 +91,6 @@ TEST_F(PictureEndToEnd, AllOutputsChangeOnTheProcessorAndItsRepliesAgree) {
             return true;
         },
         kAnswerTimeoutMs));
-    EXPECT_EQ(Shown(CPicSettingDlg::kContrastId), "200");
+    EXPECT_EQ(m_page->Control<oSliderEdit>(CPicSettingDlg::kContrastId)->text(), "200");
     EXPECT_TRUE(h.messages.empty()) << "the processor's success shows no box";
 }

@@ -1,6 +1,7 @@
 #include "picture/PictureFrames.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 using namespace corvane;
@@ -29,8 +30,7 @@ TEST(PictureFrames, WorkedExampleBrightnessOfTheFirstOutput) {
     const Frame f = BuildPictureFrame(s, {0, 0, false, kUserColorTemp, kPictureBrightness});
     const std::vector<std::uint8_t> head = {0xED, 0xCB, 0x28, 0x38, 0x0B, 0x00, 0x00, 0x00, 0x00, 0x64, 0x80,
                                             0x0A, 0x08, 0x80, 0x80, 0x80, 0x0A, 0x0A, 0x0A, 0x0A, 0x00};
-    for (std::size_t i = 0; i < head.size(); ++i)
-        EXPECT_EQ(f[i], head[i]) << "byte " << i;
+    EXPECT_EQ(std::vector<std::uint8_t>(f.begin(), f.begin() + 21), head);
     ExpectFillerFrom(f, 21);
     EXPECT_EQ(f[38], 0x86);
 }
@@ -78,9 +78,7 @@ TEST(PictureFrames, AllOutputsAndResetAreFlagsBesideTheRecordOfTheOutputNamed) {
 
 TEST(PictureFrames, ColourTemperatureChoosesTheGains) {
     DeviceState s;
-    s.picture[0].red = 1;
-    s.picture[0].green = 2;
-    s.picture[0].blue = 3;
+    std::tie(s.picture[0].red, s.picture[0].green, s.picture[0].blue) = std::make_tuple(1, 2, 3);
     struct Case {
         std::uint32_t colorTemp;
         std::uint8_t red, green, blue;
@@ -95,11 +93,10 @@ TEST(PictureFrames, ColourTemperatureChoosesTheGains) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.colorTemp);
         const Frame f = BuildPictureFrame(s, {0, 0, false, c.colorTemp, kPictureColorTemp});
-        EXPECT_EQ(f[12], c.colorTemp);
-        EXPECT_EQ(f[13], c.red);
-        EXPECT_EQ(f[14], c.green);
-        EXPECT_EQ(f[15], c.blue);
-        EXPECT_EQ(f[16], 10) << "aux0 follows the gains";
+        // The colour temperature, the gains, then aux0.
+        EXPECT_EQ(
+            std::vector<std::uint8_t>(f.begin() + 12, f.begin() + 17),
+            (std::vector<std::uint8_t>{static_cast<std::uint8_t>(c.colorTemp), c.red, c.green, c.blue, 10}));
         EXPECT_EQ(f[38], FrameChecksum(f.data()));
     }
 }
@@ -113,20 +110,15 @@ TEST(PictureFrames, ArgumentNamesTheOutput) {
 }
 
 TEST(PictureFrames, GammaAsShownAndAsKept) {
-    EXPECT_FLOAT_EQ(GammaShown(10), 1.0f);
-    EXPECT_FLOAT_EQ(GammaShown(23), 2.3f);
-    EXPECT_FLOAT_EQ(GammaShown(kGammaOff), 1.0f);
     // A value outside 0.5..5.0 from the processor is shown at the nearest end.
-    EXPECT_FLOAT_EQ(GammaShown(0), 0.5f);
-    EXPECT_FLOAT_EQ(GammaShown(4), 0.5f);
-    EXPECT_FLOAT_EQ(GammaShown(51), 5.0f);
-    EXPECT_FLOAT_EQ(GammaShown(254), 5.0f);
-
-    EXPECT_EQ(GammaTenths(0.7f, true), 7);
-    EXPECT_EQ(GammaTenths(2.3f, true), 23);
-    EXPECT_EQ(GammaTenths(0.5f + 18 / 10.0f, true), 23) << "a slider position 18 steps from 0.5";
-    EXPECT_EQ(GammaTenths(5.0f, true), 50);
-    EXPECT_EQ(GammaTenths(9.0f, true), 50);
-    EXPECT_EQ(GammaTenths(0.0f, true), 5);
+    const std::pair<int, float> shown[] = {{10, 1.0f}, {23, 2.3f}, {kGammaOff, 1.0f}, {0, 0.5f},
+                                           {4, 0.5f},  {51, 5.0f}, {254, 5.0f}};
+    for (const auto& [tenths, value] : shown)
+        EXPECT_FLOAT_EQ(GammaShown(tenths), value) << tenths;
+    // 2.3 is also a slider position 18 steps from 0.5; beyond the ends the nearest end is kept.
+    const std::pair<float, int> kept[] = {{0.7f, 7},  {2.3f, 23}, {0.5f + 18 / 10.0f, 23},
+                                          {5.0f, 50}, {9.0f, 50}, {0.0f, 5}};
+    for (const auto& [value, tenths] : kept)
+        EXPECT_EQ(GammaTenths(value, true), tenths) << value;
     EXPECT_EQ(GammaTenths(2.3f, false), kGammaOff);
 }

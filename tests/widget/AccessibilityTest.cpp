@@ -49,10 +49,6 @@ std::string Joined(const std::vector<QString>& lines) {
     return list.join(QStringLiteral("\n")).toStdString();
 }
 
-std::vector<std::pair<std::string, std::string>> ShippedLanguageFiles() {
-    return corvane::test::LanguageFilesIn(CORVANE_LANG_DIR);
-}
-
 QString Lang(const char* key) {
     return QString::fromStdString(GetLangString(key));
 }
@@ -82,7 +78,7 @@ TEST(AccessibleNames, EachControlIsNamedByItsTextOrByTheLabelBesideIt) {
     auto* apply = Add<CGdipButton>(&page, 1104, {20, 180, 100, 30}, "&Apply && send");
     auto* group = Add<CGroupBox>(&page, 1323, {10, 220, 300, 40}, "Picture");
     // A value box with no label near it, and a focusable widget without id or name.
-    auto* lonely = Add<oRealEdit>(&page, 1400, {200, 320, 60, 24});
+    Add<oRealEdit>(&page, 1400, {200, 320, 60, 24});
     auto* focusable = new QWidget(&page);
     focusable->setFocusPolicy(Qt::StrongFocus);
     page.Create();
@@ -104,38 +100,48 @@ TEST(AccessibleNames, EachControlIsNamedByItsTextOrByTheLabelBesideIt) {
     ASSERT_EQ(nameless.size(), 2u) << Joined(nameless);
     EXPECT_EQ(nameless[0], "dialog 150: control 1400 corvane::oRealEdit");
     EXPECT_TRUE(nameless[1].startsWith("dialog 150: focusable QWidget")) << nameless[1].toStdString();
-    (void)lonely;
 }
 
-TEST(AccessibleNames, NamesFollowTheLanguageAndANameThePageGaveStays) {
-    TempLanguage language("English",
-                          {{"English.ini", "[Setting]\nLanguage=English\n[String]\n"
-                                           "IDD150_Title=Picture Setting\nIDD150_1310=Brightness\n"},
-                           {"Chinese.ini", "[Setting]\nLanguage=Chinese\n[String]\n"
-                                           "IDD150_Title=画质设置\nIDD150_1310=亮度\n"
-                                           "IDD150_1400_Name=红色增益\nIDD_1201_Name=关闭\n"}});
+// Texts and names by control id: what the language has no key for keeps (or gets back) the
+// template's; what the page set itself stays.
+TEST(AccessibleNames, TextsAndNamesFollowTheLanguageAndWhatThePageSetItselfStays) {
+    TempLanguage language(
+        "English",
+        {{"English.ini", "[Setting]\nLanguage=English\n[String]\nIDD150_1302=Two\\nlines\n"},
+         {"Chinese.ini", "[Setting]\nLanguage=Chinese\n[String]\n"
+                         "IDD150_Title=画质设置\nIDD150_1310=亮度\nIDD150_1201x=none\n"
+                         "IDD150_1302=两行\\n文字\nIDD150_1400_Name=红色增益\nIDD_1201_Name=关闭\n"}});
     language.Select("English");
     RecordingPage page;
     page.setWindowTitle("Picture Setting");
-    Add<QLabel>(&page, 1310, {20, 40, 90, 24}, "Brightness");
+    auto* label = Add<QLabel>(&page, 1310, {20, 40, 90, 24}, "Brightness");
     auto* box = Add<oSliderEdit>(&page, 1330, {118, 40, 56, 24});
     auto* gain = Add<oRealEdit>(&page, 1400, {118, 80, 56, 24});
     gain->setAccessibleName("Red gain"); // the template's name
-    auto* own = Add<CGdipButton>(&page, 1401, {118, 120, 40, 24});
+    auto* status = Add<QLabel>(&page, 1301, {10, 120, 100, 20}, "Idle");
+    auto* twoLines = Add<CGdipButton>(&page, 1302, {10, 150, 100, 40}, "Two lines");
+    auto* own = Add<CGdipButton>(&page, 1401, {118, 200, 40, 24});
     page.Create();
     own->setAccessibleName("Signal lamp"); // a name the page gives itself once it is set up
 
     language.Select("Chinese");
     page.ApplyLanguage();
+    EXPECT_EQ(page.windowTitle(), QString::fromUtf8("画质设置"));
+    EXPECT_EQ(label->text(), QString::fromUtf8("亮度"));
+    EXPECT_EQ(status->text(), "Idle"); // no key: the text stays
+    EXPECT_EQ(twoLines->text(), QString::fromUtf8("两行\n文字"));
     EXPECT_EQ(AccessibleName(box), QString::fromUtf8("亮度"));
     EXPECT_EQ(AccessibleName(gain), QString::fromUtf8("红色增益"));
     EXPECT_EQ(AccessibleName(page.CloseButton()), QString::fromUtf8("关闭"));
     EXPECT_EQ(AccessibleName(own), "Signal lamp");
 
+    status->setText("Signal lost");
     language.Select("English");
     page.ApplyLanguage();
+    EXPECT_EQ(label->text(), "Brightness");
     EXPECT_EQ(AccessibleName(box), "Brightness");
-    EXPECT_EQ(AccessibleName(gain), "Red gain"); // no name in English: the template's comes back
+    EXPECT_EQ(AccessibleName(gain), "Red gain");
+    EXPECT_EQ(status->text(), "Signal lost");
 }
 
 // ---- roles, with hot spots over drawn areas
@@ -243,7 +249,7 @@ TEST_F(HotSpotPage, OnlyTheKeyboardFocusDrawsTheOrangeFrame) {
 // ---- the templates
 
 TEST(AccessibleNames, EveryTemplateBuiltAloneNamesEveryControlInEveryLanguage) {
-    TempLanguage language("English", ShippedLanguageFiles());
+    TempLanguage language("English", corvane::test::LanguageFilesIn(CORVANE_LANG_DIR));
     const int pages[] = {146, 152, 155, 165, 166, 172, 178, 183, 187, 189, 191};
     for (const char* name : {"English", "Chinese"}) {
         SCOPED_TRACE(name);

@@ -3,7 +3,6 @@
 #include "shell/Language.h"
 #include "widgets/CGdipButton.h"
 #include "widgets/CMyEdit.h"
-#include "widgets/DialogTexts.h"
 #include "widgets/Theme.h"
 #include "widgets/ValueEdit.h"
 
@@ -55,7 +54,7 @@ TEST_F(MainWithPage, TheCloseButtonHidesThePageAndPostsClosePageOnce) {
     EXPECT_EQ(closes[0].lParam, 0);
 }
 
-TEST_F(MainWithPage, EnterAndEscNeverCloseAPageWhateverHasTheFocus) {
+TEST_F(MainWithPage, EnterAndEscNeverCloseAPageKeyReleasesGoOutAndButtonsCommandThePage) {
     QWidget* focusable[] = {page, apply, push, edit, value, text};
     for (QWidget* w : focusable) {
         w->setFocus();
@@ -67,22 +66,20 @@ TEST_F(MainWithPage, EnterAndEscNeverCloseAPageWhateverHasTheFocus) {
     EXPECT_EQ(main.Count(WM_CLOSE_PAGE), 0);
     EXPECT_EQ(page->Count(WM_COMMAND), 0);       // Enter clicked no button
     EXPECT_EQ(page->Count(WM_EDIT_FINISHED), 3); // the text box tells of Enter and Esc itself
-}
-
-TEST_F(MainWithPage, ButtonsSendTheirCommandToThePage) {
+    // Key releases in a page are offered to the window around it (the edit takes the release).
+    main.keyReleases.clear();
+    edit->setFocus();
+    QTest::keyRelease(edit, Qt::Key_Control);
+    EXPECT_EQ(main.keyReleases, std::vector<int>{Qt::Key_Control});
+    // Buttons send their command to the page, not to the window around it.
     QTest::mouseClick(apply, Qt::LeftButton);
     QTest::mouseClick(push, Qt::LeftButton);
-    const auto commands = page->Received(WM_COMMAND);
-    ASSERT_EQ(commands.size(), 2u);
-    EXPECT_EQ(commands[0].wParam, MakeWParam(1104, BN_CLICKED));
-    EXPECT_EQ(commands[1].wParam, MakeWParam(1105, BN_CLICKED));
+    std::vector<std::uintptr_t> commands;
+    for (const WindowMessage& m : page->Received(WM_COMMAND))
+        commands.push_back(m.wParam);
+    EXPECT_EQ(commands,
+              (std::vector<std::uintptr_t>{MakeWParam(1104, BN_CLICKED), MakeWParam(1105, BN_CLICKED)}));
     EXPECT_EQ(main.Count(WM_COMMAND), 0);
-}
-
-TEST_F(MainWithPage, KeyReleasesInAPageAreOfferedToTheWindowAroundIt) {
-    edit->setFocus();
-    QTest::keyRelease(edit, Qt::Key_Control); // the edit takes the release itself
-    EXPECT_EQ(main.keyReleases, std::vector<int>{Qt::Key_Control});
 }
 
 TEST_F(MainWithPage, FloatingDialogsAreDraggedByTheirBandOnly) {
@@ -103,7 +100,7 @@ TEST_F(MainWithPage, FloatingDialogsAreDraggedByTheirBandOnly) {
     EXPECT_EQ(page->pos(), pagePos);
 }
 
-TEST_F(MainWithPage, TitleButtonsFollowTheRightEdgeOnlyWithATitleBand) {
+TEST_F(MainWithPage, TitleButtonsFollowTheRightEdgeOnlyWithATitleBandAndMaximiseToggles) {
     page->SetMaximizeBox(true);
     page->resize(500, 300);
     EXPECT_EQ(page->CloseButton()->geometry(), QRect(476, 1, 24, 24));
@@ -111,9 +108,7 @@ TEST_F(MainWithPage, TitleButtonsFollowTheRightEdgeOnlyWithATitleBand) {
     page->SetHasTitleBand(false);
     page->resize(350, 300);
     EXPECT_EQ(page->CloseButton()->geometry(), QRect(476, 1, 24, 24));
-}
-
-TEST_F(MainWithPage, TheMaximiseButtonTogglesBetweenMaximisedAndNormal) {
+    // The maximise button toggles between maximised and normal.
     main.SetMaximizeBox(true);
     QTest::mouseClick(main.MaximizeButton(), Qt::LeftButton);
     EXPECT_TRUE(main.isMaximized());
@@ -141,33 +136,6 @@ TEST(BaseDialog, StaticTextsAreOrangeByIdAndGreyOtherwise) {
     auto* label = Add<QLabel>(&page, 1200, {10, 40, 100, 20}, "Status");
     page.Create();
     EXPECT_EQ(label->palette().color(QPalette::Active, QPalette::WindowText), orange);
-}
-
-TEST(BaseDialog, LanguageTextsAreAppliedByControlId) {
-    TempLanguage language("Chinese", {{"Chinese.ini", "[Setting]\nLanguage=Chinese\n[String]\n"
-                                                      "IDD150_Title=图片设置\nIDD150_1200=亮度\n"
-                                                      "IDD150_1201x=none\nIDD150_1302=两行\\n文字\n"},
-                                      {"English.ini", "[Setting]\nLanguage=English\n[String]\n"
-                                                      "IDD150_Title=Picture\nIDD150_1302=Two\\nlines\n"}});
-    RecordingPage page;
-    page.setWindowTitle("Picture Setting");
-    auto* brightness = Add<QLabel>(&page, 1200, {10, 40, 100, 20}, "Brightness");
-    auto* status = Add<QLabel>(&page, 1301, {10, 70, 100, 20}, "Idle");
-    auto* twoLines = Add<CGdipButton>(&page, 1302, {10, 100, 100, 40}, "Two lines");
-    page.Create();
-
-    language.Select("Chinese");
-    ApplyDialogTexts(&page, 150);
-    EXPECT_EQ(page.windowTitle(), QString::fromUtf8("图片设置"));
-    EXPECT_EQ(brightness->text(), QString::fromUtf8("亮度"));
-    EXPECT_EQ(status->text(), "Idle"); // no key: the text stays
-    EXPECT_EQ(twoLines->text(), QString::fromUtf8("两行\n文字"));
-
-    status->setText("Signal lost"); // a text the page sets itself
-    language.Select("English");
-    ApplyDialogTexts(&page, 150);
-    EXPECT_EQ(brightness->text(), "Brightness"); // English has no text for it: the template's comes back
-    EXPECT_EQ(status->text(), "Signal lost");    // the page's own text is kept
 }
 
 TEST(BaseDialog, ControlsAreFoundByIdWithoutThoseOfNestedPages) {

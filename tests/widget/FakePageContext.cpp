@@ -10,8 +10,7 @@ namespace corvane::test {
 
 bool FakeMainWindow::ShowBlendPage(bool show) {
     blendRequests.push_back(show);
-    blendShown = show;
-    return blendShown;
+    return show;
 }
 
 void FakeMainWindow::SetLayerSwitch(int layer, bool on) {

@@ -37,7 +37,6 @@ public:
     std::array<bool, 4> switchOn{};
     std::vector<std::pair<int, bool>> switches; // every SetLayerSwitch, in order
     bool redPhase = true;
-    bool blendShown = false;
     std::vector<bool> blendRequests; // every ShowBlendPage, in order
     // What the main window does after a switch besides setting it (the layout page commits the
     // layer), when a test plays that part.

@@ -42,14 +42,12 @@ TEST_F(ButtonPage, PressesSetFlipOrLeaveTheCheckedState) {
         QTest::mouseClick(button, Qt::LeftButton);
         EXPECT_EQ(button->isChecked(), c.afterTwo) << c.kind;
     }
-}
-
-TEST(ImageButton, AKindSetInCodeOutlivesTheDialogsOwnProperties) {
-    RecordingPage page;
-    auto* toggle = new CGdipButton(&page);
+    // A kind set in code outlives the properties a dialog sets on every control.
+    RecordingPage dialog;
+    auto* toggle = new CGdipButton(&dialog);
     toggle->SetToggle(true);
     SetControlId(toggle, 1509);
-    page.Create(); // sets properties of its own on every control
+    dialog.Create();
     toggle->setProperty("languageText", "x");
     toggle->click();
     EXPECT_TRUE(toggle->isChecked());
@@ -81,8 +79,8 @@ TEST(Images, EveryNumberedImageIsInTheProgram) {
 }
 
 TEST(Images, TheCheckBoxImagesLieBesideTheExecutable) {
-    for (const char* name : {"checkin.png", "checkout.png"}) {
-        const QString path = QString::fromStdString(JoinPath(JoinPath(ExecutableFolder(), "Image"), name));
-        EXPECT_FALSE(QImage(path).isNull()) << path.toStdString();
-    }
+    for (const char* name : {"checkin.png", "checkout.png"})
+        EXPECT_FALSE(
+            QImage(QString::fromStdString(JoinPath(JoinPath(ExecutableFolder(), "Image"), name))).isNull())
+            << name;
 }

@@ -33,6 +33,13 @@ void Answer(int id = CMessageboxDlg::kLeftId) {
     Drain();
 }
 
+// The text of the one open box ("" and a failure when not exactly one is open).
+std::string Shown() {
+    const std::vector<CMessageboxDlg*> open = test::OpenMessageBoxes();
+    EXPECT_EQ(open.size(), 1u);
+    return open.size() == 1 ? test::MessageBoxText(open[0]) : std::string();
+}
+
 // Records the event-loop depth at which each message box is shown.
 class ShowWatch : public QObject {
 public:
@@ -76,9 +83,7 @@ TEST_F(LinkBoxes, RepeatsOfOneKindKeepOneBoxWithTheNewestTextAndTheCount) {
             for (const std::string& text : c.texts)
                 boxes.Show(c.kind, "Title", text);
             Drain();
-            const std::vector<CMessageboxDlg*> open = test::OpenMessageBoxes();
-            ASSERT_EQ(open.size(), 1u);
-            EXPECT_EQ(test::MessageBoxText(open[0]), c.shown);
+            EXPECT_EQ(Shown(), c.shown);
             EXPECT_EQ(boxes.Waiting(), 0u);
         }
         Drain();
@@ -94,22 +99,20 @@ TEST_F(LinkBoxes, OtherKindsWaitInArrivalOrderOneEntryEach) {
         boxes.Show(kind, "Title " + std::to_string(kind),
                    kind == kWifiSuccess ? "Set up success!" : "Other clients have been connected!");
     Drain();
-    ASSERT_EQ(test::OpenMessageBoxes().size(), 1u);
+    EXPECT_EQ(Shown(), "Other clients have been connected! (2)");
     EXPECT_EQ(boxes.CurrentKind(), kEdidFailure);
-    EXPECT_EQ(boxes.CurrentCount(), 2);
     ASSERT_EQ(boxes.Waiting(), 2u);
-    EXPECT_EQ(boxes.WaitingKind(0), kWifiSuccess);
-    EXPECT_EQ(boxes.WaitingKind(1), kTakenOver);
+    EXPECT_EQ(std::make_pair(boxes.WaitingKind(0), boxes.WaitingKind(1)),
+              std::make_pair(kWifiSuccess, kTakenOver));
 
     // Answering one box (any of its buttons) shows the next.
     Answer(CMessageboxDlg::kLeftId);
-    ASSERT_EQ(test::OpenMessageBoxes().size(), 1u);
     EXPECT_EQ(boxes.CurrentKind(), kWifiSuccess);
-    EXPECT_EQ(test::MessageBoxText(test::OpenMessageBoxes()[0]), "Set up success! (3)");
+    EXPECT_EQ(Shown(), "Set up success! (3)");
 
     // A repeat of the kind showing while another waits stays in the open box.
     boxes.Show(kWifiSuccess, "Title", "Set up success!");
-    EXPECT_EQ(test::MessageBoxText(test::OpenMessageBoxes()[0]), "Set up success! (4)");
+    EXPECT_EQ(Shown(), "Set up success! (4)");
     EXPECT_EQ(boxes.Waiting(), 1u);
 
     Answer(CBaseDialog::kCloseId);
@@ -120,8 +123,7 @@ TEST_F(LinkBoxes, OtherKindsWaitInArrivalOrderOneEntryEach) {
     // The same kind after its box was answered opens a new box, counted from one.
     boxes.Show(kEdidFailure, "EDID Settings", "Set up failure!");
     Drain();
-    ASSERT_EQ(test::OpenMessageBoxes().size(), 1u);
-    EXPECT_EQ(test::MessageBoxText(test::OpenMessageBoxes()[0]), "Set up failure!");
+    EXPECT_EQ(Shown(), "Set up failure!");
 }
 
 TEST_F(LinkBoxes, NoBoxRunsALoopOfItsOwnAndEachIsModal) {
@@ -160,9 +162,8 @@ TEST_F(LinkBoxes, ManyRepeatsCostNoMoreBoxesThanKinds) {
     for (int i = 0; i < 10000; ++i)
         boxes.Show(kinds[i % 4], "Title", "Text " + std::to_string(i));
     Drain();
-    EXPECT_EQ(test::OpenMessageBoxes().size(), 1u);
+    EXPECT_EQ(Shown(), "Text 9996 (2500)");
     EXPECT_EQ(boxes.Waiting(), 3u);
-    EXPECT_EQ(test::MessageBoxText(boxes.Current()), "Text 9996 (2500)");
 }
 
 TEST_F(LinkBoxes, AnUnboundedNumberOfKindsKeepsTheNewestWaiting) {
@@ -171,7 +172,7 @@ TEST_F(LinkBoxes, AnUnboundedNumberOfKindsKeepsTheNewestWaiting) {
     for (std::uint32_t kind = 0; kind <= kinds; ++kind)
         boxes.Show(kind, "Title", "Text");
     Drain();
-    EXPECT_EQ(test::OpenMessageBoxes().size(), 1u);
+    ASSERT_EQ(test::OpenMessageBoxes().size(), 1u);
     EXPECT_EQ(boxes.CurrentKind(), 0u);
     ASSERT_EQ(boxes.Waiting(), LinkEventBoxes::kMostWaiting);
     EXPECT_EQ(boxes.WaitingKind(0), kinds + 1 - LinkEventBoxes::kMostWaiting);

@@ -145,21 +145,9 @@ TEST_F(MainWindowTest, HidingTheOutputPageBringsBackLayerEditing) {
     EXPECT_EQ(layout->EditMode(), 0u);
 }
 
-TEST_F(MainWindowTest, TheAboutBoxOpensFromTheLogoAndFromTheWindowMenuCommand) {
-    QTest::mouseClick(main->Control<QAbstractButton>(CMainDlg::kLogoId), Qt::LeftButton);
-    ASSERT_TRUE(WaitFor([&] { return main->LogoMenu()->isVisible(); }, 2000));
-    const QList<QAction*> actions = main->LogoMenu()->actions();
-    ASSERT_EQ(actions.size(), 4); // about, a separator, undo, redo
-    EXPECT_EQ(actions[0]->text(), QString::fromUtf8("关于 Corvane(A)..."));
-    EXPECT_TRUE(AboutBoxOf([&] { actions[0]->trigger(); }).contains(QStringLiteral("1.8.7")));
-    main->LogoMenu()->hide();
-    EXPECT_TRUE(AboutBoxOf([&] {
-                    SendWindowMessage(main.get(), WM_SYSCOMMAND, CMainDlg::kAboutCommand, 0);
-                }).contains(QStringLiteral("1.8.7")));
-}
-
-TEST_F(MainWindowTest, UndoAndRedoAreInTheMenuDisabledWithNothingToDoAndAskForALinkFirst) {
+TEST_F(MainWindowTest, TheLogoMenuHoldsAboutAndUndoRedoWhichAskForALinkFirst) {
     QMenu* menu = main->LogoMenu();
+    // Undo and redo, disabled with nothing to do.
     auto* undo = menu->findChild<QAction*>(QString::fromLatin1(CMainDlg::kUndoItemName));
     auto* redo = menu->findChild<QAction*>(QString::fromLatin1(CMainDlg::kRedoItemName));
     ASSERT_TRUE(undo && redo);
@@ -172,6 +160,17 @@ TEST_F(MainWindowTest, UndoAndRedoAreInTheMenuDisabledWithNothingToDoAndAskForAL
     Drain();
     ASSERT_EQ(answerer.boxes.size(), 1u);
     EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
+    // The logo opens the menu; its first item and the window menu's command open the about box.
+    QTest::mouseClick(main->Control<QAbstractButton>(CMainDlg::kLogoId), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return menu->isVisible(); }, 2000));
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), 4); // about, a separator, undo, redo
+    EXPECT_EQ(actions[0]->text(), QString::fromUtf8("关于 Corvane(A)..."));
+    EXPECT_TRUE(AboutBoxOf([&] { actions[0]->trigger(); }).contains(QStringLiteral("1.8.7")));
+    menu->hide();
+    EXPECT_TRUE(AboutBoxOf([&] {
+                    SendWindowMessage(main.get(), WM_SYSCOMMAND, CMainDlg::kAboutCommand, 0);
+                }).contains(QStringLiteral("1.8.7")));
 }
 
 TEST_F(MainWindowTest, AClosedLinkEndsTheWaitAndItsTimeOut) {

@@ -77,10 +77,9 @@ TEST(MessageboxDlg, CaptionsFollowTheModeAndTheLanguage) {
         TempLanguage language(c.language);
         CMessageboxDlg dialog("Tips", "Set up success!", c.mode);
         dialog.Create();
-        EXPECT_EQ(dialog.Control<QAbstractButton>(CMessageboxDlg::kLeftId)->text(), QString::fromUtf8(c.left))
-            << c.language << " " << c.mode;
-        EXPECT_EQ(dialog.Control<QAbstractButton>(CMessageboxDlg::kRightId)->text(),
-                  QString::fromUtf8(c.right))
+        EXPECT_EQ(dialog.Control<QAbstractButton>(CMessageboxDlg::kLeftId)->text() + "|" +
+                      dialog.Control<QAbstractButton>(CMessageboxDlg::kRightId)->text(),
+                  QString::fromUtf8(c.left) + "|" + QString::fromUtf8(c.right))
             << c.language << " " << c.mode;
     }
 }

@@ -131,7 +131,7 @@ TEST_F(ValuePage, KeysMoveAndTheirReleaseIsFinal) {
     }
 }
 
-TEST_F(ValuePage, AValueFromCodeLeavesWhatIsBeingTypedUntilTheEditEnds) {
+TEST_F(ValuePage, AValueFromCodeLeavesWhatIsBeingTypedUntilTheEditEndsAndCtrlZUndoesTypingFirst) {
     // Focused and typed: the value is taken (the slider follows), the typing stays.
     TypeInto(box, "70");
     box->SetValue(20);
@@ -163,9 +163,8 @@ TEST_F(ValuePage, AValueFromCodeLeavesWhatIsBeingTypedUntilTheEditEnds) {
     box->DropTyped();
     EXPECT_EQ(box->text(), "25");
     EXPECT_FALSE(box->IsTyped());
-}
 
-TEST_F(ValuePage, CtrlZUndoesTheTypingFirstAndIsTheWindowsUndoWithoutIt) {
+    // Ctrl+Z undoes the typing first, and is the window's undo without it.
     int windowUndos = 0;
     QShortcut undo(QKeySequence(Qt::CTRL | Qt::Key_Z), &page);
     undo.setContext(Qt::ApplicationShortcut);
@@ -174,7 +173,7 @@ TEST_F(ValuePage, CtrlZUndoesTheTypingFirstAndIsTheWindowsUndoWithoutIt) {
     TypeInto(box, "70");
     QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(windowUndos, 0) << "the box's own typing is undone";
-    EXPECT_EQ(box->text(), "50");
+    EXPECT_EQ(box->text(), "25");
 
     TypeInto(box, "70");
     QTest::keyClick(box, Qt::Key_Return);
@@ -224,7 +223,7 @@ TEST_F(ValuePage, TheSliderCountsFromTheMinimum) {
     EXPECT_EQ(box->text(), "-50.0");
 }
 
-TEST_F(ValuePage, OnlyTheAllowedCharactersGoIn) {
+TEST_F(ValuePage, OnlyTheAllowedCharactersGoInAndTheTextLimitFitsTheRange) {
     const struct {
         const char* format;
         int flags;
@@ -248,22 +247,20 @@ TEST_F(ValuePage, OnlyTheAllowedCharactersGoIn) {
         QTest::keyClick(free, Qt::Key_Backspace); // always accepted
         EXPECT_EQ(free->text(), QString(c.shown).chopped(1)) << c.typed;
     }
-}
-
-TEST_F(ValuePage, TheTextLimitFitsTheRange) {
+    // The text limit fits the range (and the sign).
     const struct {
         const char* format;
         float minimum, maximum;
         int limit;
-    } cases[] = {
+    } limits[] = {
         {"%d", 0, 100, 3}, {"%d", 0, 9999, 4}, {"%d", -50, 50, 3}, {"%.1f", 0, 100, 5}, {"%.2f", -1, 1, 5}};
-    for (const auto& c : cases) {
+    for (const auto& c : limits) {
         free->Setup(c.format, true, c.minimum, c.maximum, 0);
         EXPECT_EQ(free->maxLength(), c.limit) << c.format << " " << c.maximum;
     }
 }
 
-TEST_F(ValuePage, TheTextBoxTellsOfEnterEscAndLeaving) {
+TEST_F(ValuePage, TheTextBoxTellsOfEnterEscAndLeavingAndFilters) {
     text->setText("QLW_Z3_0");
     text->setFocus();
     text->deselect();
@@ -276,9 +273,7 @@ TEST_F(ValuePage, TheTextBoxTellsOfEnterEscAndLeaving) {
     const auto finished = page.Received(WM_EDIT_FINISHED);
     ASSERT_EQ(finished.size(), 3u);
     EXPECT_TRUE(page.isVisible());
-}
-
-TEST_F(ValuePage, TheTextBoxFilters) {
+    // Its character filters.
     const struct {
         bool numeric;
         const char* typed;
