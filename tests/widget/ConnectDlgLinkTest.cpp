@@ -124,16 +124,6 @@ TEST_F(ConnectDlgTest, AnAutomaticAttemptRebuildsTheListOnlyWhenTheNumberOfPorts
     }
 }
 
-TEST_F(ConnectDlgTest, AnAttemptLeavesADialogTheOperatorHidHidden) {
-    AddPort(12);
-    CConnectDlg& dialog = Dialog();
-    dialog.ShowFromStatusArea();
-    Click(CBaseDialog::kCloseId);
-    ASSERT_TRUE(owner.link.hiddenByUser);
-    EXPECT_EQ(Send(WM_TRY_PORT, 115200, 12), 0);
-    EXPECT_TRUE(dialog.isHidden());
-}
-
 TEST_F(ConnectDlgTest, TheControlsFollowTheLinkState) {
     CConnectDlg& dialog = Dialog();
     const struct {
@@ -158,7 +148,7 @@ TEST_F(ConnectDlgTest, HidingRemembersWhetherTheLinkWasUp) {
     const struct {
         std::uint32_t state;
         bool hiddenByUser;
-    } cases[] = {{kLinkClosed, true}, {kLinkOpen, true}, {kLinkSynchronised, false}};
+    } cases[] = {{kLinkSynchronised, false}, {kLinkOpen, true}, {kLinkClosed, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.state);
         main.Clear();
@@ -172,6 +162,10 @@ TEST_F(ConnectDlgTest, HidingRemembersWhetherTheLinkWasUp) {
         Drain();
         EXPECT_EQ(main.Count(WM_CLOSE_PAGE), 0); // it only hides itself
     }
+    // An automatic attempt leaves a dialog the operator hid hidden.
+    AddPort(12);
+    EXPECT_EQ(Send(WM_TRY_PORT, 115200, 12), 0);
+    EXPECT_TRUE(dialog.isHidden());
 }
 
 TEST_F(ConnectDlgTest, TheEndOfASynchronisationSelectsItsPort) {

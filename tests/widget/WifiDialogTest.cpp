@@ -56,19 +56,8 @@ TEST_F(WifiDialogTest, ThePasswordIsMaskedWithDotsAndTheEyeShowsAndHidesIt) {
     EXPECT_EQ(password->displayText(), QString(8, QChar(Dialog::kMaskCharacter))) << "twice hides it again";
 }
 
-TEST_F(WifiDialogTest, ApplyWithoutTheLinkOnlyAsksForTheSerial) {
-    state.linkState = kLinkOpen;
-    PageUnderTest();
-    MessageBoxAnswerer answerer;
-    Apply();
-    ASSERT_EQ(answerer.boxes.size(), 1u);
-    EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
-    EXPECT_TRUE(context.sent.empty());
-    EXPECT_TRUE(context.waitTexts.empty());
-}
-
 TEST_F(WifiDialogTest, ApplyChecksInOrderAndAFailureLeavesEverythingAsItWas) {
-    Connect();
+    state.linkState = kLinkOpen;
     PageUnderTest();
     const WifiConfig before = state.wifi;
     struct Case {
@@ -76,9 +65,10 @@ TEST_F(WifiDialogTest, ApplyChecksInOrderAndAFailureLeavesEverythingAsItWas) {
         std::string ip, ssid, password;
         std::string message;
     };
-    // One case per message (the address forms and every length are WifiChecks' table), the
-    // address checked first.
+    // The link before anything; then one case per message (the address forms and every length
+    // are WifiChecks' table), the address checked first.
     const std::vector<Case> cases = {
+        {"no link", "x", "", "1", "Please open the serial!"},
         {"address first", "x", "", "1", "IP Address format error!"},
         {"7 characters", "192.168.4.1", "Show", "1234567", "Password need 8 to 11 position!"},
         {"SSID the code page lacks", "192.168.4.1", "Stage \xF0\x9F\x8E\xAD", "12345678",
@@ -91,6 +81,7 @@ TEST_F(WifiDialogTest, ApplyChecksInOrderAndAFailureLeavesEverythingAsItWas) {
         Apply();
         ASSERT_EQ(answerer.boxes.size(), 1u) << "only the first failure is told";
         EXPECT_EQ(answerer.boxes[0].message, c.message);
+        Connect();
     }
     EXPECT_TRUE(context.sent.empty());
     EXPECT_TRUE(context.waitTexts.empty());
@@ -109,12 +100,10 @@ TEST_F(WifiDialogTest, ATypedGoodSettingIsStoredSentAndWaitedFor) {
     QTest::keyClicks(Edit(Dialog::kPasswordId), "secret-1234");
     Apply();
     Drain();
-    EXPECT_EQ(state.wifi.ip, "10.0.0.254");
+    EXPECT_EQ(std::tie(state.wifi.ip, state.wifi.ssid, state.wifi.password),
+              std::tie("10.0.0.254", "Stage-Left", "secret-1234"));
     EXPECT_EQ(Text(Dialog::kAddressId), "10.0.0.254") << "written plainly";
-    EXPECT_EQ(state.wifi.ssid, "Stage-Left");
-    EXPECT_EQ(state.wifi.password, "secret-1234");
-    ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(context.sent[0], *BuildWifiFrame(state.wifi));
+    EXPECT_EQ(context.sent, std::vector<Frame>{*BuildWifiFrame(state.wifi)});
     const std::vector<WindowMessage> events = context.main.Received(WM_LINK_EVENT);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].wParam, static_cast<std::uintptr_t>(kEventStatus));
