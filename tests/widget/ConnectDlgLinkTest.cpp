@@ -168,17 +168,6 @@ TEST_F(ConnectDlgTest, HidingRemembersWhetherTheLinkWasUp) {
     EXPECT_TRUE(dialog.isHidden());
 }
 
-TEST_F(ConnectDlgTest, TheEndOfASynchronisationSelectsItsPort) {
-    AddPort(3);
-    AddPort(8);
-    app.config.comPortNum = 3;
-    CConnectDlg& dialog = Dialog();
-    Send(WM_DEVICE_REPLY, 0, 8);
-    EXPECT_EQ(dialog.SelectedPort(), 8u);
-    Send(WM_DEVICE_REPLY, 0, 30); // not listed: the selection stays
-    EXPECT_EQ(dialog.SelectedPort(), 8u);
-}
-
 TEST_F(ConnectDlgTest, TheAutoConnectTextFollowsTheSearchAndTheLanguage) {
     TempLanguage chineseLanguage("Chinese", {{"Chinese.ini", "[Setting]\nLanguage=Chinese\n"}});
     chineseLanguage.Select("Chinese");

@@ -27,6 +27,11 @@ TEST_F(ConnectDlgTest, ListsThePortsAndSelectsTheConfiguredOne) {
         EXPECT_EQ(dialog.SelectedPort(), c.selected);
         EXPECT_EQ(list->text(), QString("COM%1").arg(c.selected));
     }
+    // The end of a synchronisation selects its port; a port not listed leaves the selection.
+    Send(WM_DEVICE_REPLY, 0, 12);
+    EXPECT_EQ(Dialog().SelectedPort(), 12u);
+    Send(WM_DEVICE_REPLY, 0, 30);
+    EXPECT_EQ(Dialog().SelectedPort(), 12u);
 }
 
 TEST_F(ConnectDlgTest, WithoutPortsTheListShowsNaAndConnectAsksForAPort) {

@@ -42,7 +42,7 @@ protected:
     TempLanguage language{"English"};
 };
 
-TEST_F(MiscPageTest, OpensWithTheDeviceNameAndTheVersionsAndKeepsTheFiveSmallButtonsHidden) {
+TEST_F(MiscPageTest, OpensWithTheDeviceNameTheVersionsAndTheLanguageAndKeepsTheFiveSmallButtonsHidden) {
     Page& page = PageUnderTest();
     EXPECT_EQ(Control(Page::kDeviceNameId)->text(), "QLM-Z3");
     EXPECT_EQ(Control(Page::kVersionId)->text(), "Ver : 00 - 0000") << "the versions the state holds";
@@ -57,10 +57,8 @@ TEST_F(MiscPageTest, OpensWithTheDeviceNameAndTheVersionsAndKeepsTheFiveSmallBut
     state.verSecondary = "0403";
     Reply(kReplyVersions, 1);
     EXPECT_EQ(Control(Page::kVersionId)->text(), "Ver : 0201 - 0403");
-}
 
-TEST_F(MiscPageTest, TheOtherLanguageIsAskedForOnceAndTheLanguageInUseSendsNothing) {
-    PageUnderTest();
+    // The other language is asked for once; the language in use sends nothing.
     Click(Page::kEnglishId);
     EXPECT_TRUE(LanguageMessages().empty()) << "English is in use";
     Click(Page::kChineseId);
