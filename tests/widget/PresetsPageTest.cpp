@@ -162,6 +162,17 @@ TEST_F(PresetsPageTest, SaveAsksThenWritesTheFileTheCoreBuildsWithoutALink) {
     ASSERT_EQ(yes.boxes.size(), 2u);
     EXPECT_EQ(yes.boxes[1].message, "Save The Preset file failure!");
     EXPECT_EQ(Bytes(SlotFile(0)), old);
+
+    // The recall command is sent only synchronised, and only its own code.
+    auto command = [&](std::uintptr_t code, std::intptr_t index) {
+        return SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, code, index);
+    };
+    EXPECT_EQ(command(kCmdLoadPreset, 3), -1);
+    Connect();
+    EXPECT_EQ(command(kCmdLayer, 3), -1);
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_EQ(command(kCmdLoadPreset, 9), 0);
+    EXPECT_EQ(context.sent, std::vector<Frame>{BuildPresetRecallFrame(9)});
 }
 
 TEST_F(PresetsPageTest, LoadNeedsTheLinkThenSendsTheFileWholeAndWaitsForTheState) {
@@ -334,20 +345,6 @@ TEST_F(PresetsPageTest, NamesThatDoNotFitAreShownSafelyAndKeptUntilRetyped) {
     ClickAway();
     EXPECT_EQ(Name(0), longName);
     EXPECT_EQ(context.saves, 0);
-}
-
-TEST_F(PresetsPageTest, TheRecallCommandIsSentOnlySynchronised) {
-    PageUnderTest();
-    auto command = [&](std::uintptr_t code, std::intptr_t index) {
-        return SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, code, index);
-    };
-    EXPECT_EQ(command(kCmdLoadPreset, 3), -1);
-    Connect();
-    EXPECT_EQ(command(kCmdLayer, 3), -1);
-    EXPECT_TRUE(context.sent.empty());
-    EXPECT_EQ(command(kCmdLoadPreset, 9), 0);
-    ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(context.sent[0], BuildPresetRecallFrame(9));
 }
 
 #ifdef CORVANE_GALLERY_DIR

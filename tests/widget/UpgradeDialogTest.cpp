@@ -90,29 +90,28 @@ TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWithItsPausesWhileTheWindo
     EXPECT_EQ(context.keepAliveRestarts, 1);
 }
 
-TEST_F(UpgradeDialogTest, TheMcuWaitsForTheFpgaResultAndANoShowEndsTheRun) {
+TEST_F(UpgradeDialogTest, AMissingResultARefusedImageAndALostLinkEndTheRun) {
     Connect();
     Choose(0, WriteFile("FPGA.bin", Pattern(1500, 4)));
     Choose(1, WriteFile("MCU.bin", Pattern(700, 5)));
     Dlg& d = PageUnderTest();
-    MessageBoxAnswerer answerer;
-    StartAndSendImage();
-    EXPECT_EQ(Count(kCmdEnterBoot), 1) << "the MCU waits for the FPGA result";
-    // No result: after its wait the run ends and the MCU image is never sent.
-    ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }, 8000));
-    EXPECT_EQ(answerer.boxes[0].message, "Upgrade failed,Restart The Machine");
-    Drain();
-    EXPECT_EQ(Count(kCmdEnterBoot), 1);
-    EXPECT_EQ(Packets().size(), 2u);
-    EXPECT_TRUE(d.ControlsEnabled());
-    EXPECT_EQ(context.keepAliveRestarts, context.keepAliveStops);
-}
-
-TEST_F(UpgradeDialogTest, ARefusedImageAndALostLinkEndTheRun) {
-    Connect();
-    Choose(0, WriteFile("FPGA.bin", Pattern(1500, 4)));
-    Dlg& d = PageUnderTest();
     {
+        MessageBoxAnswerer answerer;
+        StartAndSendImage();
+        EXPECT_EQ(Count(kCmdEnterBoot), 1) << "the MCU waits for the FPGA result";
+        // No result: after its wait the run ends and the MCU image is never sent.
+        ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }, 8000));
+        EXPECT_EQ(answerer.boxes[0].message, "Upgrade failed,Restart The Machine");
+        Drain();
+        EXPECT_EQ(Count(kCmdEnterBoot), 1);
+        EXPECT_EQ(Packets().size(), 2u);
+        EXPECT_TRUE(d.ControlsEnabled());
+        EXPECT_EQ(context.keepAliveRestarts, context.keepAliveStops);
+    }
+    {
+        // The FPGA alone, its image refused.
+        d.SetSelected(1, false);
+        context.sentBytes.clear();
         MessageBoxAnswerer answerer;
         StartAndSendImage();
         Reply(kAckUpgradeStep, 0);
@@ -132,8 +131,8 @@ TEST_F(UpgradeDialogTest, ARefusedImageAndALostLinkEndTheRun) {
         ASSERT_TRUE(WaitFor([&] { return Packets().size() >= 3; }));
         Reply(kReplyLinkLost, 1);
         ASSERT_TRUE(WaitFor([&] { return answerer.boxes.size() == 2; }));
-        EXPECT_EQ(Said(answerer),
-                  (std::vector<std::string>{"Connect is disconnection !", "Upgrade failed,Restart The Machine"}));
+        EXPECT_EQ(Said(answerer), (std::vector<std::string>{"Connect is disconnection !",
+                                                            "Upgrade failed,Restart The Machine"}));
         const std::size_t sent = Packets().size();
         QTest::qWait(200);
         EXPECT_EQ(Packets().size(), sent);
