@@ -39,17 +39,15 @@ protected:
 
 } // namespace
 
-TEST_F(QuicksetPageTest, ThreePicturesSideBySideInTheGroupEachWithItsMarkBelow) {
+TEST_F(QuicksetPageTest, ThreePicturesEachWithItsMarkBelowAndAPictureOrAMarkChooses) {
     Page& page = PageUnderTest();
     for (int i = 0; i < Page::kChoiceCount; ++i)
         EXPECT_GT(page.MarkRect(i).top(), page.PictureRect(i).bottom()) << i;
     ExpectChosen(0);
     EXPECT_TRUE(NamelessControls(&page).empty());
     EXPECT_EQ(AccessibleName(Control<QWidget>(Page::kChoiceFirst + 2)), "Four full-width rows");
-}
 
-TEST_F(QuicksetPageTest, APictureOrAMarkChoosesAndAnythingElseChangesNothing) {
-    PageUnderTest();
+    // A picture or a mark chooses, anything else changes nothing.
     ClickAt(PageUnderTest().PictureRect(2).center());
     ExpectChosen(2);
     ClickAt(PageUnderTest().MarkRect(1).center());
