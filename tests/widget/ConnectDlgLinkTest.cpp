@@ -77,9 +77,8 @@ TEST_F(ConnectDlgTest, AnAutomaticAttemptOpensThePortWithoutWaiting) {
     EXPECT_TRUE(IsRequestAll(pty.Receive(kFrameSize, 2000ms)));
     EXPECT_EQ(OutputSpeed(pty), static_cast<speed_t>(B921600));
     EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkOpen));
-    EXPECT_EQ(owner.link.baudRate, 921600u);
-    EXPECT_FALSE(owner.link.connected);
-    EXPECT_TRUE(owner.link.idle);
+    EXPECT_EQ(std::make_tuple(owner.link.baudRate, owner.link.connected, owner.link.idle),
+              std::make_tuple(921600u, false, true));
     EXPECT_TRUE(owner.waitTexts.empty());
     EXPECT_EQ(dialog.pos(), Centred());
     EXPECT_TRUE(dialog.ShownAutomatically());
