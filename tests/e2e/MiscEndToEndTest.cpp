@@ -17,6 +17,7 @@
 #include <QTest>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace corvane;
 using corvane::test::AppHarness;
@@ -80,9 +81,8 @@ TEST_F(MiscEndToEnd, WifiSettingsReachTheProcessorAndItsAnswerIsShown) {
     ASSERT_TRUE(h.WaitFor([&] { return Told("Wifi configure: Set up success!"); }, kAnswerTimeoutMs));
     EXPECT_TRUE(h.WaitFor([&] { return !h.Main().WaitShown(); }, kAnswerTimeoutMs))
         << "the answer ends the wait";
-    EXPECT_EQ(SimWifi(sim).ssid, "Stage-Left");
-    EXPECT_EQ(SimWifi(sim).password, "secret-1234");
-    EXPECT_EQ(SimWifi(sim).ip, "10.0.0.254");
+    const WifiConfig w = SimWifi(sim);
+    EXPECT_EQ(std::tie(w.ip, w.ssid, w.password), std::tie("10.0.0.254", "Stage-Left", "secret-1234"));
     EXPECT_EQ(CommandsWithCode(sim, kCmdWifi), 1u);
 }
 

@@ -1,6 +1,6 @@
 // The presets page and the quick set page against the simulated processor: a preset saved
-// from what the processor runs brings all of it back after everything was changed, a file
-// that is no good preset is sent as it is and the processor's refusal ends the wait, and the
+// from what the processor runs brings all of it back after everything was changed, then a file
+// that is no good preset is sent as it is and the processor's refusal ends the wait; and the
 // quick set page's choice reaches the processor.
 
 #include "AppHarness.h"
@@ -205,11 +205,8 @@ TEST_F(PresetsEndToEnd, ASavedPresetBringsBackLayoutPictureCropAndBlendAfterEver
     ASSERT_NE(PresetFields(SimState(*m_sim)), PresetFields(changed));
 
     // Slot 3 loaded: the processor runs the saved setting again and reports it.
-    const std::uint64_t received = [&] {
-        std::uint64_t n = 0;
-        m_sim->Inspect([&](const sim::ProcessorModel& m) { n = m.PresetFilesReceived(); });
-        return n;
-    }();
+    std::uint64_t received = 0;
+    m_sim->Inspect([&](const sim::ProcessorModel& m) { received = m.PresetFilesReceived(); });
     h.Main().WaitOverlay()->SetWaitText({});
     Click(page, CPresetsDlg::kLoadId);
     EXPECT_EQ(h.Main().WaitOverlay()->WaitText(), "Waiting set the machine...");
@@ -221,23 +218,20 @@ TEST_F(PresetsEndToEnd, ASavedPresetBringsBackLayoutPictureCropAndBlendAfterEver
         << "the application shows what the processor reported";
     EXPECT_EQ(h.messages, (std::vector<std::string>{"Presets Setting: Save The Preset: 【Preset 3】?",
                                                     "Presets Setting: Load Preset: 【Preset 3】?"}));
-    EXPECT_EQ(h.LinkState(), kLinkSynchronised);
-}
 
-TEST_F(PresetsEndToEnd, AFileThatIsNoGoodPresetIsSentAsItIsAndTheProcessorsRefusalEndsTheWait) {
-    CPresetsDlg* page = ShowPresetsPage();
-    DeviceState other = h.App().state;
-    other.layers[0].x = 12345;
-    PresetFile file = BuildPresetFile(other);
-    file[1038] = static_cast<std::uint8_t>(file[1038] + 1); // a wrong checksum
+    // A file that is no good preset (the original state, with a wrong checksum) is sent as it
+    // is, and the processor's refusal ends the wait with nothing changed.
+    PresetFile bad = BuildPresetFile(original);
+    bad[1038] = static_cast<std::uint8_t>(bad[1038] + 1);
     std::ofstream(page->SlotPath(0), std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+        .write(reinterpret_cast<const char*>(bad.data()), static_cast<std::streamsize>(bad.size()));
     page->RefreshFileFlags();
-    const DeviceState before = SimState(*m_sim);
+    QTest::mouseClick(page, Qt::LeftButton, {}, page->IconRect(0).center());
+    h.messages.clear();
     Click(page, CPresetsDlg::kLoadId);
     ASSERT_TRUE(WaitEnded()) << "the processor answers a file it refuses";
     m_sim->Inspect([&](const sim::ProcessorModel& m) { EXPECT_EQ(m.PresetFilesRefused(), 1u); });
-    EXPECT_EQ(PresetFields(SimState(*m_sim)), PresetFields(before));
+    EXPECT_EQ(PresetFields(SimState(*m_sim)), PresetFields(changed));
     EXPECT_EQ(h.messages, std::vector<std::string>{"Presets Setting: Load Preset: 【Preset 1】?"});
     EXPECT_EQ(h.LinkState(), kLinkSynchronised);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace corvane;
@@ -100,17 +101,14 @@ TEST(GifFrames, FramesCarryPlaceDelayAndDisposalInFileOrder) {
                           .Done();
     const auto info = Walk(gif);
     ASSERT_TRUE(info);
-    EXPECT_EQ(info->width, 40);
-    EXPECT_EQ(info->height, 30);
-    EXPECT_TRUE(info->complete);
-    ASSERT_EQ(info->frames.size(), 4u);
+    EXPECT_EQ(std::make_tuple(info->width, info->height, info->complete), std::make_tuple(40, 30, true));
     using Fields = std::array<int, 6>; // left, top, width, height, delay, disposal
-    const Fields expected[] = {
-        {0, 0, 40, 30, 0, 1}, {5, 6, 10, 8, 4, 2}, {1, 2, 3, 4, 0, 0}, {7, 7, 7, 7, 25, 3}};
-    for (std::size_t i = 0; i < 4; ++i) {
-        const GifFrame& f = info->frames[i];
-        EXPECT_EQ((Fields{f.left, f.top, f.width, f.height, f.delay, f.disposal}), expected[i]) << i;
-    }
+    std::vector<Fields> frames;
+    for (const GifFrame& f : info->frames)
+        frames.push_back({f.left, f.top, f.width, f.height, f.delay, f.disposal});
+    ASSERT_EQ(frames,
+              (std::vector<Fields>{
+                  {0, 0, 40, 30, 0, 1}, {5, 6, 10, 8, 4, 2}, {1, 2, 3, 4, 0, 0}, {7, 7, 7, 7, 25, 3}}));
     EXPECT_EQ(info->frames[2].controlLength, 0u);
 }
 

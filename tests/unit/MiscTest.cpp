@@ -11,14 +11,25 @@
 #include "platform/CodePage936.h"
 #include "shell/Language.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace corvane;
 
 namespace {
+
+// The state after the reply handling took `record`.
+DeviceState Dispatched(const Frame& record) {
+    DeviceState state;
+    NullDispatcherHost host;
+    LinkSession session(state, host);
+    ReplyDispatcher(state, session, host).OnDeviceRecord(record.data());
+    return state;
+}
 
 TEST(CodePage936, ConvertsBothWaysAndRefusesWhatItCannotHold) {
     EXPECT_EQ(ToCodePage936("Stage-1"), "Stage-1");
@@ -151,10 +162,7 @@ TEST(WifiFrame, AsciiTextsWithTheirLengthsAndTheFillerBeyond) {
     expected[21] = 8;
     for (int i = 0; i < 8; ++i)
         expected[22 + i] = static_cast<std::uint8_t>('1' + i);
-    expected[34] = 192;
-    expected[35] = 168;
-    expected[36] = 4;
-    expected[37] = 1;
+    std::copy_n(std::array<std::uint8_t, 4>{192, 168, 4, 1}.begin(), 4, expected.begin() + 34);
     SealFrame(expected);
     EXPECT_EQ(*f, expected) << "the fields beyond the texts filled";
 }
@@ -188,43 +196,26 @@ TEST(WifiFrame, ChineseTextsInCodePage936WithByteCounts) {
 }
 
 TEST(WifiFrame, WhatTheDispatcherReadsBackIsWhatWasSent) {
-    DeviceState state;
-    NullDispatcherHost host;
-    LinkSession session(state, host);
-    ReplyDispatcher dispatcher(state, session, host);
     const WifiConfig sent{"10.1.2.3", "\xE8\x88\x9E\xE5\x8F\xB0\xE5\x8F\xB0",
                           "\xE8\x88\x9E\xE5\x8F\xB0pass-12"};
     std::optional<Frame> f = BuildWifiFrame(sent);
     ASSERT_TRUE(f.has_value());
     (*f)[4] = 0xB1; // the processor reports the same layout
     (*f)[5] = 0x00;
-    dispatcher.OnDeviceRecord(f->data());
-    EXPECT_EQ(state.wifi.ssid, sent.ssid);
-    EXPECT_EQ(state.wifi.password, sent.password);
-    EXPECT_EQ(state.wifi.ip, sent.ip);
+    const WifiConfig back = Dispatched(*f).wifi;
+    EXPECT_EQ(std::tie(back.ip, back.ssid, back.password), std::tie(sent.ip, sent.ssid, sent.password));
 }
 
 TEST(MiscFrames, FactoryResetBackupAndTheVersionLine) {
-    const Frame reset = BuildFactoryResetFrame();
-    EXPECT_EQ(FrameCode(reset.data()), kCmdFactoryReset);
-    for (std::size_t i = 6; i < 38; ++i)
-        EXPECT_EQ(reset[i], kFiller) << i;
-    EXPECT_EQ(reset[38], FrameChecksum(reset.data()));
+    EXPECT_EQ(BuildFactoryResetFrame(), MakeFrame(kCmdFactoryReset)) << "the code and the filler only";
     EXPECT_EQ(BuildInputBackupFrame(0), MakeFrameByte6(kCmdInputBackup, 0));
     EXPECT_EQ(BuildInputBackupFrame(7), MakeFrameByte6(kCmdInputBackup, 1));
 
     // Reply 0xA4 with bytes 6..9 = 01 02 03 04.
-    DeviceState state;
-    NullDispatcherHost host;
-    LinkSession session(state, host);
-    ReplyDispatcher dispatcher(state, session, host);
     Frame versions = StartFrame(0x00A4);
-    versions[6] = 0x01;
-    versions[7] = 0x02;
-    versions[8] = 0x03;
-    versions[9] = 0x04;
+    std::copy_n(std::array<std::uint8_t, 4>{1, 2, 3, 4}.begin(), 4, versions.begin() + 6);
     SealFrame(versions);
-    ASSERT_EQ(dispatcher.OnDeviceRecord(versions.data()), 1);
+    const DeviceState state = Dispatched(versions);
     EXPECT_EQ(VersionLine(state.verPrimary, state.verSecondary), "Ver : 0201 - 0403");
     EXPECT_STREQ(kDeviceName, "QLM-Z3");
 }

@@ -72,6 +72,12 @@ DeviceState KnownState() {
     return s;
 }
 
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Slice(const std::uint8_t* from, std::size_t n) {
+    return Bytes(from, from + n);
+}
+
 std::uint8_t SumOf(const std::uint8_t* from, const std::uint8_t* to) {
     return static_cast<std::uint8_t>(std::accumulate(from, to, 0u) & 0xFF);
 }
@@ -93,25 +99,19 @@ TEST(PresetFile, HeaderRecordsZerosAndChecksumOfAKnownState) {
     const PresetFile f = BuildPresetFile(s);
     ASSERT_EQ(f.size(), 1039u);
 
-    const std::uint8_t header[14] = {0xD2, 0xE3, 0xF4, 0x05, 0x16, 0x27, 0x38,
-                                     0x49, 0x00, 0x00, 0x00, 0x01, 0x00, 0x18};
-    for (std::size_t i = 0; i < 14; ++i)
-        EXPECT_EQ(f[i], header[i]) << "header byte " << i;
+    EXPECT_EQ(Slice(f.data(), 14),
+              (Bytes{0xD2, 0xE3, 0xF4, 0x05, 0x16, 0x27, 0x38, 0x49, 0x00, 0x00, 0x00, 0x01, 0x00, 0x18}));
 
     const std::uint16_t codes[24] = {4,   9, 9, 9, 9, 6, 6, 6, 6, 0xB, 0xB, 0xB,
                                      0xB, 7, 7, 7, 7, 8, 8, 8, 8, 2,   2,   0xF};
     for (int k = 0; k < 24; ++k) {
         SCOPED_TRACE(k);
         const std::uint8_t* r = RecordAt(f, k);
-        EXPECT_EQ(r[0], 0xED);
-        EXPECT_EQ(r[1], 0xCB);
-        EXPECT_EQ(r[2], 0x28);
-        EXPECT_EQ(r[3], 0x38);
+        EXPECT_EQ(Slice(r, 4), (Bytes{0xED, 0xCB, 0x28, 0x38}));
         EXPECT_EQ(r[4] | r[5] << 8, codes[k]);
         EXPECT_EQ(r[38], SumOf(r + 3, r + 38)) << "each record carries its own checksum";
     }
-    for (std::size_t i = 950; i < 1038; ++i)
-        EXPECT_EQ(f[i], 0) << "byte " << i;
+    EXPECT_EQ(Slice(f.data() + 950, 88), Bytes(88, 0));
     EXPECT_EQ(f[1038], SumOf(f.data(), f.data() + 1038));
 
     EXPECT_EQ(RecordAt(f, 0)[6], 2) << "select input: the current input";
@@ -198,12 +198,8 @@ TEST(PresetFile, PictureRecordsKeepTheirOwnColourTemperatureAndNoItemOrAllOutput
 TEST(PresetFile, RecallCommandCarriesTheLowByteOfTheIndex) {
     for (const auto& [index, byte6] :
          std::vector<std::pair<std::intptr_t, int>>{{0, 0}, {2, 2}, {9, 9}, {0x102, 2}}) {
-        const Frame f = BuildPresetRecallFrame(index);
-        EXPECT_EQ(FrameCode(f.data()), kCmdLoadPreset);
-        EXPECT_EQ(f[6], byte6);
-        for (std::size_t i = 7; i < 38; ++i)
-            EXPECT_EQ(f[i], 0x55);
-        EXPECT_EQ(f[38], SumOf(f.data() + 3, f.data() + 38));
+        EXPECT_EQ(BuildPresetRecallFrame(index),
+                  MakeFrameByte6(kCmdLoadPreset, static_cast<std::uint8_t>(byte6)));
     }
 }
 
@@ -215,7 +211,6 @@ TEST(PresetFileCheck, AFileAsBuiltIsValid) {
     EXPECT_TRUE(c.Valid());
     ASSERT_EQ(c.records.size(), 24u);
     EXPECT_EQ(c.records[5].code, kCmdLayer);
-    EXPECT_EQ(c.recordCount, 24);
     EXPECT_EQ(c.Describe(), "preset file: 1039 bytes, magic ok, version ok, count 24, zeros ok, checksum ok, "
                             "records 24/24 ok");
 }

@@ -76,6 +76,10 @@ TEST_F(PresetStoreTest, SaveMakesTheFileAndSavingAgainReplacesIt) {
     ASSERT_EQ(SavePresetFile(m_path, FileOfInput(3)), PresetSaveResult::Saved);
     EXPECT_EQ(ReadBytes(m_path), AsText(FileOfInput(3)));
     EXPECT_EQ(FilesIn(m_folder.Path()), 1u) << "nothing left beside it";
+    // Deleting removes the file once.
+    EXPECT_TRUE(DeletePresetFile(m_path));
+    EXPECT_FALSE(PresetFileExists(m_path));
+    EXPECT_FALSE(DeletePresetFile(m_path));
 }
 
 TEST_F(PresetStoreTest, AFailingWriteLeavesTheOldPresetAndNoTrace) {
@@ -88,6 +92,10 @@ TEST_F(PresetStoreTest, AFailingWriteLeavesTheOldPresetAndNoTrace) {
         EXPECT_EQ(ReadBytes(m_path), AsText(FileOfInput(1)));
         EXPECT_EQ(FilesIn(m_folder.Path()), 1u);
     }
+    SetPresetSaveHookForTesting(nullptr);
+    EXPECT_EQ(SavePresetFile(PresetFilePath(m_folder.File("gone"), "P01.bin"), FileOfInput(0)),
+              PresetSaveResult::WriteFailed)
+        << "a missing folder";
 }
 
 TEST_F(PresetStoreTest, AProcessKilledMidWriteLeavesTheOldPreset) {
@@ -128,11 +136,6 @@ TEST_F(PresetStoreTest, AReadOnlyFileIsNeitherReplacedNorDeleted) {
 #endif
 }
 
-TEST_F(PresetStoreTest, ASaveIntoAMissingFolderFails) {
-    EXPECT_EQ(SavePresetFile(PresetFilePath(m_folder.File("gone"), "P01.bin"), FileOfInput(0)),
-              PresetSaveResult::WriteFailed);
-}
-
 TEST_F(PresetStoreTest, OnlyFilesOfExactly1039BytesAreRead) {
     const std::string good = AsText(FileOfInput(2));
     struct Case {
@@ -161,11 +164,4 @@ TEST_F(PresetStoreTest, OnlyFilesOfExactly1039BytesAreRead) {
     std::vector<std::uint8_t> bytes;
     EXPECT_EQ(ReadPresetFile(m_folder.File("P09.bin"), bytes), PresetReadResult::Unreadable);
     EXPECT_EQ(ReadPresetFile(m_folder.Path(), bytes), PresetReadResult::Unreadable) << "a folder";
-}
-
-TEST_F(PresetStoreTest, DeleteRemovesTheFileOnce) {
-    ASSERT_EQ(SavePresetFile(m_path, FileOfInput(1)), PresetSaveResult::Saved);
-    EXPECT_TRUE(DeletePresetFile(m_path));
-    EXPECT_FALSE(PresetFileExists(m_path));
-    EXPECT_FALSE(DeletePresetFile(m_path));
 }

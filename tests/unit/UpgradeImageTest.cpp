@@ -1,5 +1,6 @@
 #include "upgrade/UpgradeImage.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <numeric>
 
@@ -22,28 +23,23 @@ TEST(UpgradePackets, AFileOfTwoBlocksAndOneByteGivesThreePackets) {
         packets.push_back(BuildDataPacket(image.data() + at, std::min(kPacketData, image.size() - at)));
     ASSERT_EQ(packets.size(), BlockCount(image.size()));
     ASSERT_EQ(packets.size(), 3u);
-    const std::uint8_t lengths[3][2] = {{0x04, 0x00}, {0x04, 0x00}, {0x00, 0x01}};
+    // The magic, four zeros, the length high byte first, the data padded with zeros, the sum.
     for (std::size_t k = 0; k < 3; ++k) {
-        const Packet& p = packets[k];
-        EXPECT_TRUE(std::equal(kPacketMagic.begin(), kPacketMagic.end(), p.begin()));
-        EXPECT_EQ(p[8] | p[9] | p[10] | p[11], 0);
-        EXPECT_EQ(p[12], lengths[k][0]) << k;
-        EXPECT_EQ(p[13], lengths[k][1]) << k;
-        EXPECT_EQ(p[1038], static_cast<std::uint8_t>(std::accumulate(p.begin(), p.begin() + 1038, 0u))) << k;
+        const std::size_t n = k < 2 ? 1024 : 1;
+        Packet p{};
+        std::copy(kPacketMagic.begin(), kPacketMagic.end(), p.begin());
+        p[12] = static_cast<std::uint8_t>(n >> 8);
+        p[13] = static_cast<std::uint8_t>(n & 0xFF);
+        std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(k * 1024), n, p.begin() + 14);
+        p[1038] = static_cast<std::uint8_t>(std::accumulate(p.begin(), p.begin() + 1038, 0u));
+        EXPECT_EQ(packets[k], p) << k;
     }
-    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 1024, packets[0].begin() + 14));
-    EXPECT_TRUE(std::equal(image.begin() + 1024, image.begin() + 2048, packets[1].begin() + 14));
-    EXPECT_EQ(packets[2][14], image[2048]);
-    EXPECT_TRUE(std::all_of(packets[2].begin() + 15, packets[2].begin() + 1038,
-                            [](std::uint8_t b) { return b == 0; }));
 
-    const Frame announce = BuildAnnounceFrame(TargetAt(0).targetByte, image.size());
-    EXPECT_EQ(FrameCode(announce.data()), 0x8001);
-    EXPECT_EQ(announce[6], 1);
-    EXPECT_EQ(announce[7], 3);
-    EXPECT_EQ(announce[8], 0);
-    EXPECT_EQ(announce[9], 0x55);
-    EXPECT_EQ(announce[38], FrameChecksum(announce.data()));
+    // 0x8001: the target's byte, then the block count low byte first.
+    Frame announce = StartFrame(0x8001);
+    std::copy_n(std::array<std::uint8_t, 3>{1, 3, 0}.begin(), 3, announce.begin() + 6);
+    SealFrame(announce);
+    EXPECT_EQ(BuildAnnounceFrame(TargetAt(0).targetByte, image.size()), announce);
 }
 
 TEST(UpgradePackets, TheTargetsKeepTheirBytesPausesAndStates) {

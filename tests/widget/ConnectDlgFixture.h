@@ -27,6 +27,7 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <memory>
+#include <tuple>
 
 namespace corvane::test {
 

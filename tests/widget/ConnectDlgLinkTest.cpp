@@ -77,9 +77,8 @@ TEST_F(ConnectDlgTest, AnAutomaticAttemptOpensThePortWithoutWaiting) {
     EXPECT_TRUE(IsRequestAll(pty.Receive(kFrameSize, 2000ms)));
     EXPECT_EQ(OutputSpeed(pty), static_cast<speed_t>(B921600));
     EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkOpen));
-    EXPECT_EQ(owner.link.baudRate, 921600u);
-    EXPECT_FALSE(owner.link.connected);
-    EXPECT_TRUE(owner.link.idle);
+    EXPECT_EQ(std::make_tuple(owner.link.baudRate, owner.link.connected, owner.link.idle),
+              std::make_tuple(921600u, false, true));
     EXPECT_TRUE(owner.waitTexts.empty());
     EXPECT_EQ(dialog.pos(), Centred());
     EXPECT_TRUE(dialog.ShownAutomatically());
@@ -124,16 +123,6 @@ TEST_F(ConnectDlgTest, AnAutomaticAttemptRebuildsTheListOnlyWhenTheNumberOfPorts
     }
 }
 
-TEST_F(ConnectDlgTest, AnAttemptLeavesADialogTheOperatorHidHidden) {
-    AddPort(12);
-    CConnectDlg& dialog = Dialog();
-    dialog.ShowFromStatusArea();
-    Click(CBaseDialog::kCloseId);
-    ASSERT_TRUE(owner.link.hiddenByUser);
-    EXPECT_EQ(Send(WM_TRY_PORT, 115200, 12), 0);
-    EXPECT_TRUE(dialog.isHidden());
-}
-
 TEST_F(ConnectDlgTest, TheControlsFollowTheLinkState) {
     CConnectDlg& dialog = Dialog();
     const struct {
@@ -158,7 +147,7 @@ TEST_F(ConnectDlgTest, HidingRemembersWhetherTheLinkWasUp) {
     const struct {
         std::uint32_t state;
         bool hiddenByUser;
-    } cases[] = {{kLinkClosed, true}, {kLinkOpen, true}, {kLinkSynchronised, false}};
+    } cases[] = {{kLinkSynchronised, false}, {kLinkOpen, true}, {kLinkClosed, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.state);
         main.Clear();
@@ -172,17 +161,10 @@ TEST_F(ConnectDlgTest, HidingRemembersWhetherTheLinkWasUp) {
         Drain();
         EXPECT_EQ(main.Count(WM_CLOSE_PAGE), 0); // it only hides itself
     }
-}
-
-TEST_F(ConnectDlgTest, TheEndOfASynchronisationSelectsItsPort) {
-    AddPort(3);
-    AddPort(8);
-    app.config.comPortNum = 3;
-    CConnectDlg& dialog = Dialog();
-    Send(WM_DEVICE_REPLY, 0, 8);
-    EXPECT_EQ(dialog.SelectedPort(), 8u);
-    Send(WM_DEVICE_REPLY, 0, 30); // not listed: the selection stays
-    EXPECT_EQ(dialog.SelectedPort(), 8u);
+    // An automatic attempt leaves a dialog the operator hid hidden.
+    AddPort(12);
+    EXPECT_EQ(Send(WM_TRY_PORT, 115200, 12), 0);
+    EXPECT_TRUE(dialog.isHidden());
 }
 
 TEST_F(ConnectDlgTest, TheAutoConnectTextFollowsTheSearchAndTheLanguage) {

@@ -27,6 +27,11 @@ TEST_F(ConnectDlgTest, ListsThePortsAndSelectsTheConfiguredOne) {
         EXPECT_EQ(dialog.SelectedPort(), c.selected);
         EXPECT_EQ(list->text(), QString("COM%1").arg(c.selected));
     }
+    // The end of a synchronisation selects its port; a port not listed leaves the selection.
+    Send(WM_DEVICE_REPLY, 0, 12);
+    EXPECT_EQ(Dialog().SelectedPort(), 12u);
+    Send(WM_DEVICE_REPLY, 0, 30);
+    EXPECT_EQ(Dialog().SelectedPort(), 12u);
 }
 
 TEST_F(ConnectDlgTest, WithoutPortsTheListShowsNaAndConnectAsksForAPort) {
@@ -66,11 +71,11 @@ TEST_F(ConnectDlgTest, ConnectOpensTheSelectedPortRequestsTheStateAndStoresTheCh
     EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkOpen));
     EXPECT_EQ(owner.link.baudRate, 921600u);
     EXPECT_EQ(owner.waitTexts, std::vector<std::string>{"Getting Data From Desitination..."});
-    EXPECT_FALSE(owner.link.connected);
-    EXPECT_EQ(owner.requests, 1);
-    EXPECT_FALSE(owner.link.idle);
-    EXPECT_EQ(owner.link.lastPort, 12);
-    EXPECT_FALSE(owner.link.openedByUser); // the end of the synchronisation hides it again
+    // Not connected before the state is in, the search stopped, the port kept; the end of the
+    // synchronisation hides the dialog again.
+    EXPECT_EQ(std::make_tuple(owner.link.connected, owner.requests, owner.link.idle, owner.link.lastPort,
+                              owner.link.openedByUser),
+              std::make_tuple(false, 1, false, 12, false));
     EXPECT_FALSE(dialog.PortList()->isEnabled());
 
     Config stored;

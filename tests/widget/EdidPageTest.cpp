@@ -42,9 +42,10 @@ protected:
     void Type(F field, const QString& text) { TypeInto(Box(field), text); }
     int Shown(F field) { return Box(field)->text().toInt(); }
 
-    const Frame& Last() {
-        EXPECT_FALSE(context.sent.empty());
-        return context.sent.back();
+    // `n` frames sent so far, the last of them `last`.
+    void ExpectSent(std::size_t n, const Frame& last) {
+        ASSERT_EQ(context.sent.size(), n);
+        EXPECT_EQ(context.sent.back(), last);
     }
 
     // The frame the page sends for `slot` in `mode`: the builder's over the page's record.
@@ -96,18 +97,16 @@ TEST_F(EdidPageTest, OpensWithTheActiveSizeAndRateShownAndAdvancedShowsAndSendsT
 
     Type(F::HBlank, "200");
     Click(Page::kApplyId);
-    ASSERT_EQ(context.sent.size(), 1u);
+    ExpectSent(1, Expected(0, EdidMode::Full));
     EXPECT_EQ(state.edidTimings[0].hBlank, 200);
-    EXPECT_EQ(Last(), Expected(0, EdidMode::Full));
 
     // Advanced off again: hidden, mode 1, and the frame still carries all nine values.
     Click(Page::kAdvancedId);
     EXPECT_FALSE(page.Advanced());
     EXPECT_EQ(apply->y(), applyTopHidden);
     Click(Page::kApplyId);
-    ASSERT_EQ(context.sent.size(), 2u);
+    ExpectSent(2, Expected(0, EdidMode::ActiveAndRate));
     EXPECT_EQ(Values(state.edidTimings[0]), (std::array<int, 9>{200, 45, 1920, 1080, 44, 4, 148, 4, 600}));
-    EXPECT_EQ(Last(), Expected(0, EdidMode::ActiveAndRate));
 }
 
 // The rules themselves are the unit table's; here one pass through each wiring path: a typed
@@ -143,32 +142,43 @@ TEST_F(EdidPageTest, TypedBoxesFollowTheRulesReportsAreShownAsTheyCameAndApplyFi
     EXPECT_EQ(PageUnderTest().Boxes().values, (std::array<int, 9>{5000, 16, 640, 480, 300, 2, 3, 100, 144}));
     EXPECT_EQ(Box(F::VFront)->text(), "100") << "the text limit widens: 3 digits where 64 needs 2";
     Click(Page::kApplyId);
-    ASSERT_EQ(context.sent.size(), 1u);
+    ExpectSent(1, Expected(0, EdidMode::Full));
     EXPECT_EQ(Values(state.edidTimings[0]), Values(reported));
-    EXPECT_EQ(Last(), Expected(0, EdidMode::Full));
 
     // The largest timing the boxes hold: Apply lowers the rate and the FPS box shows what went.
     state.edidTimings[0] = EdidTiming{4092, 1024, 4092, 2160, 4, 4, 4, 4, 1200};
     Reply(kReplyEdid, 0);
     Click(Page::kApplyId);
-    ASSERT_EQ(context.sent.size(), 2u);
+    ExpectSent(2, Expected(0, EdidMode::Full));
     EXPECT_EQ(state.edidTimings[0].refreshX10, 220) << "22 Hz: 8184 x 3184 x 22 fits";
-    EXPECT_EQ(Last(), Expected(0, EdidMode::Full));
     EXPECT_EQ(Shown(F::Fps), 22);
 }
 
-TEST_F(EdidPageTest, ApplyWritesTheBoxesSendsAndWaits) {
-    Connect();
+TEST_F(EdidPageTest, ApplyWritesTheBoxesSendsAndWaitsButWithoutTheLinkOnlyTellsTheOperator) {
+    // Without the link Apply and Reset tell the operator and change nothing.
+    state.linkState = kLinkOpen;
     state.edidTimings[2].hActive = 1280;
     Page& page = PageUnderTest();
+    Type(F::HActive, "1600");
+    for (int id : {Page::kApplyId, Page::kResetId}) {
+        MessageBoxAnswerer answerer;
+        Click(id);
+        ASSERT_EQ(answerer.boxes.size(), 1u) << id;
+        EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
+    }
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_TRUE(context.waitTexts.empty());
+    EXPECT_EQ(state.edidTimings[0].hActive, 1920);
+    EXPECT_FALSE(page.ResetPending());
+
+    Connect();
     Reply(kReplyCrop, 2);
     ASSERT_EQ(page.EdidSlot(), 2u);
     Type(F::VActive, "720");
     Type(F::Fps, "50");
     Click(Page::kApplyId);
 
-    ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(Last(), Expected(2, EdidMode::ActiveAndRate));
+    ExpectSent(1, Expected(2, EdidMode::ActiveAndRate));
     EXPECT_EQ(state.edidTimings[2].vActive, 720);
     EXPECT_EQ(state.edidTimings[2].refreshX10, 500);
     EXPECT_EQ(state.edidTimings[0].vActive, 1080) << "only the slot shown";
@@ -184,28 +194,11 @@ TEST_F(EdidPageTest, ApplyRightAfterTypingSendsWhatTheRulesAllow) {
     box->selectAll();
     QTest::keyClicks(box, "1921"); // no Enter: the click on Apply takes the focus
     QTest::mouseClick(Control<QAbstractButton>(Page::kApplyId), Qt::LeftButton);
-    ASSERT_EQ(context.sent.size(), 1u);
+    ExpectSent(1, Expected(0, EdidMode::ActiveAndRate));
     EXPECT_EQ(state.edidTimings[0].hActive, 1920);
-    EXPECT_EQ(Last(), Expected(0, EdidMode::ActiveAndRate));
     Drain(); // the box's own notification comes afterwards and finds nothing to correct
     EXPECT_EQ(Shown(F::HActive), 1920);
     EXPECT_EQ(context.sent.size(), 1u);
-}
-
-TEST_F(EdidPageTest, ApplyAndResetWithoutTheLinkTellTheOperatorAndChangeNothing) {
-    state.linkState = kLinkOpen;
-    PageUnderTest();
-    Type(F::HActive, "1280");
-    for (int id : {Page::kApplyId, Page::kResetId}) {
-        MessageBoxAnswerer answerer;
-        Click(id);
-        ASSERT_EQ(answerer.boxes.size(), 1u) << id;
-        EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
-    }
-    EXPECT_TRUE(context.sent.empty());
-    EXPECT_TRUE(context.waitTexts.empty());
-    EXPECT_EQ(state.edidTimings[0].hActive, 1920);
-    EXPECT_FALSE(PageUnderTest().ResetPending());
 }
 
 TEST_F(EdidPageTest, ResetSendsTheOldRecordThenShowsTheResetTiming) {
@@ -218,9 +211,8 @@ TEST_F(EdidPageTest, ResetSendsTheOldRecordThenShowsTheResetTiming) {
 
     QTest::mouseClick(Control<QAbstractButton>(Page::kResetId), Qt::LeftButton);
     // The click has been handled and the window runs on: the pause has not ended yet.
-    ASSERT_EQ(context.sent.size(), 1u);
+    ExpectSent(1, Expected(1, EdidMode::BuiltIn));
     EXPECT_EQ(state.edidTimings[1].hActive, 1280) << "the record changes after the pause";
-    EXPECT_EQ(Last(), Expected(1, EdidMode::BuiltIn));
     EXPECT_TRUE(page.ResetPending());
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set EDID..."});
     EXPECT_EQ(context.keepAliveStops, 1);
@@ -237,20 +229,18 @@ TEST_F(EdidPageTest, ResetSendsTheOldRecordThenShowsTheResetTiming) {
     EXPECT_EQ(page.Boxes().values, (std::array<int, 9>{160, 62, 3840, 2160, 32, 5, 48, 3, 60}));
     EXPECT_EQ(Values(state.edidTimings[0]), Values(EdidTiming{})) << "only the slot reset";
     EXPECT_EQ(context.sent.size(), 1u) << "nothing more is sent";
-}
 
-TEST_F(EdidPageTest, ResetWhoseLinkGoesDuringThePauseStopsThere) {
-    Connect();
-    state.edidTimings[0].hActive = 1280;
-    Page& page = PageUnderTest();
+    // A Reset whose link goes during the pause stops there: the record stays as reported.
+    state.edidTimings[1].hActive = 1280;
+    Reply(kReplyEdid, 1);
     QTest::mouseClick(Control<QAbstractButton>(Page::kResetId), Qt::LeftButton);
-    ASSERT_EQ(context.sent.size(), 1u);
+    ASSERT_EQ(context.sent.size(), 2u);
     state.linkState = kLinkClosed; // the port closed (which also ends the wait)
     ASSERT_TRUE(WaitFor([&] { return !page.ResetPending(); }, kPauseTimeoutMs));
     Drain();
-    EXPECT_EQ(state.edidTimings[0].hActive, 1280);
+    EXPECT_EQ(state.edidTimings[1].hActive, 1280);
     EXPECT_EQ(Shown(F::HActive), 1280);
-    EXPECT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(context.sent.size(), 2u);
 }
 
 TEST_F(EdidPageTest, RepliesChooseTheInputAndShowItsRecord) {
@@ -326,8 +316,7 @@ TEST_F(EdidPageTest, TheCommandBuildsOnlyWhatItsArgumentNames) {
     EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdPicture, 0), -1) << "another code";
     EXPECT_TRUE(context.sent.empty());
     EXPECT_EQ(SendWindowMessage(&page, WM_DEVICE_COMMAND, kCmdEdid, 13), 0);
-    ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(Last(), Expected(3, EdidMode::BuiltIn));
+    ExpectSent(1, Expected(3, EdidMode::BuiltIn));
 }
 
 #ifdef CORVANE_GALLERY_DIR

@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -41,7 +42,7 @@ protected:
     TempLanguage language{"English"};
 };
 
-TEST_F(MiscPageTest, OpensWithTheDeviceNameAndTheVersionsAndKeepsTheFiveSmallButtonsHidden) {
+TEST_F(MiscPageTest, OpensWithTheDeviceNameTheVersionsAndTheLanguageAndKeepsTheFiveSmallButtonsHidden) {
     Page& page = PageUnderTest();
     EXPECT_EQ(Control(Page::kDeviceNameId)->text(), "QLM-Z3");
     EXPECT_EQ(Control(Page::kVersionId)->text(), "Ver : 00 - 0000") << "the versions the state holds";
@@ -56,10 +57,8 @@ TEST_F(MiscPageTest, OpensWithTheDeviceNameAndTheVersionsAndKeepsTheFiveSmallBut
     state.verSecondary = "0403";
     Reply(kReplyVersions, 1);
     EXPECT_EQ(Control(Page::kVersionId)->text(), "Ver : 0201 - 0403");
-}
 
-TEST_F(MiscPageTest, TheOtherLanguageIsAskedForOnceAndTheLanguageInUseSendsNothing) {
-    PageUnderTest();
+    // The other language is asked for once; the language in use sends nothing.
     Click(Page::kEnglishId);
     EXPECT_TRUE(LanguageMessages().empty()) << "English is in use";
     Click(Page::kChineseId);
@@ -91,30 +90,24 @@ TEST_F(MiscPageTest, WithoutTheLinkBackupGetDataAndResetOnlyAskForTheSerial) {
     EXPECT_EQ(context.requests, 0);
 }
 
-TEST_F(MiscPageTest, TheBackupSwitchSendsTheNewValueAndFollowsTheProcessor) {
+TEST_F(MiscPageTest, TheBackupSwitchSendsTheNewValueAndFollowsTheProcessorAndGetDataWaits) {
     Connect();
     PageUnderTest();
     Click(Page::kBackupId);
     Drain(); // the command is posted to the page
     EXPECT_EQ(state.crop.inputBackup, 1);
     EXPECT_TRUE(Button(Page::kBackupId)->isChecked());
-    ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(context.sent[0], BuildInputBackupFrame(1));
     Click(Page::kBackupId);
     Drain();
-    ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(context.sent[1], BuildInputBackupFrame(0));
+    EXPECT_EQ(context.sent, (std::vector<Frame>{BuildInputBackupFrame(1), BuildInputBackupFrame(0)}));
     EXPECT_FALSE(Button(Page::kBackupId)->isChecked());
     // The processor reports it on: the switch follows.
     state.crop.inputBackup = 1;
     Reply(kReplyCrop, 0);
     EXPECT_TRUE(Button(Page::kBackupId)->isChecked());
     EXPECT_TRUE(PageUnderTest().BackupShown());
-}
 
-TEST_F(MiscPageTest, GetDataFromMachineWaitsForTheWholeState) {
-    Connect();
-    PageUnderTest();
+    // "Get Data From Machine" waits for the whole state.
     Click(Page::kGetDataId);
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Getting Data From Desitination..."});
     EXPECT_EQ(context.requests, 1);
@@ -141,12 +134,10 @@ TEST_F(MiscPageTest, FactoryResetSendsTheCommandTellsTheOperatorClosesThePortAnd
         EXPECT_EQ(answerer.boxes[0].message, "Restore the factory settings?");
         EXPECT_EQ(answerer.boxes[1].message, "Restart The Machine");
     }
-    ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(context.sent[0], BuildFactoryResetFrame());
+    EXPECT_EQ(context.sent, std::vector<Frame>{BuildFactoryResetFrame()});
     EXPECT_EQ(connect.Count(WM_PORT_CLOSED), 1);
-    EXPECT_EQ(context.link.restartPort, 4);
-    EXPECT_EQ(context.link.restartBaud, 921600u);
-    EXPECT_EQ(context.link.restartTicks, kRestartSearchTicks);
+    EXPECT_EQ(std::tie(context.link.restartPort, context.link.restartBaud, context.link.restartTicks),
+              std::make_tuple(4, 921600u, kRestartSearchTicks));
 }
 
 // A port that always opens.

@@ -38,6 +38,15 @@ void Write(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+std::string Text(const PresetFile& f) {
+    return std::string(reinterpret_cast<const char*>(f.data()), f.size());
+}
+
+// The file's bytes as the one send of the link.
+std::vector<std::vector<std::uint8_t>> SentOnce(const std::string& file) {
+    return {std::vector<std::uint8_t>(file.begin(), file.end())};
+}
+
 class PresetsPageTest : public PageFixture<CPresetsDlg> {
 protected:
     PresetsPageTest() : PageFixture(QSize(320, 600), true) {
@@ -51,8 +60,7 @@ protected:
     std::string PutFile(int slot, std::uint32_t input = 1) {
         DeviceState s;
         s.currentInput = input;
-        const PresetFile f = BuildPresetFile(s);
-        const std::string bytes(reinterpret_cast<const char*>(f.data()), f.size());
+        const std::string bytes = Text(BuildPresetFile(s));
         Write(SlotFile(slot), bytes);
         return bytes;
     }
@@ -140,24 +148,31 @@ TEST_F(PresetsPageTest, SaveAsksThenWritesTheFileTheCoreBuildsWithoutALink) {
     ClickAndDrain(Button(Page::kSaveId));
     ASSERT_EQ(yes.boxes.size(), 1u);
     EXPECT_EQ(yes.boxes[0].message, "Save The Preset: 【Show】?");
-    const PresetFile expected = BuildPresetFile(state);
-    EXPECT_EQ(Bytes(SlotFile(2)),
-              std::string(reinterpret_cast<const char*>(expected.data()), expected.size()));
+    EXPECT_EQ(Bytes(SlotFile(2)), Text(BuildPresetFile(state)));
     EXPECT_TRUE(LoadEnabled());
     EXPECT_TRUE(context.sent.empty());
     // Saving again replaces the file with nothing left beside it: the store's unit cases.
-}
 
-TEST_F(PresetsPageTest, AReadOnlyFileMakesTheSaveFailAndStaysAsItWas) {
+    // A read-only file makes the save fail and stays as it was.
     const std::string old = PutFile(0, 2);
     ASSERT_EQ(::chmod(SlotFile(0).c_str(), 0444), 0);
-    state.currentInput = 3;
-    PageUnderTest();
-    MessageBoxAnswerer answerer;
+    ClickAt(IconCentre(0));
+    yes.boxes.clear();
     ClickAndDrain(Button(Page::kSaveId));
-    ASSERT_EQ(answerer.boxes.size(), 2u);
-    EXPECT_EQ(answerer.boxes[1].message, "Save The Preset file failure!");
+    ASSERT_EQ(yes.boxes.size(), 2u);
+    EXPECT_EQ(yes.boxes[1].message, "Save The Preset file failure!");
     EXPECT_EQ(Bytes(SlotFile(0)), old);
+
+    // The recall command is sent only synchronised, and only its own code.
+    auto command = [&](std::uintptr_t code, std::intptr_t index) {
+        return SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, code, index);
+    };
+    EXPECT_EQ(command(kCmdLoadPreset, 3), -1);
+    Connect();
+    EXPECT_EQ(command(kCmdLayer, 3), -1);
+    EXPECT_TRUE(context.sent.empty());
+    EXPECT_EQ(command(kCmdLoadPreset, 9), 0);
+    EXPECT_EQ(context.sent, std::vector<Frame>{BuildPresetRecallFrame(9)});
 }
 
 TEST_F(PresetsPageTest, LoadNeedsTheLinkThenSendsTheFileWholeAndWaitsForTheState) {
@@ -183,8 +198,7 @@ TEST_F(PresetsPageTest, LoadNeedsTheLinkThenSendsTheFileWholeAndWaitsForTheState
     EXPECT_TRUE(context.sentBytes.empty());
     MessageBoxAnswerer yes;
     ClickAndDrain(Button(Page::kLoadId));
-    ASSERT_EQ(context.sentBytes.size(), 1u) << "one send";
-    EXPECT_EQ(std::string(context.sentBytes[0].begin(), context.sentBytes[0].end()), file);
+    EXPECT_EQ(context.sentBytes, SentOnce(file)) << "one send";
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Waiting set the machine..."});
     EXPECT_EQ(context.keepAliveStops, 1);
     EXPECT_EQ(yes.boxes.size(), 1u);
@@ -206,28 +220,24 @@ TEST_F(PresetsPageTest, LoadNeedsTheLinkThenSendsTheFileWholeAndWaitsForTheState
     EXPECT_TRUE(context.waitShown) << "the acknowledgement does not end the wait";
     apply(0x00AA, 3);
     EXPECT_FALSE(context.waitShown) << "the state is in";
-}
 
-TEST_F(PresetsPageTest, ADoubleClickOnAnIconWithAFileLoadsIt) {
-    const std::string file = PutFile(5);
-    Connect();
-    PageUnderTest();
-    MessageBoxAnswerer yes;
+    // A double click on an icon with a file loads it.
+    const std::string sixth = PutFile(5, 3);
+    PageUnderTest().RefreshFileFlags();
+    context.sentBytes.clear();
+    yes.boxes.clear();
     DoubleClickAt(IconCentre(5));
     EXPECT_EQ(PageUnderTest().SelectedSlot(), 5);
-    ASSERT_EQ(yes.boxes.size(), 1u);
+    EXPECT_EQ(yes.boxes.size(), 1u);
     EXPECT_EQ(yes.boxes[0].message, "Load Preset: 【Preset 6】?");
-    ASSERT_EQ(context.sentBytes.size(), 1u);
-    EXPECT_EQ(std::string(context.sentBytes[0].begin(), context.sentBytes[0].end()), file);
-}
+    EXPECT_EQ(context.sentBytes, SentOnce(sixth));
 
-// A file of another size is not sent (the sizes: PresetStoreTest; a file sent as it is although
-// it is no good preset: PresetsEndToEnd).
-TEST_F(PresetsPageTest, AFileOfAnotherSizeIsNotSent) {
-    Write(SlotFile(0), PutFile(0) + '\0');
-    Connect();
-    PageUnderTest();
-    MessageBoxAnswerer yes;
+    // A file of another size is not sent (the sizes: PresetStoreTest; a file sent as it is
+    // although it is no good preset: PresetsEndToEnd).
+    Write(SlotFile(5), sixth + '\0');
+    context.sentBytes.clear();
+    context.waitTexts.clear();
+    yes.boxes.clear();
     ClickAndDrain(Button(Page::kLoadId));
     EXPECT_TRUE(context.sentBytes.empty());
     EXPECT_TRUE(context.waitTexts.empty());
@@ -329,29 +339,12 @@ TEST_F(PresetsPageTest, NamesThatDoNotFitAreShownSafelyAndKeptUntilRetyped) {
     state.presets[0].name = longName;
     state.presets[1].name = "a\tb\xE2\x80\xAE"
                             "c\x01";
-    Page& page = PageUnderTest();
-    EXPECT_FALSE(page.grab().isNull());
+    EXPECT_FALSE(PageUnderTest().grab().isNull());
     // The box shows what fits; leaving it untouched keeps the whole name.
-    CMyEdit* box = OpenNameBox(0);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), QString(9, 'W'));
+    EXPECT_EQ(OpenNameBox(0)->text(), QString(9, 'W'));
     ClickAway();
     EXPECT_EQ(Name(0), longName);
     EXPECT_EQ(context.saves, 0);
-}
-
-TEST_F(PresetsPageTest, TheRecallCommandIsSentOnlySynchronised) {
-    PageUnderTest();
-    auto command = [&](std::uintptr_t code, std::intptr_t index) {
-        return SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, code, index);
-    };
-    EXPECT_EQ(command(kCmdLoadPreset, 3), -1);
-    Connect();
-    EXPECT_EQ(command(kCmdLayer, 3), -1);
-    EXPECT_TRUE(context.sent.empty());
-    EXPECT_EQ(command(kCmdLoadPreset, 9), 0);
-    ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(context.sent[0], BuildPresetRecallFrame(9));
 }
 
 #ifdef CORVANE_GALLERY_DIR

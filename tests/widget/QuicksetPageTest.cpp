@@ -39,17 +39,15 @@ protected:
 
 } // namespace
 
-TEST_F(QuicksetPageTest, ThreePicturesSideBySideInTheGroupEachWithItsMarkBelow) {
+TEST_F(QuicksetPageTest, ThreePicturesEachWithItsMarkBelowAndAPictureOrAMarkChooses) {
     Page& page = PageUnderTest();
     for (int i = 0; i < Page::kChoiceCount; ++i)
         EXPECT_GT(page.MarkRect(i).top(), page.PictureRect(i).bottom()) << i;
     ExpectChosen(0);
     EXPECT_TRUE(NamelessControls(&page).empty());
     EXPECT_EQ(AccessibleName(Control<QWidget>(Page::kChoiceFirst + 2)), "Four full-width rows");
-}
 
-TEST_F(QuicksetPageTest, APictureOrAMarkChoosesAndAnythingElseChangesNothing) {
-    PageUnderTest();
+    // A picture or a mark chooses, anything else changes nothing.
     ClickAt(PageUnderTest().PictureRect(2).center());
     ExpectChosen(2);
     ClickAt(PageUnderTest().MarkRect(1).center());
@@ -65,37 +63,31 @@ TEST_F(QuicksetPageTest, APictureOrAMarkChoosesAndAnythingElseChangesNothing) {
     ExpectChosen(0);
 }
 
-TEST_F(QuicksetPageTest, SendWithoutASynchronisedLinkOnlyAsksToOpenTheSerial) {
+// Send asks for a synchronised link; then it sends the choice, and the processor answers a
+// recall with acknowledgement 9 alone: the page's wait lasts until the state asked for at the
+// answer is in (the other orders: StateFollowUpTest).
+TEST_F(QuicksetPageTest, SendNeedsTheLinkThenSendsTheChoiceAndWaitsUntilTheStateIsIn) {
     state.linkState = kLinkOpen;
     PageUnderTest();
-    MessageBoxAnswerer answerer;
-    Send();
-    ASSERT_EQ(answerer.boxes.size(), 1u);
-    EXPECT_EQ(answerer.boxes[0].title, "Quick Setting");
-    EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
-    EXPECT_TRUE(context.sent.empty());
+    {
+        MessageBoxAnswerer answerer;
+        Send();
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].title, "Quick Setting");
+        EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
+    }
     EXPECT_TRUE(context.waitTexts.empty());
     EXPECT_EQ(SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, kCmdLoadPreset, 1), -1);
     EXPECT_TRUE(context.sent.empty()) << "nor does the command without the link";
-}
 
-TEST_F(QuicksetPageTest, SendSendsTheChoiceAndWaits) {
     Connect();
-    PageUnderTest();
     Send(); // before any click: choice 0
     ClickAt(PageUnderTest().PictureRect(2).center());
     Send();
-    ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(context.sent[0], BuildPresetRecallFrame(0));
-    EXPECT_EQ(context.sent[1], BuildPresetRecallFrame(2));
+    EXPECT_EQ(context.sent, (std::vector<Frame>{BuildPresetRecallFrame(0), BuildPresetRecallFrame(2)}));
     EXPECT_EQ(context.waitTexts, (std::vector<std::string>{"Waiting Data Set...", "Waiting Data Set..."}));
     EXPECT_EQ(context.keepAliveStops, 2);
-}
 
-// The processor answers a recall with acknowledgement 9 alone: the page's wait lasts until the
-// state asked for at the answer is in (the other orders: StateFollowUpTest).
-TEST_F(QuicksetPageTest, SendReadsTheStateBackAfterTheAcknowledgementAndWaitsUntilItIsIn) {
-    Connect();
     ReplyDispatcher dispatcher(state, context.session, context, &context.picks);
     const auto apply = [&](std::uint16_t code, std::uint8_t b6, std::uint8_t b7 = 0x55) {
         Frame r = MakeFrameByte6(code, b6);
@@ -104,13 +96,7 @@ TEST_F(QuicksetPageTest, SendReadsTheStateBackAfterTheAcknowledgementAndWaitsUnt
         dispatcher.OnDeviceRecord(r.data());
         Drain();
     };
-    PageUnderTest();
-    ClickAt(PageUnderTest().PictureRect(1).center());
-    Send();
-    ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(context.sent[0], BuildPresetRecallFrame(1));
     ASSERT_TRUE(context.waitShown);
-
     apply(0x00AE, 9, 1);
     ASSERT_EQ(context.requests, 1) << "the acknowledgement asks for the whole state";
     EXPECT_EQ(context.sent.back(), MakeFrame(kCmdRequestAll));

@@ -106,6 +106,20 @@ protected:
         Reply(kReplyBootAnnounce, 2);
     }
 
+    // Start, the boot loader takes the image, and every packet and 0x8004 go out.
+    void StartAndSendImage() {
+        Command(Dlg::kStartId);
+        BootLoaderTakesImage();
+        ASSERT_TRUE(WaitFor([&] { return Count(kCmdEndImage) == 1; }));
+    }
+    // What the message dialogs said, in order.
+    static std::vector<std::string> Said(const MessageBoxAnswerer& answerer) {
+        std::vector<std::string> said;
+        for (const ShownBox& b : answerer.boxes)
+            said.push_back(b.message);
+        return said;
+    }
+
     // The text of a file in the upgrade folder.
     QByteArray FileText(const QString& path) const {
         QFile f(path);

@@ -90,39 +90,34 @@ TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWithItsPausesWhileTheWindo
     EXPECT_EQ(context.keepAliveRestarts, 1);
 }
 
-TEST_F(UpgradeDialogTest, TheMcuWaitsForTheFpgaResultAndANoShowEndsTheRun) {
+TEST_F(UpgradeDialogTest, AMissingResultARefusedImageAndALostLinkEndTheRun) {
     Connect();
     Choose(0, WriteFile("FPGA.bin", Pattern(1500, 4)));
     Choose(1, WriteFile("MCU.bin", Pattern(700, 5)));
     Dlg& d = PageUnderTest();
-    MessageBoxAnswerer answerer;
-    Command(Dlg::kStartId);
-    BootLoaderTakesImage();
-    ASSERT_TRUE(WaitFor([&] { return Count(kCmdEndImage) == 1; }));
-    EXPECT_EQ(Count(kCmdEnterBoot), 1) << "the MCU waits for the FPGA result";
-    // No result: after its wait the run ends and the MCU image is never sent.
-    ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }, 8000));
-    EXPECT_EQ(answerer.boxes[0].message, "Upgrade failed,Restart The Machine");
-    Drain();
-    EXPECT_EQ(Count(kCmdEnterBoot), 1);
-    EXPECT_EQ(Packets().size(), 2u);
-    EXPECT_TRUE(d.ControlsEnabled());
-    EXPECT_EQ(context.keepAliveRestarts, context.keepAliveStops);
-}
-
-TEST_F(UpgradeDialogTest, ARefusedImageAndALostLinkEndTheRun) {
-    Connect();
-    Choose(0, WriteFile("FPGA.bin", Pattern(1500, 4)));
-    Dlg& d = PageUnderTest();
     {
         MessageBoxAnswerer answerer;
-        Command(Dlg::kStartId);
-        BootLoaderTakesImage();
-        ASSERT_TRUE(WaitFor([&] { return Count(kCmdEndImage) == 1; }));
+        StartAndSendImage();
+        EXPECT_EQ(Count(kCmdEnterBoot), 1) << "the MCU waits for the FPGA result";
+        // No result: after its wait the run ends and the MCU image is never sent.
+        ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }, 8000));
+        EXPECT_EQ(answerer.boxes[0].message, "Upgrade failed,Restart The Machine");
+        Drain();
+        EXPECT_EQ(Count(kCmdEnterBoot), 1);
+        EXPECT_EQ(Packets().size(), 2u);
+        EXPECT_TRUE(d.ControlsEnabled());
+        EXPECT_EQ(context.keepAliveRestarts, context.keepAliveStops);
+    }
+    {
+        // The FPGA alone, its image refused.
+        d.SetSelected(1, false);
+        context.sentBytes.clear();
+        MessageBoxAnswerer answerer;
+        StartAndSendImage();
         Reply(kAckUpgradeStep, 0);
         ASSERT_TRUE(WaitFor([&] { return answerer.boxes.size() == 2; }));
-        EXPECT_EQ(answerer.boxes[0].message, "FPGA Upgrade Error !");
-        EXPECT_EQ(answerer.boxes[1].message, "Upgrade failed,Restart The Machine");
+        EXPECT_EQ(Said(answerer),
+                  (std::vector<std::string>{"FPGA Upgrade Error !", "Upgrade failed,Restart The Machine"}));
         EXPECT_EQ(d.State(), 0u);
     }
     {
@@ -136,8 +131,8 @@ TEST_F(UpgradeDialogTest, ARefusedImageAndALostLinkEndTheRun) {
         ASSERT_TRUE(WaitFor([&] { return Packets().size() >= 3; }));
         Reply(kReplyLinkLost, 1);
         ASSERT_TRUE(WaitFor([&] { return answerer.boxes.size() == 2; }));
-        EXPECT_EQ(answerer.boxes[0].message, "Connect is disconnection !");
-        EXPECT_EQ(answerer.boxes[1].message, "Upgrade failed,Restart The Machine");
+        EXPECT_EQ(Said(answerer), (std::vector<std::string>{"Connect is disconnection !",
+                                                            "Upgrade failed,Restart The Machine"}));
         const std::size_t sent = Packets().size();
         QTest::qWait(200);
         EXPECT_EQ(Packets().size(), sent);
@@ -181,10 +176,7 @@ TEST_F(UpgradeDialogTest, APacketThatCannotGoOutEndsTheRunAtOnceWithoutTheEnd) {
         BootLoaderTakesImage();
         ASSERT_TRUE(WaitFor([&] { return answerer.boxes.size() == c.boxes.size(); }));
         Drain();
-        std::vector<std::string> said;
-        for (const ShownBox& b : answerer.boxes)
-            said.push_back(b.message);
-        EXPECT_EQ(said, c.boxes);
+        EXPECT_EQ(Said(answerer), c.boxes);
         EXPECT_EQ(Count(kCmdEndImage), 0) << "no 0x8004 as if the image were whole";
         EXPECT_TRUE(d.ControlsEnabled());
         EXPECT_EQ(context.lineReleases, 1);
@@ -243,16 +235,13 @@ TEST_F(UpgradeDialogTest, ClosingAsksByStateAndLeavesTheBootLoader) {
         MessageBoxAnswerer answerer(c.answer);
         SendWindowMessage(&dialog, WM_COMMAND, MakeWParam(CBaseDialog::kCloseId, BN_CLICKED), 0);
         Drain();
-        std::vector<std::string> said;
-        for (const ShownBox& b : answerer.boxes)
-            said.push_back(b.message);
         std::vector<std::string> expected;
         if (!c.question.empty())
             expected.push_back(c.question);
         const bool leaves = c.bootWaiting || (c.state != 0 && c.closes);
         if (leaves)
             expected.push_back("Restart The Machine");
-        EXPECT_EQ(said, expected);
+        EXPECT_EQ(Said(answerer), expected);
         EXPECT_EQ(dialog.isVisible(), !c.closes);
         EXPECT_EQ(Count(kCmdEndImage), leaves ? 1 : 0);
         EXPECT_EQ(connect.Count(WM_PORT_CLOSED), leaves ? 1 : 0);

@@ -158,9 +158,7 @@ TEST_F(UpgradeDialogTest, VerifyReportsTheFirstDifferingBlock) {
     EXPECT_FALSE(d.Control<QWidget>(Dlg::kVerifyId)->isEnabled());
     {
         MessageBoxAnswerer answerer;
-        Command(Dlg::kStartId);
-        BootLoaderTakesImage();
-        ASSERT_TRUE(WaitFor([&] { return Count(kCmdEndImage) == 1; }));
+        StartAndSendImage();
         Reply(kAckUpgradeStep, 1);
         ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
     }

@@ -44,31 +44,8 @@ protected:
     TempLanguage language{"English"};
 };
 
-TEST_F(WifiDialogTest, ThePasswordIsMaskedWithDotsAndTheEyeShowsAndHidesIt) {
-    PageUnderTest();
-    QLineEdit* password = Edit(Dialog::kPasswordId);
-    password->setText("secret12");
-    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(password->displayText(), QString(8, QChar(Dialog::kMaskCharacter)));
-    Eye();
-    EXPECT_EQ(password->displayText(), "secret12");
-    Eye();
-    EXPECT_EQ(password->displayText(), QString(8, QChar(Dialog::kMaskCharacter))) << "twice hides it again";
-}
-
-TEST_F(WifiDialogTest, ApplyWithoutTheLinkOnlyAsksForTheSerial) {
-    state.linkState = kLinkOpen;
-    PageUnderTest();
-    MessageBoxAnswerer answerer;
-    Apply();
-    ASSERT_EQ(answerer.boxes.size(), 1u);
-    EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
-    EXPECT_TRUE(context.sent.empty());
-    EXPECT_TRUE(context.waitTexts.empty());
-}
-
 TEST_F(WifiDialogTest, ApplyChecksInOrderAndAFailureLeavesEverythingAsItWas) {
-    Connect();
+    state.linkState = kLinkOpen;
     PageUnderTest();
     const WifiConfig before = state.wifi;
     struct Case {
@@ -76,9 +53,10 @@ TEST_F(WifiDialogTest, ApplyChecksInOrderAndAFailureLeavesEverythingAsItWas) {
         std::string ip, ssid, password;
         std::string message;
     };
-    // One case per message (the address forms and every length are WifiChecks' table), the
-    // address checked first.
+    // The link before anything; then one case per message (the address forms and every length
+    // are WifiChecks' table), the address checked first.
     const std::vector<Case> cases = {
+        {"no link", "x", "", "1", "Please open the serial!"},
         {"address first", "x", "", "1", "IP Address format error!"},
         {"7 characters", "192.168.4.1", "Show", "1234567", "Password need 8 to 11 position!"},
         {"SSID the code page lacks", "192.168.4.1", "Stage \xF0\x9F\x8E\xAD", "12345678",
@@ -91,6 +69,7 @@ TEST_F(WifiDialogTest, ApplyChecksInOrderAndAFailureLeavesEverythingAsItWas) {
         Apply();
         ASSERT_EQ(answerer.boxes.size(), 1u) << "only the first failure is told";
         EXPECT_EQ(answerer.boxes[0].message, c.message);
+        Connect();
     }
     EXPECT_TRUE(context.sent.empty());
     EXPECT_TRUE(context.waitTexts.empty());
@@ -99,22 +78,28 @@ TEST_F(WifiDialogTest, ApplyChecksInOrderAndAFailureLeavesEverythingAsItWas) {
     EXPECT_TRUE(context.main.Received(WM_LINK_EVENT).empty());
 }
 
-TEST_F(WifiDialogTest, ATypedGoodSettingIsStoredSentAndWaitedFor) {
+TEST_F(WifiDialogTest, ATypedGoodSettingIsMaskedStoredSentAndWaitedFor) {
     Connect();
     PageUnderTest();
     for (int id : {Dialog::kAddressId, Dialog::kSsidId, Dialog::kPasswordId})
         Edit(id)->clear();
     QTest::keyClicks(Edit(Dialog::kAddressId), "010.0.0.254");
     QTest::keyClicks(Edit(Dialog::kSsidId), "Stage-Left");
-    QTest::keyClicks(Edit(Dialog::kPasswordId), "secret-1234");
+    QLineEdit* password = Edit(Dialog::kPasswordId);
+    QTest::keyClicks(password, "secret-1234");
+    // The password is masked with dots; the eye shows it, and hides it again.
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(password->displayText(), QString(11, QChar(Dialog::kMaskCharacter)));
+    Eye();
+    EXPECT_EQ(password->displayText(), "secret-1234");
+    Eye();
+    EXPECT_EQ(password->displayText(), QString(11, QChar(Dialog::kMaskCharacter))) << "twice hides it again";
     Apply();
     Drain();
-    EXPECT_EQ(state.wifi.ip, "10.0.0.254");
+    EXPECT_EQ(std::tie(state.wifi.ip, state.wifi.ssid, state.wifi.password),
+              std::tie("10.0.0.254", "Stage-Left", "secret-1234"));
     EXPECT_EQ(Text(Dialog::kAddressId), "10.0.0.254") << "written plainly";
-    EXPECT_EQ(state.wifi.ssid, "Stage-Left");
-    EXPECT_EQ(state.wifi.password, "secret-1234");
-    ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(context.sent[0], *BuildWifiFrame(state.wifi));
+    EXPECT_EQ(context.sent, std::vector<Frame>{*BuildWifiFrame(state.wifi)});
     const std::vector<WindowMessage> events = context.main.Received(WM_LINK_EVENT);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].wParam, static_cast<std::uintptr_t>(kEventStatus));
