@@ -114,7 +114,8 @@ TEST_F(OutputEndToEnd, ArrangingInOneRowReachesTheProcessorInOrder) {
         kAnswerTimeoutMs));
     ASSERT_TRUE(WaitHidden()) << "the processor's 0xB0 ends the wait";
 
-    // The frames' values: OutputRules.OneRowOfFourFullHdOutputs and the frame builders' tables.
+    // The frames' values: OutputRules.ArrangeThreePatternsWithMixedResolutions and the frame builders'
+    // tables.
     const std::vector<Frame> sent = OutputTraffic(*m_sim, before);
     ASSERT_EQ(sent.size(), 9u);
     for (std::size_t k = 0; k < 4; ++k) {

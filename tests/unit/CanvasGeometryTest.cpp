@@ -46,15 +46,12 @@ TEST(CanvasGeometry, MovingAndResizingKeepTheDeviceSize) {
     const Rect moved = p.control.Offset(10, 5);
     const Rect afterMove =
         UpdateDeviceForZone(device, ControlToDevice(moved, p.residual, kSix), kZoneInterior);
-    EXPECT_EQ(afterMove.Width(), 1000);
-    EXPECT_EQ(afterMove.Height(), 540);
-    EXPECT_EQ(afterMove.left, 660);
+    EXPECT_EQ(afterMove, (Rect{660, 5 * 6, 1660, 5 * 6 + 540}));
     // Dragging the left edge one control pixel to the right.
     const Rect resized = ResizeByZone(p.control, kZoneLeft, {101, 40});
     const Rect afterResize =
         UpdateDeviceForZone(device, ControlToDevice(resized, p.residual, kSix), kZoneLeft);
-    EXPECT_EQ(afterResize.left, 606);
-    EXPECT_EQ(afterResize.Width(), 994);
+    EXPECT_EQ(afterResize, (Rect{606, 0, 1600, 540}));
     // A control left of 1 is device left 0.
     EXPECT_EQ(ControlToDevice({1, 1, 50, 50}, {}, kSix).left, 0);
     EXPECT_EQ(ControlToDevice({2, 2, 50, 50}, {}, kSix).left, 12);
