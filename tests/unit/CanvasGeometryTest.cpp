@@ -229,6 +229,26 @@ TEST(CanvasGeometry, ATypedZoomSizeMovesTheStartBackOnlyWhenItMust) {
     EXPECT_EQ(ZoomSpanInSource({5, 1920}, 1920), (ZoomSpan{0, 1920}));
 }
 
+TEST(CanvasGeometry, ALayerWindowEndsAtTheCanvasLimit) {
+    const struct {
+        WindowSpan typed;
+        int minimum;
+        WindowSpan fit;
+    } cases[] = {
+        {{59000, 1920}, 0, {58079, 1920}},  // a position cut back for its size
+        {{58999, 0}, 32, {58999, 0}},       // fits
+        {{1920, 58079}, 32, {1920, 58079}}, // ends exactly at the limit
+        {{1921, 58079}, 32, {1920, 58079}},
+        {{100, 59990}, 32, {32, 59967}}, // no room for the minimum: the partner gives way
+        {{32, 59999}, 32, {32, 59967}},
+    };
+    for (const auto& c : cases) {
+        const WindowSpan fit = WindowSpanOnCanvas(c.typed, c.minimum, 59999);
+        EXPECT_EQ(fit, c.fit) << c.typed.value << " + " << c.typed.partner << " gave " << fit.value << " + "
+                              << fit.partner;
+    }
+}
+
 TEST(CanvasGeometry, ZoomTurns) {
     double scale = 6.0;
     for (int turn = 1; turn <= 11; ++turn)

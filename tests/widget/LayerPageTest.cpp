@@ -32,55 +32,27 @@ TEST_F(LayerPageTest, ChoosingALayerSelectsItsCellAndShowsIt) {
     EXPECT_TRUE(SentToLayout().empty());
 }
 
+// The limits themselves: CanvasGeometry.ALayerWindowEndsAtTheCanvasLimit. Here the page's way
+// to them: the box shows and the state holds the cut value, the stored value sends nothing, and
+// a partner that gives way is shown, stored and sent too.
 TEST_F(LayerPageTest, AWindowPastTheCanvasLimitIsCutAndSent) {
-    const struct {
-        int box;
-        const char* typed;
-        int shown;
-        std::uint32_t LayerInfo::*field;
-    } cases[] = {
-        {CLayerDlg::kHPosId, "59000", 58079, &LayerInfo::x},   // Width 1920
-        {CLayerDlg::kVPosId, "59500", 58919, &LayerInfo::y},   // Height 1080
-        {CLayerDlg::kWidthId, "59000", 58079, &LayerInfo::w},  // HPos 1920
-        {CLayerDlg::kHeightId, "58999", 58999, &LayerInfo::h}, // VPos 0: fits
-    };
     ChooseLayer(1);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.typed);
-        state.layers[1] = LayerInfo{};
-        state.layers[1].x = 1920;
-        state.layers[1].w = 1920;
-        state.layers[1].h = 1080;
-        state.layers[1].visible = 1;
-        Page().ShowLayer(1);
-        host.layout.received.clear();
-        Type(c.box, c.typed);
-        EXPECT_EQ(Shown(c.box), c.shown);
-        EXPECT_EQ(state.layers[1].*c.field, static_cast<std::uint32_t>(c.shown));
-        EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(1), Command(1)}));
-    }
-}
-
-TEST_F(LayerPageTest, TypingTheStoredValueSendsNothing) {
-    ChooseLayer(1);
-    Type(CLayerDlg::kHPosId, "1920");
+    Type(CLayerDlg::kHPosId, "59000"); // Width 1920
+    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHPosId), state.layers[1].x), std::make_tuple(58079, 58079u));
+    EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(1), Command(1)}));
+    host.layout.received.clear();
+    Type(CLayerDlg::kHPosId, "59999"); // cut back to the value stored
     Type(CLayerDlg::kWidthId, "1920");
-    // Cut back to the value stored.
-    state.layers[1].x = 58079;
-    Page().ShowLayer(1);
-    Type(CLayerDlg::kHPosId, "59999");
     EXPECT_EQ(Shown(CLayerDlg::kHPosId), 58079);
     EXPECT_TRUE(SentToLayout().empty());
-}
 
-TEST_F(LayerPageTest, ASizeWithoutRoomAtTheCanvasEndMovesThePositionBack) {
-    // The processor reports a window reaching past the canvas limit; a width typed then keeps
-    // its minimum and the position makes room for it.
+    // The processor reports a window reaching past the limit; a width typed then keeps its
+    // minimum and the position makes room for it.
     state.layers[0].x = 59990;
     ChooseLayer(0);
     Type(CLayerDlg::kWidthId, "100");
-    EXPECT_EQ(Shown(CLayerDlg::kHPosId), 59967);
-    EXPECT_EQ(state.layers[0].w, 32u);
+    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHPosId), state.layers[0].x, state.layers[0].w),
+              std::make_tuple(59967, 59967u, 32u));
     EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(0), Command(0)}));
 }
 
