@@ -58,19 +58,14 @@ TEST_F(LayerPageTest, AWindowPastTheCanvasLimitIsCutAndSent) {
 
 TEST_F(LayerPageTest, ResetShowsTheWholeSource) {
     LayerInfo& l = state.layers[2];
-    l.srcW = 1280;
-    l.srcH = 720;
-    l.zoomOn = 1;
-    l.zoomX = 100;
-    l.zoomY = 50;
-    l.zoomW = 640;
-    l.zoomH = 360;
+    std::tie(l.srcW, l.srcH, l.zoomOn, l.zoomX, l.zoomY, l.zoomW, l.zoomH) =
+        std::make_tuple(1280, 720, 1, 100, 50, 640, 360);
     ChooseLayer(2);
     EXPECT_NE(Page().ZoomRect(), Page().PreviewArea());
     Click(CLayerDlg::kResetId);
     EXPECT_EQ(std::tie(l.zoomX, l.zoomY, l.zoomW, l.zoomH), std::make_tuple(0, 0, 1280, 720));
-    EXPECT_EQ(Shown(CLayerDlg::kHSizeId), 1280);
-    EXPECT_EQ(Shown(CLayerDlg::kHStartId), 0);
+    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHSizeId), Shown(CLayerDlg::kHStartId)),
+              std::make_tuple(1280, 0));
     EXPECT_EQ(Page().ZoomRect(), Page().PreviewArea());
     EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(2)});
 }
@@ -142,13 +137,11 @@ TEST_F(LayerPageTest, TheDisplaySwitchGoesToTheMainWindowsToggle) {
 TEST_F(LayerPageTest, WithoutASourceTheZoomWindowCoversThePreview) {
     LayerInfo& l = state.layers[0];
     l = LayerInfo{};
-    l.srcW = 0;
-    l.srcH = 0;
+    l.srcW = l.srcH = 0;
     SwitchZoomOn(0);
     EXPECT_EQ(Page().ZoomRect(), Page().PreviewArea());
     Type(CLayerDlg::kHStartId, "100");
-    EXPECT_EQ(Shown(CLayerDlg::kHStartId), 0);
-    EXPECT_EQ(l.zoomX, 0);
+    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHStartId), l.zoomX), std::make_tuple(0, 0));
     const Rect area = Page().PreviewArea();
     Drag(QPoint(area.right - 1, area.bottom - 1), {QPoint(area.left, area.top)});
     const Rect z = Page().ZoomRect();
@@ -157,10 +150,7 @@ TEST_F(LayerPageTest, WithoutASourceTheZoomWindowCoversThePreview) {
 
 TEST_F(LayerPageTest, ThePreviewShowsTheLayerAndItsZoomWindow) {
     LayerInfo& l = state.layers[1];
-    l.zoomX = 480;
-    l.zoomY = 270;
-    l.zoomW = 960;
-    l.zoomH = 540;
+    std::tie(l.zoomX, l.zoomY, l.zoomW, l.zoomH) = std::make_tuple(480, 270, 960, 540);
     SwitchZoomOn(1);
     const Rect area = Page().PreviewArea();
     const Rect z = Page().ZoomRect();
@@ -181,10 +171,7 @@ TEST_F(LayerPageTest, ThePreviewShowsTheLayerAndItsZoomWindow) {
 // English and in Chinese.
 TEST_F(LayerPageTest, RendersForTheGallery) {
     LayerInfo& l = state.layers[1];
-    l.zoomX = 400;
-    l.zoomY = 200;
-    l.zoomW = 1120;
-    l.zoomH = 630;
+    std::tie(l.zoomX, l.zoomY, l.zoomW, l.zoomH) = std::make_tuple(400, 200, 1120, 630);
     RenderForGallery(Page(), CORVANE_GALLERY_DIR, CORVANE_LANG_DIR, "layer_page",
                      {{"", [this](bool) { SwitchZoomOn(1); }}});
 }

@@ -112,13 +112,13 @@ TEST_F(OutputPageTest, OpensOnTheFirstOutputInAutomaticArrangement) {
     EXPECT_EQ(Shown(kBoxHActive), 1920);
     EXPECT_FALSE(Control(kBoxHActive)->isEnabled());
     // Automatic: the pictures, no mosaic boxes; manual the other way round.
-    EXPECT_TRUE(page.ArrangeAuto());
-    EXPECT_TRUE(Control<CHotSpot>(COutputDlg::kPatternFirst)->isVisible());
-    EXPECT_FALSE(Control(kBoxMosaicX)->isVisible());
+    const auto arrangement = [&] {
+        return std::make_tuple(page.ArrangeAuto(), Control<CHotSpot>(COutputDlg::kPatternFirst)->isVisible(),
+                               Control(kBoxMosaicX)->isVisible());
+    };
+    EXPECT_EQ(arrangement(), std::make_tuple(true, true, false));
     Click(COutputDlg::kManualArrangeId);
-    EXPECT_FALSE(page.ArrangeAuto());
-    EXPECT_TRUE(Control(kBoxMosaicX)->isVisible());
-    EXPECT_FALSE(Control<CHotSpot>(COutputDlg::kPatternFirst)->isVisible());
+    EXPECT_EQ(arrangement(), std::make_tuple(false, false, true));
     EXPECT_EQ(Control<CGdipButton>(COutputDlg::kManualArrangeId)->TextColour(), QColor(239, 156, 0));
 
     // Choosing an output selects its cell and shows it.
@@ -127,10 +127,10 @@ TEST_F(OutputPageTest, OpensOnTheFirstOutputInAutomaticArrangement) {
     Reply(kReplyOutput, 12);
     Click(COutputDlg::kOutputButtonFirst + 2);
     EXPECT_EQ(layout.log.back(), "select 2");
-    EXPECT_EQ(PageUnderTest().CurrentOutput(), 2u);
-    EXPECT_EQ(Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(), 4);
-    EXPECT_EQ(Shown(kBoxHActive), 1280);
-    EXPECT_EQ(Shown(kBoxWinX), 16);
+    EXPECT_EQ(std::make_tuple(page.CurrentOutput(),
+                              Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(),
+                              Shown(kBoxHActive), Shown(kBoxWinX)),
+              std::make_tuple(2u, 4, 1280, 16));
     EXPECT_EQ(Control<CGdipButton>(COutputDlg::kOutputButtonFirst + 2)->TextColour(), QColor(239, 156, 0));
 }
 
@@ -182,8 +182,8 @@ TEST_F(OutputPageTest, ApplyOneThroughTheMessageDialog) {
     EXPECT_EQ(answerer.boxes[0].message, "Please select apply to output mode!");
     ASSERT_EQ(context.sent, std::vector<Frame>{BuildOutputWindowFrame(state, context.Picks(), 0)});
     const Frame& f = context.sent[0];
-    EXPECT_EQ(f[25], 2) << "the row picked";
-    EXPECT_EQ(GetLE16(&f[21]), 1366) << "the window covers the new picture";
+    // The row picked, and the window covering the new picture.
+    EXPECT_EQ(std::make_tuple(f[25], GetLE16(&f[21])), std::make_tuple(2, 1366));
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set Output Resolution..."});
     EXPECT_EQ(context.keepAliveStops, 1);
     EXPECT_TRUE(PageUnderTest().ApplyBusy());
