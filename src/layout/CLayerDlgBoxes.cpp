@@ -1,6 +1,7 @@
 #include "device/ReplyCodes.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "layout/CLayerDlg.h"
+#include "layout/CanvasGeometry.h"
 #include "layout/PageValues.h"
 #include "layout/ZoomPreview.h"
 #include "pages/EditAction.h"
@@ -68,19 +69,17 @@ void CLayerDlg::PositionChanged(int id) {
         box = m_height, partner = m_vPos, field = &layer.h, partnerField = &layer.y;
         break;
     }
-    int v = BoxInt(box);
-    int p = BoxInt(partner);
-    bool partnerMoved = false;
-    if (v + p > kCanvasLimit) {
-        // The window ends at the canvas limit. A size never goes below its box's minimum: when
-        // the position leaves less room than that, the position gives way instead.
-        v = std::max(kCanvasLimit - p, static_cast<int>(box->Minimum()));
+    // The window ends at the canvas limit; a size never goes below its box's minimum.
+    const WindowSpan typed{BoxInt(box), BoxInt(partner)};
+    const WindowSpan fit = WindowSpanOnCanvas(typed, static_cast<int>(box->Minimum()), kCanvasLimit);
+    const int v = fit.value;
+    const int p = fit.partner;
+    if (typed.value + typed.partner > kCanvasLimit)
         box->SetValue(static_cast<float>(v));
-        if (v + p > kCanvasLimit) {
-            p = kCanvasLimit - v;
-            partner->SetValue(static_cast<float>(p));
-            partnerMoved = static_cast<std::uint32_t>(p) != *partnerField;
-        }
+    bool partnerMoved = false;
+    if (p != typed.partner) {
+        partner->SetValue(static_cast<float>(p));
+        partnerMoved = static_cast<std::uint32_t>(p) != *partnerField;
     }
     if (static_cast<std::uint32_t>(v) == *field && !partnerMoved)
         return;

@@ -342,6 +342,16 @@ ZoomSpan ZoomSizeTyped(int start, int typed, int source, int minimum) {
     return ZoomSpanInSource({start, size}, source);
 }
 
+WindowSpan WindowSpanOnCanvas(WindowSpan typed, int minimum, int limit) {
+    WindowSpan s = typed;
+    if (s.value + s.partner > limit) {
+        s.value = std::max(limit - s.partner, minimum);
+        if (s.value + s.partner > limit)
+            s.partner = limit - s.value;
+    }
+    return s;
+}
+
 double ZoomStep(double scale, bool forward) {
     const double next = forward ? scale - 0.5 : scale + 0.5;
     return next <= 0 ? 1.0 : next;

@@ -164,6 +164,19 @@ ZoomSpan ZoomSpanInSource(ZoomSpan span, int source);
 // the end of the canvas).
 ZoomSpan ZoomSizeTyped(int start, int typed, int source, int minimum);
 
+// One direction of a layer's window on the processor's canvas, as its two boxes hold it: the
+// value typed (a position or a size) and its partner (the size or the position).
+struct WindowSpan {
+    int value = 0;
+    int partner = 0;
+    bool operator==(const WindowSpan&) const = default;
+};
+
+// A window value typed on the layer page: the window ends at `limit` (position + size). The
+// typed value is cut back for that, never below `minimum` (its box's smallest value); when the
+// partner leaves less room than that, the partner gives way instead.
+WindowSpan WindowSpanOnCanvas(WindowSpan typed, int minimum, int limit);
+
 // Zoom of the canvas by Ctrl + wheel: a forward turn lowers the scale by 0.5, a backward one
 // raises it; 0 or less becomes 1.0.
 double ZoomStep(double scale, bool forward);

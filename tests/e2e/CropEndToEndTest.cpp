@@ -131,18 +131,16 @@ TEST_F(CropEndToEnd, ChangingTheInputSwitchesTheOldInputsCropOffFirst) {
         if (FrameCode(f.data()) == kCmdCrop || FrameCode(f.data()) == kCmdSelectInput)
             changes.push_back(f);
     ASSERT_EQ(changes.size(), 2u);
-    EXPECT_EQ(FrameCode(changes[0].data()), kCmdCrop);
-    EXPECT_EQ(changes[0][6], 0) << "for the old input";
-    EXPECT_EQ(changes[0][8], 0) << "switched off";
-    EXPECT_EQ(FrameCode(changes[1].data()), kCmdSelectInput);
-    EXPECT_EQ(changes[1][6], 1);
+    // The old input's crop switched off, then the input chosen.
+    EXPECT_EQ(std::make_tuple(FrameCode(changes[0].data()), changes[0][6], changes[0][8],
+                              FrameCode(changes[1].data()), changes[1][6]),
+              std::make_tuple(kCmdCrop, 0, 0, kCmdSelectInput, 1));
     EXPECT_EQ(SimCrop(*m_sim, 0).on, 0);
 
     // The page shows HDMI-2 as the processor reports it (its signal, then its crop record):
     // the crop of the 720p picture, off, ready to be switched on.
     auto* cropSwitch = m_page->Control<CGdipButton>(CCropDlg::kSwitchId);
     ASSERT_TRUE(h.WaitFor([&] { return cropSwitch->isEnabled(); }, kAnswerTimeoutMs));
-    EXPECT_EQ(m_page->PageInput(), 1u);
-    EXPECT_EQ(Shown(CCropDlg::kWidthId), 1280);
-    EXPECT_FALSE(cropSwitch->isChecked());
+    EXPECT_EQ(std::make_tuple(m_page->PageInput(), Shown(CCropDlg::kWidthId), cropSwitch->isChecked()),
+              std::make_tuple(1u, 1280, false));
 }

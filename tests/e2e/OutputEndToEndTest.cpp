@@ -114,15 +114,14 @@ TEST_F(OutputEndToEnd, ArrangingInOneRowReachesTheProcessorInOrder) {
         kAnswerTimeoutMs));
     ASSERT_TRUE(WaitHidden()) << "the processor's 0xB0 ends the wait";
 
-    // The frames' values: OutputRules.OneRowOfFourFullHdOutputs and the frame builders' tables.
+    // The frames' values: OutputRules.ArrangeThreePatternsWithMixedResolutions and the frame builders'
+    // tables.
     const std::vector<Frame> sent = OutputTraffic(*m_sim, before);
     ASSERT_EQ(sent.size(), 9u);
-    for (std::size_t k = 0; k < 4; ++k) {
-        SCOPED_TRACE(k);
-        EXPECT_EQ(FrameCode(sent[k].data()), kCmdOutputWindow);
-        EXPECT_EQ(sent[k][6], k);
-        EXPECT_EQ(FrameCode(sent[4 + k].data()), kCmdLayer);
-    }
+    for (std::size_t k = 0; k < 4; ++k)
+        EXPECT_EQ(std::make_tuple(FrameCode(sent[k].data()), std::size_t{sent[k][6]},
+                                  FrameCode(sent[4 + k].data())),
+                  std::make_tuple(kCmdOutputWindow, k, kCmdLayer));
     EXPECT_EQ(GetLE24(&sent[4][27]), 7680u) << "layer 0 covers the mosaic";
 
     // Nothing more follows, and both sides hold the same outputs and layers.
@@ -130,11 +129,9 @@ TEST_F(OutputEndToEnd, ArrangingInOneRowReachesTheProcessorInOrder) {
     EXPECT_EQ(OutputTraffic(*m_sim, before).size(), 9u);
     const DeviceState theirs = SimState(*m_sim);
     const DeviceState& mine = h.App().state;
-    for (std::size_t i = 0; i < 4; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(OutputFields(mine.outputs[i]), OutputFields(theirs.outputs[i]));
-        EXPECT_EQ(LayerFields(mine.layers[i]), LayerFields(theirs.layers[i]));
-    }
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(std::make_tuple(OutputFields(mine.outputs[i]), LayerFields(mine.layers[i])),
+                  std::make_tuple(OutputFields(theirs.outputs[i]), LayerFields(theirs.layers[i])));
     EXPECT_TRUE(h.Main().LayerSwitch(0)->isChecked());
 }
 
@@ -157,11 +154,9 @@ TEST_F(OutputEndToEnd, ApplyAllReachesTheProcessorAndItsAnswerEndsTheWait) {
     ASSERT_TRUE(h.WaitFor(
         [&] { return OutputFields(h.App().state.outputs[3]) == OutputFields(SimState(*m_sim).outputs[3]); },
         kAnswerTimeoutMs));
-    for (std::size_t i = 0; i < 4; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(theirs.outputs[i].winW, 1366);
-        EXPECT_EQ(OutputFields(h.App().state.outputs[i]), OutputFields(theirs.outputs[i]));
-    }
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(std::make_tuple(theirs.outputs[i].winW, OutputFields(h.App().state.outputs[i])),
+                  std::make_tuple(std::uint16_t{1366}, OutputFields(theirs.outputs[i])));
 
     // The page reacts to its boxes again: a typed window reaches the processor.
     test::TypeInto(m_page->Control<oRealEdit>(kBoxWinW), "1000");
@@ -184,6 +179,8 @@ TEST_F(OutputEndToEnd, ARefusedResolutionLeavesBothSidesAsTheyWere) {
     for (std::size_t i = 0; i < 4; ++i)
         EXPECT_EQ(OutputFields(h.App().state.outputs[i]), OutputFields(SimState(*m_sim).outputs[i]));
     EXPECT_EQ(OutputFields(h.App().state.outputs[0]), OutputFields(was));
-    EXPECT_EQ(m_page->PickedRes(0), 0) << "the page shows what the processor runs";
-    EXPECT_EQ(m_page->Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(), 0);
+    EXPECT_EQ(std::make_tuple(m_page->PickedRes(0),
+                              m_page->Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel()),
+              std::make_tuple(0, 0))
+        << "the page shows what the processor runs";
 }

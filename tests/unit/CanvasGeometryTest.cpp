@@ -46,15 +46,12 @@ TEST(CanvasGeometry, MovingAndResizingKeepTheDeviceSize) {
     const Rect moved = p.control.Offset(10, 5);
     const Rect afterMove =
         UpdateDeviceForZone(device, ControlToDevice(moved, p.residual, kSix), kZoneInterior);
-    EXPECT_EQ(afterMove.Width(), 1000);
-    EXPECT_EQ(afterMove.Height(), 540);
-    EXPECT_EQ(afterMove.left, 660);
+    EXPECT_EQ(afterMove, (Rect{660, 5 * 6, 1660, 5 * 6 + 540}));
     // Dragging the left edge one control pixel to the right.
     const Rect resized = ResizeByZone(p.control, kZoneLeft, {101, 40});
     const Rect afterResize =
         UpdateDeviceForZone(device, ControlToDevice(resized, p.residual, kSix), kZoneLeft);
-    EXPECT_EQ(afterResize.left, 606);
-    EXPECT_EQ(afterResize.Width(), 994);
+    EXPECT_EQ(afterResize, (Rect{606, 0, 1600, 540}));
     // A control left of 1 is device left 0.
     EXPECT_EQ(ControlToDevice({1, 1, 50, 50}, {}, kSix).left, 0);
     EXPECT_EQ(ControlToDevice({2, 2, 50, 50}, {}, kSix).left, 12);
@@ -230,6 +227,26 @@ TEST(CanvasGeometry, ATypedZoomSizeMovesTheStartBackOnlyWhenItMust) {
     EXPECT_EQ(ZoomSpanInSource({1891, 32}, 1920), (ZoomSpan{1888, 32}));
     EXPECT_EQ(ZoomSpanInSource({1800, 32}, 1920), (ZoomSpan{1800, 32})) << "inside: unchanged";
     EXPECT_EQ(ZoomSpanInSource({5, 1920}, 1920), (ZoomSpan{0, 1920}));
+}
+
+TEST(CanvasGeometry, ALayerWindowEndsAtTheCanvasLimit) {
+    const struct {
+        WindowSpan typed;
+        int minimum;
+        WindowSpan fit;
+    } cases[] = {
+        {{59000, 1920}, 0, {58079, 1920}},  // a position cut back for its size
+        {{58999, 0}, 32, {58999, 0}},       // fits
+        {{1920, 58079}, 32, {1920, 58079}}, // ends exactly at the limit
+        {{1921, 58079}, 32, {1920, 58079}},
+        {{100, 59990}, 32, {32, 59967}}, // no room for the minimum: the partner gives way
+        {{32, 59999}, 32, {32, 59967}},
+    };
+    for (const auto& c : cases) {
+        const WindowSpan fit = WindowSpanOnCanvas(c.typed, c.minimum, 59999);
+        EXPECT_EQ(fit, c.fit) << c.typed.value << " + " << c.typed.partner << " gave " << fit.value << " + "
+                              << fit.partner;
+    }
 }
 
 TEST(CanvasGeometry, ZoomTurns) {

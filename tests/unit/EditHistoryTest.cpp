@@ -21,20 +21,17 @@ protected:
         EditStep s;
         s.what = "Move Layer1";
         s.coalesceKey = key;
-        s.undo = [this, from] {
-            if (!linked)
-                return false;
-            state.layers[0].x = from;
-            sent.push_back(from);
-            return true;
+        const auto send = [this](std::uint32_t x) {
+            return [this, x] {
+                if (linked) {
+                    state.layers[0].x = x;
+                    sent.push_back(x);
+                }
+                return linked;
+            };
         };
-        s.redo = [this, to] {
-            if (!linked)
-                return false;
-            state.layers[0].x = to;
-            sent.push_back(to);
-            return true;
-        };
+        s.undo = send(from);
+        s.redo = send(to);
         s.holdsAfter = [to](const DeviceState& d) { return d.layers[0].x == to; };
         s.holdsBefore = [from](const DeviceState& d) { return d.layers[0].x == from; };
         return s;
@@ -154,8 +151,7 @@ TEST_F(EditHistoryTest, AnUndoThatCannotSendKeepsItsStepAndASynchronisationEmpti
     Edit(100, 0);
     linked = false;
     EXPECT_FALSE(history.Undo(state));
-    EXPECT_EQ(history.UndoCount(), 1u);
-    EXPECT_EQ(state.layers[0].x, 100u);
+    EXPECT_EQ(std::make_tuple(history.UndoCount(), state.layers[0].x), std::make_tuple(std::size_t{1}, 100u));
     linked = true;
     ASSERT_TRUE(history.Undo(state));
     history.Clear();

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace corvane;
@@ -162,15 +163,14 @@ TEST_F(EditRecorderTest, UndoSendsTheProcessorsEarlierValuesAndRedoTheLaterOnes)
     ASSERT_EQ(recorder.UndoText(), "Layer1");
     ASSERT_TRUE(recorder.Undo());
     EXPECT_EQ(state.layers[0].x, 100u);
-    ASSERT_EQ(replay.resent.size(), 1u);
-    EXPECT_EQ(replay.resent[0], std::make_pair(EditKind::Layer, 0));
-    EXPECT_EQ(replay.layerXs[0], 100u); // the state held the earlier value when the pages resent
+    EXPECT_EQ(replay.resent, (std::vector<std::pair<EditKind, int>>{{EditKind::Layer, 0}}));
+    EXPECT_EQ(replay.layerXs, std::vector<std::uint32_t>{100}); // the state's earlier value when resent
     EXPECT_EQ(recorder.History().UndoCount(), 0u) << "the replay's own send is no step";
     EXPECT_EQ(recorder.RedoText(), "Layer1");
     ASSERT_TRUE(recorder.Redo());
     EXPECT_EQ(state.layers[0].x, 300u);
-    EXPECT_EQ(recorder.History().UndoCount(), 1u);
-    EXPECT_EQ(recorder.History().RedoCount(), 0u);
+    EXPECT_EQ(std::make_tuple(recorder.History().UndoCount(), recorder.History().RedoCount()),
+              std::make_tuple(std::size_t{1}, std::size_t{0}));
 }
 
 TEST_F(EditRecorderTest, SendsInARowCoalesceAndAnUnchangedSendIsNoStep) {
@@ -212,8 +212,7 @@ TEST_F(EditRecorderTest, AnActionIsOneStepAndTheProcessorsEchoesDoNotMoveItsStar
     ASSERT_EQ(recorder.History().UndoCount(), 1u);
     EXPECT_EQ(recorder.UndoText(), "Move layers");
     ASSERT_TRUE(recorder.Undo());
-    EXPECT_EQ(state.layers[0].x, 1u);
-    EXPECT_EQ(state.layers[1].x, 2u);
+    EXPECT_EQ(std::tie(state.layers[0].x, state.layers[1].x), std::make_tuple(1u, 2u));
     EXPECT_EQ(replay.resent.size(), 2u);
 
     // An action that records nothing only moves the processor's values.
@@ -254,8 +253,8 @@ TEST_F(EditRecorderTest, TheProcessorsAnswerIsTheStepsValuesEvenWhereItMadeMoreO
     recorder.Reported(pair.data());
     ASSERT_EQ(recorder.UndoText(), "Picture ALL") << "the answer does not make the step stale";
     ASSERT_TRUE(recorder.Undo());
-    EXPECT_EQ(state.picture[3].brightness, start.brightness);
-    EXPECT_EQ(state.picture[3].contrast, start.contrast);
+    EXPECT_EQ(std::tie(state.picture[3].brightness, state.picture[3].contrast),
+              std::tie(start.brightness, start.contrast));
     EXPECT_EQ(replay.resent.size(), 4u);
     ASSERT_TRUE(recorder.Redo());
     EXPECT_EQ(state.picture[3].contrast, 10) << "redo brings back what the processor ran";
@@ -293,12 +292,10 @@ TEST_F(EditRecorderTest, APresetFileIsUndoneWithTheFileOfTheEarlierStateAndRedon
     ReportLayer(0, 900); // the processor runs the file and reports it
     ASSERT_EQ(recorder.UndoText(), "Load preset 1");
     ASSERT_TRUE(recorder.Undo());
-    ASSERT_EQ(replay.stateFiles.size(), 1u);
-    EXPECT_EQ(replay.stateFiles[0], 42u) << "the file built from the state before the load";
+    EXPECT_EQ(replay.stateFiles, std::vector<std::uint32_t>{42}) << "the file of the state before the load";
     EXPECT_TRUE(replay.resent.empty());
     ASSERT_TRUE(recorder.Redo());
-    ASSERT_EQ(replay.files.size(), 1u);
-    EXPECT_EQ(replay.files[0], file);
+    EXPECT_EQ(replay.files, std::vector<std::vector<std::uint8_t>>{file});
     EXPECT_EQ(recorder.History().UndoCount(), 1u);
 }
 
@@ -309,8 +306,7 @@ TEST_F(EditRecorderTest, AResolutionIsAStepWhenAcknowledgedButNotWhenReplayed) {
     recorder.Reported(ack.data());
     ASSERT_EQ(recorder.UndoText(), "Output3 resolution");
     ASSERT_TRUE(recorder.Undo());
-    EXPECT_EQ(state.outputs[2].resIndex, 0u);
-    EXPECT_EQ(state.outputs[2].width, 1920);
+    EXPECT_EQ(std::tie(state.outputs[2].resIndex, state.outputs[2].width), std::make_tuple(0u, 1920));
     EXPECT_EQ(replay.resent.front(), std::make_pair(EditKind::Resolution, 2)) << "resolutions go first";
     // The processor acknowledges the resolution the undo sent: no new step, the redo stays.
     recorder.Reported(ack.data());
@@ -335,9 +331,9 @@ TEST_F(EditRecorderTest, AnApplysWindowCommandAwaitsTheAcknowledgementAndIsPartO
     recorder.Reported(ack.data());
     ASSERT_EQ(recorder.History().UndoCount(), 1u);
     ASSERT_TRUE(recorder.Undo());
-    EXPECT_EQ(state.outputs[1].resIndex, 0u);
-    EXPECT_EQ(state.outputs[1].winW, 0) << "one undo: the row and the window";
-    EXPECT_EQ(state.outputs[1].width, 1920);
+    const OutputInfo& o = state.outputs[1];
+    EXPECT_EQ(std::tie(o.resIndex, o.winW, o.width), std::make_tuple(0u, 0, 1920))
+        << "the row and the window";
 }
 
 TEST_F(EditRecorderTest, APresetFilesUndoPutsBackTheResolutionsToo) {
@@ -356,8 +352,8 @@ TEST_F(EditRecorderTest, APresetFilesUndoPutsBackTheResolutionsToo) {
     state.layers[2].x = layer3 + 77; // a slice the file holds no record of
     recorder.Reported(RecordBuilder(kReplyOutput).B(6, 0).Build().data());
     ASSERT_TRUE(recorder.Undo());
-    EXPECT_EQ(state.outputs[0].resIndex, 0u) << "the file of the earlier state carries its row";
-    EXPECT_EQ(state.outputs[0].hActive, 0);
+    EXPECT_EQ(std::tie(state.outputs[0].resIndex, state.outputs[0].hActive), std::make_tuple(0u, 0))
+        << "the file of the earlier state carries its row";
     EXPECT_EQ(state.layers[2].x, layer3);
     EXPECT_EQ(state.outputs[2].canvasY, 500u) << "the baseline's, not a blank";
 }

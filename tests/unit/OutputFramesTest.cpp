@@ -5,6 +5,7 @@
 #include "link/ByteOrder.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 using namespace corvane;
@@ -144,21 +145,16 @@ TEST(OutputFrames, ValuesBeyondTheirBytesAreClampedNeverWrapped) {
     p.winH = 65536;
     picks[3] = p;
     const Frame f = BuildOutputWindowFrame(s, picks, 3);
-    EXPECT_EQ(GetLE24(&f[7]), 0xFFFFFFu);
-    EXPECT_EQ(GetLE24(&f[10]), 0xFFFFFFu);
-    EXPECT_EQ(GetLE16(&f[17]), 0);
-    EXPECT_EQ(GetLE16(&f[19]), 0xFFFF);
-    EXPECT_EQ(GetLE16(&f[21]), 0xFFFF);
-    EXPECT_EQ(GetLE16(&f[23]), 0xFFFF);
-    EXPECT_EQ(f[30], 0xFF);
+    EXPECT_EQ(std::make_tuple(GetLE24(&f[7]), GetLE24(&f[10]), GetLE16(&f[17]), GetLE16(&f[19]),
+                              GetLE16(&f[21]), GetLE16(&f[23]), f[30]),
+              std::make_tuple(0xFFFFFFu, 0xFFFFFFu, 0, 0xFFFF, 0xFFFF, 0xFFFF, 0xFF));
 
     // A row outside the list never reads past it.
     picks[3]->row = 40;
     EXPECT_EQ(BuildOutputWindowFrame(s, picks, 3)[25], kCustomResolutionRow);
     picks[3]->row = -1;
     const Frame low = BuildOutputWindowFrame(s, picks, 3);
-    EXPECT_EQ(low[25], 0);
-    EXPECT_EQ(GetLE16(&low[26]), 1920);
+    EXPECT_EQ(std::make_tuple(low[25], GetLE16(&low[26])), std::make_tuple(0, 1920));
 
     // Arguments: an output index stays inside the table, byte 6 inside a byte.
     EXPECT_EQ(BuildOutputWindowFrame(s, picks, 7)[6], 3);
@@ -180,12 +176,6 @@ TEST(OutputFrames, ReadBackAsTheOutputRecordGivesTheSameOutput) {
     const OutputInfo& a = sent.outputs[2];
     EXPECT_EQ(std::tie(a.canvasX, a.canvasY, a.width, a.height),
               std::tie(b.canvasX, b.canvasY, b.width, b.height));
-    EXPECT_EQ(b.winX, 10);
-    EXPECT_EQ(b.winY, 20);
-    EXPECT_EQ(b.winW, 1900);
-    EXPECT_EQ(b.winH, 1000);
-    EXPECT_EQ(b.resIndex, 9u);
-    EXPECT_EQ(b.hActive, 2560);
-    EXPECT_EQ(b.vActive, 1440);
-    EXPECT_EQ(b.resTag, 1u);
+    EXPECT_EQ(std::make_tuple(b.winX, b.winY, b.winW, b.winH, b.resIndex, b.hActive, b.vActive, b.resTag),
+              std::make_tuple(10, 20, 1900, 1000, 9u, 2560, 1440, 1u));
 }

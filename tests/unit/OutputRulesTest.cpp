@@ -4,110 +4,68 @@
 #include "link/ByteOrder.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace corvane;
 
 namespace {
 
-// A 1920 x 1080 output placed at (1000, 0) on the canvas, its window the whole picture.
-OutputBoxValues Output1920() {
-    OutputBoxValues v;
-    v.hActive = 1920;
-    v.vActive = 1080;
-    v.winX = 0;
-    v.winY = 0;
-    v.winW = 1920;
-    v.winH = 1080;
-    v.canvasX = 1000;
-    v.canvasY = 0;
-    v.width = 1920;
-    v.height = 1080;
-    v.activeWidth = 1920;
-    v.activeHeight = 1080;
-    return v;
+// A 1920 x 1080 output placed at (1000, 0) on the canvas, its window the whole picture by
+// default; the rows give another window, place or active width.
+OutputBoxValues V(int winX = 0, int winY = 0, int winW = 1920, int winH = 1080, int canvasX = 1000,
+                  int canvasY = 0, int hActive = 1920) {
+    return {hActive, 1080, winX, winY, winW, winH, canvasX, canvasY, 1920, 1080, 1920, 1080};
 }
 
 struct BoxCase {
     const char* what;
     int box;
     int typed;
-    OutputBoxValues (*values)();
+    OutputBoxValues values;
     int shown;
     bool requestWindow;
     bool tellBlend;
 };
 
-OutputBoxValues WindowAt50() {
-    OutputBoxValues v = Output1920();
-    v.winX = 50;
-    v.winY = 50;
-    return v;
-}
-OutputBoxValues WindowAt1000() {
-    OutputBoxValues v = Output1920();
-    v.winX = 1000;
-    v.winY = 900;
-    v.winW = 800;
-    v.winH = 100;
-    return v;
-}
-OutputBoxValues WindowAt1900() {
-    OutputBoxValues v = Output1920();
-    v.winX = 1900;
-    v.winW = 20;
-    return v;
-}
-OutputBoxValues MosaicAt59000() {
-    OutputBoxValues v = Output1920();
-    v.canvasX = 59000;
-    v.canvasY = 59500;
-    return v;
-}
-OutputBoxValues Tall2880() {
-    OutputBoxValues v = Output1920();
-    v.hActive = 2880;
-    return v;
-}
-
 const BoxCase kBoxCases[] = {
-    {"odd H Active loses 1", kBoxHActive, 1921, Output1920, 1920, false, false},
-    {"H x V over 2304000: 2304000 / V", kBoxHActive, 2880, Output1920, 2133, false, false},
-    {"H Active above its range", kBoxHActive, 4000, Output1920, 2133, false, false},
-    {"H Active below its range", kBoxHActive, 100, Output1920, 640, false, false},
-    {"V x H over 2304000: 2304000 / H", kBoxVActive, 2160, Output1920, 1200, false, false},
-    {"V against a wide H", kBoxVActive, 1080, Tall2880, 800, false, false},
-    {"V within the limit", kBoxVActive, 1199, Output1920, 1199, false, false},
-    {"HPos 100 with Width 1920 on a 1920 output", kBoxWinX, 100, WindowAt50, 0, true, false},
-    {"HPos unchanged sends nothing", kBoxWinX, 1000, WindowAt1000, 1000, false, false},
-    {"HPos corrected to the stored value sends nothing", kBoxWinX, 100, Output1920, 0, false, false},
-    {"VPos against the active height", kBoxWinY, 300, WindowAt1000, 300, true, false},
-    {"VPos past the active height", kBoxWinY, 1000, WindowAt1000, 980, true, false},
-    {"Width past the active width", kBoxWinW, 1000, WindowAt1000, 920, true, true},
-    {"Width unchanged sends nothing", kBoxWinW, 800, WindowAt1000, 800, false, false},
-    {"Width never below the box's minimum", kBoxWinW, 500, WindowAt1900, 32, true, true},
-    {"Height past the active height", kBoxWinH, 500, WindowAt1000, 180, true, true},
-    {"mosaic H Pos + Width capped at 59999", kBoxMosaicX, 59000, Output1920, 58079, true, false},
-    {"mosaic H Pos equal to canvasX sends nothing", kBoxMosaicX, 1000, Output1920, 1000, false, false},
-    {"mosaic V Pos capped", kBoxMosaicY, 59999, Output1920, 58919, true, false},
-    {"mosaic Width capped", kBoxMosaicW, 2000, MosaicAt59000, 999, true, true},
-    {"mosaic Width unchanged", kBoxMosaicW, 1920, Output1920, 1920, false, false},
-    {"mosaic Height capped", kBoxMosaicH, 1080, MosaicAt59000, 499, true, true},
-    {"mosaic Width above its range", kBoxMosaicW, 70000, Output1920, 58999, true, true},
+    {"odd H Active loses 1", kBoxHActive, 1921, V(), 1920, false, false},
+    {"H x V over 2304000: 2304000 / V", kBoxHActive, 2880, V(), 2133, false, false},
+    {"H Active above its range", kBoxHActive, 4000, V(), 2133, false, false},
+    {"H Active below its range", kBoxHActive, 100, V(), 640, false, false},
+    {"V x H over 2304000: 2304000 / H", kBoxVActive, 2160, V(), 1200, false, false},
+    {"V against a wide H", kBoxVActive, 1080, V(0, 0, 1920, 1080, 1000, 0, 2880), 800, false, false},
+    {"V within the limit", kBoxVActive, 1199, V(), 1199, false, false},
+    {"HPos 100 with Width 1920 on a 1920 output", kBoxWinX, 100, V(50, 50), 0, true, false},
+    {"HPos unchanged sends nothing", kBoxWinX, 1000, V(1000, 900, 800, 100), 1000, false, false},
+    {"HPos corrected to the stored value sends nothing", kBoxWinX, 100, V(), 0, false, false},
+    {"VPos against the active height", kBoxWinY, 300, V(1000, 900, 800, 100), 300, true, false},
+    {"VPos past the active height", kBoxWinY, 1000, V(1000, 900, 800, 100), 980, true, false},
+    {"Width past the active width", kBoxWinW, 1000, V(1000, 900, 800, 100), 920, true, true},
+    {"Width unchanged sends nothing", kBoxWinW, 800, V(1000, 900, 800, 100), 800, false, false},
+    {"Width never below the box's minimum", kBoxWinW, 500, V(1900, 0, 20), 32, true, true},
+    {"Height past the active height", kBoxWinH, 500, V(1000, 900, 800, 100), 180, true, true},
+    {"mosaic H Pos + Width capped at 59999", kBoxMosaicX, 59000, V(), 58079, true, false},
+    {"mosaic H Pos equal to canvasX sends nothing", kBoxMosaicX, 1000, V(), 1000, false, false},
+    {"mosaic V Pos capped", kBoxMosaicY, 59999, V(), 58919, true, false},
+    {"mosaic Width capped", kBoxMosaicW, 2000, V(0, 0, 1920, 1080, 59000, 59500), 999, true, true},
+    {"mosaic Width unchanged", kBoxMosaicW, 1920, V(), 1920, false, false},
+    {"mosaic Height capped", kBoxMosaicH, 1080, V(0, 0, 1920, 1080, 59000, 59500), 499, true, true},
+    {"mosaic Width above its range", kBoxMosaicW, 70000, V(), 58999, true, true},
 };
 
 } // namespace
 
 TEST(OutputRules, BoxRules) {
     for (const BoxCase& c : kBoxCases) {
-        const BoxChange r = CheckBox(c.box, c.typed, c.values());
-        EXPECT_EQ(r.shown, c.shown) << c.what;
-        EXPECT_EQ(r.requestWindow, c.requestWindow) << c.what;
-        EXPECT_EQ(r.tellBlend, c.tellBlend) << c.what;
+        const BoxChange r = CheckBox(c.box, c.typed, c.values);
+        EXPECT_EQ(std::tie(r.shown, r.requestWindow, r.tellBlend),
+                  std::tie(c.shown, c.requestWindow, c.tellBlend))
+            << c.what;
     }
 }
 
 TEST(OutputRules, BoxChangesStoreWhereTheyBelong) {
-    const OutputBoxValues v = WindowAt1000();
+    const OutputBoxValues v = V(1000, 900, 800, 100);
 
     OutputBoxValues expected = v;
     expected.winW = expected.width = 920; // the window's Width sizes the mosaic too
@@ -126,9 +84,8 @@ TEST(OutputRules, BoxChangesStoreWhereTheyBelong) {
     EXPECT_EQ(CheckBox(kBoxMosaicY, 59999, v).after, expected);
 
     const BoxChange unknown = CheckBox(1037, 5, v);
-    EXPECT_EQ(unknown.after, v);
-    EXPECT_FALSE(unknown.requestWindow);
-    EXPECT_FALSE(unknown.tellBlend);
+    EXPECT_EQ(std::tie(unknown.after, unknown.requestWindow, unknown.tellBlend),
+              std::make_tuple(v, false, false));
 }
 
 TEST(OutputRules, ApplyDecidesBeforeAsking) {
@@ -167,15 +124,10 @@ TEST(OutputRules, ResetWindowCoversTheActivePicture) {
     pick.winH = 44;
     OutputInfo out;
     ResetWindow(pick, out, 1280, 1024);
-    EXPECT_EQ(pick.winX, 0);
-    EXPECT_EQ(pick.winY, 0);
-    EXPECT_EQ(pick.winW, 1280);
-    EXPECT_EQ(pick.winH, 1024);
-    EXPECT_EQ(out.width, 1280);
-    EXPECT_EQ(out.height, 1024);
+    EXPECT_EQ(std::tie(pick.winX, pick.winY, pick.winW, pick.winH, out.width, out.height),
+              std::make_tuple(0, 0, 1280, 1024, 1280, 1024));
     ResetWindow(pick, out, 70000, -3);
-    EXPECT_EQ(out.width, 0xFFFF);
-    EXPECT_EQ(out.height, 0);
+    EXPECT_EQ(std::tie(out.width, out.height), std::make_tuple(0xFFFF, 0));
 }
 
 TEST(OutputRules, ReportedResolutionBecomesThePick) {
@@ -193,10 +145,8 @@ TEST(OutputRules, ReportedResolutionBecomesThePick) {
     out.vActive = 1000;
     out.resTag = 1;
     TakeReportedResolution(pick, out);
-    EXPECT_EQ(pick.row, kCustomResolutionRow);
-    EXPECT_EQ(pick.customWidth, 2000);
-    EXPECT_EQ(pick.customHeight, 1000);
-    EXPECT_EQ(pick.customTag, 1u);
+    EXPECT_EQ(std::tie(pick.row, pick.customWidth, pick.customHeight, pick.customTag),
+              std::make_tuple(kCustomResolutionRow, 2000, 1000, 1u));
 
     for (const std::uint32_t outside : {static_cast<std::uint32_t>(kResolutionCount), 77u}) {
         out.resIndex = outside; // the first index past the last row, and one far out
@@ -254,17 +204,6 @@ TEST(OutputRules, ArrangeThreePatternsWithMixedResolutions) {
     EXPECT_FALSE(Arrange(-1, kMixed));
 }
 
-TEST(OutputRules, OneRowOfFourFullHdOutputs) {
-    const ActiveSize fullHd{1920, 1080};
-    const std::optional<Arrangement> a = Arrange(kArrangeRow, {fullHd, fullHd, fullHd, fullHd});
-    ASSERT_TRUE(a);
-    EXPECT_EQ(a->outputs[0].x, 0u);
-    EXPECT_EQ(a->outputs[1].x, 1920u);
-    EXPECT_EQ(a->outputs[2].x, 3840u);
-    EXPECT_EQ(a->outputs[3].x, 5760u);
-    EXPECT_EQ(a->layers[0], (CanvasBox{0, 0, 7680, 1080}));
-}
-
 TEST(OutputRules, ArrangementSizesComeFromThePicksAndReachTheState) {
     DeviceState s;
     s.outputs[0].resIndex = 0; // 1920 x 1080
@@ -280,29 +219,23 @@ TEST(OutputRules, ArrangementSizesComeFromThePicksAndReachTheState) {
     picks[1] = custom; // the page's custom timing counts, not the state's row
 
     const auto sizes = ActiveSizes(s, picks);
-    for (std::size_t k = 0; k < kOutputCount; ++k) {
-        EXPECT_EQ(sizes[k].width, kMixed[k].width) << "output " << k;
-        EXPECT_EQ(sizes[k].height, kMixed[k].height) << "output " << k;
-    }
+    for (std::size_t k = 0; k < kOutputCount; ++k)
+        EXPECT_EQ(std::tie(sizes[k].width, sizes[k].height), std::tie(kMixed[k].width, kMixed[k].height))
+            << k;
 
     const std::optional<Arrangement> a = Arrange(kArrangeGrid, sizes);
     ASSERT_TRUE(a);
     ApplyArrangement(s, *a);
-    EXPECT_EQ(s.outputs[3].canvasX, 1024u);
-    EXPECT_EQ(s.outputs[3].canvasY, 1080u);
-    EXPECT_EQ(s.outputs[3].width, 2560);
-    EXPECT_EQ(s.outputs[3].height, 816);
-    EXPECT_EQ(s.layers[0].w, 3584u);
-    EXPECT_EQ(s.layers[0].h, 1896u);
+    const OutputInfo& o = s.outputs[3];
+    EXPECT_EQ(std::tie(o.canvasX, o.canvasY, o.width, o.height), std::make_tuple(1024u, 1080u, 2560, 816));
+    EXPECT_EQ(std::tie(s.layers[0].w, s.layers[0].h), std::make_tuple(3584u, 1896u));
     EXPECT_EQ(s.layers[0].visible, 1) << "layer 0 is shown over the mosaic";
     EXPECT_EQ(s.layers[1].visible, 0) << "parked layers keep their switch";
     EXPECT_EQ(s.layers[2].visible, 1);
-    EXPECT_EQ(s.layers[3].x, 1920u);
-    EXPECT_EQ(s.layers[3].y, 2436u);
+    EXPECT_EQ(std::tie(s.layers[3].x, s.layers[3].y), std::make_tuple(1920u, 2436u));
 
     // The placement command then carries the new place.
     const Frame f = BuildOutputWindowFrame(s, picks, 3);
-    EXPECT_EQ(GetLE24(&f[7]), 1024u);
-    EXPECT_EQ(GetLE24(&f[10]), 1080u);
-    EXPECT_EQ(GetLE16(&f[13]), 2560);
+    EXPECT_EQ(std::make_tuple(GetLE24(&f[7]), GetLE24(&f[10]), GetLE16(&f[13])),
+              std::make_tuple(1024u, 1080u, std::uint16_t{2560}));
 }

@@ -131,9 +131,8 @@ TEST_F(CropPageTest, ACropIsRefusedWhileALayerZooms) {
     Click(CCropDlg::kSwitchId);
     ASSERT_EQ(answerer.boxes.size(), 1u);
     EXPECT_EQ(answerer.boxes[0].message, "The Layer2 Zoom is open!");
-    EXPECT_FALSE(Switch()->isChecked());
-    EXPECT_EQ(state.crop.rects[0].on, 0);
-    EXPECT_TRUE(context.sent.empty());
+    EXPECT_EQ(std::make_tuple(Switch()->isChecked(), state.crop.rects[0].on, context.sent.empty()),
+              std::make_tuple(false, 0, true));
 
     // Without zoom the crop goes on.
     state.layers[1].zoomOn = 0;
@@ -147,8 +146,7 @@ TEST_F(CropPageTest, ACropIsRefusedWhileALayerZooms) {
     Click(CCropDlg::kSwitchId);
     EXPECT_EQ(answerer.boxes.size(), 1u);
     EXPECT_FALSE(Switch()->isChecked());
-    EXPECT_EQ(SentCrops().size(), 2u);
-    EXPECT_EQ(SentCrops().back().on, 0);
+    EXPECT_EQ(SentCrops().back(), (SentCrop{0, 0, 0, 0, 0, 1920, 1080, 1920, 1080}));
 }
 
 TEST_F(CropPageTest, ResetTakesTheWholePictureOfA720pSignal) {
@@ -215,14 +213,12 @@ TEST_F(CropPageTest, ThePageFollowsTheProcessorsCurrentInputAndShowsOnlyItsButto
     ReplyCrop(2);
     EXPECT_EQ(PageUnderTest().PageInput(), 2u);
     for (int i = 0; i < kInputCount; ++i) {
-        SCOPED_TRACE(i);
         auto* b = Control<CGdipButton>(CCropDlg::kInputButtonFirst + i);
-        EXPECT_EQ(b->isVisible(), i == 2);
-        EXPECT_EQ(b->isChecked(), i == 2);
+        EXPECT_EQ(std::make_tuple(b->isVisible(), b->isChecked()), std::make_tuple(i == 2, i == 2)) << i;
     }
     EXPECT_EQ(Control<CGdipButton>(CCropDlg::kInputButtonFirst + 2)->text(), QStringLiteral("DP1"));
-    EXPECT_EQ(Shown(CCropDlg::kVStartId), 9);
-    EXPECT_EQ(Shown(CCropDlg::kHeightId), 360);
+    EXPECT_EQ(std::make_tuple(Shown(CCropDlg::kVStartId), Shown(CCropDlg::kHeightId)),
+              std::make_tuple(9, 360));
     EXPECT_TRUE(Switch()->isChecked());
     EXPECT_FALSE(Control<QWidget>(CCropDlg::kInputSourceLabelId)->isVisible());
 

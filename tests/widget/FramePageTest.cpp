@@ -40,24 +40,33 @@ protected:
     }
 
     void Click(int id) { ClickAndDrain(Button(id)); }
+    // A click whose question is answered with `answer`: the messages asked.
+    std::vector<std::string> ClickAnswering(int id, int answer = CMessageboxDlg::kLeftId) {
+        MessageBoxAnswerer answerer(answer);
+        Click(id);
+        std::vector<std::string> messages;
+        for (const ShownBox& b : answerer.boxes)
+            messages.push_back(b.message);
+        return messages;
+    }
     std::vector<WindowMessage> LinkEvents() { return context.main.Received(WM_LINK_EVENT); }
 
     // The highlight: the button of `mode` orange and checked, the other plain.
     void ExpectHighlight(FrameMode mode) {
         const bool sync = mode == FrameMode::Sync;
         EXPECT_EQ(PageUnderTest().ShownMode(), mode);
-        EXPECT_EQ(Button(Page::kSyncModeId)->TextColour(), sync ? kOrangeText : kInactiveText);
-        EXPECT_EQ(Button(Page::kConvertModeId)->TextColour(), sync ? kInactiveText : kOrangeText);
-        EXPECT_EQ(Button(Page::kSyncModeId)->isChecked(), sync);
-        EXPECT_EQ(Button(Page::kConvertModeId)->isChecked(), !sync);
+        EXPECT_EQ(std::make_tuple(
+                      Button(Page::kSyncModeId)->TextColour(), Button(Page::kSyncModeId)->isChecked(),
+                      Button(Page::kConvertModeId)->TextColour(), Button(Page::kConvertModeId)->isChecked()),
+                  std::make_tuple(sync ? kOrangeText : kInactiveText, sync,
+                                  sync ? kInactiveText : kOrangeText, !sync));
     }
 
     void SignalOnInput(int input, std::uint16_t width, std::uint16_t height, std::uint16_t inX100,
                        std::uint16_t outX100) {
         state.currentInput = static_cast<std::uint32_t>(input);
-        state.inputs[static_cast<std::size_t>(input)].signal = 1;
-        state.inputs[static_cast<std::size_t>(input)].width = width;
-        state.inputs[static_cast<std::size_t>(input)].height = height;
+        auto& in = state.inputs[static_cast<std::size_t>(input)];
+        std::tie(in.signal, in.width, in.height) = std::make_tuple(1, width, height);
         state.crop.inputFpsX100 = inX100;
         state.crop.outputFpsX100 = outX100;
     }
@@ -82,59 +91,43 @@ TEST_F(FramePageTest, AnAcceptedChangeSendsTheModeShowsItClearsTheWarningAndWait
     Connect();
     PageUnderTest();
     Reply(kReplyCrop, 0);
-    {
-        MessageBoxAnswerer no(CMessageboxDlg::kRightId); // declined: nothing changes
-        Click(Page::kConvertModeId);
-        ASSERT_EQ(no.boxes.size(), 1u);
-    }
+    ASSERT_EQ(ClickAnswering(Page::kConvertModeId, CMessageboxDlg::kRightId).size(), 1u); // declined
     EXPECT_TRUE(context.sent.empty());
     EXPECT_TRUE(LinkEvents().empty());
     ExpectHighlight(FrameMode::Sync);
-    {
-        MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId); // "YES"
-        Click(Page::kConvertModeId);
-        ASSERT_EQ(answerer.boxes.size(), 1u);
-        EXPECT_EQ(answerer.boxes[0].message, "Set Frame Transform mode?");
-    }
-    ASSERT_EQ(context.sent.size(), 1u);
-    EXPECT_EQ(context.sent[0], BuildFrameModeFrame(FrameMode::Convert));
+    EXPECT_EQ(ClickAnswering(Page::kConvertModeId),
+              std::vector<std::string>{"Set Frame Transform mode?"}); // "YES"
+    EXPECT_EQ(context.sent, std::vector<Frame>{BuildFrameModeFrame(FrameMode::Convert)});
     // Before any reply: the new mode highlighted, the output row hidden.
     ExpectHighlight(FrameMode::Convert);
     EXPECT_FALSE(OutputRowShown());
     // The main window's frame-rate warning is cleared.
     const std::vector<WindowMessage> events = LinkEvents();
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].wParam, static_cast<std::uintptr_t>(kEventStatus));
-    EXPECT_EQ(events[0].lParam, 0);
+    EXPECT_EQ(std::make_tuple(events[0].wParam, events[0].lParam),
+              std::make_tuple(static_cast<std::uintptr_t>(kEventStatus), std::intptr_t{0}));
     // The wait, with the keep-alive watch stopped until the processor answers.
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set Frame Mode..."});
     EXPECT_EQ(context.keepAliveStops, 1);
 
     // The processor's acknowledgement 8 is its answer: the page's wait ends.
     Reply(kReplyAck, kAckStatus);
-    EXPECT_FALSE(context.waitShown);
-    EXPECT_EQ(context.endedWaits, 1);
-    EXPECT_EQ(context.keepAliveRestarts, 1);
+    EXPECT_EQ(std::make_tuple(context.waitShown, context.endedWaits, context.keepAliveRestarts),
+              std::make_tuple(false, 1, 1));
     Reply(kReplyCrop, 1);
     EXPECT_EQ(context.endedWaits, 1) << "nothing left to end";
 
     // Back to frame sync mode: the output row comes back.
-    {
-        MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
-        Click(Page::kSyncModeId);
-        ASSERT_EQ(answerer.boxes.size(), 1u);
-        EXPECT_EQ(answerer.boxes[0].message, "Set Frame Sync mode?");
-    }
-    ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(context.sent[1], BuildFrameModeFrame(FrameMode::Sync));
+    EXPECT_EQ(ClickAnswering(Page::kSyncModeId), std::vector<std::string>{"Set Frame Sync mode?"});
+    EXPECT_EQ(context.sent, (std::vector<Frame>{BuildFrameModeFrame(FrameMode::Convert),
+                                                BuildFrameModeFrame(FrameMode::Sync)}));
     ExpectHighlight(FrameMode::Sync);
     EXPECT_TRUE(OutputRowShown());
     EXPECT_TRUE(context.waitShown);
     // This time the processor's mode record comes first: it ends the wait as well.
     Reply(kReplyCrop, 0);
-    EXPECT_FALSE(context.waitShown);
-    EXPECT_EQ(context.endedWaits, 2);
-    EXPECT_EQ(context.keepAliveRestarts, 2);
+    EXPECT_EQ(std::make_tuple(context.waitShown, context.endedWaits, context.keepAliveRestarts),
+              std::make_tuple(false, 2, 2));
 }
 
 TEST_F(FramePageTest, OnlyItsOwnWaitIsEndedByTheProcessorsAnswers) {
@@ -145,17 +138,13 @@ TEST_F(FramePageTest, OnlyItsOwnWaitIsEndedByTheProcessorsAnswers) {
     context.ShowWait("Set EDID...");
     Reply(kReplyAck, kAckStatus);
     Reply(kReplyCrop, 0);
-    EXPECT_TRUE(context.waitShown);
-    EXPECT_EQ(context.endedWaits, 0);
-    EXPECT_EQ(context.keepAliveRestarts, 0);
+    EXPECT_EQ(std::make_tuple(context.waitShown, context.endedWaits, context.keepAliveRestarts),
+              std::make_tuple(true, 0, 0));
     context.HideWait();
 
     // The page's own wait ended otherwise (acknowledgement 9, the time-out): a later wait of
     // another page is not ended by the page's answers either.
-    {
-        MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
-        Click(Page::kConvertModeId);
-    }
+    ClickAnswering(Page::kConvertModeId);
     ASSERT_TRUE(context.waitShown);
     context.HideWait();
     context.ShowWait("Getting Data From Desitination...");
@@ -165,10 +154,7 @@ TEST_F(FramePageTest, OnlyItsOwnWaitIsEndedByTheProcessorsAnswers) {
     EXPECT_EQ(context.endedWaits, 0);
     // Acknowledgements of other operations are not the answer.
     context.HideWait();
-    {
-        MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
-        Click(Page::kSyncModeId);
-    }
+    ClickAnswering(Page::kSyncModeId);
     for (std::intptr_t op : {0, 3, 4, 9})
         Reply(kReplyAck, op);
     EXPECT_TRUE(context.waitShown);
@@ -237,9 +223,8 @@ TEST_F(FramePageTest, TheCommandIsSentOnlySynchronisedAndOnlyForAMode) {
     EXPECT_TRUE(context.sent.empty());
     EXPECT_EQ(command(kCmdFrameMode, 0), 0);
     EXPECT_EQ(command(kCmdFrameMode, 1), 0);
-    ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(context.sent[0], BuildFrameModeFrame(FrameMode::Sync));
-    EXPECT_EQ(context.sent[1], BuildFrameModeFrame(FrameMode::Convert));
+    EXPECT_EQ(context.sent, (std::vector<Frame>{BuildFrameModeFrame(FrameMode::Sync),
+                                                BuildFrameModeFrame(FrameMode::Convert)}));
     EXPECT_EQ(PageUnderTest().ShownMode(), std::nullopt) << "the command alone shows nothing";
 }
 
@@ -259,8 +244,7 @@ TEST_F(FramePageTest, TextsAndNamesFollowTheLanguage) {
     EXPECT_EQ(AccessibleName(Control(Page::kInputTextId)), QString::fromUtf8("输入: NoSignal"));
     // The wait's text too. (Every control's name in both languages: MainWindowTest.)
     Connect();
-    MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
-    Click(Page::kSyncModeId);
+    ClickAnswering(Page::kSyncModeId);
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"设置帧模式..."});
     language.Select("English");
     page.ApplyLanguage();

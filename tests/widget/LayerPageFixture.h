@@ -79,11 +79,7 @@ protected:
     void SetUp() override {
         for (std::size_t i = 0; i < state.layers.size(); ++i) {
             LayerInfo& l = state.layers[i];
-            l.x = static_cast<std::uint32_t>(1920 * i);
-            l.y = 0;
-            l.w = 1920;
-            l.h = 1080;
-            l.visible = 1;
+            std::tie(l.x, l.y, l.w, l.h, l.visible) = std::make_tuple(1920 * i, 0, 1920, 1080, 1);
         }
     }
 

@@ -32,73 +32,40 @@ TEST_F(LayerPageTest, ChoosingALayerSelectsItsCellAndShowsIt) {
     EXPECT_TRUE(SentToLayout().empty());
 }
 
+// The limits themselves: CanvasGeometry.ALayerWindowEndsAtTheCanvasLimit. Here the page's way
+// to them: the box shows and the state holds the cut value, the stored value sends nothing, and
+// a partner that gives way is shown, stored and sent too.
 TEST_F(LayerPageTest, AWindowPastTheCanvasLimitIsCutAndSent) {
-    const struct {
-        int box;
-        const char* typed;
-        int shown;
-        std::uint32_t LayerInfo::*field;
-    } cases[] = {
-        {CLayerDlg::kHPosId, "59000", 58079, &LayerInfo::x},   // Width 1920
-        {CLayerDlg::kVPosId, "59500", 58919, &LayerInfo::y},   // Height 1080
-        {CLayerDlg::kWidthId, "59000", 58079, &LayerInfo::w},  // HPos 1920
-        {CLayerDlg::kHeightId, "58999", 58999, &LayerInfo::h}, // VPos 0: fits
-    };
     ChooseLayer(1);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.typed);
-        state.layers[1] = LayerInfo{};
-        state.layers[1].x = 1920;
-        state.layers[1].w = 1920;
-        state.layers[1].h = 1080;
-        state.layers[1].visible = 1;
-        Page().ShowLayer(1);
-        host.layout.received.clear();
-        Type(c.box, c.typed);
-        EXPECT_EQ(Shown(c.box), c.shown);
-        EXPECT_EQ(state.layers[1].*c.field, static_cast<std::uint32_t>(c.shown));
-        EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(1), Command(1)}));
-    }
-}
-
-TEST_F(LayerPageTest, TypingTheStoredValueSendsNothing) {
-    ChooseLayer(1);
-    Type(CLayerDlg::kHPosId, "1920");
+    Type(CLayerDlg::kHPosId, "59000"); // Width 1920
+    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHPosId), state.layers[1].x), std::make_tuple(58079, 58079u));
+    EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(1), Command(1)}));
+    host.layout.received.clear();
+    Type(CLayerDlg::kHPosId, "59999"); // cut back to the value stored
     Type(CLayerDlg::kWidthId, "1920");
-    // Cut back to the value stored.
-    state.layers[1].x = 58079;
-    Page().ShowLayer(1);
-    Type(CLayerDlg::kHPosId, "59999");
     EXPECT_EQ(Shown(CLayerDlg::kHPosId), 58079);
     EXPECT_TRUE(SentToLayout().empty());
-}
 
-TEST_F(LayerPageTest, ASizeWithoutRoomAtTheCanvasEndMovesThePositionBack) {
-    // The processor reports a window reaching past the canvas limit; a width typed then keeps
-    // its minimum and the position makes room for it.
+    // The processor reports a window reaching past the limit; a width typed then keeps its
+    // minimum and the position makes room for it.
     state.layers[0].x = 59990;
     ChooseLayer(0);
     Type(CLayerDlg::kWidthId, "100");
-    EXPECT_EQ(Shown(CLayerDlg::kHPosId), 59967);
-    EXPECT_EQ(state.layers[0].w, 32u);
+    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHPosId), state.layers[0].x, state.layers[0].w),
+              std::make_tuple(59967, 59967u, 32u));
     EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(0), Command(0)}));
 }
 
 TEST_F(LayerPageTest, ResetShowsTheWholeSource) {
     LayerInfo& l = state.layers[2];
-    l.srcW = 1280;
-    l.srcH = 720;
-    l.zoomOn = 1;
-    l.zoomX = 100;
-    l.zoomY = 50;
-    l.zoomW = 640;
-    l.zoomH = 360;
+    std::tie(l.srcW, l.srcH, l.zoomOn, l.zoomX, l.zoomY, l.zoomW, l.zoomH) =
+        std::make_tuple(1280, 720, 1, 100, 50, 640, 360);
     ChooseLayer(2);
     EXPECT_NE(Page().ZoomRect(), Page().PreviewArea());
     Click(CLayerDlg::kResetId);
     EXPECT_EQ(std::tie(l.zoomX, l.zoomY, l.zoomW, l.zoomH), std::make_tuple(0, 0, 1280, 720));
-    EXPECT_EQ(Shown(CLayerDlg::kHSizeId), 1280);
-    EXPECT_EQ(Shown(CLayerDlg::kHStartId), 0);
+    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHSizeId), Shown(CLayerDlg::kHStartId)),
+              std::make_tuple(1280, 0));
     EXPECT_EQ(Page().ZoomRect(), Page().PreviewArea());
     EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(2)});
 }
@@ -170,13 +137,11 @@ TEST_F(LayerPageTest, TheDisplaySwitchGoesToTheMainWindowsToggle) {
 TEST_F(LayerPageTest, WithoutASourceTheZoomWindowCoversThePreview) {
     LayerInfo& l = state.layers[0];
     l = LayerInfo{};
-    l.srcW = 0;
-    l.srcH = 0;
+    l.srcW = l.srcH = 0;
     SwitchZoomOn(0);
     EXPECT_EQ(Page().ZoomRect(), Page().PreviewArea());
     Type(CLayerDlg::kHStartId, "100");
-    EXPECT_EQ(Shown(CLayerDlg::kHStartId), 0);
-    EXPECT_EQ(l.zoomX, 0);
+    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHStartId), l.zoomX), std::make_tuple(0, 0));
     const Rect area = Page().PreviewArea();
     Drag(QPoint(area.right - 1, area.bottom - 1), {QPoint(area.left, area.top)});
     const Rect z = Page().ZoomRect();
@@ -185,10 +150,7 @@ TEST_F(LayerPageTest, WithoutASourceTheZoomWindowCoversThePreview) {
 
 TEST_F(LayerPageTest, ThePreviewShowsTheLayerAndItsZoomWindow) {
     LayerInfo& l = state.layers[1];
-    l.zoomX = 480;
-    l.zoomY = 270;
-    l.zoomW = 960;
-    l.zoomH = 540;
+    std::tie(l.zoomX, l.zoomY, l.zoomW, l.zoomH) = std::make_tuple(480, 270, 960, 540);
     SwitchZoomOn(1);
     const Rect area = Page().PreviewArea();
     const Rect z = Page().ZoomRect();
@@ -209,10 +171,7 @@ TEST_F(LayerPageTest, ThePreviewShowsTheLayerAndItsZoomWindow) {
 // English and in Chinese.
 TEST_F(LayerPageTest, RendersForTheGallery) {
     LayerInfo& l = state.layers[1];
-    l.zoomX = 400;
-    l.zoomY = 200;
-    l.zoomW = 1120;
-    l.zoomH = 630;
+    std::tie(l.zoomX, l.zoomY, l.zoomW, l.zoomH) = std::make_tuple(400, 200, 1120, 630);
     RenderForGallery(Page(), CORVANE_GALLERY_DIR, CORVANE_LANG_DIR, "layer_page",
                      {{"", [this](bool) { SwitchZoomOn(1); }}});
 }

@@ -14,10 +14,9 @@ TEST_F(LayerPageTest, ZoomIsNotSwitchedOnOverTheCurrentInputsCrop) {
     ChooseLayer(1);
     Click(CLayerDlg::kZoomSwitchId);
     ASSERT_EQ(answerer.boxes.size(), 1u);
-    EXPECT_EQ(answerer.boxes[0].title, "Layer Settings");
-    EXPECT_EQ(answerer.boxes[0].message, "Crop is open!");
-    EXPECT_FALSE(zoomSwitch->isChecked());
-    EXPECT_EQ(state.layers[1].zoomOn, 0);
+    EXPECT_EQ(std::tie(answerer.boxes[0].title, answerer.boxes[0].message),
+              std::make_tuple("Layer Settings", "Crop is open!"));
+    EXPECT_EQ(std::make_tuple(zoomSwitch->isChecked(), state.layers[1].zoomOn), std::make_tuple(false, 0));
     EXPECT_TRUE(SentToLayout().empty());
 
     // A crop of another input does not stand in the way.
@@ -32,27 +31,23 @@ TEST_F(LayerPageTest, ZoomIsNotSwitchedOnOverTheCurrentInputsCrop) {
     state.crop.rects[2].on = 1;
     host.layout.received.clear();
     Click(CLayerDlg::kZoomSwitchId);
-    EXPECT_EQ(state.layers[1].zoomOn, 0);
-    EXPECT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(std::make_tuple(state.layers[1].zoomOn, answerer.boxes.size()), std::make_tuple(0, 1u));
 
     // An input number the processor never uses has no crop.
     state.currentInput = 7;
     Click(CLayerDlg::kZoomSwitchId);
-    EXPECT_EQ(state.layers[1].zoomOn, 1);
-    EXPECT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(std::make_tuple(state.layers[1].zoomOn, answerer.boxes.size()), std::make_tuple(1, 1u));
 }
 
 TEST_F(LayerPageTest, ZoomBoxesPlaceTheZoomWindow) {
     SwitchZoomOn(0);
     const Rect area = Page().PreviewArea(); // 272 x 153
     Type(CLayerDlg::kHSizeId, "960");
-    EXPECT_EQ(state.layers[0].zoomW, 960);
-    EXPECT_EQ(Page().ZoomRect().left, area.left);
-    EXPECT_EQ(Page().ZoomRect().Width(), 136);
+    EXPECT_EQ(std::make_tuple(state.layers[0].zoomW, Page().ZoomRect().left, Page().ZoomRect().Width()),
+              std::make_tuple(960, area.left, 136));
     Type(CLayerDlg::kHStartId, "1500"); // at most 1920 - 960
-    EXPECT_EQ(Shown(CLayerDlg::kHStartId), 960);
-    EXPECT_EQ(state.layers[0].zoomX, 960);
-    EXPECT_EQ(Page().ZoomRect().right, area.right);
+    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHStartId), state.layers[0].zoomX, Page().ZoomRect().right),
+              std::make_tuple(960, 960, area.right));
     Type(CLayerDlg::kVSizeId, "540");
     EXPECT_EQ(Page().ZoomRect().Height(), 77); // 76.5 rounded
     EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Command(0), Command(0), Command(0)}));
@@ -75,8 +70,7 @@ TEST_F(LayerPageTest, DraggingTheZoomWindowMovesItsStartAndStaysInThePreview) {
     // Far past the corner of the preview: the window stops at it (the clamp: ZoomPreview).
     const QPoint again(Page().ZoomRect().left + 60, Page().ZoomRect().top + 30);
     Drag(again, {again + QPoint(400, 300)});
-    EXPECT_EQ(Page().ZoomRect().right, area.right);
-    EXPECT_EQ(l.zoomY, 540);
+    EXPECT_EQ(std::make_tuple(Page().ZoomRect().right, l.zoomY), std::make_tuple(area.right, 540));
 }
 
 TEST_F(LayerPageTest, AZoomWindowDraggedNarrowKeeps32SourcePixels) {
@@ -103,10 +97,8 @@ TEST_F(LayerPageTest, AZoomWindowDraggedNarrowKeeps32SourcePixels) {
         const QPoint to = QPoint(area.left, area.top) + c.to;
         Drag(press, {press + (to - press) / 2, to});
         const LayerInfo& l = state.layers[0];
-        EXPECT_EQ(l.zoomX, c.zoomX);
-        EXPECT_EQ(l.zoomW, c.zoomW);
-        EXPECT_EQ(l.zoomH, c.zoomH);
-        EXPECT_EQ(Shown(CLayerDlg::kHSizeId), 32);
+        EXPECT_EQ(std::make_tuple(l.zoomX, l.zoomW, l.zoomH, Shown(CLayerDlg::kHSizeId)),
+                  std::make_tuple(c.zoomX, c.zoomW, c.zoomH, 32));
         EXPECT_GE(Page().ZoomRect().left, area.left);
         EXPECT_LE(Page().ZoomRect().right, area.right);
         EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
@@ -118,7 +110,6 @@ TEST_F(LayerPageTest, TheZoomWindowStaysWhileZoomIsOff) {
     ChooseLayer(0);
     const Rect before = Page().ZoomRect();
     Drag(QPoint(before.left + 60, before.top + 30), {QPoint(before.left + 120, before.top + 30)});
-    EXPECT_EQ(Page().ZoomRect(), before);
-    EXPECT_EQ(state.layers[0].zoomX, 0);
+    EXPECT_EQ(std::make_tuple(Page().ZoomRect(), state.layers[0].zoomX), std::make_tuple(before, 0));
     EXPECT_TRUE(SentToLayout().empty());
 }

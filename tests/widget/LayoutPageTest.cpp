@@ -48,12 +48,8 @@ protected:
             state.outputs[static_cast<std::size_t>(k)].canvasY = 0;
         }
         state.layers[0] = LayerInfo{};
-        state.layers[0].w = 1920;
-        state.layers[0].h = 1080;
-        state.layers[1].x = 1920;
-        state.layers[1].y = 0;
-        state.layers[1].w = 960;
-        state.layers[1].h = 540;
+        Place(state.layers[0], 0, 0, 1920, 1080);
+        Place(state.layers[1], 1920, 0, 960, 540);
         page = std::make_unique<CLayoutDlg>(host.context, nullptr);
         page->Create();
         page->resize(1000, 600);
@@ -64,6 +60,9 @@ protected:
         Drain();
     }
 
+    static void Place(LayerInfo& l, std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h) {
+        std::tie(l.x, l.y, l.w, l.h) = std::make_tuple(x, y, w, h);
+    }
     CPictureCtrl& Canvas() { return *page->Canvas(); }
     // The centre of a cell in the canvas's pixels.
     QPoint Centre(const CCell* c) {
@@ -133,16 +132,12 @@ TEST_F(LayoutPage, DraggingALayerSendsOneLayerCommandAndStoresTheWindow) {
 
 TEST_F(LayoutPage, RepliesMoveTheCellsAndHideSwitchedOffLayers) {
     LayerInfo& l = state.layers[2];
-    l.x = 600;
-    l.y = 1200;
-    l.w = 1000;
-    l.h = 600;
+    Place(l, 600, 1200, 1000, 600);
     l.visible = 1;
     SendWindowMessage(page.get(), WM_DEVICE_REPLY, 0xA8, 2);
     const CCell* c = page->LayerCell(2);
     EXPECT_FALSE(c->Hidden());
-    EXPECT_EQ(c->devRect, (Rect{600, 1200, 1600, 1800}));
-    EXPECT_EQ(c->rect.left, 100);
+    EXPECT_EQ(std::make_tuple(c->devRect, c->rect.left), std::make_tuple(Rect{600, 1200, 1600, 1800}, 100));
     l.visible = 0;
     SendWindowMessage(page.get(), WM_DEVICE_REPLY, 0xA8, 2);
     EXPECT_TRUE(c->Hidden());
@@ -221,8 +216,7 @@ TEST_F(LayoutPage, ScrollRequestsStayInsideTheArea) {
 
 TEST_F(LayoutPage, ChoosingALayerBringsItsCellIntoViewAndSelectsIt) {
     state.layers[3] = LayerInfo{};
-    state.layers[3].x = 30000; // canvas pixel 5000
-    state.layers[3].y = 600;
+    Place(state.layers[3], 30000, 600, 960, 540); // canvas pixel 5000
     state.layers[3].visible = 1;
     host.switches[3] = true;
     SendWindowMessage(page.get(), WM_DEVICE_REPLY, 0xA8, 3);
@@ -256,10 +250,7 @@ TEST_F(LayoutPage, InputChangeRelabelsTheLayers) {
 // The canvas in both modes for the gallery, as an operator sees it in the page.
 TEST_F(LayoutPage, Gallery) {
     ShowLayer(1);
-    state.layers[2].x = 2400;
-    state.layers[2].y = 700;
-    state.layers[2].w = 2880;
-    state.layers[2].h = 1620;
+    Place(state.layers[2], 2400, 700, 2880, 1620);
     ShowLayer(2);
     page->SelectLayerCell(1);
     const QDir dir(QStringLiteral(CORVANE_GALLERY_DIR));

@@ -112,13 +112,13 @@ TEST_F(OutputPageTest, OpensOnTheFirstOutputInAutomaticArrangement) {
     EXPECT_EQ(Shown(kBoxHActive), 1920);
     EXPECT_FALSE(Control(kBoxHActive)->isEnabled());
     // Automatic: the pictures, no mosaic boxes; manual the other way round.
-    EXPECT_TRUE(page.ArrangeAuto());
-    EXPECT_TRUE(Control<CHotSpot>(COutputDlg::kPatternFirst)->isVisible());
-    EXPECT_FALSE(Control(kBoxMosaicX)->isVisible());
+    const auto arrangement = [&] {
+        return std::make_tuple(page.ArrangeAuto(), Control<CHotSpot>(COutputDlg::kPatternFirst)->isVisible(),
+                               Control(kBoxMosaicX)->isVisible());
+    };
+    EXPECT_EQ(arrangement(), std::make_tuple(true, true, false));
     Click(COutputDlg::kManualArrangeId);
-    EXPECT_FALSE(page.ArrangeAuto());
-    EXPECT_TRUE(Control(kBoxMosaicX)->isVisible());
-    EXPECT_FALSE(Control<CHotSpot>(COutputDlg::kPatternFirst)->isVisible());
+    EXPECT_EQ(arrangement(), std::make_tuple(false, false, true));
     EXPECT_EQ(Control<CGdipButton>(COutputDlg::kManualArrangeId)->TextColour(), QColor(239, 156, 0));
 
     // Choosing an output selects its cell and shows it.
@@ -127,10 +127,10 @@ TEST_F(OutputPageTest, OpensOnTheFirstOutputInAutomaticArrangement) {
     Reply(kReplyOutput, 12);
     Click(COutputDlg::kOutputButtonFirst + 2);
     EXPECT_EQ(layout.log.back(), "select 2");
-    EXPECT_EQ(PageUnderTest().CurrentOutput(), 2u);
-    EXPECT_EQ(Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(), 4);
-    EXPECT_EQ(Shown(kBoxHActive), 1280);
-    EXPECT_EQ(Shown(kBoxWinX), 16);
+    EXPECT_EQ(std::make_tuple(page.CurrentOutput(),
+                              Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(),
+                              Shown(kBoxHActive), Shown(kBoxWinX)),
+              std::make_tuple(2u, 4, 1280, 16));
     EXPECT_EQ(Control<CGdipButton>(COutputDlg::kOutputButtonFirst + 2)->TextColour(), QColor(239, 156, 0));
 }
 
@@ -166,8 +166,7 @@ TEST_F(OutputPageTest, OfflineBoxChangesStillMoveTheOutputsCell) {
     layout.log.clear();
     Type(kBoxMosaicX, "500");
     Type(kBoxMosaicH, "720");
-    EXPECT_EQ(state.outputs[0].canvasX, 500u);
-    EXPECT_EQ(state.outputs[0].height, 720);
+    EXPECT_EQ(std::tie(state.outputs[0].canvasX, state.outputs[0].height), std::make_tuple(500u, 720));
     EXPECT_EQ(layout.log, (Log{"reply ab 0", "reply ab 0"}));
     EXPECT_EQ(blendPage.Count(WM_DEVICE_REPLY), 1) << "the blend page re-reads a changed size";
     EXPECT_TRUE(context.sent.empty());
@@ -181,11 +180,10 @@ TEST_F(OutputPageTest, ApplyOneThroughTheMessageDialog) {
     Click(COutputDlg::kApplyId);
     ASSERT_EQ(answerer.boxes.size(), 1u);
     EXPECT_EQ(answerer.boxes[0].message, "Please select apply to output mode!");
-    ASSERT_EQ(SentCodes(), Log{"9 0"});
+    ASSERT_EQ(context.sent, std::vector<Frame>{BuildOutputWindowFrame(state, context.Picks(), 0)});
     const Frame& f = context.sent[0];
-    EXPECT_EQ(f, BuildOutputWindowFrame(state, context.Picks(), 0));
-    EXPECT_EQ(f[25], 2) << "the row picked";
-    EXPECT_EQ(GetLE16(&f[21]), 1366) << "the window covers the new picture";
+    // The row picked, and the window covering the new picture.
+    EXPECT_EQ(std::make_tuple(f[25], GetLE16(&f[21])), std::make_tuple(2, 1366));
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set Output Resolution..."});
     EXPECT_EQ(context.keepAliveStops, 1);
     EXPECT_TRUE(PageUnderTest().ApplyBusy());
@@ -205,10 +203,9 @@ TEST_F(OutputPageTest, ApplyAllGivesEveryOutputTheCustomisedTiming) {
     ASSERT_EQ(SentCodes(), Log{"d 4"});
     EXPECT_EQ(context.sent[0][12], 1) << "50 Hz";
     EXPECT_EQ(GetLE16(&context.sent[0][8]), 1600);
-    for (int k = 0; k < kOutputCount; ++k) {
-        EXPECT_EQ(context.Picks()[static_cast<std::size_t>(k)]->customWidth, 1600);
-        EXPECT_EQ(state.outputs[static_cast<std::size_t>(k)].width, 1600);
-    }
+    for (std::size_t k = 0; k < kOutputCount; ++k)
+        EXPECT_EQ(std::make_tuple(context.Picks()[k]->customWidth, int{state.outputs[k].width}),
+                  std::make_tuple(1600, 1600));
 }
 
 TEST_F(OutputPageTest, NothingToApplySendsNothingAndAsksNothing) {
@@ -322,7 +319,7 @@ TEST_F(OutputPageTest, ArrangeInOneRowPlacesOutputsAndLayersThenEnds) {
     EXPECT_EQ(PageUnderTest().ArrangePattern(), 1);
     EXPECT_TRUE(Control<CHotSpot>(COutputDlg::kPatternFirst + 1)->isChecked());
     ASSERT_EQ(SentCodes(), (Log{"9 0", "9 1", "9 2", "9 3", "b0 0"}));
-    // Where the pattern puts each output and layer: OutputRules.OneRowOfFourFullHdOutputs.
+    // Where the pattern puts each output and layer: OutputRules.ArrangeThreePatternsWithMixedResolutions.
     EXPECT_EQ(context.sent[3], BuildOutputWindowFrame(state, context.Picks(), 3));
     // The outputs' cells, then each layer's cell and command, in order.
     EXPECT_EQ(layout.log,

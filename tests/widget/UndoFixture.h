@@ -170,6 +170,12 @@ protected:
         TypeInto(page.Control<QLineEdit>(id), text);
     }
     static void Click(CBaseDialog& page, int id) { ClickAndDrain(page.Control<QAbstractButton>(id)); }
+    // A click whose one question is answered with `answer`.
+    static void ClickAnswering(CBaseDialog& page, int id, int answer = CMessageboxDlg::kLeftId) {
+        MessageBoxAnswerer answerer(answer);
+        Click(page, id);
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+    }
     static int Shown(CBaseDialog& page, int id) { return page.Control<QLineEdit>(id)->text().toInt(); }
 
     // An edit later than every one before: no coalescing with them.
@@ -189,24 +195,20 @@ protected:
         Drain();
     }
 
-    // The frames of `code` sent since `mark`.
-    std::vector<Frame> SentSince(std::size_t mark, std::uint16_t code) const {
+    // The frames of `code` sent since `from` (those for layer / output `index` only if given).
+    std::vector<Frame> SentSince(std::size_t from, std::uint16_t code, int index = -1) const {
         std::vector<Frame> frames;
-        for (std::size_t i = mark; i < context.sent.size(); ++i)
-            if (FrameCode(context.sent[i].data()) == code)
+        for (std::size_t i = from; i < context.sent.size(); ++i)
+            if (FrameCode(context.sent[i].data()) == code && (index < 0 || context.sent[i][6] == index))
                 frames.push_back(context.sent[i]);
         return frames;
     }
 
-    bool Undo() {
+    bool Undo() { return Replay(&EditRecorder::Undo); }
+    bool Redo() { return Replay(&EditRecorder::Redo); }
+    bool Replay(bool (EditRecorder::*step)()) {
         mark = context.sent.size();
-        const bool done = edits.Undo();
-        Drain();
-        return done;
-    }
-    bool Redo() {
-        mark = context.sent.size();
-        const bool done = edits.Redo();
+        const bool done = (edits.*step)();
         Drain();
         return done;
     }
@@ -218,22 +220,20 @@ protected:
         EXPECT_TRUE(Same(state.layers[static_cast<std::size_t>(n)], l));
         DeviceState expected = state;
         expected.layers[static_cast<std::size_t>(n)] = l;
-        std::vector<Frame> frames;
-        for (const Frame& f : SentSince(mark, kCmdLayer))
-            if (f[6] == n)
-                frames.push_back(f);
-        ASSERT_EQ(frames.size(), 1u) << "one layer command";
-        EXPECT_EQ(frames[0], BuildLayerFrame(expected, n));
+        EXPECT_EQ(SentSince(mark, kCmdLayer, n), std::vector<Frame>{BuildLayerFrame(expected, n)})
+            << "one layer command";
         const CCell* cell = layout->LayerCell(n);
         EXPECT_EQ(cell->devRect, DeviceRect(l));
         EXPECT_EQ(cell->Hidden(), l.visible == 0);
         if (layerPage->CurrentLayer() != static_cast<std::uint32_t>(n))
             return; // the page shows the layer replayed last
-        EXPECT_EQ(Shown(*layerPage, CLayerDlg::kHPosId), static_cast<int>(l.x));
-        EXPECT_EQ(Shown(*layerPage, CLayerDlg::kHeightId), static_cast<int>(l.h));
-        EXPECT_EQ(Shown(*layerPage, CLayerDlg::kHSizeId), l.zoomW);
-        EXPECT_EQ(layerPage->Control<CGdipButton>(CLayerDlg::kDisplaySwitchId)->isChecked(), l.visible != 0);
-        EXPECT_EQ(layerPage->Control<CGdipButton>(CLayerDlg::kZoomSwitchId)->isChecked(), l.zoomOn != 0);
+        const auto on = [this](int id) { return layerPage->Control<CGdipButton>(id)->isChecked(); };
+        EXPECT_EQ(std::make_tuple(Shown(*layerPage, CLayerDlg::kHPosId),
+                                  Shown(*layerPage, CLayerDlg::kHeightId),
+                                  Shown(*layerPage, CLayerDlg::kHSizeId), on(CLayerDlg::kDisplaySwitchId),
+                                  on(CLayerDlg::kZoomSwitchId)),
+                  std::make_tuple(static_cast<int>(l.x), static_cast<int>(l.h), int{l.zoomW}, l.visible != 0,
+                                  l.zoomOn != 0));
     }
 
     // Output `k`'s window holds `o`'s: in the state, in the output window command that left last
@@ -241,10 +241,7 @@ protected:
     void ExpectOutputWindow(int k, const OutputInfo& o) {
         SCOPED_TRACE("output " + std::to_string(k + 1));
         EXPECT_EQ(WindowFields(state.outputs[static_cast<std::size_t>(k)]), WindowFields(o));
-        std::vector<Frame> frames;
-        for (const Frame& f : SentSince(mark, kCmdOutputWindow))
-            if (f[6] == k)
-                frames.push_back(f);
+        const std::vector<Frame> frames = SentSince(mark, kCmdOutputWindow, k);
         ASSERT_EQ(frames.size(), 1u) << "one output window command";
         DeviceState expected = state;
         expected.outputs[static_cast<std::size_t>(k)] = o;

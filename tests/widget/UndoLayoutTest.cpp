@@ -124,11 +124,7 @@ TEST_F(UndoTest, AnAppliedResolutionIsUndoneThroughTheOutputPageWithItsWait) {
     Click(*outputPage, COutputDlg::kOutputButtonFirst + 1);
     SendWindowMessage(outputPage.get(), WM_ITEM_PICKED, COutputDlg::kResolutionListId, 2); // 1366 x 768
     Drain();
-    {
-        MessageBoxAnswerer one(CMessageboxDlg::kRightId); // this output only
-        Click(*outputPage, COutputDlg::kApplyId);
-        ASSERT_EQ(one.boxes.size(), 1u);
-    }
+    ClickAnswering(*outputPage, COutputDlg::kApplyId, CMessageboxDlg::kRightId); // this output only
     acknowledge(1);
     const OutputInfo after = state.outputs[1];
     ASSERT_EQ(after.width, 1366);

@@ -10,6 +10,7 @@ using namespace corvane::test;
 // ---- picture, crop, blend, frame sync
 
 TEST_F(UndoTest, PictureValuesOfOneOutputAndOfAll) {
+    using P = CPicSettingDlg;
     const struct {
         const char* name;
         int button; // the output chosen, or ALL
@@ -18,18 +19,8 @@ TEST_F(UndoTest, PictureValuesOfOneOutputAndOfAll) {
         std::vector<int> outputs; // the records the edit changed
         const char* what;
     } cases[] = {
-        {"one output",
-         CPicSettingDlg::kOutputButtonFirst + 1,
-         CPicSettingDlg::kContrastId,
-         "200",
-         {1},
-         "Picture Output2"},
-        {"ALL",
-         CPicSettingDlg::kAllOutputsId,
-         CPicSettingDlg::kBrightnessId,
-         "40",
-         {0, 1, 2, 3},
-         "Picture ALL"},
+        {"one output", P::kOutputButtonFirst + 1, P::kContrastId, "200", {1}, "Picture Output2"},
+        {"ALL", P::kAllOutputsId, P::kBrightnessId, "40", {0, 1, 2, 3}, "Picture ALL"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -108,11 +99,7 @@ TEST_F(UndoTest, ABlendZone) {
 }
 
 TEST_F(UndoTest, TheFrameSyncMode) {
-    {
-        MessageBoxAnswerer yes;
-        Click(*framePage, CFrameDlg::kConvertModeId);
-        ASSERT_EQ(yes.boxes.size(), 1u);
-    }
+    ClickAnswering(*framePage, CFrameDlg::kConvertModeId);
     ASSERT_EQ(edits.UndoText(), "Frame sync mode");
     SendWindowMessage(framePage.get(), WM_DEVICE_REPLY, kReplyAck, kAckStatus); // the processor answered
     context.HideWait();
@@ -142,11 +129,7 @@ TEST_F(UndoTest, APresetFileLoadIsUndoneWithTheFileOfTheStateBeforeIt) {
     presetsPage->RefreshFileFlags();
     const PresetFile beforeFile = BuildPresetFile(state);
     ASSERT_NE(beforeFile, file);
-    {
-        MessageBoxAnswerer yes;
-        Click(*presetsPage, CPresetsDlg::kLoadId);
-        ASSERT_EQ(yes.boxes.size(), 1u);
-    }
+    ClickAnswering(*presetsPage, CPresetsDlg::kLoadId);
     const std::vector<std::uint8_t> fileBytes(file.begin(), file.end());
     ASSERT_EQ(context.sentBytes, std::vector<std::vector<std::uint8_t>>{fileBytes});
     ASSERT_EQ(edits.History().UndoCount(), 1u);
