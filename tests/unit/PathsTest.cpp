@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 
 #include "ScratchFolder.h"
+#include "platform/Files.h"
 #include "shell/CorvaneApp.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 using namespace corvane;
 using corvane::test::Environment;
 using corvane::test::FileExists;
-using corvane::test::IsFolder;
 using corvane::test::ModeOf;
 using corvane::test::ScratchFolder;
 using corvane::test::WriteBytes;

@@ -49,11 +49,6 @@ bool FileExists(const std::string& path) {
     return std::filesystem::exists(path);
 }
 
-bool IsFolder(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_directory(path, error);
-}
-
 unsigned ModeOf(const std::string& path) {
     std::error_code error;
     const auto status = std::filesystem::symlink_status(path, error);

@@ -29,7 +29,6 @@ private:
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
-bool IsFolder(const std::string& path);
 // The permission bits of a file or folder (of a link itself, not of what it points at); 0 when
 // it is missing.
 unsigned ModeOf(const std::string& path);

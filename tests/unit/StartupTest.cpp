@@ -1,4 +1,5 @@
 #include "ScratchFolder.h"
+#include "platform/Files.h"
 #include "shell/CorvaneApp.h"
 #include "shell/Language.h"
 
@@ -6,7 +7,6 @@
 
 using namespace corvane;
 using corvane::test::FileExists;
-using corvane::test::IsFolder;
 using corvane::test::ReadBytes;
 using corvane::test::ScratchFolder;
 using corvane::test::WriteBytes;
