@@ -136,25 +136,8 @@ TEST_F(OutputCommands, PlacementWithANewResolutionChangesTheOutputsResolution) {
     }
 }
 
-TEST_F(OutputCommands, ResolutionCommandResetsTheWindowsToTheActivePicture) {
-    // One output's resolution is PlacementWithANewResolution's; here all four ("Apply All"):
-    // the custom timing the page copied to every output.
-    const DeviceState beforeAll = model.State();
-    for (auto& p : picks)
-        p = Custom(1600, 1200, 1);
-    const auto out = Command(BuildOutputResolutionFrame(app, picks, 1, kAllOutputs));
-    ASSERT_EQ(Kinds(out), (Answer{"ack0/1", "00AB", "00AB", "00AB", "00AB"}));
-    EXPECT_EQ(out[0].bytes[8], kAllOutputs);
-    for (int k = 0; k < 4; ++k) {
-        SCOPED_TRACE(k);
-        EXPECT_EQ(out[static_cast<std::size_t>(k) + 1].bytes[6], k);
-        EXPECT_EQ(Describe(model.State().outputs[k]), Running(beforeAll.outputs[k], 9, 1600, 1200, 1));
-    }
-    host.events.clear();
-    Deliver(out);
-    ExpectSameState(app, model.State());
-    EXPECT_EQ(host.events, (std::vector<std::pair<int, int>>{{0xAB, 0}}));
-}
+// Apply All: the resolution command for every output, each window reset to the active
+// picture: OutputEndToEnd.ApplyAllReachesTheProcessorAndItsAnswerEndsTheWait.
 
 // A resolution the processor cannot run, by the placement command (output 3, with a new
 // place and window, none of which may be stored) or by the resolution command (output 1 or
