@@ -124,7 +124,7 @@ TEST_F(SerialLinkTest, OpenFailuresKeepTheirReason) {
 }
 
 // Records cut at every place a read may end: RecordCutterTest; many records through the
-// real link in their order: SimOverLink.SynchronisationLoadsExactlyTheSimulatorsState.
+// real link in their order: SimOverLink.FaultsOfTheLine.
 
 // While the user-interface thread handles a record nothing more is read, and a close made
 // meanwhile is reported once, after the handler returned; a closed port drops its frames.

@@ -4,10 +4,6 @@
 
 #include "RecordBuilder.h"
 #include "SimModelFixture.h"
-#include "blend/BlendFrames.h"
-#include "picture/CropFrames.h"
-#include "picture/EdidFrames.h"
-#include "picture/PictureFrames.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
@@ -103,20 +99,8 @@ TEST_F(Model, EachCommandFamilyIsAcknowledgedAsTheApplicationWaits) {
     EXPECT_EQ(model.PingAnswers(), 1u);
 }
 
-TEST_F(Model, AcknowledgementsDriveTheApplicationsMessages) {
-    app.linkState = kLinkSynchronised;
-    Deliver(Command(BuildEdidFrame(app, {0, EdidMode::Full})));
-    Deliver(Command(RecordBuilder(0x000E).B(6, 1).B(7, 'x').B(21, 8).Build()));
-    Deliver(Command(RecordBuilder(0x000B).B(6, 0).Build()));
-    DeviceState crop;
-    crop.crop.rects[0] = CropRect{0, 0, 0, 640, 480, 1920, 1080};
-    Deliver(Command(BuildCropFrame(crop, 0, kCropSet)));
-    Deliver(Command(RecordBuilder(0x0001).B(6, 0).Build())); // a window past its picture
-    // EDID success, WiFi success; picture and crop success show nothing; a refused crop does.
-    const std::vector<std::pair<int, int>> expected = {{4, 0}, {10, 1}, {2, 1}};
-    EXPECT_EQ(host.events, expected);
-    EXPECT_EQ(host.hideWaits, 2);
-}
+// The messages the acknowledgements raise: FloodCarriesEveryReplyKind... (each box's event),
+// EdidEndToEnd, MiscEndToEnd.
 
 TEST_F(Model, FactoryResetRestoresTheFactoryStateAndRestartsWithoutAnAnswer) {
     EXPECT_FALSE(model.TakeRestart());
