@@ -102,22 +102,19 @@ TEST_F(Model, EachCommandFamilyIsAcknowledgedAsTheApplicationWaits) {
 // The messages the acknowledgements raise: FloodCarriesEveryReplyKind... (each box's event),
 // EdidEndToEnd, MiscEndToEnd.
 
+// (Found again and synchronised after the restart: MiscEndToEnd.AFactoryResetIsFound...)
 TEST_F(Model, FactoryResetRestoresTheFactoryStateAndRestartsWithoutAnAnswer) {
     EXPECT_FALSE(model.TakeRestart());
     Command(RecordBuilder(0x000E).B(6, 2).B(7, 'o').B(8, 'k').B(21, 8).Build());
     Command(MakeFrameByte6(0x000F, 1));
     Command(MakeFrameByte6(0x0004, 2));
     ASSERT_EQ(model.State().wifi.ssid, "ok");
-    const std::uint64_t before = model.CommandsReceived();
 
     EXPECT_TRUE(Command(MakeFrame(0x000A)).empty());
     EXPECT_TRUE(model.TakeRestart());
     EXPECT_FALSE(model.TakeRestart()) << "told once";
     ExpectSameState(model.State(), ProcessorModel().State());
-    EXPECT_EQ(model.CommandsReceived(), before + 1) << "what it received is still counted";
-    EXPECT_EQ(FrameCode(model.ReceivedCommands().back().data()), 0x000A);
-    // After the restart it answers as ever.
-    EXPECT_EQ(Kinds(Command(MakeFrame(0x00AF))).size(), model.StateRecords().size());
+    EXPECT_EQ(model.CommandsReceived(), 4u) << "what it received is still counted";
 }
 
 TEST_F(Model, WifiTextsAreCodePage936AndWhatTheProcessorWouldNotTakeIsRefused) {
