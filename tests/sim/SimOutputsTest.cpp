@@ -85,21 +85,8 @@ Frame Patched(Frame f, int offset, std::uint8_t value) {
     return f;
 }
 
-TEST_F(OutputCommands, PlacementAtTheRunningResolutionIsStoredAsAWindowChange) {
-    app.outputs[1].canvasX = 4000; // the page moved the output on the canvas and sized it
-    app.outputs[1].width = 1600;
-    app.outputs[1].height = 900;
-    picks[1] = WithWindow(Row(0), 100, 60, 1600, 900); // row 0: what output 1 runs
-    const auto out = Command(BuildOutputWindowFrame(app, picks, 1));
-    ASSERT_EQ(Kinds(out), (Answer{"ack1/0", "00AB"}));
-    EXPECT_EQ(out[0].bytes[8], 1);
-    EXPECT_EQ(out[1].bytes[6], 1);
-    EXPECT_EQ(Describe(model.State().outputs[1]),
-              "canvas=4000,198 size=1600x900 window=100,60,1600,900 res=0 active=1920x1080 tag=0");
-    Deliver(out);
-    ExpectSameState(app, model.State());
-    EXPECT_TRUE(host.events.empty()) << "a window stored shows no message";
-}
+// A placement at the running resolution stored as a window change, both sides agreeing after:
+// OutputEndToEnd.ArrangingInOneRowReachesTheProcessorInOrder.
 
 TEST_F(OutputCommands, PlacementWithANewResolutionChangesTheOutputsResolution) {
     struct Case {
