@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -90,25 +89,13 @@ void PtyPair::HangUp() {
     m_far = -1;
 }
 
-PortsFolder::PortsFolder() {
-    char path[] = "/tmp/corvane-ports-XXXXXX";
-    if (::mkdtemp(path) != nullptr)
-        m_path = path;
-}
-
-PortsFolder::~PortsFolder() {
-    std::error_code ignored;
-    if (!m_path.empty())
-        std::filesystem::remove_all(m_path, ignored);
-}
-
 void PortsFolder::Link(const std::string& name, const std::string& target) {
-    if (::symlink(target.c_str(), (m_path + "/" + name).c_str()) != 0)
+    if (::symlink(target.c_str(), m_folder.File(name).c_str()) != 0)
         throw std::runtime_error("cannot make link " + name);
 }
 
 void PortsFolder::File(const std::string& name) {
-    const int fd = ::open((m_path + "/" + name).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+    const int fd = ::open(m_folder.File(name).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
     if (fd >= 0)
         ::close(fd);
 }

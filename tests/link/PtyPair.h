@@ -3,6 +3,8 @@
 // A pseudo-terminal pair standing in for the cable: the link opens the device side
 // (DevicePath), the test plays the processor on the far side.
 
+#include "ScratchFolder.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -46,17 +48,12 @@ private:
 // A folder of COM<n> links, deleted with everything in it when the object goes.
 class PortsFolder {
 public:
-    PortsFolder();
-    ~PortsFolder();
-    PortsFolder(const PortsFolder&) = delete;
-    PortsFolder& operator=(const PortsFolder&) = delete;
-
-    const std::string& Path() const { return m_path; }
+    const std::string& Path() const { return m_folder.Path(); }
     void Link(const std::string& name, const std::string& target);
     void File(const std::string& name);
 
 private:
-    std::string m_path;
+    ScratchFolder m_folder;
 };
 
 // Waits until `done` is true or `timeout` passes; returns `done()`.

@@ -5,6 +5,7 @@
 
 #include "LinePacing.h"
 #include "ProcessorModel.h"
+#include "ScratchFolder.h"
 #include "Simulator.h"
 #include "link/CommandCodes.h"
 #include "link/CommandFrame.h"
@@ -12,7 +13,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -46,17 +46,12 @@ protected:
             close(m_fd);
         if (m_sim)
             m_sim->Stop();
-        if (!m_folder.empty())
-            std::system(("rm -rf " + m_folder).c_str());
     }
 
     void Start(unsigned simBaud, speed_t applicationSpeed, bool pacing = true) {
-        char folder[] = "/tmp/corvane-rate-XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        m_folder = folder;
         SimOptions o;
         o.port = 5;
-        o.portsFolder = m_folder + "/Ports";
+        o.portsFolder = m_folder.File("Ports");
         o.baud = simBaud;
         o.pacing = pacing;
         o.keepAlivePeriodMs = 0ms;
@@ -95,8 +90,8 @@ protected:
         return true;
     }
 
+    test::ScratchFolder m_folder;
     std::unique_ptr<Simulator> m_sim;
-    std::string m_folder;
     int m_fd = -1;
 };
 

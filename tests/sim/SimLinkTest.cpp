@@ -3,6 +3,7 @@
 
 #include "ProcessorModel.h"
 #include "RecordingHost.h"
+#include "ScratchFolder.h"
 #include "SimModelFixture.h"
 #include "Simulator.h"
 #include "device/ReplyDispatcher.h"
@@ -12,7 +13,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -80,24 +80,18 @@ public:
 
 class SimOverLink : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char folder[] = "/tmp/corvane-sim-XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        m_folder = folder;
-        SetSerialPortSources({m_folder + "/Ports", {}});
-    }
+    void SetUp() override { SetSerialPortSources({m_folder.File("Ports"), {}}); }
     void TearDown() override {
         m_link.Close();
         if (m_sim)
             m_sim->Stop();
         ResetSerialPortSources();
-        std::system(("rm -rf " + m_folder).c_str());
     }
 
     void StartSimulator(unsigned baud, bool pacing = true, Faults faults = {}) {
         SimOptions o;
         o.port = kPort;
-        o.portsFolder = m_folder + "/Ports";
+        o.portsFolder = m_folder.File("Ports");
         o.baud = baud;
         o.pacing = pacing;
         o.keepAlivePeriodMs = 200ms;
@@ -128,7 +122,7 @@ protected:
         return s;
     }
 
-    std::string m_folder;
+    test::ScratchFolder m_folder;
     std::unique_ptr<Simulator> m_sim;
     FXSerialPort m_link;
     Application m_app{m_link};
