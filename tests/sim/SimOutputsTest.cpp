@@ -6,7 +6,6 @@
 #include "layout/OutputFrames.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 #include <tuple>
 
 using namespace corvane;
@@ -58,33 +57,6 @@ OutputPick WithWindow(OutputPick p, double x, double y, double w, double h) {
     return p;
 }
 
-std::string Describe(const OutputInfo& o) {
-    std::ostringstream t;
-    t << "canvas=" << o.canvasX << "," << o.canvasY << " size=" << o.width << "x" << o.height
-      << " window=" << o.winX << "," << o.winY << "," << o.winW << "," << o.winH << " res=" << o.resIndex
-      << " active=" << o.hActive << "x" << o.vActive << " tag=" << o.resTag;
-    return t.str();
-}
-
-// An output at its place on the canvas running (row, width x height, tag) with its window the
-// whole active picture.
-std::string Running(const OutputInfo& at, std::uint32_t row, std::uint16_t width, std::uint16_t height,
-                    std::uint32_t tag) {
-    OutputInfo o = at;
-    o.resIndex = row;
-    o.hActive = o.width = o.winW = width;
-    o.vActive = o.height = o.winH = height;
-    o.winX = o.winY = 0;
-    o.resTag = tag;
-    return Describe(o);
-}
-
-Frame Patched(Frame f, int offset, std::uint8_t value) {
-    f[static_cast<std::size_t>(offset)] = value;
-    SealFrame(f);
-    return f;
-}
-
 // A placement at the running resolution stored as a window change, both sides agreeing after:
 // OutputEndToEnd.ArrangingInOneRowReachesTheProcessorInOrder.
 
@@ -106,8 +78,16 @@ TEST_F(OutputCommands, PlacementWithANewResolutionChangesTheOutputsResolution) {
     const int k = 2;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const OutputInfo before = model.State().outputs[k];
-        // Apply One: the window becomes the whole active picture of the new resolution.
+        // The output runs the new resolution, its window the whole active picture; nothing else
+        // changes.
+        DeviceState expected = model.State();
+        OutputInfo& o = expected.outputs[k];
+        o.resIndex = c.row;
+        o.hActive = o.width = o.winW = c.width;
+        o.vActive = o.height = o.winH = c.height;
+        o.winX = o.winY = 0;
+        o.resTag = c.tag;
+        // Apply One: the window sent is the whole active picture of the new resolution.
         picks[k] = WithWindow(c.pick, 0, 0, c.width, c.height);
         app.outputs[k].width = c.width;
         app.outputs[k].height = c.height;
@@ -115,7 +95,7 @@ TEST_F(OutputCommands, PlacementWithANewResolutionChangesTheOutputsResolution) {
         ASSERT_EQ(Kinds(out), (Answer{"ack0/1", "00AB"}));
         EXPECT_EQ(out[0].bytes[8], k);
         EXPECT_EQ(out[1].bytes[6], k);
-        EXPECT_EQ(Describe(model.State().outputs[k]), Running(before, c.row, c.width, c.height, c.tag));
+        ExpectSameState(model.State(), expected);
         host.events.clear();
         Deliver(out);
         ExpectSameState(app, model.State());
@@ -166,8 +146,10 @@ TEST_F(OutputCommands, RefusedResolutionChangesNoOutput) {
             picks[1] = c.pick;
             f = BuildOutputResolutionFrame(app, picks, 1, c.argument);
         }
-        if (c.rowByte >= 0)
-            f = Patched(f, c.placement ? 25 : 7, static_cast<std::uint8_t>(c.rowByte));
+        if (c.rowByte >= 0) {
+            f[c.placement ? 25 : 7] = static_cast<std::uint8_t>(c.rowByte);
+            SealFrame(f);
+        }
         const auto out = Command(f);
         ASSERT_EQ(Kinds(out), c.answer);
         EXPECT_EQ(out[0].bytes[8], c.argument);
