@@ -3,6 +3,7 @@
 #include "platform/SerialFile.h"
 
 #include "PtyPair.h"
+#include "ScratchFolder.h"
 #include "platform/IoStatus.h"
 #include "platform/SerialPortList.h"
 
@@ -233,10 +234,9 @@ TEST(SerialLine, DataBitsAndNeverParity) {
 }
 
 TEST_F(SerialFileTest, OpenFailuresSayWhy) {
-    char regular[] = "/tmp/corvane-not-a-tty-XXXXXX";
-    const int fd = ::mkstemp(regular);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
+    ScratchFolder folder;
+    const std::string regular = folder.File("not-a-tty");
+    WriteBytes(regular, "");
     struct Case {
         std::string device;
         int baud;
@@ -255,7 +255,6 @@ TEST_F(SerialFileTest, OpenFailuresSayWhy) {
         EXPECT_EQ(error.failure, c.failure) << c.device << " " << DescribeOpenError(error);
         EXPECT_FALSE(file.IsOpen());
     }
-    ::unlink(regular);
 }
 
 TEST(SerialOpenError, PermissionDeniedPointsAtTheDialoutGroup) {

@@ -183,9 +183,9 @@ std::set<std::uint16_t> CodesFrom(const std::vector<std::uint16_t>& codes, std::
 }
 
 // A flood from the command line waits for the state request; then the whole state comes
-// first, and the flood stops by itself after its time (the flood through the application,
-// its pings answered: FloodEndToEndTest).
-TEST_F(SimOverLink, FloodFromTheCommandLineWaitsForTheStateRequestAndEndsByItself) {
+// first (a flood that stops by itself after its time, its pings answered by the application:
+// FloodEndToEndTest).
+TEST_F(SimOverLink, FloodFromTheCommandLineWaitsForTheStateRequest) {
     Faults faults;
     faults.flood = 800ms;
     StartSimulator(921600, true, faults);
@@ -211,12 +211,6 @@ TEST_F(SimOverLink, FloodFromTheCommandLineWaitsForTheStateRequestAndEndsByItsel
         EXPECT_EQ(first, expected);
         return 0;
     });
-    const auto until = Clock::now() + 10s;
-    while (m_sim->Flood().running && Clock::now() < until)
-        std::this_thread::sleep_for(20ms);
-    EXPECT_FALSE(m_sim->Flood().running);
-    EXPECT_NE(m_sim->Execute("state").find("flood off"), std::string::npos);
-    EXPECT_GT(m_sim->Flood().counts.records, 100u);
 }
 
 } // namespace
