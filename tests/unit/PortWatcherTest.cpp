@@ -266,17 +266,17 @@ struct Trouble {
 // Either way the thread does not spin, and the sources still watched report their events.
 TEST_F(PortWatcherTest, ASourceInErrorIsReopenedReplacedOrGivenUpWithoutSpinning) {
     const auto hangUp = [](FakeEnds& e) { e.CloseWriter(); };
+    const auto closeIt = [](FakeEnds& e) { e.Write("c"); };
+    const auto failRead = [](FakeEnds& e) { e.Write("e"); };
     const char* const reopened = "reopened, watching it again";
+    const char* const gone = "no longer watched";
     const int tries = PortWatcher::kFailuresToGiveUp - 1;
     const Trouble troubles[] = {
         {"writer closed", hangUp, Reopening::Works, false, "hang-up", reopened, 1},
-        {"descriptor closed", [](FakeEnds& e) { e.Write("c"); }, Reopening::Works, false, "not open",
-         reopened, 1},
-        {"read fails", [](FakeEnds& e) { e.Write("e"); }, Reopening::Works, false,
-         "reading its events failed", reopened, 1},
-        {"reopening fails", hangUp, Reopening::Fails, false, "hang-up", "no longer watched", tries},
-        {"in error after each reopening", hangUp, Reopening::StaysInError, false, "hang-up",
-         "no longer watched", tries},
+        {"descriptor closed", closeIt, Reopening::Works, false, "not open", reopened, 1},
+        {"read fails", failRead, Reopening::Works, false, "reading its events failed", reopened, 1},
+        {"reopening fails", hangUp, Reopening::Fails, false, "hang-up", gone, tries},
+        {"in error after each reopening", hangUp, Reopening::StaysInError, false, "hang-up", gone, tries},
         {"falls back", hangUp, Reopening::Fails, true, "hang-up", "watching fake source instead", tries},
     };
     // How long a watcher that dealt with the trouble is watched for wake-ups.
