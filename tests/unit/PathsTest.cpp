@@ -101,12 +101,9 @@ TEST(ProgramFolders, InstalledStartupWritesOnlyIntoTheFakeHome) {
         StartupUi0 ui;
         EXPECT_EQ(app.InitInstance(ui, exe.Path(), guard.Path()), StartupResult::Ran);
         EXPECT_TRUE(ui.messages.empty());
-        EXPECT_EQ(std::tie(app.installed, app.configPath, app.dataFolder, app.upgradeFolder, app.portsFolder),
-                  std::make_tuple(true, home.File(".config/corvane/Config.ini"),
-                                  home.File(".local/share/corvane/DataFile"),
-                                  home.File(".local/share/corvane/UpgradeFile"),
-                                  home.File(".config/corvane/Ports")));
+        EXPECT_TRUE(app.installed);
     }
+    // The folders are InstalledProgramUsesTheUsersFolders's; here they are made and used.
     EXPECT_TRUE(FileExists(home.File(".config/corvane/Config.ini")));
     for (const char* f :
          {".config/corvane/Ports", ".local/share/corvane/DataFile", ".local/share/corvane/UpgradeFile"})
