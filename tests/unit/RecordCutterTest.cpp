@@ -189,7 +189,8 @@ TEST(RecordCutter, ModeSwitchedByAHandlerAppliesToTheFollowingBytes) {
     EXPECT_EQ(sink.cuts, (std::vector<Cut>{{'b', block}, {'r', done}, {'r', ping}}));
 }
 
-TEST(RecordCutter, LargeFeedsAndReset) {
+// (A cutter reset drops what it held: SerialLinkTest.ReopeningStartsFromAnEmptyCutter.)
+TEST(RecordCutter, LargeFeeds) {
     std::vector<Cut> expected;
     const Bytes s = Stream(400, &expected); // 15600 bytes, several times the work area
     RecordCutter cutter;
@@ -197,14 +198,6 @@ TEST(RecordCutter, LargeFeedsAndReset) {
     cutter.Feed(s.data(), 17, sink);
     cutter.Feed(s.data() + 17, s.size() - 17, sink);
     EXPECT_EQ(sink.cuts, expected);
-
-    cutter.Feed(s.data(), 20, sink);
-    EXPECT_EQ(cutter.PendingBytes(), 20u);
-    cutter.Reset();
-    EXPECT_EQ(cutter.PendingBytes(), 0u);
-    sink.cuts.clear();
-    cutter.Feed(s.data() + 39, 39, sink);
-    EXPECT_EQ(sink.cuts, std::vector<Cut>{expected[1]});
 }
 
 } // namespace
