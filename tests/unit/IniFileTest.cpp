@@ -197,11 +197,9 @@ TEST_F(IniFileTest, WindowsMadeUtf16FileIsReadAndStaysUtf16InItsByteOrder) {
         ASSERT_TRUE(WritePrivateProfileString("Setting", "Language", "English", m_path));
         ASSERT_TRUE(
             WritePrivateProfileString("String", "SIDS_12", "\xE9\x87\x8D\xE5\x90\xAF", m_path)); // 重启
-        const std::u16string after = u"[Setting]\r\nLanguage=English\r\n[String]\r\n"
-                                     u"SIDS_11=\u63D0\u793A\r\n"
-                                     u"Wide=\U0001F600\r\n"
-                                     u"Broken=a\xD800z\r\n"
-                                     u"SIDS_12=\u91CD\u542F\r\n";
+        std::u16string after = windowsFile; // every other line kept, the new key at its section's end
+        after.replace(after.find(u"Chinese"), 7, u"English");
+        after += u"SIDS_12=\u91CD\u542F\r\n";
         EXPECT_EQ(ReadBytes(m_path), Utf16(after, bigEndian));
     }
 }
