@@ -1,11 +1,11 @@
 // Where the program keeps its files: beside the executable in a build folder, in the user's
-// own folders when installed; and the start-up of an installed program in a fake home.
+// own folders when installed (the start-up of an installed program in a fake home:
+// StartupTest).
 
 #include "platform/Paths.h"
 
 #include "ScratchFolder.h"
 #include "platform/Files.h"
-#include "shell/CorvaneApp.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -14,24 +14,9 @@
 
 using namespace corvane;
 using corvane::test::Environment;
-using corvane::test::FileExists;
 using corvane::test::ModeOf;
 using corvane::test::ScratchFolder;
 using corvane::test::WriteBytes;
-
-namespace {
-
-class StartupUi0 : public StartupUi {
-public:
-    void ShowMessage(const std::string& text, const std::string& caption) override {
-        messages.push_back(caption + ": " + text);
-    }
-    void RunMainWindow(CCorvaneApp&) override { ++runs; }
-    std::vector<std::string> messages;
-    int runs = 0;
-};
-
-} // namespace
 
 TEST(ProgramFolders, BuildFolderKeepsEverythingBesideTheExecutable) {
     ScratchFolder exe;
@@ -84,33 +69,4 @@ TEST(ProgramFolders, MakeFoldersMakesTheMissingParents) {
     ASSERT_TRUE(MakeFolders(root.File(kInstalledMarker)));
     EXPECT_FALSE(IsInstalledProgram(root.Path()));
     EXPECT_FALSE(IsInstalledProgram(""));
-}
-
-TEST(ProgramFolders, InstalledStartupWritesOnlyIntoTheFakeHome) {
-    ScratchFolder exe, home, guard;
-    WriteBytes(exe.File(kInstalledMarker), "installed\n");
-    ASSERT_TRUE(MakeFolders(exe.File("Language")));
-    // The executable's folder belongs to the system: nothing may be written there.
-    ASSERT_EQ(chmod(exe.Path().c_str(), 0555), 0);
-    Environment env;
-    env.Set("HOME", home.Path());
-    env.Set("XDG_CONFIG_HOME", std::nullopt);
-    env.Set("XDG_DATA_HOME", std::nullopt);
-    {
-        CCorvaneApp app;
-        StartupUi0 ui;
-        EXPECT_EQ(app.InitInstance(ui, exe.Path(), guard.Path()), StartupResult::Ran);
-        EXPECT_TRUE(ui.messages.empty());
-        EXPECT_TRUE(app.installed);
-    }
-    // The folders are InstalledProgramUsesTheUsersFolders's; here they are made and used.
-    EXPECT_TRUE(FileExists(home.File(".config/corvane/Config.ini")));
-    for (const char* f :
-         {".config/corvane/Ports", ".local/share/corvane/DataFile", ".local/share/corvane/UpgradeFile"})
-        EXPECT_TRUE(IsFolder(home.File(f))) << f;
-    // Made private to the user.
-    EXPECT_EQ(ModeOf(home.File(".config/corvane")), 0700u);
-    for (const char* f : {"Ini", "DataFile", "UpgradeFile", "Ports"})
-        EXPECT_FALSE(FileExists(exe.File(f))) << f;
-    chmod(exe.Path().c_str(), 0755);
 }

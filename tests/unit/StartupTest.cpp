@@ -1,12 +1,15 @@
 #include "ScratchFolder.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
 #include "shell/CorvaneApp.h"
 #include "shell/Language.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace corvane;
 using corvane::test::FileExists;
+using corvane::test::ModeOf;
 using corvane::test::ReadBytes;
 using corvane::test::ScratchFolder;
 using corvane::test::WriteBytes;
@@ -112,5 +115,38 @@ TEST(Startup, LanguageFromConfig) {
     EXPECT_EQ(ui.portNum, 4u);
     EXPECT_EQ(GetLangString("SIDS_11"), "提示");
 }
+
+#ifndef _WIN32 // POSIX permissions and the XDG folders
+using corvane::test::Environment;
+
+TEST(Startup, AnInstalledProgramWritesOnlyIntoTheFakeHome) {
+    ScratchFolder exe, home, guard;
+    WriteBytes(exe.File(kInstalledMarker), "installed\n");
+    ASSERT_TRUE(MakeFolders(exe.File("Language")));
+    // The executable's folder belongs to the system: nothing may be written there.
+    ASSERT_EQ(chmod(exe.Path().c_str(), 0555), 0);
+    Environment env;
+    env.Set("HOME", home.Path());
+    env.Set("XDG_CONFIG_HOME", std::nullopt);
+    env.Set("XDG_DATA_HOME", std::nullopt);
+    {
+        CCorvaneApp app;
+        FakeUi ui;
+        EXPECT_EQ(app.InitInstance(ui, exe.Path(), guard.Path()), StartupResult::Ran);
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_TRUE(app.installed);
+    }
+    // The folders are InstalledProgramUsesTheUsersFolders's; here they are made and used.
+    EXPECT_TRUE(FileExists(home.File(".config/corvane/Config.ini")));
+    for (const char* f :
+         {".config/corvane/Ports", ".local/share/corvane/DataFile", ".local/share/corvane/UpgradeFile"})
+        EXPECT_TRUE(IsFolder(home.File(f))) << f;
+    // Made private to the user.
+    EXPECT_EQ(ModeOf(home.File(".config/corvane")), 0700u);
+    for (const char* f : {"Ini", "DataFile", "UpgradeFile", "Ports"})
+        EXPECT_FALSE(FileExists(exe.File(f))) << f;
+    chmod(exe.Path().c_str(), 0755);
+}
+#endif
 
 } // namespace
