@@ -71,19 +71,16 @@ TEST_F(SerialFileTest, ReadCompletesWithTheBytesThatCameOneReadAtATime) {
     EXPECT_EQ(m_data[2], 3);
 }
 
-TEST_F(SerialFileTest, ReadWithoutAnyByteCompletesEmptyAfterTheTotalTimeout) {
-    SerialFile file;
-    OpenAttached(file, Settings(30ms));
-    ASSERT_TRUE(file.Read(&m_read, m_data, sizeof m_data));
-    EXPECT_EQ(Seen(Next()), std::tuple(&m_read, kIoSuccess, 0u));
-}
-
-TEST_F(SerialFileTest, OperationsOfAFileNotAttachedOrClosedAreNotStarted) {
+// A read is started only on a file open and attached; without any byte it completes empty
+// after the total time-out.
+TEST_F(SerialFileTest, OperationsStartOnlyOnAnAttachedFileAndAReadWithoutBytesEndsEmpty) {
     SerialFile file;
     EXPECT_FALSE(file.Read(&m_read, m_data, sizeof m_data));
-    ASSERT_EQ(file.Open(m_pty.DevicePath(), Settings()).failure, SerialOpenFailure::None);
+    ASSERT_EQ(file.Open(m_pty.DevicePath(), Settings(30ms)).failure, SerialOpenFailure::None);
     EXPECT_FALSE(file.Read(&m_read, m_data, sizeof m_data)); // not attached yet
     file.Attach(m_queue, kKey);
+    ASSERT_TRUE(file.Read(&m_read, m_data, sizeof m_data));
+    EXPECT_EQ(Seen(Next()), std::tuple(&m_read, kIoSuccess, 0u));
     file.Close();
     EXPECT_FALSE(file.Write(&m_read, m_data, 1));
     EXPECT_EQ(m_queue.Pending(), 0u);
