@@ -1,11 +1,12 @@
 // The misc page's and the WiFi configuration's rules without widgets: the checks of "Apply" in
-// their order, the address rule, command 0x000E byte for byte (ASCII and Chinese texts in code
-// page 936), the factory reset and backup commands, the version line from the processor's
-// record 0xA4, and code page 936 both ways.
+// their order (the link before them), the factory reset's steps, the address rule, command
+// 0x000E byte for byte (ASCII and Chinese texts in code page 936), the factory reset and backup
+// commands, the version line from the processor's record 0xA4, and code page 936 both ways.
 
 #include "device/NullDispatcherHost.h"
 #include "device/ReplyDispatcher.h"
 #include "link/CommandCodes.h"
+#include "misc/FactoryReset.h"
 #include "misc/MiscFrames.h"
 #include "misc/WifiSettings.h"
 #include "platform/CodePage936.h"
@@ -146,10 +147,17 @@ TEST(WifiChecks, MessagesAreTheProcessorToolsOwn) {
     EXPECT_EQ(WifiProblemMessage(WifiProblem::AddressFormat), "IP Address format error!");
     EXPECT_EQ(WifiProblemMessage(WifiProblem::SsidEmpty), "Please input SSID!");
     EXPECT_EQ(WifiProblemMessage(WifiProblem::PasswordLength), "Password need 8 to 11 position!");
-    for (WifiProblem p : {WifiProblem::SsidTooLong, WifiProblem::SsidNotRepresentable,
-                          WifiProblem::PasswordTooLong, WifiProblem::PasswordNotRepresentable})
+    EXPECT_EQ(WifiProblemMessage(WifiProblem::SsidNotRepresentable),
+              "The SSID has characters the processor cannot store!");
+    for (WifiProblem p :
+         {WifiProblem::SsidTooLong, WifiProblem::PasswordTooLong, WifiProblem::PasswordNotRepresentable})
         EXPECT_FALSE(WifiProblemMessage(p).empty());
     EXPECT_EQ(WifiProblemMessage(WifiProblem::None), "");
+    // "Apply" asks for the link before anything else, then tells the first problem.
+    EXPECT_EQ(WifiApplyRefusal(false, WifiProblem::AddressFormat), "Please open the serial!");
+    EXPECT_EQ(WifiApplyRefusal(false, WifiProblem::None), "Please open the serial!");
+    EXPECT_EQ(WifiApplyRefusal(true, WifiProblem::PasswordLength), "Password need 8 to 11 position!");
+    EXPECT_EQ(WifiApplyRefusal(true, WifiProblem::None), "");
 }
 
 TEST(WifiFrame, AsciiTextsWithTheirLengthsAndTheFillerBeyond) {
@@ -204,6 +212,50 @@ TEST(WifiFrame, WhatTheDispatcherReadsBackIsWhatWasSent) {
     (*f)[5] = 0x00;
     const WifiConfig back = Dispatched(*f).wifi;
     EXPECT_EQ(std::tie(back.ip, back.ssid, back.password), std::tie(sent.ip, sent.ssid, sent.password));
+}
+
+struct ResetCase {
+    const char* name;
+    bool synchronised, answer, sent, openedAgainWhileTold;
+    std::string log;
+};
+
+// Plays the misc page as the case says; what happens goes to `log`.
+struct ScriptedReset : FactoryResetHost {
+    explicit ScriptedReset(const ResetCase& c) : c(c) {}
+    bool Synchronised() const override { return c.synchronised; }
+    bool Ask(const std::string& question) override { return log += "ask " + question + "|", c.answer; }
+    void Tell(const std::string& message) override {
+        log += "tell " + message + "|";
+        opens += c.openedAgainWhileTold ? 1 : 0;
+    }
+    bool SendReset() override { return log += "send|", c.sent; }
+    void ExpectRestart() override { log += "restart|"; }
+    std::uint32_t OpenCount() const override { return opens; }
+    void ClosePort() override { log += "close|"; }
+
+    const ResetCase& c;
+    std::uint32_t opens = 3;
+    std::string log;
+};
+
+TEST(FactoryReset, AskedSentThenThePortClosedUnlessTheSearchOpenedItAgainMeanwhile) {
+    ResetMessageTable();
+    const std::string ask = "ask Restore the factory settings?|", noLink = "tell Please open the serial!|";
+    const std::string restart = ask + "send|restart|tell Restart The Machine|";
+    const ResetCase cases[] = {
+        {"no link asks nothing", false, true, true, false, noLink},
+        {"declined", true, false, true, false, ask},
+        {"the link gone while asked", true, true, false, false, ask + "send|" + noLink},
+        {"reset", true, true, true, false, restart + "close|"},
+        {"the port opened again while told", true, true, true, true, restart},
+    };
+    for (const ResetCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedReset host(c);
+        RunFactoryReset(host);
+        EXPECT_EQ(host.log, c.log);
+    }
 }
 
 TEST(MiscFrames, FactoryResetBackupAndTheVersionLine) {
