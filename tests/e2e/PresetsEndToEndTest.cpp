@@ -1,15 +1,11 @@
-// The presets page and the quick set page against the simulated processor: a loaded preset
-// brings back all it holds, then a file that is no good preset is sent as it is and the
-// processor's refusal ends the wait; and the quick set page's choice reaches the processor.
+// The presets page against the simulated processor: a loaded preset brings back all it holds,
+// then a file that is no good preset is sent as it is and the processor's refusal ends the wait.
+// (The quick set page's recall and the state read back after it: QuicksetPageTest and
+// StateFollowUpTest.)
 
 #include "AppHarness.h"
 #include "ProcessorModel.h"
-#include "layout/CLayoutDlg.h"
-#include "layout/CPictureCtrl.h"
-#include "layout/LayerFrames.h"
-#include "layout/OutputFrames.h"
 #include "link/CommandCodes.h"
-#include "mainwindow/CQuicksetDlg.h"
 #include "mainwindow/Pages.h"
 #include "picture/PictureFrames.h"
 #include "presets/CPresetsDlg.h"
@@ -17,11 +13,9 @@
 #include "upgrade/CProgressDlg.h"
 #include "widgets/CGdipButton.h"
 
-#include <QApplication>
 #include <QTest>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <tuple>
 
 using namespace corvane;
 using corvane::test::AppHarness;
@@ -39,27 +33,6 @@ DeviceState SimState(sim::Simulator& s) {
     return state;
 }
 
-// The layout: the layers' windows and switches, the outputs' places on the canvas.
-auto LayoutOf(const DeviceState& s) {
-    std::vector<std::uint32_t> v;
-    for (std::size_t i = 0; i < 4; ++i) {
-        const LayerInfo& l = s.layers[i];
-        v.insert(v.end(), {l.x, l.y, l.w, l.h, l.visible});
-        const OutputInfo& o = s.outputs[i];
-        v.insert(v.end(), {o.canvasX, o.canvasY, o.width, o.height});
-    }
-    return v;
-}
-
-std::size_t RequestsReceived(sim::Simulator& s) {
-    std::size_t n = 0;
-    s.Inspect([&](const sim::ProcessorModel& m) {
-        for (const Frame& f : m.ReceivedCommands())
-            n += FrameCode(f.data()) == kCmdRequestAll ? 1 : 0;
-    });
-    return n;
-}
-
 class PresetsEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -67,20 +40,6 @@ protected:
         h.StartApplication();
         ASSERT_TRUE(h.WaitFor([&] { return h.LinkState() == kLinkSynchronised; }, kSyncTimeoutMs));
         h.messages.clear();
-    }
-
-    void Send(const Frame& f) { h.Main().Services().SendToDevice(f.data(), f.size()); }
-    // The layers and the outputs' places take `to`'s, as the layout and output pages send them;
-    // the processor runs them and has reported them.
-    void LayOut(const DeviceState& to) {
-        for (int i = 0; i < 4; ++i) {
-            Send(BuildLayerFrame(to, i));
-            Send(BuildOutputWindowFrame(to, {}, i));
-        }
-        ASSERT_TRUE(h.WaitFor([&] { return LayoutOf(SimState(*m_sim)) == LayoutOf(to); }, kAnswerTimeoutMs))
-            << "the processor runs the layout";
-        ASSERT_TRUE(h.WaitFor([&] { return LayoutOf(h.App().state) == LayoutOf(to); }, kAnswerTimeoutMs))
-            << "and has reported it";
     }
 
     CPresetsDlg* ShowPresetsPage() {
@@ -168,48 +127,5 @@ TEST_F(PresetsEndToEnd, ALoadedPresetBringsBackLayoutPictureCropAndBlendAndARefu
     m_sim->Inspect([&](const sim::ProcessorModel& m) { EXPECT_EQ(m.PresetFilesRefused(), 1u); });
     EXPECT_EQ(BuildPresetFile(SimState(*m_sim)), BuildPresetFile(changed));
     EXPECT_EQ(h.messages, std::vector<std::string>{"Presets Setting: Load Preset: 【Preset 1】?"});
-    EXPECT_EQ(h.LinkState(), kLinkSynchronised);
-}
-
-// A preset of the processor holding another layout, recalled by the quick set page: the processor
-// answers with its layers and the acknowledgement only, so the window asks for the state and
-// shows the whole layout - the outputs' places too - before the wait ends.
-TEST_F(PresetsEndToEnd, QuickSetRecallOfAStoredLayoutShowsAllOfItInTheWindow) {
-    const DeviceState original = h.App().state;
-    DeviceState stored = original;
-    for (std::size_t i = 0; i < 4; ++i) {
-        LayerInfo& l = stored.layers[i];
-        l.x = 300 + 2100 * static_cast<std::uint32_t>(i);
-        l.y = 400;
-        l.w = 1280;
-        l.h = 720;
-        l.visible = static_cast<std::uint8_t>(i != 1);
-        OutputInfo& o = stored.outputs[i];
-        o.canvasX = 1920 * static_cast<std::uint32_t>(3 - i); // the outputs in the reverse order
-        o.canvasY = 100;
-    }
-    ASSERT_NE(LayoutOf(stored), LayoutOf(original));
-    LayOut(stored);
-    ASSERT_EQ(m_sim->Execute("preset store 2"), "ok\n");
-    LayOut(original);
-
-    h.Main().SelectPage(kQuickSet, 0);
-    auto* page = static_cast<CQuicksetDlg*>(h.Main().Pages().Find(Window::QuickSetPage));
-    QTest::mouseClick(page, Qt::LeftButton, {}, page->PictureRect(2).center());
-    const std::size_t requests = RequestsReceived(*m_sim);
-    h.Main().WaitOverlay()->SetWaitText({});
-    Click(page, CQuicksetDlg::kSendId);
-    EXPECT_EQ(h.Main().WaitOverlay()->WaitText(), "Waiting Data Set...") << "the wait was shown";
-    ASSERT_TRUE(WaitEnded()) << "the state's end ends the wait, not the time-out";
-    EXPECT_EQ(RequestsReceived(*m_sim), requests + 1) << "one synchronisation request, after the answer";
-    EXPECT_EQ(LayoutOf(SimState(*m_sim)), LayoutOf(stored)) << "the processor runs the preset";
-    EXPECT_EQ(LayoutOf(h.App().state), LayoutOf(stored)) << "the state was in when the wait ended";
-    CLayoutDlg* layout = h.Main().LayoutPage();
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(i);
-        const OutputInfo& o = stored.outputs[static_cast<std::size_t>(i)];
-        EXPECT_EQ(layout->OutputCell(i)->devRect.left, static_cast<int>(o.canvasX)) << "the canvas shows it";
-    }
-    EXPECT_TRUE(h.messages.empty());
     EXPECT_EQ(h.LinkState(), kLinkSynchronised);
 }

@@ -160,47 +160,39 @@ TEST(WifiChecks, MessagesAreTheProcessorToolsOwn) {
     EXPECT_EQ(WifiApplyRefusal(true, WifiProblem::None), "");
 }
 
-TEST(WifiFrame, AsciiTextsWithTheirLengthsAndTheFillerBeyond) {
-    const std::optional<Frame> f = BuildWifiFrame(WifiConfig{"192.168.4.1", "Show", "12345678"});
-    ASSERT_TRUE(f.has_value());
-    Frame expected = StartFrame(kCmdWifi);
-    expected[6] = 4;
-    for (int i = 0; i < 4; ++i)
-        expected[7 + i] = static_cast<std::uint8_t>("Show"[i]);
-    expected[21] = 8;
-    for (int i = 0; i < 8; ++i)
-        expected[22 + i] = static_cast<std::uint8_t>('1' + i);
-    std::copy_n(std::array<std::uint8_t, 4>{192, 168, 4, 1}.begin(), 4, expected.begin() + 34);
-    SealFrame(expected);
-    EXPECT_EQ(*f, expected) << "the fields beyond the texts filled";
-}
-
-TEST(WifiFrame, ChineseTextsInCodePage936WithByteCounts) {
-    // SSID "舞台-1" (6 bytes), password "舞台abcdefg" (9 characters, 11 bytes).
-    const std::optional<Frame> f = BuildWifiFrame(WifiConfig{"10.0.0.254", "\xE8\x88\x9E\xE5\x8F\xB0-1",
-                                                             "\xE8\x88\x9E\xE5\x8F\xB0"
-                                                             "abcdefg"});
-    ASSERT_TRUE(f.has_value());
-    const std::vector<std::uint8_t> ssid(f->begin() + 7, f->begin() + 21);
-    const std::vector<std::uint8_t> password(f->begin() + 22, f->begin() + 34);
-    EXPECT_EQ((*f)[6], 6);
-    EXPECT_EQ(ssid, (std::vector<std::uint8_t>{0xCE, 0xE8, 0xCC, 0xA8, '-', '1', 0x55, 0x55, 0x55, 0x55, 0x55,
-                                               0x55, 0x55, 0x55}));
-    EXPECT_EQ((*f)[21], 11);
-    EXPECT_EQ(password,
-              (std::vector<std::uint8_t>{0xCE, 0xE8, 0xCC, 0xA8, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 0x55}));
-    EXPECT_EQ((*f)[34], 10);
-    EXPECT_EQ((*f)[37], 254);
-    EXPECT_EQ((*f)[38], FrameChecksum(f->data()));
-
-    // The longest: an SSID filling all 14 bytes ends right before the password's length.
-    const std::string stage = "\xE8\x88\x9E\xE5\x8F\xB0"; // 舞台
-    const std::optional<Frame> full =
-        BuildWifiFrame(WifiConfig{"1.2.3.4", stage + stage + stage + "\xE8\x88\x9E", "12345678"});
-    ASSERT_TRUE(full.has_value());
-    EXPECT_EQ((*full)[6], 14);
-    EXPECT_EQ((*full)[20], 0xE8) << "the 14th byte: the second byte of the last character";
-    EXPECT_EQ((*full)[21], 8);
+TEST(WifiFrame, TextsInCodePage936WithTheirByteCountsTheFillerBeyondAndTheAddress) {
+    using Bytes = std::vector<std::uint8_t>;
+    const std::string stage = "\xE8\x88\x9E\xE5\x8F\xB0"; // 舞台: CE E8 CC A8
+    const std::uint8_t x = 0x55;
+    struct Case {
+        WifiConfig settings;
+        Bytes ssid, password, address; // bytes 6..20, 21..33, 34..37
+    };
+    const Case cases[] = {
+        {{"192.168.4.1", "Show", "12345678"},
+         {4, 'S', 'h', 'o', 'w', x, x, x, x, x, x, x, x, x, x},
+         {8, '1', '2', '3', '4', '5', '6', '7', '8', x, x, x, x},
+         {192, 168, 4, 1}},
+        {{"10.0.0.254", stage + "-1", stage + "abcdefg"}, // 9 characters, 11 bytes
+         {6, 0xCE, 0xE8, 0xCC, 0xA8, '-', '1', x, x, x, x, x, x, x, x},
+         {11, 0xCE, 0xE8, 0xCC, 0xA8, 'a', 'b', 'c', 'd', 'e', 'f', 'g', x},
+         {10, 0, 0, 254}},
+        // The longest SSID fills all 14 bytes, right up to the password's length.
+        {{"1.2.3.4", stage + stage + stage + "\xE8\x88\x9E", "12345678"},
+         {14, 0xCE, 0xE8, 0xCC, 0xA8, 0xCE, 0xE8, 0xCC, 0xA8, 0xCE, 0xE8, 0xCC, 0xA8, 0xCE, 0xE8},
+         {8, '1', '2', '3', '4', '5', '6', '7', '8', x, x, x, x},
+         {1, 2, 3, 4}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.settings.ssid);
+        Bytes expected = c.ssid;
+        expected.insert(expected.end(), c.password.begin(), c.password.end());
+        expected.insert(expected.end(), c.address.begin(), c.address.end());
+        Frame frame = StartFrame(kCmdWifi);
+        std::copy(expected.begin(), expected.end(), frame.begin() + 6);
+        SealFrame(frame);
+        EXPECT_EQ(BuildWifiFrame(c.settings), frame);
+    }
 }
 
 struct ResetCase {
