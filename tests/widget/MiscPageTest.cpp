@@ -69,11 +69,11 @@ TEST_F(MiscPageTest, OpensWithTheDeviceNameTheVersionsAndTheLanguageAndKeepsTheF
     EXPECT_TRUE(context.sent.empty());
 }
 
-TEST_F(MiscPageTest, WithoutTheLinkBackupGetDataAndResetOnlyAskForTheSerial) {
+TEST_F(MiscPageTest, WithoutTheLinkBackupAndGetDataAskForTheSerialThenTheSwitchSendsAndGetDataWaits) {
     state.linkState = kLinkOpen;
     state.crop.inputBackup = 0;
     PageUnderTest();
-    for (int id : {Page::kBackupId, Page::kGetDataId, Page::kResetId}) {
+    for (int id : {Page::kBackupId, Page::kGetDataId}) {
         SCOPED_TRACE(id);
         MessageBoxAnswerer answerer;
         Click(id);
@@ -85,11 +85,8 @@ TEST_F(MiscPageTest, WithoutTheLinkBackupGetDataAndResetOnlyAskForTheSerial) {
     EXPECT_TRUE(context.sent.empty());
     EXPECT_TRUE(context.waitTexts.empty());
     EXPECT_EQ(context.requests, 0);
-}
 
-TEST_F(MiscPageTest, TheBackupSwitchSendsTheNewValueAndFollowsTheProcessorAndGetDataWaits) {
     Connect();
-    PageUnderTest();
     Click(Page::kBackupId);
     Drain(); // the command is posted to the page
     EXPECT_EQ(state.crop.inputBackup, 1);

@@ -207,7 +207,18 @@ TEST_F(PresetsPageTest, DeleteByButtonOrKeyRemovesTheFile) {
 }
 
 TEST_F(PresetsPageTest, ARenameTakesTheTrimmedNameTheNinthCharacterAtMostAndEscKeepsTheOld) {
-    PageUnderTest();
+    // Names from Config.ini that do not fit are drawn safely; the box shows what fits, and
+    // leaving it untouched keeps the whole name.
+    const std::string longName(300, 'W');
+    state.presets[0].name = longName;
+    state.presets[1].name = "a\tb\xE2\x80\xAE"
+                            "c\x01";
+    EXPECT_FALSE(PageUnderTest().grab().isNull());
+    EXPECT_EQ(OpenNameBox(0)->text(), QString(9, 'W'));
+    ClickAway();
+    EXPECT_EQ(Name(0), longName);
+    EXPECT_EQ(context.saves, 0);
+
     CMyEdit* box = OpenNameBox(4);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "Preset 5");
@@ -259,19 +270,6 @@ TEST_F(PresetsPageTest, ARenameTakesTheTrimmedNameTheNinthCharacterAtMostAndEscK
     ClickAway();
     EXPECT_EQ(Name(3), "reset");
     EXPECT_TRUE(PresetFileExists(SlotFile(3)));
-}
-
-TEST_F(PresetsPageTest, NamesThatDoNotFitAreShownSafelyAndKeptUntilRetyped) {
-    const std::string longName(300, 'W');
-    state.presets[0].name = longName;
-    state.presets[1].name = "a\tb\xE2\x80\xAE"
-                            "c\x01";
-    EXPECT_FALSE(PageUnderTest().grab().isNull());
-    // The box shows what fits; leaving it untouched keeps the whole name.
-    EXPECT_EQ(OpenNameBox(0)->text(), QString(9, 'W'));
-    ClickAway();
-    EXPECT_EQ(Name(0), longName);
-    EXPECT_EQ(context.saves, 0);
 }
 
 #ifdef CORVANE_GALLERY_DIR
