@@ -156,7 +156,6 @@ TEST(PresetFile, OutputRecordsCarryTheAppliedResolution) {
         EXPECT_EQ(GetLE16(r + 26), c.width);
         EXPECT_EQ(GetLE16(r + 28), c.height);
         EXPECT_EQ(r[30], c.tag);
-        EXPECT_EQ(GetLE16(r + 21), o.winW) << "the output's window";
     }
 }
 
@@ -186,18 +185,15 @@ TEST(PresetFile, RecallCommandCarriesTheLowByteOfTheIndex) {
 
 // ---- The check ---------------------------------------------------------------------------
 
-TEST(PresetFileCheck, AFileAsBuiltIsValid) {
-    const PresetFile f = BuildPresetFile(KnownState());
-    const PresetFileCheck c = CheckPresetFile(f.data(), f.size());
-    EXPECT_TRUE(c.Valid());
-    ASSERT_EQ(c.records.size(), 24u);
-    EXPECT_EQ(c.records[5].code, kCmdLayer);
-    EXPECT_EQ(c.Describe(), "preset file: 1039 bytes, magic ok, version ok, count 24, zeros ok, checksum ok, "
-                            "records 24/24 ok");
-}
-
-TEST(PresetFileCheck, EachFaultIsFoundAndNamed) {
+TEST(PresetFileCheck, AFileAsBuiltIsValidAndEachFaultIsFoundAndNamed) {
     const PresetFile good = BuildPresetFile(KnownState());
+    const PresetFileCheck built = CheckPresetFile(good.data(), good.size());
+    EXPECT_TRUE(built.Valid());
+    ASSERT_EQ(built.records.size(), 24u);
+    EXPECT_EQ(built.records[5].code, kCmdLayer);
+    EXPECT_EQ(built.Describe(),
+              "preset file: 1039 bytes, magic ok, version ok, count 24, zeros ok, checksum ok, "
+              "records 24/24 ok");
     struct Case {
         const char* name;
         std::size_t at;
@@ -244,7 +240,6 @@ TEST(PresetFileCheck, ShortAndLongInputsAreReadOnlyWithinTheirBounds) {
         const PresetFileCheck c = CheckPresetFile(bytes.data(), bytes.size());
         EXPECT_FALSE(c.Valid());
         EXPECT_FALSE(c.sizeOk);
-        EXPECT_LE(c.records.size(), 24u);
         EXPECT_EQ(c.records.size(), size >= 14 ? std::min<std::size_t>((size - 14) / 39, 24) : 0u);
         EXPECT_NE(c.Describe().find("not 1039"), std::string::npos);
     }

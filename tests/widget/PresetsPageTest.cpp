@@ -132,10 +132,11 @@ TEST_F(PresetsPageTest, OpensOnSlotOneAndClickingAnIconSelectsItAndLoadAndDelete
 
 // The questions, the answers and the messages of each outcome: PresetSlotActionsTest; here the
 // buttons, the key and the double click reach them, and the slot's file work reaches the screen.
-TEST_F(PresetsPageTest, SaveAsksThenWritesTheFileTheCoreBuildsWithoutALink) {
+TEST_F(PresetsPageTest, SaveWritesTheFileTheCoreBuildsWithoutALinkAndDeleteByButtonOrKeyRemovesIt) {
     state.currentInput = 3;
     state.layers[1].x = 4321;
     state.presets[2].name = "Show";
+    PutFile(1);
     PageUnderTest();
     ClickAt(IconCentre(2));
     MessageBoxAnswerer yes;
@@ -144,7 +145,17 @@ TEST_F(PresetsPageTest, SaveAsksThenWritesTheFileTheCoreBuildsWithoutALink) {
     EXPECT_EQ(yes.boxes[0].message, "Save The Preset: 【Show】?");
     EXPECT_EQ(Bytes(SlotFile(2)), Text(BuildPresetFile(state)));
     EXPECT_TRUE(LoadEnabled());
-    EXPECT_TRUE(context.sent.empty());
+
+    ClickAndDrain(Button(Page::kDeleteId));
+    EXPECT_FALSE(PresetFileExists(SlotFile(2)));
+    EXPECT_FALSE(DeleteEnabled());
+    ClickAt(IconCentre(1));
+    QTest::keyClick(&PageUnderTest(), Qt::Key_Delete);
+    Drain();
+    EXPECT_FALSE(PresetFileExists(SlotFile(1)));
+    ASSERT_EQ(yes.boxes.size(), 5u);
+    EXPECT_EQ(yes.boxes[3].message, "Delete Presets file,【Preset 2】?");
+    EXPECT_EQ(yes.boxes[4].message, "Delete success!");
 
     // The recall command is sent only synchronised, and only its own code.
     auto command = [&](std::uintptr_t code, std::intptr_t index) {
@@ -153,9 +164,8 @@ TEST_F(PresetsPageTest, SaveAsksThenWritesTheFileTheCoreBuildsWithoutALink) {
     EXPECT_EQ(command(kCmdLoadPreset, 3), -1);
     Connect();
     EXPECT_EQ(command(kCmdLayer, 3), -1);
-    EXPECT_TRUE(context.sent.empty());
     EXPECT_EQ(command(kCmdLoadPreset, 9), 0);
-    EXPECT_EQ(context.sent, std::vector<Frame>{BuildPresetRecallFrame(9)});
+    EXPECT_EQ(context.sent, std::vector<Frame>{BuildPresetRecallFrame(9)}) << "nothing before it";
 }
 
 TEST_F(PresetsPageTest, LoadSendsTheFileWholeAndWaitsForTheStateAndAShortFileIsTold) {
@@ -186,24 +196,6 @@ TEST_F(PresetsPageTest, LoadSendsTheFileWholeAndWaitsForTheStateAndAShortFileIsT
     EXPECT_TRUE(context.sentBytes.empty());
     ASSERT_EQ(yes.boxes.size(), 4u);
     EXPECT_EQ(yes.boxes[3].message, "Read Preset file failure!");
-}
-
-TEST_F(PresetsPageTest, DeleteByButtonOrKeyRemovesTheFile) {
-    PutFile(0);
-    PutFile(1);
-    PageUnderTest();
-    MessageBoxAnswerer yes;
-    ClickAndDrain(Button(Page::kDeleteId));
-    EXPECT_FALSE(PresetFileExists(SlotFile(0)));
-    EXPECT_FALSE(LoadEnabled());
-    EXPECT_FALSE(DeleteEnabled());
-    ClickAt(IconCentre(1));
-    QTest::keyClick(&PageUnderTest(), Qt::Key_Delete);
-    Drain();
-    EXPECT_FALSE(PresetFileExists(SlotFile(1)));
-    ASSERT_EQ(yes.boxes.size(), 4u);
-    EXPECT_EQ(yes.boxes[2].message, "Delete Presets file,【Preset 2】?");
-    EXPECT_EQ(yes.boxes[3].message, "Delete success!");
 }
 
 TEST_F(PresetsPageTest, ARenameTakesTheTrimmedNameTheNinthCharacterAtMostAndEscKeepsTheOld) {
