@@ -42,12 +42,6 @@ protected:
         h.messages.clear();
     }
 
-    CPresetsDlg* ShowPresetsPage() {
-        h.Main().SelectPage(kPresets, 0);
-        auto* page = static_cast<CPresetsDlg*>(h.Main().Pages().Find(Window::PresetsPage));
-        EXPECT_TRUE(page->isVisible());
-        return page;
-    }
     // Puts `file` in slot `slot`'s file, and the page sees it.
     void WriteSlot(CPresetsDlg* page, int slot, const PresetFile& file) {
         std::ofstream(page->SlotPath(slot), std::ios::binary)
@@ -97,7 +91,8 @@ TEST_F(PresetsEndToEnd, ALoadedPresetBringsBackLayoutPictureCropAndBlendAndARefu
     ASSERT_NE(BuildPresetFile(changed), BuildPresetFile(original));
 
     // Slot 3 holds a preset of everything changed (the page saves what it holds: PresetsPageTest).
-    CPresetsDlg* page = ShowPresetsPage();
+    h.Main().SelectPage(kPresets, 0);
+    auto* page = static_cast<CPresetsDlg*>(h.Main().Pages().Find(Window::PresetsPage));
     WriteSlot(page, 2, BuildPresetFile(changed));
     QTest::mouseClick(page, Qt::LeftButton, {}, page->IconRect(2).center());
     ASSERT_EQ(page->SelectedSlot(), 2);

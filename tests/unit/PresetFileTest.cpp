@@ -172,7 +172,6 @@ TEST(PresetFile, PictureRecordsKeepTheirOwnColourTemperatureAndNoItemOrAllOutput
         EXPECT_EQ(RecordOf(f, 9 + i), BuildPictureFrame(s, args));
         EXPECT_EQ(RecordAt(f, 9 + i)[7], 0) << "not for all outputs";
     }
-    EXPECT_EQ(RecordAt(f, 10)[13], 202) << "the user gains of output 1";
 }
 
 TEST(PresetFile, RecallCommandCarriesTheLowByteOfTheIndex) {

@@ -63,8 +63,7 @@ TEST_F(WifiDialogTest, ARefusedApplyTellsWhyAndLeavesEverythingAsItWas) {
 TEST_F(WifiDialogTest, ATypedGoodSettingIsMaskedStoredSentAndWaitedFor) {
     Connect();
     PageUnderTest();
-    for (int id : {Dialog::kAddressId, Dialog::kSsidId, Dialog::kPasswordId})
-        Edit(id)->clear();
+    Fill("", "", "");
     QTest::keyClicks(Edit(Dialog::kAddressId), "010.0.0.254");
     QTest::keyClicks(Edit(Dialog::kSsidId), "Stage-Left");
     QLineEdit* password = Edit(Dialog::kPasswordId);
