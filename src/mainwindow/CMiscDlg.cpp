@@ -6,6 +6,7 @@
 #include "device/ReplyCodes.h"
 #include "dialogs/CMessageboxDlg.h"
 #include "link/CommandCodes.h"
+#include "misc/FactoryReset.h"
 #include "misc/MiscFrames.h"
 #include "pages/PageContext.h"
 #include "platform/WindowMessages.h"
@@ -129,32 +130,40 @@ std::intptr_t CMiscDlg::OnOpenUpgrade(std::uintptr_t, std::intptr_t) {
     return 0;
 }
 
+namespace {
+
+// The page's side of the factory reset.
+class ResetHost : public FactoryResetHost {
+public:
+    ResetHost(PageContext& context, MessageWindow* page) : m_context(context), m_page(page) {}
+
+    bool Synchronised() const override { return m_context.State().linkState == kLinkSynchronised; }
+    bool Ask(const std::string& question) override {
+        return m_context.ShowMessage(MessageText(kMsgTips), question, CMessageboxDlg::kModeQuestion) == IDOK;
+    }
+    void Tell(const std::string& message) override {
+        m_context.ShowMessage(MessageText(kMsgTips), message, CMessageboxDlg::kModeInformation);
+    }
+    bool SendReset() override {
+        return SendWindowMessage(m_page, WM_DEVICE_COMMAND, kCmdFactoryReset, 0) == 0;
+    }
+    void ExpectRestart() override { m_context.Session().ExpectRestart(kRestartSearchTicks); }
+    std::uint32_t OpenCount() const override { return m_context.Session().OpenCount(); }
+    void ClosePort() override {
+        if (MessageWindow* connect = m_context.WindowOf(Window::ConnectDialog))
+            SendWindowMessage(connect, WM_PORT_CLOSED, 0, 0);
+    }
+
+private:
+    PageContext& m_context;
+    MessageWindow* m_page;
+};
+
+} // namespace
+
 void CMiscDlg::OnFactoryReset() {
-    if (m_context.State().linkState != kLinkSynchronised) {
-        AskToOpenSerial();
-        return;
-    }
-    if (m_context.ShowMessage(MessageText(kMsgTips), MessageText(kMsgRestoreFactory),
-                              CMessageboxDlg::kModeQuestion) != IDOK)
-        return;
-    // The link may have gone while the operator answered: then nothing was sent.
-    if (SendWindowMessage(this, WM_DEVICE_COMMAND, kCmdFactoryReset, 0) != 0) {
-        AskToOpenSerial();
-        return;
-    }
-    // The processor restarts on the port and at the rate it has now: once the port is closed
-    // the search looks for it there, without the operator.
-    LinkSession& session = m_context.Session();
-    session.ExpectRestart(kRestartSearchTicks);
-    const std::uint32_t opened = session.OpenCount();
-    m_context.ShowMessage(MessageText(kMsgTips), MessageText(kMsgRestartMachine),
-                          CMessageboxDlg::kModeInformation);
-    // While the box was open the silent processor may have been declared lost and the search
-    // may have opened the port again: that new link is not closed.
-    if (session.OpenCount() != opened)
-        return;
-    if (MessageWindow* connect = m_context.WindowOf(Window::ConnectDialog))
-        SendWindowMessage(connect, WM_PORT_CLOSED, 0, 0);
+    ResetHost host(m_context, this);
+    RunFactoryReset(host);
 }
 
 void CMiscDlg::OnGetData() {

@@ -137,15 +137,12 @@ void CWificonfigDlg::OnEye() {
 }
 
 void CWificonfigDlg::OnApply() {
-    const std::string tips = MessageText(kMsgTips);
-    if (m_context.State().linkState != kLinkSynchronised) {
-        m_context.ShowMessage(tips, MessageText(kMsgOpenSerial), CMessageboxDlg::kModeInformation);
-        return;
-    }
     const WifiCheck check = CheckWifiSettings(m_address->text().toStdString(), m_ssid->text().toStdString(),
                                               m_password->text().toStdString());
-    if (check.problem != WifiProblem::None) {
-        m_context.ShowMessage(tips, WifiProblemMessage(check.problem), CMessageboxDlg::kModeInformation);
+    const std::string refusal =
+        WifiApplyRefusal(m_context.State().linkState == kLinkSynchronised, check.problem);
+    if (!refusal.empty()) {
+        m_context.ShowMessage(MessageText(kMsgTips), refusal, CMessageboxDlg::kModeInformation);
         return;
     }
     m_context.State().wifi = check.settings;

@@ -118,6 +118,10 @@ std::string WifiProblemMessage(WifiProblem problem) {
     return {};
 }
 
+std::string WifiApplyRefusal(bool synchronised, WifiProblem problem) {
+    return synchronised ? WifiProblemMessage(problem) : MessageText(kMsgOpenSerial);
+}
+
 std::optional<Frame> BuildWifiFrame(const WifiConfig& settings) {
     const WifiCheck check = CheckWifiSettings(settings.ip, settings.ssid, settings.password);
     if (check.problem != WifiProblem::None)

@@ -75,6 +75,10 @@ WifiCheck CheckWifiSettings(const std::string& ip, const std::string& ssid, cons
 // shown under the title "Tips".
 std::string WifiProblemMessage(WifiProblem problem);
 
+// What "Apply" tells instead of sending, empty when it sends: without a synchronised link the
+// serial port is asked for before anything is checked; then the first problem's message.
+std::string WifiApplyRefusal(bool synchronised, WifiProblem problem);
+
 // Command 0x000E from the settings; none when they do not pass CheckWifiSettings (nothing is
 // ever written past a text's field).
 std::optional<Frame> BuildWifiFrame(const WifiConfig& settings);

@@ -12,6 +12,7 @@
 #include "presets/PresetFile.h"
 #include "presets/PresetNames.h"
 #include "presets/PresetRecall.h"
+#include "presets/PresetSlotActions.h"
 #include "presets/PresetStore.h"
 #include "presets/PresetsLog.h"
 #include "shell/Language.h"
@@ -352,59 +353,67 @@ std::intptr_t CPresetsDlg::OnEditFinished(std::uintptr_t, std::intptr_t) {
 
 // ---- Save, Load, Delete
 
-void CPresetsDlg::OnSave() {
-    const int slot = m_selected;
-    const std::string question = MessageText(kMsgSavePreset) + ": 【" + ShownName(slot) + "】?";
-    if (m_context.ShowMessage(MessageText(kMsgPresetsSetting), question, CMessageboxDlg::kModeQuestion) !=
-        IDOK)
-        return;
-    const std::string path = SlotPath(slot);
-    // Saving needs no link: the file is built from the state the application holds, with what
-    // the outputs run (a resolution picked on the output page and not applied is no part of it).
-    m_buffer = BuildPresetFile(m_context.State());
-    const PresetSaveResult result = SavePresetFile(path, m_buffer);
-    switch (result) {
-    case PresetSaveResult::Saved:
-        qCInfo(lcPresets).noquote() << "slot" << slot + 1 << "saved to" << QString::fromStdString(path);
-        RefreshFileFlags();
-        return;
-    case PresetSaveResult::WriteFailed:
-        std::printf("Failed to open the file %s\n", path.c_str());
-        std::fflush(stdout);
-        break;
-    case PresetSaveResult::ReadOnly:
-        break;
+// The page's side of an action on one slot: the boxes, the slot's file and the send.
+class CPresetsDlg::SlotHost : public PresetSlotHost {
+public:
+    SlotHost(CPresetsDlg& page, int slot) : m_page(page), m_slot(slot), m_path(page.SlotPath(slot)) {}
+
+    bool Synchronised() const override { return m_page.m_context.State().linkState == kLinkSynchronised; }
+    bool Ask(const std::string& question) override {
+        return m_page.m_context.ShowMessage(MessageText(kMsgPresetsSetting), question,
+                                            CMessageboxDlg::kModeQuestion) == IDOK;
     }
-    qCWarning(lcPresets).noquote() << "slot" << slot + 1 << "not saved to" << QString::fromStdString(path)
-                                   << (result == PresetSaveResult::ReadOnly ? "(read-only)"
-                                                                            : "(write failed)");
-    RefreshFileFlags();
-    m_context.ShowMessage(MessageText(kMsgTips), MessageText(kMsgSavePresetFailed),
-                          CMessageboxDlg::kModeInformation);
+    void Tell(const std::string& title, const std::string& message) override {
+        m_page.m_context.ShowMessage(title, message, CMessageboxDlg::kModeInformation);
+    }
+    bool HasFile() const override { return PresetFileExists(m_path); }
+    PresetSaveResult Save() override {
+        // Saving needs no link: the file is built from the state the application holds, with
+        // what the outputs run (a resolution picked on the output page and not applied is no
+        // part of it).
+        m_page.m_buffer = BuildPresetFile(m_page.m_context.State());
+        const PresetSaveResult result = SavePresetFile(m_path, m_page.m_buffer);
+        if (result == PresetSaveResult::Saved) {
+            qCInfo(lcPresets).noquote()
+                << "slot" << m_slot + 1 << "saved to" << QString::fromStdString(m_path);
+        } else {
+            if (result == PresetSaveResult::WriteFailed) {
+                std::printf("Failed to open the file %s\n", m_path.c_str());
+                std::fflush(stdout);
+            }
+            qCWarning(lcPresets).noquote()
+                << "slot" << m_slot + 1 << "not saved to" << QString::fromStdString(m_path)
+                << (result == PresetSaveResult::ReadOnly ? "(read-only)" : "(write failed)");
+        }
+        m_page.RefreshFileFlags();
+        return result;
+    }
+    bool Send() override { return m_page.SendSlotFile(m_slot) == SlotLoad::Sent; }
+    bool Delete() override {
+        const bool deleted = DeletePresetFile(m_path);
+        if (deleted)
+            qCInfo(lcPresets).noquote()
+                << "slot" << m_slot + 1 << "deleted:" << QString::fromStdString(m_path);
+        else
+            qCWarning(lcPresets).noquote()
+                << "slot" << m_slot + 1 << "not deleted:" << QString::fromStdString(m_path);
+        return deleted;
+    }
+
+private:
+    CPresetsDlg& m_page;
+    const int m_slot;
+    const std::string m_path;
+};
+
+void CPresetsDlg::OnSave() {
+    SlotHost host(*this, m_selected);
+    SavePresetSlot(host, ShownName(m_selected));
 }
 
 void CPresetsDlg::OnLoad() {
-    const int slot = m_selected;
-    const auto synchronised = [&] { return m_context.State().linkState == kLinkSynchronised; };
-    if (!synchronised()) {
-        m_context.ShowMessage(MessageText(kMsgTips), MessageText(kMsgOpenSerial),
-                              CMessageboxDlg::kModeInformation);
-        return;
-    }
-    const std::string question = MessageText(kMsgLoadPreset) + ": 【" + ShownName(slot) + "】?";
-    if (m_context.ShowMessage(MessageText(kMsgPresetsSetting), question, CMessageboxDlg::kModeQuestion) !=
-        IDOK)
-        return;
-    // The link may have gone while the operator answered: nothing would be sent, and the wait
-    // would only end with its time-out.
-    if (!synchronised()) {
-        m_context.ShowMessage(MessageText(kMsgTips), MessageText(kMsgOpenSerial),
-                              CMessageboxDlg::kModeInformation);
-        return;
-    }
-    if (SendSlotFile(slot) == SlotLoad::NoFile)
-        m_context.ShowMessage(MessageText(kMsgTips), MessageText(kMsgReadPresetFailed),
-                              CMessageboxDlg::kModeInformation);
+    SlotHost host(*this, m_selected);
+    LoadPresetSlot(host, ShownName(m_selected));
 }
 
 CPresetsDlg::SlotLoad CPresetsDlg::SendSlotFile(int slot) {
@@ -455,24 +464,8 @@ bool CPresetsDlg::SendPresetFile(const std::vector<std::uint8_t>& bytes) {
 }
 
 void CPresetsDlg::OnDelete() {
-    const int slot = m_selected;
-    const std::string path = SlotPath(slot);
-    if (!PresetFileExists(path)) {
-        RefreshFileFlags();
-        return;
-    }
-    const std::string question = MessageText(kMsgDeletePresetFile) + ",【" + ShownName(slot) + "】?";
-    const std::string title = MessageText(kMsgPresetsSetting);
-    if (m_context.ShowMessage(title, question, CMessageboxDlg::kModeQuestion) != IDOK)
-        return;
-    const bool deleted = DeletePresetFile(path);
-    if (deleted)
-        qCInfo(lcPresets).noquote() << "slot" << slot + 1 << "deleted:" << QString::fromStdString(path);
-    else
-        qCWarning(lcPresets).noquote()
-            << "slot" << slot + 1 << "not deleted:" << QString::fromStdString(path);
-    m_context.ShowMessage(title, MessageText(deleted ? kMsgDeleteSuccess : kMsgDeleteFailure),
-                          CMessageboxDlg::kModeInformation);
+    SlotHost host(*this, m_selected);
+    DeletePresetSlot(host, ShownName(m_selected));
     RefreshFileFlags();
 }
 

@@ -89,6 +89,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    class SlotHost;
     void OnSave();
     void OnLoad();
     void OnDelete();

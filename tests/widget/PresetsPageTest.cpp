@@ -1,12 +1,11 @@
 // The presets page with real mouse and key events and the real message dialog: selecting and
-// the buttons' enabling, Save (the file as the core builds it, a read-only file refused), Load
-// (the file sent whole, its size checked, the wait), Delete (button and key), renaming in place
-// (the ninth character, Esc, Enter) and
-// names from Config.ini that do not fit. The main window is played by the fake context.
+// the buttons' enabling, Save (the file as the core builds it), Load (the file sent whole, its
+// size checked, the wait), Delete (button and key), renaming in place (the ninth character,
+// Esc, Enter) and names from Config.ini that do not fit. The main window is played by the fake
+// context.
 
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
-#include "device/ReplyDispatcher.h"
 #include "link/CommandCodes.h"
 #include "platform/WindowMessages.h"
 #include "presets/CPresetsDlg.h"
@@ -20,7 +19,6 @@
 #include <QTest>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -111,7 +109,6 @@ TEST_F(PresetsPageTest, OpensOnSlotOneAndClickingAnIconSelectsItAndLoadAndDelete
     EXPECT_EQ(PageUnderTest().SelectedSlot(), 4);
     EXPECT_TRUE(LoadEnabled());
     EXPECT_TRUE(Control<CHotSpot>(Page::kSlotFirst + 4)->isChecked());
-    EXPECT_FALSE(Control<CHotSpot>(Page::kSlotFirst)->isChecked());
     ClickAt(IconCentre(7));
     EXPECT_EQ(PageUnderTest().SelectedSlot(), 7);
     EXPECT_FALSE(LoadEnabled());
@@ -132,36 +129,32 @@ TEST_F(PresetsPageTest, OpensOnSlotOneAndClickingAnIconSelectsItAndLoadAndDelete
     EXPECT_TRUE(LoadEnabled());
 }
 
-TEST_F(PresetsPageTest, SaveAsksThenWritesTheFileTheCoreBuildsWithoutALink) {
+// The questions, the answers and the messages of each outcome: PresetSlotActionsTest; here the
+// buttons, the key and the double click reach them, and the slot's file work reaches the screen.
+TEST_F(PresetsPageTest, SaveWritesTheFileTheCoreBuildsWithoutALinkAndDeleteByButtonOrKeyRemovesIt) {
     state.currentInput = 3;
     state.layers[1].x = 4321;
     state.presets[2].name = "Show";
+    PutFile(1);
     PageUnderTest();
     ClickAt(IconCentre(2));
-    {
-        MessageBoxAnswerer no(CMessageboxDlg::kRightId);
-        ClickAndDrain(Button(Page::kSaveId));
-        ASSERT_EQ(no.boxes.size(), 1u);
-    }
-    EXPECT_FALSE(PresetFileExists(SlotFile(2))) << "NO writes nothing";
     MessageBoxAnswerer yes;
     ClickAndDrain(Button(Page::kSaveId));
     ASSERT_EQ(yes.boxes.size(), 1u);
     EXPECT_EQ(yes.boxes[0].message, "Save The Preset: 【Show】?");
     EXPECT_EQ(Bytes(SlotFile(2)), Text(BuildPresetFile(state)));
     EXPECT_TRUE(LoadEnabled());
-    EXPECT_TRUE(context.sent.empty());
-    // Saving again replaces the file with nothing left beside it: the store's unit cases.
 
-    // A read-only file makes the save fail and stays as it was.
-    const std::string old = PutFile(0, 2);
-    ASSERT_EQ(::chmod(SlotFile(0).c_str(), 0444), 0);
-    ClickAt(IconCentre(0));
-    yes.boxes.clear();
-    ClickAndDrain(Button(Page::kSaveId));
-    ASSERT_EQ(yes.boxes.size(), 2u);
-    EXPECT_EQ(yes.boxes[1].message, "Save The Preset file failure!");
-    EXPECT_EQ(Bytes(SlotFile(0)), old);
+    ClickAndDrain(Button(Page::kDeleteId));
+    EXPECT_FALSE(PresetFileExists(SlotFile(2)));
+    EXPECT_FALSE(DeleteEnabled());
+    ClickAt(IconCentre(1));
+    QTest::keyClick(&PageUnderTest(), Qt::Key_Delete);
+    Drain();
+    EXPECT_FALSE(PresetFileExists(SlotFile(1)));
+    ASSERT_EQ(yes.boxes.size(), 5u);
+    EXPECT_EQ(yes.boxes[3].message, "Delete Presets file,【Preset 2】?");
+    EXPECT_EQ(yes.boxes[4].message, "Delete success!");
 
     // The recall command is sent only synchronised, and only its own code.
     auto command = [&](std::uintptr_t code, std::intptr_t index) {
@@ -170,117 +163,51 @@ TEST_F(PresetsPageTest, SaveAsksThenWritesTheFileTheCoreBuildsWithoutALink) {
     EXPECT_EQ(command(kCmdLoadPreset, 3), -1);
     Connect();
     EXPECT_EQ(command(kCmdLayer, 3), -1);
-    EXPECT_TRUE(context.sent.empty());
     EXPECT_EQ(command(kCmdLoadPreset, 9), 0);
-    EXPECT_EQ(context.sent, std::vector<Frame>{BuildPresetRecallFrame(9)});
+    EXPECT_EQ(context.sent, std::vector<Frame>{BuildPresetRecallFrame(9)}) << "nothing before it";
 }
 
-TEST_F(PresetsPageTest, LoadNeedsTheLinkThenSendsTheFileWholeAndWaitsForTheState) {
+TEST_F(PresetsPageTest, LoadSendsTheFileWholeAndWaitsForTheStateAndAShortFileIsTold) {
     const std::string file = PutFile(0, 2);
-    state.presets[0].name = "Show";
-    state.linkState = kLinkOpen;
-    PageUnderTest();
-    {
-        MessageBoxAnswerer answerer;
-        ClickAndDrain(Button(Page::kLoadId));
-        ASSERT_EQ(answerer.boxes.size(), 1u);
-        EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
-    }
-    EXPECT_TRUE(context.sentBytes.empty());
     Connect();
-    {
-        MessageBoxAnswerer no(CMessageboxDlg::kRightId);
-        ClickAndDrain(Button(Page::kLoadId));
-        ASSERT_EQ(no.boxes.size(), 1u);
-        EXPECT_EQ(no.boxes[0].title, "Presets Setting");
-        EXPECT_EQ(no.boxes[0].message, "Load Preset: 【Show】?");
-    }
-    EXPECT_TRUE(context.sentBytes.empty());
+    PageUnderTest();
     MessageBoxAnswerer yes;
     ClickAndDrain(Button(Page::kLoadId));
     EXPECT_EQ(context.sentBytes, SentOnce(file)) << "one send";
     EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Waiting set the machine..."});
     EXPECT_EQ(context.keepAliveStops, 1);
-    EXPECT_EQ(yes.boxes.size(), 1u);
-
-    // The processor acknowledges the file (acknowledgement 9) without its state: the wait lasts
-    // until the state asked for at the answer is in (the other orders: StateFollowUpTest).
-    ReplyDispatcher dispatcher(state, context.session, context, &context.picks);
-    const auto apply = [&](std::uint16_t code, std::uint8_t b6, std::uint8_t b7 = 0x55) {
-        Frame r = MakeFrameByte6(code, b6);
-        r[7] = b7;
-        SealFrame(r);
-        dispatcher.OnDeviceRecord(r.data());
-        Drain();
-    };
-    ASSERT_TRUE(context.waitShown);
-    apply(0x00AE, 9, 1);
-    ASSERT_EQ(context.requests, 1);
-    EXPECT_EQ(context.sent.back(), MakeFrame(kCmdRequestAll));
-    EXPECT_TRUE(context.waitShown) << "the acknowledgement does not end the wait";
-    apply(0x00AA, 3);
-    EXPECT_FALSE(context.waitShown) << "the state is in";
+    // The processor's acknowledgement then asks for the state (StateFollowUpTest).
+    EXPECT_TRUE(context.session.FollowUp().Pending());
 
     // A double click on an icon with a file loads it.
     const std::string sixth = PutFile(5, 3);
     PageUnderTest().RefreshFileFlags();
     context.sentBytes.clear();
-    yes.boxes.clear();
     DoubleClickAt(IconCentre(5));
-    EXPECT_EQ(PageUnderTest().SelectedSlot(), 5);
-    EXPECT_EQ(yes.boxes.size(), 1u);
-    EXPECT_EQ(yes.boxes[0].message, "Load Preset: 【Preset 6】?");
-    EXPECT_EQ(context.sentBytes, SentOnce(sixth));
+    EXPECT_EQ(context.sentBytes, SentOnce(sixth)) << "asked, as the box count below shows";
 
-    // A file of another size is not sent (the sizes: PresetStoreTest; a file sent as it is
-    // although it is no good preset: PresetsEndToEnd).
+    // A file of another size is not sent (the sizes: PresetStoreTest).
     Write(SlotFile(5), sixth + '\0');
     context.sentBytes.clear();
-    context.waitTexts.clear();
-    yes.boxes.clear();
     ClickAndDrain(Button(Page::kLoadId));
     EXPECT_TRUE(context.sentBytes.empty());
-    EXPECT_TRUE(context.waitTexts.empty());
-    ASSERT_EQ(yes.boxes.size(), 2u);
-    EXPECT_EQ(yes.boxes[1].message, "Read Preset file failure!");
-}
-
-TEST_F(PresetsPageTest, DeleteByButtonOrKeyAsksRemovesAndTells) {
-    PutFile(0);
-    PutFile(1);
-    PageUnderTest();
-    {
-        MessageBoxAnswerer no(CMessageboxDlg::kRightId);
-        ClickAndDrain(Button(Page::kDeleteId));
-        ASSERT_EQ(no.boxes.size(), 1u);
-        EXPECT_EQ(no.boxes[0].message, "Delete Presets file,【Preset 1】?");
-    }
-    EXPECT_TRUE(PresetFileExists(SlotFile(0)));
-    {
-        MessageBoxAnswerer yes;
-        ClickAndDrain(Button(Page::kDeleteId));
-        ASSERT_EQ(yes.boxes.size(), 2u);
-        EXPECT_EQ(yes.boxes[1].message, "Delete success!");
-    }
-    EXPECT_FALSE(PresetFileExists(SlotFile(0)));
-    EXPECT_FALSE(LoadEnabled());
-    EXPECT_FALSE(DeleteEnabled());
-
-    ClickAt(IconCentre(1));
-    ASSERT_EQ(::chmod(SlotFile(1).c_str(), 0444), 0);
-    {
-        MessageBoxAnswerer yes;
-        QTest::keyClick(&PageUnderTest(), Qt::Key_Delete);
-        Drain();
-        ASSERT_EQ(yes.boxes.size(), 2u);
-        EXPECT_EQ(yes.boxes[0].message, "Delete Presets file,【Preset 2】?");
-        EXPECT_EQ(yes.boxes[1].message, "Delete failure!");
-    }
-    EXPECT_TRUE(PresetFileExists(SlotFile(1)));
+    ASSERT_EQ(yes.boxes.size(), 4u);
+    EXPECT_EQ(yes.boxes[3].message, "Read Preset file failure!");
 }
 
 TEST_F(PresetsPageTest, ARenameTakesTheTrimmedNameTheNinthCharacterAtMostAndEscKeepsTheOld) {
-    PageUnderTest();
+    // Names from Config.ini that do not fit are drawn safely; the box shows what fits, and
+    // leaving it untouched keeps the whole name.
+    const std::string longName(300, 'W');
+    state.presets[0].name = longName;
+    state.presets[1].name = "a\tb\xE2\x80\xAE"
+                            "c\x01";
+    EXPECT_FALSE(PageUnderTest().grab().isNull());
+    EXPECT_EQ(OpenNameBox(0)->text(), QString(9, 'W'));
+    ClickAway();
+    EXPECT_EQ(Name(0), longName);
+    EXPECT_EQ(context.saves, 0);
+
     CMyEdit* box = OpenNameBox(4);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "Preset 5");
@@ -332,19 +259,6 @@ TEST_F(PresetsPageTest, ARenameTakesTheTrimmedNameTheNinthCharacterAtMostAndEscK
     ClickAway();
     EXPECT_EQ(Name(3), "reset");
     EXPECT_TRUE(PresetFileExists(SlotFile(3)));
-}
-
-TEST_F(PresetsPageTest, NamesThatDoNotFitAreShownSafelyAndKeptUntilRetyped) {
-    const std::string longName(300, 'W');
-    state.presets[0].name = longName;
-    state.presets[1].name = "a\tb\xE2\x80\xAE"
-                            "c\x01";
-    EXPECT_FALSE(PageUnderTest().grab().isNull());
-    // The box shows what fits; leaving it untouched keeps the whole name.
-    EXPECT_EQ(OpenNameBox(0)->text(), QString(9, 'W'));
-    ClickAway();
-    EXPECT_EQ(Name(0), longName);
-    EXPECT_EQ(context.saves, 0);
 }
 
 #ifdef CORVANE_GALLERY_DIR
