@@ -5,7 +5,6 @@
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
 #include "device/ReplyCodes.h"
-#include "link/CommandCodes.h"
 #include "picture/CFrameDlg.h"
 #include "picture/FrameSync.h"
 #include "platform/WindowMessages.h"
@@ -152,14 +151,6 @@ TEST_F(FramePageTest, OnlyItsOwnWaitIsEndedByTheProcessorsAnswers) {
     Reply(kReplyAck, kAckStatus);
     EXPECT_TRUE(context.waitShown);
     EXPECT_EQ(context.endedWaits, 0);
-    // Acknowledgements of other operations are not the answer.
-    context.HideWait();
-    ClickAnswering(Page::kSyncModeId);
-    for (std::intptr_t op : {0, 3, 4, 9})
-        Reply(kReplyAck, op);
-    EXPECT_TRUE(context.waitShown);
-    Reply(kReplyAck, kAckStatus);
-    EXPECT_FALSE(context.waitShown);
 }
 
 TEST_F(FramePageTest, ALinkLostWhileTheOperatorIsAskedSendsNothingAndDoesNotWait) {
@@ -206,26 +197,6 @@ TEST_F(FramePageTest, InformationTextsAndTheProcessorsModeReports) {
     EXPECT_EQ(AccessibleName(Control(Page::kInputTextId)), "Input: NoSignal");
     EXPECT_TRUE(context.sent.empty()) << "a report sends nothing";
     EXPECT_TRUE(LinkEvents().empty());
-}
-
-TEST_F(FramePageTest, TheCommandIsSentOnlySynchronisedAndOnlyForAMode) {
-    PageUnderTest();
-    auto command = [&](std::uintptr_t code, std::intptr_t mode) {
-        return SendWindowMessage(&PageUnderTest(), WM_DEVICE_COMMAND, code, mode);
-    };
-    state.linkState = kLinkOpen;
-    EXPECT_EQ(command(kCmdFrameMode, 1), -1);
-    EXPECT_TRUE(context.sent.empty());
-    Connect();
-    EXPECT_EQ(command(kCmdPicture, 1), -1);
-    EXPECT_EQ(command(kCmdFrameMode, 2), -1)
-        << "the modes: FrameSync.OnlyTheTwoModesTheProcessorKnowsAreModes";
-    EXPECT_TRUE(context.sent.empty());
-    EXPECT_EQ(command(kCmdFrameMode, 0), 0);
-    EXPECT_EQ(command(kCmdFrameMode, 1), 0);
-    EXPECT_EQ(context.sent, (std::vector<Frame>{BuildFrameModeFrame(FrameMode::Sync),
-                                                BuildFrameModeFrame(FrameMode::Convert)}));
-    EXPECT_EQ(PageUnderTest().ShownMode(), std::nullopt) << "the command alone shows nothing";
 }
 
 TEST_F(FramePageTest, TextsAndNamesFollowTheLanguage) {
