@@ -282,15 +282,10 @@ std::intptr_t CEdidDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t index) 
 }
 
 std::intptr_t CEdidDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t argument) {
-    if (m_state.linkState != kLinkSynchronised)
+    const std::optional<corvane::Frame> f = EdidCommandFrame(m_state, code, argument, Advanced());
+    if (!f)
         return -1;
-    if (code != kCmdEdid)
-        return -1;
-    const std::optional<EdidCommand> command = EdidCommandFor(argument, Advanced());
-    if (!command)
-        return -1;
-    const corvane::Frame f = BuildEdidFrame(m_state, *command);
-    m_context.SendToDevice(f.data(), f.size());
+    m_context.SendToDevice(f->data(), f->size());
     return 0;
 }
 
