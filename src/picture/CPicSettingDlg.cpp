@@ -3,6 +3,7 @@
 #include "device/ReplyCodes.h"
 #include "link/CommandCodes.h"
 #include "pages/PageContext.h"
+#include "picture/PictureEdits.h"
 #include "picture/PictureFrames.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/DialogTemplate.h"
@@ -50,7 +51,7 @@ void SetupBox(oSliderEdit* box, const QString& format, std::uint32_t item, float
 
 CPicSettingDlg::CPicSettingDlg(PageContext& context, QWidget* parent)
     : CBaseDialog(kDialogId, parent, Frame::Page), m_context(context), m_state(context.State()),
-      m_edits(context.State()) {
+      m_edits(std::make_unique<PictureEdits>(context.State())) {
     Ui::Dialog155 ui;
     ui.setupUi(this);
     m_outputButtons[0] = ui.output1;
@@ -72,6 +73,20 @@ CPicSettingDlg::CPicSettingDlg(PageContext& context, QWidget* parent)
     hide();
 }
 
+CPicSettingDlg::~CPicSettingDlg() = default;
+
+std::uint32_t CPicSettingDlg::CurrentOutput() const {
+    return m_edits->CurrentOutput();
+}
+
+std::uint32_t CPicSettingDlg::ColorTempSel(int output) const {
+    return m_edits->ColorTempSel(output);
+}
+
+std::uint32_t CPicSettingDlg::ChangedItem() const {
+    return m_edits->ChangedItem();
+}
+
 bool CPicSettingDlg::OnInitDialog() {
     CBaseDialog::OnInitDialog();
     m_colorTempList = new CDropButton(this);
@@ -82,7 +97,7 @@ bool CPicSettingDlg::OnInitDialog() {
     m_colorTempList->show();
     FillColorTempList();
 
-    const PictureSettings& r = m_edits.Shown();
+    const PictureSettings& r = m_edits->Shown();
     const QString whole = QStringLiteral("%d");
     SetupBox(m_brightness, whole, kPictureBrightness, r.brightness);
     SetupBox(m_contrast, whole, kPictureContrast, r.contrast);
@@ -145,7 +160,7 @@ void CPicSettingDlg::FillColorTempList() {
     m_colorTempList->ResetContent();
     for (const ColorTempPreset& preset : m_state.colorTemps)
         m_colorTempList->AddString(QString::fromStdString(preset.label));
-    SelectColorTemp(m_edits.ColorTempSel(static_cast<int>(m_edits.CurrentOutput())));
+    SelectColorTemp(m_edits->ColorTempSel(static_cast<int>(m_edits->CurrentOutput())));
 }
 
 void CPicSettingDlg::SelectColorTemp(std::uint32_t colorTemp) {
@@ -163,7 +178,7 @@ void CPicSettingDlg::SelectColorTemp(std::uint32_t colorTemp) {
 // ---- showing
 
 void CPicSettingDlg::Refresh() {
-    const PictureSettings& r = m_edits.Shown();
+    const PictureSettings& r = m_edits->Shown();
     m_gammaOn = r.gamma != kGammaOff ? 1 : 0;
     m_gammaSwitch->setChecked(m_gammaOn != 0);
     ShowGammaEnabled(m_gammaOn != 0);
@@ -174,7 +189,7 @@ void CPicSettingDlg::Refresh() {
     if (std::fabs(m_gamma->GetValue() - gamma) > 0.01f)
         m_gamma->SetValue(gamma);
 
-    const std::optional<ColorGains> gains = m_edits.Refreshed();
+    const std::optional<ColorGains> gains = m_edits->Refreshed();
     SelectColorTemp(r.colorTemp);
     if (gains)
         ShowGains(*gains);
@@ -197,7 +212,7 @@ void CPicSettingDlg::HighlightOutputs() {
     const QColor orange = QColor::fromRgba(theme::kOrange);
     const QColor inactive = QColor::fromRgba(theme::kInactive);
     for (int i = 0; i < kOutputCount; ++i) {
-        const bool current = !all && static_cast<std::uint32_t>(i) == m_edits.CurrentOutput();
+        const bool current = !all && static_cast<std::uint32_t>(i) == m_edits->CurrentOutput();
         m_outputButtons[i]->setChecked(current);
         m_outputButtons[i]->SetTextColour(all || current ? orange : inactive);
     }
@@ -250,22 +265,22 @@ std::intptr_t CPicSettingDlg::OnValueCommitted(std::uintptr_t id, std::intptr_t)
     const PictureShown shown{m_brightness->GetValue(),   m_contrast->GetValue(), m_gamma->GetValue(),
                              m_gammaSwitch->isChecked(), m_red->GetValue(),      m_green->GetValue(),
                              m_blue->GetValue()};
-    const int choice = m_edits.Commit(item, shown, m_colorTempList->GetCurSel());
+    const int choice = m_edits->Commit(item, shown, m_colorTempList->GetCurSel());
     if (choice >= 0)
         SelectColorTemp(static_cast<std::uint32_t>(choice));
     // Every commit is sent, also one that changes no record: typing a value again is how an
     // operator pushes it to a processor that lost it.
-    RequestCommand(m_edits.CurrentOutput());
+    RequestCommand(m_edits->CurrentOutput());
     return 0;
 }
 
 std::intptr_t CPicSettingDlg::OnPickColorTemp(std::uintptr_t, std::intptr_t index) {
-    if (!m_edits.Pick(index))
+    if (!m_edits->Pick(index))
         return 0;
     // A preset's gains are shown, the records keep their own user gains.
-    if (const std::optional<ColorGains> gains = GainsOf(static_cast<std::uint32_t>(index), m_edits.Shown()))
+    if (const std::optional<ColorGains> gains = GainsOf(static_cast<std::uint32_t>(index), m_edits->Shown()))
         ShowGains(*gains);
-    RequestCommand(m_edits.CurrentOutput());
+    RequestCommand(m_edits->CurrentOutput());
     return 0;
 }
 
@@ -273,37 +288,37 @@ void CPicSettingDlg::OnGammaSwitch() {
     const bool on = m_gammaSwitch->isChecked();
     m_gammaOn = on ? 1 : 0;
     ShowGammaEnabled(on);
-    m_edits.SwitchGamma(on, m_gamma->GetValue());
+    m_edits->SwitchGamma(on, m_gamma->GetValue());
     if (!on)
         m_gamma->SetValue(kGammaShownWhenOff);
-    RequestCommand(m_edits.CurrentOutput());
+    RequestCommand(m_edits->CurrentOutput());
 }
 
 void CPicSettingDlg::OnChooseOutput(int id) {
-    m_outputButtons[m_edits.CurrentOutput()]->setChecked(false);
-    if (m_edits.Choose(static_cast<std::uint32_t>(id - kOutputButtonFirst)))
+    m_outputButtons[m_edits->CurrentOutput()]->setChecked(false);
+    if (m_edits->Choose(static_cast<std::uint32_t>(id - kOutputButtonFirst)))
         Refresh();
     HighlightOutputs();
 }
 
 void CPicSettingDlg::OnAllOutputs() {
-    m_edits.ChooseAll();
+    m_edits->ChooseAll();
     HighlightOutputs();
 }
 
 void CPicSettingDlg::OnReset() {
     SelectColorTemp(kUserColorTemp);
-    m_edits.Reset();
+    m_edits->Reset();
     Refresh();
     RequestCommand(kPictureResetArgument);
 }
 
 bool CPicSettingDlg::ApplyEdit(int output, std::uint32_t item, const PictureSettings& record) {
-    const std::optional<corvane::Frame> f = m_edits.Edit(output, item, record);
+    const std::optional<corvane::Frame> f = m_edits->Edit(output, item, record);
     if (!f)
         return false;
     m_context.SendToDevice(f->data(), f->size());
-    if (static_cast<std::uint32_t>(output) == m_edits.CurrentOutput())
+    if (static_cast<std::uint32_t>(output) == m_edits->CurrentOutput())
         Refresh();
     return true;
 }
@@ -323,7 +338,7 @@ void CPicSettingDlg::RequestCommand(std::intptr_t argument) {
 }
 
 std::intptr_t CPicSettingDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t argument) {
-    const std::optional<corvane::Frame> f = m_edits.Command(code, argument);
+    const std::optional<corvane::Frame> f = m_edits->Command(code, argument);
     if (!f)
         return -1;
     m_context.SendToDevice(f->data(), f->size());

@@ -19,10 +19,10 @@
 // currentOutput), the reset in WM_DEVICE_COMMAND (0x000B, 4).
 
 #include "device/DeviceState.h"
-#include "picture/PictureEdits.h"
 #include "widgets/CBaseDialog.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace corvane {
 
@@ -30,6 +30,8 @@ class CDropButton;
 class CGdipButton;
 class CGroupBox;
 class PageContext;
+class PictureEdits;
+struct ColorGains;
 class oBitmapSlider;
 class oSliderEdit;
 
@@ -59,6 +61,7 @@ public:
     static constexpr int kOldResetId = 1341;
 
     CPicSettingDlg(PageContext& context, QWidget* parent);
+    ~CPicSettingDlg() override;
 
     std::intptr_t WindowProc(const WindowMessage& message) override;
     void ApplyLanguage() override;
@@ -75,9 +78,9 @@ public:
     bool ApplyEdit(int output, std::uint32_t item, const PictureSettings& record);
 
     // The parts tests look at.
-    std::uint32_t CurrentOutput() const { return m_edits.CurrentOutput(); }
-    std::uint32_t ColorTempSel(int output) const { return m_edits.ColorTempSel(output); }
-    std::uint32_t ChangedItem() const { return m_edits.ChangedItem(); }
+    std::uint32_t CurrentOutput() const;
+    std::uint32_t ColorTempSel(int output) const;
+    std::uint32_t ChangedItem() const;
     bool GammaOn() const { return m_gammaOn != 0; }
 
 protected:
@@ -124,7 +127,7 @@ private:
     CDropButton* m_colorTempList = nullptr;
     CGdipButton* m_reset = nullptr;
 
-    PictureEdits m_edits;
+    std::unique_ptr<PictureEdits> m_edits;
     std::uint32_t m_gammaOn = 0;
 };
 

@@ -15,7 +15,6 @@
 #include "platform/WindowMessages.h"
 #include "platform/ui/SystemMessages.h"
 #include "widgets/CGdipButton.h"
-#include "widgets/CHotSpot.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

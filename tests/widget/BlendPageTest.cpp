@@ -1,8 +1,8 @@
 // The edge blend page and its curve editor with real mouse and key events and the real message
 // dialog; the main window is played by the fake context, which records the frames sent. The
 // zone rules and the frames are checked in the unit tables (BlendRulesTest, BlendFramesTest,
-// CurveRulesTest); here each path from a control to the records and the processor, compared
-// with the rule's or the builder's own result.
+// CurveRulesTest), "Set Data" end to end; here each path from a control to the records and the
+// processor, compared with the rule's or the builder's own result.
 
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
@@ -12,15 +12,12 @@
 #include "blend/CFuseDlg.h"
 #include "blend/CurveRules.h"
 #include "device/ReplyCodes.h"
-#include "link/ByteOrder.h"
 #include "link/CommandCodes.h"
 #include "platform/WindowMessages.h"
 #include "widgets/CDropButton.h"
-#include "widgets/CHotSpot.h"
 #include "widgets/CMyEdit.h"
 #include "widgets/ValueEdit.h"
 
-#include <QApplication>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -189,18 +186,6 @@ TEST_F(BlendPageTest, ZoneBoxesCommitTheRulesZoneAndSendIt) {
     EXPECT_EQ(SideOf(0, kSideH1).start, 1280 - 256);
     const QRect area = PageUnderTest().PreviewArea();
     EXPECT_NEAR(static_cast<double>(area.width()) / area.height(), 1280.0 / 720, 0.02);
-}
-
-TEST_F(BlendPageTest, SetDataSendsExactlyTwoFramesTheSidesFirst) {
-    Connect();
-    Click(1453);
-    SwitchOn();
-    context.sent.clear();
-    StoreTablePoint(state.outputs[3], 2, 0, {10, 20});
-    Click(Page::kSetDataId);
-    ASSERT_EQ(context.sent.size(), 2u);
-    EXPECT_EQ(context.sent[0], BuildBlendFrame(state, 3));
-    EXPECT_EQ(context.sent[1], BuildBlendCurveFrame(state, 3));
 }
 
 TEST_F(BlendPageTest, NothingIsSentToAProcessorThatIsNotSynchronised) {

@@ -5,16 +5,13 @@
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
 #include "device/ReplyCodes.h"
-#include "link/CommandCodes.h"
 #include "picture/CEdidDlg.h"
 #include "picture/EdidFrames.h"
 #include "picture/EdidRules.h"
-#include "platform/WindowMessages.h"
 #include "widgets/CDropButton.h"
 #include "widgets/CGdipButton.h"
 #include "widgets/ValueEdit.h"
 
-#include <QApplication>
 #include <QTest>
 #include <gtest/gtest.h>
 

@@ -1,13 +1,12 @@
 // The picture page with real mouse and key events: each control's path to the records and the
 // processor, the colour temperature list, the gamma switch and the reset. The main window is
 // played by the fake context, which keeps every frame sent. The edits' rules are checked in
-// PictureEditsTest, the command's bytes in PictureFramesTest ("ALL" end to end); here each
-// edit's frame is compared with the builder's.
+// PictureEditsTest, the command's bytes in PictureFramesTest; here each edit's frame is
+// compared with the builder's.
 
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
 #include "device/ReplyCodes.h"
-#include "link/CommandCodes.h"
 #include "picture/CPicSettingDlg.h"
 #include "picture/PictureFrames.h"
 #include "platform/WindowMessages.h"
@@ -159,6 +158,19 @@ TEST_F(PicturePageTest, GammaSwitchOffThenOnAndTheBoxInTenths) {
     Type(Page::kGammaId, "0.7");
     EXPECT_EQ(state.picture[0].gamma, 7);
     EXPECT_EQ(Last(), Expected(0, kPictureGamma));
+}
+
+TEST_F(PicturePageTest, AllOutputsSendsForTheOutputShownLastWithTheAllFlag) {
+    Connect();
+    PageUnderTest();
+    Click(Page::kOutputButtonFirst + 3);
+    Click(Page::kAllOutputsId);
+    EXPECT_TRUE(context.sent.empty()) << "choosing ALL sends nothing";
+    Type(Page::kContrastId, "200");
+    ASSERT_EQ(context.sent.size(), 1u);
+    EXPECT_EQ(Last(), Expected(3, kPictureContrast, 1));
+    EXPECT_EQ(state.picture[0].contrast, 200);
+    EXPECT_EQ(Button(Page::kOutputButtonFirst)->TextColour(), kOrangeText) << "all five orange";
 }
 
 TEST_F(PicturePageTest, ResetSendsTheResetAndShowsItsValues) {
