@@ -228,15 +228,6 @@ TEST(CropRules, TheOldInputsCropIsSwitchedOffOnlyWithASynchronisedProcessor) {
     EXPECT_FALSE(CropOffFrame(s, -1).has_value());
 }
 
-TEST(CropRules, TheFirstZoomedLayerBlocksTheCrop) {
-    DeviceState s;
-    EXPECT_EQ(FirstZoomedLayer(s), -1);
-    s.layers[3].zoomOn = 1;
-    EXPECT_EQ(FirstZoomedLayer(s), 3);
-    s.layers[1].zoomOn = 1;
-    EXPECT_EQ(FirstZoomedLayer(s), 1);
-}
-
 TEST(CropRules, ThePreviewOutlineIsWhereTheNumbersSay) {
     struct Case {
         const char* name;

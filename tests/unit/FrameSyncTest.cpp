@@ -63,14 +63,6 @@ TEST(FrameSync, InformationTextsOfTheCurrentInput) {
     EXPECT_EQ(t.input, "1920 x 1080@59.94HZ");
     EXPECT_EQ(t.output, "FPS: 60.00HZ");
 
-    s.inputs[2].width = 3840;
-    s.inputs[2].height = 2160;
-    s.crop.inputFpsX100 = 2500;
-    s.crop.outputFpsX100 = 65535;
-    t = FrameInfo(s);
-    EXPECT_EQ(t.input, "3840 x 2160@25.00HZ");
-    EXPECT_EQ(t.output, "FPS: 655.35HZ");
-
     // The signal of another input does not count.
     s.inputs[2].signal = 0;
     s.inputs[0].signal = 1;

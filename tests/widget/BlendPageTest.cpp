@@ -163,8 +163,8 @@ TEST_F(BlendPageTest, ZoneBoxesCommitTheRulesZoneAndSendIt) {
             box == Page::kHStartId ? CommitZoneStart(zone, 1700, 1920) : CommitZoneSize(zone, 400, 1920);
         TypeInto(Box(box), box == Page::kHStartId ? "1700" : "400");
         EXPECT_EQ((BlendZone{SideOf(0, kSideH1).start, SideOf(0, kSideH1).size}), want);
-        EXPECT_EQ(Shown(Page::kHStartId), want.start);
-        EXPECT_EQ(Shown(Page::kHSizeId), want.size);
+        EXPECT_EQ(std::make_pair(Shown(Page::kHStartId), Shown(Page::kHSizeId)),
+                  (std::make_pair<int, int>(want.start, want.size)));
         EXPECT_EQ(context.sent.back(), BuildBlendFrame(state, 0));
     }
     // The vertical zone against the height, shown at the preview's bottom.

@@ -174,8 +174,6 @@ TEST_F(FramePageTest, InformationTextsAndTheProcessorsModeReports) {
     ExpectHighlight(FrameMode::Convert);
     EXPECT_FALSE(OutputRowShown());
     EXPECT_EQ(Text(Page::kOutputTextId), "FPS: 60.00HZ") << "kept, only hidden";
-    Reply(kReplyCrop, 2); // a mode the page does not know changes nothing
-    ExpectHighlight(FrameMode::Convert);
     // The texts of every status: FrameSync.InformationTextsOfTheCurrentInput.
     state.inputs[1].signal = 0;
     Reply(kReplyInputStatus, 0);
