@@ -250,11 +250,7 @@ void CEdidDlg::OnResetPause() {
     if (!m_resetPending)
         return;
     m_resetPending = false;
-    // The link went during the pause: what the processor holds is unknown, the record stays.
-    if (m_state.linkState != kLinkSynchronised)
-        return;
-    m_state.edidTimings[m_resetSlot] = kEdidResetTiming;
-    if (m_resetSlot == m_edidSlot)
+    if (EdidEndReset(m_state, m_resetSlot) && m_resetSlot == m_edidSlot)
         ShowSlot();
 }
 

@@ -97,10 +97,7 @@ TEST_F(FrameEndToEnd, AModeChangeIsAnsweredAtOnceAndASynchronisationShowsWhatThe
     EXPECT_EQ(h.messages, std::vector<std::string>{"Frame Sync Settings: Set Frame Transform mode?"});
     EXPECT_EQ(h.LinkState(), kLinkSynchronised) << "the link stays";
 
-    const std::vector<Frame> sent = FrameModeCommands(*m_sim);
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0], BuildFrameModeFrame(FrameMode::Convert));
-    EXPECT_EQ(SimFrameMode(*m_sim), 1u);
+    EXPECT_EQ(SimFrameMode(*m_sim), 1u) << "the frame itself: the page's widget suite";
     // The processor reports the mode and the output's own rate; the warning is raised again.
     ASSERT_TRUE(
         h.WaitFor([&] { return Text(CFrameDlg::kOutputTextId) == "FPS: 60.00HZ"; }, kAnswerTimeoutMs));

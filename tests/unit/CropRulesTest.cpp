@@ -137,7 +137,6 @@ TEST(CropRules, ACropCommandNeedsTheLinkAndASignal) {
         {"synchronised with a signal", kLinkSynchronised, 1, 2, true},
         {"synchronised without a signal", kLinkSynchronised, 0, 2, false},
         {"port open only", kLinkOpen, 1, 2, false},
-        {"no port", kLinkClosed, 1, 2, false},
         {"no such input", kLinkSynchronised, 1, 4, false},
         {"a negative input", kLinkSynchronised, 1, -1, false},
     };
@@ -206,7 +205,6 @@ TEST(CropRules, TheOldInputsCropIsSwitchedOffOnlyWithASynchronisedProcessor) {
         {"synchronised, crop on, no signal (not asked)", kLinkSynchronised, 1, 0, true},
         {"synchronised, crop off", kLinkSynchronised, 0, 1, false},
         {"port open only", kLinkOpen, 1, 1, false},
-        {"no port", kLinkClosed, 1, 1, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <tuple>
 
 using namespace corvane;
 
@@ -208,4 +209,16 @@ TEST(EdidRules, RecordsAndBoxes) {
                                   b.hFront, b.vFront}),
               (std::array<int, 9>{3840, 2160, 600, 160, 62, 32, 5, 48, 3}))
         << "the reset timing's Vfp of 3, below the box's range, as it is";
+}
+
+TEST(EdidRules, AResetEndsWithTheResetTimingOnlyWhileSynchronised) {
+    DeviceState s;
+    s.linkState = kLinkClosed; // the port closed during the pause
+    EXPECT_FALSE(EdidEndReset(s, 1));
+    EXPECT_EQ(s.edidTimings[1].hActive, 1920) << "what the processor holds is unknown";
+    s.linkState = kLinkSynchronised;
+    EXPECT_TRUE(EdidEndReset(s, 1));
+    EXPECT_FALSE(EdidEndReset(s, 4));
+    EXPECT_EQ(std::make_tuple(s.edidTimings[1].vFront, s.edidTimings[0].vFront), std::make_tuple(3, 4))
+        << "only the slot reset";
 }

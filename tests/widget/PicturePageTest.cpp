@@ -120,10 +120,7 @@ TEST_F(PicturePageTest, ABoxTakesItsRangeAndEveryCommitIsSent) {
 TEST_F(PicturePageTest, APresetUserAndTheRedSliderSendTheirGainsAndKeepTheRecordsOwn) {
     Connect();
     PictureSettings& r = state.picture[0];
-    r.colorTemp = kUserColorTemp;
-    r.red = 1;
-    r.green = 2;
-    r.blue = 3;
+    std::tie(r.colorTemp, r.red, r.green, r.blue) = std::make_tuple(kUserColorTemp, 1, 2, 3);
     PageUnderTest();
     Pick(2);
     EXPECT_EQ(List()->text(), " 6500K ");
