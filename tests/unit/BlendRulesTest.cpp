@@ -95,6 +95,8 @@ TEST(BlendRules, GammaListRunsFromOneToFiveInTenths) {
     EXPECT_EQ(std::make_tuple(items.front().text, items[12].text, items.back().text),
               std::make_tuple("1.0", "2.2", "5.0"));
     EXPECT_EQ(std::make_tuple(GammaItemFor(0), GammaItemFor(255)), std::make_tuple(0, 40)) << "nearest end";
+    EXPECT_EQ(std::make_tuple(GammaOfItem(0), GammaOfItem(40), GammaOfItem(41), GammaOfItem(-1)),
+              std::make_tuple(10, 50, std::nullopt, std::nullopt));
 }
 
 TEST(BlendRules, DirectionLabelsFollowTheAxisAndTheLanguage) {
