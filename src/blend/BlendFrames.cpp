@@ -40,4 +40,14 @@ Frame BuildBlendCurveFrame(const DeviceState& state, int output) {
     return f;
 }
 
+std::optional<Frame> BlendCommandFrame(const DeviceState& state, std::uintptr_t code, std::intptr_t output) {
+    if (state.linkState != kLinkSynchronised || output < 0 || output >= kOutputCount)
+        return std::nullopt;
+    if (code == kCmdBlend)
+        return BuildBlendFrame(state, static_cast<int>(output));
+    if (code == kCmdBlendCurve)
+        return BuildBlendCurveFrame(state, static_cast<int>(output));
+    return std::nullopt;
+}
+
 } // namespace corvane

@@ -82,6 +82,13 @@ int GammaItemFor(int gamma) {
     return std::clamp(gamma, 10, 50) - 10;
 }
 
+std::optional<int> GammaOfItem(std::intptr_t item) {
+    const auto& items = GammaItems();
+    if (item < 0 || item >= static_cast<std::intptr_t>(items.size()))
+        return std::nullopt;
+    return items[static_cast<std::size_t>(item)].tenths;
+}
+
 DirectionLabels DirectionLabelsFor(int side, const std::string& languageName) {
     const bool chinese = languageName == "Chinese";
     if (AxisOf(side) == BlendAxis::Horizontal)

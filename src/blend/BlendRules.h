@@ -9,6 +9,7 @@
 #include "device/OutputPicks.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,8 @@ struct GammaItem {
 const std::vector<GammaItem>& GammaItems();
 // The item showing `gamma` (tenths); a value outside the list shows its nearest end.
 int GammaItemFor(int gamma);
+// The gamma (tenths) of the item picked; none for an index no item has.
+std::optional<int> GammaOfItem(std::intptr_t item);
 
 // The captions of the two direction buttons of `side` in the language `languageName`.
 struct DirectionLabels {

@@ -333,10 +333,10 @@ void CFuseDlg::OnSetData() {
 }
 
 std::intptr_t CFuseDlg::OnItemPicked(std::uintptr_t id, std::intptr_t item) {
-    const auto& items = GammaItems();
-    if (id != kGammaListId || item < 0 || item >= static_cast<std::intptr_t>(items.size()))
+    const std::optional<int> gamma = GammaOfItem(item);
+    if (id != kGammaListId || !gamma)
         return 0;
-    Side().gamma = static_cast<std::uint8_t>(items[static_cast<std::size_t>(item)].tenths);
+    Side().gamma = static_cast<std::uint8_t>(*gamma);
     Send(kCmdBlend);
     return 0;
 }
@@ -369,18 +369,10 @@ void CFuseDlg::Send(std::uint16_t code) {
 }
 
 std::intptr_t CFuseDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t output) {
-    // The curve tables go only to a synchronised processor too: frames written while it
-    // synchronises or runs its boot loader would reach it in the middle of that.
-    if (m_state.linkState != kLinkSynchronised || output < 0 || output >= kOutputCount)
+    const std::optional<corvane::Frame> f = BlendCommandFrame(m_state, code, output);
+    if (!f)
         return -1;
-    corvane::Frame f;
-    if (code == kCmdBlend)
-        f = BuildBlendFrame(m_state, static_cast<int>(output));
-    else if (code == kCmdBlendCurve)
-        f = BuildBlendCurveFrame(m_state, static_cast<int>(output));
-    else
-        return -1;
-    m_context.SendToDevice(f.data(), f.size());
+    m_context.SendToDevice(f->data(), f->size());
     return 0;
 }
 

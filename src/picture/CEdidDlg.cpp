@@ -250,11 +250,7 @@ void CEdidDlg::OnResetPause() {
     if (!m_resetPending)
         return;
     m_resetPending = false;
-    // The link went during the pause: what the processor holds is unknown, the record stays.
-    if (m_state.linkState != kLinkSynchronised)
-        return;
-    m_state.edidTimings[m_resetSlot] = kEdidResetTiming;
-    if (m_resetSlot == m_edidSlot)
+    if (EdidEndReset(m_state, m_resetSlot) && m_resetSlot == m_edidSlot)
         ShowSlot();
 }
 
@@ -282,15 +278,10 @@ std::intptr_t CEdidDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t index) 
 }
 
 std::intptr_t CEdidDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t argument) {
-    if (m_state.linkState != kLinkSynchronised)
+    const std::optional<corvane::Frame> f = EdidCommandFrame(m_state, code, argument, Advanced());
+    if (!f)
         return -1;
-    if (code != kCmdEdid)
-        return -1;
-    const std::optional<EdidCommand> command = EdidCommandFor(argument, Advanced());
-    if (!command)
-        return -1;
-    const corvane::Frame f = BuildEdidFrame(m_state, *command);
-    m_context.SendToDevice(f.data(), f.size());
+    m_context.SendToDevice(f->data(), f->size());
     return 0;
 }
 

@@ -139,23 +139,14 @@ void CFrameDlg::ChangeMode(FrameMode mode) {
 // ---- the processor
 
 std::intptr_t CFrameDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t index) {
-    switch (code) {
-    case kReplyInputStatus:
-        RefreshTexts();
-        break;
-    case kReplyCrop:
-        // The index is the mode the processor reports.
+    // The index of a mode record is the mode the processor reports.
+    if (code == kReplyCrop)
         if (const std::optional<FrameMode> mode = FrameModeOf(index))
             ShowMode(*mode);
+    if (code == kReplyInputStatus)
+        RefreshTexts();
+    else if (IsFrameModeAnswer(code, index))
         EndOwnWait();
-        break;
-    case kReplyAck:
-        if (index == kAckStatus)
-            EndOwnWait();
-        break;
-    default:
-        break;
-    }
     return 0;
 }
 
@@ -170,13 +161,10 @@ void CFrameDlg::EndOwnWait() {
 }
 
 std::intptr_t CFrameDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t argument) {
-    if (m_context.State().linkState != kLinkSynchronised || code != kCmdFrameMode)
+    const std::optional<corvane::Frame> f = FrameModeCommand(m_context.State().linkState, code, argument);
+    if (!f)
         return -1;
-    const std::optional<FrameMode> mode = FrameModeOf(argument);
-    if (!mode)
-        return -1;
-    const corvane::Frame f = BuildFrameModeFrame(*mode);
-    m_context.SendToDevice(f.data(), f.size());
+    m_context.SendToDevice(f->data(), f->size());
     return 0;
 }
 

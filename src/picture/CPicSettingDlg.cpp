@@ -3,6 +3,7 @@
 #include "device/ReplyCodes.h"
 #include "link/CommandCodes.h"
 #include "pages/PageContext.h"
+#include "picture/PictureEdits.h"
 #include "picture/PictureFrames.h"
 #include "platform/WindowMessages.h"
 #include "platform/ui/DialogTemplate.h"
@@ -38,21 +39,19 @@ constexpr int kAreaLeft = 8;
 constexpr int kAreaTopGap = 8;    // below the output buttons
 constexpr int kAreaBottomGap = 8; // above the reset button
 
-// Ranges of the boxes.
-constexpr float kByteMax = 255.0f;
-constexpr float kGammaMin = kGammaTenthsMin / 10.0f;
-constexpr float kGammaMax = kGammaTenthsMax / 10.0f;
 constexpr float kGammaSliderScale = 10.0f; // a slider step is 0.1
 
-std::uint8_t BoxByte(const oSliderEdit* box) {
-    // The box's value, truncated to a whole number (the box keeps it inside 0..255).
-    return static_cast<std::uint8_t>(std::clamp(std::trunc(box->GetValue()), 0.0f, kByteMax));
+// Sets up the box of `item` with its range.
+void SetupBox(oSliderEdit* box, const QString& format, std::uint32_t item, float value) {
+    const PictureBoxRange range = PictureBoxRangeOf(item);
+    box->Setup(format, true, range.min, range.max, value);
 }
 
 } // namespace
 
 CPicSettingDlg::CPicSettingDlg(PageContext& context, QWidget* parent)
-    : CBaseDialog(kDialogId, parent, Frame::Page), m_context(context), m_state(context.State()) {
+    : CBaseDialog(kDialogId, parent, Frame::Page), m_context(context), m_state(context.State()),
+      m_edits(std::make_unique<PictureEdits>(context.State())) {
     Ui::Dialog155 ui;
     ui.setupUi(this);
     m_outputButtons[0] = ui.output1;
@@ -74,6 +73,20 @@ CPicSettingDlg::CPicSettingDlg(PageContext& context, QWidget* parent)
     hide();
 }
 
+CPicSettingDlg::~CPicSettingDlg() = default;
+
+std::uint32_t CPicSettingDlg::CurrentOutput() const {
+    return m_edits->CurrentOutput();
+}
+
+std::uint32_t CPicSettingDlg::ColorTempSel(int output) const {
+    return m_edits->ColorTempSel(output);
+}
+
+std::uint32_t CPicSettingDlg::ChangedItem() const {
+    return m_edits->ChangedItem();
+}
+
 bool CPicSettingDlg::OnInitDialog() {
     CBaseDialog::OnInitDialog();
     m_colorTempList = new CDropButton(this);
@@ -84,17 +97,19 @@ bool CPicSettingDlg::OnInitDialog() {
     m_colorTempList->show();
     FillColorTempList();
 
-    const PictureSettings& r = Shown();
+    const PictureSettings& r = m_edits->Shown();
     const QString whole = QStringLiteral("%d");
-    m_brightness->Setup(whole, true, 0, kByteMax, r.brightness);
-    m_contrast->Setup(whole, true, 0, kByteMax, r.contrast);
+    SetupBox(m_brightness, whole, kPictureBrightness, r.brightness);
+    SetupBox(m_contrast, whole, kPictureContrast, r.contrast);
     m_gammaOn = r.gamma != kGammaOff ? 1 : 0;
-    m_gamma->Setup(QStringLiteral("%.1f"), m_gammaOn != 0, kGammaMin, kGammaMax, GammaShown(r.gamma));
+    const PictureBoxRange gamma = PictureBoxRangeOf(kPictureGamma);
+    m_gamma->Setup(QStringLiteral("%.1f"), m_gammaOn != 0, gamma.min, gamma.max, GammaShown(r.gamma));
     m_gamma->SetCharFlags(oValueEdit::kDigits | oValueEdit::kPoint);
     m_gamma->SetScale(kGammaSliderScale);
     m_gamma->AttachSlider(m_gammaSlider);
-    for (oSliderEdit* gain : {m_red, m_green, m_blue})
-        gain->Setup(whole, true, 0, kByteMax, kPictureResetValue);
+    SetupBox(m_red, whole, kPictureRed, kPictureResetValue);
+    SetupBox(m_green, whole, kPictureGreen, kPictureResetValue);
+    SetupBox(m_blue, whole, kPictureBlue, kPictureResetValue);
     // Each slider takes its box's range (the box's, scaled: 0..45 for the gamma's 0.5..5.0).
     const std::pair<oSliderEdit*, int> sliders[] = {{m_brightness, kBrightnessSliderId},
                                                     {m_contrast, kContrastSliderId},
@@ -133,12 +148,8 @@ void CPicSettingDlg::ApplyLanguage() {
     const std::string title = GetLangString("IDD155_1323");
     if (!title.empty())
         m_colorTempGroup->setTitle(QString::fromStdString(title));
-    const std::string language = m_context.LanguageName();
-    std::string& user = m_state.colorTemps[kUserColorTemp].label;
-    if (language == "English")
-        user = " User ";
-    else if (language == "Chinese")
-        user = " 自定义 ";
+    if (const std::optional<std::string> user = UserColorTempLabel(m_context.LanguageName()))
+        m_state.colorTemps[kUserColorTemp].label = *user;
     FillColorTempList();
     update();
 }
@@ -149,7 +160,7 @@ void CPicSettingDlg::FillColorTempList() {
     m_colorTempList->ResetContent();
     for (const ColorTempPreset& preset : m_state.colorTemps)
         m_colorTempList->AddString(QString::fromStdString(preset.label));
-    SelectColorTemp(m_colorTempSel[m_currentOutput]);
+    SelectColorTemp(m_edits->ColorTempSel(static_cast<int>(m_edits->CurrentOutput())));
 }
 
 void CPicSettingDlg::SelectColorTemp(std::uint32_t colorTemp) {
@@ -166,12 +177,8 @@ void CPicSettingDlg::SelectColorTemp(std::uint32_t colorTemp) {
 
 // ---- showing
 
-PictureSettings& CPicSettingDlg::Shown() {
-    return m_state.picture[std::min<std::uint32_t>(m_currentOutput, kOutputCount - 1)];
-}
-
 void CPicSettingDlg::Refresh() {
-    const PictureSettings& r = Shown();
+    const PictureSettings& r = m_edits->Shown();
     m_gammaOn = r.gamma != kGammaOff ? 1 : 0;
     m_gammaSwitch->setChecked(m_gammaOn != 0);
     ShowGammaEnabled(m_gammaOn != 0);
@@ -182,25 +189,17 @@ void CPicSettingDlg::Refresh() {
     if (std::fabs(m_gamma->GetValue() - gamma) > 0.01f)
         m_gamma->SetValue(gamma);
 
-    m_colorTempSel[m_currentOutput] = r.colorTemp;
+    const std::optional<ColorGains> gains = m_edits->Refreshed();
     SelectColorTemp(r.colorTemp);
-    const int selected = m_colorTempList ? m_colorTempList->GetCurSel() : -1;
-    if (selected == static_cast<int>(kUserColorTemp)) {
-        ShowGains(kUserColorTemp);
-    } else if (r.colorTemp < kUserColorTemp) {
-        ShowGains(r.colorTemp);
-        m_changedItem = kPictureColorTemp;
-    }
+    if (gains)
+        ShowGains(*gains);
     HighlightOutputs();
 }
 
-void CPicSettingDlg::ShowGains(std::uint32_t colorTemp) {
-    const std::optional<ColorGains> gains = GainsOf(colorTemp, Shown());
-    if (!gains)
-        return;
-    m_red->SetValue(gains->red);
-    m_green->SetValue(gains->green);
-    m_blue->SetValue(gains->blue);
+void CPicSettingDlg::ShowGains(const ColorGains& gains) {
+    m_red->SetValue(gains.red);
+    m_green->SetValue(gains.green);
+    m_blue->SetValue(gains.blue);
 }
 
 void CPicSettingDlg::ShowGammaEnabled(bool on) {
@@ -213,7 +212,7 @@ void CPicSettingDlg::HighlightOutputs() {
     const QColor orange = QColor::fromRgba(theme::kOrange);
     const QColor inactive = QColor::fromRgba(theme::kInactive);
     for (int i = 0; i < kOutputCount; ++i) {
-        const bool current = !all && static_cast<std::uint32_t>(i) == m_currentOutput;
+        const bool current = !all && static_cast<std::uint32_t>(i) == m_edits->CurrentOutput();
         m_outputButtons[i]->setChecked(current);
         m_outputButtons[i]->SetTextColour(all || current ? orange : inactive);
     }
@@ -237,83 +236,51 @@ void CPicSettingDlg::paintEvent(QPaintEvent* event) {
 
 // ---- edits
 
-std::vector<int> CPicSettingDlg::AffectedOutputs() const {
-    if (m_state.pictureAllOutputs == 1)
-        return {0, 1, 2, 3};
-    return {static_cast<int>(std::min<std::uint32_t>(m_currentOutput, kOutputCount - 1))};
-}
-
 std::intptr_t CPicSettingDlg::OnValueCommitted(std::uintptr_t id, std::intptr_t) {
     if (!isVisible())
         return 0;
-    const std::vector<int> affected = AffectedOutputs();
-    auto write = [&](auto apply) {
-        for (int k : affected)
-            apply(m_state.picture[static_cast<std::size_t>(k)]);
-    };
+    std::uint32_t item = 0;
     switch (static_cast<int>(id)) {
-    case kBrightnessId: {
-        m_changedItem = kPictureBrightness;
-        const std::uint8_t v = BoxByte(m_brightness);
-        write([v](PictureSettings& p) { p.brightness = v; });
+    case kBrightnessId:
+        item = kPictureBrightness;
         break;
-    }
-    case kContrastId: {
-        m_changedItem = kPictureContrast;
-        const std::uint8_t v = BoxByte(m_contrast);
-        write([v](PictureSettings& p) { p.contrast = v; });
+    case kContrastId:
+        item = kPictureContrast;
         break;
-    }
-    case kGammaId: {
-        m_changedItem = kPictureGamma;
-        const std::uint8_t v = GammaTenths(m_gamma->GetValue(), m_gammaSwitch->isChecked());
-        write([v](PictureSettings& p) { p.gamma = v; });
+    case kGammaId:
+        item = kPictureGamma;
         break;
-    }
     case kRedId:
-    case kGreenId:
-    case kBlueId: {
-        m_changedItem = id == kRedId ? kPictureRed : id == kGreenId ? kPictureGreen : kPictureBlue;
-        // The user gains become the three the page shows: a gain moved from a preset starts
-        // from that preset's other two gains, as the operator sees them.
-        const ColorGains g{BoxByte(m_red), BoxByte(m_green), BoxByte(m_blue)};
-        write([g](PictureSettings& p) {
-            p.red = g.red;
-            p.green = g.green;
-            p.blue = g.blue;
-        });
-        SelectColorTemp(kUserColorTemp);
+        item = kPictureRed;
         break;
-    }
+    case kGreenId:
+        item = kPictureGreen;
+        break;
+    case kBlueId:
+        item = kPictureBlue;
+        break;
     default:
         return 0;
     }
-    // The colour temperature chosen goes with every edit; with none chosen (an index the
-    // processor reported that no row has) the records keep theirs.
-    const int selected = m_colorTempList->GetCurSel();
-    if (selected >= 0)
-        for (int k : affected) {
-            m_colorTempSel[static_cast<std::size_t>(k)] = static_cast<std::uint32_t>(selected);
-            m_state.picture[static_cast<std::size_t>(k)].colorTemp = static_cast<std::uint8_t>(selected);
-        }
+    const PictureShown shown{m_brightness->GetValue(),   m_contrast->GetValue(), m_gamma->GetValue(),
+                             m_gammaSwitch->isChecked(), m_red->GetValue(),      m_green->GetValue(),
+                             m_blue->GetValue()};
+    const int choice = m_edits->Commit(item, shown, m_colorTempList->GetCurSel());
+    if (choice >= 0)
+        SelectColorTemp(static_cast<std::uint32_t>(choice));
     // Every commit is sent, also one that changes no record: typing a value again is how an
     // operator pushes it to a processor that lost it.
-    RequestCommand(m_currentOutput);
+    RequestCommand(m_edits->CurrentOutput());
     return 0;
 }
 
 std::intptr_t CPicSettingDlg::OnPickColorTemp(std::uintptr_t, std::intptr_t index) {
-    if (index < 0 || index >= kColorTempCount)
+    if (!m_edits->Pick(index))
         return 0;
-    m_changedItem = kPictureColorTemp;
-    const auto choice = static_cast<std::uint32_t>(index);
-    for (int k : AffectedOutputs()) {
-        m_colorTempSel[static_cast<std::size_t>(k)] = choice;
-        m_state.picture[static_cast<std::size_t>(k)].colorTemp = static_cast<std::uint8_t>(choice);
-    }
     // A preset's gains are shown, the records keep their own user gains.
-    ShowGains(choice);
-    RequestCommand(m_currentOutput);
+    if (const std::optional<ColorGains> gains = GainsOf(static_cast<std::uint32_t>(index), m_edits->Shown()))
+        ShowGains(*gains);
+    RequestCommand(m_edits->CurrentOutput());
     return 0;
 }
 
@@ -321,62 +288,37 @@ void CPicSettingDlg::OnGammaSwitch() {
     const bool on = m_gammaSwitch->isChecked();
     m_gammaOn = on ? 1 : 0;
     ShowGammaEnabled(on);
-    const std::uint8_t v = GammaTenths(m_gamma->GetValue(), on);
-    for (int k : AffectedOutputs())
-        m_state.picture[static_cast<std::size_t>(k)].gamma = v;
+    m_edits->SwitchGamma(on, m_gamma->GetValue());
     if (!on)
         m_gamma->SetValue(kGammaShownWhenOff);
-    RequestCommand(m_currentOutput);
+    RequestCommand(m_edits->CurrentOutput());
 }
 
 void CPicSettingDlg::OnChooseOutput(int id) {
-    const auto n = static_cast<std::uint32_t>(id - kOutputButtonFirst);
-    m_outputButtons[m_currentOutput]->setChecked(false);
-    const bool changed = n != m_currentOutput;
-    m_currentOutput = n;
-    m_state.pictureAllOutputs = 0; // choosing an output always leaves "ALL"
-    if (changed)
+    m_outputButtons[m_edits->CurrentOutput()]->setChecked(false);
+    if (m_edits->Choose(static_cast<std::uint32_t>(id - kOutputButtonFirst)))
         Refresh();
     HighlightOutputs();
 }
 
 void CPicSettingDlg::OnAllOutputs() {
-    m_state.pictureAllOutputs = 1;
+    m_edits->ChooseAll();
     HighlightOutputs();
 }
 
 void CPicSettingDlg::OnReset() {
-    m_changedItem = kPictureReset;
     SelectColorTemp(kUserColorTemp);
-    for (int k : AffectedOutputs()) {
-        PictureSettings& p = m_state.picture[static_cast<std::size_t>(k)];
-        p.brightness = p.contrast = kPictureResetValue;
-        p.red = p.green = p.blue = kPictureResetValue;
-        p.gamma = kGammaOff;
-        // Every output reset is sent as " User " (byte 12 = 8 for all of them in "ALL" mode).
-        p.colorTemp = static_cast<std::uint8_t>(kUserColorTemp);
-        m_colorTempSel[static_cast<std::size_t>(k)] = kUserColorTemp;
-    }
-    Shown().colorTemp = static_cast<std::uint8_t>(kUserColorTemp);
+    m_edits->Reset();
     Refresh();
     RequestCommand(kPictureResetArgument);
 }
 
 bool CPicSettingDlg::ApplyEdit(int output, std::uint32_t item, const PictureSettings& record) {
-    if (m_state.linkState != kLinkSynchronised || output < 0 || output >= kOutputCount)
+    const std::optional<corvane::Frame> f = m_edits->Edit(output, item, record);
+    if (!f)
         return false;
-    const auto n = static_cast<std::size_t>(output);
-    m_state.picture[n] = record;
-    m_colorTempSel[n] = record.colorTemp;
-    m_changedItem = item;
-    PictureFrameArgs args;
-    args.output = output;
-    args.allOutputs = 0;
-    args.colorTempSel = m_colorTempSel[n];
-    args.changedItem = m_changedItem;
-    const corvane::Frame f = BuildPictureFrame(m_state, args);
-    m_context.SendToDevice(f.data(), f.size());
-    if (static_cast<std::uint32_t>(output) == m_currentOutput)
+    m_context.SendToDevice(f->data(), f->size());
+    if (static_cast<std::uint32_t>(output) == m_edits->CurrentOutput())
         Refresh();
     return true;
 }
@@ -396,21 +338,10 @@ void CPicSettingDlg::RequestCommand(std::intptr_t argument) {
 }
 
 std::intptr_t CPicSettingDlg::OnDeviceCommand(std::uintptr_t code, std::intptr_t argument) {
-    if (m_state.linkState != kLinkSynchronised)
+    const std::optional<corvane::Frame> f = m_edits->Command(code, argument);
+    if (!f)
         return -1;
-    if (code != kCmdPicture)
-        return -1;
-    const std::optional<int> n = PictureCommandOutput(argument, m_currentOutput);
-    if (!n)
-        return -1;
-    PictureFrameArgs args;
-    args.output = *n;
-    args.allOutputs = m_state.pictureAllOutputs;
-    args.reset = argument == kPictureResetArgument;
-    args.colorTempSel = m_colorTempSel[static_cast<std::size_t>(*n)];
-    args.changedItem = m_changedItem;
-    const corvane::Frame f = BuildPictureFrame(m_state, args);
-    m_context.SendToDevice(f.data(), f.size());
+    m_context.SendToDevice(f->data(), f->size());
     return 0;
 }
 

@@ -21,9 +21,8 @@
 #include "device/DeviceState.h"
 #include "widgets/CBaseDialog.h"
 
-#include <array>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace corvane {
 
@@ -31,6 +30,8 @@ class CDropButton;
 class CGdipButton;
 class CGroupBox;
 class PageContext;
+class PictureEdits;
+struct ColorGains;
 class oBitmapSlider;
 class oSliderEdit;
 
@@ -60,6 +61,7 @@ public:
     static constexpr int kOldResetId = 1341;
 
     CPicSettingDlg(PageContext& context, QWidget* parent);
+    ~CPicSettingDlg() override;
 
     std::intptr_t WindowProc(const WindowMessage& message) override;
     void ApplyLanguage() override;
@@ -76,11 +78,9 @@ public:
     bool ApplyEdit(int output, std::uint32_t item, const PictureSettings& record);
 
     // The parts tests look at.
-    std::uint32_t CurrentOutput() const { return m_currentOutput; }
-    std::uint32_t ColorTempSel(int output) const {
-        return m_colorTempSel[static_cast<std::size_t>(output & 3)];
-    }
-    std::uint32_t ChangedItem() const { return m_changedItem; }
+    std::uint32_t CurrentOutput() const;
+    std::uint32_t ColorTempSel(int output) const;
+    std::uint32_t ChangedItem() const;
     bool GammaOn() const { return m_gammaOn != 0; }
 
 protected:
@@ -97,21 +97,18 @@ private:
     void OnGammaSwitch();
     void OnReset();
 
-    // The outputs an edit writes: all four in "ALL" mode, else the output shown.
-    std::vector<int> AffectedOutputs() const;
     // The colour temperature list: the nine labels, the output's choice selected.
     void FillColorTempList();
     // Selects `colorTemp` in the list; an index no row has selects nothing.
     void SelectColorTemp(std::uint32_t colorTemp);
-    // The red, green and blue boxes show the gains of `colorTemp` for the output shown.
-    void ShowGains(std::uint32_t colorTemp);
+    // The red, green and blue boxes show `gains`.
+    void ShowGains(const ColorGains& gains);
     void ShowGammaEnabled(bool on);
     // The output buttons: checked and orange for the output shown, or "ALL" checked and all
     // five orange in "ALL" mode.
     void HighlightOutputs();
     // WM_DEVICE_COMMAND (0x000B, argument) to this page.
     void RequestCommand(std::intptr_t argument);
-    PictureSettings& Shown();
 
     PageContext& m_context;
     DeviceState& m_state;
@@ -130,9 +127,7 @@ private:
     CDropButton* m_colorTempList = nullptr;
     CGdipButton* m_reset = nullptr;
 
-    std::uint32_t m_currentOutput = 0;
-    std::array<std::uint32_t, kOutputCount> m_colorTempSel{8, 8, 8, 8};
-    std::uint32_t m_changedItem = 0;
+    std::unique_ptr<PictureEdits> m_edits;
     std::uint32_t m_gammaOn = 0;
 };
 

@@ -70,6 +70,7 @@ struct CropControls {
     // stay as they are (the input shown is not the current one).
     bool setsSwitch = false;
     bool switchShows = false;
+    friend bool operator==(const CropControls&, const CropControls&) = default;
 };
 CropControls CropEnabling(const DeviceState& state, int pageInput, bool on);
 

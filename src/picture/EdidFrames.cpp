@@ -1,6 +1,7 @@
 #include "picture/EdidFrames.h"
 
 #include "link/ByteOrder.h"
+#include "link/CommandCodes.h"
 
 namespace corvane {
 
@@ -10,6 +11,16 @@ std::optional<EdidCommand> EdidCommandFor(std::intptr_t argument, bool advanced)
     if (argument >= kEdidResetArgumentOffset && argument < kEdidResetArgumentOffset + kEdidSlotCount)
         return EdidCommand{static_cast<int>(argument - kEdidResetArgumentOffset), EdidMode::BuiltIn};
     return std::nullopt;
+}
+
+std::optional<Frame> EdidCommandFrame(const DeviceState& state, std::uintptr_t code, std::intptr_t argument,
+                                      bool advanced) {
+    if (state.linkState != kLinkSynchronised || code != kCmdEdid)
+        return std::nullopt;
+    const std::optional<EdidCommand> command = EdidCommandFor(argument, advanced);
+    if (!command)
+        return std::nullopt;
+    return BuildEdidFrame(state, *command);
 }
 
 Frame BuildEdidFrame(const DeviceState& state, const EdidCommand& command) {

@@ -32,6 +32,11 @@ struct EdidCommand {
 // checked, else 1; 10..13 the slot argument - 10 with mode 0; anything else nothing.
 std::optional<EdidCommand> EdidCommandFor(std::intptr_t argument, bool advanced);
 
+// The frame the page's WM_DEVICE_COMMAND (code, argument) sends: none unless synchronised, for
+// another code or for an argument EdidCommandFor names nothing for.
+std::optional<Frame> EdidCommandFrame(const DeviceState& state, std::uintptr_t code, std::intptr_t argument,
+                                      bool advanced);
+
 // Command 0x0003 for `command.slot` (kept inside the table): byte 6 the slot, 7 the mode, then
 // hActive, vActive, refreshX10, hBlank, vBlank, hSync, vSync, hFront, vFront of the slot's
 // record, each little-endian in bytes 8..25; 26..37 0x55.

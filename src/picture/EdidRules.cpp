@@ -170,4 +170,11 @@ EdidBoxes EdidFitPixelRate(EdidBoxes b) {
     return b;
 }
 
+bool EdidEndReset(DeviceState& state, std::uint32_t slot) {
+    if (state.linkState != kLinkSynchronised || slot >= static_cast<std::uint32_t>(kEdidSlotCount))
+        return false;
+    state.edidTimings[slot] = kEdidResetTiming;
+    return true;
+}
+
 } // namespace corvane

@@ -79,4 +79,9 @@ EdidBoxes EdidFitPixelRate(EdidBoxes boxes);
 // The timing "Reset" writes into the record: 3840 x 2160 at 60 Hz.
 inline constexpr EdidTiming kEdidResetTiming{160, 62, 3840, 2160, 32, 5, 48, 3, 600};
 
+// The pause after a reset's frame of `slot` (0..3) ended: with the link synchronised the record
+// becomes kEdidResetTiming (true); with the link gone what the processor holds is unknown and
+// the record stays (false).
+bool EdidEndReset(DeviceState& state, std::uint32_t slot);
+
 } // namespace corvane

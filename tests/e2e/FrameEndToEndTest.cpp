@@ -16,7 +16,6 @@
 #include "upgrade/CProgressDlg.h"
 #include "widgets/CGdipButton.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
 #include <algorithm>
@@ -69,23 +68,20 @@ protected:
     QString Text(int id) { return m_page->Control<QLabel>(id)->text(); }
     bool OutputRowShown() { return m_page->Control<QLabel>(CFrameDlg::kOutputTextId)->isVisible(); }
 
-    // Clicks a mode button (the harness says YES to the question) and returns how long the
-    // wait that followed was shown, in milliseconds; -1 when it did not end in time.
-    qint64 ChangeMode(int buttonId) {
+    // Clicks a mode button (the harness says YES to the question); true when the wait that
+    // followed ended in time.
+    bool ChangeMode(int buttonId) {
         h.Main().WaitOverlay()->SetWaitText({});
         QTest::mouseClick(m_page->Control<CGdipButton>(buttonId), Qt::LeftButton);
-        QElapsedTimer shown;
-        shown.start();
         EXPECT_EQ(h.Main().WaitOverlay()->WaitText(), "Set Frame Mode...")
             << "the page waits for the processor";
         if (!h.WaitFor([&] { return !h.Main().WaitShown(); }, kAnswerTimeoutMs))
-            return -1;
-        const qint64 elapsed = shown.elapsed();
+            return false;
         // Ended as an answer ends a wait: its time-out stopped (it would close the port), the
         // keep-alive watch running again.
         EXPECT_FALSE(h.Main().IsTimerActive(kTimerWait));
         EXPECT_TRUE(h.Main().IsTimerActive(kTimerKeepAlive));
-        return elapsed;
+        return true;
     }
 
     AppHarness h;
@@ -96,16 +92,12 @@ protected:
 } // namespace
 
 TEST_F(FrameEndToEnd, AModeChangeIsAnsweredAtOnceAndASynchronisationShowsWhatTheProcessorKeeps) {
-    const qint64 waited = ChangeMode(CFrameDlg::kConvertModeId);
-    ASSERT_GE(waited, 0) << "the processor's answer ends the wait, not the 15-second time-out";
-    EXPECT_LT(waited, kAnswerTimeoutMs);
+    ASSERT_TRUE(ChangeMode(CFrameDlg::kConvertModeId))
+        << "the processor's answer ends the wait, not the 15-second time-out";
     EXPECT_EQ(h.messages, std::vector<std::string>{"Frame Sync Settings: Set Frame Transform mode?"});
     EXPECT_EQ(h.LinkState(), kLinkSynchronised) << "the link stays";
 
-    const std::vector<Frame> sent = FrameModeCommands(*m_sim);
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0], BuildFrameModeFrame(FrameMode::Convert));
-    EXPECT_EQ(SimFrameMode(*m_sim), 1u);
+    EXPECT_EQ(SimFrameMode(*m_sim), 1u) << "the frame itself: the page's widget suite";
     // The processor reports the mode and the output's own rate; the warning is raised again.
     ASSERT_TRUE(
         h.WaitFor([&] { return Text(CFrameDlg::kOutputTextId) == "FPS: 60.00HZ"; }, kAnswerTimeoutMs));

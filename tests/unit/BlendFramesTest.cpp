@@ -1,6 +1,8 @@
 #include "blend/BlendFrames.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace corvane;
 
@@ -13,48 +15,30 @@ TEST(BlendFrames, WorkedExampleOfOutputZeroWithTheDefaultSides) {
     EXPECT_EQ(f, expected);
 }
 
-TEST(BlendFrames, EveryOutputCarriesItsOwnSidesAndCurve) {
+TEST(BlendFrames, AnOutputCarriesItsOwnSidesAndCurve) {
     DeviceState s;
-    for (int o = 0; o < kOutputCount; ++o) {
-        OutputInfo& out = s.outputs[static_cast<std::size_t>(o)];
-        for (int side = 0; side < kSideCount; ++side) {
-            BlendSide& b = out.blend[static_cast<std::size_t>(side)];
-            b.enable = static_cast<std::uint8_t>((o + side) & 1);
-            b.direction = static_cast<std::uint8_t>(side >> 1);
-            b.gamma = static_cast<std::uint8_t>(10 + o * 10 + side);
-            b.table = static_cast<std::uint8_t>(side);
-            b.start = static_cast<std::uint16_t>(1000 * o + 300 * side + 1);
-            b.size = static_cast<std::uint16_t>(256 + 513 * o + side);
-        }
-        for (int i = 0; i < 16; ++i)
-            out.curve[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(16 * o + i);
-    }
-    for (int o = 0; o < kOutputCount; ++o) {
-        SCOPED_TRACE(o);
-        const OutputInfo& out = s.outputs[static_cast<std::size_t>(o)];
-        const Frame f = BuildBlendFrame(s, o);
-        EXPECT_EQ(FrameCode(f.data()), kCmdBlend);
-        EXPECT_EQ(f[6], o);
-        for (std::size_t side = 0; side < kSideCount; ++side) {
-            const BlendSide& b = out.blend[side];
-            const std::uint8_t* p = &f[7 + 7 * side];
-            EXPECT_EQ(p[0], 2 * b.direction + b.enable);
-            EXPECT_EQ(p[1], b.gamma);
-            EXPECT_EQ(p[2], b.table);
-            EXPECT_EQ(p[3] | p[4] << 8, b.start);
-            EXPECT_EQ(p[5] | p[6] << 8, b.size);
-        }
-        EXPECT_EQ(f[35], 0x55);
-        EXPECT_EQ(f[37], 0x55);
-        EXPECT_EQ(f[38], FrameChecksum(f.data()));
+    s.outputs[2].blend[kSideV1] = BlendSide{1, 1, 30, 4, 0x0102, 0x0304};
+    for (std::size_t i = 0; i < 16; ++i)
+        s.outputs[2].curve[i] = static_cast<std::uint8_t>(i + 1);
+    const Frame f = BuildBlendFrame(s, 2);
+    EXPECT_EQ(f[6], 2);
+    // V1, the third side: 2 * direction + enable, gamma, table, start and size little-endian.
+    EXPECT_EQ(std::vector<std::uint8_t>(f.begin() + 21, f.begin() + 28),
+              (std::vector<std::uint8_t>{3, 30, 4, 0x02, 0x01, 0x04, 0x03}));
+    EXPECT_EQ(BuildBlendFrame(s, 0), BuildBlendFrame(DeviceState{}, 0)) << "another output's own sides";
 
-        const Frame c = BuildBlendCurveFrame(s, o);
-        EXPECT_EQ(FrameCode(c.data()), kCmdBlendCurve);
-        EXPECT_EQ(c[6], o);
-        for (std::size_t i = 0; i < 16; ++i)
-            EXPECT_EQ(c[7 + i], out.curve[i]) << i;
-        for (std::size_t i = 23; i < 38; ++i)
-            EXPECT_EQ(c[i], 0x55) << i;
-        EXPECT_EQ(c[38], FrameChecksum(c.data()));
-    }
+    const Frame c = BuildBlendCurveFrame(s, 2);
+    Frame expected = {0xED, 0xCB, 0x28, 0x38, 0x08, 0x00, 0x02, 1,  2,  3,  4, 5,
+                      6,    7,    8,    9,    10,   11,   12,   13, 14, 15, 16};
+    std::fill(expected.begin() + 23, expected.end(), 0x55);
+    expected[38] = FrameChecksum(expected.data());
+    EXPECT_EQ(c, expected);
+    // The page's commands: only synchronised, only its two codes and four outputs.
+    s.linkState = kLinkOpen;
+    EXPECT_EQ(BlendCommandFrame(s, kCmdBlendCurve, 2), std::nullopt);
+    s.linkState = kLinkSynchronised;
+    EXPECT_EQ(BlendCommandFrame(s, kCmdBlendCurve, 2), c);
+    EXPECT_EQ(BlendCommandFrame(s, kCmdBlend, 2), f);
+    EXPECT_EQ(BlendCommandFrame(s, kCmdBlend, 4), std::nullopt);
+    EXPECT_EQ(BlendCommandFrame(s, kCmdPicture, 2), std::nullopt) << "another code";
 }

@@ -1,6 +1,7 @@
 #include "blend/BlendRules.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace corvane;
 
@@ -88,15 +89,14 @@ TEST(BlendRules, OnlyTheBoxesOfTheSidesAxisFollowTheSwitch) {
 TEST(BlendRules, GammaListRunsFromOneToFiveInTenths) {
     const auto& items = GammaItems();
     ASSERT_EQ(items.size(), 41u);
-    EXPECT_EQ(items.front().text, "1.0");
-    EXPECT_EQ(items.front().tenths, 10);
-    EXPECT_EQ(items[12].text, "2.2");
-    EXPECT_EQ(items[12].tenths, 22);
-    EXPECT_EQ(items.back().text, "5.0");
-    EXPECT_EQ(items.back().tenths, 50);
-    EXPECT_EQ(GammaItemFor(22), 12);
-    EXPECT_EQ(GammaItemFor(0), 0);    // nearest end
-    EXPECT_EQ(GammaItemFor(255), 40); // nearest end
+    for (std::size_t i = 0; i < items.size(); ++i)
+        EXPECT_EQ(std::make_tuple(items[i].tenths, GammaItemFor(items[i].tenths)),
+                  std::make_tuple(10 + static_cast<int>(i), static_cast<int>(i)));
+    EXPECT_EQ(std::make_tuple(items.front().text, items[12].text, items.back().text),
+              std::make_tuple("1.0", "2.2", "5.0"));
+    EXPECT_EQ(std::make_tuple(GammaItemFor(0), GammaItemFor(255)), std::make_tuple(0, 40)) << "nearest end";
+    EXPECT_EQ(std::make_tuple(GammaOfItem(0), GammaOfItem(40), GammaOfItem(41), GammaOfItem(-1)),
+              std::make_tuple(10, 50, std::nullopt, std::nullopt));
 }
 
 TEST(BlendRules, DirectionLabelsFollowTheAxisAndTheLanguage) {

@@ -4,11 +4,11 @@
 
 #include "picture/CropRules.h"
 
-#include "link/ByteOrder.h"
 #include "picture/CropFrames.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
+#include <tuple>
 
 using namespace corvane;
 
@@ -31,12 +31,8 @@ void ExpectInsideThePicture(const CropWindow& w, int hTotal, int vTotal) {
     EXPECT_LE(w.vStart, kCropStartMax);
     EXPECT_LE(w.width, kCropSizeMax);
     EXPECT_LE(w.height, kCropSizeMax);
-    if (hTotal > 0) {
-        EXPECT_LE(w.hStart + w.width, hTotal);
-    }
-    if (vTotal > 0) {
-        EXPECT_LE(w.vStart + w.height, vTotal);
-    }
+    EXPECT_TRUE(hTotal <= 0 || w.hStart + w.width <= hTotal);
+    EXPECT_TRUE(vTotal <= 0 || w.vStart + w.height <= vTotal);
 }
 
 TEST(CropRules, TheLimitsOfATypedValue) {
@@ -123,11 +119,7 @@ TEST(CropRules, TheControlsFollowTheCurrentInputAndItsSignal) {
         DeviceState s;
         s.currentInput = c.current;
         s.inputs[1].signal = c.signal;
-        const CropControls got = CropEnabling(s, 1, c.on);
-        EXPECT_EQ(got.switchEnabled, c.expected.switchEnabled);
-        EXPECT_EQ(got.editEnabled, c.expected.editEnabled);
-        EXPECT_EQ(got.setsSwitch, c.expected.setsSwitch);
-        EXPECT_EQ(got.switchShows, c.expected.switchShows);
+        EXPECT_TRUE(CropEnabling(s, 1, c.on) == c.expected);
     }
     DeviceState s;
     EXPECT_FALSE(CropEnabling(s, 7, true).setsSwitch) << "no input 7";
@@ -145,7 +137,6 @@ TEST(CropRules, ACropCommandNeedsTheLinkAndASignal) {
         {"synchronised with a signal", kLinkSynchronised, 1, 2, true},
         {"synchronised without a signal", kLinkSynchronised, 0, 2, false},
         {"port open only", kLinkOpen, 1, 2, false},
-        {"no port", kLinkClosed, 1, 2, false},
         {"no such input", kLinkSynchronised, 1, 4, false},
         {"a negative input", kLinkSynchronised, 1, -1, false},
     };
@@ -156,11 +147,8 @@ TEST(CropRules, ACropCommandNeedsTheLinkAndASignal) {
         s.inputs[2].signal = c.signal;
         s.crop.rects[2] = CropRect{1, 100, 50, 1720, 980, 1920, 1080};
         EXPECT_EQ(CropCommandAllowed(s, c.input), c.allowed);
-        const auto frame = CropCommand(s, c.input, kCropSet);
-        EXPECT_EQ(frame.has_value(), c.allowed);
-        if (frame) {
-            EXPECT_EQ(*frame, BuildCropFrame(s, 2, kCropSet));
-        }
+        const std::optional<Frame> expected = BuildCropFrame(s, 2, kCropSet); // a window inside: no change
+        EXPECT_EQ(CropCommand(s, c.input, kCropSet), c.allowed ? expected : std::nullopt);
     }
 }
 
@@ -171,12 +159,8 @@ TEST(CropRules, ASentWindowIsFittedIntoThePictureFirst) {
     s.inputs[0].signal = 1;
     s.crop.rects[0] = CropRect{0, 200, 100, 1920, 1080, 1280, 720};
     const auto frame = CropCommand(s, 0, kCropSet);
-    ASSERT_TRUE(frame.has_value());
-    EXPECT_EQ(GetLE16(&(*frame)[9]), 0);
-    EXPECT_EQ(GetLE16(&(*frame)[11]), 0);
-    EXPECT_EQ(GetLE16(&(*frame)[13]), 1280);
-    EXPECT_EQ(GetLE16(&(*frame)[15]), 720);
-    EXPECT_EQ(WindowOf(s.crop.rects[0]), (CropWindow{0, 0, 1280, 720})) << "the record holds what was sent";
+    EXPECT_EQ(WindowOf(s.crop.rects[0]), (CropWindow{0, 0, 1280, 720}));
+    EXPECT_EQ(frame, BuildCropFrame(s, 0, kCropSet)) << "the record holds what was sent";
 }
 
 TEST(CropRules, ResetTakesTheWholePictureOfTheSignal) {
@@ -187,16 +171,14 @@ TEST(CropRules, ResetTakesTheWholePictureOfTheSignal) {
     s.crop.rects[3] = CropRect{1, 100, 50, 1720, 980, 1920, 1080};
     ASSERT_TRUE(ResetCropToSignal(s, 3));
     const CropRect& r = s.crop.rects[3];
-    EXPECT_EQ(r.on, 1) << "the switch stays";
-    EXPECT_EQ(WindowOf(r), (CropWindow{0, 0, 1280, 720}));
-    EXPECT_EQ(r.hTotal, 1280);
-    EXPECT_EQ(r.vTotal, 720);
+    EXPECT_EQ(std::make_tuple(r.on, WindowOf(r), r.hTotal, r.vTotal),
+              std::make_tuple(1, CropWindow{0, 0, 1280, 720}, 1280, 720))
+        << "the switch stays";
 
     // A signal wider than the boxes: the window as wide as a box allows.
     s.inputs[3].width = 12000;
     ASSERT_TRUE(ResetCropToSignal(s, 3));
-    EXPECT_EQ(r.hSize, kCropSizeMax);
-    EXPECT_EQ(r.hTotal, 12000);
+    EXPECT_EQ(std::make_tuple(r.hSize, r.hTotal), std::make_tuple(kCropSizeMax, 12000));
 
     // Nothing to reset to: no signal, a signal without a size, no such input.
     for (auto [signal, width] : {std::pair{0, 1920}, std::pair{1, 0}}) {
@@ -223,7 +205,6 @@ TEST(CropRules, TheOldInputsCropIsSwitchedOffOnlyWithASynchronisedProcessor) {
         {"synchronised, crop on, no signal (not asked)", kLinkSynchronised, 1, 0, true},
         {"synchronised, crop off", kLinkSynchronised, 0, 1, false},
         {"port open only", kLinkOpen, 1, 1, false},
-        {"no port", kLinkClosed, 1, 1, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -233,28 +214,16 @@ TEST(CropRules, TheOldInputsCropIsSwitchedOffOnlyWithASynchronisedProcessor) {
         s.crop.rects[1] = CropRect{c.cropOn, 16, 0, 1000, 1080, 1920, 1080};
         const auto frame = CropOffFrame(s, 1);
         EXPECT_EQ(frame.has_value(), c.frame);
+        EXPECT_EQ(s.crop.rects[1].on, c.frame ? 0 : c.cropOn);
         if (c.frame) {
-            EXPECT_EQ(s.crop.rects[1].on, 0);
             EXPECT_EQ(*frame, BuildCropFrame(s, 1, kCropSet))
                 << "the crop command of the old input, switched off";
-            EXPECT_EQ((*frame)[8], 0);
-        } else {
-            EXPECT_EQ(s.crop.rects[1].on, c.cropOn);
         }
     }
     DeviceState s;
     s.linkState = kLinkSynchronised;
     EXPECT_FALSE(CropOffFrame(s, 9).has_value()) << "an input the processor never had";
     EXPECT_FALSE(CropOffFrame(s, -1).has_value());
-}
-
-TEST(CropRules, TheFirstZoomedLayerBlocksTheCrop) {
-    DeviceState s;
-    EXPECT_EQ(FirstZoomedLayer(s), -1);
-    s.layers[3].zoomOn = 1;
-    EXPECT_EQ(FirstZoomedLayer(s), 3);
-    s.layers[1].zoomOn = 1;
-    EXPECT_EQ(FirstZoomedLayer(s), 1);
 }
 
 TEST(CropRules, ThePreviewOutlineIsWhereTheNumbersSay) {

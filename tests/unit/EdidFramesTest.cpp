@@ -1,5 +1,7 @@
 #include "picture/EdidFrames.h"
 
+#include "link/CommandCodes.h"
+
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -74,4 +76,10 @@ TEST(EdidFrames, WhatTheCommandArgumentAsksFor) {
         EXPECT_EQ(command->slot, *c.slot);
         EXPECT_EQ(command->mode, c.mode);
     }
+    // The page's command: only synchronised, only its code.
+    DeviceState s;
+    EXPECT_EQ(EdidCommandFrame(s, kCmdEdid, 13, false), std::nullopt);
+    s.linkState = kLinkSynchronised;
+    EXPECT_EQ(EdidCommandFrame(s, kCmdEdid, 13, false), BuildEdidFrame(s, {3, EdidMode::BuiltIn}));
+    EXPECT_EQ(EdidCommandFrame(s, kCmdPicture, 0, false), std::nullopt);
 }

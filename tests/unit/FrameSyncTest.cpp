@@ -1,6 +1,10 @@
 #include "picture/FrameSync.h"
 
+#include "device/ReplyCodes.h"
+#include "link/CommandCodes.h"
+
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 using namespace corvane;
@@ -20,11 +24,24 @@ TEST(FrameSync, WorkedExampleFrameConversionMode) {
     EXPECT_EQ(sync[38], 0x8F);
 }
 
-TEST(FrameSync, OnlyTheTwoModesTheProcessorKnowsAreModes) {
+TEST(FrameSync, OnlyTheTwoModesTheProcessorKnowsAreModesAndOnlyThoseAreSent) {
     EXPECT_EQ(FrameModeOf(0), FrameMode::Sync);
     EXPECT_EQ(FrameModeOf(1), FrameMode::Convert);
     for (std::intptr_t other : {std::intptr_t{2}, std::intptr_t{255}, std::intptr_t{256}, std::intptr_t{-1}})
         EXPECT_EQ(FrameModeOf(other), std::nullopt) << other;
+    // The page's command: synchronised, its code, a mode.
+    EXPECT_EQ(FrameModeCommand(kLinkSynchronised, kCmdFrameMode, 1), BuildFrameModeFrame(FrameMode::Convert));
+    EXPECT_EQ(FrameModeCommand(kLinkOpen, kCmdFrameMode, 1), std::nullopt);
+    EXPECT_EQ(FrameModeCommand(kLinkSynchronised, kCmdPicture, 1), std::nullopt);
+    EXPECT_EQ(FrameModeCommand(kLinkSynchronised, kCmdFrameMode, 2), std::nullopt);
+}
+
+TEST(FrameSync, TheProcessorsAnswersToAFrameMode) {
+    const std::tuple<std::uintptr_t, std::intptr_t, bool> cases[] = {
+        {kReplyCrop, 0, true}, {kReplyCrop, 7, true}, {kReplyAck, kAckStatus, true}, {kReplyAck, 0, false},
+        {kReplyAck, 3, false}, {kReplyAck, 9, false}, {kReplyInputStatus, 0, false}};
+    for (const auto& [code, index, answer] : cases)
+        EXPECT_EQ(IsFrameModeAnswer(code, index), answer) << code << " " << index;
 }
 
 TEST(FrameSync, RatesHaveTwoDecimalsAfterAPoint) {
@@ -45,14 +62,6 @@ TEST(FrameSync, InformationTextsOfTheCurrentInput) {
     FrameInfoTexts t = FrameInfo(s);
     EXPECT_EQ(t.input, "1920 x 1080@59.94HZ");
     EXPECT_EQ(t.output, "FPS: 60.00HZ");
-
-    s.inputs[2].width = 3840;
-    s.inputs[2].height = 2160;
-    s.crop.inputFpsX100 = 2500;
-    s.crop.outputFpsX100 = 65535;
-    t = FrameInfo(s);
-    EXPECT_EQ(t.input, "3840 x 2160@25.00HZ");
-    EXPECT_EQ(t.output, "FPS: 655.35HZ");
 
     // The signal of another input does not count.
     s.inputs[2].signal = 0;

@@ -35,45 +35,33 @@ TEST(PictureFrames, WorkedExampleBrightnessOfTheFirstOutput) {
     EXPECT_EQ(f[38], 0x86);
 }
 
-TEST(PictureFrames, EveryChangedItemGoesIntoByteTwentyAndNothingElseMoves) {
+TEST(PictureFrames, TheFlagsAndTheItemGoBesideTheRecordOfTheOutputNamed) {
     DeviceState s = UserState();
-    PictureSettings& r = s.picture[2];
-    r = PictureSettings{200, 30, 23, 8, 11, 22, 33, 1, 2, 3, 4};
-    const std::uint32_t items[] = {kPictureBrightness, kPictureContrast, kPictureGamma, kPictureColorTemp,
-                                   kPictureRed,        kPictureGreen,    kPictureBlue,  kPictureReset};
-    for (std::uint32_t item : items) {
-        SCOPED_TRACE(item);
-        const Frame f = BuildPictureFrame(s, {2, 0, false, kUserColorTemp, item});
+    s.picture[2] = PictureSettings{200, 30, 23, 8, 11, 22, 33, 1, 2, 3, 4};
+    s.picture[1].contrast = 7;
+    struct Case {
+        PictureFrameArgs args;
+        std::vector<std::uint8_t> bytes; // 6..20
+    };
+    const Case cases[] = {
+        {{2, 0, false, kUserColorTemp, kPictureBrightness},
+         {2, 0, 0, 200, 30, 23, 8, 11, 22, 33, 1, 2, 3, 4, 0}},
+        {{2, 0, false, kUserColorTemp, kPictureBlue}, {2, 0, 0, 200, 30, 23, 8, 11, 22, 33, 1, 2, 3, 4, 6}},
+        {{2, 1, true, kUserColorTemp, kPictureReset},
+         {2, 1, 1, 200, 30, 23, 8, 11, 22, 33, 1, 2, 3, 4, 0x55}},
+        {{1, 1, false, kUserColorTemp, kPictureContrast},
+         {1, 1, 0, 128, 7, 10, 8, 128, 128, 128, 10, 10, 10, 10, 1}},
+        // Only the low bytes of the page's 32-bit values travel.
+        {{1, 0x101, false, kUserColorTemp, 0x1FF},
+         {1, 1, 0, 128, 7, 10, 8, 128, 128, 128, 10, 10, 10, 10, 0xFF}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.changedItem);
+        const Frame f = BuildPictureFrame(s, c.args);
         EXPECT_EQ(FrameCode(f.data()), kCmdPicture);
-        EXPECT_EQ(f[20], item);
-        const std::vector<std::uint8_t> payload(f.begin() + 6, f.begin() + 20);
-        const std::vector<std::uint8_t> expected = {2, 0, 0, 200, 30, 23, 8, 11, 22, 33, 1, 2, 3, 4};
-        EXPECT_EQ(payload, expected);
+        EXPECT_EQ(std::vector<std::uint8_t>(f.begin() + 6, f.begin() + 21), c.bytes);
         ExpectFillerFrom(f, 21);
     }
-}
-
-TEST(PictureFrames, AllOutputsAndResetAreFlagsBesideTheRecordOfTheOutputNamed) {
-    DeviceState s = UserState();
-    s.picture[1].contrast = 200;
-    s.picture[3].contrast = 7;
-    const Frame all = BuildPictureFrame(s, {3, 1, false, kUserColorTemp, kPictureContrast});
-    EXPECT_EQ(all[6], 3) << "the output selected last";
-    EXPECT_EQ(all[7], 1);
-    EXPECT_EQ(all[8], 0);
-    EXPECT_EQ(all[10], 7) << "that output's record";
-
-    s.picture[1] = PictureSettings{128, 128, kGammaOff, 8, 128, 128, 128, 10, 10, 10, 10};
-    const Frame reset = BuildPictureFrame(s, {1, 0, true, kUserColorTemp, kPictureReset});
-    const std::vector<std::uint8_t> payload(reset.begin() + 6, reset.begin() + 21);
-    const std::vector<std::uint8_t> expected = {1,   0,   1,  128, 128, 0xFF, 8,   128,
-                                                128, 128, 10, 10,  10,  10,   0x55};
-    EXPECT_EQ(payload, expected);
-
-    // Only the low bytes of the page's 32-bit values travel.
-    const Frame wide = BuildPictureFrame(s, {1, 0x101, false, kUserColorTemp, 0x1FF});
-    EXPECT_EQ(wide[7], 1);
-    EXPECT_EQ(wide[20], 0xFF);
 }
 
 TEST(PictureFrames, ColourTemperatureChoosesTheGains) {

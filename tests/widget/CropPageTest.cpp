@@ -4,47 +4,27 @@
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
 #include "device/ReplyCodes.h"
-#include "link/ByteOrder.h"
-#include "link/CommandCodes.h"
 #include "picture/CCropDlg.h"
 #include "picture/CropFrames.h"
 #include "picture/CropPageCalls.h"
 #include "platform/WindowMessages.h"
-#include "platform/ui/SystemMessages.h"
-#include "shell/Language.h"
 #include "widgets/CGdipButton.h"
 #include "widgets/ValueEdit.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QImage>
 #include <gtest/gtest.h>
-#include <memory>
+#include <set>
 
 using namespace corvane;
 using namespace corvane::test;
 
 namespace {
 
-// A crop record as the command carries it: input, argument, switch, window and totals.
-struct SentCrop {
-    int input;
-    int argument;
-    int on;
-    int hStart;
-    int vStart;
-    int width;
-    int height;
-    int hTotal;
-    int vTotal;
-    friend bool operator==(const SentCrop&, const SentCrop&) = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const SentCrop& c) {
-    return os << "{input " << c.input << " arg " << c.argument << " on " << c.on << ": " << c.hStart << ", "
-              << c.vStart << ", " << c.width << " x " << c.height << " of " << c.hTotal << " x " << c.vTotal
-              << "}";
+// The crop command of `input` with `argument` for the record `rect`, as the builder makes it.
+Frame CropFrame(int input, std::uint8_t argument, const CropRect& rect) {
+    DeviceState s;
+    s.crop.rects[static_cast<std::size_t>(input)] = rect;
+    return BuildCropFrame(s, input, argument);
 }
 
 class CropPageTest : public PageFixture<CCropDlg> {
@@ -66,40 +46,21 @@ protected:
     void Click(int id) { ClickAndDrain(Control<QAbstractButton>(id)); }
     int Shown(int id) { return Control(id)->text().toInt(); }
 
-    // The processor's crop record names `input` as its current input.
-    void ReplyCrop(std::intptr_t input) {
-        SendWindowMessage(&PageUnderTest(), WM_DEVICE_REPLY, kReplyCrop, input);
-        Drain();
-    }
-
     // The crop on for the current input, as the processor reported it.
     void CropOnAtStart(const CropRect& r) {
         state.crop.rects[state.currentInput] = r;
-        ReplyCrop(state.currentInput);
-    }
-
-    std::vector<SentCrop> SentCrops() const {
-        std::vector<SentCrop> crops;
-        for (const Frame& f : context.sent) {
-            EXPECT_EQ(GetLE16(&f[4]), kCmdCrop);
-            EXPECT_EQ(f[38], FrameChecksum(f.data()));
-            crops.push_back({f[6], f[7], f[8], GetLE16(&f[9]), GetLE16(&f[11]), GetLE16(&f[13]),
-                             GetLE16(&f[15]), GetLE16(&f[17]), GetLE16(&f[19])});
-        }
-        return crops;
+        Reply(kReplyCrop, state.currentInput);
     }
 };
 
 TEST_F(CropPageTest, TheControlsFollowTheCurrentInputAndItsSignal) {
     PageUnderTest();
     auto boxesEnabled = [&] {
-        bool all = true, none = true;
-        for (int id : {CCropDlg::kHStartId, CCropDlg::kVStartId, CCropDlg::kWidthId, CCropDlg::kHeightId}) {
-            all = all && Control(id)->isEnabled();
-            none = none && !Control(id)->isEnabled();
-        }
-        EXPECT_TRUE(all || none) << "the four boxes go together";
-        return all;
+        std::set<bool> on;
+        for (int id : {CCropDlg::kHStartId, CCropDlg::kVStartId, CCropDlg::kWidthId, CCropDlg::kHeightId})
+            on.insert(Control(id)->isEnabled());
+        EXPECT_EQ(on.size(), 1u) << "the four boxes go together";
+        return *on.begin();
     };
     // The rule for each combination: CropRules.TheControlsFollowTheCurrentInputAndItsSignal.
     EXPECT_TRUE(Switch()->isEnabled());
@@ -139,14 +100,14 @@ TEST_F(CropPageTest, ACropIsRefusedWhileALayerZooms) {
     state.layers[3].zoomOn = 0;
     Click(CCropDlg::kSwitchId);
     EXPECT_EQ(answerer.boxes.size(), 1u);
-    EXPECT_EQ(SentCrops(), (std::vector<SentCrop>{{0, 0, 1, 0, 0, 1920, 1080, 1920, 1080}}));
+    EXPECT_EQ(context.sent, std::vector<Frame>{CropFrame(0, kCropSet, {1, 0, 0, 1920, 1080, 1920, 1080})});
 
     // Switching it off is always possible, zoom or not.
     state.layers[0].zoomOn = 1;
     Click(CCropDlg::kSwitchId);
     EXPECT_EQ(answerer.boxes.size(), 1u);
     EXPECT_FALSE(Switch()->isChecked());
-    EXPECT_EQ(SentCrops().back(), (SentCrop{0, 0, 0, 0, 0, 1920, 1080, 1920, 1080}));
+    EXPECT_EQ(context.sent.back(), CropFrame(0, kCropSet, {0, 0, 0, 1920, 1080, 1920, 1080}));
 }
 
 TEST_F(CropPageTest, ResetTakesTheWholePictureOfA720pSignal) {
@@ -155,7 +116,7 @@ TEST_F(CropPageTest, ResetTakesTheWholePictureOfA720pSignal) {
     state.inputs[0].height = 720;
     CropOnAtStart({1, 100, 50, 1720, 980, 1920, 1080});
     Click(CCropDlg::kResetId);
-    EXPECT_EQ(SentCrops(), (std::vector<SentCrop>{{0, 1, 1, 0, 0, 1280, 720, 1280, 720}}));
+    EXPECT_EQ(context.sent, std::vector<Frame>{CropFrame(0, kCropReset, {1, 0, 0, 1280, 720, 1280, 720})});
     EXPECT_EQ(Shown(CCropDlg::kWidthId), 1280);
     EXPECT_EQ(PageUnderTest().PreviewOutline(), PageUnderTest().PreviewBox());
 
@@ -166,7 +127,7 @@ TEST_F(CropPageTest, ResetTakesTheWholePictureOfA720pSignal) {
     Click(CCropDlg::kResetId);
     ASSERT_EQ(answerer.boxes.size(), 1u);
     EXPECT_EQ(answerer.boxes[0].message, "Please open the serial!");
-    EXPECT_EQ(SentCrops().size(), 1u);
+    EXPECT_EQ(context.sent.size(), 1u);
     EXPECT_EQ(state.crop.rects[0].hTotal, 1280);
     // Without a signal: CropRules.ResetTakesTheWholePictureOfTheSignal.
 }
@@ -186,23 +147,23 @@ TEST_F(CropPageTest, NothingIsSentWithoutTheLinkOrASignalOrForTheSameValue) {
     // Synchronised: the value already stored sends nothing, a new one once.
     Connect();
     Click(CCropDlg::kSwitchId);
-    ASSERT_EQ(SentCrops().size(), 1u);
+    ASSERT_EQ(context.sent.size(), 1u);
     Type(CCropDlg::kHStartId, "150");
     Type(CCropDlg::kHStartId, "0150");
-    EXPECT_EQ(SentCrops().size(), 1u);
+    EXPECT_EQ(context.sent.size(), 1u);
     Type(CCropDlg::kHStartId, "160");
-    EXPECT_EQ(SentCrops().size(), 2u);
+    EXPECT_EQ(context.sent.size(), 2u);
     // A typed value past its limit is cut first (the limits: CropRules.TheLimitsOfATypedValue).
     Type(CCropDlg::kHStartId, "500");
     EXPECT_EQ(Shown(CCropDlg::kHStartId), 200) << "at most hTotal - Width";
-    EXPECT_EQ(SentCrops().back(), (SentCrop{0, 0, 1, 200, 50, 1720, 980, 1920, 1080}));
+    EXPECT_EQ(context.sent.back(), CropFrame(0, kCropSet, {1, 200, 50, 1720, 980, 1920, 1080}));
 
     // No signal: CropRules.ACropCommandNeedsTheLinkAndASignal. A hidden page takes no value.
     PageUnderTest().ShowPage(false);
     Control(CCropDlg::kVStartId)->SetValue(90);
     SendWindowMessage(&PageUnderTest(), WM_VALUE_COMMITTED, CCropDlg::kVStartId, 0);
     EXPECT_EQ(state.crop.rects[0].vStart, 50);
-    EXPECT_EQ(SentCrops().size(), 3u);
+    EXPECT_EQ(context.sent.size(), 3u);
 }
 
 TEST_F(CropPageTest, ThePageFollowsTheProcessorsCurrentInputAndShowsOnlyItsButton) {
@@ -210,7 +171,7 @@ TEST_F(CropPageTest, ThePageFollowsTheProcessorsCurrentInputAndShowsOnlyItsButto
     state.currentInput = 2;
     state.inputs[2].signal = 1;
     state.crop.rects[2] = CropRect{1, 8, 9, 640, 360, 1920, 1080};
-    ReplyCrop(2);
+    Reply(kReplyCrop, 2);
     EXPECT_EQ(PageUnderTest().PageInput(), 2u);
     for (int i = 0; i < kInputCount; ++i) {
         auto* b = Control<CGdipButton>(CCropDlg::kInputButtonFirst + i);
@@ -223,8 +184,8 @@ TEST_F(CropPageTest, ThePageFollowsTheProcessorsCurrentInputAndShowsOnlyItsButto
     EXPECT_FALSE(Control<QWidget>(CCropDlg::kInputSourceLabelId)->isVisible());
 
     // A record naming no input is ignored; the visible button shows its input again.
-    ReplyCrop(4);
-    ReplyCrop(-1);
+    Reply(kReplyCrop, 4);
+    Reply(kReplyCrop, -1);
     Click(CCropDlg::kInputButtonFirst + 2);
     EXPECT_EQ(PageUnderTest().PageInput(), 2u);
     EXPECT_TRUE(context.sent.empty());
@@ -237,20 +198,14 @@ TEST_F(CropPageTest, CropOffSwitchesTheOldInputsCropOffBeforeAnInputChange) {
     auto* calls = context.CallsOf<CropPageCalls>(Window::CropPage);
     ASSERT_NE(calls, nullptr);
 
-    // Without a processor nothing changes (the rule: CropRules.TheOldInputsCropIsSwitchedOff...).
-    calls->CropOff(1);
-    EXPECT_TRUE(context.sent.empty());
-
-    // The main window already took the signal away (the input is changing): sent anyway.
+    // The main window already took the signal away (the input is changing): sent anyway. (Without
+    // a processor or a crop on nothing goes: CropRules.TheOldInputsCropIsSwitchedOff...)
     Connect();
     state.inputs[1].signal = 0;
     calls->CropOff(1);
     EXPECT_EQ(state.crop.rects[1].on, 0);
-    EXPECT_EQ(SentCrops(), (std::vector<SentCrop>{{1, 0, 0, 100, 50, 1720, 980, 1920, 1080}}));
+    EXPECT_EQ(context.sent, std::vector<Frame>{CropFrame(1, kCropSet, {0, 100, 50, 1720, 980, 1920, 1080})});
     EXPECT_FALSE(Switch()->isChecked()) << "the page shows the crop off";
-
-    calls->CropOff(1); // off already
-    EXPECT_EQ(SentCrops().size(), 1u);
 }
 
 TEST_F(CropPageTest, ThePreviewShowsTheOutlineWhereTheNumbersSay) {
