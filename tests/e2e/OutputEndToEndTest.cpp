@@ -1,18 +1,16 @@
-// The output page against the simulated processor: an arrangement of the four outputs, a
-// resolution applied to all of them, and one the processor refuses.
+// The output page against the simulated processor: a resolution applied to all outputs, and one
+// the processor refuses (an arrangement's frames and their order: OutputPageTest).
 
 #include "AppHarness.h"
 #include "ProcessorModel.h"
 #include "WidgetTestSupport.h"
 #include "layout/COutputDlg.h"
 #include "layout/OutputFrames.h"
-#include "link/ByteOrder.h"
 #include "link/CommandCodes.h"
 #include "mainwindow/Pages.h"
 #include "platform/WindowMessages.h"
 #include "upgrade/CProgressDlg.h"
 #include "widgets/CDropButton.h"
-#include "widgets/CGdipButton.h"
 #include "widgets/ValueEdit.h"
 
 #include <QTest>
@@ -29,15 +27,14 @@ namespace {
 constexpr int kAnswerTimeoutMs = 5000;
 constexpr int kSyncTimeoutMs = 12000;
 
-// The output, layer and arrangement commands the processor received from `first` on.
+// The output commands the processor received from `first` on.
 std::vector<Frame> OutputTraffic(sim::Simulator& s, std::size_t first) {
     std::vector<Frame> frames;
     s.Inspect([&](const sim::ProcessorModel& m) {
         const auto& all = m.ReceivedCommands();
         for (std::size_t i = first; i < all.size(); ++i) {
             const std::uint16_t code = FrameCode(all[i].data());
-            if (code == kCmdOutputWindow || code == kCmdLayer || code == kCmdArrangeDone ||
-                code == kCmdOutputResolution)
+            if (code == kCmdOutputWindow || code == kCmdOutputResolution)
                 frames.push_back(all[i]);
         }
     });
@@ -59,10 +56,6 @@ DeviceState SimState(sim::Simulator& s) {
 auto OutputFields(const OutputInfo& o) {
     return std::make_tuple(o.canvasX, o.canvasY, o.width, o.height, o.winX, o.winY, o.winW, o.winH,
                            o.resIndex, o.hActive, o.vActive, o.resTag);
-}
-
-auto LayerFields(const LayerInfo& l) {
-    return std::make_tuple(l.x, l.y, l.w, l.h, l.visible, l.source);
 }
 
 // The application synchronised with one processor, its output page shown.
@@ -101,39 +94,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(OutputEndToEnd, ArrangingInOneRowReachesTheProcessorInOrder) {
-    StartWith();
-    const std::size_t before = Received(*m_sim);
-    Click(COutputDlg::kPatternFirst + kArrangeRow);
-    ASSERT_TRUE(h.WaitFor(
-        [&] {
-            return !OutputTraffic(*m_sim, before).empty() &&
-                   FrameCode(OutputTraffic(*m_sim, before).back().data()) == kCmdArrangeDone;
-        },
-        kAnswerTimeoutMs));
-    ASSERT_TRUE(WaitHidden()) << "the processor's 0xB0 ends the wait";
-
-    // The frames' values: OutputRules.ArrangeThreePatternsWithMixedResolutions and the frame builders'
-    // tables.
-    const std::vector<Frame> sent = OutputTraffic(*m_sim, before);
-    ASSERT_EQ(sent.size(), 9u);
-    for (std::size_t k = 0; k < 4; ++k)
-        EXPECT_EQ(std::make_tuple(FrameCode(sent[k].data()), std::size_t{sent[k][6]},
-                                  FrameCode(sent[4 + k].data())),
-                  std::make_tuple(kCmdOutputWindow, k, kCmdLayer));
-    EXPECT_EQ(GetLE24(&sent[4][27]), 7680u) << "layer 0 covers the mosaic";
-
-    // Nothing more follows, and both sides hold the same outputs and layers.
-    QTest::qWait(300);
-    EXPECT_EQ(OutputTraffic(*m_sim, before).size(), 9u);
-    const DeviceState theirs = SimState(*m_sim);
-    const DeviceState& mine = h.App().state;
-    for (std::size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(std::make_tuple(OutputFields(mine.outputs[i]), LayerFields(mine.layers[i])),
-                  std::make_tuple(OutputFields(theirs.outputs[i]), LayerFields(theirs.layers[i])));
-    EXPECT_TRUE(h.Main().LayerSwitch(0)->isChecked());
-}
 
 TEST_F(OutputEndToEnd, ApplyAllReachesTheProcessorAndItsAnswerEndsTheWait) {
     StartWith();

@@ -4,9 +4,6 @@
 #include "platform/ui/MessageWindow.h"
 
 #include <QDialog>
-#include <QDir>
-#include <QImage>
-#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -229,48 +226,4 @@ TEST(Canvas, ADragPastThePageAsksItToScroll) {
                      [&](int dx, int dy) { scrolls.emplace_back(dx, dy); });
     Drag(&c, {150, 150}, {{500, 300}, {1100, 300}, {1100, 700}});
     EXPECT_EQ(scrolls, (std::vector<std::pair<int, int>>{{1, 0}, {1, 1}}));
-}
-
-// The two looks of the canvas, for the gallery.
-TEST(Canvas, Gallery) {
-    for (int mode = 0; mode < 2; ++mode) {
-        CanvasHost host;
-        CPictureCtrl& c = *host.canvas;
-        host.resize(1000, 420);
-        c.setGeometry(0, 0, 1000, 420);
-        c.SetGridOn(true);
-        c.SetEditMode(static_cast<std::uint32_t>(mode));
-        for (int i = 0; i < 4; ++i)
-            c.AddLayerCell(1600, 900, 300 + 1400 * i, 200 + 500 * i, "Layer-" + std::to_string(i + 1), i);
-        CCell* outs[4];
-        for (int k = 0; k < 4; ++k)
-            outs[k] = c.AddOutputCell(1920, 1080, 1920 * (k % 2), 1080 * (k / 2),
-                                      "OUTPUT:DVI-" + std::to_string(k + 1));
-        for (const auto& cell : c.Cells())
-            cell->outlined = 0;
-        if (mode == 0) {
-            c.SetLayersPassive(0);
-            for (int i = 1; i < 4; ++i)
-                c.SetLayerVisible(i, false);
-            for (CCell* o : outs) {
-                o->passive = 1;
-                o->outlined = 1;
-            }
-            Drag(&c, {100, 80}, {{104, 80}}); // layer 1 selected
-        } else {
-            c.SetLayersPassive(1);
-            for (const auto& cell : c.Cells())
-                cell->outlined = 1;
-            for (CCell* o : outs)
-                o->outlined = 0;
-            Drag(&c, {480, 90}, {}); // output 2 selected
-        }
-        QImage image(c.size(), QImage::Format_RGB32);
-        QPainter p(&image);
-        c.Render(p, image.rect());
-        p.end();
-        QDir().mkpath(CORVANE_GALLERY_DIR);
-        const QString name = mode == 0 ? "canvas-layers.png" : "canvas-outputs.png";
-        EXPECT_TRUE(image.save(QString(CORVANE_GALLERY_DIR) + "/" + name));
-    }
 }
