@@ -144,6 +144,13 @@ TEST(EditSlicesTest, WhatFramesAndRecordsTouch) {
     EXPECT_TRUE(presetFile);
 }
 
+TEST(EditSlicesTest, AReplayNamesOneOfTheFourLayersOrOutputs) {
+    for (const int index : {-1, 4})
+        EXPECT_FALSE(ReplayableIndex(index)) << index;
+    for (const int index : {0, 3})
+        EXPECT_TRUE(ReplayableIndex(index)) << index;
+}
+
 TEST(EditSlicesTest, Names) {
     EXPECT_EQ(EditWhat(EditSlice(EditKind::Layer, 1), false), "Layer2");
     EXPECT_EQ(EditWhat(EditSlice(EditKind::Layer, 0) | EditSlice(EditKind::Layer, 2), false), "Layers");

@@ -34,7 +34,9 @@ TEST_F(UndoTest, ALayerDraggedOnTheCanvasIsOneStepHoweverManyMoves) {
     EXPECT_EQ(edits.History().UndoCount(), 1u);
 }
 
-// ---- the layer page
+// ---- the layer page: a typed box and the two switches (every edit of the page is a layer
+// command, one kind of step; several slices as one step, as an arrangement makes them:
+// EditRecorderTest.AnActionIsOneStepAndTheProcessorsEchoesDoNotMoveItsStart)
 
 TEST_F(UndoTest, LayerPageEditsAreEachAStep) {
     const struct {
@@ -42,13 +44,8 @@ TEST_F(UndoTest, LayerPageEditsAreEachAStep) {
         std::function<void()> act;
     } cases[] = {
         {"H Pos typed", [&] { Type(*layerPage, CLayerDlg::kHPosId, "2500"); }},
-        {"Height typed", [&] { Type(*layerPage, CLayerDlg::kHeightId, "700"); }},
         {"display switched off", [&] { Click(*layerPage, CLayerDlg::kDisplaySwitchId); }},
-        {"display switched on", [&] { Click(*layerPage, CLayerDlg::kDisplaySwitchId); }},
         {"zoom switched on", [&] { Click(*layerPage, CLayerDlg::kZoomSwitchId); }},
-        {"zoom width typed", [&] { Type(*layerPage, CLayerDlg::kHSizeId, "960"); }},
-        {"zoom start typed", [&] { Type(*layerPage, CLayerDlg::kHStartId, "400"); }},
-        {"zoom switched off", [&] { Click(*layerPage, CLayerDlg::kZoomSwitchId); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -87,28 +84,6 @@ TEST_F(UndoTest, AnOutputsWindowTypedOnTheOutputPage) {
     ASSERT_TRUE(Redo());
     ExpectOutputWindow(2, after);
     EXPECT_EQ(Shown(*outputPage, kBoxWinW), 1000);
-}
-
-TEST_F(UndoTest, AnArrangementPatternIsOneStepForEveryOutputAndLayerItPlaced) {
-    std::array<OutputInfo, kOutputCount> outputsBefore = state.outputs;
-    std::array<LayerInfo, kLayerCount> layersBefore = state.layers;
-    Click(*outputPage, COutputDlg::kPatternFirst); // two by two
-    ASSERT_EQ(state.outputs[2].canvasY, 1080u);
-    std::array<OutputInfo, kOutputCount> outputsAfter = state.outputs;
-    std::array<LayerInfo, kLayerCount> layersAfter = state.layers;
-    ASSERT_FALSE(Same(layersBefore[0], layersAfter[0]));
-    ASSERT_EQ(edits.History().UndoCount(), 1u);
-    EXPECT_EQ(edits.UndoText(), "Arrange outputs");
-    context.HideWait(); // the processor answered the arrangement
-
-    ASSERT_TRUE(Undo());
-    for (int k = 0; k < kOutputCount; ++k) {
-        ExpectOutputWindow(k, outputsBefore[static_cast<std::size_t>(k)]);
-        ExpectLayer(k, layersBefore[static_cast<std::size_t>(k)]);
-    }
-    ASSERT_TRUE(Redo());
-    ExpectOutputWindow(3, outputsAfter[3]);
-    ExpectLayer(0, layersAfter[0]);
 }
 
 TEST_F(UndoTest, AnAppliedResolutionIsUndoneThroughTheOutputPageWithItsWait) {
