@@ -70,26 +70,15 @@ TEST_F(LayerPageTest, ResetShowsTheWholeSource) {
     EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(2)});
 }
 
+// Which layer a reply names: LayerPageRules.WhichLayerAReplyNames.
 TEST_F(LayerPageTest, AReplyShowsTheLayerItNames) {
-    const struct {
-        std::uintptr_t code;
-        std::intptr_t index;
-        std::uint32_t shown;
-    } cases[] = {
-        {0xA8, 2, 2},  {0xAB, 30, 3}, // in the tens from some senders
-        {0xA8, 45, 0}, {0xA8, 4, 0},  // no such layer: unchanged
-        {0xA9, 1, 0},                 // not a layer reply
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << std::hex << c.code << std::dec << " " << c.index);
-        Page().ShowLayer(0);
-        SendWindowMessage(&Page(), WM_DEVICE_REPLY, c.code, c.index);
-        EXPECT_EQ(Page().CurrentLayer(), c.shown);
-        EXPECT_EQ(Shown(CLayerDlg::kHPosId), static_cast<int>(state.layers[c.shown].x));
-        auto* button = Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + static_cast<int>(c.shown));
-        EXPECT_TRUE(button->isChecked());
-        EXPECT_EQ(button->TextColour(), QColor(theme::kOrange));
-    }
+    SendWindowMessage(&Page(), WM_DEVICE_REPLY, 0xAB, 30);
+    EXPECT_EQ(std::make_tuple(Page().CurrentLayer(), Shown(CLayerDlg::kHPosId)), std::make_tuple(3u, 5760));
+    auto* button = Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + 3);
+    EXPECT_EQ(std::make_tuple(button->isChecked(), button->TextColour()),
+              std::make_tuple(true, QColor(theme::kOrange)));
+    SendWindowMessage(&Page(), WM_DEVICE_REPLY, 0xA8, 45); // no such layer: unchanged
+    EXPECT_EQ(Page().CurrentLayer(), 3u);
     EXPECT_TRUE(host.selected.empty()); // the canvas selection is not touched
     EXPECT_TRUE(SentToLayout().empty());
 }
@@ -130,22 +119,6 @@ TEST_F(LayerPageTest, TheDisplaySwitchGoesToTheMainWindowsToggle) {
     EXPECT_TRUE(Control(CLayerDlg::kHeightId)->isEnabled());
     // The main window's toggle sends the layer command, not the page.
     EXPECT_TRUE(SentToLayout().empty());
-}
-
-// Without a source nothing can be placed: the window covers the preview and starts at 0 (the
-// preview's arithmetic for odd sources: ZoomPreview.PreviewAndSourcePixels).
-TEST_F(LayerPageTest, WithoutASourceTheZoomWindowCoversThePreview) {
-    LayerInfo& l = state.layers[0];
-    l = LayerInfo{};
-    l.srcW = l.srcH = 0;
-    SwitchZoomOn(0);
-    EXPECT_EQ(Page().ZoomRect(), Page().PreviewArea());
-    Type(CLayerDlg::kHStartId, "100");
-    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHStartId), l.zoomX), std::make_tuple(0, 0));
-    const Rect area = Page().PreviewArea();
-    Drag(QPoint(area.right - 1, area.bottom - 1), {QPoint(area.left, area.top)});
-    const Rect z = Page().ZoomRect();
-    EXPECT_TRUE(z.left >= area.left && z.right <= area.right && !z.IsEmpty()) << "a resize keeps it inside";
 }
 
 TEST_F(LayerPageTest, ThePreviewShowsTheLayerAndItsZoomWindow) {
