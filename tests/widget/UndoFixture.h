@@ -38,7 +38,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -116,13 +115,6 @@ protected:
         context.dataFolder = m_data.path().toStdString();
         context.edits = &edits;
         edits.SetReplayTarget(&replay);
-        // The main window's part after a layer switch: the layout page commits the layer.
-        context.main.onLayerSwitch = [this](int layer, bool on) {
-            layout->LayerSwitched(layer, on);
-            PostWindowMessage(layout.get(), WM_LAYOUT_COMMAND, 0, layer);
-            PostWindowMessage(layerPage.get(), WM_DEVICE_REPLY, kReplyShowLayer, layer);
-        };
-
         layout = std::make_unique<CLayoutDlg>(context, nullptr);
         layout->Create();
         layout->resize(1000, 600);
