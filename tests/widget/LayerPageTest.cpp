@@ -21,12 +21,12 @@ TEST_F(LayerPageTest, OpensOnTheFirstLayerWithItsButtonMarked) {
 
 TEST_F(LayerPageTest, ChoosingALayerSelectsItsCellAndShowsIt) {
     Click(CLayerDlg::kLayerButtonFirst + 2);
-    EXPECT_EQ(host.selected, std::vector<int>{2});
+    EXPECT_EQ(layout.selected, std::vector<int>{2});
     EXPECT_EQ(Page().CurrentLayer(), 2u);
     EXPECT_EQ(Shown(CLayerDlg::kHPosId), 3840);
     // Choosing the layer shown again selects its cell again and keeps the mark.
     Click(CLayerDlg::kLayerButtonFirst + 2);
-    EXPECT_EQ(host.selected, (std::vector<int>{2, 2}));
+    EXPECT_EQ(layout.selected, (std::vector<int>{2, 2}));
     EXPECT_TRUE(Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + 2)->isChecked());
     EXPECT_FALSE(Control<CGdipButton>(CLayerDlg::kLayerButtonFirst)->isChecked());
     EXPECT_TRUE(SentToLayout().empty());
@@ -39,8 +39,8 @@ TEST_F(LayerPageTest, AWindowPastTheCanvasLimitIsCutAndSent) {
     ChooseLayer(1);
     Type(CLayerDlg::kHPosId, "59000"); // Width 1920
     EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHPosId), state.layers[1].x), std::make_tuple(58079, 58079u));
-    EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(1), Command(1)}));
-    host.layout.received.clear();
+    EXPECT_EQ(SentToLayout(), (Log{"reply a8 1", "layout 0 1"}));
+    layout.log.clear();
     Type(CLayerDlg::kHPosId, "59999"); // cut back to the value stored
     Type(CLayerDlg::kWidthId, "1920");
     EXPECT_EQ(Shown(CLayerDlg::kHPosId), 58079);
@@ -53,7 +53,7 @@ TEST_F(LayerPageTest, AWindowPastTheCanvasLimitIsCutAndSent) {
     Type(CLayerDlg::kWidthId, "100");
     EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHPosId), state.layers[0].x, state.layers[0].w),
               std::make_tuple(59967, 59967u, 32u));
-    EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(0), Command(0)}));
+    EXPECT_EQ(SentToLayout(), (Log{"reply a8 0", "layout 0 0"}));
 }
 
 TEST_F(LayerPageTest, ResetShowsTheWholeSource) {
@@ -67,7 +67,7 @@ TEST_F(LayerPageTest, ResetShowsTheWholeSource) {
     EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHSizeId), Shown(CLayerDlg::kHStartId)),
               std::make_tuple(1280, 0));
     EXPECT_EQ(Page().ZoomRect(), Page().PreviewArea());
-    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(2)});
+    EXPECT_EQ(SentToLayout(), (Log{"layout 0 2"}));
 }
 
 // Which layer a reply names: LayerPageRules.WhichLayerAReplyNames.
@@ -79,7 +79,7 @@ TEST_F(LayerPageTest, AReplyShowsTheLayerItNames) {
               std::make_tuple(true, QColor(theme::kOrange)));
     SendWindowMessage(&Page(), WM_DEVICE_REPLY, 0xA8, 45); // no such layer: unchanged
     EXPECT_EQ(Page().CurrentLayer(), 3u);
-    EXPECT_TRUE(host.selected.empty()); // the canvas selection is not touched
+    EXPECT_TRUE(layout.selected.empty()); // the canvas selection is not touched
     EXPECT_TRUE(SentToLayout().empty());
 }
 
@@ -94,7 +94,7 @@ TEST_F(LayerPageTest, BoxesAreIgnoredWhileThePageIsHidden) {
     page.ShowPage(true);
     SendWindowMessage(&page, WM_VALUE_COMMITTED, CLayerDlg::kHPosId, 0);
     EXPECT_EQ(state.layers[0].x, 100u);
-    EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(0), Command(0)}));
+    EXPECT_EQ(SentToLayout(), (Log{"reply a8 0", "layout 0 0"}));
 }
 
 TEST_F(LayerPageTest, WithoutALayerNothingIsEditable) {
@@ -112,10 +112,10 @@ TEST_F(LayerPageTest, WithoutALayerNothingIsEditable) {
 TEST_F(LayerPageTest, TheDisplaySwitchGoesToTheMainWindowsToggle) {
     ChooseLayer(1);
     Click(CLayerDlg::kDisplaySwitchId);
-    EXPECT_EQ(host.switches, (std::vector<std::pair<int, bool>>{{1, false}}));
+    EXPECT_EQ(context.main.switches, (std::vector<std::pair<int, bool>>{{1, false}}));
     EXPECT_FALSE(Control(CLayerDlg::kHPosId)->isEnabled());
     Click(CLayerDlg::kDisplaySwitchId);
-    EXPECT_EQ(host.switches.back(), (std::pair<int, bool>{1, true}));
+    EXPECT_EQ(context.main.switches.back(), (std::pair<int, bool>{1, true}));
     EXPECT_TRUE(Control(CLayerDlg::kHeightId)->isEnabled());
     // The main window's toggle sends the layer command, not the page.
     EXPECT_TRUE(SentToLayout().empty());

@@ -25,7 +25,7 @@ TEST_F(LayerPageTest, ZoomIsNotSwitchedOnOverTheCurrentInputsCrop) {
     Click(CLayerDlg::kZoomSwitchId);
     EXPECT_EQ(state.layers[1].zoomOn, 1);
     EXPECT_TRUE(Control(CLayerDlg::kHStartId)->isEnabled());
-    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(1)});
+    EXPECT_EQ(SentToLayout(), (Log{"layout 0 1"}));
 }
 
 TEST_F(LayerPageTest, ZoomBoxesPlaceTheZoomWindow) {
@@ -39,7 +39,7 @@ TEST_F(LayerPageTest, ZoomBoxesPlaceTheZoomWindow) {
               std::make_tuple(960, 960, area.right));
     Type(CLayerDlg::kVSizeId, "540");
     EXPECT_EQ(Page().ZoomRect().Height(), 77); // 76.5 rounded
-    EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Command(0), Command(0), Command(0)}));
+    EXPECT_EQ(SentToLayout(), (Log{"layout 0 0", "layout 0 0", "layout 0 0"}));
 }
 
 // Held inside the preview: LayerPageRules.TheZoomWindowMovedAndResizedStaysInThePreview.
@@ -55,7 +55,7 @@ TEST_F(LayerPageTest, DraggingTheZoomWindowMovesItsStart) {
     Drag(grab, {grab + QPoint(30, 0), grab + QPoint(68, 0)});
     EXPECT_EQ(Page().ZoomRect(), before.Offset(68, 0));
     EXPECT_EQ(l.zoomX, 480); // (1920 - 960) * 68 / (272 - 136)
-    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
+    EXPECT_EQ(SentToLayout(), (Log{"layout 0 0"}));
 }
 
 // The bottom-right corner dragged past the top-left one; the steps of a resize and of its end:
@@ -71,7 +71,7 @@ TEST_F(LayerPageTest, AZoomWindowDraggedNarrowKeeps32SourcePixels) {
     EXPECT_EQ(std::make_tuple(l.zoomX, l.zoomW, l.zoomH, Shown(CLayerDlg::kHSizeId)),
               std::make_tuple(0, 32, 32, 32));
     EXPECT_EQ(Page().ZoomRect(), (Rect{area.left, area.top, area.left + 4, area.top + 4}));
-    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(0)});
+    EXPECT_EQ(SentToLayout(), (Log{"layout 0 0"}));
 }
 
 TEST_F(LayerPageTest, TheZoomWindowStaysWhileZoomIsOff) {

@@ -1,58 +1,24 @@
-// The output page with real mouse and key events and the real message dialog. The layout page
-// is played by a window that records what it gets, the main window by the fake context.
+// The output page with real mouse and key events and the real message dialog (the fixture's
+// parts: LayerPageFixture.h).
 
-#include "PageFixture.h"
-#include "WidgetTestSupport.h"
+#include "LayerPageFixture.h"
 #include "device/ReplyCodes.h"
 #include "layout/COutputDlg.h"
-#include "layout/LayoutPageCalls.h"
 #include "layout/OutputFrames.h"
 #include "link/ByteOrder.h"
 #include "link/CommandCodes.h"
-#include "platform/WindowMessages.h"
 #include "shell/Language.h"
 #include "widgets/CDropButton.h"
-#include "widgets/CGdipButton.h"
-#include "widgets/CGroupBox.h"
 #include "widgets/CHotSpot.h"
-#include "widgets/ValueEdit.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QTest>
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <memory>
-#include <sstream>
 
 using namespace corvane;
 using namespace corvane::test;
 
 namespace {
-
-// The layout page's window: what the output page asks of it, in order ("reply ab 1",
-// "layout 0 2", "select 3").
-class RecordingLayoutPage : public QWidget, public MessageWindow, public LayoutPageCalls {
-public:
-    RecordingLayoutPage() : MessageWindow(this) {}
-    void SelectLayerCell(int layer) override { log.push_back("select layer " + std::to_string(layer)); }
-    void SelectOutputCell(int output) override { log.push_back("select " + std::to_string(output)); }
-    std::intptr_t WindowProc(const WindowMessage& m) override {
-        std::ostringstream line;
-        if (m.message == WM_DEVICE_REPLY)
-            line << "reply " << std::hex << m.wParam << std::dec << " " << m.lParam;
-        else if (m.message == WM_LAYOUT_COMMAND)
-            line << "layout " << m.wParam << " " << m.lParam;
-        else
-            return 0;
-        log.push_back(line.str());
-        return 0;
-    }
-    std::vector<std::string> log;
-};
-
-using Log = std::vector<std::string>;
 
 class OutputPageTest : public PageFixture<COutputDlg> {
 protected:
@@ -126,7 +92,7 @@ TEST_F(OutputPageTest, OpensOnTheFirstOutputInAutomaticArrangement) {
     state.outputs[2].winX = 16;
     Reply(kReplyOutput, 12);
     Click(COutputDlg::kOutputButtonFirst + 2);
-    EXPECT_EQ(layout.log.back(), "select 2");
+    EXPECT_EQ(layout.selected, std::vector<int>{2});
     EXPECT_EQ(std::make_tuple(page.CurrentOutput(),
                               Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(),
                               Shown(kBoxHActive), Shown(kBoxWinX)),
