@@ -113,7 +113,6 @@ TEST_F(UndoTest, APresetFileLoadIsUndoneWithTheFileOfTheStateBeforeIt) {
     }
     presetsPage->RefreshFileFlags();
     const PresetFile beforeFile = BuildPresetFile(state);
-    ASSERT_NE(beforeFile, file);
     ClickAnswering(*presetsPage, CPresetsDlg::kLoadId);
     const std::vector<std::uint8_t> fileBytes(file.begin(), file.end());
     ASSERT_EQ(context.sentBytes, std::vector<std::vector<std::uint8_t>>{fileBytes});
@@ -131,8 +130,4 @@ TEST_F(UndoTest, APresetFileLoadIsUndoneWithTheFileOfTheStateBeforeIt) {
     EXPECT_EQ(context.sentBytes.back(), std::vector<std::uint8_t>(beforeFile.begin(), beforeFile.end()))
         << "the file of the state before the load";
     EXPECT_TRUE(context.waitShown);
-    context.HideWait();
-    ASSERT_TRUE(Redo());
-    EXPECT_EQ(context.sentBytes.back(), std::vector<std::uint8_t>(file.begin(), file.end()))
-        << "the file again";
 }
