@@ -92,8 +92,8 @@ TEST_F(LayoutPage, StartsWithLayerOneAndFourOutlinedOutputs) {
 }
 
 // Without the processor a drag is kept and nothing sent (with it, one layer command at the
-// drag's end: UndoTest.ALayerDraggedOnTheCanvasIsOneStepHoweverManyMoves and the end-to-end
-// Layers case); a move keeps the size, and the layer page is told to show the new values.
+// drag's end: the end-to-end Layers case); a move keeps the size, and the layer page is told to
+// show the new values.
 TEST_F(LayoutPage, ADragWithoutAProcessorIsKeptAndNotSent) {
     ShowLayer(1);
     const CCell* cell = page->LayerCell(1);

@@ -2,7 +2,7 @@
 
 // The fixture of the undo suites: the processor as after a synchronisation behind the fake
 // context, every page made and known to it, the recorder on the test's clock, and the helpers
-// that drag, type, undo, redo and compare what was sent.
+// that type, undo, redo and compare what was sent.
 
 #include "FakePageContext.h"
 #include "WidgetTestSupport.h"
@@ -172,20 +172,6 @@ protected:
 
     // An edit later than every one before: no coalescing with them.
     void Later() { now += 5000; }
-
-    CPictureCtrl& Canvas() { return *layout->Canvas(); }
-    QPoint Centre(int layer) {
-        const Rect& r = layout->LayerCell(layer)->rect;
-        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    }
-    // A drag in several moves.
-    void Drag(QPoint from, QPoint to, int moves = 6) {
-        QTest::mousePress(&Canvas(), Qt::LeftButton, Qt::NoModifier, from);
-        for (int m = 1; m <= moves; ++m)
-            QTest::mouseMove(&Canvas(), from + (to - from) * m / moves);
-        QTest::mouseRelease(&Canvas(), Qt::LeftButton, Qt::NoModifier, to);
-        Drain();
-    }
 
     // The frames of `code` sent since `from` (those for layer / output `index` only if given).
     std::vector<Frame> SentSince(std::size_t from, std::uint16_t code, int index = -1) const {

@@ -1,5 +1,5 @@
-// Undo and redo of the operator's edits through the real pages (the canvas, the layer page and
-// the output page here; the other pages in UndoPagesTest.cpp): each kind of step is done with
+// Undo and redo of the operator's edits through the real pages (the layer page and the output
+// page here; the other pages in UndoPagesTest.cpp): each kind of step is done with
 // real mouse and key events, then undone and redone as Ctrl+Z / Ctrl+Shift+Z do (EditRecorder's
 // Undo / Redo). Each time the frames that leave carry the earlier (later) values as the pages'
 // builders make them, the state holds them and the page shows them. The main window is played by
@@ -11,28 +11,8 @@
 using namespace corvane;
 using namespace corvane::test;
 
-// ---- the canvas
-
-TEST_F(UndoTest, ALayerDraggedOnTheCanvasIsOneStepHoweverManyMoves) {
-    const LayerInfo before = state.layers[1];
-    const Rect cellBefore = layout->LayerCell(1)->rect;
-    Drag(Centre(1), Centre(1) + QPoint(60, 90), 12);
-    const LayerInfo after = state.layers[1];
-    ASSERT_FALSE(Same(before, after));
-    ASSERT_EQ(SentSince(0, kCmdLayer).size(), 1u) << "a drag sends once, at its end";
-    EXPECT_EQ(edits.UndoText(), "Layer2");
-
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(layerPage->CurrentLayer(), 1u);
-    ExpectLayer(1, before);
-    EXPECT_EQ(layout->LayerCell(1)->rect, cellBefore);
-    EXPECT_FALSE(Undo()) << "nothing more to undo";
-
-    ASSERT_TRUE(Redo());
-    ExpectLayer(1, after);
-    // The replays recorded nothing: one step (the coalescing: EditHistory, EditRecorder).
-    EXPECT_EQ(edits.History().UndoCount(), 1u);
-}
+// ---- the canvas: a layer dragged in many moves, one step undone with Ctrl+Z and redone: the
+// end-to-end case Layers.ADraggedLayerReachesTheProcessorAndCtrlZPutsItBack
 
 // ---- the layer page (every edit of the page is a layer command, one kind of step; several
 // slices as one step, as an arrangement makes them: EditRecorderTest)
