@@ -17,7 +17,6 @@
 #include "layout/CPictureCtrl.h"
 #include "layout/LayerFrames.h"
 #include "layout/OutputFrames.h"
-#include "link/ByteOrder.h"
 #include "link/CommandCodes.h"
 #include "mainwindow/EditReplay.h"
 #include "picture/CCropDlg.h"
@@ -32,7 +31,6 @@
 #include "shell/Config.h"
 #include "widgets/CDropButton.h"
 #include "widgets/CGdipButton.h"
-#include "widgets/CHotSpot.h"
 #include "widgets/ValueEdit.h"
 
 #include <QTemporaryDir>
