@@ -94,14 +94,10 @@ protected:
             o.height = o.winH = o.vActive = 1080;
             o.resIndex = 0;
         }
-        state.layers[0].x = 0;
-        state.layers[0].w = 1920;
-        state.layers[0].h = 1080;
-        state.layers[0].visible = 1;
-        state.layers[1].x = 1920;
-        state.layers[1].w = 960;
-        state.layers[1].h = 540;
-        state.layers[1].visible = 1;
+        std::tie(state.layers[0].x, state.layers[0].w, state.layers[0].h) = std::make_tuple(0u, 1920u, 1080u);
+        std::tie(state.layers[1].x, state.layers[1].w, state.layers[1].h) =
+            std::make_tuple(1920u, 960u, 540u);
+        state.layers[0].visible = state.layers[1].visible = 1;
         state.layers[2].x = 3840;
         state.layers[3].x = 5760;
         context.main.switchOn = {true, true, false, false};
