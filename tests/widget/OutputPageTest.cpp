@@ -128,24 +128,6 @@ TEST_F(OutputPageTest, TheBoxRulesAsTyped) {
     EXPECT_TRUE(context.sent.empty());
 }
 
-TEST_F(OutputPageTest, ApplyOneThroughTheMessageDialog) {
-    Connect();
-    PageUnderTest();
-    PickRow(2); // 1366 x 768
-    MessageBoxAnswerer answerer(CMessageboxDlg::kRightId);
-    Click(COutputDlg::kApplyId);
-    ASSERT_EQ(answerer.boxes.size(), 1u);
-    EXPECT_EQ(answerer.boxes[0].message, "Please select apply to output mode!");
-    ASSERT_EQ(context.sent, std::vector<Frame>{BuildOutputWindowFrame(state, context.Picks(), 0)});
-    const Frame& f = context.sent[0];
-    // The row picked, and the window covering the new picture.
-    EXPECT_EQ(std::make_tuple(f[25], GetLE16(&f[21])), std::make_tuple(2, 1366));
-    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set Output Resolution..."});
-    EXPECT_EQ(context.keepAliveStops, 1);
-    EXPECT_TRUE(PageUnderTest().ApplyBusy());
-    EXPECT_EQ(layout.log.back(), "reply ab 0");
-}
-
 TEST_F(OutputPageTest, NothingToApplySendsNothingAndAsksNothing) {
     {
         MessageBoxAnswerer answerer;

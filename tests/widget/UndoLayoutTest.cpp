@@ -52,6 +52,7 @@ TEST_F(UndoTest, AnOutputsWindowTypedOnTheOutputPage) {
     EXPECT_EQ(Shown(*outputPage, kBoxWinW), 1000);
 }
 
+// An Apply of one output's resolution through the question, then its undo and redo.
 TEST_F(UndoTest, AnAppliedResolutionIsUndoneThroughTheOutputPageWithItsWait) {
     ReplyDispatcher dispatcher(state, context.session, context, &context.picks);
     // The processor runs it: the dispatcher copies what the page picked, then the recorder sees it.
@@ -65,7 +66,18 @@ TEST_F(UndoTest, AnAppliedResolutionIsUndoneThroughTheOutputPageWithItsWait) {
     Click(*outputPage, COutputDlg::kOutputButtonFirst + 1);
     SendWindowMessage(outputPage.get(), WM_ITEM_PICKED, COutputDlg::kResolutionListId, 2); // 1366 x 768
     Drain();
-    ClickAnswering(*outputPage, COutputDlg::kApplyId, CMessageboxDlg::kRightId); // this output only
+    {
+        MessageBoxAnswerer answerer(CMessageboxDlg::kRightId); // this output only
+        Click(*outputPage, COutputDlg::kApplyId);
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].message, "Please select apply to output mode!");
+    }
+    // The window command with the row picked, the wait, the keep-alive stopped until the answer.
+    const std::vector<Frame> applied = SentSince(0, kCmdOutputWindow);
+    ASSERT_EQ(applied.size(), 1u);
+    EXPECT_EQ(std::make_tuple(applied[0], applied[0][25], context.waitTexts, context.keepAliveStops),
+              std::make_tuple(BuildOutputWindowFrame(state, context.Picks(), 1), 2,
+                              std::vector<std::string>{"Set Output Resolution..."}, 1));
     acknowledge(1);
     const OutputInfo after = state.outputs[1];
     ASSERT_EQ(after.width, 1366);
