@@ -192,31 +192,24 @@ TEST_F(LayoutPage, ScrollRequestsStayInsideTheArea) {
     EXPECT_EQ(page->ScrollPosition(), QPoint(1234 - page->ClientSize().width(), 0));
 }
 
-TEST_F(LayoutPage, ChoosingALayerBringsItsCellIntoViewAndSelectsIt) {
-    state.layers[3] = LayerInfo{};
+TEST_F(LayoutPage, ChoosingOrSwitchingOnALayerBringsItsCellIntoViewAndSelectsIt) {
     Place(state.layers[3], 30000, 600, 960, 540); // canvas pixel 5000
-    state.layers[3].visible = 1;
-    context.main.switchOn[3] = true;
     SendWindowMessage(page, WM_DEVICE_REPLY, 0xA8, 3);
     page->LayerCell(0)->SetSelected(true);
-    page->SelectLayerCell(3);
+    page->LayerSwitched(3, true);
     EXPECT_EQ(page->ScrollPosition(), QPoint(5000, 0)) << "scrolled to the left edge; the top was in view";
-    EXPECT_EQ(Canvas().Current(), page->LayerCell(3));
-    EXPECT_FALSE(page->LayerCell(0)->Selected());
+    EXPECT_EQ(
+        std::make_tuple(page->LayerCell(3)->Hidden(), Canvas().Current(), page->LayerCell(0)->Selected()),
+        std::make_tuple(false, page->LayerCell(3), false));
     // A cell within the first page width brings the page back to 0.
     page->SelectLayerCell(0);
-    EXPECT_EQ(page->ScrollPosition(), QPoint(0, 0));
-}
-
-TEST_F(LayoutPage, SwitchingALayerOnShowsAndSelectsItsCell) {
-    page->LayerSwitched(2, true);
-    EXPECT_FALSE(page->LayerCell(2)->Hidden());
-    EXPECT_TRUE(page->LayerCell(2)->Selected());
-    page->LayerSwitched(2, false);
-    EXPECT_TRUE(page->LayerCell(2)->Hidden());
+    EXPECT_EQ(std::make_tuple(page->ScrollPosition(), Canvas().Current()),
+              std::make_tuple(QPoint(0, 0), page->LayerCell(0)));
+    page->LayerSwitched(3, false);
+    EXPECT_TRUE(page->LayerCell(3)->Hidden());
     page->SetMode(1);
-    page->LayerSwitched(3, true);
-    EXPECT_TRUE(page->LayerCell(3)->Hidden()) << "output editing leaves the layers alone";
+    page->LayerSwitched(2, true);
+    EXPECT_TRUE(page->LayerCell(2)->Hidden()) << "output editing leaves the layers alone";
 }
 
 TEST_F(LayoutPage, InputChangeRelabelsTheLayers) {
