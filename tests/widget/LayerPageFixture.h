@@ -16,12 +16,8 @@
 #include "widgets/Theme.h"
 #include "widgets/ValueEdit.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <memory>
 #include <sstream>
 
 namespace corvane::test {

@@ -43,15 +43,20 @@ TEST_F(LayerPageTest, ZoomBoxesPlaceTheZoomWindow) {
 }
 
 // Held inside the preview: LayerPageRules.TheZoomWindowMovedAndResizedStaysInThePreview.
-TEST_F(LayerPageTest, DraggingTheZoomWindowMovesItsStart) {
+TEST_F(LayerPageTest, DraggingTheZoomWindowMovesItsStartOnceZoomIsOn) {
     LayerInfo& l = state.layers[0];
     l.zoomW = 960;
     l.zoomH = 540;
-    SwitchZoomOn(0);
+    ChooseLayer(0);
     const Rect area = Page().PreviewArea();
     const Rect before = Page().ZoomRect();
     EXPECT_EQ(before, (Rect{area.left, area.top, area.left + 136, area.top + 76}));
     const QPoint grab(before.left + 60, before.top + 30);
+    Drag(grab, {grab + QPoint(68, 0)}); // zoom off: the window stays
+    EXPECT_EQ(std::make_tuple(Page().ZoomRect(), l.zoomX, SentToLayout().empty()),
+              std::make_tuple(before, 0, true));
+
+    SwitchZoomOn(0);
     Drag(grab, {grab + QPoint(30, 0), grab + QPoint(68, 0)});
     EXPECT_EQ(Page().ZoomRect(), before.Offset(68, 0));
     EXPECT_EQ(l.zoomX, 480); // (1920 - 960) * 68 / (272 - 136)
@@ -72,13 +77,4 @@ TEST_F(LayerPageTest, AZoomWindowDraggedNarrowKeeps32SourcePixels) {
               std::make_tuple(0, 32, 32, 32));
     EXPECT_EQ(Page().ZoomRect(), (Rect{area.left, area.top, area.left + 4, area.top + 4}));
     EXPECT_EQ(SentToLayout(), (Log{"layout 0 0"}));
-}
-
-TEST_F(LayerPageTest, TheZoomWindowStaysWhileZoomIsOff) {
-    state.layers[0].zoomW = 960;
-    ChooseLayer(0);
-    const Rect before = Page().ZoomRect();
-    Drag(QPoint(before.left + 60, before.top + 30), {QPoint(before.left + 120, before.top + 30)});
-    EXPECT_EQ(std::make_tuple(Page().ZoomRect(), state.layers[0].zoomX), std::make_tuple(before, 0));
-    EXPECT_TRUE(SentToLayout().empty());
 }

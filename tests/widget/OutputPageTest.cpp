@@ -67,7 +67,7 @@ protected:
 
 } // namespace
 
-TEST_F(OutputPageTest, OpensOnTheFirstOutputInAutomaticArrangement) {
+TEST_F(OutputPageTest, OpensOnTheFirstOutputAndItsButtonsReachTheLayoutAndBlendPages) {
     COutputDlg& page = PageUnderTest();
     EXPECT_EQ(page.CurrentOutput(), 0u);
     EXPECT_TRUE(Control<CGdipButton>(COutputDlg::kOutputButtonFirst)->isChecked());
@@ -98,6 +98,12 @@ TEST_F(OutputPageTest, OpensOnTheFirstOutputInAutomaticArrangement) {
                               Shown(kBoxHActive), Shown(kBoxWinX)),
               std::make_tuple(2u, 4, 1280, 16));
     EXPECT_EQ(Control<CGdipButton>(COutputDlg::kOutputButtonFirst + 2)->TextColour(), QColor(239, 156, 0));
+
+    // The blend button shows and hides the blend page.
+    Click(COutputDlg::kBlendId);
+    Click(COutputDlg::kBlendId);
+    EXPECT_EQ(context.main.blendRequests, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(Control<CGdipButton>(COutputDlg::kBlendId)->isChecked());
 }
 
 // The rules of each box: OutputRules.BoxRules; here the page's way to them and to the processor.
@@ -271,14 +277,6 @@ TEST_F(OutputPageTest, WithoutAProcessorBoxesAndPatternsOnlyMoveTheCells) {
     EXPECT_EQ(std::count(layout.log.begin(), layout.log.end(), "reply ab 2"), 1);
     EXPECT_EQ(blendPage.Count(WM_DEVICE_REPLY), 2);
     EXPECT_TRUE(context.sent.empty());
-}
-
-TEST_F(OutputPageTest, TheBlendButtonShowsAndHidesTheBlendPage) {
-    PageUnderTest();
-    Click(COutputDlg::kBlendId);
-    Click(COutputDlg::kBlendId);
-    EXPECT_EQ(context.main.blendRequests, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(Control<CGdipButton>(COutputDlg::kBlendId)->isChecked());
 }
 
 TEST_F(OutputPageTest, LanguageSwitchRebuildsTheListAndCaptions) {
