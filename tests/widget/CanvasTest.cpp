@@ -87,7 +87,7 @@ TEST(Canvas, CellsConvertAtTheScaleAndKeepTheirOrder) {
     EXPECT_EQ(out->rect, (Rect{0, 0, 320, 180})); // outputs keep their own scale
 }
 
-TEST(Canvas, AMoveReportsOnceAndKeepsTheDeviceSize) {
+TEST(Canvas, AMoveReportsOnceAndKeepsTheDeviceSizeAndAnOutputsEdgeResizesNothing) {
     CanvasHost host;
     CCell* cell = host.canvas->AddLayerCell(1000, 600, 600, 300, "Layer-2", 1);
     Drag(host.canvas, {180, 100}, {{185, 100}, {190, 105}, {200, 110}});
@@ -100,16 +100,13 @@ TEST(Canvas, AMoveReportsOnceAndKeepsTheDeviceSize) {
     Drag(host.canvas, {120, 100}, {{121, 100}});
     EXPECT_EQ(cell->devRect, Dev(726, 360, 994, 600));
     EXPECT_EQ(host.reports, (Reports{{0, 1}, {0, 1}}));
-}
 
-TEST(Canvas, AnOutputsEdgeSelectsItButDoesNotResizeIt) {
-    CanvasHost host;
-    CCell* out = host.canvas->AddOutputCell(1920, 1080, 600, 600, "OUTPUT:DVI-1");
+    // An output's edge selects it, but an output is not resized (nor moved from its edge).
+    CCell* out = host.canvas->AddOutputCell(1920, 1080, 600, 1200, "OUTPUT:DVI-1");
     const Rect before = out->rect;
     Drag(host.canvas, {before.left + 1, before.top + 40}, {{before.left + 30, before.top + 40}});
-    EXPECT_TRUE(out->Selected());
-    EXPECT_EQ(out->rect, before);
-    EXPECT_EQ(host.reports, (Reports{{1, 0}}));
+    EXPECT_EQ(std::make_tuple(out->Selected(), out->rect), std::make_tuple(true, before));
+    EXPECT_EQ(host.reports, (Reports{{0, 1}, {0, 1}, {1, 0}}));
 }
 
 TEST(Canvas, RubberBandSelectsTwoCellsThatThenMoveTogether) {

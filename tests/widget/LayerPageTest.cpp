@@ -7,7 +7,7 @@
 using namespace corvane;
 using namespace corvane::test;
 
-TEST_F(LayerPageTest, OpensOnTheFirstLayerAndChoosingALayerSelectsItsCellAndShowsIt) {
+TEST_F(LayerPageTest, OpensOnTheFirstLayerAndShowsTheLayerChosenOrReplied) {
     CLayerDlg& page = Page();
     const auto marked = [this](int layer) {
         return Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + layer)->isChecked();
@@ -26,6 +26,16 @@ TEST_F(LayerPageTest, OpensOnTheFirstLayerAndChoosingALayerSelectsItsCellAndShow
     Click(CLayerDlg::kLayerButtonFirst + 2);
     EXPECT_EQ(layout.selected, (std::vector<int>{2, 2}));
     EXPECT_EQ(std::make_pair(marked(2), marked(0)), std::make_pair(true, false));
+
+    // A reply shows the layer it names (which: LayerPageRules.WhichLayerAReplyNames), without
+    // touching the canvas selection; one naming no layer changes nothing.
+    SendWindowMessage(&page, WM_DEVICE_REPLY, 0xAB, 30);
+    EXPECT_EQ(std::make_tuple(page.CurrentLayer(), Shown(CLayerDlg::kHPosId), marked(3)),
+              std::make_tuple(3u, 5760, true));
+    EXPECT_EQ(Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + 3)->TextColour(), QColor(theme::kOrange));
+    SendWindowMessage(&page, WM_DEVICE_REPLY, 0xA8, 45);
+    EXPECT_EQ(page.CurrentLayer(), 3u);
+    EXPECT_EQ(layout.selected, (std::vector<int>{2, 2}));
     EXPECT_TRUE(SentToLayout().empty());
 }
 
@@ -53,33 +63,6 @@ TEST_F(LayerPageTest, AWindowPastTheCanvasLimitIsCutAndSent) {
     EXPECT_EQ(SentToLayout(), (Log{"reply a8 0", "layout 0 0"}));
 }
 
-TEST_F(LayerPageTest, ResetShowsTheWholeSource) {
-    LayerInfo& l = state.layers[2];
-    std::tie(l.srcW, l.srcH, l.zoomOn, l.zoomX, l.zoomY, l.zoomW, l.zoomH) =
-        std::make_tuple(1280, 720, 1, 100, 50, 640, 360);
-    ChooseLayer(2);
-    EXPECT_NE(Page().ZoomRect(), Page().PreviewArea());
-    Click(CLayerDlg::kResetId);
-    EXPECT_EQ(std::tie(l.zoomX, l.zoomY, l.zoomW, l.zoomH), std::make_tuple(0, 0, 1280, 720));
-    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHSizeId), Shown(CLayerDlg::kHStartId)),
-              std::make_tuple(1280, 0));
-    EXPECT_EQ(Page().ZoomRect(), Page().PreviewArea());
-    EXPECT_EQ(SentToLayout(), (Log{"layout 0 2"}));
-}
-
-// Which layer a reply names: LayerPageRules.WhichLayerAReplyNames.
-TEST_F(LayerPageTest, AReplyShowsTheLayerItNames) {
-    SendWindowMessage(&Page(), WM_DEVICE_REPLY, 0xAB, 30);
-    EXPECT_EQ(std::make_tuple(Page().CurrentLayer(), Shown(CLayerDlg::kHPosId)), std::make_tuple(3u, 5760));
-    auto* button = Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + 3);
-    EXPECT_EQ(std::make_tuple(button->isChecked(), button->TextColour()),
-              std::make_tuple(true, QColor(theme::kOrange)));
-    SendWindowMessage(&Page(), WM_DEVICE_REPLY, 0xA8, 45); // no such layer: unchanged
-    EXPECT_EQ(Page().CurrentLayer(), 3u);
-    EXPECT_TRUE(layout.selected.empty()); // the canvas selection is not touched
-    EXPECT_TRUE(SentToLayout().empty());
-}
-
 // A committed box does nothing while the page is hidden or shows no layer.
 TEST_F(LayerPageTest, BoxesAreIgnoredWhileThePageIsHiddenOrWithoutALayer) {
     CLayerDlg& page = Page();
@@ -103,7 +86,19 @@ TEST_F(LayerPageTest, BoxesAreIgnoredWhileThePageIsHiddenOrWithoutALayer) {
     EXPECT_TRUE(SentToLayout().empty());
 }
 
-TEST_F(LayerPageTest, TheDisplaySwitchGoesToTheMainWindowsToggle) {
+TEST_F(LayerPageTest, ResetShowsTheWholeSourceAndTheDisplaySwitchGoesToTheMainWindow) {
+    LayerInfo& l = state.layers[2];
+    std::tie(l.srcW, l.srcH, l.zoomOn, l.zoomX, l.zoomY, l.zoomW, l.zoomH) =
+        std::make_tuple(1280, 720, 1, 100, 50, 640, 360);
+    ChooseLayer(2);
+    EXPECT_NE(Page().ZoomRect(), Page().PreviewArea());
+    Click(CLayerDlg::kResetId);
+    EXPECT_EQ(std::tie(l.zoomX, l.zoomY, l.zoomW, l.zoomH), std::make_tuple(0, 0, 1280, 720));
+    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHSizeId), Shown(CLayerDlg::kHStartId)),
+              std::make_tuple(1280, 0));
+    EXPECT_EQ(Page().ZoomRect(), Page().PreviewArea());
+    EXPECT_EQ(SentToLayout(), (Log{"layout 0 2"}));
+
     ChooseLayer(1);
     Click(CLayerDlg::kDisplaySwitchId);
     EXPECT_FALSE(Control(CLayerDlg::kHPosId)->isEnabled());

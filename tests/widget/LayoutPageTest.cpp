@@ -78,7 +78,7 @@ protected:
 
 } // namespace
 
-TEST_F(LayoutPage, StartsWithLayerOneAndFourOutlinedOutputs) {
+TEST_F(LayoutPage, StartsWithLayerOneAndFourOutlinedOutputsAndRelabelsOnAnInputChange) {
     ASSERT_EQ(Canvas().Cells().size(), 8u);
     EXPECT_FALSE(page->LayerCell(0)->Hidden());
     for (int i = 1; i < 4; ++i)
@@ -89,6 +89,10 @@ TEST_F(LayoutPage, StartsWithLayerOneAndFourOutlinedOutputs) {
         EXPECT_EQ(o->rect, (Rect{320 * k, 0, 320 * k + 320, 180})) << "1920 x 1080 at scale 6";
     }
     EXPECT_EQ(Canvas().size(), QSize(10000, 10000));
+    // A change of input relabels the layers.
+    page->LayerCell(2)->name = "something else";
+    SendWindowMessage(page, WM_INPUT_CHANGED, 0, 0);
+    EXPECT_EQ(page->LayerCell(2)->name, "Layer-3");
 }
 
 // Without the processor a drag is kept and nothing sent (with it, one layer command at the
@@ -210,12 +214,6 @@ TEST_F(LayoutPage, ChoosingOrSwitchingOnALayerBringsItsCellIntoViewAndSelectsIt)
     page->SetMode(1);
     page->LayerSwitched(2, true);
     EXPECT_TRUE(page->LayerCell(2)->Hidden()) << "output editing leaves the layers alone";
-}
-
-TEST_F(LayoutPage, InputChangeRelabelsTheLayers) {
-    page->LayerCell(2)->name = "something else";
-    SendWindowMessage(page, WM_INPUT_CHANGED, 0, 0);
-    EXPECT_EQ(page->LayerCell(2)->name, "Layer-3");
 }
 
 // The canvas in both modes for the gallery, as an operator sees it in the page.
