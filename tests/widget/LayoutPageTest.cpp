@@ -9,8 +9,6 @@
 #include "shell/Config.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -214,24 +212,4 @@ TEST_F(LayoutPage, ChoosingOrSwitchingOnALayerBringsItsCellIntoViewAndSelectsIt)
     page->SetMode(1);
     page->LayerSwitched(2, true);
     EXPECT_TRUE(page->LayerCell(2)->Hidden()) << "output editing leaves the layers alone";
-}
-
-// The canvas in both modes for the gallery, as an operator sees it in the page.
-TEST_F(LayoutPage, Gallery) {
-    ShowLayer(1);
-    Place(state.layers[2], 2400, 700, 2880, 1620);
-    ShowLayer(2);
-    page->SelectLayerCell(1);
-    const QDir dir(QStringLiteral(CORVANE_GALLERY_DIR));
-    QDir().mkpath(dir.path());
-    for (std::uint32_t mode : {0u, 1u}) {
-        page->SetMode(mode);
-        Drain();
-        QImage image(page->size(), QImage::Format_RGB32);
-        image.fill(Qt::black);
-        page->render(&image);
-        const QString name =
-            mode == 0 ? QStringLiteral("layout_layers.png") : QStringLiteral("layout_outputs.png");
-        EXPECT_TRUE(image.save(dir.filePath(name)));
-    }
 }

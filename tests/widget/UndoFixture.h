@@ -186,7 +186,7 @@ protected:
     }
 
     // Layer `n` holds `l`: in the state, in the layer frame that left last, on the canvas and on
-    // the layer page (which shows the layer replayed).
+    // the layer page, which shows the layer replayed.
     void ExpectLayer(int n, const LayerInfo& l) {
         SCOPED_TRACE("layer " + std::to_string(n + 1));
         EXPECT_TRUE(Same(state.layers[static_cast<std::size_t>(n)], l));
@@ -195,17 +195,10 @@ protected:
         EXPECT_EQ(SentSince(mark, kCmdLayer, n), std::vector<Frame>{BuildLayerFrame(expected, n)})
             << "one layer command";
         const CCell* cell = layout->LayerCell(n);
-        EXPECT_EQ(cell->devRect, DeviceRect(l));
-        EXPECT_EQ(cell->Hidden(), l.visible == 0);
-        if (layerPage->CurrentLayer() != static_cast<std::uint32_t>(n))
-            return; // the page shows the layer replayed last
-        const auto on = [this](int id) { return layerPage->Control<CGdipButton>(id)->isChecked(); };
-        EXPECT_EQ(std::make_tuple(Shown(*layerPage, CLayerDlg::kHPosId),
-                                  Shown(*layerPage, CLayerDlg::kHeightId),
-                                  Shown(*layerPage, CLayerDlg::kHSizeId), on(CLayerDlg::kDisplaySwitchId),
-                                  on(CLayerDlg::kZoomSwitchId)),
-                  std::make_tuple(static_cast<int>(l.x), static_cast<int>(l.h), int{l.zoomW}, l.visible != 0,
-                                  l.zoomOn != 0));
+        EXPECT_EQ(std::make_tuple(cell->devRect, cell->Hidden(), layerPage->CurrentLayer(),
+                                  Shown(*layerPage, CLayerDlg::kHPosId)),
+                  std::make_tuple(DeviceRect(l), l.visible == 0, static_cast<std::uint32_t>(n),
+                                  static_cast<int>(l.x)));
     }
 
     // Output `k`'s window holds `o`'s: in the state, in the output window command that left last

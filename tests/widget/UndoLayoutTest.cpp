@@ -25,7 +25,6 @@ TEST_F(UndoTest, ALayerPageEditIsAStep) {
     ASSERT_EQ(after.x, 2500u);
     ASSERT_EQ(edits.History().UndoCount(), 1u);
     ASSERT_TRUE(Undo());
-    EXPECT_EQ(layerPage->CurrentLayer(), 1u);
     ExpectLayer(1, before);
     ASSERT_TRUE(Redo());
     ExpectLayer(1, after);
