@@ -73,11 +73,10 @@ TEST(Canvas, CellsConvertAtTheScaleAndKeepTheirOrder) {
     CCell* l2 = c.AddLayerCell(1000, 600, 600, 300, "Layer-3", 2);
     CCell* l0 = c.AddLayerCell(960, 540, 0, 0, "Layer-1", 0);
     EXPECT_EQ(c.AddLayerCell(10, 10, 0, 0, "again", 2), nullptr); // one cell per layer
-    ASSERT_EQ(c.Cells().size(), 3u);
-    auto it = c.Cells().begin();
-    EXPECT_EQ(it->get(), l0);
-    EXPECT_EQ((++it)->get(), l2);
-    EXPECT_EQ((++it)->get(), out);
+    std::vector<CCell*> order;                                    // layers by index, then the outputs
+    for (const auto& cell : c.Cells())
+        order.push_back(cell.get());
+    EXPECT_EQ(order, (std::vector<CCell*>{l0, l2, out}));
 
     // The conversion itself: CanvasGeometry.DeviceRectanglesShowAndReturnExactly.
     EXPECT_EQ(l2->rect, (Rect{100, 50, 267, 150}));

@@ -98,8 +98,6 @@ protected:
         std::tie(state.layers[1].x, state.layers[1].w, state.layers[1].h) =
             std::make_tuple(1920u, 960u, 540u);
         state.layers[0].visible = state.layers[1].visible = 1;
-        state.layers[2].x = 3840;
-        state.layers[3].x = 5760;
         context.main.switchOn = {true, true, false, false};
         state.currentInput = 0;
         state.inputs[0].signal = 1;
