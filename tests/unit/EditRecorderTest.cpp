@@ -145,10 +145,9 @@ TEST(EditSlicesTest, WhatFramesAndRecordsTouch) {
 }
 
 TEST(EditSlicesTest, AReplayNamesOneOfTheFourLayersOrOutputs) {
-    for (const int index : {-1, 4})
-        EXPECT_FALSE(ReplayableIndex(index)) << index;
-    for (const int index : {0, 3})
-        EXPECT_TRUE(ReplayableIndex(index)) << index;
+    const std::pair<int, bool> cases[] = {{-1, false}, {0, true}, {3, true}, {4, false}};
+    for (const auto& [index, replayable] : cases)
+        EXPECT_EQ(ReplayableIndex(index), replayable) << index;
 }
 
 TEST(EditSlicesTest, Names) {

@@ -39,9 +39,6 @@ Rect Dev(int x, int y, int w, int h) {
 void Press(QWidget* w, QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QTest::mousePress(w, Qt::LeftButton, mods, p);
 }
-void Move(QWidget* w, QPoint p) {
-    QTest::mouseMove(w, p);
-}
 void Release(QWidget* w, QPoint p) {
     QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, p);
 }
@@ -50,7 +47,7 @@ void Drag(QWidget* w, QPoint from, std::initializer_list<QPoint> path) {
     Press(w, from);
     QPoint last = from;
     for (QPoint p : path) {
-        Move(w, p);
+        QTest::mouseMove(w, p);
         last = p;
     }
     Release(w, last);
@@ -91,9 +88,8 @@ TEST(Canvas, AMoveReportsOnceAndKeepsTheDeviceSizeAndAnOutputsEdgeResizesNothing
     CCell* cell = host.canvas->AddLayerCell(1000, 600, 600, 300, "Layer-2", 1);
     Drag(host.canvas, {180, 100}, {{185, 100}, {190, 105}, {200, 110}});
     EXPECT_EQ(host.reports, (Reports{{0, 1}}));
-    EXPECT_EQ(cell->rect, (Rect{120, 60, 287, 160}));
-    EXPECT_EQ(cell->devRect, Dev(720, 360, 1000, 600));
-    EXPECT_EQ(host.canvas->DragModeNow(), 0u);
+    EXPECT_EQ(std::make_tuple(cell->rect, cell->devRect, host.canvas->DragModeNow()),
+              std::make_tuple(Rect{120, 60, 287, 160}, Dev(720, 360, 1000, 600), 0u));
 
     // Dragging the left edge moves only the left device edge.
     Drag(host.canvas, {120, 100}, {{121, 100}});
@@ -116,10 +112,10 @@ TEST(Canvas, RubberBandSelectsTwoCellsThatThenMoveTogether) {
     c.AddLayerCell(600, 600, 3000, 600, "Layer-3", 2);            // 500..600
     Press(&c, {50, 50});
     EXPECT_TRUE(c.BandActive());
-    Move(&c, {250, 250});
+    QTest::mouseMove(&c, {250, 250});
     EXPECT_FALSE(c.MultiSelect());
-    Move(&c, {650, 250}); // all three, then back to two
-    Move(&c, {450, 250});
+    QTest::mouseMove(&c, {650, 250}); // all three, then back to two
+    QTest::mouseMove(&c, {450, 250});
     EXPECT_TRUE(c.MultiSelect());
     Release(&c, {450, 250});
     EXPECT_FALSE(c.BandActive());
@@ -127,8 +123,8 @@ TEST(Canvas, RubberBandSelectsTwoCellsThatThenMoveTogether) {
     host.reports.clear();
 
     Drag(&c, {150, 150}, {{160, 150}, {170, 160}});
-    EXPECT_EQ(a->devRect, Dev(720, 660, 600, 600));
-    EXPECT_EQ(b->devRect, Dev(1920, 660, 600, 600));
+    EXPECT_EQ(std::make_pair(a->devRect, b->devRect),
+              std::make_pair(Dev(720, 660, 600, 600), Dev(1920, 660, 600, 600)));
     EXPECT_EQ(host.reports, (Reports{{0, 0}, {0, 1}}));
 }
 
@@ -142,9 +138,9 @@ TEST(Canvas, CtrlClickDeselectsWithoutADrag) {
     host.reports.clear();
 
     Press(&c, {180, 100}, Qt::ControlModifier);
-    EXPECT_FALSE(cell->Selected());
-    EXPECT_EQ(c.Current(), nullptr);
-    Move(&c, {220, 130});
+    EXPECT_EQ(std::make_pair(cell->Selected(), c.Current()),
+              std::make_pair(false, static_cast<CCell*>(nullptr)));
+    QTest::mouseMove(&c, {220, 130});
     Release(&c, {220, 130});
     EXPECT_EQ(cell->devRect, Dev(600, 300, 1000, 600));
     EXPECT_TRUE(host.reports.empty());
@@ -159,9 +155,8 @@ TEST(Canvas, ArrowsMoveOnePixelAndReportOnReleaseAndEnterDoesNotClose) {
     host.reports.clear();
 
     QTest::keyPress(&c, Qt::Key_Right);
-    EXPECT_EQ(cell->rect.left, 101);
-    EXPECT_EQ(cell->devRect, Dev(606, 300, 1000, 600));
-    EXPECT_TRUE(host.reports.empty());
+    EXPECT_EQ(std::make_tuple(cell->rect.left, cell->devRect, host.reports.empty()),
+              std::make_tuple(101, Dev(606, 300, 1000, 600), true));
     QTest::keyRelease(&c, Qt::Key_Right);
     Drain(); // the report is posted
     EXPECT_EQ(host.reports, (Reports{{0, 0}}));

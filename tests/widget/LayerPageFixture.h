@@ -6,7 +6,6 @@
 
 #include "PageFixture.h"
 #include "WidgetTestSupport.h"
-#include "dialogs/CMessageboxDlg.h"
 #include "layout/CLayerDlg.h"
 #include "layout/LayoutPageCalls.h"
 #include "platform/WindowMessages.h"

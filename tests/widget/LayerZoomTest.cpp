@@ -23,8 +23,8 @@ TEST_F(LayerPageTest, ZoomIsNotSwitchedOnOverTheCurrentInputsCrop) {
 
     state.crop.rects[2].on = 0;
     Click(CLayerDlg::kZoomSwitchId);
-    EXPECT_EQ(state.layers[1].zoomOn, 1);
-    EXPECT_TRUE(Control(CLayerDlg::kHStartId)->isEnabled());
+    EXPECT_EQ(std::make_pair(state.layers[1].zoomOn, Control(CLayerDlg::kHStartId)->isEnabled()),
+              std::make_pair(std::uint8_t{1}, true));
     EXPECT_EQ(SentToLayout(), (Log{"layout 0 1"}));
 }
 

@@ -7,7 +7,6 @@
 #include "layout/OutputFrames.h"
 #include "link/ByteOrder.h"
 #include "link/CommandCodes.h"
-#include "shell/Language.h"
 #include "widgets/CDropButton.h"
 #include "widgets/CHotSpot.h"
 

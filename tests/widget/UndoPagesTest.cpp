@@ -39,8 +39,8 @@ TEST_F(UndoTest, ACropRectangle) {
     const CropRect before = state.crop.rects[0];
     Type(*cropPage, CCropDlg::kWidthId, "1280");
     const CropRect after = state.crop.rects[0];
-    ASSERT_EQ(edits.History().UndoCount(), 2u);
-    EXPECT_EQ(edits.UndoText(), "Crop Input1");
+    ASSERT_EQ(std::make_tuple(edits.History().UndoCount(), edits.UndoText()),
+              std::make_tuple(2u, "Crop Input1"));
 
     ASSERT_TRUE(Undo());
     DeviceState expected = state;
