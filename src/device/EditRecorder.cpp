@@ -133,6 +133,10 @@ const char* KindName(EditKind kind, bool chinese) {
 
 } // namespace
 
+bool ReplayableIndex(int index) {
+    return !(index < 0 || index > 3);
+}
+
 EditValues CaptureEditValues(const DeviceState& state) {
     EditValues v;
     v.layers = state.layers;

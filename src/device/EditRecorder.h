@@ -60,6 +60,9 @@ constexpr EditSlices EditSlice(EditKind kind, int index) {
 constexpr EditSlices EditKindSlices(EditKind kind) {
     return EditSlices{0xF} << (4 * static_cast<int>(kind));
 }
+// Whether a replay may send slice `index` again: one of the four layers, outputs or inputs;
+// anything past the last is refused unsent.
+bool ReplayableIndex(int index);
 
 // The values of every slice.
 struct EditValues {

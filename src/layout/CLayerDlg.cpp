@@ -1,6 +1,7 @@
 #include "layout/CLayerDlg.h"
 
 #include "device/ReplyCodes.h"
+#include "layout/LayerPageRules.h"
 #include "layout/LayoutLog.h"
 #include "layout/LayoutPageCalls.h"
 #include "pages/PageContext.h"
@@ -20,9 +21,6 @@
 namespace corvane {
 
 namespace {
-
-// Replies carry the layer in the tens for some senders: 20 is layer index 2.
-constexpr std::intptr_t kReplyIndexTens = 9;
 
 // Value-box ranges.
 constexpr float kPositionMax = 59999;
@@ -217,18 +215,15 @@ void CLayerDlg::SendLayoutCommand() {
                       static_cast<std::intptr_t>(m_currentLayer));
 }
 
-std::intptr_t CLayerDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t layer) {
-    // 0xA8 from the processor, 0xAB from the layout page and the main window ("show these values").
-    if (code != kReplyLayer && code != kReplyShowLayer)
-        return 0;
-    if (layer > kReplyIndexTens)
-        layer /= 10;
-    // An index that names no layer is not shown: the page keeps the layer it shows.
-    if (layer < 0 || layer >= kLayerCount) {
-        qCDebug(lcLayout) << "layer page: reply" << Qt::hex << code << Qt::dec << "for no layer:" << layer;
+std::intptr_t CLayerDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t index) {
+    const std::optional<std::uint32_t> layer = LayerOfReply(code, index);
+    if (!layer) {
+        if (code == kReplyLayer || code == kReplyShowLayer)
+            qCDebug(lcLayout) << "layer page: reply" << Qt::hex << code << Qt::dec
+                              << "for no layer:" << index;
         return 0;
     }
-    ShowLayer(static_cast<std::uint32_t>(layer));
+    ShowLayer(*layer);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #include "dialogs/CMessageboxDlg.h"
 #include "layout/CLayerDlg.h"
 #include "layout/CanvasGeometry.h"
+#include "layout/LayerPageRules.h"
 #include "layout/PageValues.h"
 #include "layout/ZoomPreview.h"
 #include "pages/EditAction.h"
@@ -166,11 +167,7 @@ void CLayerDlg::OnZoomSwitch() {
         return;
     }
     const bool on = m_zoomSwitch->isChecked();
-    const std::uint32_t input = m_state.currentInput;
-    const bool cropOn = input < static_cast<std::uint32_t>(kInputCount) && m_state.crop.rects[input].on != 0;
-    // Zoom and crop of the same input exclude each other: zoom is not switched on over a crop.
-    // Switching it off is always possible.
-    if (on && cropOn) {
+    if (ZoomSwitchRefused(m_state, on)) {
         m_zoomSwitch->setChecked(false);
         m_context.ShowMessage(MessageText(kMsgLayerSettings), MessageText(kMsgCropIsOpen),
                               CMessageboxDlg::kModeInformation);

@@ -1,5 +1,6 @@
 #include "layout/CLayerDlg.h"
 #include "layout/CPictureCtrl.h"
+#include "layout/LayerPageRules.h"
 #include "layout/PageValues.h"
 #include "layout/ZoomPreview.h"
 #include "widgets/CGdipButton.h"
@@ -72,17 +73,8 @@ void CLayerDlg::UpdatePreviewCursor(Point p) {
 }
 
 void CLayerDlg::MoveZoomWindow(Point p) {
-    const Rect area = m_previewArea;
-    Rect r = m_zoomRect.Offset(p.x - m_previewAnchor.x, p.y - m_previewAnchor.y);
     // Kept inside the preview; the grab point stays where it took the window.
-    if (r.right > area.right)
-        r = r.Offset(area.right - r.right, 0);
-    if (r.left < area.left)
-        r = r.Offset(area.left - r.left, 0);
-    if (r.bottom > area.bottom)
-        r = r.Offset(0, area.bottom - r.bottom);
-    if (r.top < area.top)
-        r = r.Offset(0, area.top - r.top);
+    const Rect r = MoveZoomRect(m_zoomRect, p.x - m_previewAnchor.x, p.y - m_previewAnchor.y, m_previewArea);
     m_previewAnchor.x += r.left - m_zoomRect.left;
     m_previewAnchor.y += r.top - m_zoomRect.top;
     if (r == m_zoomRect)
@@ -93,19 +85,8 @@ void CLayerDlg::MoveZoomWindow(Point p) {
 }
 
 void CLayerDlg::ResizeZoomWindow(Point p) {
-    const Rect area = m_previewArea;
-    const int x = std::clamp(p.x, area.left, area.right);
-    const int y = std::clamp(p.y, area.top, area.bottom);
-    Rect r = m_zoomRect;
-    const int zone = static_cast<int>(m_previewZone);
-    if (zone == kZoneLeft || zone == kZoneTopLeft || zone == kZoneBottomLeft)
-        r.left = std::min(x, r.right - kMinZoomPreview);
-    if (zone == kZoneRight || zone == kZoneTopRight || zone == kZoneBottomRight)
-        r.right = std::max(x, r.left + kMinZoomPreview);
-    if (zone == kZoneTop || zone == kZoneTopLeft || zone == kZoneTopRight)
-        r.top = std::min(y, r.bottom - kMinZoomPreview);
-    if (zone == kZoneBottom || zone == kZoneBottomLeft || zone == kZoneBottomRight)
-        r.bottom = std::max(y, r.top + kMinZoomPreview);
+    const Rect r =
+        ResizeZoomRect(m_zoomRect, static_cast<int>(m_previewZone), p, m_previewArea, kMinZoomPreview);
     m_previewAnchor = p;
     if (r == m_zoomRect)
         return;
@@ -130,33 +111,24 @@ void CLayerDlg::ShowZoomSizes() {
 }
 
 void CLayerDlg::KeepMinimumZoom(Axis axis) {
-    if (axis.source == 0 || axis.areaLength <= 0)
-        return; // nothing to measure the window against
-    const int minSource = std::min<int>(kMinZoomSource, static_cast<int>(axis.source));
-    const int minLength =
-        std::min(axis.areaLength * minSource / static_cast<int>(axis.source), axis.areaLength);
-    if (axis.rectEnd - axis.rectStart >= minLength)
-        return;
-    axis.rectEnd = axis.rectStart + minLength;
-    axis.sizeBox->SetValue(static_cast<float>(minSource));
-    const int areaEnd = axis.areaStart + axis.areaLength;
-    if (axis.rectEnd > areaEnd) {
-        axis.rectStart = areaEnd - minLength;
-        axis.rectEnd = areaEnd;
-        axis.startBox->SetValue(static_cast<float>(static_cast<int>(axis.source) - minSource));
-    }
+    const ZoomAxisDrag was{BoxInt(axis.startBox), BoxInt(axis.sizeBox), axis.rectStart, axis.rectEnd};
+    const ZoomAxisDrag wide =
+        WidenZoomAxis(was, axis.source, axis.areaStart, axis.areaLength, kMinZoomSource);
+    if (wide.size != was.size)
+        axis.sizeBox->SetValue(static_cast<float>(wide.size));
+    if (wide.start != was.start)
+        axis.startBox->SetValue(static_cast<float>(wide.start));
+    axis.rectStart = wide.rectStart;
+    axis.rectEnd = wide.rectEnd;
 }
 
 void CLayerDlg::KeepZoomInSource(Axis axis) {
-    const int start = BoxInt(axis.startBox);
-    const ZoomSpan span = ZoomSpanInSource({start, BoxInt(axis.sizeBox)}, static_cast<int>(axis.source));
-    if (span.start == start)
-        return;
-    axis.startBox->SetValue(static_cast<float>(span.start));
-    const int length = axis.rectEnd - axis.rectStart;
-    axis.rectStart = axis.areaStart + PreviewOffset(axis.areaLength, length, span.start,
-                                                    static_cast<int>(axis.source), span.size);
-    axis.rectEnd = axis.rectStart + length;
+    const ZoomAxisDrag was{BoxInt(axis.startBox), BoxInt(axis.sizeBox), axis.rectStart, axis.rectEnd};
+    const ZoomAxisDrag kept = KeepZoomAxisInSource(was, axis.source, axis.areaStart, axis.areaLength);
+    if (kept.start != was.start)
+        axis.startBox->SetValue(static_cast<float>(kept.start));
+    axis.rectStart = kept.rectStart;
+    axis.rectEnd = kept.rectEnd;
 }
 
 void CLayerDlg::FinishZoomDrag() {

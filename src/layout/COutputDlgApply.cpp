@@ -89,13 +89,7 @@ void COutputDlg::OnApply() {
         ResetWindowOf(current);
     } else {
         for (int k = 0; k < kOutputCount; ++k) {
-            OutputPick& p = Pick(k);
-            p.row = chosen.row;
-            if (chosen.row == kCustomResolutionRow) {
-                p.customWidth = chosen.customWidth;
-                p.customHeight = chosen.customHeight;
-                p.customTag = chosen.customTag;
-            }
+            TakeChosenPick(Pick(k), chosen);
             ResetWindowOf(k);
         }
         code = kCmdOutputResolution;

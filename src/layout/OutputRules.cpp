@@ -132,6 +132,15 @@ void ResetWindow(OutputPick& pick, OutputInfo& output, int activeWidth, int acti
     output.height = h;
 }
 
+void TakeChosenPick(OutputPick& pick, const OutputPick& chosen) {
+    pick.row = chosen.row;
+    if (chosen.row == kCustomResolutionRow) {
+        pick.customWidth = chosen.customWidth;
+        pick.customHeight = chosen.customHeight;
+        pick.customTag = chosen.customTag;
+    }
+}
+
 void TakeReportedResolution(OutputPick& pick, const OutputInfo& output) {
     if (output.resIndex >= kResolutionCount)
         return; // a row outside the list is no pick

@@ -102,6 +102,10 @@ ApplyStep CheckApply(const ApplyCheck& check);
 // size for its place on the canvas.
 void ResetWindow(OutputPick& pick, OutputInfo& output, int activeWidth, int activeHeight);
 
+// Apply All: an output takes the chosen row, and with the custom row the chosen custom timing
+// (with a listed row it keeps its own custom timing).
+void TakeChosenPick(OutputPick& pick, const OutputPick& chosen);
+
 // The resolution the processor reports for an output becomes the page's pick again (after an
 // output record, and for every output in an arrangement unless an Apply is pending): its row
 // and, for the custom row, its custom timing. A row outside the list changes nothing.

@@ -28,7 +28,7 @@ void EditReplay::Send(const Frame& frame) {
 
 bool EditReplay::Resend(EditKind kind, int index) {
     DeviceState& state = m_context.State();
-    if (state.linkState != kLinkSynchronised || index < 0 || index > 3)
+    if (state.linkState != kLinkSynchronised || !ReplayableIndex(index))
         return false;
     switch (kind) {
     case EditKind::Layer: {

@@ -53,7 +53,7 @@ void DragBy(CPictureCtrl* canvas, QPoint from, QPoint by) {
 // Layer 2 switched on and dragged: one command reaches the processor, and its answer is shown.
 // Ctrl+Z puts the processor's layer back where it was, Ctrl+Y forward again; "Clear all
 // layers" is one step, undone with the switches and cells on again. (Without a synchronised
-// processor nothing is sent: LayoutPage.DraggingALayerSendsOneLayerCommandAndStoresTheWindow.)
+// processor nothing is sent: LayoutPage.ADragWithoutAProcessorIsKeptAndNotSent.)
 TEST(Layers, ADraggedLayerReachesTheProcessorAndCtrlZPutsItBack) {
     AppHarness h;
     sim::Simulator& s = h.AddSimulator(1, 921600);

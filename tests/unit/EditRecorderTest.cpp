@@ -144,6 +144,12 @@ TEST(EditSlicesTest, WhatFramesAndRecordsTouch) {
     EXPECT_TRUE(presetFile);
 }
 
+TEST(EditSlicesTest, AReplayNamesOneOfTheFourLayersOrOutputs) {
+    const std::pair<int, bool> cases[] = {{-1, false}, {0, true}, {3, true}, {4, false}};
+    for (const auto& [index, replayable] : cases)
+        EXPECT_EQ(ReplayableIndex(index), replayable) << index;
+}
+
 TEST(EditSlicesTest, Names) {
     EXPECT_EQ(EditWhat(EditSlice(EditKind::Layer, 1), false), "Layer2");
     EXPECT_EQ(EditWhat(EditSlice(EditKind::Layer, 0) | EditSlice(EditKind::Layer, 2), false), "Layers");

@@ -116,6 +116,24 @@ TEST(OutputRules, ApplyDecidesBeforeAsking) {
     EXPECT_EQ(CheckApply(c), ApplyStep::NotConnected);
 }
 
+TEST(OutputRules, ApplyAllSpreadsTheChosenRowAndOnlyACustomTiming) {
+    OutputPick own;
+    std::tie(own.row, own.customWidth, own.customHeight, own.customTag) = std::make_tuple(3, 800, 600, 0);
+    OutputPick chosen;
+    std::tie(chosen.row, chosen.customWidth, chosen.customHeight, chosen.customTag) =
+        std::make_tuple(kCustomResolutionRow, 1600, 900, 1);
+    const auto fields = [](const OutputPick& p) {
+        return std::tie(p.row, p.customWidth, p.customHeight, p.customTag);
+    };
+    OutputPick pick = own;
+    TakeChosenPick(pick, chosen);
+    EXPECT_EQ(fields(pick), fields(chosen));
+    chosen.row = 2;
+    pick = own;
+    TakeChosenPick(pick, chosen);
+    EXPECT_EQ(fields(pick), std::make_tuple(2, 800, 600, 0)) << "a listed row leaves the custom timing";
+}
+
 TEST(OutputRules, ResetWindowCoversTheActivePicture) {
     OutputPick pick;
     pick.winX = 100;

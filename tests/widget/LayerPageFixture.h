@@ -1,11 +1,11 @@
 #pragma once
 
-// The fixture of the layer page's suites: the page with real mouse and key events, the layout
-// page played by a window that records what it gets, the main window's side by a fake host.
+// The fixture of the layer page's and the output page's suites: the page with real mouse and
+// key events, the layout page played by a window that records what it gets, the main window
+// by the fake context.
 
-#include "FakePageContext.h"
+#include "PageFixture.h"
 #include "WidgetTestSupport.h"
-#include "dialogs/CMessageboxDlg.h"
 #include "layout/CLayerDlg.h"
 #include "layout/LayoutPageCalls.h"
 #include "platform/WindowMessages.h"
@@ -15,84 +15,47 @@
 #include "widgets/Theme.h"
 #include "widgets/ValueEdit.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <memory>
+#include <sstream>
 
 namespace corvane::test {
 
-constexpr std::uintptr_t kReplyLayer = 0xA8;
+using Log = std::vector<std::string>;
 
-// A message the layout page got: WM_DEVICE_REPLY or WM_LAYOUT_COMMAND with its parameters.
-struct Sent {
-    std::uint32_t message;
-    std::uintptr_t wParam;
-    std::intptr_t lParam;
-    bool operator==(const Sent&) const = default;
-};
-
-inline std::ostream& operator<<(std::ostream& os, const Sent& s) {
-    return os << (s.message == WM_LAYOUT_COMMAND ? "LAYOUT_COMMAND(" : "DEVICE_REPLY(") << std::hex
-              << s.wParam << std::dec << ", " << s.lParam << ")";
-}
-
-inline Sent Reply(int layer) {
-    return {WM_DEVICE_REPLY, kReplyLayer, layer};
-}
-inline Sent Command(int layer) {
-    return {WM_LAYOUT_COMMAND, 0, layer};
-}
-
-// The layout page's window: keeps the layer page's requests in the order they came.
+// The layout page's window: what a page asks of it, in order ("reply a8 1", "layout 0 2"), and
+// the cells it is asked to select.
 class RecordingLayoutPage : public QWidget, public MessageWindow, public LayoutPageCalls {
 public:
     RecordingLayoutPage() : MessageWindow(this) {}
     void SelectLayerCell(int layer) override { selected.push_back(layer); }
-    void SelectOutputCell(int) override {}
-    std::vector<int> selected;
+    void SelectOutputCell(int output) override { selected.push_back(output); }
     std::intptr_t WindowProc(const WindowMessage& m) override {
-        if (m.message == WM_DEVICE_REPLY || m.message == WM_LAYOUT_COMMAND)
-            received.push_back({m.message, m.wParam, m.lParam});
+        std::ostringstream line;
+        if (m.message == WM_DEVICE_REPLY)
+            line << "reply " << std::hex << m.wParam << std::dec << " " << m.lParam;
+        else if (m.message == WM_LAYOUT_COMMAND)
+            line << "layout " << m.wParam << " " << m.lParam;
+        else
+            return 0;
+        log.push_back(line.str());
         return 0;
     }
-    std::vector<Sent> received;
+    std::vector<int> selected;
+    Log log;
 };
 
-// The main window and the layout page as the layer page sees them.
-struct FakeHost {
-    explicit FakeHost(DeviceState& state) : context(state, config) {
-        context.windows[Window::LayoutPage] = &layout;
-    }
-
-    Config config;
-    test::FakePageContext context;
-    RecordingLayoutPage layout;
-    std::vector<int>& selected = layout.selected;
-    std::vector<std::pair<int, bool>>& switches = context.main.switches;
-};
-
-class LayerPageTest : public ::testing::Test {
+class LayerPageTest : public PageFixture<CLayerDlg> {
 protected:
-    void SetUp() override {
+    LayerPageTest() : PageFixture(QSize(320, 634)) {
+        context.windows[Window::LayoutPage] = &layout;
         for (std::size_t i = 0; i < state.layers.size(); ++i) {
             LayerInfo& l = state.layers[i];
             std::tie(l.x, l.y, l.w, l.h, l.visible) = std::make_tuple(1920 * i, 0, 1920, 1080, 1);
         }
     }
 
-    CLayerDlg& Page() {
-        if (!m_page) {
-            m_page = std::make_unique<CLayerDlg>(host.context, nullptr);
-            m_page->resize(320, 634);
-            m_page->Create();
-            m_page->ShowPage(true);
-            Drain();
-        }
-        return *m_page;
-    }
+    CLayerDlg& Page() { return PageUnderTest(); }
 
     template <class W = oRealEdit> W* Control(int id) { return Page().Control<W>(id); }
 
@@ -102,7 +65,7 @@ protected:
 
     void ChooseLayer(int layer) {
         Click(CLayerDlg::kLayerButtonFirst + layer);
-        host.layout.received.clear();
+        layout.log.clear();
     }
 
     void Drag(QPoint from, std::initializer_list<QPoint> path) {
@@ -116,7 +79,7 @@ protected:
         Drain();
     }
 
-    const std::vector<Sent>& SentToLayout() const { return host.layout.received; }
+    const Log& SentToLayout() const { return layout.log; }
 
     int Shown(int id) { return Control(id)->text().toInt(); }
 
@@ -125,11 +88,7 @@ protected:
         Page().ShowLayer(static_cast<std::uint32_t>(layer));
     }
 
-    DeviceState state;
-    FakeHost host{state};
-
-private:
-    std::unique_ptr<CLayerDlg> m_page;
+    RecordingLayoutPage layout;
 };
 
 } // namespace corvane::test

@@ -7,28 +7,35 @@
 using namespace corvane;
 using namespace corvane::test;
 
-TEST_F(LayerPageTest, OpensOnTheFirstLayerWithItsButtonMarked) {
+TEST_F(LayerPageTest, OpensOnTheFirstLayerAndShowsTheLayerChosenOrReplied) {
     CLayerDlg& page = Page();
-    EXPECT_EQ(page.CurrentLayer(), 0u);
-    EXPECT_TRUE(Control<CGdipButton>(CLayerDlg::kLayerButtonFirst)->isChecked());
-    EXPECT_EQ(Shown(CLayerDlg::kWidthId), 1920);
+    const auto marked = [this](int layer) {
+        return Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + layer)->isChecked();
+    };
+    EXPECT_EQ(std::make_tuple(page.CurrentLayer(), marked(0), Shown(CLayerDlg::kWidthId)),
+              std::make_tuple(0u, true, 1920));
     EXPECT_FALSE(Control(CLayerDlg::kHStartId)->isEnabled()); // zoom is off
     const QRect group = Control<CGroupBox>(CLayerDlg::kZoomGroupId)->geometry();
     const Rect area = page.PreviewArea();
     EXPECT_TRUE(group.contains(QRect(area.left, area.top, area.Width(), area.Height())));
     EXPECT_EQ(page.ZoomRect(), area); // the whole source
-}
 
-TEST_F(LayerPageTest, ChoosingALayerSelectsItsCellAndShowsIt) {
     Click(CLayerDlg::kLayerButtonFirst + 2);
-    EXPECT_EQ(host.selected, std::vector<int>{2});
-    EXPECT_EQ(Page().CurrentLayer(), 2u);
-    EXPECT_EQ(Shown(CLayerDlg::kHPosId), 3840);
+    EXPECT_EQ(std::make_tuple(page.CurrentLayer(), Shown(CLayerDlg::kHPosId)), std::make_tuple(2u, 3840));
     // Choosing the layer shown again selects its cell again and keeps the mark.
     Click(CLayerDlg::kLayerButtonFirst + 2);
-    EXPECT_EQ(host.selected, (std::vector<int>{2, 2}));
-    EXPECT_TRUE(Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + 2)->isChecked());
-    EXPECT_FALSE(Control<CGdipButton>(CLayerDlg::kLayerButtonFirst)->isChecked());
+    EXPECT_EQ(layout.selected, (std::vector<int>{2, 2}));
+    EXPECT_EQ(std::make_pair(marked(2), marked(0)), std::make_pair(true, false));
+
+    // A reply shows the layer it names (which: LayerPageRules.WhichLayerAReplyNames), without
+    // touching the canvas selection; one naming no layer changes nothing.
+    SendWindowMessage(&page, WM_DEVICE_REPLY, 0xAB, 30);
+    EXPECT_EQ(std::make_tuple(page.CurrentLayer(), Shown(CLayerDlg::kHPosId), marked(3)),
+              std::make_tuple(3u, 5760, true));
+    EXPECT_EQ(Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + 3)->TextColour(), QColor(theme::kOrange));
+    SendWindowMessage(&page, WM_DEVICE_REPLY, 0xA8, 45);
+    EXPECT_EQ(page.CurrentLayer(), 3u);
+    EXPECT_EQ(layout.selected, (std::vector<int>{2, 2}));
     EXPECT_TRUE(SentToLayout().empty());
 }
 
@@ -39,8 +46,8 @@ TEST_F(LayerPageTest, AWindowPastTheCanvasLimitIsCutAndSent) {
     ChooseLayer(1);
     Type(CLayerDlg::kHPosId, "59000"); // Width 1920
     EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHPosId), state.layers[1].x), std::make_tuple(58079, 58079u));
-    EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(1), Command(1)}));
-    host.layout.received.clear();
+    EXPECT_EQ(SentToLayout(), (Log{"reply a8 1", "layout 0 1"}));
+    layout.log.clear();
     Type(CLayerDlg::kHPosId, "59999"); // cut back to the value stored
     Type(CLayerDlg::kWidthId, "1920");
     EXPECT_EQ(Shown(CLayerDlg::kHPosId), 58079);
@@ -53,63 +60,22 @@ TEST_F(LayerPageTest, AWindowPastTheCanvasLimitIsCutAndSent) {
     Type(CLayerDlg::kWidthId, "100");
     EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHPosId), state.layers[0].x, state.layers[0].w),
               std::make_tuple(59967, 59967u, 32u));
-    EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(0), Command(0)}));
+    EXPECT_EQ(SentToLayout(), (Log{"reply a8 0", "layout 0 0"}));
 }
 
-TEST_F(LayerPageTest, ResetShowsTheWholeSource) {
-    LayerInfo& l = state.layers[2];
-    std::tie(l.srcW, l.srcH, l.zoomOn, l.zoomX, l.zoomY, l.zoomW, l.zoomH) =
-        std::make_tuple(1280, 720, 1, 100, 50, 640, 360);
-    ChooseLayer(2);
-    EXPECT_NE(Page().ZoomRect(), Page().PreviewArea());
-    Click(CLayerDlg::kResetId);
-    EXPECT_EQ(std::tie(l.zoomX, l.zoomY, l.zoomW, l.zoomH), std::make_tuple(0, 0, 1280, 720));
-    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHSizeId), Shown(CLayerDlg::kHStartId)),
-              std::make_tuple(1280, 0));
-    EXPECT_EQ(Page().ZoomRect(), Page().PreviewArea());
-    EXPECT_EQ(SentToLayout(), std::vector<Sent>{Command(2)});
-}
-
-TEST_F(LayerPageTest, AReplyShowsTheLayerItNames) {
-    const struct {
-        std::uintptr_t code;
-        std::intptr_t index;
-        std::uint32_t shown;
-    } cases[] = {
-        {0xA8, 2, 2},  {0xAB, 30, 3}, // in the tens from some senders
-        {0xA8, 45, 0}, {0xA8, 4, 0},  // no such layer: unchanged
-        {0xA9, 1, 0},                 // not a layer reply
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << std::hex << c.code << std::dec << " " << c.index);
-        Page().ShowLayer(0);
-        SendWindowMessage(&Page(), WM_DEVICE_REPLY, c.code, c.index);
-        EXPECT_EQ(Page().CurrentLayer(), c.shown);
-        EXPECT_EQ(Shown(CLayerDlg::kHPosId), static_cast<int>(state.layers[c.shown].x));
-        auto* button = Control<CGdipButton>(CLayerDlg::kLayerButtonFirst + static_cast<int>(c.shown));
-        EXPECT_TRUE(button->isChecked());
-        EXPECT_EQ(button->TextColour(), QColor(theme::kOrange));
-    }
-    EXPECT_TRUE(host.selected.empty()); // the canvas selection is not touched
-    EXPECT_TRUE(SentToLayout().empty());
-}
-
-TEST_F(LayerPageTest, BoxesAreIgnoredWhileThePageIsHidden) {
+// A committed box does nothing while the page is hidden or shows no layer.
+TEST_F(LayerPageTest, BoxesAreIgnoredWhileThePageIsHiddenOrWithoutALayer) {
     CLayerDlg& page = Page();
     page.ShowPage(false);
     Control(CLayerDlg::kHPosId)->SetValue(100);
     SendWindowMessage(&page, WM_VALUE_COMMITTED, CLayerDlg::kHPosId, 0);
     EXPECT_EQ(state.layers[0].x, 0u);
-    EXPECT_TRUE(SentToLayout().empty());
-
     page.ShowPage(true);
     SendWindowMessage(&page, WM_VALUE_COMMITTED, CLayerDlg::kHPosId, 0);
     EXPECT_EQ(state.layers[0].x, 100u);
-    EXPECT_EQ(SentToLayout(), (std::vector<Sent>{Reply(0), Command(0)}));
-}
+    EXPECT_EQ(SentToLayout(), (Log{"reply a8 0", "layout 0 0"}));
 
-TEST_F(LayerPageTest, WithoutALayerNothingIsEditable) {
-    CLayerDlg& page = Page();
+    layout.log.clear();
     page.ShowLayer(CLayerDlg::kNoLayer);
     EXPECT_EQ(page.CurrentLayer(), CLayerDlg::kNoLayer);
     for (int id :
@@ -120,32 +86,27 @@ TEST_F(LayerPageTest, WithoutALayerNothingIsEditable) {
     EXPECT_TRUE(SentToLayout().empty());
 }
 
-TEST_F(LayerPageTest, TheDisplaySwitchGoesToTheMainWindowsToggle) {
+TEST_F(LayerPageTest, ResetShowsTheWholeSourceAndTheDisplaySwitchGoesToTheMainWindow) {
+    LayerInfo& l = state.layers[2];
+    std::tie(l.srcW, l.srcH, l.zoomOn, l.zoomX, l.zoomY, l.zoomW, l.zoomH) =
+        std::make_tuple(1280, 720, 1, 100, 50, 640, 360);
+    ChooseLayer(2);
+    EXPECT_NE(Page().ZoomRect(), Page().PreviewArea());
+    Click(CLayerDlg::kResetId);
+    EXPECT_EQ(std::tie(l.zoomX, l.zoomY, l.zoomW, l.zoomH), std::make_tuple(0, 0, 1280, 720));
+    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHSizeId), Shown(CLayerDlg::kHStartId)),
+              std::make_tuple(1280, 0));
+    EXPECT_EQ(Page().ZoomRect(), Page().PreviewArea());
+    EXPECT_EQ(SentToLayout(), (Log{"layout 0 2"}));
+
     ChooseLayer(1);
     Click(CLayerDlg::kDisplaySwitchId);
-    EXPECT_EQ(host.switches, (std::vector<std::pair<int, bool>>{{1, false}}));
     EXPECT_FALSE(Control(CLayerDlg::kHPosId)->isEnabled());
     Click(CLayerDlg::kDisplaySwitchId);
-    EXPECT_EQ(host.switches.back(), (std::pair<int, bool>{1, true}));
+    EXPECT_EQ(context.main.switches, (std::vector<std::pair<int, bool>>{{1, false}, {1, true}}));
     EXPECT_TRUE(Control(CLayerDlg::kHeightId)->isEnabled());
     // The main window's toggle sends the layer command, not the page.
     EXPECT_TRUE(SentToLayout().empty());
-}
-
-// Without a source nothing can be placed: the window covers the preview and starts at 0 (the
-// preview's arithmetic for odd sources: ZoomPreview.PreviewAndSourcePixels).
-TEST_F(LayerPageTest, WithoutASourceTheZoomWindowCoversThePreview) {
-    LayerInfo& l = state.layers[0];
-    l = LayerInfo{};
-    l.srcW = l.srcH = 0;
-    SwitchZoomOn(0);
-    EXPECT_EQ(Page().ZoomRect(), Page().PreviewArea());
-    Type(CLayerDlg::kHStartId, "100");
-    EXPECT_EQ(std::make_tuple(Shown(CLayerDlg::kHStartId), l.zoomX), std::make_tuple(0, 0));
-    const Rect area = Page().PreviewArea();
-    Drag(QPoint(area.right - 1, area.bottom - 1), {QPoint(area.left, area.top)});
-    const Rect z = Page().ZoomRect();
-    EXPECT_TRUE(z.left >= area.left && z.right <= area.right && !z.IsEmpty()) << "a resize keeps it inside";
 }
 
 TEST_F(LayerPageTest, ThePreviewShowsTheLayerAndItsZoomWindow) {

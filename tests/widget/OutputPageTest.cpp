@@ -1,58 +1,23 @@
-// The output page with real mouse and key events and the real message dialog. The layout page
-// is played by a window that records what it gets, the main window by the fake context.
+// The output page with real mouse and key events and the real message dialog (the fixture's
+// parts: LayerPageFixture.h).
 
-#include "PageFixture.h"
-#include "WidgetTestSupport.h"
+#include "LayerPageFixture.h"
 #include "device/ReplyCodes.h"
 #include "layout/COutputDlg.h"
-#include "layout/LayoutPageCalls.h"
 #include "layout/OutputFrames.h"
 #include "link/ByteOrder.h"
 #include "link/CommandCodes.h"
-#include "platform/WindowMessages.h"
-#include "shell/Language.h"
 #include "widgets/CDropButton.h"
-#include "widgets/CGdipButton.h"
-#include "widgets/CGroupBox.h"
 #include "widgets/CHotSpot.h"
-#include "widgets/ValueEdit.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QTest>
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <memory>
-#include <sstream>
 
 using namespace corvane;
 using namespace corvane::test;
 
 namespace {
-
-// The layout page's window: what the output page asks of it, in order ("reply ab 1",
-// "layout 0 2", "select 3").
-class RecordingLayoutPage : public QWidget, public MessageWindow, public LayoutPageCalls {
-public:
-    RecordingLayoutPage() : MessageWindow(this) {}
-    void SelectLayerCell(int layer) override { log.push_back("select layer " + std::to_string(layer)); }
-    void SelectOutputCell(int output) override { log.push_back("select " + std::to_string(output)); }
-    std::intptr_t WindowProc(const WindowMessage& m) override {
-        std::ostringstream line;
-        if (m.message == WM_DEVICE_REPLY)
-            line << "reply " << std::hex << m.wParam << std::dec << " " << m.lParam;
-        else if (m.message == WM_LAYOUT_COMMAND)
-            line << "layout " << m.wParam << " " << m.lParam;
-        else
-            return 0;
-        log.push_back(line.str());
-        return 0;
-    }
-    std::vector<std::string> log;
-};
-
-using Log = std::vector<std::string>;
 
 class OutputPageTest : public PageFixture<COutputDlg> {
 protected:
@@ -101,7 +66,7 @@ protected:
 
 } // namespace
 
-TEST_F(OutputPageTest, OpensOnTheFirstOutputInAutomaticArrangement) {
+TEST_F(OutputPageTest, OpensOnTheFirstOutputAndItsButtonsReachTheLayoutAndBlendPages) {
     COutputDlg& page = PageUnderTest();
     EXPECT_EQ(page.CurrentOutput(), 0u);
     EXPECT_TRUE(Control<CGdipButton>(COutputDlg::kOutputButtonFirst)->isChecked());
@@ -126,12 +91,18 @@ TEST_F(OutputPageTest, OpensOnTheFirstOutputInAutomaticArrangement) {
     state.outputs[2].winX = 16;
     Reply(kReplyOutput, 12);
     Click(COutputDlg::kOutputButtonFirst + 2);
-    EXPECT_EQ(layout.log.back(), "select 2");
+    EXPECT_EQ(layout.selected, std::vector<int>{2});
     EXPECT_EQ(std::make_tuple(page.CurrentOutput(),
                               Control<CDropButton>(COutputDlg::kResolutionListId)->GetCurSel(),
                               Shown(kBoxHActive), Shown(kBoxWinX)),
               std::make_tuple(2u, 4, 1280, 16));
     EXPECT_EQ(Control<CGdipButton>(COutputDlg::kOutputButtonFirst + 2)->TextColour(), QColor(239, 156, 0));
+
+    // The blend button shows and hides the blend page.
+    Click(COutputDlg::kBlendId);
+    Click(COutputDlg::kBlendId);
+    EXPECT_EQ(context.main.blendRequests, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(Control<CGdipButton>(COutputDlg::kBlendId)->isChecked());
 }
 
 // The rules of each box: OutputRules.BoxRules; here the page's way to them and to the processor.
@@ -144,6 +115,8 @@ TEST_F(OutputPageTest, TheBoxRulesAsTyped) {
     Type(kBoxHActive, "2880");
     EXPECT_EQ(Shown(kBoxHActive), 2133) << "2304000 / 1080";
     EXPECT_EQ(context.Picks()[0]->customWidth, 2133);
+    SendWindowMessage(&PageUnderTest(), WM_ITEM_PICKED, COutputDlg::kRateListId, 0); // "50"
+    EXPECT_EQ(context.Picks()[0]->customTag, 1u);
     EXPECT_TRUE(context.sent.empty()) << "the resolution is sent by Apply only";
 
     PickRow(0);
@@ -158,54 +131,6 @@ TEST_F(OutputPageTest, TheBoxRulesAsTyped) {
     context.sent.clear();
     Type(kBoxMosaicX, "58079");
     EXPECT_TRUE(context.sent.empty());
-}
-
-TEST_F(OutputPageTest, OfflineBoxChangesStillMoveTheOutputsCell) {
-    PageUnderTest();
-    Click(COutputDlg::kManualArrangeId);
-    layout.log.clear();
-    Type(kBoxMosaicX, "500");
-    Type(kBoxMosaicH, "720");
-    EXPECT_EQ(std::tie(state.outputs[0].canvasX, state.outputs[0].height), std::make_tuple(500u, 720));
-    EXPECT_EQ(layout.log, (Log{"reply ab 0", "reply ab 0"}));
-    EXPECT_EQ(blendPage.Count(WM_DEVICE_REPLY), 1) << "the blend page re-reads a changed size";
-    EXPECT_TRUE(context.sent.empty());
-}
-
-TEST_F(OutputPageTest, ApplyOneThroughTheMessageDialog) {
-    Connect();
-    PageUnderTest();
-    PickRow(2); // 1366 x 768
-    MessageBoxAnswerer answerer(CMessageboxDlg::kRightId);
-    Click(COutputDlg::kApplyId);
-    ASSERT_EQ(answerer.boxes.size(), 1u);
-    EXPECT_EQ(answerer.boxes[0].message, "Please select apply to output mode!");
-    ASSERT_EQ(context.sent, std::vector<Frame>{BuildOutputWindowFrame(state, context.Picks(), 0)});
-    const Frame& f = context.sent[0];
-    // The row picked, and the window covering the new picture.
-    EXPECT_EQ(std::make_tuple(f[25], GetLE16(&f[21])), std::make_tuple(2, 1366));
-    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"Set Output Resolution..."});
-    EXPECT_EQ(context.keepAliveStops, 1);
-    EXPECT_TRUE(PageUnderTest().ApplyBusy());
-    EXPECT_EQ(layout.log.back(), "reply ab 0");
-}
-
-TEST_F(OutputPageTest, ApplyAllGivesEveryOutputTheCustomisedTiming) {
-    Connect();
-    PageUnderTest();
-    PickRow(kCustomResolutionRow);
-    Type(kBoxHActive, "1600");
-    Type(kBoxVActive, "900");
-    SendWindowMessage(&PageUnderTest(), WM_ITEM_PICKED, COutputDlg::kRateListId, 0); // "50"
-    MessageBoxAnswerer answerer(CMessageboxDlg::kLeftId);
-    Click(COutputDlg::kApplyId);
-    ASSERT_EQ(answerer.boxes.size(), 1u);
-    ASSERT_EQ(SentCodes(), Log{"d 4"});
-    EXPECT_EQ(context.sent[0][12], 1) << "50 Hz";
-    EXPECT_EQ(GetLE16(&context.sent[0][8]), 1600);
-    for (std::size_t k = 0; k < kOutputCount; ++k)
-        EXPECT_EQ(std::make_tuple(context.Picks()[k]->customWidth, int{state.outputs[k].width}),
-                  std::make_tuple(1600, 1600));
 }
 
 TEST_F(OutputPageTest, NothingToApplySendsNothingAndAsksNothing) {
@@ -255,7 +180,6 @@ TEST_F(OutputPageTest, BoxesAreIgnoredUntilTheApplyIsAnswered) {
         {"applied", kReplyAck, 1, true, 5},
         {"refused", kReplyAck, 0, true, 0},
         {"time-out", kReplyWaitEnded, kWaitTimedOut, false, 5},
-        {"link closed", kReplyWaitEnded, kWaitLinkClosed, false, 5},
     };
     for (const auto& end : ends) {
         SCOPED_TRACE(end.name);
@@ -336,24 +260,22 @@ TEST_F(OutputPageTest, ArrangeInOneRowPlacesOutputsAndLayersThenEnds) {
     EXPECT_EQ(PageUnderTest().ArrangePattern(), 1);
 }
 
-TEST_F(OutputPageTest, ArrangeWithoutAProcessorOnlyMovesTheCells) {
+// Without a processor a typed box and a pattern still move the cells (one each) and the blend page
+// re-reads the sizes they changed.
+TEST_F(OutputPageTest, WithoutAProcessorBoxesAndPatternsOnlyMoveTheCells) {
     state.outputs[1].resIndex = 1; // 1024 x 768
     PageUnderTest();
     Reply(kReplyOutput, 11);
+    Click(COutputDlg::kManualArrangeId);
     layout.log.clear();
+    Type(kBoxMosaicH, "720");
+    EXPECT_EQ(std::make_tuple(state.outputs[0].height, layout.log), std::make_tuple(720, Log{"reply ab 0"}));
+    Click(COutputDlg::kAutoArrangeId);
     Click(COutputDlg::kPatternFirst + 2); // one column
-    EXPECT_TRUE(context.sent.empty());
     EXPECT_EQ(state.outputs[1].canvasY, 1080u);
     EXPECT_EQ(std::count(layout.log.begin(), layout.log.end(), "reply ab 2"), 1);
-    EXPECT_EQ(blendPage.Count(WM_DEVICE_REPLY), 1) << "the blend page re-reads the sizes the pattern changed";
-}
-
-TEST_F(OutputPageTest, TheBlendButtonShowsAndHidesTheBlendPage) {
-    PageUnderTest();
-    Click(COutputDlg::kBlendId);
-    Click(COutputDlg::kBlendId);
-    EXPECT_EQ(context.main.blendRequests, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(Control<CGdipButton>(COutputDlg::kBlendId)->isChecked());
+    EXPECT_EQ(blendPage.Count(WM_DEVICE_REPLY), 2);
+    EXPECT_TRUE(context.sent.empty());
 }
 
 TEST_F(OutputPageTest, LanguageSwitchRebuildsTheListAndCaptions) {
@@ -366,12 +288,6 @@ TEST_F(OutputPageTest, LanguageSwitchRebuildsTheListAndCaptions) {
     ASSERT_EQ(list->GetCount(), 10);
     EXPECT_EQ(list->GetText(9), QString("自定义分辨率"));
     EXPECT_EQ(Control<CGroupBox>(COutputDlg::kResolutionGroupId)->title(), QString("输出分辨率"));
-
-    Connect();
-    PickRow(1);
-    MessageBoxAnswerer answerer(CMessageboxDlg::kRightId);
-    Click(COutputDlg::kApplyId);
-    EXPECT_EQ(context.waitTexts, std::vector<std::string>{"设置输出分辨率..."});
 }
 
 #ifdef CORVANE_GALLERY_DIR

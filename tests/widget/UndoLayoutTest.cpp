@@ -1,5 +1,5 @@
-// Undo and redo of the operator's edits through the real pages (the canvas, the layer page and
-// the output page here; the other pages in UndoPagesTest.cpp): each kind of step is done with
+// Undo and redo of the operator's edits through the real pages (the layer page and the output
+// page here; the other pages in UndoPagesTest.cpp): each kind of step is done with
 // real mouse and key events, then undone and redone as Ctrl+Z / Ctrl+Shift+Z do (EditRecorder's
 // Undo / Redo). Each time the frames that leave carry the earlier (later) values as the pages'
 // builders make them, the state holds them and the page shows them. The main window is played by
@@ -11,61 +11,23 @@
 using namespace corvane;
 using namespace corvane::test;
 
-// ---- the canvas
+// ---- the canvas: a layer dragged in many moves, one step undone with Ctrl+Z and redone: the
+// end-to-end case Layers.ADraggedLayerReachesTheProcessorAndCtrlZPutsItBack
 
-TEST_F(UndoTest, ALayerDraggedOnTheCanvasIsOneStepHoweverManyMoves) {
+// ---- the layer page (every edit of the page is a layer command, one kind of step; several
+// slices as one step, as an arrangement makes them: EditRecorderTest)
+
+TEST_F(UndoTest, ALayerPageEditIsAStep) {
     const LayerInfo before = state.layers[1];
-    const Rect cellBefore = layout->LayerCell(1)->rect;
-    Drag(Centre(1), Centre(1) + QPoint(60, 90), 12);
+    Type(*layerPage, CLayerDlg::kHPosId, "2500");
+    Drain();
     const LayerInfo after = state.layers[1];
-    ASSERT_FALSE(Same(before, after));
-    ASSERT_EQ(SentSince(0, kCmdLayer).size(), 1u) << "a drag sends once, at its end";
-    EXPECT_EQ(edits.UndoText(), "Layer2");
-
+    ASSERT_EQ(after.x, 2500u);
+    ASSERT_EQ(edits.History().UndoCount(), 1u);
     ASSERT_TRUE(Undo());
-    EXPECT_EQ(layerPage->CurrentLayer(), 1u);
     ExpectLayer(1, before);
-    EXPECT_EQ(layout->LayerCell(1)->rect, cellBefore);
-    EXPECT_FALSE(Undo()) << "nothing more to undo";
-
     ASSERT_TRUE(Redo());
     ExpectLayer(1, after);
-    // The replays recorded nothing: one step (the coalescing: EditHistory, EditRecorder).
-    EXPECT_EQ(edits.History().UndoCount(), 1u);
-}
-
-// ---- the layer page
-
-TEST_F(UndoTest, LayerPageEditsAreEachAStep) {
-    const struct {
-        const char* name;
-        std::function<void()> act;
-    } cases[] = {
-        {"H Pos typed", [&] { Type(*layerPage, CLayerDlg::kHPosId, "2500"); }},
-        {"Height typed", [&] { Type(*layerPage, CLayerDlg::kHeightId, "700"); }},
-        {"display switched off", [&] { Click(*layerPage, CLayerDlg::kDisplaySwitchId); }},
-        {"display switched on", [&] { Click(*layerPage, CLayerDlg::kDisplaySwitchId); }},
-        {"zoom switched on", [&] { Click(*layerPage, CLayerDlg::kZoomSwitchId); }},
-        {"zoom width typed", [&] { Type(*layerPage, CLayerDlg::kHSizeId, "960"); }},
-        {"zoom start typed", [&] { Type(*layerPage, CLayerDlg::kHStartId, "400"); }},
-        {"zoom switched off", [&] { Click(*layerPage, CLayerDlg::kZoomSwitchId); }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Later();
-        const std::size_t steps = edits.History().UndoCount();
-        const LayerInfo before = state.layers[1];
-        c.act();
-        Drain();
-        const LayerInfo after = state.layers[1];
-        ASSERT_FALSE(Same(before, after));
-        ASSERT_EQ(edits.History().UndoCount(), steps + 1);
-        ASSERT_TRUE(Undo());
-        EXPECT_EQ(layerPage->CurrentLayer(), 1u);
-        ExpectLayer(1, before);
-        ASSERT_TRUE(Redo());
-        ExpectLayer(1, after);
-    }
 }
 
 // ---- the output page
@@ -89,28 +51,7 @@ TEST_F(UndoTest, AnOutputsWindowTypedOnTheOutputPage) {
     EXPECT_EQ(Shown(*outputPage, kBoxWinW), 1000);
 }
 
-TEST_F(UndoTest, AnArrangementPatternIsOneStepForEveryOutputAndLayerItPlaced) {
-    std::array<OutputInfo, kOutputCount> outputsBefore = state.outputs;
-    std::array<LayerInfo, kLayerCount> layersBefore = state.layers;
-    Click(*outputPage, COutputDlg::kPatternFirst); // two by two
-    ASSERT_EQ(state.outputs[2].canvasY, 1080u);
-    std::array<OutputInfo, kOutputCount> outputsAfter = state.outputs;
-    std::array<LayerInfo, kLayerCount> layersAfter = state.layers;
-    ASSERT_FALSE(Same(layersBefore[0], layersAfter[0]));
-    ASSERT_EQ(edits.History().UndoCount(), 1u);
-    EXPECT_EQ(edits.UndoText(), "Arrange outputs");
-    context.HideWait(); // the processor answered the arrangement
-
-    ASSERT_TRUE(Undo());
-    for (int k = 0; k < kOutputCount; ++k) {
-        ExpectOutputWindow(k, outputsBefore[static_cast<std::size_t>(k)]);
-        ExpectLayer(k, layersBefore[static_cast<std::size_t>(k)]);
-    }
-    ASSERT_TRUE(Redo());
-    ExpectOutputWindow(3, outputsAfter[3]);
-    ExpectLayer(0, layersAfter[0]);
-}
-
+// An Apply of one output's resolution through the question, then its undo and redo.
 TEST_F(UndoTest, AnAppliedResolutionIsUndoneThroughTheOutputPageWithItsWait) {
     ReplyDispatcher dispatcher(state, context.session, context, &context.picks);
     // The processor runs it: the dispatcher copies what the page picked, then the recorder sees it.
@@ -124,7 +65,18 @@ TEST_F(UndoTest, AnAppliedResolutionIsUndoneThroughTheOutputPageWithItsWait) {
     Click(*outputPage, COutputDlg::kOutputButtonFirst + 1);
     SendWindowMessage(outputPage.get(), WM_ITEM_PICKED, COutputDlg::kResolutionListId, 2); // 1366 x 768
     Drain();
-    ClickAnswering(*outputPage, COutputDlg::kApplyId, CMessageboxDlg::kRightId); // this output only
+    {
+        MessageBoxAnswerer answerer(CMessageboxDlg::kRightId); // this output only
+        Click(*outputPage, COutputDlg::kApplyId);
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].message, "Please select apply to output mode!");
+    }
+    // The window command with the row picked, the wait, the keep-alive stopped until the answer.
+    const std::vector<Frame> applied = SentSince(0, kCmdOutputWindow);
+    ASSERT_EQ(applied.size(), 1u);
+    EXPECT_EQ(std::make_tuple(applied[0], applied[0][25], context.waitTexts, context.keepAliveStops),
+              std::make_tuple(BuildOutputWindowFrame(state, context.Picks(), 1), 2,
+                              std::vector<std::string>{"Set Output Resolution..."}, 1));
     acknowledge(1);
     const OutputInfo after = state.outputs[1];
     ASSERT_EQ(after.width, 1366);
