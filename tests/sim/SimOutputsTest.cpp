@@ -57,8 +57,28 @@ OutputPick WithWindow(OutputPick p, double x, double y, double w, double h) {
     return p;
 }
 
-// A placement at the running resolution stored as a window change, both sides agreeing after:
-// OutputEndToEnd.ArrangingInOneRowReachesTheProcessorInOrder.
+TEST_F(OutputCommands, PlacementAtTheRunningResolutionIsStoredAsAWindowChange) {
+    app.outputs[1].canvasX = 4000; // the page moved the output on the canvas and sized it
+    app.outputs[1].width = 1600;
+    app.outputs[1].height = 900;
+    picks[1] = WithWindow(Row(0), 100, 60, 1600, 900); // row 0: what output 1 runs
+    // The place, the size and the window change; the resolution stays what the output runs.
+    DeviceState expected = model.State();
+    OutputInfo& o = expected.outputs[1];
+    o.canvasX = 4000;
+    o.width = o.winW = 1600;
+    o.height = o.winH = 900;
+    o.winX = 100;
+    o.winY = 60;
+    const auto out = Command(BuildOutputWindowFrame(app, picks, 1));
+    ASSERT_EQ(Kinds(out), (Answer{"ack1/0", "00AB"}));
+    EXPECT_EQ(out[0].bytes[8], 1);
+    EXPECT_EQ(out[1].bytes[6], 1);
+    ExpectSameState(model.State(), expected);
+    Deliver(out);
+    ExpectSameState(app, model.State());
+    EXPECT_TRUE(host.events.empty()) << "a window stored shows no message";
+}
 
 TEST_F(OutputCommands, PlacementWithANewResolutionChangesTheOutputsResolution) {
     struct Case {
