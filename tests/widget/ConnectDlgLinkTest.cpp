@@ -1,6 +1,6 @@
 // The connection dialog over pseudo-terminals when the link changes by itself: a lost link, the
-// automatic attempts of the search, the controls following the link, hiding and showing, the
-// texts and the lamp (the fixture: ConnectDlgFixture.h).
+// automatic attempts of the search, hiding and showing, the text and the lamp (the fixture:
+// ConnectDlgFixture.h; the rules: PortListRulesTest.cpp).
 
 #include "ConnectDlgFixture.h"
 
@@ -8,8 +8,10 @@ using namespace corvane;
 using namespace corvane::test;
 using namespace std::chrono_literals;
 
-TEST_F(ConnectDlgTest, ALostLinkShowsTheDialogAndClosesThePortOnce) {
+TEST_F(ConnectDlgTest, ALostLinkShowsTheDialogWithThePortInUseAndClosesThePortOnce) {
     PtyPair& pty = AddPort(12);
+    AddPort(20);
+    app.config.comPortNum = 20; // selected; COM12 is the port the search opens
     for (bool hiddenByUser : {false, true}) {
         SCOPED_TRACE(hiddenByUser);
         m_dialog.reset();
@@ -21,9 +23,7 @@ TEST_F(ConnectDlgTest, ALostLinkShowsTheDialogAndClosesThePortOnce) {
         app.state.linkState = kLinkSynchronised;
         owner.link.connected = 1;
         owner.link.idle = 1;
-        owner.waitShown = true;
         owner.windows[Window::UpgradeDialog] = &upgrade;
-        owner.statusRedraws = 0;
         // Hidden at the end of the synchronisation, or by the operator before it ended.
         if (hiddenByUser) {
             app.state.linkState = kLinkOpen;
@@ -33,18 +33,16 @@ TEST_F(ConnectDlgTest, ALostLinkShowsTheDialogAndClosesThePortOnce) {
             dialog.ShowPage(false);
         }
         ASSERT_TRUE(dialog.isHidden());
-        AddPort(20); // listed again when the dialog comes up
+        AddPort(30); // listed again when the dialog comes up
 
         Send(WM_PORT_CLOSED, 0, 0);
         EXPECT_EQ(dialog.isHidden(), hiddenByUser);
         if (!hiddenByUser) {
             EXPECT_EQ(dialog.pos(), Centred());
-            EXPECT_EQ(dialog.ListedPorts(), (std::vector<std::uint32_t>{12, 20}));
+            EXPECT_EQ(dialog.ListedPorts(), (std::vector<std::uint32_t>{12, 20, 30}));
+            EXPECT_EQ(dialog.SelectedPort(), 12u) << "the port that was in use";
         }
         EXPECT_FALSE(app.link.IsOpen());
-        EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkClosed));
-        EXPECT_EQ(owner.statusRedraws, 1);
-        EXPECT_FALSE(owner.waitShown);
         EXPECT_TRUE(owner.link.idle); // the search goes on
 
         // The read in flight reports the close: handled again, the port is not closed twice.
@@ -57,110 +55,45 @@ TEST_F(ConnectDlgTest, ALostLinkShowsTheDialogAndClosesThePortOnce) {
             EXPECT_EQ(m.wParam, kReplyLinkLost);
             EXPECT_EQ(m.lParam, 1);
         }
-        EXPECT_EQ(owner.statusRedraws, 1);
-        RemovePort(20);
+        RemovePort(30);
     }
 }
 
-TEST_F(ConnectDlgTest, AnAutomaticAttemptOpensThePortWithoutWaiting) {
-    PtyPair& pty = AddPort(12);
+TEST_F(ConnectDlgTest, AnAutomaticAttemptOpensThePortWithoutWaitingAndListsItWhenNew) {
+    AddPort(12);
     CConnectDlg& dialog = Dialog();
     owner.link.connected = 1;
+    PtyPair& pty = AddPort(13); // after the list was made
 
     EXPECT_EQ(Send(WM_TRY_PORT, 115200, 40), -1); // not in the system's list
     EXPECT_FALSE(app.link.IsOpen());
     EXPECT_TRUE(dialog.isHidden());
 
     owner.link.idle = 0;
-    EXPECT_EQ(Send(WM_TRY_PORT, 921600, 12), 0);
+    EXPECT_EQ(Send(WM_TRY_PORT, 921600, 13), 0);
     EXPECT_TRUE(app.link.IsOpen());
+    EXPECT_EQ(dialog.ListedPorts(), (std::vector<std::uint32_t>{12, 13}));
+    EXPECT_EQ(dialog.SelectedPort(), 13u);
     EXPECT_TRUE(IsRequestAll(pty.Receive(kFrameSize, 2000ms)));
     EXPECT_EQ(OutputSpeed(pty), static_cast<speed_t>(B921600));
     EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkOpen));
-    EXPECT_EQ(std::make_tuple(owner.link.baudRate, owner.link.connected, owner.link.idle),
-              std::make_tuple(921600u, false, true));
     EXPECT_TRUE(owner.waitTexts.empty());
     EXPECT_EQ(dialog.pos(), Centred());
     EXPECT_TRUE(dialog.ShownAutomatically());
     EXPECT_EQ(app.config.comPortNum, 1u); // an automatic attempt stores nothing
 }
 
-TEST_F(ConnectDlgTest, AnAutomaticAttemptRebuildsTheListOnlyWhenTheNumberOfPortsChanged) {
-    AddPort(12);
-    AddPort(15);
-    app.config.comPortNum = 12;
-    const struct {
-        const char* name;
-        std::vector<int> add;
-        std::vector<int> remove;
-        int tried;
-        std::vector<std::uint32_t> listed;
-        std::uint32_t selected;
-    } cases[] = {
-        {"one more port", {13}, {}, 13, {12, 13, 15}, 13},
-        {"as many ports as before", {14}, {12}, 14, {12, 15}, 12},
-        {"one port fewer", {}, {15}, 12, {12}, 12},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        m_dialog.reset();
-        CConnectDlg& dialog = Dialog();
-        ASSERT_EQ(dialog.ListedPorts(), (std::vector<std::uint32_t>{12, 15}));
-        for (int n : c.add)
-            AddPort(n);
-        for (int n : c.remove)
-            RemovePort(n);
-        EXPECT_EQ(Send(WM_TRY_PORT, 115200, c.tried), 0);
-        EXPECT_EQ(dialog.ListedPorts(), c.listed);
-        EXPECT_EQ(dialog.SelectedPort(), c.selected);
-        Send(WM_PORT_CLOSED, 0, 0);
-        SettleClose(1);
-        linkOwner.closed = 0;
-        for (int n : c.add)
-            RemovePort(n);
-        for (int n : c.remove)
-            AddPort(n);
-    }
-}
-
-TEST_F(ConnectDlgTest, TheControlsFollowTheLinkState) {
-    CConnectDlg& dialog = Dialog();
-    const struct {
-        std::uint32_t state;
-        bool list, connect, disconnect;
-    } cases[] = {{kLinkClosed, true, true, false},
-                 {kLinkOpen, false, true, true},
-                 {kLinkSynchronised, false, true, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.state);
-        app.state.linkState = c.state;
-        dialog.UpdateControls();
-        EXPECT_EQ(dialog.PortList()->isEnabled(), c.list);
-        EXPECT_EQ(Control(CConnectDlg::kConnectId)->isEnabled(), c.connect);
-        EXPECT_EQ(Control(CConnectDlg::kDisconnectId)->isEnabled(), c.disconnect);
-        EXPECT_FALSE(Control(CConnectDlg::kBaudId)->isEnabled());
-    }
-}
-
 TEST_F(ConnectDlgTest, HidingRemembersWhetherTheLinkWasUp) {
     CConnectDlg& dialog = Dialog();
-    const struct {
-        std::uint32_t state;
-        bool hiddenByUser;
-    } cases[] = {{kLinkSynchronised, false}, {kLinkOpen, true}, {kLinkClosed, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.state);
-        main.Clear();
-        app.state.linkState = c.state;
-        dialog.ShowFromStatusArea();
-        EXPECT_TRUE(owner.link.openedByUser);
-        Click(CBaseDialog::kCloseId);
-        EXPECT_TRUE(dialog.isHidden());
-        EXPECT_EQ(owner.link.hiddenByUser, c.hiddenByUser);
-        EXPECT_FALSE(owner.link.openedByUser);
-        Drain();
-        EXPECT_EQ(main.Count(WM_CLOSE_PAGE), 0); // it only hides itself
-    }
+    app.state.linkState = kLinkOpen;
+    dialog.ShowFromStatusArea();
+    EXPECT_TRUE(owner.link.openedByUser);
+    Click(CBaseDialog::kCloseId);
+    EXPECT_TRUE(dialog.isHidden());
+    EXPECT_TRUE(owner.link.hiddenByUser);
+    EXPECT_FALSE(owner.link.openedByUser);
+    Drain();
+    EXPECT_EQ(main.Count(WM_CLOSE_PAGE), 0); // it only hides itself
     // An automatic attempt leaves a dialog the operator hid hidden.
     AddPort(12);
     EXPECT_EQ(Send(WM_TRY_PORT, 115200, 12), 0);
@@ -175,16 +108,11 @@ TEST_F(ConnectDlgTest, TheAutoConnectTextFollowsTheSearchAndTheLanguage) {
     owner.link.idle = 1;
     owner.link.connected = 0;
     EXPECT_EQ(dialog.AutoConnectText(), QString::fromUtf8("自动连接..."));
-    owner.link.connected = 1;
-    EXPECT_TRUE(dialog.AutoConnectText().isEmpty());
-    owner.link.connected = 0;
-    owner.link.idle = 0;
-    EXPECT_TRUE(dialog.AutoConnectText().isEmpty());
-
     chineseLanguage.Select("English");
     dialog.ApplyLanguage();
-    owner.link.idle = 1;
     EXPECT_EQ(dialog.AutoConnectText(), "Auto connect...");
+    owner.link.connected = 1;
+    EXPECT_TRUE(dialog.AutoConnectText().isEmpty());
 }
 
 TEST_F(ConnectDlgTest, TheLampBlinksRedUntilConnectedThenShowsGreen) {
@@ -217,40 +145,24 @@ TEST_F(ConnectDlgTest, TheLampBlinksRedUntilConnectedThenShowsGreen) {
     EXPECT_TRUE(WaitFor([&] { return !dialog.IsTimerActive(CConnectDlg::kTimerLamp); }, 1000));
 }
 
-#ifdef CORVANE_GALLERY_DIR
 // Pictures of the dialog for the gallery: not connected and searching, and connected, in
 // English and in Chinese.
 TEST_F(ConnectDlgTest, RendersForTheGallery) {
     AddPort(3);
     AddPort(12);
     app.config.comPortNum = 3;
-    const std::string chinese = "[Setting]\nLanguage=Chinese\n[String]\n"
-                                "IDD163_Title=连接设置\nIDD163_1370=串口连接\nIDD163_1371=串口\n"
-                                "IDD163_1372=波特率\nIDD163_1374=连接\nIDD163_1375=断开\n";
-    for (const char* name : {"english", "chinese"}) {
-        TempLanguage lang(name[0] == 'e' ? "English" : "Chinese", {{"Chinese.ini", chinese}});
-        lang.Select(name[0] == 'e' ? "English" : "Chinese");
-        m_dialog.reset();
-        CConnectDlg& dialog = Dialog();
-        dialog.ApplyLanguage();
-        dialog.ShowFromStatusArea();
-        const struct {
-            const char* state;
-            std::uint32_t linkState, connected, idle;
-        } states[] = {{"unconnected", kLinkClosed, 0, 1}, {"connected", kLinkSynchronised, 1, 1}};
-        for (const auto& s : states) {
-            app.state.linkState = s.linkState;
-            owner.link.connected = s.connected;
-            owner.link.idle = s.idle;
-            owner.main.redPhase = true;
-            dialog.UpdateControls();
-            Drain();
-            const QString path = QString("%1/connect-%2-%3.png").arg(CORVANE_GALLERY_DIR, s.state, name);
-            QDir().mkpath(CORVANE_GALLERY_DIR);
-            EXPECT_TRUE(dialog.grab().save(path)) << path.toStdString();
-        }
-        app.state.linkState = kLinkClosed;
-        owner.link.connected = 0;
-    }
+    CConnectDlg& dialog = Dialog();
+    dialog.ShowFromStatusArea();
+    owner.main.redPhase = true;
+    owner.link.idle = 1;
+    auto state = [&](std::uint32_t linkState, std::uint32_t connected) {
+        return [this, linkState, connected](bool) {
+            app.state.linkState = linkState;
+            owner.link.connected = connected;
+            Dialog().UpdateControls();
+        };
+    };
+    RenderForGallery(dialog, CORVANE_GALLERY_DIR, CORVANE_LANG_DIR, "connect",
+                     {{"-unconnected", state(kLinkClosed, 0)}, {"-connected", state(kLinkSynchronised, 1)}});
+    app.state.linkState = kLinkClosed;
 }
-#endif
