@@ -3,6 +3,7 @@
 #include <array>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <tuple>
 
 namespace corvane {
 namespace {
@@ -43,23 +44,13 @@ TEST(UpgradePackets, AFileOfTwoBlocksAndOneByteGivesThreePackets) {
 }
 
 TEST(UpgradePackets, TheTargetsKeepTheirBytesPausesAndStates) {
-    struct Row {
-        const char* name;
-        const char* file;
-        std::uint32_t state;
-        std::uint8_t byte;
-        long long pauseMs;
-    };
+    using Row = std::tuple<std::string, std::string, std::uint32_t, int, long long>;
     const Row rows[] = {
         {"FPGA ", "FPGA.bin", 2, 1, 30}, {"MCU ", "MCU.bin", 3, 0, 100}, {"HDMIRX ", "HDMIRX.bin", 4, 2, 30}};
     for (int i = 0; i < kTargetCount; ++i) {
         const UpgradeTarget& t = TargetAt(i);
-        EXPECT_STREQ(t.nameText, rows[i].name);
-        EXPECT_STREQ(t.fileName, rows[i].file);
-        EXPECT_EQ(t.state, rows[i].state);
-        EXPECT_EQ(t.targetByte, rows[i].byte);
-        EXPECT_EQ(t.pause.count(), rows[i].pauseMs);
-        EXPECT_EQ(TargetOfState(rows[i].state), i);
+        EXPECT_EQ(Row(t.nameText, t.fileName, t.state, t.targetByte, t.pause.count()), rows[i]);
+        EXPECT_EQ(TargetOfState(t.state), i);
     }
     EXPECT_EQ(TargetOfState(0), -1);
     EXPECT_EQ(TargetOfState(1), -1);

@@ -15,13 +15,8 @@ TEST(UpgradeSteps, TheRunTakesThePendingTargetsInOrderAndEndsByTheirResults) {
     const std::pair<TargetFlags, int> next[] = {
         {{0, 0, 0}, -1}, {{1, 1, 1}, 0}, {{0, 1, 1}, 1}, {{0, 0, 1}, 2}, {{1, 0, 1}, 0}};
     for (const auto& [pending, target] : next)
-        EXPECT_EQ(NextPendingTarget(pending), target) << pending[0] << pending[1] << pending[2];
-    struct End {
-        TargetFlags selected, done;
-        bool waitOver;
-        RunEnd end;
-    };
-    const End ends[] = {
+        EXPECT_EQ(NextPendingTarget(pending), target) << target;
+    const std::tuple<TargetFlags, TargetFlags, bool, RunEnd> ends[] = {
         {{1, 1, 0}, {1, 1, 0}, false, RunEnd::Finished},
         {{0, 0, 1}, {1, 1, 1}, false, RunEnd::Finished},
         {{0, 0, 1}, {1, 1, 0}, false, RunEnd::WaitForResults}, // a result of another target counts not
@@ -29,10 +24,10 @@ TEST(UpgradeSteps, TheRunTakesThePendingTargetsInOrderAndEndsByTheirResults) {
         {{1, 1, 1}, {0, 0, 0}, true, RunEnd::Failed},
         {{0, 0, 0}, {0, 0, 0}, true, RunEnd::Finished},
     };
-    for (const End& e : ends)
-        EXPECT_EQ(EndOfRun(e.selected, e.done, e.waitOver), e.end)
-            << e.selected[0] << e.selected[1] << e.selected[2] << " done " << e.done[0] << e.done[1]
-            << e.done[2] << " over " << e.waitOver;
+    for (std::size_t k = 0; k < std::size(ends); ++k) {
+        const auto& [selected, done, waitOver, end] = ends[k];
+        EXPECT_EQ(EndOfRun(selected, done, waitOver), end) << "row " << k;
+    }
 }
 
 TEST(UpgradeSteps, WhatTheAnnounceALostLinkAndClosingMeanInEachState) {
@@ -63,13 +58,7 @@ TEST(UpgradeSteps, WhatTheAnnounceALostLinkAndClosingMeanInEachState) {
 
 TEST(UpgradeSteps, AFailedWriteIsALostPortOnlyWhenThePortWent) {
     using Kind = ExchangeFailure::Kind;
-    struct Row {
-        Kind kind;
-        LineSend send;
-        std::uint32_t status;
-        bool gone;
-    };
-    const Row rows[] = {
+    const std::tuple<Kind, LineSend, std::uint32_t, bool> rows[] = {
         {Kind::NotQueued, LineSend::NotStarted, 0, true},
         {Kind::NotQueued, LineSend::NoBuffer, 0, false},
         {Kind::Incomplete, LineSend::Queued, kIoErrorDeviceNotConnected, true},
@@ -77,14 +66,9 @@ TEST(UpgradeSteps, AFailedWriteIsALostPortOnlyWhenThePortWent) {
         {Kind::Incomplete, LineSend::Queued, kIoErrorTimeout, false},
         {Kind::NotLeft, LineSend::NotStarted, kIoErrorDeviceNotConnected, false},
     };
-    for (const Row& r : rows) {
-        ExchangeFailure f;
-        f.kind = r.kind;
-        f.send = r.send;
-        f.status = r.status;
-        EXPECT_EQ(PortGone(f), r.gone)
-            << static_cast<int>(r.kind) << " " << static_cast<int>(r.send) << " " << r.status;
-    }
+    for (const auto& [kind, send, status, gone] : rows)
+        EXPECT_EQ(PortGone({.kind = kind, .send = send, .status = status}), gone)
+            << static_cast<int>(kind) << " " << static_cast<int>(send) << " " << status;
 }
 
 TEST(UpgradeSteps, ARefusedReadBackBlockIsNamedByItsKind) {

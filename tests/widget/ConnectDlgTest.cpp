@@ -44,66 +44,52 @@ TEST_F(ConnectDlgTest, WithoutPortsTheListShowsNaAndConnectAsksForAPort) {
     EXPECT_EQ(dialog.PortList()->text(), "COM5");
 }
 
-TEST_F(ConnectDlgTest, ConnectOpensTheSelectedPortRequestsTheStateAndStoresTheChoice) {
+// Connect at a configured rate outside the search's rates, Connect again while the port is
+// open, DisConnect.
+TEST_F(ConnectDlgTest, ConnectOpensAtTheConfiguredRateStoresTheChoiceAndDisconnectCloses) {
     PtyPair& pty = AddPort(12);
-    AddPort(13);
-    app.config.comPortNum = 12;
-    app.config.comBaudRate = 921600;
-    owner.link.connected = 1;
-    owner.link.idle = 1;
-    CConnectDlg& dialog = Dialog();
-    EXPECT_EQ(dialog.findChild<oRealEdit*>()->GetValue(), 921600.0f);
-    dialog.ShowFromStatusArea();
-    Click(CConnectDlg::kConnectId);
-
-    EXPECT_TRUE(app.link.IsOpen());
-    EXPECT_TRUE(IsRequestAll(pty.Receive(kFrameSize, 2000ms)));
-    EXPECT_EQ(OutputSpeed(pty), static_cast<speed_t>(B921600));
-    EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkOpen));
-    EXPECT_EQ(owner.waitTexts, std::vector<std::string>{"Getting Data From Desitination..."});
-    // The controls of an open port.
-    EXPECT_FALSE(dialog.PortList()->isEnabled());
-    EXPECT_TRUE(Control(CConnectDlg::kDisconnectId)->isEnabled());
-
-    Config stored;
-    PresetSlots presets;
-    ASSERT_TRUE(LoadConfig(app.configPath, stored, presets));
-    EXPECT_EQ(stored.comPortNum, 12u);
-    EXPECT_EQ(stored.comBaudRate, 921600u);
-}
-
-TEST_F(ConnectDlgTest, AConfiguredRateOutsideTheSearchsRatesIsShownUsedAndKeptAsItIs) {
-    PtyPair& pty = AddPort(12);
-    app.config.comPortNum = 12;
-    app.config.comBaudRate = 57600;
-    EXPECT_EQ(Dialog().findChild<oRealEdit*>()->GetValue(), 57600.0f);
-    Click(CConnectDlg::kConnectId);
-    ASSERT_TRUE(app.link.IsOpen());
-    EXPECT_EQ(OutputSpeed(pty), static_cast<speed_t>(B57600));
-    Config stored;
-    PresetSlots presets;
-    ASSERT_TRUE(LoadConfig(app.configPath, stored, presets));
-    EXPECT_EQ(stored.comBaudRate, 57600u) << "saved as configured, not clamped";
-}
-
-TEST_F(ConnectDlgTest, ConnectWhileAPortIsOpenOnlyRequestsTheStateAgain) {
-    PtyPair& first = AddPort(12);
     PtyPair& second = AddPort(13);
     app.config.comPortNum = 12;
+    app.config.comBaudRate = 57600;
     CConnectDlg& dialog = Dialog();
+    EXPECT_EQ(dialog.findChild<oRealEdit*>()->GetValue(), 57600.0f);
     dialog.ShowFromStatusArea();
     Click(CConnectDlg::kConnectId);
-    ASSERT_TRUE(IsRequestAll(first.Receive(kFrameSize, 2000ms)));
+    ASSERT_TRUE(app.link.IsOpen());
+    EXPECT_TRUE(IsRequestAll(pty.Receive(kFrameSize, 2000ms)));
+    EXPECT_EQ(OutputSpeed(pty), static_cast<speed_t>(B57600));
+    EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkOpen));
+    EXPECT_EQ(owner.waitTexts, std::vector<std::string>{"Getting Data From Desitination..."});
+    EXPECT_FALSE(dialog.PortList()->isEnabled());
+    EXPECT_TRUE(Control(CConnectDlg::kDisconnectId)->isEnabled());
+    Config stored;
+    PresetSlots presets;
+    ASSERT_TRUE(LoadConfig(app.configPath, stored, presets));
+    EXPECT_EQ(std::tie(stored.comPortNum, stored.comBaudRate), std::make_tuple(12u, 57600u)) << "not clamped";
     const std::string config = ConfigBytes();
 
+    // Again while open: the state is requested again on the same port, nothing is stored.
     app.state.linkState = kLinkSynchronised;
     dialog.PortList()->SetCurSel(1); // another line chosen meanwhile: not opened
     Click(CConnectDlg::kConnectId);
-    EXPECT_TRUE(IsRequestAll(first.Receive(kFrameSize, 2000ms)));
+    EXPECT_TRUE(IsRequestAll(pty.Receive(kFrameSize, 2000ms)));
     EXPECT_EQ(owner.waitTexts.size(), 2u);
     EXPECT_TRUE(second.Receive(1, 50ms).empty());
     EXPECT_EQ(linkOwner.closed.load(), 0); // never closed for a new opening
     EXPECT_EQ(ConfigBytes(), config);
+
+    owner.link.idle = 1;
+    owner.windows[Window::UpgradeDialog] = &upgrade;
+    linkOwner.dialog = nullptr; // the main window's WM_PORT_CLOSED comes later, by hand
+    Click(CConnectDlg::kDisconnectId);
+    EXPECT_FALSE(app.link.IsOpen());
+    EXPECT_FALSE(owner.link.idle) << "DisConnect stops the search";
+    SettleClose(1);
+    EXPECT_EQ(upgrade.Count(WM_DEVICE_REPLY), 0); // the upgrade dialog hears of lost links only
+    // The read in flight reports the close; handling it leaves the search stopped.
+    Send(WM_PORT_CLOSED, 0, 0);
+    EXPECT_FALSE(owner.link.idle);
+    EXPECT_TRUE(dialog.isVisible());
 }
 
 TEST_F(ConnectDlgTest, AFailedOpenNamesTheCauseAndLeavesConfigIniAlone) {
@@ -124,28 +110,4 @@ TEST_F(ConnectDlgTest, AFailedOpenNamesTheCauseAndLeavesConfigIniAlone) {
     EXPECT_EQ(app.state.linkState, static_cast<std::uint32_t>(kLinkClosed));
     EXPECT_TRUE(owner.waitTexts.empty());
     EXPECT_EQ(ConfigBytes(), config);
-}
-
-TEST_F(ConnectDlgTest, DisconnectClosesThePortAndStopsTheSearch) {
-    AddPort(12);
-    CConnectDlg& dialog = Dialog();
-    dialog.ShowFromStatusArea();
-    Click(CConnectDlg::kConnectId);
-    ASSERT_TRUE(app.link.IsOpen());
-    app.state.linkState = kLinkSynchronised;
-    owner.link.connected = 1;
-    owner.link.idle = 1;
-    owner.windows[Window::UpgradeDialog] = &upgrade;
-    linkOwner.dialog = nullptr; // the main window's WM_PORT_CLOSED comes later, by hand
-
-    Click(CConnectDlg::kDisconnectId);
-    EXPECT_FALSE(app.link.IsOpen());
-    EXPECT_FALSE(owner.link.idle);
-    SettleClose(1);
-    EXPECT_EQ(upgrade.Count(WM_DEVICE_REPLY), 0); // the upgrade dialog hears of lost links only
-
-    // The read in flight reports the close; handling it leaves the search stopped.
-    Send(WM_PORT_CLOSED, 0, 0);
-    EXPECT_FALSE(owner.link.idle);
-    EXPECT_TRUE(dialog.isVisible());
 }
