@@ -48,13 +48,8 @@ TEST_F(ConnectDlgTest, ALostLinkShowsTheDialogWithThePortInUseAndClosesThePortOn
         // The read in flight reports the close: handled again, the port is not closed twice.
         SettleClose(1);
         EXPECT_EQ(linkOwner.closed.load(), 1);
-        WaitFor([&] { return upgrade.Count(WM_DEVICE_REPLY) >= 2; }, 3000);
-        const auto replies = upgrade.Received(WM_DEVICE_REPLY);
-        ASSERT_EQ(replies.size(), 2u);
-        for (const WindowMessage& m : replies) {
-            EXPECT_EQ(m.wParam, kReplyLinkLost);
-            EXPECT_EQ(m.lParam, 1);
-        }
+        // The upgrade dialog hears of it at each (the session's reply, tested with the session).
+        EXPECT_TRUE(WaitFor([&] { return upgrade.Count(WM_DEVICE_REPLY) == 2; }, 3000));
         RemovePort(30);
     }
 }

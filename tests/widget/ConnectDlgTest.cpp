@@ -9,27 +9,12 @@ using namespace corvane;
 using namespace corvane::test;
 using namespace std::chrono_literals;
 
-TEST_F(ConnectDlgTest, ListsThePortsAndSelectsTheConfiguredOne) {
-    AddPort(12);
-    AddPort(3);
-    app.config.comPortNum = 12;
-    CDropButton* list = Dialog().PortList();
-    EXPECT_EQ(Dialog().ListedPorts(), (std::vector<std::uint32_t>{3, 12}));
-    EXPECT_EQ(Lines(*list), (std::vector<QString>{"COM3", "COM12"}));
-    EXPECT_EQ(Dialog().SelectedPort(), 12u);
-    EXPECT_EQ(list->text(), "COM12");
-    // The end of a synchronisation selects its port; a port not listed leaves the selection.
-    Send(WM_DEVICE_REPLY, 0, 12);
-    EXPECT_EQ(Dialog().SelectedPort(), 12u);
-    Send(WM_DEVICE_REPLY, 0, 30);
-    EXPECT_EQ(Dialog().SelectedPort(), 12u);
-}
-
-TEST_F(ConnectDlgTest, WithoutPortsTheListShowsNaAndConnectAsksForAPort) {
+// Without ports: "N/A", and Connect asks for a port; the ports plugged in later appear with the
+// refresh button, the configured one selected; the end of a synchronisation selects its port.
+TEST_F(ConnectDlgTest, ListsThePortsOrNaAndConnectWithoutOneAsksForAPort) {
     CConnectDlg& dialog = Dialog();
     EXPECT_EQ(dialog.PortList()->text(), "N/A");
     EXPECT_EQ(dialog.SelectedPort(), 0u);
-
     dialog.ShowFromStatusArea();
     MessageBoxAnswerer answerer;
     Click(CConnectDlg::kConnectId);
@@ -38,10 +23,20 @@ TEST_F(ConnectDlgTest, WithoutPortsTheListShowsNaAndConnectAsksForAPort) {
     EXPECT_FALSE(app.link.IsOpen());
     EXPECT_TRUE(owner.waitTexts.empty());
 
-    // A port plugged in later appears with the refresh button.
-    AddPort(5);
+    AddPort(12);
+    AddPort(3);
+    app.config.comPortNum = 12;
     Click(CConnectDlg::kRefreshId);
-    EXPECT_EQ(dialog.PortList()->text(), "COM5");
+    CDropButton* list = dialog.PortList();
+    EXPECT_EQ(dialog.ListedPorts(), (std::vector<std::uint32_t>{3, 12}));
+    EXPECT_EQ(std::make_pair(list->GetText(0), list->GetText(1)),
+              std::make_pair(QString("COM3"), QString("COM12")));
+    EXPECT_EQ(dialog.SelectedPort(), 12u);
+    EXPECT_EQ(list->text(), "COM12");
+    Send(WM_DEVICE_REPLY, 0, 3);
+    EXPECT_EQ(dialog.SelectedPort(), 3u);
+    Send(WM_DEVICE_REPLY, 0, 30); // not listed: the selection stays
+    EXPECT_EQ(dialog.SelectedPort(), 3u);
 }
 
 // Connect at a configured rate outside the search's rates, Connect again while the port is
