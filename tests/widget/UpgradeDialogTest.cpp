@@ -2,8 +2,8 @@
 // test through the messages the reply handling sends and the line by the fake context, which
 // reports each write as gone at once: the checks of Start and their messages in order, a whole
 // exchange with its frames, packets and pauses as quiet on the line, the window painting between
-// packets, a packet that cannot go out, missing and refused results, a lost link, and the close
-// question (the read-back and Verify: UpgradeReadBackTest.cpp; the fixture:
+// packets, and Verify after it; a packet that cannot go out, missing and refused results, a lost
+// link, and the close question (the read-back: UpgradeReadBackTest.cpp; the fixture:
 // UpgradeDialogFixture.h).
 
 #include "UpgradeDialogFixture.h"
@@ -46,7 +46,7 @@ TEST_F(UpgradeDialogTest, StartChecksComeInOrderWithTheirMessages) {
     }
 }
 
-TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWithItsPausesWhileTheWindowPaints) {
+TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWhileTheWindowPaintsAndVerifyComparesItsReadBack) {
     Connect();
     context.link.baudRate = 921600;
     const std::vector<std::uint8_t> image = Pattern(12 * 1024 + 1, 3);
@@ -57,6 +57,7 @@ TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWithItsPausesWhileTheWindo
         if (length == kPacketSize)
             paintsAtPacket.push_back(d.Paints());
     };
+    EXPECT_FALSE(d.Control<QWidget>(Dlg::kVerifyId)->isEnabled()) << "no image confirmed yet";
     MessageBoxAnswerer answerer;
     Command(Dlg::kStartId);
     EXPECT_EQ(Codes(), std::vector<std::uint16_t>{kCmdEnterBoot});
@@ -88,6 +89,28 @@ TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWithItsPausesWhileTheWindo
     EXPECT_EQ(answerer.boxes[0].message, "Upgrade finsh,Restart The Machine");
     EXPECT_TRUE(d.ControlsEnabled());
     EXPECT_EQ(context.keepAliveRestarts, 1);
+
+    // Verify over the confirmed image: the read-back equal to it (padded to whole blocks), then
+    // one with a byte changed in block 5.
+    ASSERT_TRUE(d.Control<QWidget>(Dlg::kVerifyId)->isEnabled());
+    for (bool damaged : {false, true}) {
+        answerer.boxes.clear();
+        Command(Dlg::kVerifyId);
+        Reply(kReplyBootAnnounce, 0);
+        ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == (damaged ? 2 : 1); }));
+        std::vector<std::uint8_t> padded = image;
+        padded.resize(13 * 1024);
+        if (damaged)
+            padded[4 * 1024 + 7] ^= 0x40;
+        for (std::uint16_t n = 1; n <= 13; ++n)
+            d.OnReadBackBlock(Block(n, padded.data() + (n - 1) * 1024).data());
+        Reply(kReplyBootAnnounce, 3);
+        ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+        EXPECT_EQ(d.VerifyResult(), damaged ? 4 : -1);
+        EXPECT_EQ(answerer.boxes[0].message,
+                  damaged ? "Verify failed: the image read back differs from the file sent from block 5"
+                          : "Verify passed: the image read back equals the file sent.");
+    }
 }
 
 TEST_F(UpgradeDialogTest, AMissingResultARefusedImageAndALostLinkEndTheRun) {

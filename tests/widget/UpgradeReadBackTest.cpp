@@ -1,6 +1,7 @@
 // The upgrade dialog's read-back with real events: its checks block by block, its file (whole
 // or nothing, an FPGA.bin there kept), a block that cannot be saved, a file that cannot be
-// created, and Verify's first differing block (the fixture: UpgradeDialogFixture.h).
+// created (Verify: after the whole exchange in UpgradeDialogTest.cpp; the fixture:
+// UpgradeDialogFixture.h).
 
 #include "UpgradeDialogFixture.h"
 
@@ -14,6 +15,13 @@ TEST_F(UpgradeDialogTest, TheFirstRefusedBlockEndsAReadBackAWholeOneTakesTheName
     Connect();
     Dlg& d = PageUnderTest();
     context.link.baudRate = 921600;
+    // First a folder where the file cannot be created: nothing starts.
+    const std::string folder = context.upgradeFolder;
+    context.upgradeFolder = folder + "/no/such/folder";
+    Command(Dlg::kLoadId);
+    EXPECT_EQ(d.StatusText(), "Create 'FPAG.bin' file fail...");
+    EXPECT_EQ(std::make_pair(d.State(), context.sentBytes.size()), std::make_pair(0u, std::size_t{0}));
+    context.upgradeFolder = folder;
     const QString final = QString::fromStdString(d.ReadBackPath());
     {
         QFile mine(final);
@@ -111,51 +119,6 @@ TEST_F(UpgradeDialogTest, ABlockThatCannotBeSavedStopsTheReadBack) {
     EXPECT_EQ(context.readBackModes, (std::vector<bool>{true, false}));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPartPath())));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(d.ReadBackPath()))) << "no file with a hole";
-}
-
-TEST_F(UpgradeDialogTest, AReadBackFileThatCannotBeCreatedIsSaidInTheStatus) {
-    config.showUpgradeLoadBtn = 1;
-    context.upgradeFolder = (m_dir.path() + "/no/such/folder").toStdString();
-    Connect();
-    Dlg& d = PageUnderTest();
-    Command(Dlg::kLoadId);
-    EXPECT_EQ(d.StatusText(), "Create 'FPAG.bin' file fail...");
-    EXPECT_EQ(d.State(), 0u);
-    EXPECT_TRUE(context.sentBytes.empty());
-}
-
-TEST_F(UpgradeDialogTest, VerifyReportsTheFirstDifferingBlock) {
-    Connect();
-    context.link.baudRate = 921600;
-    const std::vector<std::uint8_t> image = Pattern(5 * 1024 + 10, 12);
-    Choose(0, WriteFile("FPGA.bin", image));
-    Dlg& d = PageUnderTest();
-    EXPECT_FALSE(d.Control<QWidget>(Dlg::kVerifyId)->isEnabled());
-    {
-        MessageBoxAnswerer answerer;
-        StartAndSendImage();
-        Reply(kAckUpgradeStep, 1);
-        ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
-    }
-    EXPECT_TRUE(d.Control<QWidget>(Dlg::kVerifyId)->isEnabled());
-    for (bool damaged : {false, true}) {
-        MessageBoxAnswerer answerer;
-        Command(Dlg::kVerifyId);
-        Reply(kReplyBootAnnounce, 0);
-        ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == (damaged ? 2 : 1); }));
-        std::vector<std::uint8_t> padded = image;
-        padded.resize(6 * 1024);
-        if (damaged)
-            padded[4 * 1024 + 7] ^= 0x40;
-        for (std::uint16_t n = 1; n <= 6; ++n)
-            d.OnReadBackBlock(Block(n, padded.data() + (n - 1) * 1024).data());
-        Reply(kReplyBootAnnounce, 3);
-        ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
-        EXPECT_EQ(d.VerifyResult(), damaged ? 4 : -1);
-        EXPECT_EQ(answerer.boxes[0].message,
-                  damaged ? "Verify failed: the image read back differs from the file sent from block 5"
-                          : "Verify passed: the image read back equals the file sent.");
-    }
 }
 
 } // namespace
