@@ -250,13 +250,13 @@ std::intptr_t CConnectDlg::OnTryPort(std::uintptr_t baud, std::intptr_t port) {
     }
     // The port is open now, whether or not the list changed.
     UpdateControls();
-    if (isHidden() && !m_session.Link().hiddenByUser)
+    if (ComesUpByItself(isHidden(), m_session.Link().hiddenByUser))
         ShowCentred();
     return 0;
 }
 
 std::intptr_t CConnectDlg::OnPortClosed(std::uintptr_t, std::intptr_t) {
-    if (isHidden() && !m_session.Link().hiddenByUser) {
+    if (ComesUpByItself(isHidden(), m_session.Link().hiddenByUser)) {
         FillPortList();
         ShowCentred();
     }

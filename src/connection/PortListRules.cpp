@@ -38,6 +38,10 @@ PortControls ControlsFor(bool portOpen) {
     return {!portOpen, true, portOpen, false};
 }
 
+bool ComesUpByItself(bool hidden, bool hiddenByUser) {
+    return hidden && !hiddenByUser;
+}
+
 bool ShowsAutoConnect(bool searching, bool connected) {
     return searching && !connected;
 }

@@ -36,6 +36,9 @@ struct PortControls {
 // The port list while no port is open; Connect always; DisConnect while one is; never the rate.
 PortControls ControlsFor(bool portOpen);
 
+// A hidden dialog comes up by itself (a port tried, the link lost) unless the operator hid it.
+bool ComesUpByItself(bool hidden, bool hiddenByUser);
+
 // "Auto connect..." shows while the search runs and nothing is connected.
 bool ShowsAutoConnect(bool searching, bool connected);
 

@@ -38,12 +38,15 @@ TEST(PortListRules, AnAttemptRebuildsTheListOnlyWhenTheNumberOfPortsChanged) {
     EXPECT_EQ(LineAfterAttempt({12, 15}, 14), 0) << "a port not listed: the first line";
 }
 
-TEST(PortListRules, ConnectTheControlsAndTheSearchsTextFollowTheLink) {
+TEST(PortListRules, ConnectTheControlsTheShowingAndTheSearchsTextFollowTheLink) {
     EXPECT_TRUE(ConnectNeedsAPort(false, 0));
     EXPECT_FALSE(ConnectNeedsAPort(false, 5));
     EXPECT_FALSE(ConnectNeedsAPort(true, 0)) << "an open port is asked for the state again";
     EXPECT_EQ(ControlsFor(false), (PortControls{true, true, false, false}));
     EXPECT_EQ(ControlsFor(true), (PortControls{false, true, true, false}));
+    EXPECT_TRUE(ComesUpByItself(true, false));
+    EXPECT_FALSE(ComesUpByItself(true, true)) << "hidden by the operator";
+    EXPECT_FALSE(ComesUpByItself(false, false));
     EXPECT_TRUE(ShowsAutoConnect(true, false));
     EXPECT_FALSE(ShowsAutoConnect(true, true));
     EXPECT_FALSE(ShowsAutoConnect(false, false));

@@ -8,50 +8,35 @@ using namespace corvane;
 using namespace corvane::test;
 using namespace std::chrono_literals;
 
+// The dialog hidden at the end of the synchronisation comes up; hidden by the operator it stays
+// hidden (PortListRulesTest; the hiding itself: HidingRemembersWhetherTheLinkWasUp).
 TEST_F(ConnectDlgTest, ALostLinkShowsTheDialogWithThePortInUseAndClosesThePortOnce) {
     PtyPair& pty = AddPort(12);
     AddPort(20);
     app.config.comPortNum = 20; // selected; COM12 is the port the search opens
-    for (bool hiddenByUser : {false, true}) {
-        SCOPED_TRACE(hiddenByUser);
-        m_dialog.reset();
-        linkOwner.closed = 0;
-        upgrade.Clear();
-        CConnectDlg& dialog = Dialog();
-        ASSERT_EQ(Send(WM_TRY_PORT, 115200, 12), 0);
-        ASSERT_TRUE(IsRequestAll(pty.Receive(kFrameSize, 2000ms)));
-        app.state.linkState = kLinkSynchronised;
-        owner.link.connected = 1;
-        owner.link.idle = 1;
-        owner.windows[Window::UpgradeDialog] = &upgrade;
-        // Hidden at the end of the synchronisation, or by the operator before it ended.
-        if (hiddenByUser) {
-            app.state.linkState = kLinkOpen;
-            Click(CBaseDialog::kCloseId);
-            app.state.linkState = kLinkSynchronised;
-        } else {
-            dialog.ShowPage(false);
-        }
-        ASSERT_TRUE(dialog.isHidden());
-        AddPort(30); // listed again when the dialog comes up
+    CConnectDlg& dialog = Dialog();
+    ASSERT_EQ(Send(WM_TRY_PORT, 115200, 12), 0);
+    ASSERT_TRUE(IsRequestAll(pty.Receive(kFrameSize, 2000ms)));
+    app.state.linkState = kLinkSynchronised;
+    owner.link.connected = 1;
+    owner.link.idle = 1;
+    owner.windows[Window::UpgradeDialog] = &upgrade;
+    dialog.ShowPage(false);
+    AddPort(30); // listed when the dialog comes up
 
-        Send(WM_PORT_CLOSED, 0, 0);
-        EXPECT_EQ(dialog.isHidden(), hiddenByUser);
-        if (!hiddenByUser) {
-            EXPECT_EQ(dialog.pos(), Centred());
-            EXPECT_EQ(dialog.ListedPorts(), (std::vector<std::uint32_t>{12, 20, 30}));
-            EXPECT_EQ(dialog.SelectedPort(), 12u) << "the port that was in use";
-        }
-        EXPECT_FALSE(app.link.IsOpen());
-        EXPECT_TRUE(owner.link.idle); // the search goes on
+    Send(WM_PORT_CLOSED, 0, 0);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.pos(), Centred());
+    EXPECT_EQ(dialog.ListedPorts(), (std::vector<std::uint32_t>{12, 20, 30}));
+    EXPECT_EQ(dialog.SelectedPort(), 12u) << "the port that was in use";
+    EXPECT_FALSE(app.link.IsOpen());
+    EXPECT_TRUE(owner.link.idle); // the search goes on
 
-        // The read in flight reports the close: handled again, the port is not closed twice.
-        SettleClose(1);
-        EXPECT_EQ(linkOwner.closed.load(), 1);
-        // The upgrade dialog hears of it at each (the session's reply, tested with the session).
-        EXPECT_TRUE(WaitFor([&] { return upgrade.Count(WM_DEVICE_REPLY) == 2; }, 3000));
-        RemovePort(30);
-    }
+    // The read in flight reports the close: handled again, the port is not closed twice.
+    SettleClose(1);
+    EXPECT_EQ(linkOwner.closed.load(), 1);
+    // The upgrade dialog hears of it at each (the session's reply, tested with the session).
+    EXPECT_TRUE(WaitFor([&] { return upgrade.Count(WM_DEVICE_REPLY) == 2; }, 3000));
 }
 
 TEST_F(ConnectDlgTest, AnAutomaticAttemptOpensThePortWithoutWaitingAndListsItWhenNew) {
@@ -89,10 +74,13 @@ TEST_F(ConnectDlgTest, HidingRemembersWhetherTheLinkWasUp) {
     EXPECT_FALSE(owner.link.openedByUser);
     Drain();
     EXPECT_EQ(main.Count(WM_CLOSE_PAGE), 0); // it only hides itself
-    // An automatic attempt leaves a dialog the operator hid hidden.
+    // An automatic attempt and a lost link leave a dialog the operator hid hidden.
     AddPort(12);
     EXPECT_EQ(Send(WM_TRY_PORT, 115200, 12), 0);
     EXPECT_TRUE(dialog.isHidden());
+    Send(WM_PORT_CLOSED, 0, 0);
+    EXPECT_TRUE(dialog.isHidden());
+    SettleClose(1);
 }
 
 TEST_F(ConnectDlgTest, TheAutoConnectTextFollowsTheSearchAndTheLanguage) {
