@@ -86,13 +86,8 @@ Packet Block(std::uint16_t number, bool damage = false) {
 }
 
 TEST(ReadBackBlocks, EachBlockIsCheckedAgainstTheLastAccepted) {
-    struct Step {
-        std::uint16_t number;
-        bool damaged;
-        BlockVerdict verdict;
-        std::uint32_t lastAfter;
-    };
-    const Step steps[] = {
+    // The block's number, whether it is damaged, the verdict, the last block accepted after it.
+    const std::tuple<std::uint16_t, bool, BlockVerdict, std::uint32_t> steps[] = {
         {1, false, BlockVerdict::Accepted, 1},       {2, false, BlockVerdict::Accepted, 2},
         {3, true, BlockVerdict::BadChecksum, 2},     {3, false, BlockVerdict::Accepted, 3},
         {5, false, BlockVerdict::OutOfOrder, 3},     {3, false, BlockVerdict::OutOfOrder, 3},
@@ -101,12 +96,9 @@ TEST(ReadBackBlocks, EachBlockIsCheckedAgainstTheLastAccepted) {
         {65535, false, BlockVerdict::OutOfOrder, 2},
     };
     ReadBackChecker checker;
-    int k = 0;
-    for (const Step& s : steps) {
-        const Packet b = Block(s.number, s.damaged);
-        EXPECT_EQ(checker.Take(b.data()), s.verdict) << "step " << k;
-        EXPECT_EQ(checker.LastBlock(), s.lastAfter) << "step " << k;
-        ++k;
+    for (const auto& [number, damaged, verdict, lastAfter] : steps) {
+        EXPECT_EQ(checker.Take(Block(number, damaged).data()), verdict) << number << " " << damaged;
+        EXPECT_EQ(checker.LastBlock(), lastAfter) << number << " " << damaged;
     }
     EXPECT_EQ(checker.Accepted(), 6u);
     checker.Reset();
