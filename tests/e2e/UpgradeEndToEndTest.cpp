@@ -59,9 +59,8 @@ TEST(UpgradeEndToEnd, FpgaAndMcuReachTheProcessorByteForByteAt115200Baud) {
         const std::string path = h.Folder() + (target == 0 ? "/FPGA.bin" : "/MCU.bin");
         QFile f(QString::fromStdString(path));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        const auto& image = images[target];
-        f.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
-        f.close();
+        f.write(reinterpret_cast<const char*>(images[target].data()),
+                static_cast<qint64>(images[target].size()));
         dialog->SetSelected(target, true);
         dialog->Control<QLineEdit>(CUpdataDlg::kPathIds[static_cast<std::size_t>(target)])
             ->setText(QString::fromStdString(path));

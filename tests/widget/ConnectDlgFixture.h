@@ -7,7 +7,6 @@
 #include "PtyPair.h"
 #include "WidgetTestSupport.h"
 #include "connection/CConnectDlg.h"
-#include "dialogs/CMessageboxDlg.h"
 #include "link/CommandCodes.h"
 #include "link/CommandFrame.h"
 #include "platform/SerialFile.h"
@@ -20,7 +19,6 @@
 #include "widgets/ValueEdit.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -94,9 +92,6 @@ protected:
         EXPECT_TRUE(pty->Ok());
         ports.Link("COM" + std::to_string(number), pty->DevicePath());
         return *pty;
-    }
-    void RemovePort(int number) {
-        QFile::remove(QString::fromStdString(ports.Path()) + "/COM" + QString::number(number));
     }
 
     CConnectDlg& Dialog() {

@@ -1,5 +1,5 @@
 // The connection dialog over pseudo-terminals when the link changes by itself: a lost link, the
-// automatic attempts of the search, hiding and showing, the text and the lamp (the fixture:
+// automatic attempts of the search, hiding and showing, the lamp and the text beside it (the fixture:
 // ConnectDlgFixture.h; the rules: PortListRulesTest.cpp).
 
 #include "ConnectDlgFixture.h"
@@ -83,23 +83,17 @@ TEST_F(ConnectDlgTest, HidingRemembersWhetherTheLinkWasUp) {
     SettleClose(1);
 }
 
-TEST_F(ConnectDlgTest, TheAutoConnectTextFollowsTheSearchAndTheLanguage) {
+// Below the buttons: the lamp, and "Auto connect..." in the language chosen while the search runs.
+TEST_F(ConnectDlgTest, TheLampBlinksRedUntilConnectedThenShowsGreenBesideTheSearchsText) {
     TempLanguage chineseLanguage("Chinese", {{"Chinese.ini", "[Setting]\nLanguage=Chinese\n"}});
     chineseLanguage.Select("Chinese");
     CConnectDlg& dialog = Dialog();
     dialog.ApplyLanguage();
     owner.link.idle = 1;
-    owner.link.connected = 0;
     EXPECT_EQ(dialog.AutoConnectText(), QString::fromUtf8("自动连接..."));
     chineseLanguage.Select("English");
     dialog.ApplyLanguage();
     EXPECT_EQ(dialog.AutoConnectText(), "Auto connect...");
-    owner.link.connected = 1;
-    EXPECT_TRUE(dialog.AutoConnectText().isEmpty());
-}
-
-TEST_F(ConnectDlgTest, TheLampBlinksRedUntilConnectedThenShowsGreen) {
-    CConnectDlg& dialog = Dialog();
     dialog.ShowFromStatusArea();
     const QRect lamp = dialog.LampRect();
     auto count = [&](auto match) {
@@ -125,6 +119,7 @@ TEST_F(ConnectDlgTest, TheLampBlinksRedUntilConnectedThenShowsGreen) {
     owner.link.connected = 1;
     dialog.UpdateControls();
     EXPECT_EQ(count(green), lamp.width() * lamp.height());
+    EXPECT_TRUE(dialog.AutoConnectText().isEmpty());
     EXPECT_TRUE(WaitFor([&] { return !dialog.IsTimerActive(CConnectDlg::kTimerLamp); }, 1000));
 }
 

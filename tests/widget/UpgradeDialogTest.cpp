@@ -15,13 +15,9 @@ TEST_F(UpgradeDialogTest, StartChecksComeInOrderWithTheirMessages) {
     const std::string fpga = WriteFile("FPGA.bin", Pattern(3000, 1));
     const std::string lower = WriteFile("fpga.bin", Pattern(3000, 1));
     const std::string empty = WriteFile("MCU.bin", {});
-    struct Case {
-        bool connected;
-        std::vector<std::pair<int, std::string>> chosen;
-        std::string message;
-    };
     const std::string missing = (m_dir.path() + "/images/none/FPGA.bin").toStdString();
-    const std::vector<Case> cases = {
+    // Connected, the targets ticked with their files, the one message.
+    const std::vector<std::tuple<bool, std::vector<std::pair<int, std::string>>, std::string>> cases = {
         {false, {{0, fpga}}, "Please open the serial!"},
         {true, {}, "Please Select file!"},
         {true, {{0, missing}}, "FPGA File no exist!"},
@@ -32,17 +28,16 @@ TEST_F(UpgradeDialogTest, StartChecksComeInOrderWithTheirMessages) {
     };
     MessageBoxAnswerer answerer;
     Dlg& d = PageUnderTest();
-    for (std::size_t k = 0; k < cases.size(); ++k) {
-        state.linkState = cases[k].connected ? kLinkSynchronised : kLinkClosed;
+    for (const auto& [connected, chosen, message] : cases) {
+        state.linkState = connected ? kLinkSynchronised : kLinkClosed;
         for (int i = 0; i < kTargetCount; ++i)
             d.SetSelected(i, false);
-        for (const auto& [target, path] : cases[k].chosen)
+        for (const auto& [target, path] : chosen)
             Choose(target, path);
         answerer.boxes.clear();
         Command(Dlg::kStartId);
-        ASSERT_EQ(answerer.boxes.size(), 1u) << k;
-        EXPECT_EQ(answerer.boxes[0].message, cases[k].message) << k;
-        EXPECT_TRUE(context.sentBytes.empty()) << "nothing is sent for case " << k;
+        EXPECT_EQ(Said(answerer), std::vector<std::string>{message});
+        EXPECT_TRUE(context.sentBytes.empty()) << "nothing is sent for " << message;
     }
 }
 
