@@ -25,8 +25,6 @@ TEST(PortListRules, TheSelectedLineIsThePortInUseElseTheChoiceElseTheConfiguredO
         EXPECT_EQ(LineToSelect(ports, r.portOpen, r.lastPort, r.chosen, r.configured), r.line)
             << r.portOpen << " " << r.lastPort << " " << r.chosen << " " << r.configured;
     EXPECT_EQ(LineToSelect({}, true, 3, 3, 3), 0);
-    EXPECT_EQ(LineOfPort(ports, 20), 2);
-    EXPECT_EQ(LineOfPort(ports, 4), -1);
 }
 
 TEST(PortListRules, AnAttemptRebuildsTheListOnlyWhenTheNumberOfPortsChanged) {
