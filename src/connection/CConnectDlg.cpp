@@ -1,6 +1,7 @@
 #include "connection/CConnectDlg.h"
 
 #include "connection/LinkLog.h"
+#include "connection/PortListRules.h"
 #include "device/DeviceState.h"
 #include "device/LinkSession.h"
 #include "device/ReplyCodes.h"
@@ -73,10 +74,8 @@ bool CConnectDlg::OnInitDialog() {
 
     // The field shows the configured rate as it is, even outside the rates the search uses:
     // that is the rate Connect opens the port at and saves again.
-    const float baud = m_context.Settings().comBaudRate != 0
-                           ? static_cast<float>(m_context.Settings().comBaudRate)
-                           : kBaudMin;
-    m_baud->Setup(QStringLiteral("%d"), false, std::min(kBaudMin, baud), std::max(kBaudMax, baud), baud);
+    const BaudField baud = BaudFieldFor(m_context.Settings().comBaudRate, kBaudMin, kBaudMax);
+    m_baud->Setup(QStringLiteral("%d"), false, baud.low, baud.high, baud.value);
 
     FillPortList();
     m_autoText = QString::fromStdString(Tr("Auto connect...", "自动连接..."));
@@ -122,12 +121,12 @@ bool CConnectDlg::ShownAutomatically() const {
 }
 
 void CConnectDlg::UpdateControls() {
-    const bool open = m_context.State().linkState != kLinkClosed;
+    const PortControls controls = ControlsFor(m_context.State().linkState != kLinkClosed);
     if (m_portList)
-        m_portList->setEnabled(!open);
-    m_connect->setEnabled(true);
-    m_disconnect->setEnabled(open);
-    m_baud->setEnabled(false);
+        m_portList->setEnabled(controls.list);
+    m_connect->setEnabled(controls.connect);
+    m_disconnect->setEnabled(controls.disconnect);
+    m_baud->setEnabled(controls.baud);
     update();
 }
 
@@ -141,14 +140,8 @@ void CConnectDlg::FillPortList() {
         return;
     }
     SetPorts(entries);
-    // The port in use is shown while a port is open; otherwise what the operator chose stays
-    // chosen, else the port of the last connection, else the first line.
-    const LinkMembers& link = m_session.Link();
-    if (m_context.State().linkState != kLinkClosed && link.lastPort > 0 &&
-        SelectPort(static_cast<std::uint32_t>(link.lastPort)))
-        return;
-    if ((selected == 0 || !SelectPort(selected)) && !SelectPort(m_context.Settings().comPortNum))
-        m_portList->SetCurSel(0);
+    m_portList->SetCurSel(LineToSelect(m_ports, m_context.State().linkState != kLinkClosed,
+                                       m_session.Link().lastPort, selected, m_context.Settings().comPortNum));
 }
 
 std::uint32_t CConnectDlg::SelectedPort() const {
@@ -170,7 +163,7 @@ QRect CConnectDlg::LampRect() const {
 
 QString CConnectDlg::AutoConnectText() const {
     const LinkMembers& link = m_session.Link();
-    if (link.idle && !link.connected)
+    if (ShowsAutoConnect(link.idle, link.connected))
         return m_autoText;
     return {};
 }
@@ -205,7 +198,7 @@ void CConnectDlg::OnLampTimer() {
 
 void CConnectDlg::OnConnect() {
     const std::uint32_t port = SelectedPort();
-    if (m_context.State().linkState == kLinkClosed && port == 0) {
+    if (ConnectNeedsAPort(m_context.State().linkState != kLinkClosed, port)) {
         Message(kMsgConnectionSetting, MessageText(kMsgSelectSerialNumber));
         return;
     }
@@ -251,20 +244,19 @@ std::intptr_t CConnectDlg::OnTryPort(std::uintptr_t baud, std::intptr_t port) {
     std::vector<SerialPortEntry> entries;
     if (!EnumerateSerialPorts(entries)) {
         ShowNoPorts();
-    } else if (entries.size() != m_ports.size()) {
+    } else if (RebuildAfterAttempt(m_ports.size(), entries.size())) {
         SetPorts(entries);
-        if (!SelectPort(number))
-            m_portList->SetCurSel(0);
+        m_portList->SetCurSel(LineAfterAttempt(m_ports, number));
     }
     // The port is open now, whether or not the list changed.
     UpdateControls();
-    if (isHidden() && !m_session.Link().hiddenByUser)
+    if (ComesUpByItself(isHidden(), m_session.Link().hiddenByUser))
         ShowCentred();
     return 0;
 }
 
 std::intptr_t CConnectDlg::OnPortClosed(std::uintptr_t, std::intptr_t) {
-    if (isHidden() && !m_session.Link().hiddenByUser) {
+    if (ComesUpByItself(isHidden(), m_session.Link().hiddenByUser)) {
         FillPortList();
         ShowCentred();
     }
@@ -305,12 +297,10 @@ void CConnectDlg::ShowNoPorts() {
 }
 
 bool CConnectDlg::SelectPort(std::uint32_t port) {
-    for (std::size_t line = 0; line < m_ports.size(); ++line)
-        if (m_ports[line] == port) {
-            m_portList->SetCurSel(static_cast<int>(line));
-            return true;
-        }
-    return false;
+    const int line = LineOfPort(m_ports, port);
+    if (line >= 0)
+        m_portList->SetCurSel(line);
+    return line >= 0;
 }
 
 void CConnectDlg::ShowCentred() {

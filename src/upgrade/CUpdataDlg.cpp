@@ -56,10 +56,6 @@ QPixmap DrawnBox(bool on) {
     return pixmap;
 }
 
-bool Upgrading(std::uint32_t state) {
-    return TargetOfState(state) >= 0;
-}
-
 } // namespace
 
 // Reads a whole file; an empty vector and the reason when it cannot be read.
@@ -349,23 +345,17 @@ void CUpdataDlg::ClosePage() {
 void CUpdataDlg::OnCloseBox() {
     if (m_closing)
         return;
-    bool leaveBootLoader = false;
-    if (phase == kPhaseBootWaiting && state == kStateIdle) {
-        leaveBootLoader = true;
-    } else if (state == kStateReadBack || Upgrading(state)) {
-        int question = kMsgReadingFpgaExit;
-        if (state == TargetAt(0).state)
-            question = kMsgUpgradingFpgaExit;
-        else if (state == TargetAt(1).state)
-            question = kMsgUpgradingMcuExit;
-        else if (state == TargetAt(2).state)
-            question = kMsgUpgradingHdmiRxExit;
+    const CloseStep step = OnClosing(state, phase);
+    if (step != CloseStep::Close && step != CloseStep::LeaveBootLoader) {
+        const int question = step == CloseStep::AskFpga     ? kMsgUpgradingFpgaExit
+                             : step == CloseStep::AskMcu    ? kMsgUpgradingMcuExit
+                             : step == CloseStep::AskHdmiRx ? kMsgUpgradingHdmiRxExit
+                                                            : kMsgReadingFpgaExit;
         if (Message(MessageText(kMsgUpgradeMachine), MessageText(question),
                     CMessageboxDlg::kModeInformation) != IDOK)
             return;
-        leaveBootLoader = true;
     }
-    if (leaveBootLoader) {
+    if (step != CloseStep::Close) {
         StopTimers();
         m_inImage = false;
         m_awaitingResult = false;

@@ -31,6 +31,7 @@
 
 #include "upgrade/ExchangePacer.h"
 #include "upgrade/UpgradeImage.h"
+#include "upgrade/UpgradeSteps.h"
 #include "widgets/CBaseDialog.h"
 
 #include <QElapsedTimer>
@@ -68,13 +69,13 @@ public:
     static constexpr int kDetailId = 1124;
 
     // `state` and `phase` values.
-    static constexpr std::uint32_t kStateIdle = 0;
-    static constexpr std::uint32_t kStateReadBack = 1;
-    static constexpr std::uint32_t kPhaseUpgradeRequested = 6;
-    static constexpr std::uint32_t kPhaseAnnounced = 1;
-    static constexpr std::uint32_t kPhaseBootWaiting = 99;
-    static constexpr std::uint32_t kPhaseReadBackDone = 5;
-    static constexpr std::uint32_t kPhaseRestart = 88;
+    static constexpr std::uint32_t kStateIdle = kUpgradeStateIdle;
+    static constexpr std::uint32_t kStateReadBack = kUpgradeStateReadBack;
+    static constexpr std::uint32_t kPhaseUpgradeRequested = kUpgradePhaseRequested;
+    static constexpr std::uint32_t kPhaseAnnounced = kUpgradePhaseAnnounced;
+    static constexpr std::uint32_t kPhaseBootWaiting = kUpgradePhaseBootWaiting;
+    static constexpr std::uint32_t kPhaseReadBackDone = kUpgradePhaseReadBackDone;
+    static constexpr std::uint32_t kPhaseRestart = kUpgradePhaseRestart;
 
     static constexpr std::chrono::milliseconds kBootPauseMs{100}; // quiet after 0x8000
     static constexpr std::chrono::milliseconds kEndPauseMs{100};  // more quiet after the last packet's pause

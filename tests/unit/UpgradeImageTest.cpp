@@ -3,6 +3,7 @@
 #include <array>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <tuple>
 
 namespace corvane {
 namespace {
@@ -43,23 +44,13 @@ TEST(UpgradePackets, AFileOfTwoBlocksAndOneByteGivesThreePackets) {
 }
 
 TEST(UpgradePackets, TheTargetsKeepTheirBytesPausesAndStates) {
-    struct Row {
-        const char* name;
-        const char* file;
-        std::uint32_t state;
-        std::uint8_t byte;
-        long long pauseMs;
-    };
+    using Row = std::tuple<std::string, std::string, std::uint32_t, int, long long>;
     const Row rows[] = {
         {"FPGA ", "FPGA.bin", 2, 1, 30}, {"MCU ", "MCU.bin", 3, 0, 100}, {"HDMIRX ", "HDMIRX.bin", 4, 2, 30}};
     for (int i = 0; i < kTargetCount; ++i) {
         const UpgradeTarget& t = TargetAt(i);
-        EXPECT_STREQ(t.nameText, rows[i].name);
-        EXPECT_STREQ(t.fileName, rows[i].file);
-        EXPECT_EQ(t.state, rows[i].state);
-        EXPECT_EQ(t.targetByte, rows[i].byte);
-        EXPECT_EQ(t.pause.count(), rows[i].pauseMs);
-        EXPECT_EQ(TargetOfState(rows[i].state), i);
+        EXPECT_EQ(Row(t.nameText, t.fileName, t.state, t.targetByte, t.pause.count()), rows[i]);
+        EXPECT_EQ(TargetOfState(t.state), i);
     }
     EXPECT_EQ(TargetOfState(0), -1);
     EXPECT_EQ(TargetOfState(1), -1);
@@ -95,13 +86,8 @@ Packet Block(std::uint16_t number, bool damage = false) {
 }
 
 TEST(ReadBackBlocks, EachBlockIsCheckedAgainstTheLastAccepted) {
-    struct Step {
-        std::uint16_t number;
-        bool damaged;
-        BlockVerdict verdict;
-        std::uint32_t lastAfter;
-    };
-    const Step steps[] = {
+    // The block's number, whether it is damaged, the verdict, the last block accepted after it.
+    const std::tuple<std::uint16_t, bool, BlockVerdict, std::uint32_t> steps[] = {
         {1, false, BlockVerdict::Accepted, 1},       {2, false, BlockVerdict::Accepted, 2},
         {3, true, BlockVerdict::BadChecksum, 2},     {3, false, BlockVerdict::Accepted, 3},
         {5, false, BlockVerdict::OutOfOrder, 3},     {3, false, BlockVerdict::OutOfOrder, 3},
@@ -110,12 +96,9 @@ TEST(ReadBackBlocks, EachBlockIsCheckedAgainstTheLastAccepted) {
         {65535, false, BlockVerdict::OutOfOrder, 2},
     };
     ReadBackChecker checker;
-    int k = 0;
-    for (const Step& s : steps) {
-        const Packet b = Block(s.number, s.damaged);
-        EXPECT_EQ(checker.Take(b.data()), s.verdict) << "step " << k;
-        EXPECT_EQ(checker.LastBlock(), s.lastAfter) << "step " << k;
-        ++k;
+    for (const auto& [number, damaged, verdict, lastAfter] : steps) {
+        EXPECT_EQ(checker.Take(Block(number, damaged).data()), verdict) << number << " " << damaged;
+        EXPECT_EQ(checker.LastBlock(), lastAfter) << number << " " << damaged;
     }
     EXPECT_EQ(checker.Accepted(), 6u);
     checker.Reset();

@@ -7,7 +7,7 @@
 #include "PtyPair.h"
 #include "WidgetTestSupport.h"
 #include "connection/CConnectDlg.h"
-#include "dialogs/CMessageboxDlg.h"
+#include "link/CommandCodes.h"
 #include "link/CommandFrame.h"
 #include "platform/SerialFile.h"
 #include "platform/SerialPortList.h"
@@ -19,7 +19,6 @@
 #include "widgets/ValueEdit.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -32,8 +31,6 @@
 namespace corvane::test {
 
 using namespace std::chrono_literals;
-
-inline constexpr std::uint16_t kRequestAll = 0x00AF;
 
 // The main window as the dialog sees it: the context of the pages over a real application
 // object, whose link the session opens and whose Config.ini it saves.
@@ -96,9 +93,6 @@ protected:
         ports.Link("COM" + std::to_string(number), pty->DevicePath());
         return *pty;
     }
-    void RemovePort(int number) {
-        QFile::remove(QString::fromStdString(ports.Path()) + "/COM" + QString::number(number));
-    }
 
     CConnectDlg& Dialog() {
         if (!m_dialog) {
@@ -124,7 +118,7 @@ protected:
     }
 
     static bool IsRequestAll(const std::vector<std::uint8_t>& bytes) {
-        const Frame f = MakeFrame(kRequestAll);
+        const Frame f = MakeFrame(kCmdRequestAll);
         return bytes == std::vector<std::uint8_t>(f.begin(), f.end());
     }
 
@@ -152,13 +146,6 @@ protected:
 inline speed_t OutputSpeed(const PtyPair& pty) {
     const termios settings = pty.DeviceSettings();
     return cfgetospeed(&settings);
-}
-
-inline std::vector<QString> Lines(const CDropButton& list) {
-    std::vector<QString> lines;
-    for (int i = 0; i < list.GetCount(); ++i)
-        lines.push_back(list.GetText(i));
-    return lines;
 }
 
 } // namespace corvane::test

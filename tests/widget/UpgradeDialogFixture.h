@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -85,10 +86,7 @@ protected:
                 codes.push_back(FrameCode(bytes.data()));
         return codes;
     }
-    int Count(std::uint16_t code) const {
-        const auto c = Codes();
-        return static_cast<int>(std::count(c.begin(), c.end(), code));
-    }
+    int Count(std::uint16_t code) const { return static_cast<int>(std::ranges::count(Codes(), code)); }
     std::vector<std::vector<std::uint8_t>> Packets() const {
         std::vector<std::vector<std::uint8_t>> p;
         for (const auto& bytes : context.sentBytes)

@@ -2,8 +2,8 @@
 // test through the messages the reply handling sends and the line by the fake context, which
 // reports each write as gone at once: the checks of Start and their messages in order, a whole
 // exchange with its frames, packets and pauses as quiet on the line, the window painting between
-// packets, a packet that cannot go out, missing and refused results, a lost link, and the close
-// questions by state (the read-back and Verify: UpgradeReadBackTest.cpp; the fixture:
+// packets, and Verify after it; a packet that cannot go out, missing and refused results, a lost
+// link, and the close question (the read-back: UpgradeReadBackTest.cpp; the fixture:
 // UpgradeDialogFixture.h).
 
 #include "UpgradeDialogFixture.h"
@@ -15,13 +15,9 @@ TEST_F(UpgradeDialogTest, StartChecksComeInOrderWithTheirMessages) {
     const std::string fpga = WriteFile("FPGA.bin", Pattern(3000, 1));
     const std::string lower = WriteFile("fpga.bin", Pattern(3000, 1));
     const std::string empty = WriteFile("MCU.bin", {});
-    struct Case {
-        bool connected;
-        std::vector<std::pair<int, std::string>> chosen;
-        std::string message;
-    };
     const std::string missing = (m_dir.path() + "/images/none/FPGA.bin").toStdString();
-    const std::vector<Case> cases = {
+    // Connected, the targets ticked with their files, the one message.
+    const std::vector<std::tuple<bool, std::vector<std::pair<int, std::string>>, std::string>> cases = {
         {false, {{0, fpga}}, "Please open the serial!"},
         {true, {}, "Please Select file!"},
         {true, {{0, missing}}, "FPGA File no exist!"},
@@ -32,21 +28,20 @@ TEST_F(UpgradeDialogTest, StartChecksComeInOrderWithTheirMessages) {
     };
     MessageBoxAnswerer answerer;
     Dlg& d = PageUnderTest();
-    for (std::size_t k = 0; k < cases.size(); ++k) {
-        state.linkState = cases[k].connected ? kLinkSynchronised : kLinkClosed;
+    for (const auto& [connected, chosen, message] : cases) {
+        state.linkState = connected ? kLinkSynchronised : kLinkClosed;
         for (int i = 0; i < kTargetCount; ++i)
             d.SetSelected(i, false);
-        for (const auto& [target, path] : cases[k].chosen)
+        for (const auto& [target, path] : chosen)
             Choose(target, path);
         answerer.boxes.clear();
         Command(Dlg::kStartId);
-        ASSERT_EQ(answerer.boxes.size(), 1u) << k;
-        EXPECT_EQ(answerer.boxes[0].message, cases[k].message) << k;
-        EXPECT_TRUE(context.sentBytes.empty()) << "nothing is sent for case " << k;
+        EXPECT_EQ(Said(answerer), std::vector<std::string>{message});
+        EXPECT_TRUE(context.sentBytes.empty()) << "nothing is sent for " << message;
     }
 }
 
-TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWithItsPausesWhileTheWindowPaints) {
+TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWhileTheWindowPaintsAndVerifyComparesItsReadBack) {
     Connect();
     context.link.baudRate = 921600;
     const std::vector<std::uint8_t> image = Pattern(12 * 1024 + 1, 3);
@@ -57,6 +52,7 @@ TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWithItsPausesWhileTheWindo
         if (length == kPacketSize)
             paintsAtPacket.push_back(d.Paints());
     };
+    EXPECT_FALSE(d.Control<QWidget>(Dlg::kVerifyId)->isEnabled()) << "no image confirmed yet";
     MessageBoxAnswerer answerer;
     Command(Dlg::kStartId);
     EXPECT_EQ(Codes(), std::vector<std::uint16_t>{kCmdEnterBoot});
@@ -88,6 +84,28 @@ TEST_F(UpgradeDialogTest, AnImageGoesOutPacketByPacketWithItsPausesWhileTheWindo
     EXPECT_EQ(answerer.boxes[0].message, "Upgrade finsh,Restart The Machine");
     EXPECT_TRUE(d.ControlsEnabled());
     EXPECT_EQ(context.keepAliveRestarts, 1);
+
+    // Verify over the confirmed image: the read-back equal to it (padded to whole blocks), then
+    // one with a byte changed in block 5.
+    ASSERT_TRUE(d.Control<QWidget>(Dlg::kVerifyId)->isEnabled());
+    for (bool damaged : {false, true}) {
+        answerer.boxes.clear();
+        Command(Dlg::kVerifyId);
+        Reply(kReplyBootAnnounce, 0);
+        ASSERT_TRUE(WaitFor([&] { return Count(kCmdReadBack) == (damaged ? 2 : 1); }));
+        std::vector<std::uint8_t> padded = image;
+        padded.resize(13 * 1024);
+        if (damaged)
+            padded[4 * 1024 + 7] ^= 0x40;
+        for (std::uint16_t n = 1; n <= 13; ++n)
+            d.OnReadBackBlock(Block(n, padded.data() + (n - 1) * 1024).data());
+        Reply(kReplyBootAnnounce, 3);
+        ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+        EXPECT_EQ(d.VerifyResult(), damaged ? 4 : -1);
+        EXPECT_EQ(answerer.boxes[0].message,
+                  damaged ? "Verify failed: the image read back differs from the file sent from block 5"
+                          : "Verify passed: the image read back equals the file sent.");
+    }
 }
 
 TEST_F(UpgradeDialogTest, AMissingResultARefusedImageAndALostLinkEndTheRun) {
@@ -118,7 +136,6 @@ TEST_F(UpgradeDialogTest, AMissingResultARefusedImageAndALostLinkEndTheRun) {
         ASSERT_TRUE(WaitFor([&] { return answerer.boxes.size() == 2; }));
         EXPECT_EQ(Said(answerer),
                   (std::vector<std::string>{"FPGA Upgrade Error !", "Upgrade failed,Restart The Machine"}));
-        EXPECT_EQ(d.State(), 0u);
     }
     {
         // The line goes while the packets of the last target go out: the rest is not sent.
@@ -144,108 +161,59 @@ TEST_F(UpgradeDialogTest, AMissingResultARefusedImageAndALostLinkEndTheRun) {
 }
 
 TEST_F(UpgradeDialogTest, APacketThatCannotGoOutEndsTheRunAtOnceWithoutTheEnd) {
-    struct Case {
-        LineSend refusal;
-        std::vector<std::string> boxes;
-    };
-    const Case cases[] = {
-        {LineSend::NoBuffer,
-         {"Upgrade failed,Restart The Machine\nData packet 3 of 13 could not be sent: no write buffer was "
-          "free."}},
-        // A closed port is the link lost, whichever report comes first.
-        {LineSend::NotStarted, {"Connect is disconnection !", "Upgrade failed,Restart The Machine"}},
-    };
     Connect();
     Choose(0, WriteFile("FPGA.bin", Pattern(13 * 1024, 7)));
     Dlg& d = PageUnderTest();
+    // The line takes 0x8000, 0x8001 and two packets; the third cannot go.
     const auto report = context.onLineWrite;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.refusal));
-        context.sentBytes.clear();
-        context.lineWrites = 0;
-        context.lineReleases = 0;
-        context.lineResult = LineSend::Queued;
-        // The line takes 0x8000, 0x8001 and two packets; the third cannot go.
-        context.onLineWrite = [&](std::uint64_t ticket) {
-            report(ticket);
-            if (context.lineWrites == 4)
-                context.lineResult = c.refusal;
-        };
-        MessageBoxAnswerer answerer;
-        Command(Dlg::kStartId);
-        BootLoaderTakesImage();
-        ASSERT_TRUE(WaitFor([&] { return answerer.boxes.size() == c.boxes.size(); }));
-        Drain();
-        EXPECT_EQ(Said(answerer), c.boxes);
-        EXPECT_EQ(Count(kCmdEndImage), 0) << "no 0x8004 as if the image were whole";
-        EXPECT_TRUE(d.ControlsEnabled());
-        EXPECT_EQ(context.lineReleases, 1);
-        EXPECT_EQ(context.keepAliveRestarts, context.keepAliveStops);
-        QTest::qWait(100);
-        EXPECT_EQ(Packets().size(), 2u);
-    }
+    context.onLineWrite = [&](std::uint64_t ticket) {
+        report(ticket);
+        if (context.lineWrites == 4)
+            context.lineResult = LineSend::NoBuffer;
+    };
+    MessageBoxAnswerer answerer;
+    Command(Dlg::kStartId);
+    BootLoaderTakesImage();
+    ASSERT_TRUE(WaitFor([&] { return !answerer.boxes.empty(); }));
+    Drain();
+    EXPECT_EQ(Said(answerer),
+              std::vector<std::string>{"Upgrade failed,Restart The Machine\nData packet 3 of 13 "
+                                       "could not be sent: no write buffer was free."});
+    EXPECT_EQ(Count(kCmdEndImage), 0) << "no 0x8004 as if the image were whole";
+    EXPECT_TRUE(d.ControlsEnabled());
+    EXPECT_EQ(context.lineReleases, 1);
+    EXPECT_EQ(context.keepAliveRestarts, context.keepAliveStops);
+    QTest::qWait(100);
+    EXPECT_EQ(Packets().size(), 2u);
 }
 
-TEST_F(UpgradeDialogTest, ClosingAsksByStateAndLeavesTheBootLoader) {
-    struct Case {
-        const char* name;
-        std::uint32_t state; // 0, 1 (Load) or a target's state
-        bool bootWaiting;    // the boot loader announced itself with nothing running
-        int answer;          // the button clicked
-        std::string question;
-        bool closes;
-    };
-    const std::vector<Case> cases = {
-        {"idle", 0, false, CMessageboxDlg::kLeftId, "", true},
-        {"boot loader waiting", 0, true, CMessageboxDlg::kLeftId, "", true},
-        {"reading, stay", 1, false, CMessageboxDlg::kRightId, "Is reading FPGA file, really exit?", false},
-        {"fpga", 2, false, CMessageboxDlg::kLeftId, "Is upgrade FPGA,exit?", true},
-        {"hdmirx, stay", 4, false, CMessageboxDlg::kRightId, "Is upgrade HDMIRX,exit?", false},
-        {"hdmirx", 4, false, CMessageboxDlg::kLeftId, "Is upgrade HDMIRX,exit?", true},
-    };
-    const std::string files[3] = {WriteFile("FPGA.bin", Pattern(100, 1)),
-                                  WriteFile("MCU.bin", Pattern(100, 1)),
-                                  WriteFile("HDMIRX.bin", Pattern(100, 1))};
-    config.showUpgradeLoadBtn = 1;
+// Closing while an image goes out asks first; Cancel keeps the run, OK takes the processor out
+// of its boot loader and has the port found again.
+TEST_F(UpgradeDialogTest, ClosingDuringARunAsksAndOkLeavesTheBootLoader) {
     Connect();
-    context.link.baudRate = 921600;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        context.sentBytes.clear();
-        connect.Clear();
-        Dlg dialog(context, nullptr);
-        dialog.Create();
-        dialog.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-        const int target = TargetOfState(c.state);
-        if (target >= 0) {
-            dialog.SetSelected(target, true);
-            dialog.Control<QLineEdit>(Dlg::kPathIds[static_cast<std::size_t>(target)])
-                ->setText(QString::fromStdString(files[target]));
-            SendWindowMessage(&dialog, WM_COMMAND, MakeWParam(Dlg::kStartId, BN_CLICKED), 0);
-        } else if (c.state == 1) {
-            SendWindowMessage(&dialog, WM_COMMAND, MakeWParam(Dlg::kLoadId, BN_CLICKED), 0);
-        }
-        if (c.bootWaiting) {
-            SendWindowMessage(&dialog, WM_DEVICE_REPLY, kReplyBootAnnounce, 0);
-            EXPECT_EQ(dialog.Phase(), Dlg::kPhaseBootWaiting);
-        }
-        Drain();
-        ASSERT_EQ(dialog.State(), c.state);
-        MessageBoxAnswerer answerer(c.answer);
+    Dlg dialog(context, nullptr);
+    dialog.Create();
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.SetSelected(2, true);
+    dialog.Control<QLineEdit>(Dlg::kPathIds[2])
+        ->setText(QString::fromStdString(WriteFile("HDMIRX.bin", Pattern(100, 1))));
+    SendWindowMessage(&dialog, WM_COMMAND, MakeWParam(Dlg::kStartId, BN_CLICKED), 0);
+    Drain();
+    ASSERT_EQ(dialog.State(), TargetAt(2).state);
+    for (const bool ok : {false, true}) {
+        SCOPED_TRACE(ok);
+        MessageBoxAnswerer answerer(ok ? CMessageboxDlg::kLeftId : CMessageboxDlg::kRightId);
         SendWindowMessage(&dialog, WM_COMMAND, MakeWParam(CBaseDialog::kCloseId, BN_CLICKED), 0);
         Drain();
-        std::vector<std::string> expected;
-        if (!c.question.empty())
-            expected.push_back(c.question);
-        const bool leaves = c.bootWaiting || (c.state != 0 && c.closes);
-        if (leaves)
+        std::vector<std::string> expected{"Is upgrade HDMIRX,exit?"};
+        if (ok)
             expected.push_back("Restart The Machine");
         EXPECT_EQ(Said(answerer), expected);
-        EXPECT_EQ(dialog.isVisible(), !c.closes);
-        EXPECT_EQ(Count(kCmdEndImage), leaves ? 1 : 0);
-        EXPECT_EQ(connect.Count(WM_PORT_CLOSED), leaves ? 1 : 0);
-        EXPECT_EQ(dialog.State(), c.closes ? 0u : c.state);
+        EXPECT_EQ(dialog.isVisible(), !ok);
+        EXPECT_EQ(Count(kCmdEndImage), ok ? 1 : 0);
+        EXPECT_EQ(connect.Count(WM_PORT_CLOSED), ok ? 1 : 0);
+        EXPECT_EQ(dialog.State(), ok ? 0u : TargetAt(2).state);
     }
 }
 
