@@ -4,69 +4,18 @@
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/MessageWindow.h"
 #include "widgets/CMyEdit.h"
+#include "widgets/ValueText.h"
 #include "widgets/oBitmapSlider.h"
 
 #include <QKeyEvent>
 #include <QValidator>
-#include <cmath>
-#include <cstdio>
-#include <cstring>
+#include <algorithm>
 
 namespace corvane {
 
 namespace {
 
-// What a printf-style format with one conversion shows.
-struct FormatSpec {
-    bool valid = false;
-    bool integer = true;
-    bool hasPoint = false; // the format holds a '.'
-    int decimals = 0;
-};
-
-FormatSpec ParseFormat(const QString& format) {
-    FormatSpec parsed;
-    int conversions = 0;
-    const QByteArray f = format.toLatin1();
-    for (int i = 0; i < f.size(); ++i) {
-        if (f[i] != '%')
-            continue;
-        if (i + 1 < f.size() && f[i + 1] == '%') {
-            ++i;
-            continue;
-        }
-        int j = i + 1;
-        while (j < f.size() && std::strchr("-+ 0#", f[j]))
-            ++j;
-        while (j < f.size() && f[j] >= '0' && f[j] <= '9')
-            ++j;
-        int precision = -1;
-        if (j < f.size() && f[j] == '.') {
-            precision = 0;
-            for (++j; j < f.size() && f[j] >= '0' && f[j] <= '9'; ++j)
-                precision = std::min(precision * 10 + (f[j] - '0'), 99);
-        }
-        if (j >= f.size() || !std::strchr("diufFeEgG", f[j]))
-            return FormatSpec{};
-        parsed.integer = std::strchr("diu", f[j]) != nullptr;
-        parsed.decimals = parsed.integer ? 0 : (precision < 0 ? 6 : precision);
-        ++conversions;
-        i = j;
-    }
-    parsed.valid = conversions == 1;
-    parsed.hasPoint = format.contains('.');
-    return parsed;
-}
-
-int DigitCount(double magnitude) {
-    int digits = 1;
-    for (double n = std::floor(std::fabs(magnitude)); n >= 10; n /= 10)
-        ++digits;
-    return digits;
-}
-
-// Admits only what the box's character flags allow: digits, a minus sign as the first
-// character, one decimal point, no more decimals than the format shows.
+// Admits what the box's character flags allow (valuetext::Admits).
 class ValueFilter : public QValidator {
 public:
     explicit ValueFilter(QObject* parent) : QValidator(parent) {}
@@ -74,29 +23,7 @@ public:
     int decimals = -1;
 
     State validate(QString& input, int&) const override {
-        bool point = false;
-        int afterPoint = 0;
-        for (qsizetype i = 0; i < input.size(); ++i) {
-            const QChar c = input[i];
-            if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
-                if (!(flags & oValueEdit::kDigits))
-                    return Invalid;
-                if (point)
-                    ++afterPoint;
-            } else if (c == QLatin1Char('-')) {
-                if (!(flags & oValueEdit::kMinus) || i != 0)
-                    return Invalid;
-            } else if (c == QLatin1Char('.')) {
-                if (!(flags & oValueEdit::kPoint) || point)
-                    return Invalid;
-                point = true;
-            } else {
-                return Invalid;
-            }
-        }
-        if (decimals >= 0 && afterPoint > decimals)
-            return Invalid;
-        return Acceptable;
+        return valuetext::Admits(input.toStdString(), flags, decimals) ? Acceptable : Invalid;
     }
 };
 
@@ -182,41 +109,22 @@ void oValueEdit::SetCharFlags(int flags) {
 void oValueEdit::UpdateFilter() {
     auto* filter = static_cast<ValueFilter*>(const_cast<QValidator*>(validator()));
     filter->flags = m_charFlags;
-    const FormatSpec parsed = ParseFormat(m_format);
+    const valuetext::FormatSpec parsed = valuetext::ParseFormat(m_format.toStdString());
     filter->decimals = parsed.valid ? parsed.decimals : -1;
 }
 
-// Room for every value of the range: the digits of the largest magnitude, a sign when the range
-// goes below zero, and the point with the decimals when the format has them; more when the value
-// shown (a reported one) lies outside the range and needs it.
+// Room for every value of the range, and for the value shown when it lies outside (a reported one).
 void oValueEdit::UpdateTextLimit() {
-    const FormatSpec parsed = ParseFormat(m_format);
-    int limit = DigitCount(std::max(std::fabs(m_min), std::fabs(m_max)));
-    if (m_min < 0)
-        ++limit;
-    if (parsed.hasPoint)
-        limit += 1 + parsed.decimals;
-    limit = std::max(limit, static_cast<int>(FormatValue(m_value).size()));
+    const int limit = valuetext::TextLimit(m_format.toStdString(), m_min, m_max,
+                                           static_cast<int>(FormatValue(m_value).size()));
     if (maxLength() != limit)
         setMaxLength(limit);
 }
 
 QString oValueEdit::FormatValue(float value) const {
-    const FormatSpec parsed = ParseFormat(m_format);
-    if (!parsed.valid)
-        return QString::number(static_cast<double>(value));
-    const QByteArray format = m_format.toLatin1();
-    char text[64];
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-#pragma GCC diagnostic ignored "-Wformat-security"
-    // The format has exactly one conversion, checked above, and gets the argument it names.
-    if (parsed.integer)
-        std::snprintf(text, sizeof text, format.constData(), static_cast<int>(std::lround(value)));
-    else
-        std::snprintf(text, sizeof text, format.constData(), static_cast<double>(value));
-#pragma GCC diagnostic pop
-    return QString::fromLatin1(text);
+    if (const auto text = valuetext::Formatted(m_format.toStdString(), value))
+        return QString::fromStdString(*text);
+    return QString::number(static_cast<double>(value));
 }
 
 void oValueEdit::ShowValue() {
@@ -227,20 +135,19 @@ void oValueEdit::ShowValue() {
 }
 
 void oValueEdit::ShowFromSlider(float value) {
-    m_value = std::clamp(value, m_min, m_max);
+    m_value = value;
     m_typed = false;
     ShowValue();
 }
 
 void oValueEdit::Commit() {
     m_typed = false;
-    bool ok = false;
-    const double typed = text().trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(typed)) {
+    const std::optional<float> typed = valuetext::TypedValue(text().trimmed().toStdString(), m_min, m_max);
+    if (!typed) {
         ShowValue(); // nothing usable was typed: the value stays
         return;
     }
-    m_value = std::clamp(static_cast<float>(typed), m_min, m_max);
+    m_value = *typed;
     ShowValue();
     ValueChanged();
     PostCommitted();
@@ -323,9 +230,9 @@ void oSliderEdit::AttachSlider(oBitmapSlider* slider) {
     if (!slider)
         return;
     slider->SetAttachedEdit(this);
-    const int span = static_cast<int>(std::lround((m_max - m_min) * m_scale));
-    slider->SetRange(std::min(0, span), std::max(0, span));
-    slider->SetPageSize(std::abs(span) / 2);
+    const valuetext::SliderSpan span = valuetext::SpanOf(m_min, m_max, m_scale);
+    slider->SetRange(span.min, span.max);
+    slider->SetPageSize(span.page);
     ValueChanged();
 }
 
@@ -333,12 +240,12 @@ void oSliderEdit::ValueChanged() {
     if (!m_slider)
         return;
     // The slider's units count from the minimum.
-    m_slider->SetPos(static_cast<int>(std::lround((m_value - m_min) * m_scale)));
+    m_slider->SetPos(valuetext::SliderPosition(m_value, m_min, m_scale));
 }
 
 void oSliderEdit::SliderMoved(int position, bool final) {
     // A move of the slider replaces whatever was typed.
-    ShowFromSlider(static_cast<float>(position) / m_scale + m_min);
+    ShowFromSlider(valuetext::SliderValue(position, m_min, m_max, m_scale));
     if (final)
         PostCommitted();
 }

@@ -11,6 +11,8 @@
 // commits the typed text; Esc, or leaving it with the text as it was shown, drops the typing and
 // shows the latest value.
 
+#include "widgets/ValueText.h"
+
 #include <QLineEdit>
 #include <QPointer>
 #include <cstdint>
@@ -23,7 +25,11 @@ class oValueEdit : public QLineEdit {
     Q_OBJECT
 public:
     // Which characters may be typed.
-    enum CharFlag : int { kDigits = 1, kMinus = 2, kPoint = 4 };
+    enum CharFlag : int {
+        kDigits = valuetext::kDigitChars,
+        kMinus = valuetext::kMinusChar,
+        kPoint = valuetext::kPointChar
+    };
 
     // Shows `format` (printf style, "%d" or "%.1f" and the like) with the value and the text
     // limit that fits the range; the minimum and maximum are swapped when given the wrong way

@@ -64,13 +64,20 @@ TEST_F(LanguageTest, FilesAreTriedInNameOrder) {
     EXPECT_EQ(languageFile, m_languageFolder + "/0.ini");
 }
 
-TEST_F(LanguageTest, NameIsComparedExactlyAndFallsBackToEnglishIni) {
+TEST_F(LanguageTest, AnEmptyNameTakesConfigsAndANameNotMatchedExactlyFallsBackToEnglishIni) {
     LanguageFileNamed("Chinese.ini", "Chinese");
     LanguageFileNamed("English.ini", "English");
-    ASSERT_TRUE(WritePrivateProfileString("Setting", "Language", "english", configFile));
-
-    SelectLanguage("english");
-    EXPECT_EQ(languageFile, m_languageFolder + "/English.ini");
+    const struct {
+        const char* configured;
+        const char* asked;
+        const char* chosen;
+    } cases[] = {
+        {"Chinese", "", "Chinese.ini"}, {"", "", "English.ini"}, {"english", "english", "English.ini"}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WritePrivateProfileString("Setting", "Language", c.configured, configFile));
+        SelectLanguage(c.asked);
+        EXPECT_EQ(languageFile, m_languageFolder + "/" + c.chosen) << c.configured;
+    }
     EXPECT_EQ(ConfigLanguage(), "English");
 }
 
@@ -98,19 +105,6 @@ TEST_F(LanguageTest, MissingLanguageFolderChoosesEnglishAndMakesTheFolder) {
     EXPECT_EQ(ConfigLanguage(), "English");
     // Every lookup then gives nothing.
     EXPECT_EQ(GetLangString("IDD102_Title"), "");
-}
-
-TEST_F(LanguageTest, EmptyNameTakesTheOneInConfig) {
-    LanguageFileNamed("Chinese.ini", "Chinese");
-    ASSERT_TRUE(WritePrivateProfileString("Setting", "Language", "Chinese", configFile));
-    SelectLanguage("");
-    EXPECT_EQ(languageFile, m_languageFolder + "/Chinese.ini");
-
-    // An empty value in Config.ini is no language: English.
-    ASSERT_TRUE(WritePrivateProfileString("Setting", "Language", "", configFile));
-    SelectLanguage("");
-    EXPECT_EQ(languageFile, m_languageFolder + "/English.ini");
-    EXPECT_EQ(ConfigLanguage(), "English");
 }
 
 TEST_F(LanguageTest, LanguageSettingDefaultsToEnglishWithRoomForAHundred) {
