@@ -260,6 +260,25 @@ bool IsJsonContentType(std::string_view contentType) {
     return EqualNoCase(TrimBlanks(media), "application/json");
 }
 
+RuleHeaders PickRuleHeaders(const std::vector<std::pair<std::string_view, std::string_view>>& headers) {
+    RuleHeaders picked;
+    int hosts = 0;
+    for (const auto& [name, value] : headers) {
+        if (EqualNoCase(name, "host")) {
+            picked.host = value;
+            ++hosts;
+        } else if (EqualNoCase(name, "origin")) {
+            // A second Origin: which one the browser meant is unknown, so none of them counts.
+            picked.origin = picked.origin ? std::string_view() : value;
+        } else if (EqualNoCase(name, "content-type")) {
+            picked.contentType = value;
+        }
+    }
+    if (hosts != 1)
+        picked.host.reset();
+    return picked;
+}
+
 std::string LogSafe(std::string_view text, std::size_t maxBytes) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;

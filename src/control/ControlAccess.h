@@ -8,9 +8,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace corvane::control {
@@ -90,6 +92,16 @@ bool OpensWebSocket(std::string_view upgrade, std::string_view connection);
 
 // Whether a Content-Type header is JSON's: "application/json", parameters allowed.
 bool IsJsonContentType(std::string_view contentType);
+
+// The headers the rules look at, as a request's head lists them.
+struct RuleHeaders {
+    std::optional<std::string_view> host;   // none when missing or given twice
+    std::optional<std::string_view> origin; // none when missing; empty (matching nothing) when twice
+    std::string_view contentType;           // empty when none; the last one given
+};
+
+// Picks the rules' headers out of a request's head, the names without regard to case.
+RuleHeaders PickRuleHeaders(const std::vector<std::pair<std::string_view, std::string_view>>& headers);
 
 // A text as the log may show it: bytes outside printable ASCII (and the backslash) written as
 // \xNN, at most `maxBytes` of the text taken.

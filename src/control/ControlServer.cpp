@@ -231,21 +231,12 @@ bool ControlServer::OnRequest(const QHttpServerRequest& request, QTcpSocket* soc
                              : method == QHttpServerRequest::Method::Post    ? "POST"
                              : method == QHttpServerRequest::Method::Options ? "OPTIONS"
                                                                              : "OTHER";
-    // The headers the rules look at; a Host given twice counts as none, an Origin given twice
-    // as one that matches nothing.
-    QByteArray host, origin, contentType;
-    int hosts = 0, origins = 0;
-    for (const auto& [name, value] : request.headers()) {
-        if (name.compare("host", Qt::CaseInsensitive) == 0) {
-            host = value;
-            ++hosts;
-        } else if (name.compare("origin", Qt::CaseInsensitive) == 0) {
-            origin = origins == 0 ? value : QByteArray();
-            ++origins;
-        } else if (name.compare("content-type", Qt::CaseInsensitive) == 0) {
-            contentType = value;
-        }
-    }
+    const QList<QPair<QByteArray, QByteArray>> head = request.headers();
+    std::vector<std::pair<std::string_view, std::string_view>> headers;
+    headers.reserve(static_cast<std::size_t>(head.size()));
+    for (const auto& [name, value] : head)
+        headers.emplace_back(View(name), View(value));
+    const RuleHeaders picked = PickRuleHeaders(headers);
     const QByteArray path = request.url().path().toUtf8();
     const QByteArray body = request.body();
     const QByteArray authorization = request.value("authorization");
@@ -258,11 +249,9 @@ bool ControlServer::OnRequest(const QHttpServerRequest& request, QTcpSocket* soc
     r.body = View(body);
     r.authorization = View(authorization);
     r.client = AddressText(socket->peerAddress());
-    if (hosts == 1)
-        r.host = View(host);
-    if (origins > 0)
-        r.origin = View(origin);
-    r.contentType = View(contentType);
+    r.host = picked.host;
+    r.origin = picked.origin;
+    r.contentType = picked.contentType;
     r.localAddress = AddressText(socket->localAddress());
     r.localPort = socket->localPort();
     r.upgrade = upgrade;

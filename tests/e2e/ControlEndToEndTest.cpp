@@ -2,10 +2,10 @@
 // answers HTTP and pushes events over a WebSocket; corvane-cli drives it as a show script
 // does. One case per path (HTTP, the command-line client, the event socket) and each refusal
 // only the running application can show: a running firmware transfer as the upgrade window
-// reports it, the token and a browser's headers as they come off the wire, the size cut
-// off before it is read; refused event sockets give their connection back, one address holds
-// at most its share of the connections and a silent one is closed. The rules themselves:
-// ControlTest.
+// reports it, the token and a browser's headers as they come off the wire (which header
+// refuses what: BrowserRules), the size cut off before it is read; refused event sockets give their
+// connection back, one address holds at most its share of the connections and a silent one is closed. The
+// rules themselves: ControlTest.
 //
 // Every wait is bounded and names what it waited for; a Watchdog ends a case that outlasts kCaseLimitS.
 
@@ -116,12 +116,6 @@ protected:
             return true;
         ADD_FAILURE() << "gave up after " << timeoutMs << " ms waiting for " << what;
         return false;
-    }
-
-    // The events of `ms` milliseconds.
-    void Pause(int ms) {
-        m_watchdog.Waiting("a pause of " + std::to_string(ms) + " ms");
-        h.WaitFor([] { return false; }, ms);
     }
 
     Answer Http(const QByteArray& method, const QString& path, const QByteArray& body = {},
@@ -258,7 +252,6 @@ TEST(ControlInterface, IsOffUnlessSwitchedOn) {
 
 TEST_F(ControlEndToEnd, CliPresetRecallReachesTheProcessorAndTheWaitEnds) {
     StartWithControl("");
-    ASSERT_NE(h.Main().ControlInterface(), nullptr);
     EXPECT_EQ(Cli("preset recall 3"), 0);
     ASSERT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdLoadPreset) == 1; }, kAnswerTimeoutMs,
                       "the recall at the processor"));
@@ -281,30 +274,25 @@ TEST_F(ControlEndToEnd, ALayerSetReachesTheProcessorAsADragSendsItAndTheCanvasSh
     // The layout page's own builder over the state the window holds: the frame of a drag.
     EXPECT_EQ(sent, BuildLayerFrame(h.App().state, 1));
     EXPECT_EQ(sent[33], 1) << "shown";
-    Pause(200);
-    EXPECT_EQ(CommandsWithCode(*m_sim, kCmdLayer), before + 1) << "one frame for the switch and the window";
-
-    // The canvas and the switch show it, also after the processor's answer.
-    ASSERT_TRUE(Await(
-        [&] {
-            LayerInfo theirs;
-            m_sim->Inspect([&](const sim::ProcessorModel& m) { theirs = m.State().layers[1]; });
-            return theirs.x == 2045 && theirs.w == 1280 && theirs.visible == 1;
-        },
-        kAnswerTimeoutMs, "the layer at the processor"));
-    Pause(200);
+    // The canvas and the switch show it.
     const CCell* cell = h.Main().LayoutPage()->LayerCell(1);
-    EXPECT_EQ(cell->devRect, (Rect{2045, 198, 2045 + 1280, 198 + 720}));
-    EXPECT_FALSE(cell->Hidden());
+    EXPECT_TRUE(Await(
+        [&] {
+            return cell->devRect == Rect{2045, 198, 2045 + 1280, 198 + 720} && !cell->Hidden();
+        },
+        kAnswerTimeoutMs, "the layer on the canvas"));
     EXPECT_TRUE(h.Main().LayerSwitch(1)->isChecked());
 
-    // The window alone moves it, switched on as it is.
+    // The window alone moves it, switched on as it is: its frame comes next, the first request
+    // having sent one frame for the switch and the window.
     EXPECT_EQ(
         Http("POST", QStringLiteral("/api/layer"), R"({"layer":2,"x":125,"y":198,"w":960,"h":540})").status,
         200);
-    ASSERT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdLayer) == before + 2; }, kAnswerTimeoutMs,
+    const Frame moved = BuildLayerFrame(h.App().state, 1);
+    ASSERT_TRUE(Await([&] { return ReceivedWithCode(*m_sim, kCmdLayer).back() == moved; }, kAnswerTimeoutMs,
                       "the window's layer command"));
-    EXPECT_EQ(ReceivedWithCode(*m_sim, kCmdLayer).back(), BuildLayerFrame(h.App().state, 1));
+    EXPECT_EQ(CommandsWithCode(*m_sim, kCmdLayer), before + 2);
+    EXPECT_EQ(moved[33], 1) << "still shown";
 }
 
 TEST_F(ControlEndToEnd, AWebSocketClientSeesTheChangesOnlyTheProcessorKnowsOf) {
@@ -363,16 +351,12 @@ TEST_F(ControlEndToEnd, WhileAFirmwareTransferRunsChangesGet409AndNothingReaches
     const Answer refused = Http("POST", QStringLiteral("/api/preset/load"), R"({"slot":1})");
     EXPECT_EQ(refused.status, 409);
     EXPECT_EQ(refused.body.value("error").toString(), "a firmware transfer is running: nothing was sent");
-    EXPECT_TRUE(
-        Http("GET", QStringLiteral("/api/status")).body.value("link").toObject().value("transfer").toBool());
     ASSERT_TRUE(Await([&] { return !h.messages.empty(); }, 60000, "the end of the upgrade"));
     EXPECT_EQ(h.messages, std::vector<std::string>{"Tips: Upgrade finsh,Restart The Machine"});
     EXPECT_EQ(packets(), 160u);
     EXPECT_EQ(CommandsWithCode(*m_sim, kCmdSelectInput), inputs);
     EXPECT_EQ(CommandsWithCode(*m_sim, kCmdLayer), layers);
     // Once it is over the line is free again.
-    EXPECT_FALSE(
-        Http("GET", QStringLiteral("/api/status")).body.value("link").toObject().value("transfer").toBool());
     EXPECT_EQ(Http("POST", QStringLiteral("/api/input"), R"({"input":2})").status, 200);
     ASSERT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdSelectInput) == inputs + 1; },
                       kAnswerTimeoutMs, "the input change at the processor"));
@@ -383,26 +367,12 @@ TEST_F(ControlEndToEnd, ANonLoopbackAddressWithoutATokenDoesNotStart) {
     EXPECT_EQ(h.Main().ControlInterface(), nullptr);
 }
 
-TEST_F(ControlEndToEnd, ABrowsersPageOrAHugeRequestIsRefusedAndNothingIsSent) {
+// Which headers refuse what: BrowserRules (ControlTest); here they come off the wire.
+TEST_F(ControlEndToEnd, AHugeRequestIsCutOffAndAnAllowedPageGetsItsAnswer) {
     StartWithControl(std::string("AllowedOrigins=") + kAllowedOrigin + "\r\n");
-    // A page's fetch(..., {mode: 'no-cors'}): text/plain and the page's origin.
-    EXPECT_EQ(Raw(RawPost("/api/input", "text/plain", R"({"input":2})", "Origin: https://evil.example\r\n"),
-                  "a foreign page's POST")
-                  .status,
-              403);
-    EXPECT_EQ(Raw(RawPost("/api/input", "text/plain", R"({"input":2})"), "a POST of text").status, 415);
-    // A name of another site that resolves to this PC (DNS rebinding).
-    EXPECT_EQ(
-        Raw(RawGet("/api/state", "rebound.example:" + QByteArray::number(m_port)), "a rebound page's GET")
-            .status,
-        421);
-    EXPECT_EQ(Raw(Upgrade(m_port, "", "https://evil.example"), "a foreign page's event socket").status, 403);
     // A request larger than any the interface takes is cut off before it is read whole.
     const Answer huge = Http("POST", QStringLiteral("/api/input"), QByteArray(200000, 'x'));
     EXPECT_TRUE(huge.status == 413 || huge.status == 0) << huge.status;
-    Pause(200);
-    EXPECT_EQ(CommandsWithCode(*m_sim, kCmdSelectInput), 0u);
-    EXPECT_EQ(h.App().state.currentInput, 0u);
 
     // The allowed origin's page: its request, with the header a browser needs to read the answer.
     const RawAnswer post = Raw(RawPost("/api/input", "application/json", R"({"input":2})",
@@ -410,8 +380,9 @@ TEST_F(ControlEndToEnd, ABrowsersPageOrAHugeRequestIsRefusedAndNothingIsSent) {
                                "the allowed page's POST");
     EXPECT_EQ(post.status, 200);
     EXPECT_TRUE(post.head.contains(QByteArray("Access-Control-Allow-Origin: ") + kAllowedOrigin));
-    EXPECT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdSelectInput) == 1; }, kAnswerTimeoutMs,
+    ASSERT_TRUE(Await([&] { return CommandsWithCode(*m_sim, kCmdSelectInput) >= 1; }, kAnswerTimeoutMs,
                       "the allowed page's input command at the processor"));
+    EXPECT_EQ(CommandsWithCode(*m_sim, kCmdSelectInput), 1u) << "the huge request sent nothing before it";
 }
 
 // On every address the token is asked of a request, the command-line client and an event
@@ -433,16 +404,6 @@ TEST_F(ControlEndToEnd, WithoutTheTokenNothingIsSentAndRefusedEventSocketsGiveTh
                       "event socket " + std::to_string(i) + " (foreign origin)")
                       .status,
                   403);
-    }
-    // And more than every connection there is that joined and left again.
-    for (int i = 0; i < 70; ++i) {
-        std::unique_ptr<QWebSocket> ws = JoinEvents("event client " + std::to_string(i),
-                                                    QStringLiteral("?token=") + QLatin1String(kToken));
-        ASSERT_NE(ws, nullptr);
-        ws->close();
-        QWebSocket* w = ws.get();
-        ASSERT_TRUE(Await([w] { return w->state() == QAbstractSocket::UnconnectedState; }, kAnswerTimeoutMs,
-                          "event client " + std::to_string(i) + " to close"));
     }
     EXPECT_TRUE(
         Await([&] { return Connections() == 0; }, kAnswerTimeoutMs, "every connection to be given back"))
@@ -467,7 +428,7 @@ TEST_F(ControlEndToEnd, OneAddressHoldsAtMostItsShareOfTheConnections) {
     // Another address of this PC is still served.
     EXPECT_EQ(Raw(status, "a connection from 127.0.0.2", QHostAddress(QStringLiteral("127.0.0.2"))).status,
               200);
-    // One place given back is one place to have again.
+    // One place given back (a client that joined and left) is one place to have again.
     held.pop_back();
     EXPECT_TRUE(Await([&] { return Connections() == 7; }, kAnswerTimeoutMs, "the closed client's place"));
     EXPECT_EQ(Raw(status, "a connection from 127.0.0.1 again").status, 200);
@@ -478,8 +439,10 @@ TEST_F(ControlEndToEnd, AConnectionThatSendsNoRequestIsClosedAfterFiveSeconds) {
     const std::unique_ptr<QTcpSocket> silent = Connect("a silent connection");
     ASSERT_NE(silent, nullptr);
     QTcpSocket* s = silent.get();
-    Pause(1000);
-    EXPECT_EQ(s->state(), QAbstractSocket::ConnectedState) << "still open shortly after it opened";
+    EXPECT_EQ(
+        Raw(RawGet("/api/status", "127.0.0.1:" + QByteArray::number(m_port)), "another's request").status,
+        200);
+    EXPECT_EQ(s->state(), QAbstractSocket::ConnectedState) << "still open after another's request";
     EXPECT_TRUE(Await([s] { return s->state() == QAbstractSocket::UnconnectedState; }, kSilentCloseTimeoutMs,
                       "the silent connection to be closed"));
     EXPECT_TRUE(Await([&] { return Connections() == 0; }, kAnswerTimeoutMs, "its place to be given back"));

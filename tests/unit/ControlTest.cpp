@@ -414,6 +414,29 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"a foreign Origin as text", "POST", "127.0.0.1:8642", "https://evil.example", "text/plain",
                    403}));
 
+// What the rules see of a request's head: names in any case; a Host given twice is none, an
+// Origin given twice matches nothing.
+TEST(BrowserRules, TheRulesSeeTheHeadersOfTheHeadWhateverTheirCase) {
+    using Head = std::vector<std::pair<std::string_view, std::string_view>>;
+    using Seen =
+        std::tuple<std::optional<std::string_view>, std::optional<std::string_view>, std::string_view>;
+    const struct {
+        Head head;
+        Seen seen;
+    } cases[] = {
+        {{}, {std::nullopt, std::nullopt, ""}},
+        {{{"HOST", "a:1"}, {"origin", "http://p"}, {"Content-type", kJson}, {"Accept", "x"}},
+         {"a:1", "http://p", kJson}},
+        {{{"Host", "a:1"}, {"host", "a:1"}}, {std::nullopt, std::nullopt, ""}},
+        {{{"Origin", "http://p"}, {"Origin", "http://p"}, {"Origin", "http://p"}}, {std::nullopt, "", ""}},
+        {{{"Content-Type", "text/plain"}, {"Content-Type", kJson}}, {std::nullopt, std::nullopt, kJson}},
+    };
+    for (const auto& c : cases) {
+        const RuleHeaders r = PickRuleHeaders(c.head);
+        EXPECT_EQ(Seen(r.host, r.origin, r.contentType), c.seen) << c.head.size();
+    }
+}
+
 TEST(BrowserRules, ThePreflightSaysWhatThePageMaySend) {
     RecordingTarget target;
     ControlSettings s;
