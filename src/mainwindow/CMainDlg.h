@@ -130,9 +130,9 @@ private:
     void OnLayerMode();
     void OnClearLayers();
     void OnLogo();
-    // The layer's switch changed: the state, the canvas, the layer command (posted, or sent at
-    // once), the layer page.
-    void SwitchLayer(int layer, bool post);
+    // The layer's switch changed: the state, the canvas, the layer command (sent at once, so
+    // that no record from the processor arriving meanwhile can undo the switch), the layer page.
+    void SwitchLayer(int layer);
 
     // The keys and the menu's items of undo and redo.
     void SetUpUndo();

@@ -32,17 +32,18 @@ void CMainDlg::OnLayerMode() {
 }
 
 void CMainDlg::OnLayerSwitch(int id) {
-    SwitchLayer(id - kLayerFirst, true);
+    SwitchLayer(id - kLayerFirst);
 }
 
-void CMainDlg::SwitchLayer(int i, bool post) {
+void CMainDlg::SwitchLayer(int i) {
     const bool on = LayerSwitchOn(i);
     m_app.state.layers[static_cast<std::size_t>(i)].visible = on ? 1 : 0;
     LayoutPage()->LayerSwitched(i, on);
-    if (post)
-        PostWindowMessage(LayoutPage(), WM_LAYOUT_COMMAND, 0, i);
-    else
-        SendWindowMessage(LayoutPage(), WM_LAYOUT_COMMAND, 0, i);
+    // The command is built from the state now: a layer record of the processor (the answer to
+    // an earlier change of this layer) dispatched before a posted command would have put the
+    // old visibility back into the state, and the processor would keep the layer as it was
+    // while the switch shows it changed.
+    SendWindowMessage(LayoutPage(), WM_LAYOUT_COMMAND, 0, i);
     PostWindowMessage(m_pages.Find(Window::LayerPage), WM_DEVICE_REPLY, kReplyShowLayer, i);
 }
 
@@ -52,7 +53,7 @@ void CMainDlg::OnClearLayers() {
     for (int i = 0; i < kLayerCount; ++i)
         if (LayerSwitchOn(i)) {
             m_layerButtons[static_cast<std::size_t>(i)]->setChecked(false);
-            SwitchLayer(i, false);
+            SwitchLayer(i);
         }
 }
 
